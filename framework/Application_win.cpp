@@ -1,0 +1,69 @@
+#include "framework/Application.h"
+
+#include "support/Encoding_win.h"
+
+TApplication Application;
+
+namespace {
+const wchar_t kApplicationClass[] = L"TApplication";
+}
+
+void TApplication::Initialize() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = wc.hIcon;
+    wc.lpszClassName = kApplicationClass;
+    RegisterClassExW(&wc);
+    // A visible window of no size: the owner of every form and the one taskbar button.
+    int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    handle_ = CreateWindowExW(0, kApplicationClass, ToWide(title_).c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                              nullptr, nullptr, instance, nullptr);
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    if (handle_) SetWindowTextW(handle_, ToWide(title).c_str());
+}
+
+int TApplication::Run() {
+    if (handle_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (handle_) {
+        DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    HWND owner = mainForm_ && IsWindowVisible(mainForm_) ? mainForm_ : handle_;
+    MessageBoxW(owner, ToWide(e.what()).c_str(), ToWide(title_).c_str(), MB_OK | MB_ICONERROR);
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS:
+        // The taskbar button activates this window; hand the focus to the main form.
+        if (Application.mainForm_ && IsWindowVisible(Application.mainForm_)) {
+            SetFocus(Application.mainForm_);
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        if (Application.mainForm_) {
+            PostMessageW(Application.mainForm_, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,57 @@
+#include "framework/Form.h"
+
+#include <exception>
+
+#include "framework/Application.h"
+#include "support/Encoding_win.h"
+
+TForm::~TForm() {
+    if (handle_) {
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
+        DestroyWindow(handle_);
+    }
+}
+
+void TForm::CreateHandle(const CreateArgs& args) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(instance, args.className, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.style = args.classStyle;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.hIcon = args.icon;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = args.className;
+        RegisterClassExW(&wc);
+    }
+    RECT r{0, 0, args.clientWidth, args.clientHeight};
+    AdjustWindowRectEx(&r, args.style, FALSE, args.exStyle);
+    CreateWindowExW(args.exStyle, args.className, ToWide(args.caption).c_str(), args.style, args.left, args.top,
+                    r.right - r.left, r.bottom - r.top, args.owner, nullptr, instance, this);
+}
+
+LRESULT TForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(handle_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->handle_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    LRESULT result = 0;
+    try {
+        result = form->OnMessage(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        Application.ShowException(e);  // the program goes on after the report
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->handle_ = nullptr;
+    }
+    return result;
+}

@@ -1,0 +1,19 @@
+// Day numbers: whole days since 1899-12-30 plus the time of day as a fraction.
+#pragma once
+
+#include <string>
+
+using TDateTime = double;
+
+// The day number of a calendar date; false (and result untouched) for a date that does not exist.
+bool TryEncodeDate(int year, int month, int day, TDateTime& result);
+// Calendar date of a day number's whole part (the fraction is the time of day and is dropped).
+void DecodeDate(TDateTime date, int& year, int& month, int& day);
+
+// "yyyymmdd" of the date; "00000000" when the year falls outside 1..9999.
+std::string DateToText(TDateTime date);
+// Characters 1-4 year, 5-6 month, 7-8 day; any failure gives 0.
+TDateTime DateFromText(const std::string& text);
+
+// The current local date and time.
+TDateTime NowDateTime();

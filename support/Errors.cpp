@@ -1,0 +1,5 @@
+#include "support/Errors.h"
+
+std::string CannotWriteMessage(const std::string& path) { return path + " に書き込めません"; }
+
+std::string CannotReadMessage(const std::string& path) { return path + " を読み込めません"; }

@@ -1,0 +1,22 @@
+// The few file operations the portable core needs. Paths are Shift-JIS; on Windows
+// they are converted with code page 932, elsewhere they are used as bytes.
+#pragma once
+
+#include <string>
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+// Creates one folder whose parent exists; false if it could not be created.
+bool MakeFolder(const std::string& path);
+
+// Reads the whole file into content. False when the file does not exist;
+// EFileError when it exists but cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& content);
+
+// Replaces the file by content in one step: the text goes to a temporary file in the
+// same folder, is flushed to disk (unless flush is false), and then takes the old file's
+// place. On any failure the old file stays as it was and EFileError names the file.
+void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
+
+// The temporary file ReplaceFileSafely writes before the swap.
+inline std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }

@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include "support/Encoding_win.h"
+#include "support/Errors.h"
+#include "support/FileIO.h"
+
+namespace {
+
+DWORD AttributesOf(const std::string& path) { return GetFileAttributesW(ToWide(path).c_str()); }
+
+bool WriteAll(HANDLE file, const std::string& content) {
+    const char* p = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        left -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+    DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE; }
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+    content.clear();
+    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+        throw EFileError(CannotReadMessage(path));
+    }
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) content.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buf[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buf, sizeof buf, &got, nullptr)) {
+            CloseHandle(file);
+            throw EFileError(CannotReadMessage(path));
+        }
+        if (got == 0) break;
+        content.append(buf, got);
+    }
+    CloseHandle(file);
+    return true;
+}
+
+void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+    const std::wstring target = ToWide(path);
+    const std::wstring temp = ToWide(TemporaryNameFor(path));
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
+    bool ok = WriteAll(file, content) && (!flush || FlushFileBuffers(file));
+    ok = CloseHandle(file) && ok;
+    if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        throw EFileError(CannotWriteMessage(path));
+    }
+}

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "TestFolder.h"
+#include "support/Errors.h"
+#include "support/FileIO.h"
+#include "todo/TodoData.h"
+
+namespace {
+
+TTodoData ListOf(int count, const std::string& text) {
+    TTodoData data;
+    for (int i = 0; i < count; ++i) {
+        int k = data.NewItem();
+        data.SetDate(k, DateFromText("20240305") + i % 300);
+        data.SetText(k, text + std::to_string(i));
+        data.SetCategory(k, "★");
+    }
+    return data;
+}
+
+}  // namespace
+
+TEST(ReplaceFileSafely, FailureLeavesTheOldFileAndNamesIt) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    WriteBytes(path, "old contents\r\n");
+    std::filesystem::create_directory(TemporaryNameFor(path));  // the temporary file cannot be created
+    try {
+        ReplaceFileSafely(path, "new");
+        FAIL() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
+    }
+    EXPECT_EQ(ReadBytes(path), "old contents\r\n");
+
+    EXPECT_THROW(ReplaceFileSafely(folder / "no-such-folder/todo.txt", "x"), EFileError);
+}
+
+TEST(ReplaceFileSafely, ReplacesAndLeavesNoTemporaryFile) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    WriteBytes(path, "old");
+    ReplaceFileSafely(path, "new");
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_FALSE(std::filesystem::exists(TemporaryNameFor(path)));
+}
+
+TEST(ReplaceFileSafely, FileIsWholeWhenTheWriterIsKilledAtAnyMoment) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    const TTodoData oldList = ListOf(40000, "古い項目 old item "), newList = ListOf(45000, "新しい項目 new ");
+    const std::string oldText = oldList.SaveToText(), newText = newList.SaveToText();
+    std::mt19937 random(7);
+    int sawOld = 0, sawNew = 0;
+    for (int round = 0; round < 36; ++round) {
+        oldList.SaveToFile(path);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (bool useNew = true;; useNew = !useNew) (useNew ? newList : oldList).SaveToFile(path);
+        }
+        usleep(random() % 40000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        std::string now = ReadBytes(path);
+        ASSERT_TRUE(now == oldText || now == newText) << "round " << round << ": " << now.size() << " bytes";
+        (now == oldText ? sawOld : sawNew)++;
+    }
+    RecordProperty("sawOld", sawOld);
+    RecordProperty("sawNew", sawNew);
+    EXPECT_GT(sawNew, 0) << "the writer never finished a save; the test proves nothing";
+    std::filesystem::remove(TemporaryNameFor(path));
+}
+
+TEST(ReadWholeFile, MissingIsNoErrorButAFolderIs) {
+    TestFolder folder;
+    std::string content = "stale";
+    EXPECT_FALSE(ReadWholeFile(folder / "missing.txt", content));
+    EXPECT_EQ(content, "");
+    EXPECT_THROW(ReadWholeFile(folder.Path().string(), content), EFileError);
+}

@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "support/TextWork.h"
+
+TEST(EscapeText, ReplacesControlCharactersQuotesAndBackslashes) {
+    EXPECT_EQ(EscapeText("a\\b"), "a\\\\b");
+    EXPECT_EQ(EscapeText("Call\r\nBob"), "Call\\nBob");
+    EXPECT_EQ(EscapeText("a\rb"), "a\\db");
+    EXPECT_EQ(EscapeText("a\r\r\nb"), "a\\d\\nb");
+    EXPECT_EQ(EscapeText("a\nb\tc"), "a\\ab\\tc");
+    EXPECT_EQ(EscapeText("say \"hi\""), "say \\\"hi\\\"");
+    EXPECT_EQ(EscapeText("C:\\new"), "C:\\\\new");
+}
+
+TEST(EscapeText, LeavesTwoByteCharactersWhole) {
+    // The second bytes of 表, 能 and ソ are 0x5C, the value of a backslash.
+    for (const char* text : {"表", "能", "ソ", "表\\", "ソ表能"}) EXPECT_EQ(UnescapeText(EscapeText(text)), text);
+    EXPECT_EQ(EscapeText("表"), "表");
+    EXPECT_EQ(EscapeText("表\\"), "表\\\\");
+}
+
+TEST(UnescapeText, ReadsEverySequence) {
+    EXPECT_EQ(UnescapeText("plain"), "plain");
+    EXPECT_EQ(UnescapeText("a\\nb"), "a\r\nb");
+    EXPECT_EQ(UnescapeText("a\\ab"), "a\nb");
+    EXPECT_EQ(UnescapeText("a\\db\\rc"), "a\rb\rc");
+    EXPECT_EQ(UnescapeText("a\\tb"), "a\tb");
+    EXPECT_EQ(UnescapeText("\\\"q\\\""), "\"q\"");
+    EXPECT_EQ(UnescapeText("\\\\"), "\\");
+    EXPECT_EQ(UnescapeText("\\z"), "z");
+    EXPECT_EQ(UnescapeText("end\\"), "end\\");
+    EXPECT_EQ(UnescapeText("\\x41\\x7e"), "A~");
+    EXPECT_EQ(UnescapeText("\\x8a\\xbf"), "\x8a\xbf");
+    EXPECT_EQ(UnescapeText("\\表"), "表");
+}
+
+TEST(UnescapeText, NeverProducesNulOrReadsPastTheEnd) {
+    EXPECT_EQ(UnescapeText("a\\x00b"), "a\\x00b");  // kept as written
+    EXPECT_EQ(UnescapeText("a\\x"), "ax");
+    EXPECT_EQ(UnescapeText("a\\x4"), "ax4");
+    EXPECT_EQ(UnescapeText("a\\xg1"), "axg1");
+    for (const char* text : {"\\x00", "\\x0", "\\x", "\\", "\\x\\", "\x81", "\\\x81"}) {
+        std::string out = UnescapeText(text);
+        EXPECT_EQ(out.find('\0'), std::string::npos) << text;
+    }
+}
+
+TEST(UnescapeText, ReversesEscapeTextOnAnyBytes) {
+    std::string all;
+    for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+    EXPECT_EQ(UnescapeText(EscapeText(all)), all);
+    EXPECT_EQ(UnescapeText(EscapeText("\\x41")), "\\x41");
+}
+
+TEST(StripTrailingBackslashes, KeepsTwoByteCharacters) {
+    EXPECT_EQ(StripTrailingBackslashes("C:\\"), "C:");
+    EXPECT_EQ(StripTrailingBackslashes("C:\\data\\\\"), "C:\\data");
+    EXPECT_EQ(StripTrailingBackslashes("C:\\表"), "C:\\表");
+    EXPECT_EQ(StripTrailingBackslashes("C:\\表\\"), "C:\\表");
+    EXPECT_EQ(StripTrailingBackslashes("\\\\"), "");
+    EXPECT_EQ(StripTrailingBackslashes(""), "");
+}

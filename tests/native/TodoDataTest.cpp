@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <random>
+
+#include "TestFolder.h"
+#include "support/Errors.h"
+#include "todo/TodoData.h"
+
+namespace {
+
+// Builds a list from one line and answers its only item.
+TTodoData FromLine(const std::string& line) {
+    TTodoData data;
+    data.LineToItem(data.NewItem(), line);
+    return data;
+}
+
+TTodoData RoundTrip(const TTodoData& data) {
+    TTodoData back;
+    back.LoadFromText(data.SaveToText());
+    return back;
+}
+
+int AddItem(TTodoData& data, const std::string& date, std::int32_t color, const std::string& text,
+            const std::string& category) {
+    int i = data.NewItem();
+    data.SetDate(i, DateFromText(date));
+    data.SetColor(i, color);
+    data.SetText(i, text);
+    data.SetCategory(i, category);
+    return i;
+}
+
+}  // namespace
+
+TEST(TodoData, WritesTheLineFormat) {
+    TTodoData data;
+    AddItem(data, "20240305", 0xFF, "Call\r\nBob", "★");
+    EXPECT_EQ(data.ItemToLine(0), "20240305,0000FF,\"Call\\nBob\",\"★\"");
+    AddItem(data, "20240305", 0x7F123456, "", "");
+    EXPECT_EQ(data.ItemToLine(1), "20240305,123456,\"\",\"　\"");
+    EXPECT_EQ(data.SaveToText(), data.ItemToLine(0) + "\r\n" + data.ItemToLine(1) + "\r\n");
+    EXPECT_EQ(TTodoData().SaveToText(), "");
+}
+
+TEST(TodoData, TextsThatEndAwkwardlySurviveTheFile) {
+    TTodoData data;
+    const char* texts[] = {"ends with \\", "表", "能", "ソ", "C:\\new", "lone\rCR", "\"\",\"", "tab\there",
+                           "line\nfeed", "", "  ", "\\x41"};
+    for (const char* text : texts) AddItem(data, "20240305", 0xFF, text, "ソ");
+    TTodoData back = RoundTrip(data);
+    ASSERT_EQ(back.Count(), data.Count());
+    for (int i = 0; i < data.Count(); ++i) {
+        EXPECT_EQ(back.GetText(i), data.GetText(i)) << data.ItemToLine(i);
+        EXPECT_EQ(back.GetCategory(i), "ソ");
+        EXPECT_EQ(back.GetDate(i), DateFromText("20240305"));
+    }
+    EXPECT_EQ(data.ItemToLine(4), "20240305,0000FF,\"C:\\\\new\",\"ソ\"");
+    EXPECT_EQ(data.ItemToLine(5), "20240305,0000FF,\"lone\\dCR\",\"ソ\"");
+    EXPECT_EQ(data.ItemToLine(6), "20240305,0000FF,\"\\\"\\\",\\\"\",\"ソ\"");
+}
+
+TEST(TodoData, MissingCategoryIsTheFullWidthSpace) {
+    TTodoData data;
+    AddItem(data, "20240305", 0, "x", "");
+    EXPECT_EQ(data.GetCategory(0), "　");
+    EXPECT_EQ(RoundTrip(data).GetCategory(0), "　");
+}
+
+TEST(TodoData, LinesNotInTheItemFormatBecomePlainText) {
+    TDateTime before = NowDateTime();
+    for (const char* line : {"20240230,0000FF,\"x\",\"★\"", "20240305,0000FF,\"x\"", "just a note \\n here"}) {
+        TTodoData data = FromLine(line);
+        EXPECT_EQ(data.GetColor(0), NoColor) << line;
+        EXPECT_EQ(data.GetCategory(0), "　");
+        EXPECT_GE(data.GetDate(0), before - 1e-6);
+    }
+    EXPECT_EQ(FromLine("20240230,0000FF,\"x\",\"★\"").GetText(0), "20240230,0000FF,\"x\",\"★\"");
+    EXPECT_EQ(FromLine("just a note \\n here").GetText(0), "just a note \r\n here");
+}
+
+TEST(TodoData, ColourField) {
+    EXPECT_EQ(FromLine("20240305,zz,\"x\",\"★\"").GetColor(0), 0);
+    EXPECT_EQ(FromLine("20240305,0000ff,\"x\",\"★\"").GetColor(0), 0xFF);
+    EXPECT_EQ(FromLine("20240305,,\"x\",\"★\"").GetColor(0), 0);
+    EXPECT_EQ(FromLine("20240305,-FF,\"x\",\"★\"").GetColor(0), 0);
+    EXPECT_EQ(FromLine("20240305,1FFFFFFFF,\"x\",\"★\"").GetColor(0), 0);
+    TTodoData wide = FromLine("20240305,FF00FF00,\"x\",\"★\"");
+    EXPECT_EQ(wide.GetColor(0), 0x00FF00);  // the field is 32 bits; the item shows 24
+    EXPECT_EQ(FromLine("20240305,0000FF,\"x\",\"★\",extra").GetText(0), "x");
+}
+
+TEST(TodoData, LoadSkipsEmptyLinesAndSplitsAtEveryLineEnd) {
+    TTodoData data;
+    data.LoadFromText("\r\n\n\r");
+    EXPECT_EQ(data.Count(), 0);
+    data.LoadFromText("a\r\nb\rc\nd\r\n\r\n \r\n");
+    ASSERT_EQ(data.Count(), 5);
+    EXPECT_EQ(data.GetText(2), "c");
+    EXPECT_EQ(data.GetText(4), " ");
+}
+
+TEST(TodoData, InsertDeleteAndBounds) {
+    TTodoData data;
+    AddItem(data, "20240305", 0, "b", "");
+    EXPECT_EQ(data.InsertItem(-1), 0);
+    data.SetText(0, "a");
+    EXPECT_EQ(data.InsertItem(2), 2);
+    data.SetText(2, "c");
+    EXPECT_EQ(data.GetText(0) + data.GetText(1) + data.GetText(2), "abc");
+    data.DeleteItem(1);
+    EXPECT_EQ(data.GetText(1), "c");
+    EXPECT_THROW(data.GetText(2), std::out_of_range);
+    EXPECT_THROW(data.InsertItem(3), std::out_of_range);
+    data.ClearItems();
+    EXPECT_EQ(data.Count(), 0);
+}
+
+TEST(TodoData, RandomListsRoundTrip) {
+    std::mt19937 random(20241208);
+    const std::string pieces[] = {"a", "Z", "\\", "\"", ",", "\r", "\n", "\r\n", "\t", " ", "表", "能", "ソ", "★",
+                                  "x", "\\x41", "漢字", "ｱ"};
+    for (int round = 0; round < 20; ++round) {
+        TTodoData data;
+        for (int n = 0; n < 200; ++n) {
+            std::string text, category;
+            int length = static_cast<int>(random() % 12);
+            for (int k = 0; k < length; ++k) text += pieces[random() % std::size(pieces)];
+            if (random() % 4) category = pieces[10 + random() % 4];
+            int i = data.NewItem();
+            data.SetText(i, text);
+            data.SetCategory(i, category);
+            data.SetColor(i, static_cast<std::int32_t>(random() & 0xFFFFFF));
+            data.SetDate(i, DateFromText("19500101") + random() % 40000 + 0.5);
+        }
+        TTodoData back = RoundTrip(data);
+        ASSERT_EQ(back.Count(), data.Count());
+        for (int i = 0; i < data.Count(); ++i) {
+            ASSERT_EQ(back.GetText(i), data.GetText(i)) << data.ItemToLine(i);
+            ASSERT_EQ(back.GetCategory(i), data.GetCategory(i));
+            ASSERT_EQ(back.GetColor(i), data.GetColor(i));
+            ASSERT_EQ(back.GetDate(i), static_cast<double>(static_cast<long long>(data.GetDate(i))));
+        }
+    }
+}
+
+TEST(TodoData, FileLoadAndSave) {
+    TestFolder folder;
+    TTodoData data;
+    data.LoadFromFile(folder / "missing.txt");
+    EXPECT_EQ(data.Count(), 0);
+    AddItem(data, "20240305", 0xFF, "表", "★");
+    data.SaveToFile(folder / "todo.txt");
+    EXPECT_EQ(ReadBytes(folder / "todo.txt"), "20240305,0000FF,\"表\",\"★\"\r\n");
+    TTodoData back;
+    back.LoadFromFile(folder / "todo.txt");
+    EXPECT_EQ(back.GetText(0), "表");
+    TTodoData().SaveToFile(folder / "todo.txt");
+    EXPECT_EQ(ReadBytes(folder / "todo.txt"), "");
+}

@@ -1,0 +1,9 @@
+// Splitting one item-file line into its comma-separated fields.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Quoted fields keep their backslash pairs as they stand (UnescapeText resolves them
+// later); a doubled quote in any field becomes one quote.
+std::vector<std::string> SplitCsvLine(const std::string& line);

@@ -1,0 +1,80 @@
+// memorail-probe: finds and drives top-level windows by class name.
+//   wait CLASS SECONDS   wait until a window of CLASS exists; print "x y width height" of its client area
+//   gone CLASS SECONDS   wait until no window of CLASS exists
+//   count CLASS          print how many top-level windows of CLASS exist
+//   close CLASS          post WM_CLOSE to the window of CLASS
+//   foreground           print the class name of the foreground window
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+struct CountArgs {
+    const wchar_t* className;
+    int count;
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lParam) {
+    auto* args = reinterpret_cast<CountArgs*>(lParam);
+    wchar_t name[256];
+    if (GetClassNameW(hwnd, name, 256) && wcscmp(name, args->className) == 0) ++args->count;
+    return TRUE;
+}
+
+int CountWindows(const wchar_t* className) {
+    CountArgs args{className, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&args));
+    return args.count;
+}
+
+int Usage() {
+    std::fputs("usage: memorail-probe wait|gone CLASS SECONDS | count|close CLASS | foreground\n", stderr);
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return Usage();
+    std::wstring command = argv[1];
+    if (command == L"foreground") {
+        wchar_t name[256] = L"";
+        HWND fg = GetForegroundWindow();
+        if (fg) GetClassNameW(fg, name, 256);
+        std::printf("%ls\n", name);
+        return 0;
+    }
+    if (argc < 3) return Usage();
+    const wchar_t* className = argv[2];
+    if (command == L"count") {
+        std::printf("%d\n", CountWindows(className));
+        return 0;
+    }
+    if (command == L"close") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if ((command == L"wait" || command == L"gone") && argc >= 4) {
+        DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]) * 1000);
+        for (;;) {
+            HWND hwnd = FindWindowW(className, nullptr);
+            if (command == L"gone" && !hwnd) return 0;
+            if (command == L"wait" && hwnd && IsWindowVisible(hwnd)) {
+                RECT r;
+                GetClientRect(hwnd, &r);
+                POINT origin{0, 0};
+                ClientToScreen(hwnd, &origin);
+                std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, r.right, r.bottom);
+                return 0;
+            }
+            if (static_cast<LONG>(GetTickCount() - deadline) > 0) return 1;
+            Sleep(100);
+        }
+    }
+    return Usage();
+}
