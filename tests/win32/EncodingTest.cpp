@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "WinTestFolder.h"
+#include "support/Encoding_win.h"
+#include "support/FileIO.h"
+#include "support/FileWork.h"
+
+TEST(Encoding, ConvertsShiftJisBothWays) {
+    EXPECT_EQ(ToWide("表ソ能★"), L"\u8868\u30bd\u80fd\u2605");
+    EXPECT_EQ(FromWide(L"\u8868\u30bd\u80fd\u2605"), "表ソ能★");
+    EXPECT_EQ(ToWide(""), L"");
+    EXPECT_EQ(FromWide(L"\u3000"), "　");
+}
+
+TEST(Encoding, PathOutsideCodePage932FallsBackToTheShortPath) {
+    WinTestFolder folder;
+    std::wstring wide = folder.Wide() + L"\\caf\u00e9 data";
+    ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr));
+    std::string narrow = PathFromWide(wide);
+    EXPECT_EQ(narrow.find('?'), std::string::npos) << narrow;
+    ASSERT_TRUE(FolderExists(narrow)) << narrow;
+    // The short path opens the very folder: a file written through it appears under the long name.
+    ASSERT_TRUE(ForceFolder(narrow + "\\todo"));
+    ReplaceFileSafely(narrow + "\\todo\\todo.txt", "x\r\n");
+    EXPECT_NE(GetFileAttributesW((wide + L"\\todo\\todo.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    // A path that code page 932 can hold is left as it is.
+    std::wstring japanese = folder.Wide() + L"\\\u8868";
+    ASSERT_TRUE(CreateDirectoryW(japanese.c_str(), nullptr));
+    EXPECT_EQ(PathFromWide(japanese), FromWide(folder.Wide()) + "\\表");
+}
