@@ -57,6 +57,11 @@ std::string EscapeText(const std::string& text) {
     return out;
 }
 
+std::string UnescapeText(std::string&& text) {
+    if (text.find('\\') == std::string::npos) return std::move(text);
+    return UnescapeText(static_cast<const std::string&>(text));
+}
+
 std::string UnescapeText(const std::string& text) {
     if (text.find('\\') == std::string::npos) return text;
     std::string out;

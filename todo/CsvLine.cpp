@@ -19,9 +19,21 @@ void CollapseDoubledQuotes(std::string& field) {
     field.swap(out);
 }
 
+// Index of the next single-byte character of the set at or after i (two-byte characters are
+// stepped over whole); n when there is none.
+std::size_t FindSingleByte(std::string_view line, std::size_t i, char a, char b) {
+    const std::size_t n = line.size();
+    while (i < n) {
+        char c = line[i];
+        if (c == a || c == b) return i;
+        i += IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < n ? 2 : 1;
+    }
+    return n;
+}
+
 }  // namespace
 
-std::vector<std::string> SplitCsvLine(const std::string& line) {
+std::vector<std::string> SplitCsvLine(std::string_view line) {
     std::vector<std::string> fields;
     fields.reserve(4);
     const std::size_t n = line.size();
@@ -32,13 +44,11 @@ std::vector<std::string> SplitCsvLine(const std::string& line) {
         if (i < n && line[i] == '"') {
             ++i;
             while (i < n) {
-                std::size_t len = CharLength(line, i);
-                char c = line[i];
-                if (len == 1 && c == '\\' && i + 1 < n) {
-                    std::size_t next = CharLength(line, i + 1);
-                    field.append(line, i, 1 + next);
-                    i += 1 + next;
-                } else if (len == 1 && c == '"') {
+                std::size_t special = FindSingleByte(line, i, '\\', '"');
+                field.append(line.substr(i, special - i));
+                i = special;
+                if (i == n) break;
+                if (line[i] == '"') {
                     if (i + 1 == n) {
                         i = n;
                         break;
@@ -48,25 +58,21 @@ std::vector<std::string> SplitCsvLine(const std::string& line) {
                         separatorFollows = true;
                         break;
                     }
-                    std::size_t next = CharLength(line, i + 1);
-                    field.append(line, i, 1 + next);
-                    i += 1 + next;
-                } else {
-                    field.append(line, i, len);
-                    i += len;
-                }
-            }
-        } else {
-            while (i < n) {
-                std::size_t len = CharLength(line, i);
-                if (len == 1 && line[i] == ',') {
-                    ++i;
-                    separatorFollows = true;
+                } else if (i + 1 == n) {  // a backslash as the very last character
+                    field += '\\';
+                    i = n;
                     break;
                 }
-                field.append(line, i, len);
-                i += len;
+                // A backslash pair, or a quote with the character after it, belongs to the field.
+                std::size_t pair = 1 + CharLength(line, i + 1);
+                field.append(line.substr(i, pair));
+                i += pair;
             }
+        } else {
+            std::size_t comma = FindSingleByte(line, i, ',', ',');
+            field.assign(line.substr(i, comma - i));
+            separatorFollows = comma < n;
+            i = comma + (separatorFollows ? 1 : 0);
         }
         CollapseDoubledQuotes(field);
         fields.push_back(std::move(field));

@@ -95,19 +95,20 @@ std::string TTodoData::ItemToLine(int index) const {
     return line;
 }
 
-void TTodoData::LineToItem(int index, const std::string& line) {
-    Tdata& item = At(index);
+void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(At(index), line); }
+
+void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
     std::vector<std::string> fields = SplitCsvLine(line);
     TDateTime date = fields.size() >= 4 ? DateFromText(fields[0]) : 0;
     if (date != 0) {
         item.Date = date;
         item.Color = ParseColor(fields[1]);
-        item.Text = UnescapeText(fields[2]);
-        item.Category = UnescapeText(fields[3]);
+        item.Text = UnescapeText(std::move(fields[2]));
+        item.Category = UnescapeText(std::move(fields[3]));
     } else {
         item.Date = NowDateTime();
         item.Color = NoColor;
-        item.Text = UnescapeText(line);
+        item.Text = UnescapeText(std::string(line));
         item.Category.clear();
     }
 }
@@ -132,7 +133,10 @@ void TTodoData::LoadFromText(const std::string& text) {
     for (std::size_t start = 0; start < n;) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = n;
-        if (end > start) LineToItem(NewItem(), text.substr(start, end - start));
+        if (end > start) {
+            items_.push_back(std::make_unique<Tdata>());
+            FillFromLine(*items_.back(), std::string_view(text).substr(start, end - start));
+        }
         start = end + 1;
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/Dates.h"
@@ -60,6 +61,7 @@ private:
     Tdata& At(int index);
     const Tdata& At(int index) const;
     void AppendLine(std::string& out, int index) const;
+    static void FillFromLine(Tdata& item, std::string_view line);
 
     std::vector<std::unique_ptr<Tdata>> items_;
 };
