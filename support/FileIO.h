@@ -3,6 +3,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+constexpr char kPathDelimiter = '\\';
+#else
+constexpr char kPathDelimiter = '/';
+#endif
 
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
@@ -20,3 +27,17 @@ void ReplaceFileSafely(const std::string& path, const std::string& content, bool
 
 // The temporary file ReplaceFileSafely writes before the swap.
 inline std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+
+struct FolderEntry {
+    std::string name;
+    bool isFolder = false;
+    bool hiddenOrSystem = false;  // dot-names count as hidden where the system has no such mark
+};
+
+// The entries of a folder whose names match the mask ("*" and "?"; "*.*" is everything),
+// in the system's order, without "." and "..".
+std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask);
+
+bool CopyFileRaw(const std::string& source, const std::string& target);
+bool RenameFile(const std::string& source, const std::string& target);
+bool DeleteFileAt(const std::string& path);

@@ -1,8 +1,10 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cctype>
 #include <cstdio>
 
 #include "support/Errors.h"
@@ -30,7 +32,50 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
+// Case-insensitive wildcard match, as the Windows file system does it.
+bool MatchesMask(const char* name, const char* mask) {
+    if (*mask == '\0') return *name == '\0';
+    if (*mask == '*') return MatchesMask(name, mask + 1) || (*name && MatchesMask(name + 1, mask));
+    if (*name == '\0') return false;
+    if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) != std::tolower(static_cast<unsigned char>(*name)))
+        return false;
+    return MatchesMask(name + 1, mask + 1);
+}
+
 }  // namespace
+
+std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask) {
+    std::vector<FolderEntry> entries;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return entries;
+    const std::string pattern = mask == "*.*" ? "*" : mask;
+    while (dirent* e = ::readdir(dir)) {
+        std::string name = e->d_name;
+        if (name == "." || name == ".." || !MatchesMask(name.c_str(), pattern.c_str())) continue;
+        entries.push_back({name, FolderExists(folder + "/" + name), name[0] == '.'});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+bool CopyFileRaw(const std::string& source, const std::string& target) {
+    std::string content;
+    try {
+        if (!ReadWholeFile(source, content)) return false;
+    } catch (const EFileError&) {
+        return false;
+    }
+    int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, content);
+    return (::close(fd) == 0) && ok;
+}
+
+bool RenameFile(const std::string& source, const std::string& target) {
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool FileExists(const std::string& path) {
     struct stat st;

@@ -72,3 +72,31 @@ void ReplaceFileSafely(const std::string& path, const std::string& content, bool
         throw EFileError(CannotWriteMessage(path));
     }
 }
+
+std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask) {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(ToWide(folder + "\\" + mask).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        // A name outside code page 932 is reached through its short 8.3 name.
+        std::string narrow = FromWide(name);
+        if (ToWide(narrow) != name && data.cAlternateFileName[0]) narrow = FromWide(data.cAlternateFileName);
+        entries.push_back({narrow, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                           (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return entries;
+}
+
+bool CopyFileRaw(const std::string& source, const std::string& target) {
+    return CopyFileW(ToWide(source).c_str(), ToWide(target).c_str(), FALSE) != FALSE;
+}
+
+bool RenameFile(const std::string& source, const std::string& target) {
+    return MoveFileW(ToWide(source).c_str(), ToWide(target).c_str()) != FALSE;
+}
+
+bool DeleteFileAt(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }

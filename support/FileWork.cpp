@@ -22,3 +22,63 @@ bool ForceFolder(const std::string& path) {
     MakeFolder(folder);
     return FolderExists(folder);
 }
+
+void ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list) {
+    list.clear();
+    for (const FolderEntry& e : ReadFolder(folder, mask))
+        if (!e.isFolder) list.push_back(folder + kPathDelimiter + e.name);
+}
+
+void ListSubfolders(const std::string& folder, std::vector<std::string>& list) {
+    list.clear();
+    for (const FolderEntry& e : ReadFolder(folder, "*.*"))
+        if (e.isFolder && !e.hiddenOrSystem) list.push_back(folder + kPathDelimiter + e.name);
+}
+
+void FindFilesRecursive(const std::string& path, const std::string& mask, std::vector<std::string>& list) {
+    list.clear();
+    const std::string start = StripTrailingBackslashes(path);
+    if (FolderExists(start)) {
+        std::vector<std::string> queue{start}, found;
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            ListFiles(queue[head], mask, found);
+            list.insert(list.end(), found.begin(), found.end());
+            ListSubfolders(queue[head], found);
+            queue.insert(queue.end(), found.begin(), found.end());
+        }
+    } else if (FileExists(start)) {
+        list.push_back(start);
+    }
+}
+
+std::string ExtractFileDrive(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        std::size_t server = path.find('\\', 2);
+        if (server == std::string::npos) return path;
+        std::size_t share = path.find('\\', server + 1);
+        return share == std::string::npos ? path : path.substr(0, share);
+    }
+    return {};
+}
+
+void CopyFileTo(const std::string& source, const std::string& target, bool overwrite) {
+    if (FileExists(target)) {
+        if (!overwrite) return;
+        DeleteFileAt(target);
+    }
+    CopyFileRaw(source, target);
+}
+
+void MoveFileTo(const std::string& source, const std::string& target, bool overwrite) {
+    if (FileExists(target)) {
+        if (!overwrite) return;
+        DeleteFileAt(target);
+    }
+    if (!SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target))) {
+        CopyFileTo(source, target, overwrite);
+        if (FileExists(target)) DeleteFileAt(source);
+    } else {
+        RenameFile(source, target);
+    }
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Position of the last path separator ('\' or '/'), never the second byte of a
 // two-byte character; npos when there is none.
@@ -10,3 +11,19 @@ std::size_t LastSeparator(const std::string& path);
 // Creates the folder and any missing parents. True when the folder exists afterwards.
 // A path whose root does not exist stops at that root without error.
 bool ForceFolder(const std::string& path);
+
+// Files of a folder matching the mask, hidden and system files included, as folder + "\" + name.
+void ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
+// Subfolders of a folder, except hidden and system ones, as folder + "\" + name.
+void ListSubfolders(const std::string& folder, std::vector<std::string>& list);
+// Files matching the mask under a folder, breadth-first: a folder's files before its
+// subfolders' files. A path naming a file gives that file.
+void FindFilesRecursive(const std::string& path, const std::string& mask, std::vector<std::string>& list);
+
+// The drive part of a path: "C:" or "\\server\share"; empty where paths have no drive.
+std::string ExtractFileDrive(const std::string& path);
+
+// If the target exists: without overwrite nothing happens, with overwrite it is replaced.
+void CopyFileTo(const std::string& source, const std::string& target, bool overwrite);
+// As CopyFileTo, but moves: a rename on the same drive, copy and delete across drives.
+void MoveFileTo(const std::string& source, const std::string& target, bool overwrite);

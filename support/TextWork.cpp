@@ -112,3 +112,83 @@ std::string UnescapeText(const std::string& text) {
     }
     return out;
 }
+
+namespace {
+
+std::string MapAsciiLetters(std::string_view text, char from, char to, int shift) {
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); i += CharLength(out, i))
+        if (out[i] >= from && out[i] <= to) out[i] = static_cast<char>(out[i] + shift);
+    return out;
+}
+
+}  // namespace
+
+std::string UpperCaseSjis(std::string_view text) { return MapAsciiLetters(text, 'a', 'z', 'A' - 'a'); }
+
+std::string LowerCaseSjis(std::string_view text) { return MapAsciiLetters(text, 'A', 'Z', 'a' - 'A'); }
+
+bool SameTextSjis(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && UpperCaseSjis(a) == UpperCaseSjis(b);
+}
+
+std::size_t FindChar(std::string_view text, char c) {
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        if (text[i] == c) return i;
+    return std::string_view::npos;
+}
+
+bool EndsWithChar(std::string_view text, char c) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;
+    return last != std::string_view::npos && last + 1 == text.size() && text[last] == c;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    return text.substr(begin, end - begin);
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end;
+        if (start < text.size() && text[start] == '\r') ++start;
+        if (start < text.size() && text[start] == '\n' && (end == start || text[start - 1] == '\r')) ++start;
+    }
+    return lines;
+}
+
+std::string IndentLines(const std::string& text) {
+    std::string out;
+    for (const std::string& line : SplitLines(text)) {
+        out += '\t';
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string TextFrom(const std::string& text, int position) {
+    if (position < 1) position = 1;
+    return static_cast<std::size_t>(position) > text.size() ? std::string() : text.substr(position - 1);
+}
+
+std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas, int maxWidth) {
+    if (canvas.TextWidth(text) <= maxWidth) return text;
+    std::string result = "..";
+    if (text.empty()) return result;
+    for (std::size_t end = CharLength(text, 0); end <= text.size(); end += CharLength(text, end)) {
+        std::string candidate = text.substr(0, end) + "..";
+        if (canvas.TextWidth(candidate) > maxWidth) break;
+        result = std::move(candidate);
+        if (end == text.size()) break;
+    }
+    return result;
+}

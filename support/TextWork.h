@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // True for the first byte of a two-byte Shift-JIS character.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -21,6 +22,40 @@ std::string EscapeText(const std::string& text);
 std::string UnescapeText(const std::string& text);
 // The same, handing the text back without a copy when it holds no backslash.
 std::string UnescapeText(std::string&& text);
+
+// Upper- or lower-cases the ASCII letters of a Shift-JIS text; two-byte characters are
+// stepped over whole, so "ア" (83 41) stays "ア".
+std::string UpperCaseSjis(std::string_view text);
+std::string LowerCaseSjis(std::string_view text);
+bool SameTextSjis(std::string_view a, std::string_view b);
+
+// Position of a single-byte character, never the second byte of a pair; npos when absent.
+std::size_t FindChar(std::string_view text, char c);
+// True when the text's last character is the single-byte character c.
+bool EndsWithChar(std::string_view text, char c);
+
+// Drops leading and trailing blanks and control characters.
+std::string_view TrimBlanks(std::string_view text);
+
+// Splits at CR LF, lone CR or lone LF; a final line end gives no empty last line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Every line with one TAB in front, each followed by CR LF.
+std::string IndentLines(const std::string& text);
+inline std::string OpenTag(const std::string& name) { return "<" + name + ">"; }
+inline std::string CloseTag(const std::string& name) { return "</" + name + ">"; }
+// The text from a 1-based position to its end.
+std::string TextFrom(const std::string& text, int position);
+
+// Measures text in pixels; the main window gives its canvas, tests a fixed-width stand-in.
+class TTextMeasurer {
+public:
+    virtual ~TTextMeasurer() = default;
+    virtual int TextWidth(const std::string& text) const = 0;
+};
+
+// The text, or its longest prefix ending on a whole character that fits with ".." appended.
+std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas, int maxWidth);
 
 // Appends the escaped form of text to out (the item file writer's fast path).
 void AppendEscaped(std::string& out, const std::string& text);

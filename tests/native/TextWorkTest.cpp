@@ -60,3 +60,49 @@ TEST(StripTrailingBackslashes, KeepsTwoByteCharacters) {
     EXPECT_EQ(StripTrailingBackslashes("\\\\"), "");
     EXPECT_EQ(StripTrailingBackslashes(""), "");
 }
+
+namespace {
+
+// Every byte is 5 pixels wide: a two-byte character measures 10.
+class FixedWidth : public TTextMeasurer {
+public:
+    int TextWidth(const std::string& text) const override { return static_cast<int>(text.size()) * 5; }
+};
+
+}  // namespace
+
+TEST(FitTextWithDots, NeverCutsATwoByteCharacter) {
+    FixedWidth canvas;
+    EXPECT_EQ(FitTextWithDots("abc", canvas, 15), "abc");
+    EXPECT_EQ(FitTextWithDots("abcdef", canvas, 20), "ab..");
+    EXPECT_EQ(FitTextWithDots("表ソ能", canvas, 25), "表..");
+    EXPECT_EQ(FitTextWithDots("表ソ能", canvas, 29), "表..");
+    EXPECT_EQ(FitTextWithDots("表ソ能", canvas, 30), "表ソ能");
+    EXPECT_EQ(FitTextWithDots("表ソ能", canvas, 5), "..");
+    EXPECT_EQ(FitTextWithDots("", canvas, -1), "..");
+    for (int width = 0; width < 60; ++width) {
+        std::string fitted = FitTextWithDots("aア表bソ", canvas, width);
+        std::string kept = fitted.substr(0, fitted.size() - (fitted.size() >= 2 && fitted.ends_with("..") ? 2 : 0));
+        EXPECT_EQ(std::string("aア表bソ").rfind(kept, 0), 0u);
+        EXPECT_TRUE(kept.empty() || kept.size() == 1 || kept.size() == 3 || kept.size() == 5 || kept.size() == 6 ||
+                    kept.size() == 8)
+            << width << ": " << fitted;
+    }
+}
+
+TEST(TextHelpers, CaseFoldingStepsOverTwoByteCharacters) {
+    EXPECT_EQ(UpperCaseSjis("sort"), "SORT");
+    EXPECT_EQ(LowerCaseSjis("アAbC"), "アabc");  // ア is 83 41
+    EXPECT_EQ(UpperCaseSjis("アa"), "アA");
+    EXPECT_TRUE(SameTextSjis("Option", "OPTION"));
+    EXPECT_FALSE(SameTextSjis("ア", "\x83" "a"));
+}
+
+TEST(TextHelpers, IndentLinesAndTextFrom) {
+    EXPECT_EQ(IndentLines("a\r\nb\nc"), "\ta\r\n\tb\r\n\tc\r\n");
+    EXPECT_EQ(IndentLines("a\r\n\r\nb\r\n"), "\ta\r\n\t\r\n\tb\r\n");
+    EXPECT_EQ(IndentLines(""), "");
+    EXPECT_EQ(TextFrom("abcdef", 3), "cdef");
+    EXPECT_EQ(TextFrom("abc", 4), "");
+    EXPECT_EQ(OpenTag("背景") + CloseTag("背景"), "<背景></背景>");
+}

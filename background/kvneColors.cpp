@@ -1,0 +1,53 @@
+#include "background/kvneColors.h"
+
+#include <cstdio>
+
+#include "support/FileIO.h"
+#include "support/Functions.h"
+
+const char* const kColorWindowBackground = "ウィンドウ\\背景";
+const char* const kColorActiveTitle = "ウィンドウ\\アクティブタイトル";
+const char* const kColorInactiveTitle = "ウィンドウ\\インアクティブタイトル";
+const char* const kColorOuterFrame = "ウィンドウ\\外フレーム";
+const char* const kColorInnerFrame = "ウィンドウ\\内フレーム";
+const char* const kColorTextShadow = "テキスト\\本文シャドウ";
+const char* const kColorUnderline = "テキスト\\アンダーライン";
+const char* const kColorHighlight = "テキスト\\選択項目強調";
+
+const char* const kBuiltInColorScheme =
+    "<ウィンドウ>\r\n"
+    "\t<背景>$FFFFFF</背景>\r\n"
+    "\t<アクティブタイトル>$0000FF</アクティブタイトル>\r\n"
+    "\t<インアクティブタイトル>$C0C0C0</インアクティブタイトル>\r\n"
+    "\t<外フレーム>$C0C0C0</外フレーム>\r\n"
+    "\t<内フレーム>$000000</内フレーム>\r\n"
+    "</ウィンドウ>\r\n"
+    "<テキスト>\r\n"
+    "\t<本文シャドウ>$F0F0F0</本文シャドウ>\r\n"
+    "\t<アンダーライン>$C0C0C0</アンダーライン>\r\n"
+    "\t<選択項目強調>$0000FF</選択項目強調>\r\n"
+    "</テキスト>\r\n";
+
+std::string ColorToText(std::int32_t color) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "$%.6X", static_cast<unsigned>(color));
+    return buf;
+}
+
+void TColorsList::LoadDefaults() { LoadFromText(kBuiltInColorScheme); }
+
+std::int32_t TColorsList::GetColor(const std::string& key) {
+    std::int32_t color = 0;
+    return TryStrToInt(GetValue(key), color) ? color : 0;
+}
+
+void TColorsList::SetColor(const std::string& key, std::int32_t color) { SetValue(key, ColorToText(color)); }
+
+void TColorsList::Load() { LoadFrom(fileName_); }
+
+void TColorsList::LoadFrom(const std::string& fileName) {
+    if (FileExists(fileName))
+        LoadFromFile(fileName);
+    else
+        LoadDefaults();
+}

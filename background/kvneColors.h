@@ -1,0 +1,42 @@
+// The colour scheme: named colours of the window's parts, kept per picture in ".clr" files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "background/DirStringList.h"
+
+// The eight colour keys.
+extern const char* const kColorWindowBackground;
+extern const char* const kColorActiveTitle;
+extern const char* const kColorInactiveTitle;
+extern const char* const kColorOuterFrame;
+extern const char* const kColorInnerFrame;
+extern const char* const kColorTextShadow;
+extern const char* const kColorUnderline;
+extern const char* const kColorHighlight;
+
+// The built-in scheme, byte for byte as a ".clr" file.
+extern const char* const kBuiltInColorScheme;
+
+class TColorsList : public TDirStringList {
+public:
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& fileName) { fileName_ = fileName; }
+
+    void LoadDefaults();
+    // 0 when the value is empty or not a number ("$" hex or decimal).
+    std::int32_t GetColor(const std::string& key);
+    void SetColor(const std::string& key, std::int32_t color);
+
+    void Load();  // the own file if it exists, else the built-in scheme
+    void LoadFrom(const std::string& fileName);
+    void Save() const { SaveToFile(fileName_); }
+    void SaveAs(const std::string& fileName) const { SaveToFile(fileName); }
+
+private:
+    std::string fileName_;
+};
+
+// "$" and at least six upper-case hex digits.
+std::string ColorToText(std::int32_t color);

@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "TestFolder.h"
+#include "settings/ProfileList.h"
+#include "support/FileIO.h"
+#include "support/TextWork.h"
+
+namespace {
+
+TprofileList Parsed(const std::string& text) {
+    TprofileList list;
+    list.ParseLines(SplitLines(text));
+    return list;
+}
+
+}  // namespace
+
+TEST(Settings, NamesAreFoldedAndFound) {
+    TprofileList list = Parsed("[sort]\r\nAuto=0\r\n[アイ]\r\nアAbC=1\r\n");
+    EXPECT_FALSE(list.ReadBool("SORT", "auto", true));
+    EXPECT_EQ(list.Sections(1), "アイ");   // "ア" is 83 41: its second byte must stay an "A"
+    EXPECT_EQ(list.Strings(1), "アabc");
+    EXPECT_EQ(list.ReadInteger("アイ", "アabc", 0), 1);
+}
+
+TEST(Settings, ReadBoolValues) {
+    TprofileList list = Parsed("[B]\na=TRUE\nb=True\nc=1\nd=-1\ne=false\nf=0\ng=yes\nh=\n");
+    for (const char* key : {"a", "b", "c", "d"}) EXPECT_TRUE(list.ReadBool("B", key, false)) << key;
+    for (const char* key : {"e", "f", "g", "h"}) EXPECT_FALSE(list.ReadBool("B", key, true)) << key;
+    EXPECT_TRUE(list.ReadBool("B", "missing", true));
+    EXPECT_TRUE(list.ReadBool("B", "a", false));  // "true" is read again from the text
+}
+
+TEST(Settings, ReadIntegerAndStrings) {
+    TprofileList list = Parsed("[N]\nx=12abc\ny= -42 \nkey = a=b\n  ; comment\n\n[N]\ny=7\nz\n");
+    EXPECT_EQ(list.ReadInteger("N", "x", 5), 0);
+    EXPECT_EQ(list.ReadInteger("N", "y", 5), -42);  // the first occurrence wins
+    EXPECT_EQ(list.ReadInteger("N", "missing", 5), 5);
+    EXPECT_EQ(list.ReadString("N", "key", ""), "a=b");
+    EXPECT_EQ(list.ReadString("N", "z", "d"), "");
+    EXPECT_EQ(list.Count(), 5);
+}
+
+TEST(Settings, KeysBeforeTheFirstHeaderBelongToTheEmptySection) {
+    TprofileList list = Parsed("top=1\n[A]\nk=2\n");
+    EXPECT_EQ(list.ReadInteger("", "top", 0), 1);
+    list.WriteInteger("", "top", 3);
+    list.WriteInteger("", "added", 4);
+    EXPECT_EQ(list.UpdatedText("top=1\r\n[A]\r\nk=2\r\n"), "top=3\r\nadded=4\r\n[A]\r\nk=2\r\n");
+}
+
+TEST(Settings, ReadFontOfAMissingSection) {
+    TprofileList list = Parsed("[screenfont]\nname=Meiryo\nsize=12\n");
+    TFontSpec font;
+    EXPECT_FALSE(list.ReadFont("PRINTFONT", font));
+    EXPECT_EQ(font.Name, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(font.Size, 9);
+    EXPECT_EQ(font.Color, 0);
+    EXPECT_EQ(font.Charset, 128);
+    EXPECT_TRUE(list.ReadFont("SCREENFONT", font));
+    EXPECT_EQ(font.Name, "Meiryo");
+    EXPECT_EQ(font.Size, 12);
+}
+
+TEST(Settings, SaveKeepsCommentsSpacingAndUnknownKeys) {
+    TestFolder folder;
+    const std::string path = folder / "memorail.ini";
+    const std::string original =
+        "; Memorail settings, edited by hand\r\n"
+        "\r\n"
+        "[Option]\r\n"
+        "  Shadow = 1\r\n"
+        "unknown key = kept as it is\r\n"
+        "\r\n"
+        "[Mine]\r\n"
+        "what=ever ; not a comment\r\n"
+        "[FORM]\r\n"
+        "normalheight=100\r\n";
+    WriteBytes(path, original);
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        TprofileList list;
+        list.SetFileName(path);
+        list.Load();
+        EXPECT_TRUE(list.ReadBool("OPTION", "shadow", false));
+        list.WriteInteger("FORM", "normalheight", 100 + cycle);
+        list.WriteBool("SORT", "auto", true);
+        list.Save();
+    }
+    std::string expected = original;
+    expected.replace(expected.find("normalheight=100"), 16, "normalheight=109");
+    expected += "[SORT]\r\nauto=1\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);
+}
+
+TEST(Settings, NewKeysGoToTheEndOfTheirSection) {
+    TprofileList list;
+    list.WriteInteger("A", "new", 1);
+    list.WriteString("B", "name", "値");
+    EXPECT_EQ(list.UpdatedText("[a]\r\nold=0\r\n\r\n[C]\r\nx=1\r\n"),
+              "[a]\r\nold=0\r\nnew=1\r\n\r\n[C]\r\nx=1\r\n[B]\r\nname=値\r\n");
+}
+
+TEST(Settings, DuplicateKeysKeepTheirValuesInTheFile) {
+    TprofileList list = Parsed("[A]\nk=1\nk=2\n");
+    EXPECT_EQ(list.UpdatedText("[A]\r\nk=1\r\nk=2\r\n"), "[A]\r\nk=1\r\nk=2\r\n");
+}
+
+TEST(Settings, SaveWithoutFileNameOrEntriesWritesNothing) {
+    TestFolder folder;
+    TprofileList list;
+    list.WriteInteger("A", "b", 1);
+    EXPECT_NO_THROW(list.Save());
+    TprofileList empty;
+    empty.SetFileName(folder / "none.ini");
+    empty.Save();
+    EXPECT_FALSE(FileExists(folder / "none.ini"));
+}
+
+TEST(Settings, SaveFailureKeepsTheFileAndNamesIt) {
+    TestFolder folder;
+    const std::string path = folder / "memorail.ini";
+    WriteBytes(path, "[A]\r\nb=0\r\n");
+    std::filesystem::create_directory(path + ".tmp");
+    TprofileList list;
+    list.SetFileName(path);
+    list.WriteInteger("A", "b", 1);
+    try {
+        list.Save();
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
+    }
+    EXPECT_EQ(ReadBytes(path), "[A]\r\nb=0\r\n");
+}
+
+TEST(Settings, DefaultFileNameFollowsTheProgramFile) {
+    TprofileList list;
+    list.UseDefaultFileName("C:\\data\\", "memorail.exe");
+    EXPECT_EQ(list.FileName(), "C:\\data\\memorail.ini");
+}
