@@ -1,6 +1,8 @@
 #include "app/FmTODOmain.h"
 
+#include "background/kvneColors.h"
 #include "framework/Application.h"
+#include "framework/Messages.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/kvneGlobal.h"
@@ -42,19 +44,14 @@ void TFmTODOmain::LoadData() {
     else if (FileExists(dataPath + "todo.txt"))  // the item file's older place, read but never written
         Items.LoadFromFile(dataPath + "todo.txt");
     itemFileUnreadable_ = false;
-}
 
-void TFmTODOmain::ApplySettings() {
-    if (titleFont_) DeleteObject(titleFont_);
-    const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
-    titleTop_ = windowsXP ? -8 : -4;
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(24, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    titleFont_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
-                             windowsXP ? L"Alba" : L"Century Gothic");
-    InvalidateRect(Handle(), nullptr, FALSE);
+    MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
+    MainSettings.Load();
+    NormalHeight = MainSettings.ReadInteger("FORM", "normalheight", 100);
+
+    // Until a picture is chosen, the scheme is the data folder's own.
+    ColorsList.SetFileName(dataPath + "colors.clr");
+    ColorsList.Load();
 }
 
 void TFmTODOmain::FormShow() {}
@@ -65,31 +62,8 @@ void TFmTODOmain::FormDestroy() {
     } catch (const std::exception& e) {
         Application.ShowException(e);  // the settings are still saved below
     }
-    if (titleFont_) DeleteObject(titleFont_);
-    titleFont_ = nullptr;
-}
-
-void TFmTODOmain::Paint(HDC target) {
-    RECT client;
-    GetClientRect(Handle(), &client);
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-
-    HBRUSH brush = CreateSolidBrush(windowColor_);
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
-    HGDIOBJ oldFont = SelectObject(dc, titleFont_);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, active_ ? activeTitleColor_ : inactiveTitleColor_);
-    const std::wstring title = L"Memorail";
-    TextOutW(dc, 4, titleTop_, title.c_str(), static_cast<int>(title.size()));
-    SelectObject(dc, oldFont);
-
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
+    MainSettings.Save();
 }
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -102,6 +76,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         active_ = wParam != FALSE;
         InvalidateRect(Handle(), nullptr, FALSE);
         break;
+    case WM_WINDOWRESET: FormFuncWindowReset(); return 0;
+    case WM_TIMER: return 0;  // the random picture change comes with the picture library
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;

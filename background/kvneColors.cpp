@@ -28,6 +28,8 @@ const char* const kBuiltInColorScheme =
     "\t<選択項目強調>$0000FF</選択項目強調>\r\n"
     "</テキスト>\r\n";
 
+TColorsList ColorsList;
+
 std::string ColorToText(std::int32_t color) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "$%.6X", static_cast<unsigned>(color));

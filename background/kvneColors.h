@@ -40,3 +40,6 @@ private:
 
 // "$" and at least six upper-case hex digits.
 std::string ColorToText(std::int32_t color);
+
+// The current colour scheme, for the whole run.
+extern TColorsList ColorsList;

@@ -8,6 +8,8 @@
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 
+TprofileList MainSettings;
+
 int TMultiStringList::Add(const std::string& text) {
     items_.push_back({text, {}});
     return Count() - 1;

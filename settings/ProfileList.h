@@ -89,3 +89,6 @@ private:
 
 // Decimal integer with an optional sign; 0 for anything else.
 std::int32_t DecimalOrZero(const std::string& text);
+
+// The main settings, for the whole run.
+extern TprofileList MainSettings;

@@ -13,3 +13,13 @@ std::string GetSpecialFolder(int folderId);
 
 // Opens a file, folder or address with the shell's "Open" verb.
 void OpenDocument(const std::string& path);
+
+// Opens a web address as it is and anything else as a mail address.
+void OpenLink(const std::string& text);
+
+// A shell link to the target program, its working folder the root of the shortcut's drive.
+bool CreateShortcut(const std::string& target, const std::string& shortcutFile, const std::string& description);
+// The Startup folder's shortcut to this program: made if missing when enabled, removed when not.
+void RegisterStartup(bool enable, const std::string& productName);
+// The file a shortcut points at; empty when it cannot be read.
+std::string ShortcutTarget(const std::string& shortcutFile);

@@ -14,6 +14,8 @@ public:
         GetTempPathW(MAX_PATH, temp);
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("memorail-") + info->test_suite_name() + "-" + info->name();
+        for (char& c : name)
+            if (c == '/') c = '-';  // parameterised tests have slashes in their names
         path_ = std::wstring(temp) + std::wstring(name.begin(), name.end());
         Remove();
         CreateDirectoryW(path_.c_str(), nullptr);

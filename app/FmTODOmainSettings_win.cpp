@@ -1,0 +1,71 @@
+// The main window's settings: colours from the scheme, fonts and options from the settings file.
+#include "app/FmTODOmain.h"
+#include "background/kvneColors.h"
+#include "support/Encoding_win.h"
+#include "support/Shell.h"
+#include "support/kvneGlobal.h"
+
+const char* const kDefaultLink = "https://korvane.example/memorail/";
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+
+HFONT CreatePointFont(const std::string& face, int points, int charset) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
+                       ToWide(face).c_str());
+}
+
+int FontPixelHeight(HFONT font) {
+    LOGFONTW lf{};
+    GetObjectW(font, sizeof lf, &lf);
+    return lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+}
+
+}  // namespace
+
+void TFmTODOmain::ApplySettings() {
+    // The background rendering request joins here when the picture library arrives.
+    WindowColor = static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground));
+    ActiveTitleColor = static_cast<COLORREF>(ColorsList.GetColor(kColorActiveTitle));
+    InactiveTitleColor = static_cast<COLORREF>(ColorsList.GetColor(kColorInactiveTitle));
+    OuterFrameColor = static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame));
+    InnerFrameColor = static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame));
+    UnderlineColor = static_cast<COLORREF>(ColorsList.GetColor(kColorUnderline));
+    ShadowColor = static_cast<COLORREF>(ColorsList.GetColor(kColorTextShadow));
+    HighlightColor = static_cast<COLORREF>(ColorsList.GetColor(kColorHighlight));
+
+    const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
+    TitleFont.Reset(CreatePointFont(windowsXP ? "Alba" : "Century Gothic", 24, ANSI_CHARSET));
+    TitleTop = windowsXP ? -8 : -4;
+
+    MainSettings.ReadFont("SCREENFONT", ScreenFontSpec);
+    ScreenFont.Reset(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
+    const int h = FontPixelHeight(ScreenFont.Get());
+    RowHeight = h + h / 8 + 3;
+
+    ShadowOn = MainSettings.ReadBool("OPTION", "shadow", true);
+    HighlightStyle = MainSettings.ReadInteger("OPTION", "selected", 0);
+    FitScreenPx = MainSettings.ReadInteger("OPTION", "fitscreenpx", 32);
+    WindowRound = MainSettings.ReadBool("OPTION", "windowround", true);
+    InTaskTray = MainSettings.ReadBool("OPTION", "intasktray", false);
+    WindowOnTop = MainSettings.ReadBool("OPTION", "windowontop", false);
+    LinkCaption = MainSettings.ReadString("OPTION", "link", kDefaultLink);
+    RegisterStartup(MainSettings.ReadBool("OPTION", "startup", false), GlobalEnv.ProductName());
+    NewTextColor = static_cast<COLORREF>(MainSettings.ReadInteger("COLORS", "newtext", 0));
+    WordWrap = MainSettings.ReadBool("OPTION", "wordwrap", false);
+    SortAuto = MainSettings.ReadBool("SORT", "auto", true);
+    Timer1Interval = static_cast<UINT>(MainSettings.ReadInteger("PICTURE", "minutes", 30)) * 60u * 1000u;
+    SetTimer(Handle(), kTimer1, Timer1Interval, nullptr);
+
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::FormFuncWindowReset() {
+    ApplySettings();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
