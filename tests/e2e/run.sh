@@ -95,6 +95,33 @@ check "the window is gone after Alt+F4" test $? -eq 0
 wait "$pid" 2>/dev/null
 check "the items are saved" cmp -s "$data/todo/todo.txt" <(printf '20240305,0000FF,"一件目","★"\r\n' | sjis)
 
+echo "e2e: settings and colour scheme"
+new_data_folder
+printf '; 手で書いた設定\r\n\r\n[OPTION]\r\n  startup = 1\r\nmine=keep me\r\n\r\n[MINE]\r\nx=1\r\n' | sjis > "$data/memorail.ini"
+cp "$data/memorail.ini" "$data/ini-before"
+# A dark blue window with a yellow title ($00BBGGRR).
+printf '<ウィンドウ>\r\n\t<背景>$603010</背景>\r\n\t<アクティブタイトル>$00FFFF</アクティブタイトル>\r\n\t<インアクティブタイトル>$00FFFF</インアクティブタイトル>\r\n</ウィンドウ>\r\n' | sjis > "$data/colors.clr"
+startup_link="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp/Memorail.lnk"
+rm -f "$startup_link"
+start_program
+read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+sleep 1
+import -window root "$artifacts/colour-scheme.png"
+pixel() { convert "$artifacts/colour-scheme.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
+check "the window background follows colors.clr" test "$(pixel $((cx + cw - 10)) $((cy + ch - 10)))" = "16,48,96"
+yellow=$(convert "$artifacts/colour-scheme.png" -crop "160x30+$cx+$cy" +repage -fill black +opaque '#FFFF00' -fill white -opaque '#FFFF00' -format '%[fx:int(mean*w*h)]' info:)
+check "the title is drawn in the scheme's title colour ($yellow yellow pixels)" test "$yellow" -gt 50
+check "OPTION/startup=1 creates Memorail.lnk in the Startup folder" test -f "$startup_link"
+check "the shortcut points at the program" grep -qa 'memorail.exe' "$startup_link"
+close_program
+check "comments, blank lines and unknown keys survive start and exit" \
+  test "$(tr -d '\r' < "$data/memorail.ini" | grep -av '^normalheight=' | grep -av '^\[FORM\]$')" = "$(tr -d '\r' < "$data/ini-before")"
+check "FORM/normalheight is written at exit" grep -q '^normalheight=100' "$data/memorail.ini"
+sed -i 's/startup = 1/startup = 0/' "$data/memorail.ini"
+start_program
+close_program
+check "OPTION/startup=0 removes the shortcut" test ! -e "$startup_link"
+
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
 mkdir -p "$data/todo"
