@@ -1,0 +1,180 @@
+// Windows bitmaps: 1/4/8-bit palettes (also RLE), 16/24/32-bit with or without bit-field masks,
+// bottom-up and top-down. Palette and 16-bit pictures become 24-bit; 32-bit keeps its alpha.
+#include <algorithm>
+#include <cstring>
+
+#include "background/ImageLoad.h"
+#include "support/Errors.h"
+
+namespace {
+
+const char* const kUnsupportedBmp = "このBMPには対応していません";
+
+std::uint32_t LittleEndian(const std::uint8_t* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// One channel from a bit-field mask, scaled to 0..255.
+struct MaskChannel {
+    int shift = 0, bits = 0;
+    explicit MaskChannel(std::uint32_t mask) {
+        if (!mask) return;
+        while (!(mask & 1)) mask >>= 1, ++shift;
+        while (mask & 1) mask >>= 1, ++bits;
+    }
+    int Get(std::uint32_t v) const {
+        if (bits == 0) return 0;
+        const std::uint64_t max = (std::uint64_t{1} << bits) - 1;
+        return static_cast<int>(((v >> shift) & max) * 255 / max);
+    }
+};
+
+struct BmpHeader {
+    std::int64_t width = 0, height = 0;
+    bool topDown = false;
+    int bitCount = 0;
+    std::uint32_t compression = 0, colorsUsed = 0;
+    std::uint32_t masks[4] = {0, 0, 0, 0};  // R, G, B, A
+    bool hasMasks = false;
+    std::uint32_t infoSize = 0, dataOffset = 0;
+};
+
+void PutPalette(std::uint8_t* out, const std::vector<std::uint8_t>& palette, int index) {
+    const std::size_t at = static_cast<std::size_t>(index) * 4;
+    if (at + 3 <= palette.size()) std::memcpy(out, palette.data() + at, 3);
+}
+
+// Run-length data; the rows were cleared beforehand, as skipped pixels stay.
+void DecodeRle(TBitmap& bitmap, const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& palette,
+               bool four, bool topDown) {
+    const int w = bitmap.Width(), h = bitmap.Height();
+    int x = 0, y = 0;
+    auto put = [&](int index) {
+        if (x < w && y < h) PutPalette(bitmap.ScanLine(topDown ? y : h - 1 - y) + x * 3, palette, index);
+        ++x;
+    };
+    std::size_t i = 0;
+    while (i + 1 < data.size() && y < h) {
+        const int count = data[i], value = data[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (int k = 0; k < count; ++k) put(four ? (k % 2 == 0 ? value >> 4 : value & 15) : value);
+        } else if (value == 0) {
+            x = 0, ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (i + 1 >= data.size()) break;
+            x += data[i], y += data[i + 1];
+            i += 2;
+        } else {  // absolute run of `value` pixels, padded to a whole word
+            const std::size_t bytes = four ? (value + 1) / 2 : value;
+            for (int k = 0; k < value && i + (four ? k / 2 : k) < data.size(); ++k) {
+                const int b = data[i + (four ? k / 2 : k)];
+                put(four ? (k % 2 == 0 ? b >> 4 : b & 15) : b);
+            }
+            i += (bytes + 1) & ~std::size_t{1};
+        }
+    }
+}
+
+}  // namespace
+
+void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
+    std::uint8_t file[14], info[124] = {};
+    if (!stream.ReadExact(file, 14) || file[0] != 'B' || file[1] != 'M') throw EError(kUnsupportedBmp);
+    BmpHeader h;
+    h.dataOffset = LittleEndian(file + 10, 4);
+    if (!stream.ReadExact(info, 4)) throw EError(kUnsupportedBmp);
+    h.infoSize = LittleEndian(info, 4);
+    if (h.infoSize == 12) {
+        if (!stream.ReadExact(info + 4, 8)) throw EError(kUnsupportedBmp);
+        h.width = LittleEndian(info + 4, 2);
+        h.height = static_cast<std::int16_t>(LittleEndian(info + 6, 2));
+        h.bitCount = static_cast<int>(LittleEndian(info + 10, 2));
+    } else if (h.infoSize >= 40 && h.infoSize <= 124) {
+        if (!stream.ReadExact(info + 4, h.infoSize - 4)) throw EError(kUnsupportedBmp);
+        h.width = static_cast<std::int32_t>(LittleEndian(info + 4, 4));
+        h.height = static_cast<std::int32_t>(LittleEndian(info + 8, 4));
+        h.bitCount = static_cast<int>(LittleEndian(info + 14, 2));
+        h.compression = LittleEndian(info + 16, 4);
+        h.colorsUsed = LittleEndian(info + 32, 4);
+        if (h.infoSize >= 52) {
+            for (int k = 0; k < 3; ++k) h.masks[k] = LittleEndian(info + 40 + 4 * k, 4);
+            h.hasMasks = h.compression == 3 || h.compression == 6;
+        }
+        if (h.infoSize >= 56) h.masks[3] = LittleEndian(info + 52, 4);
+    } else {
+        throw EError(kUnsupportedBmp);
+    }
+    h.topDown = h.height < 0;
+    if (h.topDown) h.height = -h.height;
+    const bool rle = h.compression == 1 || h.compression == 2;
+    const bool bitfields = h.compression == 3 || h.compression == 6;
+    const bool paletted = h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8;
+    if (!(h.compression == 0 || (h.compression == 1 && h.bitCount == 8) || (h.compression == 2 && h.bitCount == 4) ||
+          (bitfields && (h.bitCount == 16 || h.bitCount == 32))) ||
+        !(paletted || h.bitCount == 16 || h.bitCount == 24 || h.bitCount == 32) || (rle && h.topDown))
+        throw EError(kUnsupportedBmp);
+    CheckImageSize(h.width, h.height);
+
+    // Masks in a 40-byte header follow it; 16-bit without masks is 5-5-5.
+    if (bitfields && h.infoSize == 40) {
+        std::uint8_t raw[12];
+        if (!stream.ReadExact(raw, 12)) throw EError(kUnsupportedBmp);
+        for (int k = 0; k < 3; ++k) h.masks[k] = LittleEndian(raw + 4 * k, 4);
+        h.hasMasks = true;
+    }
+    if (!h.hasMasks && h.bitCount == 16) h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
+
+    std::vector<std::uint8_t> palette;
+    if (paletted) {
+        std::uint32_t entries = h.colorsUsed ? std::min<std::uint32_t>(h.colorsUsed, 256) : (1u << h.bitCount);
+        const int entrySize = h.infoSize == 12 ? 3 : 4;
+        std::vector<std::uint8_t> raw(entries * entrySize);
+        raw.resize(stream.Read(raw.data(), raw.size()));
+        palette.assign(256 * 4, 0);
+        for (std::size_t k = 0; k * entrySize + 3 <= raw.size(); ++k) std::memcpy(&palette[k * 4], &raw[k * entrySize], 3);
+    }
+
+    const int w = static_cast<int>(h.width), hgt = static_cast<int>(h.height);
+    const bool keepAlpha = h.bitCount == 32;
+    bitmap.Allocate(w, hgt, keepAlpha ? 32 : 24);
+    if (h.dataOffset) stream.Seek(h.dataOffset, soBeginning);
+
+    if (rle) {
+        std::vector<std::uint8_t> data;
+        ReadRest(stream, data, static_cast<std::size_t>(kMaxImagePixels) * 2);
+        DecodeRle(bitmap, data, palette, h.compression == 2, h.topDown);
+        return;
+    }
+    const std::size_t stride = (static_cast<std::size_t>(w) * h.bitCount + 31) / 32 * 4;
+    std::vector<std::uint8_t> line(stride);
+    const MaskChannel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
+    for (int row = 0; row < hgt; ++row) {
+        const std::size_t got = stream.Read(line.data(), stride);
+        if (got < stride) std::fill(line.begin() + static_cast<std::ptrdiff_t>(got), line.end(), 0);
+        std::uint8_t* out = bitmap.ScanLine(h.topDown ? row : hgt - 1 - row);
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* px = out + x * (keepAlpha ? 4 : 3);
+            if (paletted) {
+                const int bit = x * h.bitCount;
+                const int index = (line[bit / 8] >> (8 - h.bitCount - bit % 8)) & ((1 << h.bitCount) - 1);
+                PutPalette(px, palette, index);
+            } else if (h.bitCount == 24) {
+                std::memcpy(px, &line[x * 3], 3);
+            } else if (h.bitCount == 32 && !h.hasMasks) {
+                std::memcpy(px, &line[x * 4], 4);
+            } else {
+                const std::uint32_t v = LittleEndian(&line[x * (h.bitCount / 8)], h.bitCount / 8);
+                px[0] = static_cast<std::uint8_t>(blue.Get(v));
+                px[1] = static_cast<std::uint8_t>(green.Get(v));
+                px[2] = static_cast<std::uint8_t>(red.Get(v));
+                if (keepAlpha) px[3] = static_cast<std::uint8_t>(alpha.bits ? alpha.Get(v) : 255);
+            }
+        }
+        if (got < stride) break;  // a short file: the rows not read stay black
+    }
+}

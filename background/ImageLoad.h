@@ -1,0 +1,33 @@
+// Picture files into bitmaps: Windows bitmaps, PNG, JPEG and scrambled JPEG (.jpx),
+// chosen by the file name's extension alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "background/Bitmap.h"
+#include "support/Stream.h"
+
+// Pictures larger than this are refused before any pixel memory is taken.
+constexpr int kMaxImageSide = 16384;
+constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;  // 256 MiB at four bytes a pixel
+extern const char* const kImageTooLargeMessage;
+// Raises kImageTooLargeMessage for a size of 0 or past the limits.
+void CheckImageSize(std::int64_t width, std::int64_t height);
+
+// A .jpx file larger than this loads nothing.
+constexpr std::int64_t kMaxJpxSize = 10000000;
+// The key byte the scrambling of .jpx files starts with.
+constexpr std::uint8_t kJpxSeed = 0xA7;
+// Scrambles and unscrambles .jpx bytes in place.
+void UnscrambleJpx(std::vector<std::uint8_t>& bytes);
+
+void LoadImageFile(TBitmap& bitmap, const std::string& path);
+// Unknown extensions load nothing and raise nothing.
+void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
+
+void LoadBmpImage(TBitmap& bitmap, TStream& stream);
+void LoadPngImage(TBitmap& bitmap, TStream& stream);
+void LoadJpegImage(TBitmap& bitmap, TStream& stream);
+void LoadJpxImage(TBitmap& bitmap, TStream& stream);

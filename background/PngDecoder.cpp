@@ -1,0 +1,165 @@
+// The PNG decoder: 8-bit RGB and RGBA, not interlaced, inflated straight into the rows.
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "background/ImageLoad.h"
+#include "support/Errors.h"
+
+namespace {
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+struct ChunkHead {
+    std::uint32_t length;
+    char type[4];
+};
+
+bool ReadHead(TStream& stream, ChunkHead& head) {
+    std::uint8_t raw[8];
+    if (!stream.ReadExact(raw, 8)) return false;
+    head.length = BigEndian32(raw);
+    std::memcpy(head.type, raw + 4, 4);
+    return true;
+}
+
+bool IsType(const ChunkHead& head, const char* type) { return std::memcmp(head.type, type, 4) == 0; }
+
+void Skip(TStream& stream, std::uint32_t length) { stream.Seek(std::int64_t{length} + 4, soCurrent); }
+
+// Consecutive IDAT chunks, from the first one on, never more than the stream holds.
+std::vector<std::uint8_t> CollectImageData(TStream& stream) {
+    std::vector<std::uint8_t> data;
+    ChunkHead head;
+    bool inside = false;
+    const std::int64_t size = stream.Size();
+    while (ReadHead(stream, head)) {
+        if (!IsType(head, "IDAT")) {
+            if (inside) break;
+            Skip(stream, head.length);
+            continue;
+        }
+        inside = true;
+        const std::int64_t left = size - stream.Position();
+        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(head.length, std::max<std::int64_t>(left, 0)));
+        const std::size_t at = data.size();
+        data.resize(at + take);
+        data.resize(at + stream.Read(data.data() + at, take));
+        if (take < head.length) break;
+        stream.Seek(4, soCurrent);
+    }
+    return data;
+}
+
+class Inflater {
+public:
+    explicit Inflater(std::vector<std::uint8_t>& input) {
+        stream_.next_in = input.data();
+        stream_.avail_in = static_cast<uInt>(input.size());
+        ok_ = inflateInit(&stream_) == Z_OK;
+    }
+    ~Inflater() {
+        if (ok_) inflateEnd(&stream_);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Fills as much of out as the data gives; false once nothing more comes.
+    bool Read(std::uint8_t* out, std::size_t count) {
+        if (!ok_ || finished_) return false;
+        stream_.next_out = out;
+        stream_.avail_out = static_cast<uInt>(count);
+        while (stream_.avail_out > 0) {
+            int result = inflate(&stream_, Z_NO_FLUSH);
+            if (result == Z_STREAM_END || (result != Z_OK)) {
+                finished_ = true;
+                break;
+            }
+        }
+        return stream_.avail_out == 0;
+    }
+
+private:
+    z_stream stream_{};
+    bool ok_ = false;
+    bool finished_ = false;
+};
+
+void Unfilter(std::uint8_t* row, const std::uint8_t* prev, std::size_t length, int bpp, std::uint8_t filter) {
+    switch (filter) {
+    case 1:
+        for (std::size_t x = bpp; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + row[x - bpp]);
+        break;
+    case 2:
+        for (std::size_t x = 0; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + prev[x]);
+        break;
+    case 3:
+        for (std::size_t x = 0; x < static_cast<std::size_t>(bpp) && x < length; ++x)
+            row[x] = static_cast<std::uint8_t>(row[x] + prev[x] / 2);
+        for (std::size_t x = bpp; x < length; ++x)
+            row[x] = static_cast<std::uint8_t>(row[x] + (row[x - bpp] + prev[x]) / 2);
+        break;
+    case 4:
+        for (std::size_t x = 0; x < length; ++x) {
+            const int a = x >= static_cast<std::size_t>(bpp) ? row[x - bpp] : 0, b = prev[x],
+                      c = x >= static_cast<std::size_t>(bpp) ? prev[x - bpp] : 0;
+            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+            const int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            row[x] = static_cast<std::uint8_t>(row[x] + predictor);
+        }
+        break;
+    default: break;  // 0, and unknown filters, leave the row as read
+    }
+}
+
+void SwapRowRedBlue(std::uint8_t* row, std::uint32_t width, int bpp) {
+    for (std::uint32_t x = 0; x < width; ++x, row += bpp) std::swap(row[0], row[2]);
+}
+
+}  // namespace
+
+void LoadPngImage(TBitmap& bitmap, TStream& stream) {
+    std::uint8_t signature[8];
+    stream.Read(signature, 8);
+    ChunkHead head;
+    for (;;) {
+        if (!ReadHead(stream, head)) return;  // no IHDR: the bitmap stays as it was
+        if (IsType(head, "IHDR")) break;
+        Skip(stream, head.length);
+    }
+    std::uint8_t ihdr[17] = {};
+    stream.Read(ihdr, 17);
+    const std::uint32_t width = BigEndian32(ihdr), height = BigEndian32(ihdr + 4);
+    const int depth = ihdr[8], colorType = ihdr[9], compression = ihdr[10], filterMethod = ihdr[11],
+              interlace = ihdr[12];
+    if (depth != 8) throw EError("このPNG色深度には対応していません");
+    if (compression != 0) throw EError("このPNG圧縮には対応していません");
+    if (interlace != 0) throw EError("PNGインターレースには対応していません");
+    if (filterMethod != 0) throw EError("PNGフィルタには対応していません");
+    if (colorType != 2 && colorType != 6) throw EError("このPNGには対応していません");
+    const int bpp = colorType == 2 ? 3 : 4;
+    CheckImageSize(width, height);
+    bitmap.Allocate(static_cast<int>(width), static_cast<int>(height), bpp * 8);
+
+    std::vector<std::uint8_t> data = CollectImageData(stream);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bpp;
+    // Each row is unfiltered as soon as it is inflated, against the row above in PNG byte
+    // order; that row then gets its bytes swapped to B, G, R.
+    const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    Inflater inflater(data);
+    int last = -1;
+    for (int y = 0; y < static_cast<int>(height); ++y) {
+        std::uint8_t filter = 0;
+        std::uint8_t* row = bitmap.ScanLine(y);
+        const bool whole = inflater.Read(&filter, 1) && inflater.Read(row, rowBytes);
+        Unfilter(row, y == 0 ? zeros.data() : bitmap.ScanLine(y - 1), rowBytes, bpp, filter);
+        if (y > 0) SwapRowRedBlue(bitmap.ScanLine(y - 1), width, bpp);
+        last = y;
+        if (!whole) break;  // the rows below stay as they were: zeros
+    }
+    if (last >= 0) SwapRowRedBlue(bitmap.ScanLine(last), width, bpp);
+}
