@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "ImageFiles.h"
+#include "background/ImageLoad.h"
+#include "support/Errors.h"
+
+namespace {
+
+void Put16(Bytes& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(Bytes& b, std::uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+// A BMP with a 40-byte header (or 108 with masks), a palette and the given pixel rows as stored.
+Bytes MakeBmp(int width, int height, int bitCount, std::uint32_t compression, const Bytes& palette,
+              const Bytes& data, const std::vector<std::uint32_t>& masks = {}) {
+    const std::uint32_t infoSize = masks.size() == 4 ? 108 : 40;
+    const std::uint32_t extra = masks.size() == 3 ? 12 : 0;
+    const std::uint32_t offset = 14 + infoSize + extra + static_cast<std::uint32_t>(palette.size());
+    Bytes b = {'B', 'M'};
+    Put32(b, offset + static_cast<std::uint32_t>(data.size()));
+    Put32(b, 0);
+    Put32(b, offset);
+    Put32(b, infoSize);
+    Put32(b, static_cast<std::uint32_t>(width));
+    Put32(b, static_cast<std::uint32_t>(height));
+    Put16(b, 1);
+    Put16(b, static_cast<std::uint32_t>(bitCount));
+    Put32(b, compression);
+    Put32(b, static_cast<std::uint32_t>(data.size()));
+    Put32(b, 2835);
+    Put32(b, 2835);
+    Put32(b, static_cast<std::uint32_t>(palette.size() / 4));
+    Put32(b, 0);
+    if (infoSize == 108) {
+        for (std::uint32_t m : masks) Put32(b, m);
+        b.resize(14 + 108, 0);
+    }
+    for (std::uint32_t m : (masks.size() == 3 ? masks : std::vector<std::uint32_t>{})) Put32(b, m);
+    b.insert(b.end(), palette.begin(), palette.end());
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+TBitmap Load(const Bytes& file) {
+    TMemoryStream stream(file);
+    TBitmap bitmap;
+    LoadImageStream(bitmap, "x.bmp", stream);
+    return bitmap;
+}
+
+std::array<int, 4> Px(const TBitmap& b, int x, int y) {
+    const int n = b.BitsPerPixel() / 8;
+    const std::uint8_t* p = b.ScanLine(y) + x * n;
+    return {p[0], p[1], p[2], n == 4 ? p[3] : -1};
+}
+
+const Bytes kPalette = {0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0};  // black, white, red, green
+
+}  // namespace
+
+TEST(Bmp, TwentyFourBitBottomUpAndTopDown) {
+    // 2 x 2, rows padded to 8 bytes; stored bottom row first.
+    Bytes data = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    TBitmap up = Load(MakeBmp(2, 2, 24, 0, {}, data));
+    EXPECT_EQ(up.BitsPerPixel(), 24);
+    EXPECT_EQ(Px(up, 0, 1), (std::array<int, 4>{1, 2, 3, -1}));
+    EXPECT_EQ(Px(up, 1, 0), (std::array<int, 4>{10, 11, 12, -1}));
+    TBitmap down = Load(MakeBmp(2, -2, 24, 0, {}, data));
+    EXPECT_EQ(Px(down, 0, 0), (std::array<int, 4>{1, 2, 3, -1}));
+}
+
+TEST(Bmp, PaletteDepths) {
+    TBitmap eight = Load(MakeBmp(3, 1, 8, 0, kPalette, {2, 3, 1, 0}));
+    EXPECT_EQ(Px(eight, 0, 0), (std::array<int, 4>{0, 0, 255, -1}));
+    EXPECT_EQ(Px(eight, 1, 0), (std::array<int, 4>{0, 255, 0, -1}));
+    TBitmap four = Load(MakeBmp(3, 1, 4, 0, kPalette, {0x21, 0x30, 0, 0}));
+    EXPECT_EQ(Px(four, 0, 0), (std::array<int, 4>{0, 0, 255, -1}));
+    EXPECT_EQ(Px(four, 1, 0), (std::array<int, 4>{255, 255, 255, -1}));
+    EXPECT_EQ(Px(four, 2, 0), (std::array<int, 4>{0, 255, 0, -1}));
+    TBitmap one = Load(MakeBmp(10, 1, 1, 0, Bytes(kPalette.begin(), kPalette.begin() + 8), {0x80, 0x40, 0, 0}));
+    EXPECT_EQ(Px(one, 0, 0)[0], 255);
+    EXPECT_EQ(Px(one, 1, 0)[0], 0);
+    EXPECT_EQ(Px(one, 9, 0)[0], 255);
+}
+
+TEST(Bmp, RunLengthEncoded) {
+    // RLE8: three of index 2, an absolute run of 1,3,1 (padded), end of line, end of bitmap.
+    Bytes rle8 = {3, 2, 0, 3, 1, 3, 1, 0, 0, 0, 0, 1};
+    TBitmap b8 = Load(MakeBmp(6, 2, 8, 1, kPalette, rle8));
+    EXPECT_EQ(Px(b8, 0, 1), (std::array<int, 4>{0, 0, 255, -1}));  // bottom-up: first line is the bottom
+    EXPECT_EQ(Px(b8, 4, 1), (std::array<int, 4>{0, 255, 0, -1}));
+    EXPECT_EQ(Px(b8, 0, 0), (std::array<int, 4>{0, 0, 0, -1}));
+    // RLE4: four pixels alternating 2 and 3, delta by (1, 0), then index 1.
+    Bytes rle4 = {4, 0x23, 0, 2, 1, 0, 1, 0x11, 0, 1};
+    TBitmap b4 = Load(MakeBmp(6, 1, 4, 2, kPalette, rle4));
+    EXPECT_EQ(Px(b4, 1, 0), (std::array<int, 4>{0, 255, 0, -1}));
+    EXPECT_EQ(Px(b4, 4, 0), (std::array<int, 4>{0, 0, 0, -1}));
+    EXPECT_EQ(Px(b4, 5, 0), (std::array<int, 4>{255, 255, 255, -1}));
+    // A run or delta past the edges is dropped, not written outside.
+    Load(MakeBmp(2, 2, 8, 1, kPalette, {255, 1, 0, 2, 200, 200, 50, 1, 0, 255, 1, 2, 3}));
+}
+
+TEST(Bmp, BitFieldsAndSixteenBit) {
+    Bytes data565 = {0x00, 0xF8, 0xE0, 0x07};  // red, green
+    TBitmap b565 = Load(MakeBmp(2, 1, 16, 3, {}, data565, {0xF800, 0x07E0, 0x001F}));
+    EXPECT_EQ(Px(b565, 0, 0), (std::array<int, 4>{0, 0, 255, -1}));
+    EXPECT_EQ(Px(b565, 1, 0), (std::array<int, 4>{0, 255, 0, -1}));
+    TBitmap b555 = Load(MakeBmp(1, 1, 16, 0, {}, {0x1F, 0x00, 0, 0}));
+    EXPECT_EQ(Px(b555, 0, 0), (std::array<int, 4>{255, 0, 0, -1}));
+    // 32-bit with an alpha mask in a V4 header stays 32-bit with its alpha.
+    Bytes argb = {0x30, 0x20, 0x10, 0x80};
+    TBitmap b32 = Load(MakeBmp(1, 1, 32, 3, {}, argb, {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}));
+    EXPECT_EQ(b32.BitsPerPixel(), 32);
+    EXPECT_EQ(Px(b32, 0, 0), (std::array<int, 4>{0x30, 0x20, 0x10, 0x80}));
+    TBitmap plain32 = Load(MakeBmp(1, 1, 32, 0, {}, argb));
+    EXPECT_EQ(Px(plain32, 0, 0), (std::array<int, 4>{0x30, 0x20, 0x10, 0x80}));
+}
+
+TEST(Bmp, BrokenAndHostileFiles) {
+    EXPECT_THROW(Load({'B', 'X'}), EError);
+    EXPECT_THROW(Load({}), EError);
+    EXPECT_THROW(Load(MakeBmp(0, 5, 24, 0, {}, {})), EError);
+    EXPECT_THROW(Load(MakeBmp(100000, 100000, 24, 0, {}, {})), EError);
+    EXPECT_THROW(Load(MakeBmp(-2147483647 - 1, 5, 24, 0, {}, {})), EError);
+    EXPECT_THROW(Load(MakeBmp(4, 4, 7, 0, {}, {})), EError);
+    TBitmap cut = Load(MakeBmp(4, 4, 24, 0, {}, Bytes(20, 9)));  // data ends after one row
+    EXPECT_EQ(Px(cut, 0, 3)[0], 9);
+    EXPECT_EQ(Px(cut, 0, 0)[0], 0);
+    TBitmap noPalette = Load(MakeBmp(2, 1, 8, 0, {}, {200, 3, 0, 0}));  // indexes past the palette read black
+    EXPECT_EQ(Px(noPalette, 0, 0)[0], 0);
+}

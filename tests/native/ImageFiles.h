@@ -1,0 +1,97 @@
+// Picture files built by the tests themselves: PNG chunk by chunk, BMP by hand, JPEG with libjpeg.
+#pragma once
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "background/Bitmap.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void PutBigEndian(Bytes& out, std::uint32_t v) {
+    for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
+}
+
+inline void AppendChunk(Bytes& out, const char* type, const Bytes& data) {
+    PutBigEndian(out, static_cast<std::uint32_t>(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    PutBigEndian(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+}
+
+struct PngSpec {
+    std::uint32_t width = 4, height = 3;
+    int depth = 8, colorType = 2, compression = 0, filterMethod = 0, interlace = 0;
+    std::size_t idatChunk = 0;  // 0: one IDAT
+    bool iend = true;
+    bool textBeforeIdat = true;
+};
+
+// pixels: rows of R, G, B[, A] bytes; filters: the filter type per row (the rows are filtered here).
+inline Bytes MakePng(const PngSpec& spec, const std::vector<Bytes>& pixels, const std::vector<int>& filters) {
+    const int bpp = spec.colorType == 6 ? 4 : 3;
+    Bytes raw;
+    Bytes prev(pixels.empty() ? 0 : pixels[0].size(), 0);
+    for (std::size_t y = 0; y < pixels.size(); ++y) {
+        const Bytes& row = pixels[y];
+        const int f = filters[y % filters.size()];
+        raw.push_back(static_cast<std::uint8_t>(f));
+        for (std::size_t x = 0; x < row.size(); ++x) {
+            const int a = x >= static_cast<std::size_t>(bpp) ? row[x - bpp] : 0, b = prev[x],
+                      c = x >= static_cast<std::size_t>(bpp) ? prev[x - bpp] : 0;
+            int predictor = 0;
+            if (f == 1) predictor = a;
+            if (f == 2) predictor = b;
+            if (f == 3) predictor = (a + b) / 2;
+            if (f == 4) {
+                const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+                predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+            }
+            raw.push_back(static_cast<std::uint8_t>(row[x] - predictor));
+        }
+        prev = row;
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    Bytes z(size);
+    compress(z.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
+    z.resize(size);
+
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    PutBigEndian(ihdr, spec.width);
+    PutBigEndian(ihdr, spec.height);
+    for (int v : {spec.depth, spec.colorType, spec.compression, spec.filterMethod, spec.interlace})
+        ihdr.push_back(static_cast<std::uint8_t>(v));
+    AppendChunk(out, "IHDR", ihdr);
+    if (spec.textBeforeIdat) AppendChunk(out, "tEXt", Bytes{'C', 0, 'x'});
+    const std::size_t step = spec.idatChunk ? spec.idatChunk : z.size() + 1;
+    for (std::size_t at = 0; at < z.size(); at += step)
+        AppendChunk(out, "IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + step)));
+    if (spec.iend) AppendChunk(out, "IEND", {});
+    return out;
+}
+
+inline std::vector<Bytes> RandomRows(std::uint32_t width, std::uint32_t height, int bpp, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Bytes> rows(height, Bytes(width * bpp));
+    for (auto& row : rows)
+        for (auto& b : row) b = static_cast<std::uint8_t>(random());
+    return rows;
+}
+
+// The decoded bitmap's pixel (B, G, R[, A]) against the PNG rows' (R, G, B[, A]).
+inline bool SamePixels(const TBitmap& bitmap, const std::vector<Bytes>& rows, int bpp) {
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        for (std::size_t x = 0; x < rows[y].size() / bpp; ++x) {
+            const std::uint8_t* p = bitmap.ScanLine(static_cast<int>(y)) + x * bpp;
+            const std::uint8_t* q = rows[y].data() + x * bpp;
+            if (p[0] != q[2] || p[1] != q[1] || p[2] != q[0] || (bpp == 4 && p[3] != q[3])) return false;
+        }
+    return true;
+}

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "ImageFiles.h"
+#include "background/ImageLoad.h"
+#include "support/Errors.h"
+
+namespace {
+
+// A JPEG written by libjpeg; scans: nullptr for baseline, else a custom progressive script.
+Bytes EncodeJpeg(int width, int height, const jpeg_scan_info* scans = nullptr, int scanCount = 0) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 85, TRUE);
+    if (scans) {
+        cinfo.scan_info = scans;
+        cinfo.num_scans = scanCount;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<std::uint8_t> row(width * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                row[x * 3 + c] = static_cast<std::uint8_t>(x * (c + 2) + cinfo.next_scanline * (4 - c));
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes file(out, out + size);
+    free(out);
+    return file;
+}
+
+TBitmap Load(const Bytes& bytes, const std::string& name) {
+    TMemoryStream stream(bytes);
+    TBitmap bitmap;
+    LoadImageStream(bitmap, name, stream);
+    return bitmap;
+}
+
+bool SameBitmaps(const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitsPerPixel() != b.BitsPerPixel()) return false;
+    for (int y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), static_cast<std::size_t>(a.Width()) * a.BitsPerPixel() / 8))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(Jpeg, DecodesToTwentyFourBitLikeLibjpeg) {
+    Bytes file = EncodeJpeg(50, 30);
+    TBitmap ours = Load(file, "photo.JPG");
+    ASSERT_EQ(ours.Width(), 50);
+    ASSERT_EQ(ours.Height(), 30);
+    ASSERT_EQ(ours.BitsPerPixel(), 24);
+    // libjpeg's own RGB output, compared with our B, G, R rows.
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), file.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    std::vector<std::uint8_t> row(50 * 3);
+    bool same = true;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW p = row.data();
+        jpeg_read_scanlines(&cinfo, &p, 1);
+        for (int x = 0; x < 50; ++x)
+            for (int c = 0; c < 3; ++c) same = same && ours.ScanLine(y)[x * 3 + c] == row[x * 3 + 2 - c];
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    EXPECT_TRUE(same);
+    EXPECT_TRUE(SameBitmaps(ours, Load(file, "photo.jpeg")));
+}
+
+TEST(Jpeg, ScrambledJpxGivesTheSamePicture) {
+    Bytes file = EncodeJpeg(20, 10);
+    Bytes scrambled = file;
+    UnscrambleJpx(scrambled);
+    EXPECT_NE(scrambled, file);
+    EXPECT_TRUE(SameBitmaps(Load(file, "a.jpg"), Load(scrambled, "a.jpx")));
+    Bytes back = scrambled;
+    UnscrambleJpx(back);
+    EXPECT_EQ(back, file);
+    EXPECT_TRUE(Load(Bytes(10000001, 0), "big.jpx").Empty());
+}
+
+TEST(Jpeg, DamagedFilesRaiseLibjpegsMessage) {
+    Bytes file = EncodeJpeg(40, 40);
+    try {
+        Load(Bytes{1, 2, 3, 4, 5}, "x.jpg");
+        FAIL();
+    } catch (const EError& e) {
+        EXPECT_NE(std::string(e.what()).find("JPEG"), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(Load(Bytes{}, "x.jpg"), EError);
+    // Cut anywhere: an error or a partial picture, never a crash.
+    for (std::size_t cut = 0; cut < file.size(); cut += 37) {
+        try {
+            Load(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(cut)), "x.jpg");
+        } catch (const EError&) {
+        }
+    }
+    Bytes flipped = file;
+    for (std::size_t i = 200; i < flipped.size(); i += 50) flipped[i] ^= 0x5A;
+    try {
+        Load(flipped, "x.jpg");
+    } catch (const EError&) {
+    }
+}
+
+TEST(Jpeg, ProgressiveFileWithTooManyScansIsRefused) {
+    // DC first, then every AC coefficient of every component alone, refined bit by bit.
+    std::vector<jpeg_scan_info> scans;
+    scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+    for (int component = 0; component < 3; ++component)
+        for (int k = 1; k < 64; ++k) {
+            scans.push_back({1, {component, 0, 0, 0}, k, k, 0, 2});
+            scans.push_back({1, {component, 0, 0, 0}, k, k, 2, 1});
+            scans.push_back({1, {component, 0, 0, 0}, k, k, 1, 0});
+        }
+    Bytes file = EncodeJpeg(16, 16, scans.data(), static_cast<int>(scans.size()));
+    try {
+        Load(file, "x.jpg");
+        FAIL() << "no error";
+    } catch (const EError& e) {
+        EXPECT_STREQ(e.what(), "このJPEGはスキャン数が多すぎます");
+    }
+    EXPECT_FALSE(Load(EncodeJpeg(16, 16), "x.jpg").Empty());
+}
+
+TEST(ImageLoad, DispatchesOnTheExtensionOnly) {
+    Bytes file = EncodeJpeg(8, 8);
+    EXPECT_TRUE(Load(file, "picture.gif").Empty());
+    EXPECT_TRUE(Load(file, "noextension").Empty());
+    EXPECT_FALSE(Load(file, "C:\\pics\\a.b\\Photo.JpEg").Empty());
+    EXPECT_TRUE(Load(file, "wrong.png").Empty());  // no IHDR in JPEG bytes: nothing, no error
+    EXPECT_THROW(Load(file, "wrong.bmp"), EError);
+}
