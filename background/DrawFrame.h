@@ -1,0 +1,8 @@
+// Window frame outlines on a GDI canvas: plain, cut corners or rounded corners.
+#pragma once
+
+#include <windows.h>
+
+// Style 0 plain rectangle, 1 to 3 corners cut by that many pixels, 4 rounded corners.
+// Drawn with the canvas's pen; the inside is not filled.
+void DrawFrame(HDC canvas, const RECT& rect, int style);

@@ -1,0 +1,40 @@
+#include "background/DrawFrame.h"
+
+namespace {
+
+// A segment given from the top-left corner, drawn in all four corners by mirroring.
+void MirroredSegment(HDC dc, const RECT& r, int x1, int y1, int x2, int y2) {
+    const POINT corners[4][2] = {{{r.left + x1, r.top + y1}, {r.left + x2, r.top + y2}},
+                                 {{r.right - x1, r.top + y1}, {r.right - x2, r.top + y2}},
+                                 {{r.left + x1, r.bottom - y1}, {r.left + x2, r.bottom - y2}},
+                                 {{r.right - x1, r.bottom - y1}, {r.right - x2, r.bottom - y2}}};
+    for (const auto& segment : corners) {
+        MoveToEx(dc, segment[0].x, segment[0].y, nullptr);
+        LineTo(dc, segment[1].x, segment[1].y);
+    }
+}
+
+}  // namespace
+
+void DrawFrame(HDC dc, const RECT& rect, int style) {
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    if (style == 0) {
+        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    } else {
+        const RECT r{rect.left, rect.top, rect.right - 1, rect.bottom - 1};  // right and bottom drawn inclusive
+        if (style >= 1 && style <= 3) {
+            const int a = style;
+            const POINT outline[] = {{r.left + a, r.top},     {r.right - a, r.top},    {r.right, r.top + a},
+                                     {r.right, r.bottom - a}, {r.right - a, r.bottom}, {r.left + a, r.bottom},
+                                     {r.left, r.bottom - a},  {r.left, r.top + a},     {r.left + a, r.top}};
+            Polyline(dc, outline, 9);
+        } else if (style == 4) {
+            const int w = (rect.right - rect.left + 1) / 2, h = (r.bottom - r.top + 2) / 2;
+            MirroredSegment(dc, r, 4, 0, w, 0);
+            MirroredSegment(dc, r, 0, 4, 0, h);
+            MirroredSegment(dc, r, 2, 1, 4, 1);
+            MirroredSegment(dc, r, 1, 2, 1, 4);
+        }
+    }
+    SelectObject(dc, oldBrush);
+}

@@ -1,0 +1,75 @@
+#include "window/RegionUtils.h"
+
+namespace {
+
+HRGN NewEmptyRegion(const char* message) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    if (!region) throw ERgnError(message);
+    return region;
+}
+
+int CombineModeOf(TRegionMode mode) {
+    switch (mode) {
+    case rmAnd: return RGN_AND;
+    case rmCopy: return RGN_COPY;
+    case rmDiff: return RGN_DIFF;
+    case rmOr: return RGN_OR;
+    case rmXor: return RGN_XOR;
+    }
+    return RGN_COPY;
+}
+
+}  // namespace
+
+TRegion::TRegion() : handle_(NewEmptyRegion("TRegion.Add: Cannot Create Region")) {}
+
+TRegion::~TRegion() { DeleteObject(handle_); }
+
+void TRegion::Add(HRGN source, TRegionMode mode) {
+    HRGN combined = NewEmptyRegion("TRegion.Add: Cannot Create Region");
+    const int result = mode == rmCopy ? CombineRgn(combined, source, nullptr, RGN_COPY)
+                                      : CombineRgn(combined, handle_, source, CombineModeOf(mode));
+    if (result == ERROR) {
+        DeleteObject(combined);
+        throw ERgnError("TRegion.Add: Add Failed");
+    }
+    DeleteObject(handle_);
+    handle_ = combined;
+}
+
+void TRegion::AddRect(int x1, int y1, int x2, int y2, TRegionMode mode) {
+    HRGN rect = CreateRectRgn(x1, y1, x2, y2);
+    if (!rect) throw ERgnError("TRegion.AddRect: Cannot Create Region");
+    try {
+        Add(rect, mode);
+    } catch (...) {
+        DeleteObject(rect);
+        throw;
+    }
+    DeleteObject(rect);
+}
+
+void TRegion::AddEllipse(int x1, int y1, int x2, int y2, TRegionMode mode) {
+    HRGN ellipse = CreateEllipticRgn(x1, y1, x2, y2);
+    if (!ellipse) throw ERgnError("TRegion.AddEllipse: Cannot Create Region");
+    try {
+        Add(ellipse, mode);
+    } catch (...) {
+        DeleteObject(ellipse);
+        throw;
+    }
+    DeleteObject(ellipse);
+}
+
+HRGN TRegion::CopyHandle() const {
+    HRGN copy = NewEmptyRegion("TRegion.Add: Cannot Create Region");
+    if (CombineRgn(copy, handle_, nullptr, RGN_COPY) == ERROR) {
+        DeleteObject(copy);
+        throw ERgnError("TRegion.CopyHandle: Cannot Create Region");
+    }
+    return copy;
+}
+
+void TRegion::Move(int dx, int dy) {
+    if (OffsetRgn(handle_, dx, dy) == ERROR) throw ERgnError("TRegion.Move Failed");
+}
