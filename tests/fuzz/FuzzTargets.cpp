@@ -1,0 +1,45 @@
+#include "FuzzTargets.h"
+
+#include <vector>
+
+#include "background/ArchiveStream.h"
+#include "background/ImageLoad.h"
+#include "support/Errors.h"
+
+namespace {
+
+void Load(const char* name, const std::uint8_t* data, std::size_t size) {
+    TMemoryStream stream(std::vector<std::uint8_t>(data, data + size));
+    TBitmap bitmap;
+    try {
+        LoadImageStream(bitmap, name, stream);
+    } catch (const EError&) {
+    }
+}
+
+}  // namespace
+
+void FuzzPng(const std::uint8_t* data, std::size_t size) { Load("f.png", data, size); }
+
+void FuzzBmp(const std::uint8_t* data, std::size_t size) { Load("f.bmp", data, size); }
+
+void FuzzJpeg(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return;
+    Load(data[0] & 1 ? "f.jpx" : "f.jpg", data + 1, size - 1);
+}
+
+void FuzzFarc(const std::uint8_t* data, std::size_t size) {
+    try {
+        TArchiveStream archive(std::make_unique<TMemoryStream>(std::vector<std::uint8_t>(data, data + size)));
+        std::uint8_t buffer[256];
+        for (int i = 0; i < archive.Index().Count(); ++i) {
+            archive.SelectIndex(i);
+            archive.SelectName(archive.Index().Names(i));
+            const std::int64_t entrySize = archive.Size();
+            archive.Read(buffer, static_cast<std::size_t>(std::min<std::int64_t>(entrySize, sizeof buffer)));
+            archive.Seek32(-1, soEnd);
+            archive.Seek(entrySize / 2, soBeginning);
+        }
+    } catch (const EError&) {
+    }
+}
