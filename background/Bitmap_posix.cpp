@@ -1,15 +1,20 @@
-#include <vector>
+#include <cstdlib>
+#include <new>
 
 #include "background/Bitmap.h"
 
 namespace {
 
+// calloc: large blocks come zeroed from the system without a pass over them.
 class TMemoryStorage : public TPixelStorage {
 public:
-    explicit TMemoryStorage(std::size_t size) : memory_(size) { bits = memory_.data(); }
-
-private:
-    std::vector<std::uint8_t> memory_;
+    explicit TMemoryStorage(std::size_t size) {
+        bits = static_cast<std::uint8_t*>(std::calloc(size, 1));
+        if (!bits) throw std::bad_alloc();
+    }
+    ~TMemoryStorage() override { std::free(bits); }
+    TMemoryStorage(const TMemoryStorage&) = delete;
+    TMemoryStorage& operator=(const TMemoryStorage&) = delete;
 };
 
 }  // namespace

@@ -31,35 +31,48 @@ bool IsType(const ChunkHead& head, const char* type) { return std::memcmp(head.t
 
 void Skip(TStream& stream, std::uint32_t length) { stream.Seek(std::int64_t{length} + 4, soCurrent); }
 
-// Consecutive IDAT chunks, from the first one on, never more than the stream holds.
-std::vector<std::uint8_t> CollectImageData(TStream& stream) {
-    std::vector<std::uint8_t> data;
-    ChunkHead head;
-    bool inside = false;
-    const std::int64_t size = stream.Size();
-    while (ReadHead(stream, head)) {
-        if (!IsType(head, "IDAT")) {
-            if (inside) break;
-            Skip(stream, head.length);
-            continue;
+// The data of consecutive IDAT chunks, from the first one on, handed out piece by piece:
+// reading stops at the first other chunk after them or at the end of the stream.
+class ImageDataReader {
+public:
+    explicit ImageDataReader(TStream& stream) : stream_(stream) {}
+
+    std::size_t Read(std::uint8_t* buffer, std::size_t capacity) {
+        while (left_ == 0) {
+            if (finished_) return 0;
+            if (inside_) stream_.Seek(4, soCurrent);  // the CRC of the chunk just read
+            ChunkHead head;
+            if (!ReadHead(stream_, head)) return Finish();
+            if (!IsType(head, "IDAT")) {
+                if (inside_) return Finish();
+                Skip(stream_, head.length);
+                continue;
+            }
+            inside_ = true;
+            left_ = head.length;
         }
-        inside = true;
-        const std::int64_t left = size - stream.Position();
-        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(head.length, std::max<std::int64_t>(left, 0)));
-        const std::size_t at = data.size();
-        data.resize(at + take);
-        data.resize(at + stream.Read(data.data() + at, take));
-        if (take < head.length) break;
-        stream.Seek(4, soCurrent);
+        const std::size_t got = stream_.Read(buffer, static_cast<std::size_t>(std::min<std::uint64_t>(left_, capacity)));
+        if (got == 0) return Finish();
+        left_ -= got;
+        return got;
     }
-    return data;
-}
+
+private:
+    std::size_t Finish() {
+        finished_ = true;
+        left_ = 0;
+        return 0;
+    }
+
+    TStream& stream_;
+    std::uint64_t left_ = 0;
+    bool inside_ = false;
+    bool finished_ = false;
+};
 
 class Inflater {
 public:
-    explicit Inflater(std::vector<std::uint8_t>& input) {
-        stream_.next_in = input.data();
-        stream_.avail_in = static_cast<uInt>(input.size());
+    explicit Inflater(ImageDataReader& source) : source_(source), input_(1 << 16) {
         ok_ = inflateInit(&stream_) == Z_OK;
     }
     ~Inflater() {
@@ -74,8 +87,16 @@ public:
         stream_.next_out = out;
         stream_.avail_out = static_cast<uInt>(count);
         while (stream_.avail_out > 0) {
-            int result = inflate(&stream_, Z_NO_FLUSH);
-            if (result == Z_STREAM_END || (result != Z_OK)) {
+            if (stream_.avail_in == 0) {
+                stream_.next_in = input_.data();
+                stream_.avail_in = static_cast<uInt>(source_.Read(input_.data(), input_.size()));
+                if (stream_.avail_in == 0) {
+                    finished_ = true;
+                    break;
+                }
+            }
+            const int result = inflate(&stream_, Z_NO_FLUSH);
+            if (result != Z_OK) {
                 finished_ = true;
                 break;
             }
@@ -84,6 +105,8 @@ public:
     }
 
 private:
+    ImageDataReader& source_;
+    std::vector<std::uint8_t> input_;
     z_stream stream_{};
     bool ok_ = false;
     bool finished_ = false;
@@ -145,7 +168,7 @@ void LoadPngImage(TBitmap& bitmap, TStream& stream) {
     CheckImageSize(width, height);
     bitmap.Allocate(static_cast<int>(width), static_cast<int>(height), bpp * 8);
 
-    std::vector<std::uint8_t> data = CollectImageData(stream);
+    ImageDataReader data(stream);
     const std::size_t rowBytes = static_cast<std::size_t>(width) * bpp;
     // Each row is unfiltered as soon as it is inflated, against the row above in PNG byte
     // order; that row then gets its bytes swapped to B, G, R.
