@@ -60,22 +60,32 @@ void BlendResampled(const TDrawParams& p, const TRect& rect) {
     const bool shrinking = sW / 2 > dW;
     // More source columns than half but fewer rows than the placement: at least one row per sample.
     const long long k = std::max<long long>(1, sH / dH);
+    // Box averages: the k rows are first summed per source column, then over each span of columns.
+    const long long firstColumn = sW * (rect.Left - L) / dW;
+    const long long lastColumn = std::min(sW - 1, sW * (rect.Right - L) / dW);
+    std::vector<std::uint32_t> columnSums(shrinking ? static_cast<std::size_t>(lastColumn - firstColumn + 1) * 4 : 0);
+
     for (int y = rect.Top; y < rect.Bottom; ++y) {
         const long long fy = sH * (2 * (y - T) + 1) * 256 / (2 * dH);
         const long long sy = fy / 256;
         const int wy = kWeights.entry[fy % 256];
+        if (shrinking) {
+            std::fill(columnSums.begin(), columnSums.end(), 0);
+            for (long long m = 0; m < k; ++m) {
+                const std::uint8_t* sp = row(sy + m) + firstColumn * 4;
+                for (std::size_t i = 0; i < columnSums.size(); ++i) columnSums[i] += sp[i];
+            }
+        }
         std::uint8_t* dp = dest.ScanLine(y) + rect.Left * 4;
         for (int x = rect.Left; x < rect.Right; ++x, dp += 4) {
             int px[4];
             if (shrinking) {
                 const long long sx0 = sW * (x - L) / dW, sx1 = std::max(sx0, sW * (x - L + 1) / dW - 1);
-                long long sum[4] = {0, 0, 0, 0};
-                for (long long m = 0; m < k; ++m) {
-                    const std::uint8_t* sp = row(sy + m) + sx0 * 4;
-                    for (long long sx = sx0; sx <= sx1; ++sx, sp += 4)
-                        for (int c = 0; c < 4; ++c) sum[c] += sp[c];
-                }
-                const long long n = (sx1 - sx0 + 1) * k;
+                std::uint32_t sum[4] = {0, 0, 0, 0};
+                const std::uint32_t* column = &columnSums[static_cast<std::size_t>(sx0 - firstColumn) * 4];
+                for (long long sx = sx0; sx <= sx1; ++sx, column += 4)
+                    for (int c = 0; c < 4; ++c) sum[c] += column[c];
+                const std::uint32_t n = static_cast<std::uint32_t>((sx1 - sx0 + 1) * k);
                 for (int c = 0; c < 4; ++c) px[c] = static_cast<int>(sum[c] / n);
             } else {
                 const long long fx = (sW - 1) * (x - L) * 256 / dW;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,12 @@ TTodoData ListOf(int count, const std::string& text) {
         data.SetCategory(k, "★");
     }
     return data;
+}
+
+long long MicrosecondsNow() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000000LL + t.tv_nsec / 1000;
 }
 
 }  // namespace
@@ -56,16 +63,20 @@ TEST(ReplaceFileSafely, FileIsWholeWhenTheWriterIsKilledAtAnyMoment) {
     const std::string path = folder / "todo.txt";
     const TTodoData oldList = ListOf(40000, "古い項目 old item "), newList = ListOf(45000, "新しい項目 new ");
     const std::string oldText = oldList.SaveToText(), newText = newList.SaveToText();
+    // Kill moments spread over three times what one save takes here, however loaded the machine.
+    const long long start = MicrosecondsNow();
+    newList.SaveToFile(path);
+    const long long saveTime = std::max(1000LL, MicrosecondsNow() - start);
     std::mt19937 random(7);
     int sawOld = 0, sawNew = 0;
-    for (int round = 0; round < 36; ++round) {
+    for (int round = 0; round < 120 && (round < 36 || sawOld == 0 || sawNew == 0); ++round) {
         oldList.SaveToFile(path);
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             for (bool useNew = true;; useNew = !useNew) (useNew ? newList : oldList).SaveToFile(path);
         }
-        usleep(random() % 40000);
+        usleep(static_cast<useconds_t>(random() % (3 * saveTime)));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         std::string now = ReadBytes(path);
