@@ -72,3 +72,23 @@ BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveToFileFlushed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FlushOnly)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Sorting 100,000 items by each key (texts compared byte by byte, as natively).
+void BM_SortItems(benchmark::State& state) {
+    const TTodoData source = MakeList();
+    const std::string text = source.SaveToText();
+    for (auto _ : state) {
+        state.PauseTiming();
+        TTodoData data;
+        data.LoadFromText(text);
+        state.ResumeTiming();
+        data.SortItems(static_cast<int>(state.range(0)), true);
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+}  // namespace
+
+BENCHMARK(BM_SortItems)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

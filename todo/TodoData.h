@@ -24,8 +24,34 @@ constexpr std::int32_t NoColor = 1;
 // What GetCategory answers for an item without a mark: the full-width space.
 extern const char* const kNoCategory;
 
+// Locale-aware comparison of two Shift-JIS texts: negative when a sorts first. The program
+// installs the user's locale; without it texts compare byte by byte.
+class TTextCollator {
+public:
+    virtual ~TTextCollator() = default;
+    virtual int Compare(const std::string& a, const std::string& b) const = 0;
+};
+
+// Sort keys, as stored in SORT/type.
+enum TSortKey { skDate = 0, skCategory = 1, skText = 2, skColor = 3 };
+
 class TTodoData {
 public:
+    // The last sort, one pair for the whole program.
+    static int SortKey;
+    static bool SortDescending;
+    static void SetCollator(const TTextCollator* collator);
+
+    // Stable in both directions; a key outside 0..3 leaves the list as it is.
+    void SortItems(int key, bool descending);
+    // Sorts by key in the direction opposite to the last sort, whatever its key; answers it.
+    bool ToggleSort(int key);
+    // The comparison of an upper item a with a lower item b: negative when they are in the wrong order.
+    static int CompareItems(const Tdata& a, const Tdata& b, int key, bool descending);
+    // The record at an index, for finding it again after sorting.
+    const Tdata* Record(int index) const { return &At(index); }
+    int IndexOfRecord(const Tdata* record) const;
+
     int Count() const { return static_cast<int>(items_.size()); }
 
     int NewItem();
