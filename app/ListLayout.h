@@ -1,0 +1,47 @@
+// The list's arithmetic: display lines, the list area, scrolling and hit testing. No window
+// is needed, so all of it is tested natively with a stand-in text measurer.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/TextWork.h"
+
+// The first display line of a text at the given width: up to a LF (included), or up to the
+// character whose width would pass the width, summing single characters' widths.
+std::string FirstLine(const std::string& text, const TTextMeasurer& canvas, int width);
+// All display lines of a text; CR LF pairs are removed from each piece.
+std::vector<std::string> WrapText(std::string text, const TTextMeasurer& canvas, int width);
+// With wrapping off: CR LF becomes one space, and the text is cut with "..".
+std::string SingleDisplayLine(const std::string& text, const TTextMeasurer& canvas, int width);
+
+struct TListGeometry {
+    // Inputs.
+    int clientWidth = 0, clientHeight = 0, outerHeight = 0;
+    int linkBottom = 29;  // LinkLabel1's top + height
+    int rowHeight = 16;
+    int dateWidth = 0, markWidth = 0;
+    int scrollBarWidth = 17;
+    int displayLineCount = 0;
+    // Results.
+    int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
+    int foldedHeight = 0;
+    int listWidth = 0, textColumnWidth = 0;
+    int visibleRows = 0;
+    bool scrollBarShown = false;
+    int scrollBarLeft = 0;
+};
+
+// The list area, the folded height and the text column, before the display lines are built.
+void LayoutColumns(TListGeometry& g);
+// Whole rows and the scroll bar, once the display lines are known.
+void LayoutRows(TListGeometry& g);
+
+// The first display line shown: 0 while the lines fit.
+int FirstShownLine(int topLine, int displayLineCount, int visibleRows);
+// TopLine bounded to 0 … lines − rows (which may be negative, as a hidden bar leaves it).
+int BoundTopLine(int topLine, int displayLineCount, int visibleRows);
+// The selection, or −1 when its item has been scrolled out of view.
+int VisibleSelection(int selected, const std::vector<int>& lineItems, int firstShown, int visibleRows);
+// The item under a point of the list area, or −1.
+int ItemAtRow(int y, int listTop, int rowHeight, int firstShown, const std::vector<int>& lineItems);

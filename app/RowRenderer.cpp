@@ -1,0 +1,104 @@
+#include "app/RowRenderer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "background/GraphicMath.h"
+#include "background/GraphicWork.h"
+
+std::string ShortDate(TDateTime date, const std::string& separator) {
+    int y, m, d;
+    DecodeDate(date, y, m, d);
+    auto twoDigits = [](int v) { return std::string{static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)}; };
+    return twoDigits(m) + separator + twoDigits(d);
+}
+
+void ApplyShadow(TBitmap& row, const TBitmap& mask, std::int32_t shadowColor) {
+    const int w = row.Width(), h = row.Height();
+    if (w < 3 || h < 3) return;
+    const int shadow[3] = {(shadowColor >> 16) & 255, (shadowColor >> 8) & 255, shadowColor & 255};
+    std::vector<int> columns(static_cast<std::size_t>(w));  // vertical 3-sums of the mask's blue bytes
+    for (int y = 1; y <= h - 2; ++y) {
+        const std::uint8_t *above = mask.ScanLine(y - 1), *here = mask.ScanLine(y), *below = mask.ScanLine(y + 1);
+        for (int x = 0; x < w; ++x) columns[static_cast<std::size_t>(x)] = above[x * 4] + here[x * 4] + below[x * 4];
+        std::uint8_t* p = row.ScanLine(y);
+        for (int x = 1; x <= w - 2; ++x) {
+            const int s = columns[static_cast<std::size_t>(x - 1)] + columns[static_cast<std::size_t>(x)] +
+                          columns[static_cast<std::size_t>(x + 1)];
+            if (s == 0) continue;  // a = 0 leaves the pixel as it is
+            const int a = std::min(220, 2 * s / 5);
+            for (int c = 0; c < 3; ++c) p[x * 4 + c] = static_cast<std::uint8_t>(((256 - a) * p[x * 4 + c] + a * shadow[c]) / 256);
+        }
+    }
+}
+
+void RenderLine(TBitmap& row, TBitmap& mask, const TRowLine& line, const TRowStyle& style,
+                TRowTextPainter& painter, const std::function<int(int)>& random) {
+    const int W = row.Width(), H = row.Height();
+    const int S = style.highlightStyle;
+    const bool sel = line.selected;
+    const int textY = H / 8;
+    const int textX = style.dateWidth + style.markWidth + 3;
+    const int endX = textX + painter.TextWidth(line.text);
+    const int startX = line.first ? 3 : textX;
+    TSoftPen pen;
+    pen.Bitmap = &row;
+
+    // The rule under every display line (or the underline style of the selection).
+    pen.X = 0;
+    pen.Y = H - 1;
+    const bool underline = sel && S == 2;
+    pen.Color = underline ? style.highlightColor : style.underlineColor;
+    pen.Opacity = underline ? 190 : 128;
+    pen.Width = underline ? 2.0 : 1.0;
+    SoftLineTo(pen, W - 1, H - 1);
+
+    if (sel && S == 4) {  // a translucent bar with rounded ends under the text
+        const int r = (H - 2) / 2;
+        pen.X = r;
+        pen.Y = r;
+        pen.Width = H - 2;
+        pen.Color = style.highlightColor;
+        pen.Opacity = 190;
+        SoftLineTo(pen, W - r - 2, r);
+    }
+    if (sel && S == 5) {  // three bars under the lower part of the text, densest at the bottom
+        const int h = H - 2;
+        pen.Color = style.highlightColor;
+        pen.Opacity = 64;
+        for (int q = 13; q <= 15; ++q) {
+            const int y = h * q / 16;
+            pen.X = startX;
+            pen.Y = y;
+            pen.Width = 2.0 * (h - y);
+            SoftLineTo(pen, endX, y);
+        }
+    }
+
+    auto drawTexts = [&](TBitmap& target, bool onMask) {
+        const std::int32_t color = onMask ? 0xFFFFFF : line.color;
+        if (line.first) {
+            painter.DrawText(target, 3, textY, line.date, color);
+            painter.DrawText(target, style.dateWidth + 3, textY, line.mark, color);
+        }
+        painter.DrawText(target, textX, textY, line.text, color);
+    };
+    if (style.shadowOn) {
+        FillBitmap32(mask, 0xFF000000);
+        drawTexts(mask, true);
+        ApplyShadow(row, mask, style.shadowColor);
+    }
+    drawTexts(row, false);
+
+    if (sel && S == 0) XorRect32(row, {0, 0, W, H}, 0xFFFFFF);
+    if (sel && S == 1) XorRect32(row, {0, 0, W, H}, static_cast<std::uint32_t>(style.highlightColor));
+    if (sel && S == 3) {  // the wave, with new random heights at every repaint
+        pen.X = startX;
+        pen.Y = H - 2;
+        pen.Width = 2.5;
+        pen.Color = style.highlightColor;
+        pen.Opacity = 128;
+        const int n = (endX - startX) / 2;
+        for (int m = 0; m <= n; ++m) SoftLineTo(pen, startX + 2 * m, H - 4 + random(3));
+    }
+}
