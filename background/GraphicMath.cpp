@@ -20,14 +20,27 @@ int Channel(std::int32_t color, int shift) { return (static_cast<std::uint32_t>(
 
 }  // namespace
 
-int SoftCoverage(double width, double d) {
-    const double hw = width / 2;
-    const double r = std::nearbyint(hw);  // ties to even
-    const int peak = hw > 0.5 ? 255 : static_cast<int>(hw * 255);
-    if (r > d) return peak;
-    if (d <= r + 0.99) return peak - static_cast<int>((d - std::floor(d)) * 255);
-    return 0;
-}
+namespace {
+
+// Coverage by distance for one pen width, worked out once per line.
+struct Coverage {
+    double r;
+    int peak;
+    explicit Coverage(double width) {
+        const double hw = width / 2;
+        r = std::nearbyint(hw);  // ties to even
+        peak = hw > 0.5 ? 255 : static_cast<int>(hw * 255);
+    }
+    int At(double d) const {
+        if (r > d) return peak;
+        if (d <= r + 0.99) return peak - static_cast<int>((d - std::floor(d)) * 255);
+        return 0;
+    }
+};
+
+}  // namespace
+
+int SoftCoverage(double width, double d) { return Coverage(width).At(d); }
 
 void SoftLineTo(TSoftPen& pen, int x1, int y1) {
     TBitmap* bitmap = pen.Bitmap;
@@ -41,20 +54,42 @@ void SoftLineTo(TSoftPen& pen, int x1, int y1) {
     const int top = std::max(std::min(y0, y1) - e, 0), bottom = std::min(std::max(y0, y1) + e, bitmap->Height() - 1);
     const int dx = x1 - x0, dy = y1 - y0;
     const int opacity = std::clamp(pen.Opacity, 0, 255);
+    const Coverage coverageOf(pen.Width);
     const int color[3] = {Channel(pen.Color, 16), Channel(pen.Color, 8), Channel(pen.Color, 0)};
+    auto blend = [&](std::uint8_t* p, int coverage) {
+        const int D = coverage * opacity / 255;
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(((255 - D) * p[c] + D * color[c]) / 255);
+    };
+    auto pixelCoverage = [&](int px, int py) {
+        double d = 10000;
+        const long long along0 = static_cast<long long>(px - x0) * dx + static_cast<long long>(py - y0) * dy;
+        const long long along1 = static_cast<long long>(px - x1) * -dx + static_cast<long long>(py - y1) * -dy;
+        if (along0 > 0 && along1 > 0) d = DistanceToLine(x0 - px, y0 - py, x1 - px, y1 - py);
+        // An end point is at least as far as its larger offset: no square root when that
+        // cannot win or cannot give coverage.
+        for (const auto& [ex, ey] : {std::pair{x0, y0}, std::pair{x1, y1}}) {
+            const int ox = std::abs(px - ex), oy = std::abs(py - ey);
+            if (ox <= e && oy <= e && std::max(ox, oy) < std::min(d, coverageOf.r + 1)) d = std::min(d, std::hypot(ox, oy));
+        }
+        return coverageOf.At(d);
+    };
+    // A horizontal line (every rule and bar of the list) has one coverage per row between its
+    // ends: there the distance is the row's distance from the line, and the ends are farther.
+    const bool horizontal = dy == 0 && dx != 0;
+    const int spanFrom = std::min(x0, x1) + 1, spanTo = std::max(x0, x1) - 1;
     for (int py = top; py <= bottom; ++py) {
-        std::uint8_t* p = bitmap->ScanLine(py) + left * 4;
-        for (int px = left; px <= right; ++px, p += 4) {
-            double d = 10000;
-            const long long along0 = static_cast<long long>(px - x0) * dx + static_cast<long long>(py - y0) * dy;
-            const long long along1 = static_cast<long long>(px - x1) * -dx + static_cast<long long>(py - y1) * -dy;
-            if (along0 > 0 && along1 > 0) d = DistanceToLine(x0 - px, y0 - py, x1 - px, y1 - py);
-            if (std::abs(px - x0) <= e && std::abs(py - y0) <= e) d = std::min(d, std::hypot(px - x0, py - y0));
-            if (std::abs(px - x1) <= e && std::abs(py - y1) <= e) d = std::min(d, std::hypot(px - x1, py - y1));
-            const int coverage = SoftCoverage(pen.Width, d);
-            if (coverage <= 0) continue;
-            const int D = coverage * opacity / 255;
-            for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(((255 - D) * p[c] + D * color[c]) / 255);
+        std::uint8_t* row = bitmap->ScanLine(py);
+        const int rowCoverage = horizontal ? coverageOf.At(std::fabs(static_cast<double>(py - y0))) : 0;
+        for (int px = left; px <= right; ++px) {
+            if (horizontal && px >= spanFrom && px <= spanTo) {
+                const int last = std::min(spanTo, right);
+                if (rowCoverage > 0)
+                    for (int x = px; x <= last; ++x) blend(row + x * 4, rowCoverage);
+                px = last;
+                continue;
+            }
+            const int coverage = pixelCoverage(px, py);
+            if (coverage > 0) blend(row + px * 4, coverage);
         }
     }
 }

@@ -150,10 +150,10 @@ void DrawBitmapAt(int x, int y, TBitmap& dest, TDrawType type, const TBitmap& so
 
 void FillBitmap32(TBitmap& bitmap, std::uint32_t value) {
     Require32Bit(bitmap);
-    for (int y = 0; y < bitmap.Height(); ++y) {
-        std::uint8_t* p = bitmap.ScanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x) std::memcpy(p + x * 4, &value, 4);
-    }
+    if (bitmap.Empty()) return;
+    // 32-bit rows have no padding: the pixels are one run of words.
+    std::fill_n(reinterpret_cast<std::uint32_t*>(bitmap.ScanLine(0)),
+                static_cast<std::size_t>(bitmap.Width()) * static_cast<std::size_t>(bitmap.Height()), value);
 }
 
 void XorRect32(TBitmap& bitmap, const TRect& rect, std::uint32_t value) {
