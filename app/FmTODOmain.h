@@ -4,10 +4,18 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "app/ListLayout.h"
+#include "background/Bitmap.h"
+#include "framework/DibText.h"
 #include "framework/Form.h"
 #include "framework/GdiObject.h"
 #include "settings/ProfileList.h"
 #include "todo/TodoData.h"
+#include "window/LinkLabel.h"
+#include "window/RegionUtils.h"
+#include "window/kvneButton.h"
 
 // Window class name of the main window; a second copy looks the first one up by it.
 constexpr wchar_t kMainWindowClass[] = L"TFmTODOmain";
@@ -23,10 +31,37 @@ public:
     // Colours, fonts and options from the settings and the colour scheme.
     void ApplySettings();
 
+    // Layout and painting of the list.
+    void LayoutList();
+    void BuildLines();
+    void PlacePicture();
+    void PaintList();
+    int FirstShownLine() const { return ::FirstShownLine(TopLine, DisplayLineCount, VisibleRows); }
+    void SetTopLine(int line);
+    void ScrollBarChange();
+    void FormResize();
+
     TTodoData Items;
     std::string TodoFolder;
     int NormalHeight = 100;
     int SelectedItem = -1;
+
+    TRegion PaintRegion;
+    TBitmap RowBitmap, ShadowMask;
+    TBitmap BackgroundBitmap;  // the picture library's finished background (none yet)
+    TDibText ListText;         // ScreenFont on the rows; also measures the list's text
+    RECT PictureRect{}, ListRect{};
+    int FoldedHeight = 41;
+    std::vector<std::string> LineTexts;
+    std::vector<int> LineItems;
+    int ListWidth = 0, DateWidth = 0, MarkWidth = 0, TextColumnWidth = 0;
+    int TopLine = 0;
+    bool LayoutPending = false;
+    int DisplayLineCount = 0;
+    int VisibleRows = 0;
+    HWND ScrollBar = nullptr;
+    TLinkLabel LinkLabel1;
+    TkvneGctButton kvneGctButton1, kvneGctButton2;  // fold, close
 
     // What ApplySettings takes from the colour scheme and the settings.
     COLORREF WindowColor = RGB(255, 255, 255);
@@ -56,10 +91,16 @@ private:
     void FormShow();
     void FormDestroy();
     void FormFuncWindowReset();
-    void Paint(HDC dc);
+    void CreateControls();
+    void PaintFrame(HDC dc);
+    void PaintRow(HDC dc, int row);
+    void FoldClick();
+    void OnMouse(UINT message, int x, int y);
+    std::string DateSeparator() const;
 
     bool active_ = false;
     bool itemFileUnreadable_ = false;
+    bool trackingMouse_ = false;
 };
 
 // The maker's web page, the link's default.

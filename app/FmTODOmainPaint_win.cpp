@@ -1,23 +1,142 @@
-// Painting of the main window, through an off-screen bitmap.
-#include "app/FmTODOmain.h"
+// Painting of the main window: the frame straight onto the window, the list row by row
+// through the one-row bitmap.
+#include <random>
 
-void TFmTODOmain::Paint(HDC target) {
+#include "app/FmTODOmain.h"
+#include "app/RowRenderer.h"
+#include "background/DrawFrame.h"
+#include "background/GraphicWork.h"
+#include "support/Encoding_win.h"
+
+namespace {
+
+RECT InnerRect(const TkvneGctButton& button) {
+    const TRect& b = button.BtnDraw.Bounds();
+    return {b.Left + 2, b.Top + 2, b.Right - 3, b.Bottom - 3};
+}
+
+void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
+
+void DrawPen(HDC dc, COLORREF color, const RECT& rect, int style) {
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
+    HGDIOBJ old = SelectObject(dc, pen.Get());
+    DrawFrame(dc, rect, style);
+    SelectObject(dc, old);
+}
+
+// Copies from the dc holding a bitmap; only where the bitmap has pixels.
+void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
+    if (bitmap.Empty() || !bitmap.NativeHandle()) return;
+    HDC dc = CreateCompatibleDC(target);
+    HGDIOBJ old = SelectObject(dc, static_cast<HBITMAP>(bitmap.NativeHandle()));
+    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+}
+
+}  // namespace
+
+void TFmTODOmain::PaintFrame(HDC dc) {
     RECT client;
     GetClientRect(Handle(), &client);
-    HDC dc = CreateCompatibleDC(target);
-    TBitmapHandle bitmap(CreateCompatibleBitmap(target, client.right, client.bottom));
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap.Get());
+    const RECT b1 = InnerRect(kvneGctButton1), b2 = InnerRect(kvneGctButton2);
 
+    PaintRegion.AddRect(client, rmCopy);
+    SubtractRect(PaintRegion, ListRect);
+    SubtractRect(PaintRegion, PictureRect);
+    SubtractRect(PaintRegion, b1);
+    SubtractRect(PaintRegion, b2);
+    SelectClipRgn(dc, PaintRegion.Handle());
     TBrushHandle brush(CreateSolidBrush(WindowColor));
     FillRect(dc, &client, brush.Get());
+
+    PaintRegion.AddRect(PictureRect, rmCopy);
+    SubtractRect(PaintRegion, ListRect);
+    SubtractRect(PaintRegion, b1);
+    SubtractRect(PaintRegion, b2);
+    SelectClipRgn(dc, PaintRegion.Handle());
+    BlitBitmap(dc, PictureRect.left, PictureRect.top, BackgroundBitmap);
+
+    PaintRegion.AddRect(client, rmCopy);
+    SubtractRect(PaintRegion, b1);
+    SubtractRect(PaintRegion, b2);
+    SelectClipRgn(dc, PaintRegion.Handle());
+    DrawPen(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
+    const RECT inner{4, LinkLabel1.Bounds().top, client.right - 4, client.bottom - 4};
+    DrawPen(dc, InnerFrameColor, inner, WindowRound ? 2 : 0);
+
     HGDIOBJ oldFont = SelectObject(dc, TitleFont.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, active_ ? ActiveTitleColor : InactiveTitleColor);
-    const std::wstring title = L"Memorail";
-    TextOutW(dc, 4, TitleTop, title.c_str(), static_cast<int>(title.size()));
+    TextOutW(dc, 4, TitleTop, L"Memorail", 8);
     SelectObject(dc, oldFont);
+    LinkLabel1.Paint(dc);
+    SelectClipRgn(dc, nullptr);
 
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
+    // The window was painted under the buttons: they take a new snapshot, then paint.
+    for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
+        button->CaptureBackground(dc);
+        button->Paint(dc);
+    }
+}
+
+void TFmTODOmain::PaintList() {
+    HDC dc = GetDC(Handle());
+    PaintRegion.AddRect(ListRect, rmCopy);
+    SelectClipRgn(dc, PaintRegion.Handle());
+    if (SelectedItem >= 0 && DisplayLineCount > 0)
+        SelectedItem = VisibleSelection(SelectedItem, LineItems, FirstShownLine(), VisibleRows);
+    for (int row = VisibleRows; row >= 0; --row) PaintRow(dc, row);
+    SelectClipRgn(dc, nullptr);
+    ReleaseDC(Handle(), dc);
+    LayoutPending = false;
+}
+
+void TFmTODOmain::PaintRow(HDC dc, int row) {
+    if (RowBitmap.Empty()) return;
+    const int y = row * RowHeight + ListRect.top;
+    const int line = row + FirstShownLine();
+    FillBitmap32(RowBitmap, 0xFF000000u | ((WindowColor & 0xFF) << 16) | (WindowColor & 0xFF00) |
+                                ((WindowColor >> 16) & 0xFF));
+    // The strip of the background behind the row; where the picture does not reach, the
+    // window colour stays.
+    if (!BackgroundBitmap.Empty()) {
+        TDrawParams strip;
+        strip.Dest = &RowBitmap;
+        strip.Source = &BackgroundBitmap;
+        strip.Place = {PictureRect.left - ListRect.left, PictureRect.top - y,
+                       PictureRect.left - ListRect.left + BackgroundBitmap.Width(),
+                       PictureRect.top - y + BackgroundBitmap.Height()};
+        strip.Clip = {0, 0, RowBitmap.Width(), RowBitmap.Height()};
+        strip.DrawType = dtCopy;
+        DrawBitmap(strip);
+    }
+    if (line >= 0 && line < DisplayLineCount) {
+        const int item = LineItems[static_cast<std::size_t>(line)];
+        TRowLine text;
+        text.text = LineTexts[static_cast<std::size_t>(line)];
+        text.first = line == 0 || LineItems[static_cast<std::size_t>(line - 1)] != item;
+        text.selected = item == SelectedItem;
+        text.date = ShortDate(Items.GetDate(item), DateSeparator());
+        text.mark = Items.GetCategory(item);
+        text.color = Items.GetColor(item);
+        TRowStyle style;
+        style.underlineColor = static_cast<std::int32_t>(UnderlineColor);
+        style.highlightColor = static_cast<std::int32_t>(HighlightColor);
+        style.shadowColor = static_cast<std::int32_t>(ShadowColor);
+        style.shadowOn = ShadowOn;
+        style.highlightStyle = HighlightStyle;
+        style.dateWidth = DateWidth;
+        style.markWidth = MarkWidth;
+        static std::mt19937 random(std::random_device{}());
+        RenderLine(RowBitmap, ShadowMask, text, style, ListText,
+                   [](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); });
+    }
+    BlitBitmap(dc, ListRect.left, y, RowBitmap);
+}
+
+std::string TFmTODOmain::DateSeparator() const {
+    wchar_t separator[8] = L"/";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8);
+    return FromWide(separator);
 }

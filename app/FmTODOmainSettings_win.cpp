@@ -55,6 +55,10 @@ void TFmTODOmain::ApplySettings() {
     InTaskTray = MainSettings.ReadBool("OPTION", "intasktray", false);
     WindowOnTop = MainSettings.ReadBool("OPTION", "windowontop", false);
     LinkCaption = MainSettings.ReadString("OPTION", "link", kDefaultLink);
+    LinkLabel1.SetCaption(LinkCaption);
+    HDC screen = GetDC(Handle());
+    LinkLabel1.AutoSize(screen);
+    ReleaseDC(Handle(), screen);
     RegisterStartup(MainSettings.ReadBool("OPTION", "startup", false), GlobalEnv.ProductName());
     NewTextColor = static_cast<COLORREF>(MainSettings.ReadInteger("COLORS", "newtext", 0));
     WordWrap = MainSettings.ReadBool("OPTION", "wordwrap", false);
@@ -67,5 +71,6 @@ void TFmTODOmain::ApplySettings() {
 
 void TFmTODOmain::FormFuncWindowReset() {
     ApplySettings();
+    LayoutList();
     InvalidateRect(Handle(), nullptr, FALSE);
 }

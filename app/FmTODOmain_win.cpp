@@ -1,5 +1,9 @@
 #include "app/FmTODOmain.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
+
 #include "background/kvneColors.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
@@ -25,9 +29,76 @@ void TFmTODOmain::Create() {
 }
 
 void TFmTODOmain::FormCreate() {
+    CreateControls();
     LoadData();
     SelectedItem = -1;
     ApplySettings();
+    LayoutList();
+}
+
+void TFmTODOmain::CreateControls() {
+    const int w = kDesignClientWidth;
+    LOGFONTW uiFont{};
+    uiFont.lfHeight = -12;
+    uiFont.lfCharSet = ANSI_CHARSET;
+    wcscpy(uiFont.lfFaceName, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
+    LinkLabel1.SetBounds(239, 17, 88, 12);  // anchored top right, like the buttons
+    LinkLabel1.SetFont(uiFont);
+    LOGFONTW marlett{};
+    marlett.lfHeight = -12;
+    marlett.lfCharSet = SYMBOL_CHARSET;
+    wcscpy(marlett.lfFaceName, L"Marlett");
+    int left = 282;
+    for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
+        button->SetOwner(Handle());
+        button->SetBounds(left - (kDesignClientWidth - w), 3, 24, 14);
+        TkvneBtnDraw& d = button->BtnDraw;
+        d.SetTransParent(true);
+        d.SetColorBack(0xFFFFFF);
+        d.SetColorDown(0);
+        d.SetColorOver(0x60A0FF);
+        d.SetColorFocus(0xFFA080);
+        d.SetOverDrawType(dtAlpha);
+        d.SetOverDrawAlpha(128);
+        d.SetFont(marlett, RGB(0, 0, 0));
+        left += 24;
+    }
+    kvneGctButton1.SetCaption("t");
+    kvneGctButton2.SetCaption("r");
+    kvneGctButton1.OnClick = [this] { FoldClick(); };
+    kvneGctButton2.OnClick = [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); };
+    ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+}
+
+void TFmTODOmain::OnMouse(UINT message, int x, int y) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!trackingMouse_) {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+            trackingMouse_ = TrackMouseEvent(&track) != FALSE;
+        }
+        kvneGctButton1.MouseMove(x, y);
+        kvneGctButton2.MouseMove(x, y);
+        if (LinkLabel1.MouseMove(x, y)) {
+            const RECT r = LinkLabel1.Bounds();
+            InvalidateRect(Handle(), &r, FALSE);
+        }
+        break;
+    case WM_LBUTTONDOWN:
+        if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
+        if (LayoutPending) break;  // the list has not been shown since it changed
+        if (x >= ListRect.left && x < ListRect.right && y < ListRect.bottom) {
+            // Until the item commands arrive, a left click only selects.
+            SelectedItem = ItemAtRow(y, ListRect.top, RowHeight, FirstShownLine(), LineItems);
+            PaintList();
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (kvneGctButton1.MouseUp(x, y) || kvneGctButton2.MouseUp(x, y)) break;
+        if (LinkLabel1.Contains(x, y)) LinkLabel1.Click();
+        break;
+    }
 }
 
 void TFmTODOmain::LoadData() {
@@ -77,13 +148,61 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(Handle(), nullptr, FALSE);
         break;
     case WM_WINDOWRESET: FormFuncWindowReset(); return 0;
+    case WM_SIZE:
+        if (ScrollBar) FormResize();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = 58;
+        info->ptMinTrackSize.y = FoldedHeight;
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_MOUSELEAVE:
+        trackingMouse_ = false;
+        kvneGctButton1.MouseLeave();
+        kvneGctButton2.MouseLeave();
+        if (LinkLabel1.MouseMove(-1, -1)) InvalidateRect(Handle(), &LinkLabel1.Bounds(), FALSE);
+        return 0;
+    case WM_SETCURSOR: {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(Handle(), &p);
+        if (LOWORD(lParam) == HTCLIENT && LinkLabel1.Contains(p.x, p.y)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_VSCROLL: {
+        SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+        GetScrollInfo(ScrollBar, SB_CTL, &info);
+        int position = info.nPos;
+        switch (LOWORD(wParam)) {
+        case SB_LINEUP: --position; break;
+        case SB_LINEDOWN: ++position; break;
+        case SB_PAGEUP: position -= VisibleRows; break;
+        case SB_PAGEDOWN: position += VisibleRows; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: position = info.nTrackPos; break;
+        case SB_TOP: position = 0; break;
+        case SB_BOTTOM: position = info.nMax; break;
+        default: return 0;
+        }
+        SetScrollPos(ScrollBar, SB_CTL, std::max(0, position), TRUE);
+        ScrollBarChange();
+        return 0;
+    }
     case WM_TIMER: return 0;  // the random picture change comes with the picture library
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(Handle(), &ps);
-        Paint(dc);
+        PaintFrame(dc);
         EndPaint(Handle(), &ps);
+        PaintList();
         return 0;
     }
     case WM_DESTROY:

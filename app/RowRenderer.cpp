@@ -22,20 +22,24 @@ void ApplyShadow(TBitmap& row, const TBitmap& mask, std::int32_t shadowColor) {
     std::vector<std::uint16_t> columns(static_cast<std::size_t>(w)), weights(static_cast<std::size_t>(w));
     for (int y = 1; y <= h - 2; ++y) {
         const std::uint8_t *above = mask.ScanLine(y - 1), *here = mask.ScanLine(y), *below = mask.ScanLine(y + 1);
-        bool any = false;
+        int first = w, last = -1;  // the columns with glyph pixels near this row
         for (int x = 0; x < w; ++x) {
             columns[static_cast<std::size_t>(x)] =
                 static_cast<std::uint16_t>(above[x * 4] + here[x * 4] + below[x * 4]);
-            any |= columns[static_cast<std::size_t>(x)] != 0;
+            if (columns[static_cast<std::size_t>(x)] != 0) {
+                first = std::min(first, x);
+                last = x;
+            }
         }
-        if (!any) continue;  // no glyph near this row: every weight is 0
-        for (int x = 1; x <= w - 2; ++x) {
+        if (last < 0) continue;  // every weight is 0 here
+        const int from = std::max(1, first - 1), to = std::min(w - 2, last + 1);
+        for (int x = from; x <= to; ++x) {
             const int s = columns[static_cast<std::size_t>(x - 1)] + columns[static_cast<std::size_t>(x)] +
                           columns[static_cast<std::size_t>(x + 1)];
             weights[static_cast<std::size_t>(x)] = static_cast<std::uint16_t>(std::min(220, 2 * s / 5));
         }
         std::uint8_t* p = row.ScanLine(y);
-        for (int x = 1; x <= w - 2; ++x) {
+        for (int x = from; x <= to; ++x) {
             const int a = weights[static_cast<std::size_t>(x)];
             for (int c = 0; c < 3; ++c)
                 p[x * 4 + c] = static_cast<std::uint8_t>(((256 - a) * p[x * 4 + c] + a * shadow[c]) >> 8);

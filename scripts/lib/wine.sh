@@ -14,6 +14,11 @@ ensure_wine_prefix() {
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
+  # The Windows fonts the program names, mapped to free look-alikes on this machine.
+  if [ ! -f "$WINEPREFIX/.memorail-fonts" ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Century Gothic' /d 'URW Gothic' /f >/dev/null 2>&1 &&
+    touch "$WINEPREFIX/.memorail-fonts"
+  fi
 }
 
 # Starts Xvfb on a free display number unless DISPLAY is set; sets XVFB_PID when it did.

@@ -122,6 +122,87 @@ start_program
 close_program
 check "OPTION/startup=0 removes the shortcut" test ! -e "$startup_link"
 
+echo "e2e: the list"
+# Four items sorted by date: the file the program writes back is the same.
+list_items() {
+  printf '20240228,000000,"Call Bob about the report","　"\r\n'
+  printf '20240301,008000,"歯医者の予約 10:30\\n保険証を忘れずに","①"\r\n'
+  printf '20240305,0000FF,"牛乳を買う","★"\r\n'
+  printf '20240310,FF0000,"とても長いテキストの項目です。ウィンドウの幅に入りきらないので、折り返すか点々で切られます","☆"\r\n'
+}
+shot() { import -window root -crop "$((cw + 20))x$((ch + 20))+$((cx - 10))+$((cy - 10))" +repage "$artifacts/$1.png"; }
+pixel_at() { convert "$artifacts/$1.png" -format "%[fx:int(255*p{$(($2 + 10)),$(($3 + 10))}.r)],%[fx:int(255*p{$(($2 + 10)),$(($3 + 10))}.g)],%[fx:int(255*p{$(($2 + 10)),$(($3 + 10))}.b)]" info:; }
+count_colour() {  # pixels of one colour inside a rectangle of a screenshot
+  convert "$artifacts/$1.png" -crop "$4x$5+$(($2 + 10))+$(($3 + 10))" +repage -fill black +opaque "$6" -fill white -opaque "$6" \
+    -format '%[fx:int(mean*w*h)]' info:
+}
+start_list() {  # $1: extra settings lines for memorail.ini
+  new_data_folder
+  mkdir -p "$data/todo"
+  list_items | sjis > "$data/todo/todo.txt"
+  printf '[OPTION]\r\n%s\r\n' "$1" | sjis > "$data/memorail.ini"
+  start_program
+  read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+  sleep 1
+}
+
+start_list ""
+shot list-default
+check "the outer frame is drawn in its colour" test "$(pixel_at list-default 100 0)" = "192,192,192"
+check "the inner frame is drawn in its colour" test "$(pixel_at list-default 100 17)" = "0,0,0"
+rule=$(pixel_at list-default 200 $((33 + 15)))
+check "a rule lies under the first row ($rule)" test "$rule" != "255,255,255" -a "${rule%%,*}" -ge 225
+check "the red item's text is red" test "$(count_colour list-default 8 65 300 16 '#FF0000')" -gt 20
+check "the green item's text is green" test "$(count_colour list-default 8 49 300 16 '#008000')" -gt 20
+check "nothing is drawn under the last item" test "$(pixel_at list-default 200 $((33 + 16 * 5 - 1)))" = "255,255,255"
+xdotool mousemove $((cx + 100)) $((cy + 33 + 16 * 2 + 5)) click 1
+sleep 1
+shot list-selected-invert
+check "a left click selects: style 0 inverts the row" test "$(pixel_at list-selected-invert 250 $((33 + 16 * 2 + 2)))" = "0,0,0"
+xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click 1
+read -r _ _ _ folded < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+check "the fold button folds the window to 41 pixels ($folded)" test "$folded" = 41
+sleep 0.5
+import -window root -crop "$((cw + 20))x80+$((cx - 10))+$((cy - 10))" +repage "$artifacts/list-folded.png"
+xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click 1
+sleep 0.5
+read -r _ _ _ unfolded < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+check "clicking it again restores the height ($unfolded)" test "$unfolded" = 248
+xdotool mousemove $((cx + 306 + 12)) $((cy + 3 + 7)) click 1
+"$WINE" "$probe" gone TFmTODOmain 20
+check "the close button ends the program" test $? -eq 0
+wait "$pid" 2>/dev/null
+check "the items are saved at exit" cmp -s "$data/todo/todo.txt" <(list_items | sjis)
+
+start_list "wordwrap=1"
+shot list-wordwrap
+check "with word wrap the long item continues on further lines" \
+  test "$(count_colour list-wordwrap 60 $((33 + 16 * 4)) 240 16 '#0000FF')" -gt 20
+close_program
+
+for style in 1 2 3 4 5; do
+  start_list "selected=$style"
+  xdotool mousemove $((cx + 100)) $((cy + 33 + 16 * 2 + 5)) click 1
+  sleep 1
+  shot "list-style-$style"
+  close_program
+done
+check "style 1 (colour invert) marks the row" test "$(pixel_at list-style-1 250 $((33 + 16 * 2 + 2)))" = "255,255,0"
+check "style 4 (box) lays a bar across the row" test "$(pixel_at list-style-4 250 $((33 + 16 * 2 + 7)))" != "255,255,255"
+
+new_data_folder
+mkdir -p "$data/todo"
+for i in $(seq -w 1 50); do printf '202403%02d,%06X,"項目 %s 番","★"\r\n' $(( (10#$i - 1) % 28 + 1 )) $(( 10#$i * 40000 )) "$i"; done | sjis > "$data/todo/todo.txt"
+start_program
+read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+sleep 1
+shot list-50-top
+for _ in 1 2 3 4 5 6 7; do xdotool mousemove $((cx + 310 + 8)) $((cy + 240 - 8)) click 1; sleep 0.2; done
+sleep 0.5
+shot list-50-scrolled
+check "the scroll bar scrolls the list" ! cmp -s "$artifacts/list-50-top.png" "$artifacts/list-50-scrolled.png"
+close_program
+
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
 mkdir -p "$data/todo"

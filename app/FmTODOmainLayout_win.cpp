@@ -1,0 +1,129 @@
+// Layout of the main window: the list area, the display lines, the scroll bar and folding.
+#include "app/FmTODOmain.h"
+
+#include <algorithm>
+
+namespace {
+
+int OuterHeight(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r.bottom - r.top;
+}
+
+}  // namespace
+
+void TFmTODOmain::PlacePicture() {
+    RECT client;
+    GetClientRect(Handle(), &client);
+    // The picture's own placement comes with the picture library: fitted width, bottom.
+    int h = 0, v = 3;
+    if (h == 0 && v == 0) h = v = 2;
+    auto place = [](int align, int room, int size) {
+        return align == 2 ? (room - size) / 2 : align == 3 ? room - size : 0;
+    };
+    const int left = place(h, client.right, BackgroundBitmap.Width());
+    const int top = place(v, client.bottom, BackgroundBitmap.Height());
+    PictureRect = {left, top, left + BackgroundBitmap.Width(), top + BackgroundBitmap.Height()};
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::LayoutList() {
+    PlacePicture();
+    RECT client;
+    GetClientRect(Handle(), &client);
+    ListText.SetFont(ScreenFont.Get());
+    TListGeometry g;
+    g.clientWidth = client.right;
+    g.clientHeight = client.bottom;
+    g.outerHeight = OuterHeight(Handle());
+    g.linkBottom = LinkLabel1.Bounds().bottom;
+    g.rowHeight = RowHeight;
+    g.dateWidth = DateWidth = ListText.TextWidth("00/00") + 3;
+    g.markWidth = MarkWidth = ListText.TextWidth("☆") + 1;
+    g.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    LayoutColumns(g);
+    FoldedHeight = g.foldedHeight;
+    ListWidth = g.listWidth;
+    TextColumnWidth = g.textColumnWidth;
+
+    BuildLines();
+
+    g.displayLineCount = DisplayLineCount;
+    LayoutRows(g);
+    VisibleRows = g.visibleRows;
+    MoveWindow(ScrollBar, g.scrollBarLeft, g.listTop, g.scrollBarWidth, g.listBottom - g.listTop, TRUE);
+    if (g.scrollBarShown) {
+        SCROLLINFO info{sizeof info, SIF_ALL, 0, DisplayLineCount - 1, static_cast<UINT>(VisibleRows), 0, 0};
+        SetScrollInfo(ScrollBar, SB_CTL, &info, TRUE);
+        ShowWindow(ScrollBar, SW_SHOWNA);
+        TopLine = 0;  // every layout with the bar shown scrolls back to the first line
+    } else {
+        ShowWindow(ScrollBar, SW_HIDE);
+    }
+    ListRect = {g.listLeft, g.listTop, g.listRight, g.listBottom};
+    const int rowWidth = std::max(0, g.listRight - g.listLeft);
+    RowBitmap.Allocate(rowWidth, RowHeight, 32);
+    ShadowMask.Allocate(rowWidth, RowHeight, 32);
+    LayoutPending = true;
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::BuildLines() {
+    const Tdata* selected = SelectedItem >= 0 && SelectedItem < Items.Count() ? Items.Record(SelectedItem) : nullptr;
+    if (MainSettings.ReadBool("SORT", "auto", true)) {
+        Items.SortItems(MainSettings.ReadInteger("SORT", "type", 0), MainSettings.ReadBool("SORT", "order", false));
+        if (selected) SelectedItem = Items.IndexOfRecord(selected);
+    }
+    LineTexts.clear();
+    LineItems.clear();
+    for (int i = 0; i < Items.Count(); ++i) {
+        if (WordWrap) {
+            std::vector<std::string> pieces = WrapText(Items.GetText(i), ListText, TextColumnWidth);
+            Items.SetLineCount(i, static_cast<int>(pieces.size()));
+            for (std::string& piece : pieces) {
+                LineTexts.push_back(std::move(piece));
+                LineItems.push_back(i);
+            }
+        } else {
+            LineTexts.push_back(SingleDisplayLine(Items.GetText(i), ListText, TextColumnWidth));
+            LineItems.push_back(i);
+        }
+    }
+    DisplayLineCount = static_cast<int>(LineTexts.size());
+}
+
+void TFmTODOmain::SetTopLine(int line) {
+    TopLine = BoundTopLine(line, DisplayLineCount, VisibleRows);
+    if (VisibleRows < DisplayLineCount && GetScrollPos(ScrollBar, SB_CTL) != TopLine)
+        SetScrollPos(ScrollBar, SB_CTL, TopLine, TRUE);
+}
+
+void TFmTODOmain::ScrollBarChange() {
+    int position = GetScrollPos(ScrollBar, SB_CTL);
+    if (position > DisplayLineCount - VisibleRows) {
+        position = DisplayLineCount - VisibleRows;
+        SetScrollPos(ScrollBar, SB_CTL, position, TRUE);
+    }
+    SetTopLine(position);
+    PaintList();
+}
+
+void TFmTODOmain::FormResize() {
+    const int outer = OuterHeight(Handle());
+    if (outer == FoldedHeight && FoldedHeight != NormalHeight) {
+        kvneGctButton1.SetCaption("u");
+    } else {
+        kvneGctButton1.SetCaption("t");
+        NormalHeight = outer;
+    }
+    LayoutList();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::FoldClick() {
+    RECT r;
+    GetWindowRect(Handle(), &r);
+    const int height = r.bottom - r.top == FoldedHeight ? NormalHeight : FoldedHeight;
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,454 @@
+#include "window/kvneButton.h"
+
+#include <algorithm>
+#include <windowsx.h>
+
+#include "background/GraphicMath.h"
+#include "background/kvneGraphicSource.h"
+#include "framework/GdiObject.h"
+#include "support/Encoding_win.h"
+
+namespace {
+
+COLORREF Ref(std::int32_t c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
+
+// A DC with a bitmap selected for the length of one drawing step.
+class TBitmapDC {
+public:
+    explicit TBitmapDC(TBitmap& bitmap)
+        : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, static_cast<HBITMAP>(bitmap.NativeHandle()))) {}
+    ~TBitmapDC() {
+        GdiFlush();
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+    }
+    TBitmapDC(const TBitmapDC&) = delete;
+    TBitmapDC& operator=(const TBitmapDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+void SetAllAlpha(TBitmap& b, std::uint8_t alpha) { SetAlpha(b, alpha); }
+
+}  // namespace
+
+TkvneBtnDraw::TkvneBtnDraw() {
+    font_.lfHeight = -12;
+    font_.lfCharSet = DEFAULT_CHARSET;
+    wcscpy(font_.lfFaceName, L"MS UI Gothic");
+}
+
+void TkvneBtnDraw::SetStyle(TkvneBtnStyle v) {
+    Change(style_, v, !transParent_);
+    UpdateGeometry();
+}
+
+void TkvneBtnDraw::SetSquare(bool v) {
+    Change(square_, v, !transParent_);
+    UpdateGeometry();
+}
+
+void TkvneBtnDraw::SetRegion(bool v) {
+    Change(regionOn_, v);
+    UpdateGeometry();
+}
+
+void TkvneBtnDraw::SetFont(const LOGFONTW& font, COLORREF color) {
+    font_ = font;
+    fontColor_ = color;
+    needsRedraw_ = true;
+    if (OnChanged) OnChanged();
+}
+
+void TkvneBtnDraw::SetFace(std::string& field, const std::string& name) { Change(field, name); }
+
+void TkvneBtnDraw::SetBounds(int left, int top, int width, int height) {
+    bounds_ = {left, top, left + width, top + height};
+    composed_.Allocate(width, height, 32);
+    snapshot_.Allocate(width, height, 32);
+    work_.Allocate(2 * width, 2 * height, 32);
+    UpdateGeometry();
+    snapshotValid_ = false;
+    needsRedraw_ = true;
+}
+
+void TkvneBtnDraw::UpdateGeometry() {
+    shape_ = ShapeBox(bounds_.Width(), bounds_.Height(), square_);
+    if (!regionOn_) return;
+    const TRect& s = shape_;
+    if (style_ == bsBox)
+        region_.AddRect(s.Left / 2, s.Top / 2, s.Right / 2, s.Bottom / 2, rmCopy);
+    else
+        region_.AddEllipse(s.Left / 2 - 1, s.Top / 2 - 1, s.Right / 2 + 2, s.Bottom / 2 + 2, rmCopy);
+    region_.Move(bounds_.Left, bounds_.Top);
+}
+
+void TkvneBtnDraw::OnWork(std::int32_t fill, const std::function<void(HDC)>& draw) {
+    FillBitmap32(work_, 0xFF000000u | ((fill & 0xFF) << 16) | (fill & 0xFF00) | ((fill >> 16) & 0xFF));
+    TBitmapDC dc(work_);
+    draw(dc.Get());
+}
+
+void TkvneBtnDraw::CaptureBackground(HDC canvas) {
+    if (composed_.Empty()) return;
+    TakeSnapshot(canvas);
+    needsRedraw_ = true;
+}
+
+void TkvneBtnDraw::TakeSnapshot(HDC canvas) {
+    if (transParent_) {
+        TBitmapDC dc(snapshot_);
+        BitBlt(dc.Get(), 0, 0, bounds_.Width(), bounds_.Height(), canvas, bounds_.Left, bounds_.Top, SRCCOPY);
+    } else {
+        FillBitmap32(snapshot_, 0xFF000000u | ((colorBack_ & 0xFF) << 16) | (colorBack_ & 0xFF00) |
+                                    ((colorBack_ >> 16) & 0xFF));
+    }
+    SetAllAlpha(snapshot_, 255);
+    if (!(transParent_ && color_ == colorBack_)) DrawBody();
+    snapshotValid_ = true;
+}
+
+void TkvneBtnDraw::DrawBody() {
+    const TRect& s = shape_;
+    OnWork(colorBack_, [&](HDC dc) {
+        if (style_ == bsCircle) {
+            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Ref(MixColors(color_, colorBack_, 128))));
+            TBrushHandle brush(CreateSolidBrush(Ref(color_)));
+            HGDIOBJ oldPen = SelectObject(dc, pen.Get()), oldBrush = SelectObject(dc, brush.Get());
+            Ellipse(dc, s.Left + 2, s.Top + 2, s.Right - 2, s.Bottom - 2);
+            SelectObject(dc, oldPen);
+            SelectObject(dc, oldBrush);
+        } else {
+            TBrushHandle brush(CreateSolidBrush(Ref(color_)));
+            RECT r{s.Left + 4, s.Top + 4, s.Right - 4, s.Bottom - 4};
+            FillRect(dc, &r, brush.Get());
+        }
+    });
+    SetAlphaByKey(work_, 255);  // the first pixel's colour (the back) becomes transparent
+    HalveBitmap(work_);
+    TBitmap half(bounds_.Width(), bounds_.Height());
+    for (int y = 0; y < half.Height(); ++y)
+        std::copy(work_.ScanLine(y), work_.ScanLine(y) + half.Width() * 4, half.ScanLine(y));
+    DrawBitmapAt(0, 0, snapshot_, dtAlpha, half);
+}
+
+void TkvneBtnDraw::DrawFace() {
+    if (faceFlat_.empty()) return;
+    const std::string& name = state_ == stPressed && !faceDown_.empty() ? faceDown_
+                              : state_ == stOver && !faceOver_.empty()  ? faceOver_
+                                                                        : faceFlat_;
+    static TGraphicSource source;  // the program-wide image source arrives with the picture library
+    auto face = source.GetGraphic(name, 0, 0);
+    if (face->Empty()) return;
+    TBitmap face32(face->Width(), face->Height());
+    const int n = face->BitsPerPixel() / 8;
+    for (int y = 0; y < face->Height(); ++y)
+        for (int x = 0; x < face->Width(); ++x) std::copy_n(face->ScanLine(y) + x * n, n, face32.ScanLine(y) + x * 4);
+    if (n == 3) SetAlphaByKey(face32, 255);
+    DrawBitmapAt((composed_.Width() - face32.Width()) / 2, (composed_.Height() - face32.Height()) / 2, composed_,
+                 dtAlpha, face32);
+}
+
+void TkvneBtnDraw::DrawStateLayer() {
+    const TStateColors c = StateColors(state_, color_, colorOver_, colorFocus_, colorDown_);
+    const TRect& s = shape_;
+    const int L = focusLineWidth_ * 2 + 3;
+    OnWork(colorBack_, [&](HDC dc) {
+        if (style_ == bsCircle) {
+            TGdiObject<HPEN> outline(CreatePen(PS_SOLID, 2, Ref(MixColors(c.ring, colorBack_, 128))));
+            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Ref(c.ring)));
+            TBrushHandle ring(CreateSolidBrush(Ref(c.ring))), inner(CreateSolidBrush(Ref(c.inner)));
+            HGDIOBJ oldPen = SelectObject(dc, outline.Get()), oldBrush = SelectObject(dc, ring.Get());
+            Ellipse(dc, s.Left + 2, s.Top + 2, s.Right - 2, s.Bottom - 2);
+            SelectObject(dc, pen.Get());
+            SelectObject(dc, inner.Get());
+            Ellipse(dc, s.Left + L, s.Top + L, s.Right - L, s.Bottom - L);
+            SelectObject(dc, oldPen);
+            SelectObject(dc, oldBrush);
+        } else {
+            TBrushHandle ring(CreateSolidBrush(Ref(c.ring))), inner(CreateSolidBrush(Ref(c.inner)));
+            RECT outer{s.Left + 4, s.Top + 4, s.Right - 4, s.Bottom - 4};
+            RECT in{s.Left + L, s.Top + L, s.Right - L - 2, s.Bottom - L - 2};
+            FillRect(dc, &outer, ring.Get());
+            if (in.right > in.left && in.bottom > in.top) FillRect(dc, &in, inner.Get());
+        }
+    });
+    if (transParent_) {
+        SetAlpha(work_, 0);
+        SetAlphaRect(work_, 255, {3, 3, work_.Width() - 4, work_.Height() - 4});
+    } else {
+        SetAlpha(work_, 255);
+    }
+    HalveBitmap(work_);
+    TBitmap half(bounds_.Width(), bounds_.Height());
+    for (int y = 0; y < half.Height(); ++y)
+        std::copy(work_.ScanLine(y), work_.ScanLine(y) + half.Width() * 4, half.ScanLine(y));
+    TDrawParams p;
+    p.Dest = &composed_;
+    p.Source = &half;
+    p.Place = {0, 0, half.Width(), half.Height()};
+    p.Clip = p.Place;
+    p.Opacity = overDrawAlpha_;
+    p.DrawType = overDrawType_;
+    DrawBitmap(p);
+}
+
+void TkvneBtnDraw::PaintThroughWork(std::int32_t color) {
+    HalveBitmap(work_);
+    TintByMask(composed_, work_, color);
+}
+
+void TkvneBtnDraw::DrawCaption() {
+    if (caption_.empty()) return;
+    const std::int32_t T = state_ == stDisabled ? GreyOf(static_cast<std::int32_t>(fontColor_)) : fontColor_;
+    const std::wstring text = ToWide(caption_);
+    UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    flags |= alignment_ == taLeftJustify ? DT_LEFT : alignment_ == taRightJustify ? DT_RIGHT : DT_CENTER;
+    if (textAntialiasing_) {
+        LOGFONTW twice = font_;
+        twice.lfHeight *= 2;
+        TFontHandle font(CreateFontIndirectW(&twice));
+        OnWork(0, [&](HDC dc) {
+            HGDIOBJ old = SelectObject(dc, font.Get());
+            SetBkMode(dc, TRANSPARENT);
+            SetTextColor(dc, state_ == stDisabled ? Ref(GreyOf(0xFFFFFF)) : RGB(255, 255, 255));
+            RECT r{0, 0, work_.Width(), work_.Height()};
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+            SelectObject(dc, old);
+        });
+        PaintThroughWork(T);
+    } else {
+        TBitmapDC dc(composed_);
+        TFontHandle font(CreateFontIndirectW(&font_));
+        HGDIOBJ old = SelectObject(dc.Get(), font.Get());
+        SetBkMode(dc.Get(), TRANSPARENT);
+        SetTextColor(dc.Get(), Ref(T));
+        RECT r{0, 0, composed_.Width(), composed_.Height()};
+        DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, flags);
+        SelectObject(dc.Get(), old);
+    }
+}
+
+void TkvneBtnDraw::DrawBevel() {
+    const TRect& s = shape_;
+    auto line = [](HDC dc, COLORREF color, int width, int x1, int y1, int x2, int y2) {
+        TGdiObject<HPEN> pen(CreatePen(PS_SOLID, width, color));
+        HGDIOBJ old = SelectObject(dc, pen.Get());
+        MoveToEx(dc, x1, y1, nullptr);
+        LineTo(dc, x2, y2);
+        SelectObject(dc, old);
+    };
+    // Outline and shadow, painted in black through their greys.
+    OnWork(0, [&](HDC dc) {
+        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        if (style_ == bsCircle) {
+            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+            HGDIOBJ old = SelectObject(dc, pen.Get());
+            Ellipse(dc, s.Left + 3, s.Top + 3, s.Right - 3, s.Bottom - 3);
+            SelectObject(dc, old);
+            if (!flat_)
+                for (auto [inset, grey] : {std::pair{0, 0x202020}, std::pair{3, 0x404040}, std::pair{6, 0x808080}}) {
+                    TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
+                    HGDIOBJ o = SelectObject(dc, shade.Get());
+                    const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
+                    Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, s.Right, cy, cx, s.Bottom);
+                    SelectObject(dc, o);
+                }
+        } else {
+            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+            HGDIOBJ old = SelectObject(dc, pen.Get());
+            RoundRect(dc, s.Left + 2, s.Top + 2, s.Right - 3, s.Bottom - 3, 2, 2);
+            SelectObject(dc, old);
+            if (!flat_) {
+                line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Bottom - 5, s.Right - 5, s.Bottom - 5);
+                line(dc, RGB(128, 128, 128), 2, s.Right - 5, s.Top + 5, s.Right - 5, s.Bottom - 5);
+            }
+        }
+    });
+    PaintThroughWork(0);
+    if (flat_) return;
+    OnWork(0, [&](HDC dc) {
+        if (style_ == bsCircle) {
+            for (auto [inset, grey] : {std::pair{0, 0x404040}, std::pair{2, 0x606060}, std::pair{4, 0x707070},
+                                       std::pair{6, 0x808080}}) {
+                TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
+                HGDIOBJ o = SelectObject(dc, shade.Get());
+                const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
+                Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, s.Left, cy, cx, s.Top);
+                SelectObject(dc, o);
+            }
+        } else {
+            line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Right - 5, s.Top + 5);
+            line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Left + 5, s.Bottom - 5);
+        }
+    });
+    PaintThroughWork(0xFFFFFF);
+}
+
+void TkvneBtnDraw::Paint(HDC canvas) {
+    if (composed_.Empty()) return;
+    if (needsRedraw_) {
+        if (!snapshotValid_) TakeSnapshot(canvas);
+        for (int y = 0; y < composed_.Height(); ++y)
+            std::copy(snapshot_.ScanLine(y), snapshot_.ScanLine(y) + composed_.Width() * 4, composed_.ScanLine(y));
+        DrawFace();
+        DrawStateLayer();
+        DrawCaption();
+        DrawBevel();
+        needsRedraw_ = false;
+    }
+    TBitmapDC dc(composed_);
+    BitBlt(canvas, bounds_.Left, bounds_.Top, bounds_.Width(), bounds_.Height(), dc.Get(), 0, 0, SRCCOPY);
+}
+
+TkvneGctButton::TkvneGctButton() {
+    BtnDraw.OnChanged = [this] { Repaint(); };
+}
+
+void TkvneGctButton::Repaint() {
+    if (!owner_) return;
+    const TRect& b = BtnDraw.Bounds();
+    RECT r{b.Left, b.Top, b.Right, b.Bottom};
+    InvalidateRect(owner_, &r, FALSE);
+}
+
+void TkvneGctButton::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    UpdateState();
+}
+
+bool TkvneGctButton::Contains(int x, int y) const {
+    const TRect& b = BtnDraw.Bounds();
+    return x >= b.Left && x < b.Right && y >= b.Top && y < b.Bottom;
+}
+
+void TkvneGctButton::UpdateState() {
+    BtnDraw.SetState(!enabled_ ? stDisabled : pressed_ ? stPressed : over_ ? stOver : stNormal);
+}
+
+bool TkvneGctButton::MouseMove(int x, int y) {
+    const bool inside = Contains(x, y);
+    if (inside != over_ && enabled_) {
+        over_ = inside;
+        if (!inside) pressed_ = false;
+        UpdateState();
+    }
+    return inside;
+}
+
+bool TkvneGctButton::MouseDown(int x, int y) {
+    if (!Contains(x, y)) return false;
+    if (enabled_) {
+        pressed_ = true;
+        UpdateState();
+    }
+    return true;
+}
+
+bool TkvneGctButton::MouseUp(int x, int y) {
+    const bool wasPressed = pressed_;
+    pressed_ = false;
+    UpdateState();
+    if (!Contains(x, y)) return false;
+    if (wasPressed && enabled_ && OnClick) OnClick();
+    return true;
+}
+
+void TkvneGctButton::MouseLeave() {
+    if (!enabled_) return;
+    over_ = pressed_ = false;
+    UpdateState();
+}
+
+void TkvneWinButton::Create(HWND parent, int left, int top, int width, int height, const std::string& caption) {
+    CreateArgs args;
+    args.className = L"TkvneWinButton";
+    args.caption = caption;
+    args.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    args.classStyle = 0;  // two quick clicks are two clicks
+    args.left = left;
+    args.top = top;
+    args.clientWidth = width;
+    args.clientHeight = height;
+    args.owner = parent;
+    CreateHandle(args);
+    BtnDraw.OnChanged = [this] {
+        if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
+    };
+    BtnDraw.SetCaption(caption);
+    BtnDraw.SetBounds(0, 0, width, height);
+}
+
+void TkvneWinButton::UpdateState() {
+    const bool focused = GetFocus() == Handle();
+    BtnDraw.SetState(!IsWindowEnabled(Handle())           ? stDisabled
+                     : (mousePressed_ || keyPressed_)      ? stPressed
+                     : over_                               ? stOver
+                     : focused                             ? stFocused
+                                                           : stNormal);
+}
+
+LRESULT TkvneWinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        BtnDraw.Paint(reinterpret_cast<HDC>(wParam));
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        BtnDraw.Paint(dc);
+        EndPaint(Handle(), &ps);
+        return 0;
+    }
+    case WM_GETDLGCODE: return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: UpdateState(); break;
+    case WM_MOUSEMOVE:
+        if (!over_) {
+            over_ = true;
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+            TrackMouseEvent(&track);
+            UpdateState();
+        }
+        return 0;
+    case WM_MOUSELEAVE:
+        over_ = mousePressed_ = false;
+        UpdateState();
+        return 0;
+    case WM_LBUTTONDOWN:
+        SetFocus(Handle());
+        mousePressed_ = true;
+        UpdateState();
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool click = mousePressed_;
+        mousePressed_ = false;
+        UpdateState();
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        RECT r;
+        GetClientRect(Handle(), &r);
+        if (click && PtInRect(&r, p) && OnClick) OnClick();
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE || wParam == VK_RETURN) {
+            keyPressed_ = true;
+            UpdateState();
+            return 0;
+        }
+        break;
+    case WM_KEYUP:
+        if ((wParam == VK_SPACE || wParam == VK_RETURN) && keyPressed_) {
+            keyPressed_ = false;
+            UpdateState();
+            if (OnClick) OnClick();
+            return 0;
+        }
+        break;
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}
