@@ -73,8 +73,17 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     LinkLabel1.Paint(dc);
     SelectClipRgn(dc, nullptr);
 
-    // The window was painted under the buttons: they take a new snapshot, then paint.
+    // The buttons see through to the window: the window's background is laid under each
+    // (their inner part was kept out of the painting above so as not to flicker), a new
+    // snapshot is taken, and the button paints over it at once.
     for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
+        const RECT inner = InnerRect(*button);
+        PaintRegion.AddRect(inner, rmCopy);
+        SelectClipRgn(dc, PaintRegion.Handle());
+        FillRect(dc, &inner, brush.Get());
+        BlitBitmap(dc, PictureRect.left, PictureRect.top, BackgroundBitmap);
+        DrawPen(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
+        SelectClipRgn(dc, nullptr);
         button->CaptureBackground(dc);
         button->Paint(dc);
     }

@@ -5,7 +5,7 @@
 #include "support/Shell.h"
 #include "support/kvneGlobal.h"
 
-const char* const kDefaultLink = "https://korvane.example/memorail/";
+const char* const kDefaultLink = "https://korvane.example/";
 
 namespace {
 

@@ -14,6 +14,10 @@ ensure_wine_prefix() {
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
+  # Marlett (the buttons' glyphs) from Wine's own fonts, where this Wine does not find it itself.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  fi
   # The Windows fonts the program names, mapped to free look-alikes on this machine.
   if [ ! -f "$WINEPREFIX/.memorail-fonts" ]; then
     "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Century Gothic' /d 'URW Gothic' /f >/dev/null 2>&1 &&
