@@ -3,6 +3,7 @@
 
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
+#include "support/Collator_win.h"
 #include "support/kvneGlobal.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -13,6 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         return 0;
     }
+    static const TUserLocaleCollator collator;  // texts sort as the user's locale orders them
+    TTodoData::SetCollator(&collator);
     Application.Initialize();
     Application.SetTitle("Memorail");
     TFmTODOmain mainForm;
