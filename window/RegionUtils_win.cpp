@@ -37,28 +37,28 @@ void TRegion::Add(HRGN source, TRegionMode mode) {
     handle_ = combined;
 }
 
-void TRegion::AddRect(int x1, int y1, int x2, int y2, TRegionMode mode) {
-    HRGN rect = CreateRectRgn(x1, y1, x2, y2);
-    if (!rect) throw ERgnError("TRegion.AddRect: Cannot Create Region");
+namespace {
+
+// Combines a freshly made shape into the region and deletes it in every case.
+void AddShape(TRegion& region, HRGN shape, TRegionMode mode, const char* cannotCreate) {
+    if (!shape) throw ERgnError(cannotCreate);
     try {
-        Add(rect, mode);
+        region.Add(shape, mode);
     } catch (...) {
-        DeleteObject(rect);
+        DeleteObject(shape);
         throw;
     }
-    DeleteObject(rect);
+    DeleteObject(shape);
+}
+
+}  // namespace
+
+void TRegion::AddRect(int x1, int y1, int x2, int y2, TRegionMode mode) {
+    AddShape(*this, CreateRectRgn(x1, y1, x2, y2), mode, "TRegion.AddRect: Cannot Create Region");
 }
 
 void TRegion::AddEllipse(int x1, int y1, int x2, int y2, TRegionMode mode) {
-    HRGN ellipse = CreateEllipticRgn(x1, y1, x2, y2);
-    if (!ellipse) throw ERgnError("TRegion.AddEllipse: Cannot Create Region");
-    try {
-        Add(ellipse, mode);
-    } catch (...) {
-        DeleteObject(ellipse);
-        throw;
-    }
-    DeleteObject(ellipse);
+    AddShape(*this, CreateEllipticRgn(x1, y1, x2, y2), mode, "TRegion.AddEllipse: Cannot Create Region");
 }
 
 HRGN TRegion::CopyHandle() const {

@@ -234,6 +234,16 @@ void TkvneBtnDraw::DrawCaption() {
 
 void TkvneBtnDraw::DrawBevel() {
     const TRect& s = shape_;
+    // Quarter arcs in greys at growing insets, from one point of the shape box to another.
+    auto arcs = [&](HDC dc, std::initializer_list<std::pair<int, int>> shades, POINT from, POINT to) {
+        for (auto [inset, grey] : shades) {
+            TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
+            HGDIOBJ o = SelectObject(dc, shade.Get());
+            Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, from.x, from.y, to.x, to.y);
+            SelectObject(dc, o);
+        }
+    };
+    const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
     auto line = [](HDC dc, COLORREF color, int width, int x1, int y1, int x2, int y2) {
         TGdiObject<HPEN> pen(CreatePen(PS_SOLID, width, color));
         HGDIOBJ old = SelectObject(dc, pen.Get());
@@ -249,14 +259,7 @@ void TkvneBtnDraw::DrawBevel() {
             HGDIOBJ old = SelectObject(dc, pen.Get());
             Ellipse(dc, s.Left + 3, s.Top + 3, s.Right - 3, s.Bottom - 3);
             SelectObject(dc, old);
-            if (!flat_)
-                for (auto [inset, grey] : {std::pair{0, 0x202020}, std::pair{3, 0x404040}, std::pair{6, 0x808080}}) {
-                    TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
-                    HGDIOBJ o = SelectObject(dc, shade.Get());
-                    const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
-                    Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, s.Right, cy, cx, s.Bottom);
-                    SelectObject(dc, o);
-                }
+            if (!flat_) arcs(dc, {{0, 0x202020}, {3, 0x404040}, {6, 0x808080}}, {s.Right, cy}, {cx, s.Bottom});
         } else {
             TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
             HGDIOBJ old = SelectObject(dc, pen.Get());
@@ -272,14 +275,7 @@ void TkvneBtnDraw::DrawBevel() {
     if (flat_) return;
     OnWork(0, [&](HDC dc) {
         if (style_ == bsCircle) {
-            for (auto [inset, grey] : {std::pair{0, 0x404040}, std::pair{2, 0x606060}, std::pair{4, 0x707070},
-                                       std::pair{6, 0x808080}}) {
-                TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
-                HGDIOBJ o = SelectObject(dc, shade.Get());
-                const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
-                Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, s.Left, cy, cx, s.Top);
-                SelectObject(dc, o);
-            }
+            arcs(dc, {{0, 0x404040}, {2, 0x606060}, {4, 0x707070}, {6, 0x808080}}, {s.Left, cy}, {cx, s.Top});
         } else {
             line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Right - 5, s.Top + 5);
             line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Left + 5, s.Bottom - 5);
