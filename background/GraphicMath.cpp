@@ -18,6 +18,18 @@ double DistanceToLine(double ax, double ay, double bx, double by) {
 
 int Channel(std::int32_t color, int shift) { return (static_cast<std::uint32_t>(color) >> shift) & 255; }
 
+// A run of pixels towards one colour by the same amount: one table per channel.
+void BlendSpan(std::uint8_t* p, int count, int D, const int color[3]) {
+    std::uint8_t table[3][256];
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(((255 - D) * v + D * color[c]) / 255);
+    for (int i = 0; i < count; ++i, p += 4) {
+        p[0] = table[0][p[0]];
+        p[1] = table[1][p[1]];
+        p[2] = table[2][p[2]];
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -55,6 +67,8 @@ void SoftLineTo(TSoftPen& pen, int x1, int y1) {
     const int dx = x1 - x0, dy = y1 - y0;
     const int opacity = std::clamp(pen.Opacity, 0, 255);
     const Coverage coverageOf(pen.Width);
+    const double lengthSquared = static_cast<double>(dx) * dx + static_cast<double>(dy) * dy;
+    const double farLine = (coverageOf.r + 1.5) * (coverageOf.r + 1.5);
     const int color[3] = {Channel(pen.Color, 16), Channel(pen.Color, 8), Channel(pen.Color, 0)};
     auto blend = [&](std::uint8_t* p, int coverage) {
         const int D = coverage * opacity / 255;
@@ -64,7 +78,13 @@ void SoftLineTo(TSoftPen& pen, int x1, int y1) {
         double d = 10000;
         const long long along0 = static_cast<long long>(px - x0) * dx + static_cast<long long>(py - y0) * dy;
         const long long along1 = static_cast<long long>(px - x1) * -dx + static_cast<long long>(py - y1) * -dy;
-        if (along0 > 0 && along1 > 0) d = DistanceToLine(x0 - px, y0 - py, x1 - px, y1 - py);
+        if (along0 > 0 && along1 > 0) {
+            // Far from the line (by the exact integer cross product) means no coverage from it;
+            // only pixels near it need the distance itself.
+            const long long cross = static_cast<long long>(dx) * (py - y0) - static_cast<long long>(dy) * (px - x0);
+            if (static_cast<double>(cross) * cross <= farLine * lengthSquared)
+                d = DistanceToLine(x0 - px, y0 - py, x1 - px, y1 - py);
+        }
         // An end point is at least as far as its larger offset: no square root when that
         // cannot win or cannot give coverage.
         for (const auto& [ex, ey] : {std::pair{x0, y0}, std::pair{x1, y1}}) {
@@ -83,8 +103,7 @@ void SoftLineTo(TSoftPen& pen, int x1, int y1) {
         for (int px = left; px <= right; ++px) {
             if (horizontal && px >= spanFrom && px <= spanTo) {
                 const int last = std::min(spanTo, right);
-                if (rowCoverage > 0)
-                    for (int x = px; x <= last; ++x) blend(row + x * 4, rowCoverage);
+                if (rowCoverage > 0) BlendSpan(row + px * 4, last - px + 1, rowCoverage * opacity / 255, color);
                 px = last;
                 continue;
             }
