@@ -48,3 +48,6 @@ private:
 // "\16,8,$0000FF,32": a width × height bitmap filled with the colour, 32-bit with alpha 255
 // when the fourth field is "32".
 void MakePlainBitmap(TBitmap& bitmap, const std::string& description);
+
+// The program's image source, for the whole run: "graphic" in the program's folder as archive 0.
+TGraphicSource& GraphicSource();

@@ -140,8 +140,7 @@ void TkvneBtnDraw::DrawFace() {
     const std::string& name = state_ == stPressed && !faceDown_.empty() ? faceDown_
                               : state_ == stOver && !faceOver_.empty()  ? faceOver_
                                                                         : faceFlat_;
-    static TGraphicSource source;  // the program-wide image source arrives with the picture library
-    auto face = source.GetGraphic(name, 0, 0);
+    auto face = GraphicSource().GetGraphic(name, 0, 0);
     if (face->Empty()) return;
     TBitmap face32(face->Width(), face->Height());
     const int n = face->BitsPerPixel() / 8;

@@ -1,0 +1,7 @@
+#include "background/kvneGraphicSource.h"
+#include "support/kvneGlobal.h"
+
+TGraphicSource& GraphicSource() {
+    static TGraphicSource source(GlobalEnv.ExeFolder());
+    return source;
+}
