@@ -1,5 +1,7 @@
 // The main window's settings: colours from the scheme, fonts and options from the settings file.
 #include "app/FmTODOmain.h"
+
+#include <algorithm>
 #include "background/kvneColors.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
@@ -63,7 +65,9 @@ void TFmTODOmain::ApplySettings() {
     NewTextColor = static_cast<COLORREF>(MainSettings.ReadInteger("COLORS", "newtext", 0));
     WordWrap = MainSettings.ReadBool("OPTION", "wordwrap", false);
     SortAuto = MainSettings.ReadBool("SORT", "auto", true);
-    Timer1Interval = static_cast<UINT>(MainSettings.ReadInteger("PICTURE", "minutes", 30)) * 60u * 1000u;
+    // A hand-edited 0 or negative value would fire the timer without pause: one minute at least.
+    const int minutes = std::clamp(MainSettings.ReadInteger("PICTURE", "minutes", 30), 1, 9999);
+    Timer1Interval = static_cast<UINT>(minutes) * 60u * 1000u;
     SetTimer(Handle(), kTimer1, Timer1Interval, nullptr);
 
     InvalidateRect(Handle(), nullptr, FALSE);
