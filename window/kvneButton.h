@@ -44,6 +44,7 @@ public:
     std::function<void()> OnChanged;
 
     TkvneBtnStyle Style() const { return style_; }
+    bool TransParent() const { return transParent_; }
     std::int32_t ColorDown() const { return colorDown_; }
     TkvneBtnState State() const { return state_; }
     bool SnapshotValid() const { return snapshotValid_; }
@@ -60,9 +61,10 @@ public:
 
 private:
     template <typename T>
-    void Change(T& field, const T& value, bool invalidatesSnapshot = false) {
+    void Change(T& field, const T& value, bool invalidatesSnapshot = false, bool reshapes = false) {
         if (field == value) return;
         field = value;
+        if (reshapes) UpdateGeometry();
         if (invalidatesSnapshot) snapshotValid_ = false;
         needsRedraw_ = true;
         if (OnChanged) OnChanged();
@@ -110,7 +112,8 @@ public:
     void SetOwner(HWND owner) { owner_ = owner; }
     bool Contains(int x, int y) const;
     void CaptureBackground(HDC canvas) { BtnDraw.CaptureBackground(canvas); }
-    void Paint(HDC canvas) { BtnDraw.Paint(canvas); }
+    // With Region, the owner's canvas is clipped to the button's shape while it paints.
+    void Paint(HDC canvas);
 
     // Mouse events in owner client coordinates; answer whether the button took them.
     bool MouseMove(int x, int y);
@@ -139,5 +142,6 @@ protected:
 
 private:
     void UpdateState();
+    void SettingsChanged();
     bool over_ = false, mousePressed_ = false, keyPressed_ = false;
 };

@@ -41,20 +41,11 @@ TkvneBtnDraw::TkvneBtnDraw() {
     wcscpy(font_.lfFaceName, L"MS UI Gothic");
 }
 
-void TkvneBtnDraw::SetStyle(TkvneBtnStyle v) {
-    Change(style_, v, !transParent_);
-    UpdateGeometry();
-}
+void TkvneBtnDraw::SetStyle(TkvneBtnStyle v) { Change(style_, v, !transParent_, true); }
 
-void TkvneBtnDraw::SetSquare(bool v) {
-    Change(square_, v, !transParent_);
-    UpdateGeometry();
-}
+void TkvneBtnDraw::SetSquare(bool v) { Change(square_, v, !transParent_, true); }
 
-void TkvneBtnDraw::SetRegion(bool v) {
-    Change(regionOn_, v);
-    UpdateGeometry();
-}
+void TkvneBtnDraw::SetRegion(bool v) { Change(regionOn_, v, false, true); }
 
 void TkvneBtnDraw::SetFont(const LOGFONTW& font, COLORREF color) {
     font_ = font;
@@ -299,6 +290,19 @@ void TkvneBtnDraw::Paint(HDC canvas) {
     BitBlt(canvas, bounds_.Left, bounds_.Top, bounds_.Width(), bounds_.Height(), dc.Get(), 0, 0, SRCCOPY);
 }
 
+void TkvneGctButton::Paint(HDC canvas) {
+    if (!BtnDraw.HasRegion()) {
+        BtnDraw.Paint(canvas);
+        return;
+    }
+    HRGN saved = CreateRectRgn(0, 0, 0, 0);
+    const bool hadClip = GetClipRgn(canvas, saved) == 1;
+    ExtSelectClipRgn(canvas, BtnDraw.ShapeRegion().Handle(), RGN_AND);
+    BtnDraw.Paint(canvas);
+    SelectClipRgn(canvas, hadClip ? saved : nullptr);
+    DeleteObject(saved);
+}
+
 TkvneGctButton::TkvneGctButton() {
     BtnDraw.OnChanged = [this] { Repaint(); };
 }
@@ -370,11 +374,17 @@ void TkvneWinButton::Create(HWND parent, int left, int top, int width, int heigh
     args.clientHeight = height;
     args.owner = parent;
     CreateHandle(args);
-    BtnDraw.OnChanged = [this] {
-        if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
-    };
+    BtnDraw.OnChanged = [this] { SettingsChanged(); };
     BtnDraw.SetCaption(caption);
     BtnDraw.SetBounds(0, 0, width, height);
+    SettingsChanged();
+}
+
+void TkvneWinButton::SettingsChanged() {
+    if (!Handle()) return;
+    // The window takes the button's shape; Windows owns the copy it is given.
+    if (BtnDraw.HasRegion()) SetWindowRgn(Handle(), BtnDraw.ShapeRegion().CopyHandle(), TRUE);
+    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TkvneWinButton::UpdateState() {
@@ -400,6 +410,16 @@ LRESULT TkvneWinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_GETDLGCODE: return 0;
+    case WM_SIZE:
+        BtnDraw.SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
+        if (BtnDraw.TransParent() && IsWindowVisible(Handle()) && GetParent(Handle())) {
+            // A see-through button lets its parent repaint beneath it before the next snapshot.
+            ShowWindow(Handle(), SW_HIDE);
+            UpdateWindow(GetParent(Handle()));
+            ShowWindow(Handle(), SW_SHOWNA);
+        }
+        SettingsChanged();
+        return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: UpdateState(); break;
     case WM_MOUSEMOVE:

@@ -94,3 +94,17 @@ TEST(Collator, UserLocaleOrder) {
     EXPECT_EQ(collator.Compare("表", "表"), 0);
     EXPECT_NE(collator.Compare("a", "A"), 0);  // case counts
 }
+
+TEST(WinButton, RegionShapesTheWindow) {
+    HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
+    TkvneWinButton button;
+    button.Create(parent, 0, 0, 40, 20, "x");
+    button.BtnDraw.SetStyle(bsCircle);
+    button.BtnDraw.SetRegion(true);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(button.Handle(), region), ERROR);
+    EXPECT_TRUE(PtInRegion(region, 20, 10));   // the centre
+    EXPECT_FALSE(PtInRegion(region, 0, 0));    // a corner outside the ellipse
+    DeleteObject(region);
+    DestroyWindow(parent);
+}
