@@ -92,6 +92,7 @@ private:
     void FormDestroy();
     void FormFuncWindowReset();
     void CreateControls();
+    void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);
     void PaintRow(HDC dc, int row);
     void FoldClick();

@@ -32,6 +32,7 @@ void TFmTODOmain::LayoutList() {
     PlacePicture();
     RECT client;
     GetClientRect(Handle(), &client);
+    AnchorControls(client.right);
     ListText.SetFont(ScreenFont.Get());
     TListGeometry g;
     g.clientWidth = client.right;

@@ -37,21 +37,17 @@ void TFmTODOmain::FormCreate() {
 }
 
 void TFmTODOmain::CreateControls() {
-    const int w = kDesignClientWidth;
     LOGFONTW uiFont{};
     uiFont.lfHeight = -12;
     uiFont.lfCharSet = ANSI_CHARSET;
     wcscpy(uiFont.lfFaceName, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
-    LinkLabel1.SetBounds(239, 17, 88, 12);  // anchored top right, like the buttons
     LinkLabel1.SetFont(uiFont);
     LOGFONTW marlett{};
     marlett.lfHeight = -12;
     marlett.lfCharSet = SYMBOL_CHARSET;
     wcscpy(marlett.lfFaceName, L"Marlett");
-    int left = 282;
     for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
         button->SetOwner(Handle());
-        button->SetBounds(left - (kDesignClientWidth - w), 3, 24, 14);
         TkvneBtnDraw& d = button->BtnDraw;
         d.SetTransParent(true);
         d.SetColorBack(0xFFFFFF);
@@ -61,14 +57,26 @@ void TFmTODOmain::CreateControls() {
         d.SetOverDrawType(dtAlpha);
         d.SetOverDrawAlpha(128);
         d.SetFont(marlett, RGB(0, 0, 0));
-        left += 24;
     }
+    AnchorControls(kDesignClientWidth);
     kvneGctButton1.SetCaption("t");
     kvneGctButton2.SetCaption("r");
     kvneGctButton1.OnClick = [this] { FoldClick(); };
     kvneGctButton2.OnClick = [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); };
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
+}
+
+void TFmTODOmain::AnchorControls(int clientWidth) {
+    // The link label and both buttons keep their distance to the right edge.
+    const int shift = clientWidth - kDesignClientWidth;
+    const int sized = LinkLabel1.Bounds().right - LinkLabel1.Bounds().left;
+    const int labelWidth = sized > 0 ? sized : 88;  // the design width until it fits its caption
+    LinkLabel1.SetBounds(239 + 88 + shift - labelWidth, 17, labelWidth, 12);
+    if (kvneGctButton1.BtnDraw.Bounds().Left != 282 + shift) {
+        kvneGctButton1.SetBounds(282 + shift, 3, 24, 14);
+        kvneGctButton2.SetBounds(306 + shift, 3, 24, 14);
+    }
 }
 
 void TFmTODOmain::OnMouse(UINT message, int x, int y) {
