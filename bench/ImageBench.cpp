@@ -9,13 +9,12 @@
 
 #include <jpeglib.h>
 
+#include "../tests/native/ImageFiles.h"
 #include "background/GraphicMath.h"
 #include "background/GraphicWork.h"
 #include "background/ImageLoad.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // Smooth gradients with a little noise, as photographs have.
 Bytes PhotoPixels(int width, int height, int channels) {
@@ -49,32 +48,7 @@ const Bytes& PngFile(bool alpha) {
 }
 
 const Bytes& JpegFile() {
-    static Bytes file;
-    if (file.empty()) {
-        Bytes pixels = PhotoPixels(2000, 1500, 3);
-        jpeg_compress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_compress(&cinfo);
-        unsigned char* out = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&cinfo, &out, &size);
-        cinfo.image_width = 2000;
-        cinfo.image_height = 1500;
-        cinfo.input_components = 3;
-        cinfo.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&cinfo);
-        jpeg_set_quality(&cinfo, 85, TRUE);
-        jpeg_start_compress(&cinfo, TRUE);
-        while (cinfo.next_scanline < cinfo.image_height) {
-            JSAMPROW row = pixels.data() + static_cast<std::size_t>(cinfo.next_scanline) * 2000 * 3;
-            jpeg_write_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_compress(&cinfo);
-        jpeg_destroy_compress(&cinfo);
-        file.assign(out, out + size);
-        free(out);
-    }
+    static const Bytes file = EncodeJpegRgb(PhotoPixels(2000, 1500, 3), 2000, 1500);
     return file;
 }
 

@@ -3,6 +3,10 @@
 
 #include <zlib.h>
 
+#include <cstdio>
+
+#include <jpeglib.h>
+
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -94,4 +98,36 @@ inline bool SamePixels(const TBitmap& bitmap, const std::vector<Bytes>& rows, in
             if (p[0] != q[2] || p[1] != q[1] || p[2] != q[0] || (bpp == 4 && p[3] != q[3])) return false;
         }
     return true;
+}
+
+// A JPEG written by libjpeg from R, G, B rows; scans: nullptr for baseline, else a progressive script.
+inline Bytes EncodeJpegRgb(const Bytes& rgb, int width, int height, const jpeg_scan_info* scans = nullptr,
+                           int scanCount = 0) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 85, TRUE);
+    if (scans) {
+        cinfo.scan_info = scans;
+        cinfo.num_scans = scanCount;
+    }
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<std::uint8_t*>(rgb.data()) + static_cast<std::size_t>(cinfo.next_scanline) * width * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    Bytes file(out, out + size);
+    free(out);
+    return file;
 }

@@ -10,39 +10,14 @@
 
 namespace {
 
-// A JPEG written by libjpeg; scans: nullptr for baseline, else a custom progressive script.
+// Gradients in three directions, written by libjpeg.
 Bytes EncodeJpeg(int width, int height, const jpeg_scan_info* scans = nullptr, int scanCount = 0) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &out, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 85, TRUE);
-    if (scans) {
-        cinfo.scan_info = scans;
-        cinfo.num_scans = scanCount;
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<std::uint8_t> row(width * 3);
-    while (cinfo.next_scanline < cinfo.image_height) {
+    Bytes rgb(static_cast<std::size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c)
-                row[x * 3 + c] = static_cast<std::uint8_t>(x * (c + 2) + cinfo.next_scanline * (4 - c));
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&cinfo, &p, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes file(out, out + size);
-    free(out);
-    return file;
+                rgb[(static_cast<std::size_t>(y) * width + x) * 3 + c] = static_cast<std::uint8_t>(x * (c + 2) + y * (4 - c));
+    return EncodeJpegRgb(rgb, width, height, scans, scanCount);
 }
 
 TBitmap Load(const Bytes& bytes, const std::string& name) {
