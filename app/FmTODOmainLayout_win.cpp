@@ -61,6 +61,7 @@ void TFmTODOmain::LayoutList() {
         TopLine = 0;  // every layout with the bar shown scrolls back to the first line
     } else {
         ShowWindow(ScrollBar, SW_HIDE);
+        TopLine = 0;
     }
     ListRect = {g.listLeft, g.listTop, g.listRight, g.listBottom};
     const int rowWidth = std::max(0, g.listRight - g.listLeft);

@@ -107,19 +107,9 @@ void TFmTODOmain::PaintRow(HDC dc, int row) {
     const int line = row + FirstShownLine();
     FillBitmap32(RowBitmap, 0xFF000000u | ((WindowColor & 0xFF) << 16) | (WindowColor & 0xFF00) |
                                 ((WindowColor >> 16) & 0xFF));
-    // The strip of the background behind the row; where the picture does not reach, the
-    // window colour stays.
-    if (!BackgroundBitmap.Empty()) {
-        TDrawParams strip;
-        strip.Dest = &RowBitmap;
-        strip.Source = &BackgroundBitmap;
-        strip.Place = {PictureRect.left - ListRect.left, PictureRect.top - y,
-                       PictureRect.left - ListRect.left + BackgroundBitmap.Width(),
-                       PictureRect.top - y + BackgroundBitmap.Height()};
-        strip.Clip = {0, 0, RowBitmap.Width(), RowBitmap.Height()};
-        strip.DrawType = dtCopy;
-        DrawBitmap(strip);
-    }
+    // The strip of the background behind the row, as the rendering left it (whatever its
+    // alpha); where the picture does not reach, the window colour stays.
+    CopyPixels(RowBitmap, PictureRect.left - ListRect.left, PictureRect.top - y, BackgroundBitmap);
     if (line >= 0 && line < DisplayLineCount) {
         const int item = LineItems[static_cast<std::size_t>(line)];
         TRowLine text;

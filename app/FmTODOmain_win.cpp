@@ -93,7 +93,12 @@ void TFmTODOmain::OnMouse(UINT message, int x, int y) {
             InvalidateRect(Handle(), &r, FALSE);
         }
         break;
+    case WM_LBUTTONDBLCLK:
+        // The class takes double clicks for the list; on a button the second press is a press.
+        if (!kvneGctButton1.MouseDown(x, y)) kvneGctButton2.MouseDown(x, y);
+        break;
     case WM_LBUTTONDOWN:
+        LinkLabel1.MouseDown(x, y);
         if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
         if (LayoutPending) break;  // the list has not been shown since it changed
         if (x >= ListRect.left && x < ListRect.right && y < ListRect.bottom) {
@@ -104,7 +109,7 @@ void TFmTODOmain::OnMouse(UINT message, int x, int y) {
         break;
     case WM_LBUTTONUP:
         if (kvneGctButton1.MouseUp(x, y) || kvneGctButton2.MouseUp(x, y)) break;
-        if (LinkLabel1.Contains(x, y)) LinkLabel1.Click();
+        if (LinkLabel1.MouseUp(x, y)) LinkLabel1.Click();
         break;
     }
 }
@@ -167,6 +172,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSELEAVE:
         trackingMouse_ = false;

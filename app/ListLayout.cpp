@@ -64,7 +64,9 @@ void LayoutRows(TListGeometry& g) {
 }
 
 int FirstShownLine(int topLine, int displayLineCount, int visibleRows) {
-    return displayLineCount < visibleRows ? 0 : topLine;
+    // While every line fits, nothing may stay scrolled away: a top line left over from a
+    // longer list or a smaller window would hide the first lines behind empty rows.
+    return displayLineCount <= visibleRows ? 0 : topLine;
 }
 
 int BoundTopLine(int topLine, int displayLineCount, int visibleRows) {

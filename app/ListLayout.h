@@ -37,7 +37,7 @@ void LayoutColumns(TListGeometry& g);
 // Whole rows and the scroll bar, once the display lines are known.
 void LayoutRows(TListGeometry& g);
 
-// The first display line shown: 0 while the lines fit.
+// The first display line shown: 0 while every line fits.
 int FirstShownLine(int topLine, int displayLineCount, int visibleRows);
 // TopLine bounded to 0 … lines − rows (which may be negative, as a hidden bar leaves it).
 int BoundTopLine(int topLine, int displayLineCount, int visibleRows);

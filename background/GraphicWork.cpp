@@ -148,6 +148,15 @@ void DrawBitmapAt(int x, int y, TBitmap& dest, TDrawType type, const TBitmap& so
     BlendUnscaled(dest, source, {x, y, x + width, y + height}, skipX, skipY, 255, type);
 }
 
+void CopyPixels(TBitmap& dest, int x, int y, const TBitmap& source) {
+    if (!HasAlphaPixels(dest) || !HasAlphaPixels(source)) return;
+    const TRect r = IntersectRects(BoundsOf(dest), {x, y, x + source.Width(), y + source.Height()});
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+    const std::size_t bytes = static_cast<std::size_t>(r.Right - r.Left) * 4;
+    for (int row = r.Top; row < r.Bottom; ++row)
+        std::memcpy(dest.ScanLine(row) + r.Left * 4, source.ScanLine(row - y) + (r.Left - x) * 4, bytes);
+}
+
 void FillBitmap32(TBitmap& bitmap, std::uint32_t value) {
     Require32Bit(bitmap);
     if (bitmap.Empty()) return;

@@ -22,6 +22,9 @@ int CombineChannel(TDrawType type, int s, int d);
 
 void DrawBitmap(const TDrawParams& params);
 void DrawBitmapAt(int x, int y, TBitmap& dest, TDrawType type, const TBitmap& source);
+// The source's pixels, alpha included, exactly as they are, with its top-left at (x, y) of the
+// destination; both 32-bit, clipped to the destination. Nothing is blended or skipped.
+void CopyPixels(TBitmap& dest, int x, int y, const TBitmap& source);
 
 // Both raise "32bitBmp以外を塗りつぶそうとしました" on a bitmap that is not 32-bit.
 void FillBitmap32(TBitmap& bitmap, std::uint32_t value);

@@ -145,11 +145,7 @@ void TprofileList::ParseLines(const std::vector<std::string>& lines) {
     for (const std::string& raw : lines) {
         std::string_view line = TrimBlanks(raw);
         if (line.empty() || line[0] == ';') continue;
-        // A header is "[" ... "]" with the "]" a character of its own, not a second byte.
-        if (line[0] == '[' && EndsWithChar(line, ']')) {
-            section = std::string(TrimBlanks(line.substr(1, line.size() - 2)));
-            continue;
-        }
+        if (IsSectionHeader(line, section)) continue;
         std::size_t eq = FindChar(line, '=');
         if (eq != std::string_view::npos) {
             int k = AddKey(section, std::string(TrimBlanks(line.substr(0, eq))));

@@ -16,11 +16,18 @@ bool KeyOfLine(std::string_view line, std::string_view& key, std::string_view& v
 
 }  // namespace
 
+// The system's profile routines take a line for a header when, trimmed, it starts with "["
+// and holds a "]" somewhere: the name ends at the last "]" and anything after it (a comment)
+// is ignored. A "[" line without "]" is an ordinary key line. Reader and writer share this
+// rule, so a save never files a line under another section than the next load does.
 bool IsSectionHeader(std::string_view line, std::string& name) {
     std::string_view trimmed = TrimBlanks(line);
     if (trimmed.empty() || trimmed[0] != '[') return false;
-    std::string_view inner = trimmed.substr(1);
-    name = std::string(TrimBlanks(inner.substr(0, FindChar(inner, ']'))));
+    std::size_t close = std::string_view::npos;
+    for (std::size_t i = 1; i < trimmed.size(); i += CharLength(trimmed, i))
+        if (trimmed[i] == ']') close = i;
+    if (close == std::string_view::npos) return false;
+    name = std::string(TrimBlanks(trimmed.substr(1, close - 1)));
     return true;
 }
 

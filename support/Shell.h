@@ -10,6 +10,8 @@ constexpr int kFolderAppData = 26;
 
 // Path of a shell special folder; the desktop folder when the system gives none.
 std::string GetSpecialFolder(int folderId);
+// Path of a shell special folder; empty when the system gives none.
+std::string FindSpecialFolder(int folderId);
 
 // Opens a file, folder or address with the shell's "Open" verb.
 void OpenDocument(const std::string& path);
@@ -20,6 +22,7 @@ void OpenLink(const std::string& text);
 // A shell link to the target program, its working folder the root of the shortcut's drive.
 bool CreateShortcut(const std::string& target, const std::string& shortcutFile, const std::string& description);
 // The Startup folder's shortcut to this program: made if missing when enabled, removed when not.
+// Without a Startup folder nothing is made or removed anywhere else.
 void RegisterStartup(bool enable, const std::string& productName);
 // The file a shortcut points at; empty when it cannot be read.
 std::string ShortcutTarget(const std::string& shortcutFile);

@@ -32,7 +32,7 @@ void Release(T*& p) {
 
 }  // namespace
 
-std::string GetSpecialFolder(int folderId) {
+std::string FindSpecialFolder(int folderId) {
     std::string result;
     PIDLIST_ABSOLUTE pidl = nullptr;
     if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, folderId, &pidl)) && pidl) {
@@ -40,7 +40,12 @@ std::string GetSpecialFolder(int folderId) {
         if (SHGetPathFromIDListW(pidl, path)) result = PathFromWide(path);
         CoTaskMemFree(pidl);
     }
-    if (result.empty() && folderId != kFolderDesktop) return GetSpecialFolder(kFolderDesktop);
+    return result;
+}
+
+std::string GetSpecialFolder(int folderId) {
+    std::string result = FindSpecialFolder(folderId);
+    if (result.empty() && folderId != kFolderDesktop) return FindSpecialFolder(kFolderDesktop);
     return result;
 }
 
@@ -70,7 +75,10 @@ bool CreateShortcut(const std::string& target, const std::string& shortcutFile, 
 }
 
 void RegisterStartup(bool enable, const std::string& productName) {
-    const std::string shortcut = GetSpecialFolder(kFolderStartup) + "\\" + productName + ".lnk";
+    // The desktop is no stand-in here: a shortcut the user keeps there must not be removed.
+    const std::string startup = FindSpecialFolder(kFolderStartup);
+    if (startup.empty()) return;
+    const std::string shortcut = startup + "\\" + productName + ".lnk";
     if (!enable) {
         DeleteFileAt(shortcut);
         return;

@@ -14,7 +14,8 @@ public:
     // True when another copy holds the single-instance mutex; otherwise this copy takes it.
     bool IsAlreadyRunning();
 
-    std::string DataFolder();  // no trailing backslash; the default is created on first use
+    // No trailing backslash; the stored choice or the default, created on first use.
+    std::string DataFolder();
     std::string DataFolderPath() { return DataFolder() + "\\"; }
     std::string DefaultDataFolder();
     void SetDataFolder(const std::string& path);
@@ -49,6 +50,7 @@ private:
     int majorVersion_ = 0;
     std::string systemName_;
     std::string dataFolder_;
+    std::wstring registryFolder_;  // the user's choice as stored, until the data folder is first used
     std::string company_ = "unknown";
     std::string exeFolder_;
     std::string fileVersion_;

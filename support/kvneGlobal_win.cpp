@@ -57,7 +57,9 @@ TkvneGlobal::TkvneGlobal() {
         HKEY data = OpenKeyForReading(program, "DATA");
         std::wstring path = data ? ReadRegistryString(data, L"PATH") : std::wstring();
         if (data) RegCloseKey(data);
-        if (!path.empty()) SetDataFolder(UsableFolderPath(path));
+        // Only read here: a second copy constructs this too and must end without touching
+        // the registry or the disk; the folder is made when the data folder is first used.
+        registryFolder_ = path;
     }
     for (HKEY key : {program, company, software})
         if (key) RegCloseKey(key);
@@ -175,7 +177,9 @@ bool TkvneGlobal::IsAlreadyRunning() {
 
 std::string TkvneGlobal::DataFolder() {
     if (dataFolder_.empty()) {
-        dataFolder_ = DefaultDataFolder();
+        if (!registryFolder_.empty()) dataFolder_ = StripTrailingBackslashes(UsableFolderPath(registryFolder_));
+        registryFolder_.clear();
+        if (dataFolder_.empty()) dataFolder_ = DefaultDataFolder();
         ForceFolder(dataFolder_);
     }
     return dataFolder_;
@@ -188,6 +192,7 @@ std::string TkvneGlobal::DefaultDataFolder() {
 }
 
 void TkvneGlobal::SetDataFolder(const std::string& path) {
+    registryFolder_.clear();
     dataFolder_ = StripTrailingBackslashes(path);
     appIniPath_.clear();
     if (dataFolder_.empty()) return;

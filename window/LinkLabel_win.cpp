@@ -16,11 +16,7 @@ void TLinkLabel::SetLinkURL(const std::string& url) {
 }
 
 void TLinkLabel::Paint(HDC canvas) const {
-    LOGFONTW font = font_;
-    font.lfUnderline = hot_;
-    font.lfWeight = hot_ ? FW_NORMAL : font.lfWeight;  // under the mouse the style is plain and underlined
-    font.lfItalic = hot_ ? FALSE : font.lfItalic;
-    TFontHandle handle(CreateFontIndirectW(&font));
+    TFontHandle handle(CreateFontIndirectW(&font_));
     HGDIOBJ old = SelectObject(canvas, handle.Get());
     SetBkMode(canvas, TRANSPARENT);
     SetTextColor(canvas, color_);
@@ -49,7 +45,17 @@ bool TLinkLabel::MouseMove(int x, int y) {
     const bool hot = Contains(x, y);
     if (hot == hot_) return false;
     hot_ = hot;
+    // Entering sets the style to underlined, leaving to plain: bold or italic do not come back.
+    font_.lfUnderline = hot;
+    font_.lfWeight = FW_NORMAL;
+    font_.lfItalic = FALSE;
     return true;
+}
+
+bool TLinkLabel::MouseUp(int x, int y) {
+    const bool click = pressed_ && Contains(x, y);
+    pressed_ = false;
+    return click;
 }
 
 void TLinkLabel::Click() const {

@@ -224,7 +224,9 @@ void TkvneBtnDraw::DrawCaption() {
 
 void TkvneBtnDraw::DrawBevel() {
     const TRect& s = shape_;
-    // Quarter arcs in greys at growing insets, from one point of the shape box to another.
+    // Quarter arcs in greys at growing insets. GDI runs an arc counter-clockwise from its
+    // first point to its second, so the shadow goes from the bottom to the right and the
+    // highlight from the top to the left.
     auto arcs = [&](HDC dc, std::initializer_list<std::pair<int, int>> shades, POINT from, POINT to) {
         for (auto [inset, grey] : shades) {
             TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
@@ -245,11 +247,12 @@ void TkvneBtnDraw::DrawBevel() {
     OnWork(0, [&](HDC dc) {
         SelectObject(dc, GetStockObject(NULL_BRUSH));
         if (style_ == bsCircle) {
+            // The shadow first: drawn over the outline, its light greys would thin it.
+            if (!flat_) arcs(dc, {{0, 0x202020}, {3, 0x404040}, {6, 0x808080}}, {cx, s.Bottom}, {s.Right, cy});
             TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
             HGDIOBJ old = SelectObject(dc, pen.Get());
             Ellipse(dc, s.Left + 3, s.Top + 3, s.Right - 3, s.Bottom - 3);
             SelectObject(dc, old);
-            if (!flat_) arcs(dc, {{0, 0x202020}, {3, 0x404040}, {6, 0x808080}}, {s.Right, cy}, {cx, s.Bottom});
         } else {
             TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
             HGDIOBJ old = SelectObject(dc, pen.Get());
@@ -265,7 +268,7 @@ void TkvneBtnDraw::DrawBevel() {
     if (flat_) return;
     OnWork(0, [&](HDC dc) {
         if (style_ == bsCircle) {
-            arcs(dc, {{0, 0x404040}, {2, 0x606060}, {4, 0x707070}, {6, 0x808080}}, {s.Left, cy}, {cx, s.Top});
+            arcs(dc, {{0, 0x404040}, {2, 0x606060}, {4, 0x707070}, {6, 0x808080}}, {cx, s.Top}, {s.Left, cy});
         } else {
             line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Right - 5, s.Top + 5);
             line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Top + 5, s.Left + 5, s.Bottom - 5);

@@ -143,6 +143,20 @@ TEST(DrawBitmapAt, NegativeOffsetsSkipSourcePixels) {
     EXPECT_EQ(At(dest, 2, 2), (Pixel{0, 0, 7, 255}));
 }
 
+// The background strip behind a row: pixels a rendering left transparent are copied too.
+TEST(CopyPixels, CopiesTransparentPixelsAndClips) {
+    TBitmap row = Filled(4, 2, {9, 9, 9, 255});
+    TBitmap picture = Numbered(3, 3);
+    Put(picture, 1, 2, {40, 50, 60, 0});
+    CopyPixels(row, 2, -1, picture);
+    EXPECT_EQ(At(row, 1, 0), (Pixel{9, 9, 9, 255}));  // left of the picture: untouched
+    EXPECT_EQ(At(row, 2, 0), (Pixel{0, 1, 7, 255}));
+    EXPECT_EQ(At(row, 2, 1), (Pixel{0, 2, 7, 255}));
+    EXPECT_EQ(At(row, 3, 1), (Pixel{40, 50, 60, 0}));
+    CopyPixels(row, 5, 0, picture);  // wholly outside: nothing
+    EXPECT_EQ(At(row, 3, 1), (Pixel{40, 50, 60, 0}));
+}
+
 TEST(Rotate, QuarterTurns) {
     TBitmap b = Numbered(3, 2);
     RotateBitmap(b, 1);

@@ -68,6 +68,8 @@ TEST(Scrolling, TopLineSelectionAndHits) {
     EXPECT_EQ(BoundTopLine(4, 3, 5), -2);  // a hidden bar leaves a negative difference
     EXPECT_EQ(FirstShownLine(7, 3, 5), 0);
     EXPECT_EQ(FirstShownLine(7, 20, 5), 7);
+    // Scrolled down one line, then the window grew one row: every line fits again.
+    EXPECT_EQ(FirstShownLine(1, 13, 13), 0);
 
     const std::vector<int> lineItems = {0, 0, 1, 2, 2, 3, 4, 5, 6, 7};
     EXPECT_EQ(VisibleSelection(2, lineItems, 2, 3), 2);

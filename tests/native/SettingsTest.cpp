@@ -138,3 +138,31 @@ TEST(Settings, DefaultFileNameFollowsTheProgramFile) {
     list.UseDefaultFileName("C:\\data\\", "memorail.exe");
     EXPECT_EQ(list.FileName(), "C:\\data\\memorail.ini");
 }
+
+// Hand-edited headers: the reader and the writer must agree on which lines are headers, or
+// every save adds the same keys again.
+class SettingsOddHeaders : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SettingsOddHeaders, RepeatedSavesNeverGrowTheFile) {
+    std::string text = GetParam();
+    std::string previous;
+    for (int round = 0; round < 3; ++round) {
+        TprofileList list = Parsed(text);
+        list.WriteInteger("SORT", "auto", 1);
+        list.WriteInteger("FORM", "normalheight", 7);
+        text = list.UpdatedText(text);
+        TprofileList reread = Parsed(text);
+        EXPECT_EQ(reread.ReadInteger("SORT", "auto", -1), 1) << text;
+        EXPECT_EQ(reread.ReadInteger("FORM", "normalheight", -1), 7) << text;
+        if (round > 0) {
+            EXPECT_EQ(text, previous);
+        }
+        previous = text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, SettingsOddHeaders,
+                         ::testing::Values("[abc\r\nx=1\r\n", "[FORM\r\nnormalheight=5\r\n",
+                                           "[A]\r\nk=1\r\n[SORT] ; sorting\r\nauto=0\r\n",
+                                           "[SORT]]\r\nauto=0\r\n[FORM] x ]\r\nnormalheight=3\r\n",
+                                           "[表示]\r\n[SORT\r\nauto=0\r\n"));

@@ -45,6 +45,33 @@ TEST(FlatButton, DisabledLooksLightGreyWhateverItsColour) {
     DeleteDC(dc);
 }
 
+// Light from the top left: the round bevel's shadow lies at the bottom right only.
+TEST(FlatButton, RoundBevelShadowIsBottomRight) {
+    TkvneBtnDraw draw;
+    draw.SetBounds(0, 0, 40, 40);
+    draw.SetStyle(bsCircle);
+    draw.SetColor(0x808080);
+    draw.SetColorBack(0x808080);
+    HDC dc = CreateCompatibleDC(nullptr);
+    draw.Paint(dc);
+    DeleteDC(dc);
+    // The ring's band along each diagonal, from the rim inwards.
+    auto band = [&](int dx, int dy) {
+        int sum = 0;
+        for (int d = 3; d < 12; ++d) {
+            const int x = dx < 0 ? d : 39 - d, y = dy < 0 ? d : 39 - d;
+            const std::uint8_t* p = draw.Composed().ScanLine(y) + x * 4;
+            sum += p[0] + p[1] + p[2];
+        }
+        return sum;
+    };
+    const int topLeft = band(-1, -1), bottomRight = band(1, 1), topRight = band(1, -1), bottomLeft = band(-1, 1);
+    EXPECT_GT(topLeft, bottomRight);
+    EXPECT_GT(topRight, bottomRight);  // the sides between the two arcs are not shaded
+    EXPECT_GT(bottomLeft, bottomRight);
+    EXPECT_LT(topRight, topLeft);
+}
+
 TEST(WinButton, SpaceAndEnterClick) {
     HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 50, nullptr, nullptr, nullptr, nullptr);
     TkvneWinButton button;
@@ -87,10 +114,39 @@ TEST(LinkLabel, UrlCaptionAndTarget) {
     EXPECT_FALSE(label.Hot());
 }
 
+TEST(LinkLabel, ClickIsPressAndReleaseOnTheLabel) {
+    TLinkLabel label;
+    label.SetBounds(10, 10, 50, 12);
+    label.MouseDown(5, 5);  // pressed in the list, released over the link
+    EXPECT_FALSE(label.MouseUp(20, 15));
+    label.MouseDown(20, 15);  // pressed on it, released elsewhere
+    EXPECT_FALSE(label.MouseUp(5, 5));
+    label.MouseDown(20, 15);
+    EXPECT_TRUE(label.MouseUp(20, 15));
+    EXPECT_FALSE(label.MouseUp(20, 15));  // a double click's second release: no second opening
+}
+
+TEST(LinkLabel, BoldIsGoneOnceTheMouseHasPassed) {
+    TLinkLabel label;
+    LOGFONTW font{};
+    font.lfWeight = FW_BOLD;
+    font.lfItalic = TRUE;
+    label.SetFont(font);
+    label.SetBounds(10, 10, 50, 12);
+    label.MouseMove(20, 15);
+    EXPECT_TRUE(label.Font().lfUnderline);
+    label.MouseMove(0, 0);
+    EXPECT_FALSE(label.Font().lfUnderline);
+    EXPECT_EQ(label.Font().lfWeight, FW_NORMAL);
+    EXPECT_FALSE(label.Font().lfItalic);
+}
+
 TEST(Collator, UserLocaleOrder) {
     TUserLocaleCollator collator;
-    EXPECT_LT(collator.Compare("a", "b"), 0);
-    EXPECT_GT(collator.Compare("b", "a"), 0);
+    // Pairs whose byte order is the other way round: the locale puts letters before case.
+    EXPECT_LT(collator.Compare("a", "B"), 0);
+    EXPECT_GT(collator.Compare("B", "a"), 0);
+    EXPECT_LT(collator.Compare("b", "C"), 0);
     EXPECT_EQ(collator.Compare("表", "表"), 0);
     EXPECT_NE(collator.Compare("a", "A"), 0);  // case counts
 }

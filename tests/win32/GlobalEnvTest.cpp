@@ -100,8 +100,35 @@ TEST(GlobalEnv, ApplicationIniStore) {
     ClearRegistry(env);
 }
 
+// Wine shows itself as a system newer than XP: the program must not take it for one of the
+// older systems it names (the XP check chooses the title font).
 TEST(GlobalEnv, SystemNameIsKnown) {
     TkvneGlobal env;
-    EXPECT_GT(env.OSMajorVersion(), 0);
-    EXPECT_FALSE(env.OSName().empty());
+    ASSERT_GE(env.OSMajorVersion(), 6);
+    EXPECT_EQ(env.OSName(), "unknown1");
+}
+
+// A second copy builds the environment before it learns that it must end: nothing may be
+// written or created by then, and the stored choice is never rewritten by a start.
+TEST(GlobalEnv, ConstructionOnlyReadsTheStoredFolder) {
+    WinTestFolder folder;
+    const std::wstring chosen = folder.Wide() + L"\\later\\";
+    {
+        TkvneGlobal env;
+        WriteRegistryPath(env, chosen);
+    }
+    auto stored = [] {
+        wchar_t value[1024] = {};
+        DWORD size = sizeof value;
+        RegGetValueW(HKEY_CURRENT_USER, L"software\\unknown\\unknown\\DATA", L"PATH", RRF_RT_REG_SZ, nullptr, value,
+                     &size);
+        return std::wstring(value);
+    };
+    TkvneGlobal second;
+    EXPECT_EQ(GetFileAttributesW(chosen.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(stored(), chosen);
+    EXPECT_EQ(second.DataFolderPath(), FromWide(chosen));
+    EXPECT_TRUE(FolderExists(second.DataFolder()));
+    EXPECT_EQ(stored(), chosen);
+    ClearRegistry(second);
 }
