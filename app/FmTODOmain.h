@@ -10,7 +10,8 @@
 #include "background/Bitmap.h"
 #include "framework/DibText.h"
 #include "framework/Form.h"
-#include "framework/GdiObject.h"
+#include "framework/Timer.h"
+#include "framework/Handles.h"
 #include "settings/ProfileList.h"
 #include "todo/TodoData.h"
 #include "window/LinkLabel.h"
@@ -81,7 +82,7 @@ public:
     bool WindowOnTop = false;
     std::string LinkCaption;
     bool SortAuto = true;
-    UINT Timer1Interval = 0;
+    TTimer Timer1{nullptr, 1};  // the random picture change
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -89,6 +90,7 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    void FormPaint();
     void FormDestroy();
     void FormFuncWindowReset();
     void CreateControls();
@@ -101,6 +103,7 @@ private:
 
     bool active_ = false;
     bool itemFileUnreadable_ = false;
+    bool paintFailed_ = false;
     bool trackingMouse_ = false;
 };
 

@@ -18,20 +18,17 @@ RECT InnerRect(const TkvneGctButton& button) {
 void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
 
 void DrawPen(HDC dc, COLORREF color, const RECT& rect, int style) {
-    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
-    HGDIOBJ old = SelectObject(dc, pen.Get());
+    TPenHandle pen(CreatePen(PS_SOLID, 1, color));
+    TSelectObject usePen(dc, pen.Get());
     DrawFrame(dc, rect, style);
-    SelectObject(dc, old);
 }
 
 // Copies from the dc holding a bitmap; only where the bitmap has pixels.
 void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
     if (bitmap.Empty() || !bitmap.NativeHandle()) return;
-    HDC dc = CreateCompatibleDC(target);
-    HGDIOBJ old = SelectObject(dc, static_cast<HBITMAP>(bitmap.NativeHandle()));
-    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    TMemoryDC dc(CreateCompatibleDC(target));
+    TSelectObject source(dc.Get(), static_cast<HBITMAP>(bitmap.NativeHandle()));
+    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc.Get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
@@ -65,11 +62,12 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     const RECT inner{4, LinkLabel1.Bounds().top, client.right - 4, client.bottom - 4};
     DrawPen(dc, InnerFrameColor, inner, WindowRound ? 2 : 0);
 
-    HGDIOBJ oldFont = SelectObject(dc, TitleFont.Get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, active_ ? ActiveTitleColor : InactiveTitleColor);
-    TextOutW(dc, 4, TitleTop, L"Memorail", 8);
-    SelectObject(dc, oldFont);
+    {
+        TSelectObject font(dc, TitleFont.Get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, active_ ? ActiveTitleColor : InactiveTitleColor);
+        TextOutW(dc, 4, TitleTop, L"Memorail", 8);
+    }
     LinkLabel1.Paint(dc);
     SelectClipRgn(dc, nullptr);
 
@@ -90,14 +88,12 @@ void TFmTODOmain::PaintFrame(HDC dc) {
 }
 
 void TFmTODOmain::PaintList() {
-    HDC dc = GetDC(Handle());
+    TWindowDC dc(Handle());
     PaintRegion.AddRect(ListRect, rmCopy);
-    SelectClipRgn(dc, PaintRegion.Handle());
+    SelectClipRgn(dc.Get(), PaintRegion.Handle());
     if (SelectedItem >= 0 && DisplayLineCount > 0)
         SelectedItem = VisibleSelection(SelectedItem, LineItems, FirstShownLine(), VisibleRows);
-    for (int row = VisibleRows; row >= 0; --row) PaintRow(dc, row);
-    SelectClipRgn(dc, nullptr);
-    ReleaseDC(Handle(), dc);
+    for (int row = VisibleRows; row >= 0; --row) PaintRow(dc.Get(), row);
     LayoutPending = false;
 }
 

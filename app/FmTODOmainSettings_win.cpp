@@ -11,12 +11,8 @@ const char* const kDefaultLink = "https://korvane.example/";
 
 namespace {
 
-constexpr UINT_PTR kTimer1 = 1;
-
 HFONT CreatePointFont(const std::string& face, int points, int charset) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    const int height = -MulDiv(points, GetDeviceCaps(TWindowDC(nullptr).Get(), LOGPIXELSY), 72);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
                        ToWide(face).c_str());
@@ -46,7 +42,10 @@ void TFmTODOmain::ApplySettings() {
     TitleTop = windowsXP ? -8 : -4;
 
     MainSettings.ReadFont("SCREENFONT", ScreenFontSpec);
-    ScreenFont.Reset(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
+    // The list's painter gets the new font before the old one is freed.
+    TFontHandle screenFont(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
+    ListText.SetFont(screenFont.Get());
+    ScreenFont = std::move(screenFont);
     const int h = FontPixelHeight(ScreenFont.Get());
     RowHeight = h + h / 8 + 3;
 
@@ -58,17 +57,16 @@ void TFmTODOmain::ApplySettings() {
     WindowOnTop = MainSettings.ReadBool("OPTION", "windowontop", false);
     LinkCaption = MainSettings.ReadString("OPTION", "link", kDefaultLink);
     LinkLabel1.SetCaption(LinkCaption);
-    HDC screen = GetDC(Handle());
-    LinkLabel1.AutoSize(screen);
-    ReleaseDC(Handle(), screen);
+    LinkLabel1.AutoSize(TWindowDC(Handle()).Get());
     RegisterStartup(MainSettings.ReadBool("OPTION", "startup", false), GlobalEnv.ProductName());
     NewTextColor = static_cast<COLORREF>(MainSettings.ReadInteger("COLORS", "newtext", 0));
     WordWrap = MainSettings.ReadBool("OPTION", "wordwrap", false);
     SortAuto = MainSettings.ReadBool("SORT", "auto", true);
     // A hand-edited 0 or negative value would fire the timer without pause: one minute at least.
     const int minutes = std::clamp(MainSettings.ReadInteger("PICTURE", "minutes", 30), 1, 9999);
-    Timer1Interval = static_cast<UINT>(minutes) * 60u * 1000u;
-    SetTimer(Handle(), kTimer1, Timer1Interval, nullptr);
+    // Set again at every window reset: only a new interval restarts the count, and a timer a
+    // dialog has stopped stays stopped.
+    Timer1.SetInterval(static_cast<UINT>(minutes) * 60u * 1000u);
 
     InvalidateRect(Handle(), nullptr, FALSE);
 }

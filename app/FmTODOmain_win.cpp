@@ -29,6 +29,7 @@ void TFmTODOmain::Create() {
 }
 
 void TFmTODOmain::FormCreate() {
+    Timer1.SetOwner(Handle());
     CreateControls();
     LoadData();
     SelectedItem = -1;
@@ -121,13 +122,19 @@ void TFmTODOmain::LoadData() {
     ForceFolder(dataPath + "picture\\");
 
     Items.ClearItems();
-    // A file that exists but cannot be read must not be replaced by an empty list at exit.
-    itemFileUnreadable_ = true;
-    if (FileExists(TodoFolder + "todo.txt"))
-        Items.LoadFromFile(TodoFolder + "todo.txt");
-    else if (FileExists(dataPath + "todo.txt"))  // the item file's older place, read but never written
-        Items.LoadFromFile(dataPath + "todo.txt");
     itemFileUnreadable_ = false;
+    try {
+        if (FileExists(TodoFolder + "todo.txt"))
+            Items.LoadFromFile(TodoFolder + "todo.txt");
+        else if (FileExists(dataPath + "todo.txt"))  // the item file's older place, read but never written
+            Items.LoadFromFile(dataPath + "todo.txt");
+    } catch (const std::exception& e) {
+        // Reported, and the rest still loads; a file that exists but cannot be read must not
+        // be replaced by an empty list at exit.
+        itemFileUnreadable_ = true;
+        Items.ClearItems();
+        Application.ShowException(e);
+    }
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
     MainSettings.Load();
@@ -140,14 +147,30 @@ void TFmTODOmain::LoadData() {
 
 void TFmTODOmain::FormShow() {}
 
-void TFmTODOmain::FormDestroy() {
+void TFmTODOmain::FormPaint() {
     try {
-        if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
+        {
+            TPaintDC dc(Handle());
+            PaintFrame(dc.Get());
+        }
+        PaintList();
+        paintFailed_ = false;
     } catch (const std::exception& e) {
-        Application.ShowException(e);  // the settings are still saved below
+        // The report's box makes the window paint again: one report until painting succeeds.
+        if (!paintFailed_) Application.ShowException(e);
+        paintFailed_ = true;
     }
-    MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
-    MainSettings.Save();
+}
+
+void TFmTODOmain::FormDestroy() {
+    // Each step is reported on its own and never keeps the next one, or the end, from coming.
+    RunGuarded([this] {
+        if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
+    });
+    RunGuarded([this] {
+        MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
+        MainSettings.Save();
+    });
 }
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -209,20 +232,10 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ScrollBarChange();
         return 0;
     }
-    case WM_TIMER: return 0;  // the random picture change comes with the picture library
+    case WM_TIMER: Timer1.Handle(wParam); return 0;  // the random picture change comes with the picture library
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        PaintFrame(dc);
-        EndPaint(Handle(), &ps);
-        PaintList();
-        return 0;
-    }
-    case WM_DESTROY:
-        FormDestroy();
-        TerminateApplication();
-        return 0;
+    case WM_PAINT: FormPaint(); return 0;
+    case WM_DESTROY: FormDestroy(); return 0;
     }
     return TForm::OnMessage(message, wParam, lParam);
 }

@@ -1,5 +1,7 @@
 #include "background/DrawFrame.h"
 
+#include "framework/Handles.h"
+
 namespace {
 
 // A segment given from the top-left corner, drawn in all four corners by mirroring.
@@ -17,7 +19,7 @@ void MirroredSegment(HDC dc, const RECT& r, int x1, int y1, int x2, int y2) {
 }  // namespace
 
 void DrawFrame(HDC dc, const RECT& rect, int style) {
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    TSelectObject noFill(dc, GetStockObject(NULL_BRUSH));
     if (style == 0) {
         Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
     } else {
@@ -36,5 +38,4 @@ void DrawFrame(HDC dc, const RECT& rect, int style) {
             MirroredSegment(dc, r, 1, 2, 1, 4);
         }
     }
-    SelectObject(dc, oldBrush);
 }

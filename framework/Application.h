@@ -1,10 +1,12 @@
-// The application object: its title (the taskbar button's text), the message loop
-// and the general error report.
+// The application object: its title (the taskbar button's text), the message loop and the
+// general error report.
 #pragma once
 
 #include <windows.h>
 
+#include <deque>
 #include <exception>
+#include <functional>
 #include <string>
 
 class TApplication {
@@ -18,21 +20,32 @@ public:
     void SetMainForm(HWND mainForm) { mainForm_ = mainForm; }
     HWND MainForm() const { return mainForm_; }
 
-    // Runs until the main form's window is destroyed.
+    // Runs until the main form's window is gone; then shows the reports still waiting.
     int Run();
+    // Called by the form base for every window that is gone: the main form's end ends the run.
+    void FormGone(HWND hwnd);
 
-    // Shows the exception's text in a message box; the program goes on.
+    // The general error report: the message waits in a queue and is shown in a message box
+    // once the handler that failed has returned, never from inside painting or a handler;
+    // the program goes on. A message already waiting is not queued twice.
     void ShowException(const std::exception& e);
+    void ReportError(const std::string& message);
+    const std::deque<std::string>& PendingReports() const { return reports_; }
+    void DiscardReports() { reports_.clear(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void ShowReports();
 
     std::string title_;
     HWND handle_ = nullptr;
     HWND mainForm_ = nullptr;
+    std::deque<std::string> reports_;
+    bool showingReports_ = false;
 };
 
 extern TApplication Application;
 
-// Posted by a main form's WM_DESTROY to end the message loop.
-inline void TerminateApplication() { PostQuitMessage(0); }
+// Runs one step of a sequence that must go on whatever happens (creating or closing a
+// form): a failure is reported and the next step runs.
+void RunGuarded(const std::function<void()>& step);

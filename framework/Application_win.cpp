@@ -6,6 +6,8 @@ TApplication Application;
 
 namespace {
 const wchar_t kApplicationClass[] = L"TApplication";
+// Posted to the application window: show the reports that wait.
+constexpr UINT WM_SHOWREPORTS = WM_APP + 1;
 }
 
 void TApplication::Initialize() {
@@ -32,7 +34,7 @@ void TApplication::SetTitle(const std::string& title) {
 
 int TApplication::Run() {
     if (handle_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
-    MSG msg;
+    MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
@@ -41,16 +43,51 @@ int TApplication::Run() {
         DestroyWindow(handle_);
         handle_ = nullptr;
     }
+    ShowReports();  // what failed while closing, now that no window is left
     return static_cast<int>(msg.wParam);
 }
 
-void TApplication::ShowException(const std::exception& e) {
-    HWND owner = mainForm_ && IsWindowVisible(mainForm_) ? mainForm_ : handle_;
-    MessageBoxW(owner, ToWide(e.what()).c_str(), ToWide(title_).c_str(), MB_OK | MB_ICONERROR);
+void TApplication::FormGone(HWND hwnd) {
+    if (hwnd && hwnd == mainForm_) {
+        mainForm_ = nullptr;
+        PostQuitMessage(0);
+    }
+}
+
+void TApplication::ShowException(const std::exception& e) { ReportError(e.what()); }
+
+void TApplication::ReportError(const std::string& message) {
+    for (const std::string& waiting : reports_)
+        if (waiting == message) return;
+    reports_.push_back(message);
+    if (handle_ && !showingReports_) PostMessageW(handle_, WM_SHOWREPORTS, 0, 0);
+}
+
+void TApplication::ShowReports() {
+    if (showingReports_) return;  // a box is open: the loop below takes the new one too
+    showingReports_ = true;
+    while (!reports_.empty()) {
+        const std::string& message = reports_.front();
+        HWND owner = mainForm_ && IsWindowVisible(mainForm_) ? mainForm_ : handle_;
+        MessageBoxW(owner, ToWide(message).c_str(), ToWide(title_).c_str(), MB_OK | MB_ICONERROR);
+        reports_.pop_front();  // shown: the same failure may be reported again from now on
+    }
+    showingReports_ = false;
+}
+
+void RunGuarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        Application.ShowException(e);
+    } catch (...) {
+        Application.ReportError("unknown error");
+    }
 }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_SHOWREPORTS: Application.ShowReports(); return 0;
     case WM_SETFOCUS:
         // The taskbar button activates this window; hand the focus to the main form.
         if (Application.mainForm_ && IsWindowVisible(Application.mainForm_)) {

@@ -4,16 +4,18 @@
 #include <windows.h>
 
 #include "app/RowRenderer.h"
+#include "framework/Handles.h"
 #include "support/TextWork.h"
 
 class TDibText : public TRowTextPainter, public TTextMeasurer {
 public:
     TDibText();
-    ~TDibText() override;
     TDibText(const TDibText&) = delete;
     TDibText& operator=(const TDibText&) = delete;
 
+    // The font stays the caller's; it must live until the next SetFont.
     void SetFont(HFONT font) { font_ = font; }
+    HFONT Font() const { return font_; }
     int TextWidth(const std::string& text) override { return Measure(text); }
     int TextWidth(const std::string& text) const override { return Measure(text); }
     void DrawText(TBitmap& target, int x, int y, const std::string& text, std::int32_t color) override;
@@ -21,6 +23,6 @@ public:
 private:
     int Measure(const std::string& text) const;
 
-    HDC dc_;
+    TMemoryDC dc_;
     HFONT font_ = nullptr;
 };

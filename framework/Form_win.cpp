@@ -48,10 +48,14 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         result = form->OnMessage(message, wParam, lParam);
     } catch (const std::exception& e) {
         Application.ShowException(e);  // the program goes on after the report
+    } catch (...) {
+        Application.ReportError("unknown error");
     }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         form->handle_ = nullptr;
+        // Whatever the handlers did, the window is gone now: the main form's end ends the run.
+        Application.FormGone(hwnd);
     }
     return result;
 }

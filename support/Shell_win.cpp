@@ -2,35 +2,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "framework/Handles.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/Functions.h"
 #include "support/Shell.h"
-
-namespace {
-
-// COM for the shell link object, on the calling thread, for the duration of one call.
-class ComScope {
-public:
-    ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComScope() {
-        if (ok_) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    bool ok_;
-};
-
-template <typename T>
-void Release(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-}  // namespace
 
 std::string FindSpecialFolder(int folderId) {
     std::string result;
@@ -56,21 +33,18 @@ void OpenDocument(const std::string& path) {
 void OpenLink(const std::string& text) { OpenDocument(LinkTarget(text)); }
 
 bool CreateShortcut(const std::string& target, const std::string& shortcutFile, const std::string& description) {
-    ComScope com;
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                         reinterpret_cast<void**>(&link)));
+    TComScope com;
+    TComPtr<IShellLinkW> link;
+    TComPtr<IPersistFile> file;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out()));
     if (ok) {
         link->SetPath(ToWide(target).c_str());
         link->SetWorkingDirectory(ToWide(ExtractFileDrive(shortcutFile) + "\\").c_str());
         link->SetDescription(ToWide(description).c_str());
         link->SetIconLocation(ToWide(target).c_str(), 0);
-        ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        ok = SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out())) &&
              SUCCEEDED(file->Save(ToWide(shortcutFile).c_str(), TRUE));
     }
-    Release(file);
-    Release(link);
     return ok;
 }
 
@@ -90,19 +64,16 @@ void RegisterStartup(bool enable, const std::string& productName) {
 }
 
 std::string ShortcutTarget(const std::string& shortcutFile) {
-    ComScope com;
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
+    TComScope com;
+    TComPtr<IShellLinkW> link;
+    TComPtr<IPersistFile> file;
     std::string target;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Out())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.Out())) &&
         SUCCEEDED(file->Load(ToWide(shortcutFile).c_str(), STGM_READ))) {
         wchar_t path[MAX_PATH * 4] = {};
         if (SUCCEEDED(link->GetPath(path, static_cast<int>(std::size(path)), nullptr, SLGP_RAWPATH)))
             target = PathFromWide(path);
     }
-    Release(file);
-    Release(link);
     return target;
 }

@@ -1,6 +1,6 @@
 #include "window/LinkLabel.h"
 
-#include "framework/GdiObject.h"
+#include "framework/Handles.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
@@ -17,22 +17,20 @@ void TLinkLabel::SetLinkURL(const std::string& url) {
 
 void TLinkLabel::Paint(HDC canvas) const {
     TFontHandle handle(CreateFontIndirectW(&font_));
-    HGDIOBJ old = SelectObject(canvas, handle.Get());
+    TSelectObject font(canvas, handle.Get());
     SetBkMode(canvas, TRANSPARENT);
     SetTextColor(canvas, color_);
     RECT r = bounds_;
     const std::wstring text = ToWide(caption_);
     DrawTextW(canvas, text.c_str(), static_cast<int>(text.size()), &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(canvas, old);
 }
 
 void TLinkLabel::AutoSize(HDC dc) {
     TFontHandle handle(CreateFontIndirectW(&font_));
-    HGDIOBJ old = SelectObject(dc, handle.Get());
+    TSelectObject font(dc, handle.Get());
     const std::wstring text = ToWide(caption_);
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
     bounds_.left = bounds_.right - size.cx;
 }
 

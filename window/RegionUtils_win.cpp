@@ -1,5 +1,7 @@
 #include "window/RegionUtils.h"
 
+#include "framework/Handles.h"
+
 namespace {
 
 HRGN NewEmptyRegion(const char* message) {
@@ -26,29 +28,21 @@ TRegion::TRegion() : handle_(NewEmptyRegion("TRegion.Add: Cannot Create Region")
 TRegion::~TRegion() { DeleteObject(handle_); }
 
 void TRegion::Add(HRGN source, TRegionMode mode) {
-    HRGN combined = NewEmptyRegion("TRegion.Add: Cannot Create Region");
-    const int result = mode == rmCopy ? CombineRgn(combined, source, nullptr, RGN_COPY)
-                                      : CombineRgn(combined, handle_, source, CombineModeOf(mode));
-    if (result == ERROR) {
-        DeleteObject(combined);
-        throw ERgnError("TRegion.Add: Add Failed");
-    }
+    TRegionHandle combined(NewEmptyRegion("TRegion.Add: Cannot Create Region"));
+    const int result = mode == rmCopy ? CombineRgn(combined.Get(), source, nullptr, RGN_COPY)
+                                      : CombineRgn(combined.Get(), handle_, source, CombineModeOf(mode));
+    if (result == ERROR) throw ERgnError("TRegion.Add: Add Failed");
     DeleteObject(handle_);
-    handle_ = combined;
+    handle_ = combined.Release();
 }
 
 namespace {
 
 // Combines a freshly made shape into the region and deletes it in every case.
-void AddShape(TRegion& region, HRGN shape, TRegionMode mode, const char* cannotCreate) {
+void AddShape(TRegion& region, HRGN made, TRegionMode mode, const char* cannotCreate) {
+    TRegionHandle shape(made);
     if (!shape) throw ERgnError(cannotCreate);
-    try {
-        region.Add(shape, mode);
-    } catch (...) {
-        DeleteObject(shape);
-        throw;
-    }
-    DeleteObject(shape);
+    region.Add(shape.Get(), mode);
 }
 
 }  // namespace
@@ -62,12 +56,10 @@ void TRegion::AddEllipse(int x1, int y1, int x2, int y2, TRegionMode mode) {
 }
 
 HRGN TRegion::CopyHandle() const {
-    HRGN copy = NewEmptyRegion("TRegion.Add: Cannot Create Region");
-    if (CombineRgn(copy, handle_, nullptr, RGN_COPY) == ERROR) {
-        DeleteObject(copy);
+    TRegionHandle copy(NewEmptyRegion("TRegion.Add: Cannot Create Region"));
+    if (CombineRgn(copy.Get(), handle_, nullptr, RGN_COPY) == ERROR)
         throw ERgnError("TRegion.CopyHandle: Cannot Create Region");
-    }
-    return copy;
+    return copy.Release();
 }
 
 void TRegion::Move(int dx, int dy) {

@@ -5,7 +5,7 @@
 
 #include "background/GraphicMath.h"
 #include "background/kvneGraphicSource.h"
-#include "framework/GdiObject.h"
+#include "framework/Handles.h"
 #include "support/Encoding_win.h"
 
 namespace {
@@ -16,19 +16,15 @@ COLORREF Ref(std::int32_t c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
 class TBitmapDC {
 public:
     explicit TBitmapDC(TBitmap& bitmap)
-        : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, static_cast<HBITMAP>(bitmap.NativeHandle()))) {}
-    ~TBitmapDC() {
-        GdiFlush();
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-    }
+        : dc_(CreateCompatibleDC(nullptr)), bitmap_(dc_.Get(), static_cast<HBITMAP>(bitmap.NativeHandle())) {}
+    ~TBitmapDC() { GdiFlush(); }
     TBitmapDC(const TBitmapDC&) = delete;
     TBitmapDC& operator=(const TBitmapDC&) = delete;
-    HDC Get() const { return dc_; }
+    HDC Get() const { return dc_.Get(); }
 
 private:
-    HDC dc_;
-    HGDIOBJ old_;
+    TMemoryDC dc_;
+    TSelectObject bitmap_;
 };
 
 void SetAllAlpha(TBitmap& b, std::uint8_t alpha) { SetAlpha(b, alpha); }
@@ -106,12 +102,10 @@ void TkvneBtnDraw::DrawBody() {
     const TRect& s = shape_;
     OnWork(colorBack_, [&](HDC dc) {
         if (style_ == bsCircle) {
-            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Ref(MixColors(color_, colorBack_, 128))));
+            TPenHandle pen(CreatePen(PS_SOLID, 1, Ref(MixColors(color_, colorBack_, 128))));
             TBrushHandle brush(CreateSolidBrush(Ref(color_)));
-            HGDIOBJ oldPen = SelectObject(dc, pen.Get()), oldBrush = SelectObject(dc, brush.Get());
+            TSelectObject usePen(dc, pen.Get()), useBrush(dc, brush.Get());
             Ellipse(dc, s.Left + 2, s.Top + 2, s.Right - 2, s.Bottom - 2);
-            SelectObject(dc, oldPen);
-            SelectObject(dc, oldBrush);
         } else {
             TBrushHandle brush(CreateSolidBrush(Ref(color_)));
             RECT r{s.Left + 4, s.Top + 4, s.Right - 4, s.Bottom - 4};
@@ -148,16 +142,15 @@ void TkvneBtnDraw::DrawStateLayer() {
     const int L = focusLineWidth_ * 2 + 3;
     OnWork(colorBack_, [&](HDC dc) {
         if (style_ == bsCircle) {
-            TGdiObject<HPEN> outline(CreatePen(PS_SOLID, 2, Ref(MixColors(c.ring, colorBack_, 128))));
-            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Ref(c.ring)));
+            TPenHandle outline(CreatePen(PS_SOLID, 2, Ref(MixColors(c.ring, colorBack_, 128))));
+            TPenHandle pen(CreatePen(PS_SOLID, 1, Ref(c.ring)));
             TBrushHandle ring(CreateSolidBrush(Ref(c.ring))), inner(CreateSolidBrush(Ref(c.inner)));
-            HGDIOBJ oldPen = SelectObject(dc, outline.Get()), oldBrush = SelectObject(dc, ring.Get());
-            Ellipse(dc, s.Left + 2, s.Top + 2, s.Right - 2, s.Bottom - 2);
-            SelectObject(dc, pen.Get());
-            SelectObject(dc, inner.Get());
+            {
+                TSelectObject usePen(dc, outline.Get()), useBrush(dc, ring.Get());
+                Ellipse(dc, s.Left + 2, s.Top + 2, s.Right - 2, s.Bottom - 2);
+            }
+            TSelectObject usePen(dc, pen.Get()), useBrush(dc, inner.Get());
             Ellipse(dc, s.Left + L, s.Top + L, s.Right - L, s.Bottom - L);
-            SelectObject(dc, oldPen);
-            SelectObject(dc, oldBrush);
         } else {
             TBrushHandle ring(CreateSolidBrush(Ref(c.ring))), inner(CreateSolidBrush(Ref(c.inner)));
             RECT outer{s.Left + 4, s.Top + 4, s.Right - 4, s.Bottom - 4};
@@ -202,23 +195,21 @@ void TkvneBtnDraw::DrawCaption() {
         twice.lfHeight *= 2;
         TFontHandle font(CreateFontIndirectW(&twice));
         OnWork(0, [&](HDC dc) {
-            HGDIOBJ old = SelectObject(dc, font.Get());
+            TSelectObject useFont(dc, font.Get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, state_ == stDisabled ? Ref(GreyOf(0xFFFFFF)) : RGB(255, 255, 255));
             RECT r{0, 0, work_.Width(), work_.Height()};
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
-            SelectObject(dc, old);
         });
         PaintThroughWork(T);
     } else {
         TBitmapDC dc(composed_);
         TFontHandle font(CreateFontIndirectW(&font_));
-        HGDIOBJ old = SelectObject(dc.Get(), font.Get());
+        TSelectObject useFont(dc.Get(), font.Get());
         SetBkMode(dc.Get(), TRANSPARENT);
         SetTextColor(dc.Get(), Ref(T));
         RECT r{0, 0, composed_.Width(), composed_.Height()};
         DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &r, flags);
-        SelectObject(dc.Get(), old);
     }
 }
 
@@ -229,35 +220,31 @@ void TkvneBtnDraw::DrawBevel() {
     // highlight from the top to the left.
     auto arcs = [&](HDC dc, std::initializer_list<std::pair<int, int>> shades, POINT from, POINT to) {
         for (auto [inset, grey] : shades) {
-            TGdiObject<HPEN> shade(CreatePen(PS_SOLID, 2, Ref(grey)));
-            HGDIOBJ o = SelectObject(dc, shade.Get());
+            TPenHandle shade(CreatePen(PS_SOLID, 2, Ref(grey)));
+            TSelectObject usePen(dc, shade.Get());
             Arc(dc, s.Left + inset, s.Top + inset, s.Right - inset, s.Bottom - inset, from.x, from.y, to.x, to.y);
-            SelectObject(dc, o);
         }
     };
     const int cx = (s.Left + s.Right) / 2, cy = (s.Top + s.Bottom) / 2;
     auto line = [](HDC dc, COLORREF color, int width, int x1, int y1, int x2, int y2) {
-        TGdiObject<HPEN> pen(CreatePen(PS_SOLID, width, color));
-        HGDIOBJ old = SelectObject(dc, pen.Get());
+        TPenHandle pen(CreatePen(PS_SOLID, width, color));
+        TSelectObject usePen(dc, pen.Get());
         MoveToEx(dc, x1, y1, nullptr);
         LineTo(dc, x2, y2);
-        SelectObject(dc, old);
     };
     // Outline and shadow, painted in black through their greys.
     OnWork(0, [&](HDC dc) {
-        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        TSelectObject noFill(dc, GetStockObject(NULL_BRUSH));
         if (style_ == bsCircle) {
             // The shadow first: drawn over the outline, its light greys would thin it.
             if (!flat_) arcs(dc, {{0, 0x202020}, {3, 0x404040}, {6, 0x808080}}, {cx, s.Bottom}, {s.Right, cy});
-            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
-            HGDIOBJ old = SelectObject(dc, pen.Get());
+            TPenHandle pen(CreatePen(PS_SOLID, 3, RGB(255, 255, 255)));
+            TSelectObject usePen(dc, pen.Get());
             Ellipse(dc, s.Left + 3, s.Top + 3, s.Right - 3, s.Bottom - 3);
-            SelectObject(dc, old);
         } else {
-            TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
-            HGDIOBJ old = SelectObject(dc, pen.Get());
+            TPenHandle pen(CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+            TSelectObject usePen(dc, pen.Get());
             RoundRect(dc, s.Left + 2, s.Top + 2, s.Right - 3, s.Bottom - 3, 2, 2);
-            SelectObject(dc, old);
             if (!flat_) {
                 line(dc, RGB(128, 128, 128), 2, s.Left + 5, s.Bottom - 5, s.Right - 5, s.Bottom - 5);
                 line(dc, RGB(128, 128, 128), 2, s.Right - 5, s.Top + 5, s.Right - 5, s.Bottom - 5);
@@ -298,12 +285,9 @@ void TkvneGctButton::Paint(HDC canvas) {
         BtnDraw.Paint(canvas);
         return;
     }
-    HRGN saved = CreateRectRgn(0, 0, 0, 0);
-    const bool hadClip = GetClipRgn(canvas, saved) == 1;
+    TSavedClip clip(canvas);
     ExtSelectClipRgn(canvas, BtnDraw.ShapeRegion().Handle(), RGN_AND);
     BtnDraw.Paint(canvas);
-    SelectClipRgn(canvas, hadClip ? saved : nullptr);
-    DeleteObject(saved);
 }
 
 TkvneGctButton::TkvneGctButton() {
@@ -406,10 +390,8 @@ LRESULT TkvneWinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(Handle(), &ps);
-        BtnDraw.Paint(dc);
-        EndPaint(Handle(), &ps);
+        TPaintDC dc(Handle());
+        BtnDraw.Paint(dc.Get());
         return 0;
     }
     case WM_GETDLGCODE: return 0;

@@ -1,0 +1,104 @@
+// The main window in a data folder of its own: what must hold however its files behave.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "WinTestFolder.h"
+#include "app/FmTODOmain.h"
+#include "framework/Application.h"
+#include "framework/Timer.h"
+#include "support/Encoding_win.h"
+#include "support/FileIO.h"
+#include "support/kvneGlobal.h"
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data_ = FromWide(folder_.Wide());
+        GlobalEnv.SetDataFolder(data_);
+        Application.DiscardReports();
+    }
+    void TearDown() override {
+        Application.DiscardReports();
+        RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
+    }
+    std::string Path(const std::string& name) const { return data_ + "\\" + name; }
+    // Closes the window as the program does and answers whether the run would end.
+    bool CloseEndsTheRun(TFmTODOmain& form) {
+        DestroyWindow(form.Handle());
+        MSG msg;
+        return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    }
+
+    WinTestFolder folder_;
+    std::string data_;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, ClosingEndsTheRunWhenNothingCanBeSaved) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    CreateDirectoryW(ToWide(Path("todo\\todo.txt")).c_str(), nullptr);  // both files are folders
+    CreateDirectoryW(ToWide(Path("memorail_win32_tests.ini")).c_str(), nullptr);
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_TRUE(form.Handle());
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    EXPECT_EQ(Application.PendingReports().size(), 2u);  // the items and the settings, once each
+}
+
+TEST_F(MainWindow, AnUnreadableItemFileIsReportedKeptAndTheRestLoads) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    const std::string items = "20240305,0000FF,\"一件目\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\todo.txt"), items);
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nshadow=0\r\n");
+    HANDLE lock = CreateFileW(ToWide(Path("todo\\todo.txt")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    CloseHandle(lock);
+    EXPECT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_FALSE(form.ShadowOn);  // the settings were still read
+    EXPECT_GT(form.RowHeight, 0);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    std::string after;
+    ReadWholeFile(Path("todo\\todo.txt"), after);
+    EXPECT_EQ(after, items);
+}
+
+TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    form.ApplySettings();
+    EXPECT_EQ(GetObjectType(form.ListText.Font()), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
+// Every window reset sets the timer again: it must still fire, and stay off when stopped.
+TEST(Timer, SettingTheSameIntervalAgainKeepsItRunning) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    TTimer timer(owner, 7);
+    int fired = 0;
+    timer.OnTimer = [&] { ++fired; };
+    timer.SetInterval(60);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 600 && fired == 0) {
+        timer.SetInterval(60);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == WM_TIMER) timer.Handle(msg.wParam);
+        Sleep(10);
+    }
+    EXPECT_GT(fired, 0);
+    timer.SetEnabled(false);
+    timer.SetInterval(120);
+    EXPECT_FALSE(timer.Running());
+    timer.SetEnabled(true);
+    EXPECT_TRUE(timer.Running());
+    DestroyWindow(owner);
+}
