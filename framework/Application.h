@@ -20,7 +20,7 @@ public:
     void SetMainForm(HWND mainForm) { mainForm_ = mainForm; }
     HWND MainForm() const { return mainForm_; }
 
-    // Runs until the main form's window is gone; then shows the reports still waiting.
+    // Runs until the main form's window is gone and the reports of its closing are shown.
     int Run();
     // Called by the form base for every window that is gone: the main form's end ends the run.
     void FormGone(HWND hwnd);
@@ -42,6 +42,7 @@ private:
     HWND mainForm_ = nullptr;
     std::deque<std::string> reports_;
     bool showingReports_ = false;
+    bool quitAfterReports_ = false;
 };
 
 extern TApplication Application;

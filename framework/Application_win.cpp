@@ -43,15 +43,17 @@ int TApplication::Run() {
         DestroyWindow(handle_);
         handle_ = nullptr;
     }
-    ShowReports();  // what failed while closing, now that no window is left
     return static_cast<int>(msg.wParam);
 }
 
 void TApplication::FormGone(HWND hwnd) {
-    if (hwnd && hwnd == mainForm_) {
-        mainForm_ = nullptr;
+    if (!hwnd || hwnd != mainForm_) return;
+    mainForm_ = nullptr;
+    // What failed while closing is shown first, by the loop that still runs; then the end.
+    if (reports_.empty() || !handle_)
         PostQuitMessage(0);
-    }
+    else
+        quitAfterReports_ = true;
 }
 
 void TApplication::ShowException(const std::exception& e) { ReportError(e.what()); }
@@ -73,6 +75,7 @@ void TApplication::ShowReports() {
         reports_.pop_front();  // shown: the same failure may be reported again from now on
     }
     showingReports_ = false;
+    if (quitAfterReports_) PostQuitMessage(0);
 }
 
 void RunGuarded(const std::function<void()>& step) {

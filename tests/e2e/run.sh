@@ -169,6 +169,10 @@ xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click 1
 sleep 0.5
 read -r _ _ _ unfolded < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 check "clicking it again restores the height ($unfolded)" test "$unfolded" = 248
+xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click --repeat 2 --delay 80 1
+sleep 0.5
+read -r _ _ _ twice < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+check "a double click on it folds and unfolds ($twice)" test "$twice" = 248
 xdotool mousemove $((cx + 306 + 12)) $((cy + 3 + 7)) click 1
 "$WINE" "$probe" gone TFmTODOmain 20
 check "the close button ends the program" test $? -eq 0
@@ -202,6 +206,28 @@ for _ in 1 2 3 4 5 6 7; do xdotool mousemove $((cx + 310 + 8)) $((cy + 240 - 8))
 sleep 0.5
 shot list-50-scrolled
 check "the scroll bar scrolls the list" differ "$artifacts/list-50-top.png" "$artifacts/list-50-scrolled.png"
+close_program
+
+echo "e2e: nothing can be saved at exit"
+new_data_folder
+mkdir -p "$data/todo/todo.txt" "$data/memorail.ini"  # folders where both files belong
+start_program
+"$WINE" "$probe" close TFmTODOmain
+reports=0
+while "$WINE" "$probe" wait '#32770' 10 >/dev/null; do
+  reports=$((reports + 1))
+  [ "$reports" -eq 1 ] && import -window root "$artifacts/exit-report.png"
+  "$WINE" "$probe" close '#32770'
+  "$WINE" "$probe" gone '#32770' 10
+  [ "$reports" -ge 5 ] && break
+done
+check "each failure is reported once ($reports reports)" test "$reports" -eq 2
+timeout 10 tail --pid="$(pgrep -f 'memorail\.exe' | head -1)" -f /dev/null 2>/dev/null
+check "then the program ends" test -z "$(pgrep -f 'memorail\.exe')"
+wait "$pid" 2>/dev/null
+new_data_folder
+start_program
+check "and the next start shows its window" test "$(window_count)" = 1
 close_program
 
 echo "e2e: killed during the exit save, the item file is whole"
