@@ -54,6 +54,20 @@ TEST(MoveFileTo, WithoutOverwriteChangesNothing) {
     EXPECT_EQ(ReadBytes(folder / "target"), "new");
     CopyFileTo(folder / "target", folder / "copy", false);
     EXPECT_EQ(ReadBytes(folder / "copy"), "new");
-    EXPECT_EQ(ExtractFileDrive("C:\\x\\y"), "C:");
-    EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\x"), "\\\\server\\share");
+}
+
+TEST(ExtractFileDrive, StepsOverTwoByteCharacters) {
+    const struct {
+        const char* path;
+        const char* drive;
+    } cases[] = {
+        {"C:\\x\\y", "C:"},
+        {"\\\\server\\share\\x", "\\\\server\\share"},
+        {"\\\\表示\\share\\x", "\\\\表示\\share"},  // 表 ends in 0x5C
+        {"\\\\server\\表\\x", "\\\\server\\表"},
+        {"\\\\表\\ソ能", "\\\\表\\ソ能"},
+        {"\\\\表", "\\\\表"},
+        {"relative\\表", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExtractFileDrive(c.path), c.drive) << c.path;
 }
