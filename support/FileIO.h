@@ -38,6 +38,9 @@ struct FolderEntry {
 // in the system's order, without "." and "..".
 std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask);
 
+// Copies over an existing target without deleting it first.
 bool CopyFileRaw(const std::string& source, const std::string& target);
-bool RenameFile(const std::string& source, const std::string& target);
+// Moves the file in one step, replacing an existing target; when the move fails the target
+// stays as it was. Windows moves across drives by copying; elsewhere that move fails.
+bool MoveFileReplacing(const std::string& source, const std::string& target);
 bool DeleteFileAt(const std::string& path);

@@ -71,7 +71,7 @@ bool CopyFileRaw(const std::string& source, const std::string& target) {
     return (::close(fd) == 0) && ok;
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
+bool MoveFileReplacing(const std::string& source, const std::string& target) {
     return ::rename(source.c_str(), target.c_str()) == 0;
 }
 

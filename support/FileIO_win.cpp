@@ -95,8 +95,9 @@ bool CopyFileRaw(const std::string& source, const std::string& target) {
     return CopyFileW(ToWide(source).c_str(), ToWide(target).c_str(), FALSE) != FALSE;
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
-    return MoveFileW(ToWide(source).c_str(), ToWide(target).c_str()) != FALSE;
+bool MoveFileReplacing(const std::string& source, const std::string& target) {
+    return MoveFileExW(ToWide(source).c_str(), ToWide(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }

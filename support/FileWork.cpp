@@ -67,23 +67,16 @@ std::string ExtractFileDrive(const std::string& path) {
     return {};
 }
 
+// Neither deletes the target first, so a missing or unreadable source leaves it as it was.
 void CopyFileTo(const std::string& source, const std::string& target, bool overwrite) {
-    if (FileExists(target)) {
-        if (!overwrite) return;
-        DeleteFileAt(target);
-    }
+    if (!overwrite && FileExists(target)) return;
     CopyFileRaw(source, target);
 }
 
 void MoveFileTo(const std::string& source, const std::string& target, bool overwrite) {
-    if (FileExists(target)) {
-        if (!overwrite) return;
-        DeleteFileAt(target);
-    }
-    if (!SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target))) {
-        CopyFileTo(source, target, overwrite);
-        if (FileExists(target)) DeleteFileAt(source);
-    } else {
-        RenameFile(source, target);
-    }
+    if (!overwrite && FileExists(target)) return;
+    if (SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target)))
+        MoveFileReplacing(source, target);
+    else if (CopyFileRaw(source, target))  // the source goes only once its copy is made
+        DeleteFileAt(source);
 }

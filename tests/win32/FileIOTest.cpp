@@ -43,3 +43,23 @@ TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     EXPECT_EQ(content, "old");
     EXPECT_FALSE(ReadWholeFile(path + ".missing", content));
 }
+
+TEST(FileIO, MoveAcrossDrivesKeepsTheSourceWhenTheCopyFails) {
+    WinTestFolder folder;
+    const std::string source = FromWide(folder.Wide()) + "\\source.txt";
+    // Under Wine the Linux root is drive Z:, the temporary folder on C:.
+    if (!FolderExists("Z:\\tmp")) GTEST_SKIP() << "no second drive";
+    const std::string target = "Z:\\tmp\\memorail-cross-drive-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ReplaceFileSafely(target, "old");
+    ReplaceFileSafely(source, "new");
+    HANDLE held = CreateFileW(ToWide(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    MoveFileTo(source, target, true);  // the copy cannot open the target
+    CloseHandle(held);
+    std::string content;
+    EXPECT_TRUE(ReadWholeFile(source, content));
+    EXPECT_EQ(content, "new");
+    ASSERT_TRUE(ReadWholeFile(target, content));
+    EXPECT_EQ(content, "old");
+    DeleteFileAt(target);
+}
