@@ -174,15 +174,13 @@ void LoadPngImage(TBitmap& bitmap, TStream& stream) {
     // order; that row then gets its bytes swapped to B, G, R.
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
     Inflater inflater(data);
-    int last = -1;
     for (int y = 0; y < static_cast<int>(height); ++y) {
         std::uint8_t filter = 0;
         std::uint8_t* row = bitmap.ScanLine(y);
-        const bool whole = inflater.Read(&filter, 1) && inflater.Read(row, rowBytes);
+        // Damaged or missing data would otherwise leave black rows that look like a picture.
+        if (!inflater.Read(&filter, 1) || !inflater.Read(row, rowBytes)) throw EError("PNGの画像データが壊れています");
         Unfilter(row, y == 0 ? zeros.data() : bitmap.ScanLine(y - 1), rowBytes, bpp, filter);
         if (y > 0) SwapRowRedBlue(bitmap.ScanLine(y - 1), width, bpp);
-        last = y;
-        if (!whole) break;  // the rows below stay as they were: zeros
     }
-    if (last >= 0) SwapRowRedBlue(bitmap.ScanLine(last), width, bpp);
+    SwapRowRedBlue(bitmap.ScanLine(static_cast<int>(height) - 1), width, bpp);
 }

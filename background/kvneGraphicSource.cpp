@@ -8,8 +8,8 @@
 
 void MakePlainBitmap(TBitmap& bitmap, const std::string& description) {
     std::string text;
-    for (char c : description)
-        if (c != '\\') text += c;
+    for (std::size_t i = 0; i < description.size(); i += CharLength(description, i))
+        if (description[i] != '\\') text.append(description, i, CharLength(description, i));
     std::vector<std::string> fields;
     std::size_t start = 0;
     for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)

@@ -22,11 +22,16 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 
 // Replaces the file by content in one step: the text goes to a temporary file in the
 // same folder, is flushed to disk (unless flush is false), and then takes the old file's
-// place. On any failure the old file stays as it was and EFileError names the file.
+// place. On any failure the old file stays as it was, no temporary file is left, and
+// EFileError names the file.
 void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
 
-// The temporary file ReplaceFileSafely writes before the swap.
-inline std::string TemporaryNameFor(const std::string& path) { return path + ".tmp"; }
+// The temporary files ReplaceFileSafely may write before the swap: "<name>.tmp" and, while a
+// leftover one is in the way and cannot be overwritten, "<name>.1.tmp" and so on.
+constexpr int kTemporaryNameCount = 10;
+inline std::string TemporaryNameFor(const std::string& path, int attempt = 0) {
+    return attempt == 0 ? path + ".tmp" : path + "." + std::to_string(attempt) + ".tmp";
+}
 
 struct FolderEntry {
     std::string name;
@@ -38,6 +43,9 @@ struct FolderEntry {
 // in the system's order, without "." and "..".
 std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask);
 
+// Copies over an existing target without deleting it first.
 bool CopyFileRaw(const std::string& source, const std::string& target);
-bool RenameFile(const std::string& source, const std::string& target);
+// Moves the file in one step, replacing an existing target; when the move fails the target
+// stays as it was. Windows moves across drives by copying; elsewhere that move fails.
+bool MoveFileReplacing(const std::string& source, const std::string& target);
 bool DeleteFileAt(const std::string& path);

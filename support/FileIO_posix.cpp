@@ -71,7 +71,7 @@ bool CopyFileRaw(const std::string& source, const std::string& target) {
     return (::close(fd) == 0) && ok;
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
+bool MoveFileReplacing(const std::string& source, const std::string& target) {
     return ::rename(source.c_str(), target.c_str()) == 0;
 }
 
@@ -114,8 +114,14 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 }
 
 void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
-    const std::string temp = TemporaryNameFor(path);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    // A temporary file left by an interrupted save is overwritten; whatever cannot be
+    // (a folder, a file we may not write) is stepped over for the next name.
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < kTemporaryNameCount && fd < 0; ++attempt) {
+        temp = TemporaryNameFor(path, attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    }
     if (fd < 0) throw EFileError(CannotWriteMessage(path));
     bool ok = WriteAll(fd, content) && (!flush || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;

@@ -21,6 +21,25 @@ bool WriteAll(HANDLE file, const std::string& content) {
     return true;
 }
 
+bool MoveReplacing(const std::wstring& source, const std::wstring& target) {
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// A virus scanner, a backup or an editor may hold the target open for a moment: the move is
+// tried again for about a second before it counts as failed.
+bool MoveReplacingWithRetries(const std::wstring& source, const std::wstring& target) {
+    constexpr int kAttempts = 10;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveReplacing(source, target)) return true;
+        const DWORD error = GetLastError();
+        const bool held =
+            error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kAttempts) return false;
+        Sleep(100);
+    }
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -62,12 +81,18 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 
 void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
     const std::wstring target = ToWide(path);
-    const std::wstring temp = ToWide(TemporaryNameFor(path));
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A temporary file left by an interrupted save is overwritten; whatever cannot be (a
+    // folder, a read-only file, one another program holds open) is stepped over for the next name.
+    std::wstring temp;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kTemporaryNameCount && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = ToWide(TemporaryNameFor(path, attempt));
+        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
     bool ok = WriteAll(file, content) && (!flush || FlushFileBuffers(file));
     ok = CloseHandle(file) && ok;
-    if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!ok || !MoveReplacingWithRetries(temp, target)) {
         DeleteFileW(temp.c_str());
         throw EFileError(CannotWriteMessage(path));
     }
@@ -95,8 +120,8 @@ bool CopyFileRaw(const std::string& source, const std::string& target) {
     return CopyFileW(ToWide(source).c_str(), ToWide(target).c_str(), FALSE) != FALSE;
 }
 
-bool RenameFile(const std::string& source, const std::string& target) {
-    return MoveFileW(ToWide(source).c_str(), ToWide(target).c_str()) != FALSE;
+bool MoveFileReplacing(const std::string& source, const std::string& target) {
+    return MoveReplacing(ToWide(source), ToWide(target));
 }
 
 bool DeleteFileAt(const std::string& path) { return DeleteFileW(ToWide(path).c_str()) != FALSE; }

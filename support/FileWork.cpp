@@ -54,31 +54,29 @@ void FindFilesRecursive(const std::string& path, const std::string& mask, std::v
 std::string ExtractFileDrive(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        std::size_t server = path.find('\\', 2);
+        // Whole characters only: the second byte of "表" is a backslash too.
+        auto next = [&](std::size_t from) {
+            std::size_t at = FindChar(std::string_view(path).substr(from), '\\');
+            return at == std::string_view::npos ? std::string::npos : from + at;
+        };
+        std::size_t server = next(2);
         if (server == std::string::npos) return path;
-        std::size_t share = path.find('\\', server + 1);
+        std::size_t share = next(server + 1);
         return share == std::string::npos ? path : path.substr(0, share);
     }
     return {};
 }
 
+// Neither deletes the target first, so a missing or unreadable source leaves it as it was.
 void CopyFileTo(const std::string& source, const std::string& target, bool overwrite) {
-    if (FileExists(target)) {
-        if (!overwrite) return;
-        DeleteFileAt(target);
-    }
+    if (!overwrite && FileExists(target)) return;
     CopyFileRaw(source, target);
 }
 
 void MoveFileTo(const std::string& source, const std::string& target, bool overwrite) {
-    if (FileExists(target)) {
-        if (!overwrite) return;
-        DeleteFileAt(target);
-    }
-    if (!SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target))) {
-        CopyFileTo(source, target, overwrite);
-        if (FileExists(target)) DeleteFileAt(source);
-    } else {
-        RenameFile(source, target);
-    }
+    if (!overwrite && FileExists(target)) return;
+    if (SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target)))
+        MoveFileReplacing(source, target);
+    else if (CopyFileRaw(source, target))  // the source goes only once its copy is made
+        DeleteFileAt(source);
 }

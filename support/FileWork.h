@@ -25,5 +25,6 @@ std::string ExtractFileDrive(const std::string& path);
 
 // If the target exists: without overwrite nothing happens, with overwrite it is replaced.
 void CopyFileTo(const std::string& source, const std::string& target, bool overwrite);
-// As CopyFileTo, but moves: a rename on the same drive, copy and delete across drives.
+// As CopyFileTo, but moves: in one step on the same drive, so a failed move leaves the target
+// as it was; across drives a copy, and the source goes only once the copy is made.
 void MoveFileTo(const std::string& source, const std::string& target, bool overwrite);

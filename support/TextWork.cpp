@@ -9,6 +9,8 @@ int HexDigitValue(char c) {
     return -1;
 }
 
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
 }  // namespace
 
 std::string StripTrailingBackslashes(const std::string& path) {
@@ -27,9 +29,18 @@ void AppendEscaped(std::string& out, const std::string& text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
         char c = text[i];
-        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < n) {
-            out += c;
-            out += text[++i];
+        if (IsLeadByte(static_cast<unsigned char>(c))) {
+            if (i + 1 < n && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+                out += c;
+                out += text[++i];
+            } else {
+                // The reader pairs a lead byte with whatever follows, a closing quote or a
+                // line end too; written as hex, it stands alone.
+                static const char kHex[] = "0123456789ABCDEF";
+                out += "\\x";
+                out += kHex[static_cast<unsigned char>(c) >> 4];
+                out += kHex[c & 0xF];
+            }
             continue;
         }
         switch (c) {

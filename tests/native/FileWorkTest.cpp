@@ -42,18 +42,50 @@ TEST(FindFilesRecursive, FolderFilesComeBeforeSubfolderFiles) {
     EXPECT_TRUE(list.empty());
 }
 
-TEST(MoveFileTo, WithoutOverwriteChangesNothing) {
-    TestFolder folder;
-    WriteBytes(folder / "source", "new");
-    WriteBytes(folder / "target", "old");
-    MoveFileTo(folder / "source", folder / "target", false);
-    EXPECT_EQ(ReadBytes(folder / "source"), "new");
-    EXPECT_EQ(ReadBytes(folder / "target"), "old");
-    MoveFileTo(folder / "source", folder / "target", true);
-    EXPECT_FALSE(FileExists(folder / "source"));
-    EXPECT_EQ(ReadBytes(folder / "target"), "new");
-    CopyFileTo(folder / "target", folder / "copy", false);
-    EXPECT_EQ(ReadBytes(folder / "copy"), "new");
-    EXPECT_EQ(ExtractFileDrive("C:\\x\\y"), "C:");
-    EXPECT_EQ(ExtractFileDrive("\\\\server\\share\\x"), "\\\\server\\share");
+TEST(MoveFileTo, TheTargetChangesOnlyWhenTheNewFileTakesItsPlace) {
+    const struct {
+        bool move;
+        const char* source;  // nullptr: no such file
+        const char* target;
+        bool overwrite;
+        const char* sourceAfter;
+        const char* targetAfter;
+    } cases[] = {
+        {true, "new", "old", true, nullptr, "new"},
+        {true, "new", nullptr, false, nullptr, "new"},
+        {true, "new", "old", false, "new", "old"},
+        {true, nullptr, "old", true, nullptr, "old"},  // the move fails: the target stays
+        {false, "new", "old", true, "new", "new"},
+        {false, "new", "old", false, "new", "old"},
+        {false, nullptr, "old", true, nullptr, "old"},
+    };
+    for (const auto& c : cases) {
+        TestFolder folder;
+        const std::string source = folder / "source", target = folder / "target";
+        if (c.source) WriteBytes(source, c.source);
+        if (c.target) WriteBytes(target, c.target);
+        (c.move ? MoveFileTo : CopyFileTo)(source, target, c.overwrite);
+        auto contents = [](const std::string& path) { return FileExists(path) ? ReadBytes(path) : "(none)"; };
+        auto expected = [](const char* text) { return std::string(text ? text : "(none)"); };
+        const std::string what = std::string(c.move ? "move " : "copy ") + expected(c.source) + " onto " +
+                                 expected(c.target) + (c.overwrite ? ", overwrite" : "");
+        EXPECT_EQ(contents(source), expected(c.sourceAfter)) << what;
+        EXPECT_EQ(contents(target), expected(c.targetAfter)) << what;
+    }
+}
+
+TEST(ExtractFileDrive, StepsOverTwoByteCharacters) {
+    const struct {
+        const char* path;
+        const char* drive;
+    } cases[] = {
+        {"C:\\x\\y", "C:"},
+        {"\\\\server\\share\\x", "\\\\server\\share"},
+        {"\\\\表示\\share\\x", "\\\\表示\\share"},  // 表 ends in 0x5C
+        {"\\\\server\\表\\x", "\\\\server\\表"},
+        {"\\\\表\\ソ能", "\\\\表\\ソ能"},
+        {"\\\\表", "\\\\表"},
+        {"relative\\表", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ExtractFileDrive(c.path), c.drive) << c.path;
 }

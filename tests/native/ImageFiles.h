@@ -37,9 +37,9 @@ struct PngSpec {
     bool textBeforeIdat = true;
 };
 
-// pixels: rows of R, G, B[, A] bytes; filters: the filter type per row (the rows are filtered here).
-inline Bytes MakePng(const PngSpec& spec, const std::vector<Bytes>& pixels, const std::vector<int>& filters) {
-    const int bpp = spec.colorType == 6 ? 4 : 3;
+// The image data before compression: each row filtered, behind its filter byte.
+// pixels: rows of R, G, B[, A] bytes; filters: the filter type per row.
+inline Bytes FilterRows(const std::vector<Bytes>& pixels, const std::vector<int>& filters, int bpp) {
     Bytes raw;
     Bytes prev(pixels.empty() ? 0 : pixels[0].size(), 0);
     for (std::size_t y = 0; y < pixels.size(); ++y) {
@@ -61,11 +61,19 @@ inline Bytes MakePng(const PngSpec& spec, const std::vector<Bytes>& pixels, cons
         }
         prev = row;
     }
+    return raw;
+}
+
+inline Bytes Deflate(const Bytes& raw) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     Bytes z(size);
     compress(z.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
     z.resize(size);
+    return z;
+}
 
+// The PNG file around the zlib data z, in IDAT chunks as the spec says.
+inline Bytes WrapPng(const PngSpec& spec, const Bytes& z) {
     Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
     PutBigEndian(ihdr, spec.width);
@@ -79,6 +87,10 @@ inline Bytes MakePng(const PngSpec& spec, const std::vector<Bytes>& pixels, cons
         AppendChunk(out, "IDAT", Bytes(z.begin() + at, z.begin() + std::min(z.size(), at + step)));
     if (spec.iend) AppendChunk(out, "IEND", {});
     return out;
+}
+
+inline Bytes MakePng(const PngSpec& spec, const std::vector<Bytes>& pixels, const std::vector<int>& filters) {
+    return WrapPng(spec, Deflate(FilterRows(pixels, filters, spec.colorType == 6 ? 4 : 3)));
 }
 
 inline std::vector<Bytes> RandomRows(std::uint32_t width, std::uint32_t height, int bpp, unsigned seed) {

@@ -117,7 +117,7 @@ TEST(Png, HostileSizesAreRefusedBeforeAllocating) {
     }
 }
 
-TEST(Png, BrokenFilesGivePartialResultsOrNothing) {
+TEST(Png, BrokenFilesGiveAnErrorOrNothing) {
     EXPECT_TRUE(Decode(Bytes{0x89, 'P', 'N', 'G'}).Empty());  // no IHDR: untouched
     EXPECT_TRUE(Decode(Bytes{}).Empty());
     PngSpec spec;
@@ -148,6 +148,27 @@ TEST(Png, BrokenFilesGivePartialResultsOrNothing) {
     TBitmap one = Decode(png);
     EXPECT_EQ(one.ScanLine(0)[0], 3);
     EXPECT_EQ(one.ScanLine(0)[2], 1);
+}
+
+TEST(Png, DamagedImageDataIsABrokenPicture) {
+    const PngSpec spec;  // 4 x 3 RGB: rows of 13 bytes
+    const Bytes raw = FilterRows(RandomRows(spec.width, spec.height, 3, 4), {0}, 3), z = Deflate(raw);
+    auto damaged = [&](std::size_t at, std::uint8_t bits) {
+        Bytes d = z;
+        d[at] ^= bits;
+        return d;
+    };
+    const struct {
+        const char* what;
+        Bytes z;
+    } cases[] = {
+        {"header check", damaged(1, 0x01)},
+        {"block type 3", damaged(2, static_cast<std::uint8_t>(~z[2] & 0x06))},
+        {"cut short", Bytes(z.begin(), z.begin() + static_cast<std::ptrdiff_t>(z.size() / 2))},
+        {"a row missing", Deflate(Bytes(raw.begin(), raw.begin() + 2 * 13))},
+        {"no image data", Bytes{}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ErrorOf(WrapPng(spec, c.z)), "PNGの画像データが壊れています") << c.what;
 }
 
 TEST(Png, SameAsLibpngOnRealFiles) {

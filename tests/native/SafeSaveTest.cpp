@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <random>
+#include <set>
 
 #include "TestFolder.h"
 #include "support/Errors.h"
@@ -25,6 +26,13 @@ TTodoData ListOf(int count, const std::string& text) {
     return data;
 }
 
+std::set<std::string> NamesIn(const TestFolder& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 long long MicrosecondsNow() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -37,7 +45,8 @@ TEST(ReplaceFileSafely, FailureLeavesTheOldFileAndNamesIt) {
     TestFolder folder;
     const std::string path = folder / "todo.txt";
     WriteBytes(path, "old contents\r\n");
-    std::filesystem::create_directory(TemporaryNameFor(path));  // the temporary file cannot be created
+    for (int i = 0; i < kTemporaryNameCount; ++i)
+        std::filesystem::create_directory(TemporaryNameFor(path, i));  // no temporary file can be made
     try {
         ReplaceFileSafely(path, "new");
         FAIL() << "no error";
@@ -46,7 +55,38 @@ TEST(ReplaceFileSafely, FailureLeavesTheOldFileAndNamesIt) {
     }
     EXPECT_EQ(ReadBytes(path), "old contents\r\n");
 
+    // The last step fails (a folder cannot be replaced by a file): the temporary file goes again.
+    const std::string inTheWay = folder / "folder.txt";
+    std::filesystem::create_directories(inTheWay + "/inside");
+    std::filesystem::create_directory(TemporaryNameFor(inTheWay));
+    const std::set<std::string> before = NamesIn(folder);
+    EXPECT_THROW(ReplaceFileSafely(inTheWay, "x"), EFileError);
+    EXPECT_EQ(NamesIn(folder), before);
+
     EXPECT_THROW(ReplaceFileSafely(folder / "no-such-folder/todo.txt", "x"), EFileError);
+}
+
+TEST(ReplaceFileSafely, LeftoverTemporariesDoNotBlockTheSave) {
+    // How many temporary names, from the first on, are taken by folders, and whether a stale
+    // temporary file of an interrupted save sits at the next one.
+    const struct {
+        int folders;
+        bool staleFile;
+    } cases[] = {{0, true}, {1, false}, {1, true}, {2, false}, {kTemporaryNameCount - 1, false}};
+    for (const auto& c : cases) {
+        TestFolder folder;
+        const std::string path = folder / "todo.txt";
+        WriteBytes(path, "old");
+        std::set<std::string> left{"todo.txt"};
+        for (int i = 0; i < c.folders; ++i) {
+            std::filesystem::create_directory(TemporaryNameFor(path, i));
+            left.insert(std::filesystem::path(TemporaryNameFor(path, i)).filename().string());
+        }
+        if (c.staleFile) WriteBytes(TemporaryNameFor(path, c.folders), "half a save");
+        ReplaceFileSafely(path, "new");
+        EXPECT_EQ(ReadBytes(path), "new") << c.folders << " folders";
+        EXPECT_EQ(NamesIn(folder), left) << c.folders << " folders";  // the stale file is used up
+    }
 }
 
 TEST(ReplaceFileSafely, ReplacesAndLeavesNoTemporaryFile) {

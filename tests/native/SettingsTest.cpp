@@ -120,7 +120,7 @@ TEST(Settings, SaveFailureKeepsTheFileAndNamesIt) {
     TestFolder folder;
     const std::string path = folder / "memorail.ini";
     WriteBytes(path, "[A]\r\nb=0\r\n");
-    std::filesystem::create_directory(path + ".tmp");
+    for (int i = 0; i < kTemporaryNameCount; ++i) std::filesystem::create_directory(TemporaryNameFor(path, i));
     TprofileList list;
     list.SetFileName(path);
     list.WriteInteger("A", "b", 1);

@@ -61,6 +61,26 @@ TEST(TodoData, TextsThatEndAwkwardlySurviveTheFile) {
     EXPECT_EQ(data.ItemToLine(6), "20240305,0000FF,\"\\\"\\\",\\\"\",\"ソ\"");
 }
 
+TEST(TodoData, AnyBytesSurviveASaveAndLoad) {
+    // Lead bytes with nothing, or no real second byte, after them, as a hand-edited file may hold.
+    const std::string texts[] = {"\x81", "abc\x81", "表\xFC", "\x81\r", "\x81\n", "\x81\r\n", "\x81\t",
+                                 "\x81,", "\x81\\", "\x81\"", "\x81\",\"", "\x81\x81\x81", "\xE0 ",
+                                 std::string("\x81\0x", 3), "\x9F\x7F", "\\\x81"};
+    TestFolder folder;
+    TTodoData data;
+    for (const std::string& text : texts) AddItem(data, "20240305", 0x123456, text, text);
+    data.SaveToFile(folder / "todo.txt");
+    TTodoData back;
+    back.LoadFromFile(folder / "todo.txt");
+    ASSERT_EQ(back.Count(), data.Count());
+    for (int i = 0; i < data.Count(); ++i) {
+        EXPECT_EQ(back.GetText(i), data.GetText(i)) << data.ItemToLine(i);
+        EXPECT_EQ(back.GetCategory(i), data.GetCategory(i)) << data.ItemToLine(i);
+        EXPECT_EQ(back.GetDate(i), DateFromText("20240305")) << data.ItemToLine(i);
+        EXPECT_EQ(back.GetColor(i), 0x123456) << data.ItemToLine(i);
+    }
+}
+
 TEST(TodoData, MissingCategoryIsTheFullWidthSpace) {
     TTodoData data;
     AddItem(data, "20240305", 0, "x", "");

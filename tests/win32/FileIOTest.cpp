@@ -31,7 +31,7 @@ TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     WinTestFolder folder;
     const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
     ReplaceFileSafely(path, "old");
-    ASSERT_TRUE(MakeFolder(TemporaryNameFor(path)));
+    for (int i = 0; i < kTemporaryNameCount; ++i) ASSERT_TRUE(MakeFolder(TemporaryNameFor(path, i)));
     try {
         ReplaceFileSafely(path, "new");
         FAIL() << "no error";
@@ -42,4 +42,101 @@ TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     ASSERT_TRUE(ReadWholeFile(path, content));
     EXPECT_EQ(content, "old");
     EXPECT_FALSE(ReadWholeFile(path + ".missing", content));
+}
+
+namespace {
+
+enum class Leftover { Folder, ReadOnlyFile, HeldOpenFile };
+
+const char* LeftoverName(Leftover kind) {
+    const char* names[] = {"Folder", "ReadOnlyFile", "HeldOpenFile"};
+    return names[static_cast<int>(kind)];
+}
+
+class LeftoverTemporary : public ::testing::TestWithParam<Leftover> {};
+
+}  // namespace
+
+TEST_P(LeftoverTemporary, DoesNotBlockTheSave) {
+    WinTestFolder folder;
+    const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
+    const std::wstring leftover = ToWide(TemporaryNameFor(path));
+    ReplaceFileSafely(path, "old");
+    HANDLE held = INVALID_HANDLE_VALUE;
+    switch (GetParam()) {
+    case Leftover::Folder: ASSERT_TRUE(CreateDirectoryW(leftover.c_str(), nullptr)); break;
+    case Leftover::ReadOnlyFile:
+        ReplaceFileSafely(TemporaryNameFor(path), "half a save");
+        ASSERT_TRUE(SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_READONLY));
+        break;
+    case Leftover::HeldOpenFile:
+        held = CreateFileW(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        break;
+    }
+    EXPECT_NO_THROW(ReplaceFileSafely(path, "new"));
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(path, content));
+    EXPECT_EQ(content, "new");
+    for (int i = 1; i < kTemporaryNameCount; ++i) EXPECT_FALSE(FileExists(TemporaryNameFor(path, i))) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(FileIO, LeftoverTemporary,
+                         ::testing::Values(Leftover::Folder, Leftover::ReadOnlyFile, Leftover::HeldOpenFile),
+                         [](const auto& info) { return std::string(LeftoverName(info.param)); });
+
+TEST(FileIO, ReplaceWaitsForAProgramThatHoldsTheFileOpenForAMoment) {
+    WinTestFolder folder;
+    const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
+    ReplaceFileSafely(path, "old");
+    struct Holder {
+        std::wstring path;
+        HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    } holder{ToWide(path)};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* h = static_cast<Holder*>(p);
+            HANDLE file = CreateFileW(h->path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            SetEvent(h->opened);
+            Sleep(300);
+            CloseHandle(file);
+            return file != INVALID_HANDLE_VALUE;
+        },
+        &holder, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(holder.opened, INFINITE);
+    EXPECT_NO_THROW(ReplaceFileSafely(path, "new"));
+    WaitForSingleObject(thread, INFINITE);
+    DWORD heldIt = 0;
+    GetExitCodeThread(thread, &heldIt);
+    CloseHandle(thread);
+    CloseHandle(holder.opened);
+    EXPECT_TRUE(heldIt) << "the file was never held open; the test proves nothing";
+    std::string content;
+    ASSERT_TRUE(ReadWholeFile(path, content));
+    EXPECT_EQ(content, "new");
+    EXPECT_FALSE(FileExists(TemporaryNameFor(path)));
+}
+
+TEST(FileIO, MoveAcrossDrivesKeepsTheSourceWhenTheCopyFails) {
+    WinTestFolder folder;
+    const std::string source = FromWide(folder.Wide()) + "\\source.txt";
+    // Under Wine the Linux root is drive Z:, the temporary folder on C:.
+    if (!FolderExists("Z:\\tmp")) GTEST_SKIP() << "no second drive";
+    const std::string target = "Z:\\tmp\\memorail-cross-drive-" + std::to_string(GetCurrentProcessId()) + ".txt";
+    ReplaceFileSafely(target, "old");
+    ReplaceFileSafely(source, "new");
+    HANDLE held = CreateFileW(ToWide(target).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    MoveFileTo(source, target, true);  // the copy cannot open the target
+    CloseHandle(held);
+    std::string content;
+    EXPECT_TRUE(ReadWholeFile(source, content));
+    EXPECT_EQ(content, "new");
+    ASSERT_TRUE(ReadWholeFile(target, content));
+    EXPECT_EQ(content, "old");
+    DeleteFileAt(target);
 }
