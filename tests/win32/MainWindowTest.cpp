@@ -4,6 +4,7 @@
 
 #include "WinTestFolder.h"
 #include "app/FmTODOmain.h"
+#include "background/kvneGraphicSource.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
@@ -76,6 +77,32 @@ TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     Application.SetMainForm(form.Handle());
     form.ApplySettings();
     EXPECT_EQ(GetObjectType(form.ListText.Font()), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
+// A face picture that cannot be decoded makes every paint fail: one report, not one per
+// repaint (each box would make the window paint again), and the window is left validated.
+TEST_F(MainWindow, AFailingPaintIsReportedOnce) {
+    // A PNG whose image data is damaged (the chunks' checksums are not read).
+    const unsigned char png[] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1,
+                                 0, 0, 0, 1, 8, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 'I', 'D', 'A', 'T', 'x',
+                                 'x', 'x', 'x', 0, 0, 0, 0, 0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0};
+    ReplaceFileSafely(Path("face.png"), std::string(reinterpret_cast<const char*>(png), sizeof png));
+    GraphicSource().SetSearchFolder(data_ + "\\");
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    form.kvneGctButton1.BtnDraw.SetFaceFlat("face.png");
+    for (int paint = 0; paint < 3; ++paint) {
+        InvalidateRect(form.Handle(), nullptr, FALSE);
+        UpdateWindow(form.Handle());
+        EXPECT_EQ(Application.PendingReports().size(), paint == 0 ? 1u : 0u) << paint;
+        Application.DiscardReports();  // the user closed the box
+        RECT pending;
+        EXPECT_FALSE(GetUpdateRect(form.Handle(), &pending, FALSE));
+    }
+    GraphicSource().SetSearchFolder("");
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
 
