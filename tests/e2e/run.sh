@@ -96,6 +96,26 @@ check "the window is gone after Alt+F4" test $? -eq 0
 wait "$pid" 2>/dev/null
 check "the items are saved" cmp -s "$data/todo/todo.txt" <(printf '20240305,0000FF,"一件目","★"\r\n' | sjis)
 
+echo "e2e: closing is quick"
+new_data_folder
+start_program
+read -r gone_ms ended_ms < <("$WINE" "$probe" close-timed TFmTODOmain 30 | tr -d '\r')
+wait "$pid" 2>/dev/null
+check "the window is gone within 1 s of WM_CLOSE (${gone_ms} ms)" test "${gone_ms:-99999}" -le 1000
+check "the program has ended within 2 s of WM_CLOSE (${ended_ms} ms)" test "${ended_ms:-99999}" -le 2000
+
+echo "e2e: a start while the first copy is ending"
+start_program
+first=$pid
+"$WINE" "$probe" close TFmTODOmain
+"$WINE" "$exe" &
+pid=$!
+wait "$first" 2>/dev/null
+"$WINE" "$probe" wait TFmTODOmain 20 >/dev/null
+check "the second copy shows its window once the first has ended" test $? -eq 0
+check "it runs on, with the one main window" test -d "/proc/$pid" -a "$(window_count)" = 1
+close_program
+
 echo "e2e: settings and colour scheme"
 new_data_folder
 printf '; 手で書いた設定\r\n\r\n[OPTION]\r\n  startup = 1\r\nmine=keep me\r\n\r\n[MINE]\r\nx=1\r\n' | sjis > "$data/memorail.ini"
