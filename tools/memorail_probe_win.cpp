@@ -6,6 +6,8 @@
 //   close-timed CLASS SECONDS
 //                        post WM_CLOSE to the window of CLASS; print the milliseconds until no
 //                        window of CLASS exists and until its process has ended
+//   hold-mutex NAME SECONDS
+//                        create the named mutex, print "held", keep it for SECONDS
 //   foreground           print the class name of the foreground window
 #include <windows.h>
 
@@ -34,7 +36,10 @@ int CountWindows(const wchar_t* className) {
 }
 
 int Usage() {
-    std::fputs("usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | foreground\n", stderr);
+    std::fputs(
+        "usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | hold-mutex NAME SECONDS"
+        " | foreground\n",
+        stderr);
     return 2;
 }
 
@@ -60,6 +65,15 @@ int wmain(int argc, wchar_t** argv) {
         HWND hwnd = FindWindowW(className, nullptr);
         if (!hwnd) return 1;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"hold-mutex" && argc >= 4) {
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, argv[2]);
+        if (!mutex) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(_wtoi(argv[3]) * 1000));
+        CloseHandle(mutex);
         return 0;
     }
     if (command == L"close-timed" && argc >= 4) {

@@ -116,6 +116,20 @@ check "the second copy shows its window once the first has ended" test $? -eq 0
 check "it runs on, with the one main window" test -d "/proc/$pid" -a "$(window_count)" = 1
 close_program
 
+echo "e2e: a start that finds the lock but no window"
+# A copy that is ending, as far as a new start can see: the lock without a main window.
+exec 3< <("$WINE" "$probe" hold-mutex 'Global\Korvane Memorail ' 3)
+read -r _ <&3
+"$WINE" "$exe" &
+pid=$!
+sleep 1
+check "no window while the lock is held" test "$(window_count)" = 0
+"$WINE" "$probe" wait TFmTODOmain 20 >/dev/null
+check "the window shows once the lock is released" test $? -eq 0
+exec 3<&-
+check "it runs on, with the one main window" test -d "/proc/$pid" -a "$(window_count)" = 1
+close_program
+
 echo "e2e: settings and colour scheme"
 new_data_folder
 printf '; 手で書いた設定\r\n\r\n[OPTION]\r\n  startup = 1\r\nmine=keep me\r\n\r\n[MINE]\r\nx=1\r\n' | sjis > "$data/memorail.ini"
