@@ -250,7 +250,7 @@ for round in $(seq 1 16); do
   cp "$data/old" "$data/todo/todo.txt"
   rm -f "$data/todo/todo.txt.tmp"
   start_program
-  linux_pid=$(pgrep -f 'memorail\.exe' | head -1)
+  linux_pid=$(pgrep -f "^$exe" | head -1)  # this checkout's copy, not another one's on the machine
   "$WINE" "$probe" close TFmTODOmain
   # Kill at varied moments around the save: it starts when the temporary file appears.
   while [ ! -e "$data/todo/todo.txt.tmp" ] && kill -0 "$linux_pid" 2>/dev/null; do :; done
