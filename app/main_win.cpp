@@ -6,13 +6,33 @@
 #include "support/Collator_win.h"
 #include "support/kvneGlobal.h"
 
+namespace {
+
+// How long a start that finds the lock but no main window waits for one or the other to change.
+constexpr DWORD kLockWaitMs = 5000;
+
+void BringForward(HWND window) {
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    if (GlobalEnv.IsAlreadyRunning()) {
-        if (HWND first = FindWindowW(kMainWindowClass, nullptr)) {
-            if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
-            SetForegroundWindow(first);
+    // A copy that is closing keeps the lock a moment after its window has gone, and one that is
+    // starting has it before its window shows: wait a little for the lock to be free or the window.
+    const DWORD waitStart = GetTickCount();
+    while (GlobalEnv.IsAlreadyRunning()) {
+        HWND first = FindWindowW(kMainWindowClass, nullptr);
+        if (first && IsWindowVisible(first)) {
+            BringForward(first);
+            return 0;
         }
-        return 0;
+        if (GetTickCount() - waitStart > kLockWaitMs) {
+            if (first) BringForward(first);
+            return 0;
+        }
+        Sleep(50);
     }
     static const TUserLocaleCollator collator;  // texts sort as the user's locale orders them
     TTodoData::SetCollator(&collator);

@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Form.h"
 #include "support/Encoding_win.h"
 
 TApplication Application;
@@ -40,7 +41,7 @@ int TApplication::Run() {
         DispatchMessageW(&msg);
     }
     if (handle_) {
-        DestroyWindow(handle_);
+        DestroyWindowAtOnce(handle_);
         handle_ = nullptr;
     }
     return static_cast<int>(msg.wParam);

@@ -5,6 +5,10 @@
 
 #include <string>
 
+// Destroys a top-level window without the hide DestroyWindow starts with: under Wine that hide
+// first waits for the window manager to confirm the window is mapped, the full 2 s when none runs.
+void DestroyWindowAtOnce(HWND hwnd);
+
 class TForm {
 public:
     TForm() = default;
@@ -31,6 +35,7 @@ protected:
 
     // Registers the class on first use and creates the window.
     void CreateHandle(const CreateArgs& args);
+    // WM_CLOSE destroys the window as DefWindowProc would, through DestroyWindowAtOnce.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

@@ -5,6 +5,14 @@
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 
+void DestroyWindowAtOnce(HWND hwnd) {
+    // The empty region takes the window off the screen, and the windows under it are redrawn;
+    // without WS_VISIBLE, DestroyWindow has nothing left to hide.
+    SetWindowRgn(hwnd, CreateRectRgn(0, 0, 0, 0), TRUE);
+    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_VISIBLE);
+    DestroyWindow(hwnd);
+}
+
 TForm::~TForm() {
     if (handle_) {
         SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
@@ -32,6 +40,10 @@ void TForm::CreateHandle(const CreateArgs& args) {
 }
 
 LRESULT TForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        DestroyWindowAtOnce(handle_);
+        return 0;
+    }
     return DefWindowProcW(handle_, message, wParam, lParam);
 }
 

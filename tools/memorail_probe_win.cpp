@@ -3,6 +3,11 @@
 //   gone CLASS SECONDS   wait until no window of CLASS exists
 //   count CLASS          print how many top-level windows of CLASS exist
 //   close CLASS          post WM_CLOSE to the window of CLASS
+//   close-timed CLASS SECONDS
+//                        post WM_CLOSE to the window of CLASS; print the milliseconds until no
+//                        window of CLASS exists and until its process has ended
+//   hold-mutex NAME SECONDS
+//                        create the named mutex, print "held", keep it for SECONDS
 //   foreground           print the class name of the foreground window
 #include <windows.h>
 
@@ -31,7 +36,10 @@ int CountWindows(const wchar_t* className) {
 }
 
 int Usage() {
-    std::fputs("usage: memorail-probe wait|gone CLASS SECONDS | count|close CLASS | foreground\n", stderr);
+    std::fputs(
+        "usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | hold-mutex NAME SECONDS"
+        " | foreground\n",
+        stderr);
     return 2;
 }
 
@@ -58,6 +66,34 @@ int wmain(int argc, wchar_t** argv) {
         if (!hwnd) return 1;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
         return 0;
+    }
+    if (command == L"hold-mutex" && argc >= 4) {
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, argv[2]);
+        if (!mutex) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(_wtoi(argv[3]) * 1000));
+        CloseHandle(mutex);
+        return 0;
+    }
+    if (command == L"close-timed" && argc >= 4) {
+        // Timed from in here: starting a Wine process for each look would cost more than the close.
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(hwnd, &processId);
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+        if (!process) return 1;
+        const DWORD limit = static_cast<DWORD>(_wtoi(argv[3]) * 1000);
+        const DWORD start = GetTickCount();
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        while (FindWindowW(className, nullptr) && GetTickCount() - start < limit) Sleep(5);
+        const DWORD gone = GetTickCount() - start;
+        WaitForSingleObject(process, gone < limit ? limit - gone : 0);
+        const DWORD ended = GetTickCount() - start;
+        CloseHandle(process);
+        std::printf("%lu %lu\n", gone, ended);
+        return ended < limit ? 0 : 1;
     }
     if ((command == L"wait" || command == L"gone") && argc >= 4) {
         DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]) * 1000);

@@ -96,6 +96,40 @@ check "the window is gone after Alt+F4" test $? -eq 0
 wait "$pid" 2>/dev/null
 check "the items are saved" cmp -s "$data/todo/todo.txt" <(printf '20240305,0000FF,"一件目","★"\r\n' | sjis)
 
+echo "e2e: closing is quick"
+new_data_folder
+start_program
+read -r gone_ms ended_ms < <("$WINE" "$probe" close-timed TFmTODOmain 30 | tr -d '\r')
+wait "$pid" 2>/dev/null
+check "the window is gone within 1 s of WM_CLOSE (${gone_ms} ms)" test "${gone_ms:-99999}" -le 1000
+check "the program has ended within 2 s of WM_CLOSE (${ended_ms} ms)" test "${ended_ms:-99999}" -le 2000
+
+echo "e2e: a start while the first copy is ending"
+start_program
+first=$pid
+"$WINE" "$probe" close TFmTODOmain
+"$WINE" "$exe" &
+pid=$!
+wait "$first" 2>/dev/null
+"$WINE" "$probe" wait TFmTODOmain 20 >/dev/null
+check "the second copy shows its window once the first has ended" test $? -eq 0
+check "it runs on, with the one main window" test -d "/proc/$pid" -a "$(window_count)" = 1
+close_program
+
+echo "e2e: a start that finds the lock but no window"
+# A copy that is ending, as far as a new start can see: the lock without a main window.
+exec 3< <("$WINE" "$probe" hold-mutex 'Global\Korvane Memorail ' 3)
+read -r _ <&3
+"$WINE" "$exe" &
+pid=$!
+sleep 1
+check "no window while the lock is held" test "$(window_count)" = 0
+"$WINE" "$probe" wait TFmTODOmain 20 >/dev/null
+check "the window shows once the lock is released" test $? -eq 0
+exec 3<&-
+check "it runs on, with the one main window" test -d "/proc/$pid" -a "$(window_count)" = 1
+close_program
+
 echo "e2e: settings and colour scheme"
 new_data_folder
 printf '; 手で書いた設定\r\n\r\n[OPTION]\r\n  startup = 1\r\nmine=keep me\r\n\r\n[MINE]\r\nx=1\r\n' | sjis > "$data/memorail.ini"
@@ -242,7 +276,7 @@ for round in $(seq 1 16); do
   cp "$data/old" "$data/todo/todo.txt"
   rm -f "$data/todo/todo.txt.tmp"
   start_program
-  linux_pid=$(pgrep -f 'memorail\.exe' | head -1)
+  linux_pid=$(pgrep -f "^$exe" | head -1)  # this checkout's copy, not another one's on the machine
   "$WINE" "$probe" close TFmTODOmain
   # Kill at varied moments around the save: it starts when the temporary file appears.
   while [ ! -e "$data/todo/todo.txt.tmp" ] && kill -0 "$linux_pid" 2>/dev/null; do :; done
