@@ -86,12 +86,12 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void FormCreate() override;
+    void FormDestroy() override;
 
 private:
-    void FormCreate();
     void FormShow();
     void FormPaint();
-    void FormDestroy();
     void FormFuncWindowReset();
     void CreateControls();
     void AnchorControls(int clientWidth);

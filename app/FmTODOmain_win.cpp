@@ -30,11 +30,8 @@ void TFmTODOmain::Create() {
 
 void TFmTODOmain::FormCreate() {
     Timer1.SetOwner(Handle());
-    CreateControls();
-    LoadData();
-    SelectedItem = -1;
-    ApplySettings();
-    LayoutList();
+    RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
+              [this] { ApplySettings(); }, [this] { LayoutList(); }});
 }
 
 void TFmTODOmain::CreateControls() {
@@ -164,18 +161,17 @@ void TFmTODOmain::FormPaint() {
 
 void TFmTODOmain::FormDestroy() {
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
-    RunGuarded([this] {
-        if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
-    });
-    RunGuarded([this] {
-        MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
-        MainSettings.Save();
-    });
+    RunSteps({[this] {
+                  if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
+              },
+              [this] {
+                  MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
+                  MainSettings.Save();
+              }});
 }
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: FormCreate(); return 0;
     case WM_SHOWWINDOW:
         if (wParam) FormShow();
         break;
@@ -235,7 +231,6 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER: Timer1.Handle(wParam); return 0;  // the random picture change comes with the picture library
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: FormPaint(); return 0;
-    case WM_DESTROY: FormDestroy(); return 0;
     }
     return TForm::OnMessage(message, wParam, lParam);
 }

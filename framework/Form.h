@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Destroys a top-level window without the hide DestroyWindow starts with: under Wine that hide
 // first waits for the window manager to confirm the window is mapped, the full 2 s when none runs.
@@ -17,6 +19,12 @@ public:
     TForm& operator=(const TForm&) = delete;
 
     HWND Handle() const { return handle_; }
+
+    // A hook sees every message of the window before OnMessage, in the order the hooks were
+    // added. Answering true stops the message there, with result as its answer.
+    using THook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    int AddHook(THook hook);
+    void RemoveHook(int id);
 
 protected:
     struct CreateArgs {
@@ -37,9 +45,18 @@ protected:
     void CreateHandle(const CreateArgs& args);
     // WM_CLOSE destroys the window as DefWindowProc would, through DestroyWindowAtOnce.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
+    virtual void FormCreate() {}
+    virtual void FormDestroy() {}
+    // Runs each step whatever the steps before it did; a failing step is reported.
+    static void RunSteps(std::initializer_list<std::function<void()>> steps);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
     HWND handle_ = nullptr;
+    std::vector<std::pair<int, THook>> hooks_;
+    int nextHookId_ = 1;
 };

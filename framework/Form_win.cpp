@@ -39,6 +39,31 @@ void TForm::CreateHandle(const CreateArgs& args) {
                     r.right - r.left, r.bottom - r.top, args.owner, nullptr, instance, this);
 }
 
+int TForm::AddHook(THook hook) {
+    hooks_.emplace_back(nextHookId_, std::move(hook));
+    return nextHookId_++;
+}
+
+void TForm::RemoveHook(int id) {
+    std::erase_if(hooks_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void TForm::RunSteps(std::initializer_list<std::function<void()>> steps) {
+    for (const auto& step : steps) RunGuarded(step);
+}
+
+LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A copy: a hook may remove itself or others while it runs.
+    const auto hooks = hooks_;
+    for (const auto& [id, hook] : hooks) {
+        LRESULT result = 0;
+        if (hook(message, wParam, lParam, result)) return result;
+    }
+    if (message == WM_CREATE) RunGuarded([this] { FormCreate(); });
+    if (message == WM_DESTROY) RunGuarded([this] { FormDestroy(); });
+    return OnMessage(message, wParam, lParam);
+}
+
 LRESULT TForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
         DestroyWindowAtOnce(handle_);
@@ -57,7 +82,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     try {
-        result = form->OnMessage(message, wParam, lParam);
+        result = form->Dispatch(message, wParam, lParam);
     } catch (const std::exception& e) {
         Application.ShowException(e);  // the program goes on after the report
     } catch (...) {
