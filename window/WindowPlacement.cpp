@@ -1,0 +1,63 @@
+#include "window/WindowPlacement.h"
+
+#include <algorithm>
+
+THitCode EdgeHitTest(int x, int y, const TRect& window, int border) {
+    const int vertical = y > window.Bottom - border ? 1 : y < window.Top + border ? -1 : 0;
+    const int horizontal = x > window.Right - border ? 1 : x < window.Left + border ? -1 : 0;
+    static const THitCode kCodes[3][3] = {{htTopLeft, htTop, htTopRight},
+                                          {htLeft, htNone, htRight},
+                                          {htBottomLeft, htBottom, htBottomRight}};
+    return kCodes[vertical + 1][horizontal + 1];
+}
+
+TRect SnapToWorkArea(const TRect& window, const TRect& work, int distance) {
+    if (distance <= 0) return window;
+    const int w = window.Width(), h = window.Height();
+    auto near = [distance](int edge, int value) { return edge - distance < value && value < edge + distance; };
+    int top = window.Top, left = window.Left;
+    if (near(work.Top, window.Top))
+        top = work.Top;
+    else if (near(work.Bottom, window.Bottom))
+        top = work.Bottom - h;
+    if (near(work.Left, window.Left))
+        left = work.Left;
+    else if (near(work.Right, window.Right))
+        left = work.Right - w;
+    return {left, top, left + w, top + h};
+}
+
+TRect EnsureOnScreen(const TRect& window, const std::vector<TMonitorArea>& monitors, int screenWidth,
+                     int screenHeight) {
+    const int L = window.Left, T = window.Top, W = window.Width();
+    for (const TMonitorArea& m : monitors) {
+        const TRect& a = m.work;
+        const bool topInside = a.Top - 8 <= T && T < a.Bottom - 8;
+        const bool leftInside = a.Left - 4 <= L && L < a.Right;
+        const bool rightInside = a.Left <= L + W && L + W < a.Right - 4;
+        if (topInside && (leftInside || rightInside)) return window;
+    }
+    const int w = std::min(W, screenWidth), h = std::min(window.Height(), screenHeight);
+    const int left = (screenWidth - w) / 2, top = (screenHeight - h) / 2;
+    return {left, top, left + w, top + h};
+}
+
+TRect FitToWorkArea(const TRect& window, const TRect& work) {
+    const int w = window.Width(), h = window.Height();
+    int top = window.Top, left = window.Left;
+    if (top + h > work.Bottom) top = work.Bottom - h;
+    if (left + w > work.Right) left = work.Right - w;
+    left = std::max(left, work.Left);
+    top = std::max(top, work.Top);
+    return {left, top, left + w, top + h};
+}
+
+int BoundStoredSize(int stored, int minimum, int screen) {
+    return std::max(minimum, std::min(stored, std::max(minimum, screen)));
+}
+
+std::vector<TRect> WindowRegionRects(int width, int height, bool round) {
+    if (!round) return {{0, 0, width, height + 1}};
+    return {{0, 4, width, height - 4}, {4, 0, width - 4, height}, {2, 1, width - 2, height - 1},
+            {1, 2, width - 1, height - 2}};
+}

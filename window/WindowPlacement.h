@@ -1,0 +1,49 @@
+// The arithmetic of borderless windows: edge hit test, snapping to the work area, keeping a
+// window on a monitor, the stepped corners. Screen pixels; rectangles exclude right and bottom.
+#pragma once
+
+#include <vector>
+
+#include "background/Bitmap.h"
+
+// Hit-test codes as the system numbers them.
+enum THitCode {
+    htNone = 0,
+    htLeft = 10,
+    htRight = 11,
+    htTop = 12,
+    htTopLeft = 13,
+    htTopRight = 14,
+    htBottom = 15,
+    htBottomLeft = 16,
+    htBottomRight = 17
+};
+
+// The sizing edge under (x, y) of a window, or htNone: a band of border pixels along every
+// edge; bottom and right win over top and left on a window too small for both bands.
+THitCode EdgeHitTest(int x, int y, const TRect& window, int border = 5);
+
+// The rectangle moved to the work area's edges it comes within distance of (strictly);
+// distance 0 leaves it. The size never changes.
+TRect SnapToWorkArea(const TRect& window, const TRect& work, int distance);
+
+struct TMonitorArea {
+    TRect work;
+    bool primary = false;
+};
+
+// A window on no monitor is shrunk to the primary screen where larger and centred on it.
+// The primary screen is screenWidth × screenHeight at the origin.
+TRect EnsureOnScreen(const TRect& window, const std::vector<TMonitorArea>& monitors, int screenWidth,
+                     int screenHeight);
+
+// Moved into the work area; a window larger than it is aligned to its top-left corner.
+TRect FitToWorkArea(const TRect& window, const TRect& work);
+
+// A stored size kept between the window's minimum and the virtual screen's size.
+int BoundStoredSize(int stored, int minimum, int screen);
+
+// The window region: with round corners the four rectangles whose union cuts a stepped corner
+// of 4 pixels (4, 2, 1, 1 pixels from the outermost rows); otherwise the whole window and one
+// row more.
+std::vector<TRect> WindowRegionRects(int width, int height, bool round);
