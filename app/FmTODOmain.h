@@ -15,6 +15,7 @@
 #include "settings/ProfileList.h"
 #include "todo/TodoData.h"
 #include "window/LinkLabel.h"
+#include "window/kvneFormFunc.h"
 #include "window/RegionUtils.h"
 #include "window/kvneButton.h"
 
@@ -75,6 +76,7 @@ public:
     bool ShadowOn = true;
     int HighlightStyle = 0;
     bool WordWrap = false;
+    TkvneFormFunc FormFunc;
     // Options whose components take them as they arrive: window behaviour, tray icon, link label.
     int FitScreenPx = 32;
     bool WindowRound = true;
@@ -93,6 +95,8 @@ private:
     void FormShow();
     void FormPaint();
     void FormFuncWindowReset();
+    void FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove);
+    void SetUpFormFunc();
     void CreateControls();
     void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);

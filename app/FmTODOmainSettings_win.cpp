@@ -55,6 +55,9 @@ void TFmTODOmain::ApplySettings() {
     WindowRound = MainSettings.ReadBool("OPTION", "windowround", true);
     InTaskTray = MainSettings.ReadBool("OPTION", "intasktray", false);
     WindowOnTop = MainSettings.ReadBool("OPTION", "windowontop", false);
+    FormFunc.FitScreenPx = FitScreenPx;
+    FormFunc.SetWindowRound(WindowRound);
+    FormFunc.SetWindowPosition(WindowOnTop ? wpTop : wpNormal);
     LinkCaption = MainSettings.ReadString("OPTION", "link", kDefaultLink);
     LinkLabel1.SetCaption(LinkCaption);
     LinkLabel1.AutoSize(TWindowDC(Handle()).Get());

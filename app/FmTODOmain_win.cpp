@@ -30,8 +30,31 @@ void TFmTODOmain::Create() {
 
 void TFmTODOmain::FormCreate() {
     Timer1.SetOwner(Handle());
+    SetUpFormFunc();
+    // The place comes last but inside creation: no size message of the design height may
+    // overwrite the unfolded height read with the settings.
     RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
-              [this] { ApplySettings(); }, [this] { LayoutList(); }});
+              [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
+}
+
+void TFmTODOmain::SetUpFormFunc() {
+    FormFunc.Attach(*this);
+    FormFunc.Preserve = true;
+    FormFunc.KeepSize = true;
+    FormFunc.KeepLocation = true;
+    FormFunc.SetDragDrop(true);
+    FormFunc.DropNamesEnabled = true;
+    FormFunc.WindowDrag = true;
+    FormFunc.WindowResize = true;
+    FormFunc.OnWindowReset = [this] { FormFuncWindowReset(); };
+    FormFunc.OnCanDragMove = [this](int x, int y, bool& dragMove) { FormFuncCanDragMove(x, y, dragMove); };
+}
+
+void TFmTODOmain::FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove) {
+    // A press on a caption button or the link is a click, not the start of a move.
+    if (kvneGctButton1.Contains(mouseX, mouseY) || kvneGctButton2.Contains(mouseX, mouseY) ||
+        LinkLabel1.Contains(mouseX, mouseY))
+        dragMove = false;
 }
 
 void TFmTODOmain::CreateControls() {
@@ -179,7 +202,6 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         active_ = wParam != FALSE;
         InvalidateRect(Handle(), nullptr, FALSE);
         break;
-    case WM_WINDOWRESET: FormFuncWindowReset(); return 0;
     case WM_SIZE:
         if (ScrollBar) FormResize();
         return 0;

@@ -13,6 +13,7 @@ constexpr DWORD kLockWaitMs = 5000;
 
 void BringForward(HWND window) {
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);  // hidden in the tray: shown again
     SetForegroundWindow(window);
 }
 
@@ -24,7 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const DWORD waitStart = GetTickCount();
     while (GlobalEnv.IsAlreadyRunning()) {
         HWND first = FindWindowW(kMainWindowClass, nullptr);
-        if (first && IsWindowVisible(first)) {
+        if (first && !GetPropW(first, kClosingProperty)) {
             BringForward(first);
             return 0;
         }

@@ -9,7 +9,10 @@
 
 // Destroys a top-level window without the hide DestroyWindow starts with: under Wine that hide
 // first waits for the window manager to confirm the window is mapped, the full 2 s when none runs.
+// It also marks the window as closing (kClosingProperty), so a window that is merely hidden
+// can be told from one that is going.
 void DestroyWindowAtOnce(HWND hwnd);
+constexpr wchar_t kClosingProperty[] = L"Memorail.Closing";
 
 class TForm {
 public:

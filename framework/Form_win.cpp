@@ -8,6 +8,7 @@
 void DestroyWindowAtOnce(HWND hwnd) {
     // The empty region takes the window off the screen, and the windows under it are redrawn;
     // without WS_VISIBLE, DestroyWindow has nothing left to hide.
+    SetPropW(hwnd, kClosingProperty, reinterpret_cast<HANDLE>(1));
     SetWindowRgn(hwnd, CreateRectRgn(0, 0, 0, 0), TRUE);
     SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_VISIBLE);
     DestroyWindow(hwnd);

@@ -8,6 +8,8 @@
 //                        window of CLASS exists and until its process has ended
 //   hold-mutex NAME SECONDS
 //                        create the named mutex, print "held", keep it for SECONDS
+//   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
+//   region CLASS         print the window region's box and whether its four corner pixels are in it
 //   foreground           print the class name of the foreground window
 #include <windows.h>
 
@@ -59,6 +61,28 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* className = argv[2];
     if (command == L"count") {
         std::printf("%d\n", CountWindows(className));
+        return 0;
+    }
+    if (command == L"topmost") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        std::printf("%d\n", (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
+        return 0;
+    }
+    if (command == L"region") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        RECT box{}, r{};
+        const int kind = GetWindowRgn(hwnd, region);
+        GetRgnBox(region, &box);
+        GetWindowRect(hwnd, &r);
+        const int w = r.right - r.left, h = r.bottom - r.top;
+        std::printf("%d %ld %ld %ld %ld corners %d%d%d%d inner %d\n", kind, box.left, box.top, box.right, box.bottom,
+                    PtInRegion(region, 0, 0) ? 1 : 0, PtInRegion(region, w - 1, 0) ? 1 : 0,
+                    PtInRegion(region, 0, h - 1) ? 1 : 0, PtInRegion(region, w - 1, h - 1) ? 1 : 0,
+                    PtInRegion(region, 4, 4) ? 1 : 0);
+        DeleteObject(region);
         return 0;
     }
     if (command == L"close") {

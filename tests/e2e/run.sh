@@ -264,6 +264,66 @@ start_program
 check "and the next start shows its window" test "$(window_count)" = 1
 close_program
 
+echo "e2e: the window behaves like a gadget"
+place() { "$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r'; }
+# drag_top TOP: drags the window by its list area so that its top would land at TOP.
+drag_top() {
+  local x y w h
+  read -r x y w h < <(place)
+  xdotool mousemove $((x + 100)) $((y + 100)) mousedown 1; sleep 0.2
+  xdotool mousemove $((x + 100)) $((y + 101)); sleep 0.3   # the system's move loop starts here
+  xdotool mousemove $((x + 100)) $((y + 101 + $1 - y)); sleep 0.3
+  xdotool mouseup 1; sleep 0.5
+  place | cut -d' ' -f2
+}
+new_data_folder
+start_program
+read -r x0 y0 w0 h0 < <(place)
+xdotool mousemove $((x0 + 100)) $((y0 + 100)) mousedown 1; sleep 0.2
+for _ in 1 2 3 4 5; do xdotool mousemove_relative -- 20 10; sleep 0.1; done
+xdotool mouseup 1; sleep 0.5
+read -r x1 y1 _ _ < <(place)
+check "a drag in the list moves the window ($x0,$y0 -> $x1,$y1)" test "$x1" -gt "$x0" -a "$y1" -gt "$y0"
+check "dragged to 20 pixels below the top it snaps to the top" test "$(drag_top 20)" = 0
+check "at 32 pixels it stays" test "$(drag_top 32)" = 32
+read -r x2 y2 w2 h2 < <(place)
+xdotool mousemove $((x2 + w2 - 2)) $((y2 + 100)) mousedown 1; sleep 0.2
+xdotool mousemove_relative -- 30 0; sleep 0.2; xdotool mousemove_relative -- 30 0; sleep 0.2
+xdotool mouseup 1; sleep 0.5
+read -r x3 y3 w3 h3 < <(place)
+check "a press 2 pixels inside the right edge and a drag widen it ($w2 -> $w3)" test "$w3" -gt "$w2" -a "$x3" = "$x2"
+read -r kind _ _ _ _ _ corners _ inner < <("$WINE" "$probe" region TFmTODOmain | tr -d '\r')
+check "its corners are cut ($corners, inside $inner)" test "$corners" = 0000 -a "$inner" = 1
+import -window root -crop "24x24+$x3+$y3" +repage png:- | convert - -scale 400% "$artifacts/window-corner-4x.png"
+check "it is not topmost by default" test "$("$WINE" "$probe" topmost TFmTODOmain | tr -d '\r')" = 0
+close_program
+check "application.ini keeps its place and size" \
+  grep -q "^LEFT=$x3" <(tr -d '\r' < "$data/application.ini")
+start_program
+check "the next start brings it back there ($(place))" test "$(place)" = "$x3 $y3 $w3 $h3"
+close_program
+
+printf '[TFMTODOMAIN]\r\nTOP=5000\r\nLEFT=-9000\r\nWIDTH=100000\r\nHEIGHT=0\r\n' > "$data/application.ini"
+start_program
+read -r x4 y4 w4 h4 < <(place)
+check "a place on no monitor and absurd sizes come back centred and usable ($x4 $y4 $w4 $h4)" \
+  test "$w4" -le 1024 -a "$h4" -ge 41 -a "$x4" -eq $(( (1024 - w4) / 2 )) -a "$y4" -eq $(( (768 - h4) / 2 ))
+close_program
+
+new_data_folder
+printf '[OPTION]\r\nwindowontop=1\r\nfitscreenpx=0\r\n' > "$data/memorail.ini"
+start_program
+check "with windowontop=1 the window is topmost" test "$("$WINE" "$probe" topmost TFmTODOmain | tr -d '\r')" = 1
+check "with fitscreenpx=0 it does not snap" test "$(drag_top 20)" = 20
+drag_top 150 >/dev/null
+read -r x5 y5 _ _ < <(place)
+"$WINE" wineboot -e >/dev/null 2>&1
+"$WINE" "$probe" gone TFmTODOmain 20
+wait "$pid" 2>/dev/null
+check "Windows ending the session closes the window" test -z "$(pgrep -f "^$exe")"
+check "and its new place is stored" grep -q "^TOP=$y5" <(tr -d '\r' < "$data/application.ini" 2>/dev/null)
+check "and the settings are saved" grep -q '^normalheight=' <(tr -d '\r' < "$data/memorail.ini")
+
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
 mkdir -p "$data/todo"
