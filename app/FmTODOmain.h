@@ -111,5 +111,3 @@ private:
     bool trackingMouse_ = false;
 };
 
-// The maker's web page, the link's default.
-extern const char* const kDefaultLink;

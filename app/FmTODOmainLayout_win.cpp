@@ -73,8 +73,8 @@ void TFmTODOmain::LayoutList() {
 
 void TFmTODOmain::BuildLines() {
     const Tdata* selected = SelectedItem >= 0 && SelectedItem < Items.Count() ? Items.Record(SelectedItem) : nullptr;
-    if (MainSettings.ReadBool("SORT", "auto", true)) {
-        Items.SortItems(MainSettings.ReadInteger("SORT", "type", 0), MainSettings.ReadBool("SORT", "order", false));
+    if (MainSettings.Read(keys::SortAuto)) {
+        Items.SortItems(MainSettings.Read(keys::SortType), MainSettings.Read(keys::SortOrder));
         if (selected) SelectedItem = Items.IndexOfRecord(selected);
     }
     LineTexts.clear();
@@ -121,11 +121,4 @@ void TFmTODOmain::FormResize() {
     }
     LayoutList();
     InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-void TFmTODOmain::FoldClick() {
-    RECT r;
-    GetWindowRect(Handle(), &r);
-    const int height = r.bottom - r.top == FoldedHeight ? NormalHeight : FoldedHeight;
-    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -7,8 +7,6 @@
 #include "support/Shell.h"
 #include "support/kvneGlobal.h"
 
-const char* const kDefaultLink = "https://korvane.example/";
-
 namespace {
 
 HFONT CreatePointFont(const std::string& face, int points, int charset) {
@@ -41,7 +39,7 @@ void TFmTODOmain::ApplySettings() {
     TitleFont.Reset(CreatePointFont(windowsXP ? "Alba" : "Century Gothic", 24, ANSI_CHARSET));
     TitleTop = windowsXP ? -8 : -4;
 
-    MainSettings.ReadFont("SCREENFONT", ScreenFontSpec);
+    MainSettings.ReadFont(keys::ScreenFont, ScreenFontSpec);
     // The list's painter gets the new font before the old one is freed.
     TFontHandle screenFont(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
     ListText.SetFont(screenFont.Get());
@@ -49,24 +47,24 @@ void TFmTODOmain::ApplySettings() {
     const int h = FontPixelHeight(ScreenFont.Get());
     RowHeight = h + h / 8 + 3;
 
-    ShadowOn = MainSettings.ReadBool("OPTION", "shadow", true);
-    HighlightStyle = MainSettings.ReadInteger("OPTION", "selected", 0);
-    FitScreenPx = MainSettings.ReadInteger("OPTION", "fitscreenpx", 32);
-    WindowRound = MainSettings.ReadBool("OPTION", "windowround", true);
-    InTaskTray = MainSettings.ReadBool("OPTION", "intasktray", false);
-    WindowOnTop = MainSettings.ReadBool("OPTION", "windowontop", false);
+    ShadowOn = MainSettings.Read(keys::Shadow);
+    HighlightStyle = MainSettings.Read(keys::Selected);
+    FitScreenPx = MainSettings.Read(keys::FitScreenPx);
+    WindowRound = MainSettings.Read(keys::WindowRound);
+    InTaskTray = MainSettings.Read(keys::InTaskTray);
+    WindowOnTop = MainSettings.Read(keys::WindowOnTop);
     FormFunc.FitScreenPx = FitScreenPx;
     FormFunc.SetWindowRound(WindowRound);
     FormFunc.SetWindowPosition(WindowOnTop ? wpTop : wpNormal);
-    LinkCaption = MainSettings.ReadString("OPTION", "link", kDefaultLink);
+    LinkCaption = MainSettings.Read(keys::Link);
     LinkLabel1.SetCaption(LinkCaption);
     LinkLabel1.AutoSize(TWindowDC(Handle()).Get());
-    RegisterStartup(MainSettings.ReadBool("OPTION", "startup", false), GlobalEnv.ProductName());
-    NewTextColor = static_cast<COLORREF>(MainSettings.ReadInteger("COLORS", "newtext", 0));
-    WordWrap = MainSettings.ReadBool("OPTION", "wordwrap", false);
-    SortAuto = MainSettings.ReadBool("SORT", "auto", true);
+    RegisterStartup(MainSettings.Read(keys::Startup), GlobalEnv.ProductName());
+    NewTextColor = static_cast<COLORREF>(MainSettings.Read(keys::NewTextColor));
+    WordWrap = MainSettings.Read(keys::WordWrap);
+    SortAuto = MainSettings.Read(keys::SortAuto);
     // A hand-edited 0 or negative value would fire the timer without pause: one minute at least.
-    const int minutes = std::clamp(MainSettings.ReadInteger("PICTURE", "minutes", 30), 1, 9999);
+    const int minutes = std::clamp(MainSettings.Read(keys::PictureMinutes), 1, 9999);
     // Set again at every window reset: only a new interval restarts the count, and a timer a
     // dialog has stopped stays stopped.
     Timer1.SetInterval(static_cast<UINT>(minutes) * 60u * 1000u);

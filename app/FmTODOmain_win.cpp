@@ -37,26 +37,6 @@ void TFmTODOmain::FormCreate() {
               [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
 }
 
-void TFmTODOmain::SetUpFormFunc() {
-    FormFunc.Attach(*this);
-    FormFunc.Preserve = true;
-    FormFunc.KeepSize = true;
-    FormFunc.KeepLocation = true;
-    FormFunc.SetDragDrop(true);
-    FormFunc.DropNamesEnabled = true;
-    FormFunc.WindowDrag = true;
-    FormFunc.WindowResize = true;
-    FormFunc.OnWindowReset = [this] { FormFuncWindowReset(); };
-    FormFunc.OnCanDragMove = [this](int x, int y, bool& dragMove) { FormFuncCanDragMove(x, y, dragMove); };
-}
-
-void TFmTODOmain::FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove) {
-    // A press on a caption button or the link is a click, not the start of a move.
-    if (kvneGctButton1.Contains(mouseX, mouseY) || kvneGctButton2.Contains(mouseX, mouseY) ||
-        LinkLabel1.Contains(mouseX, mouseY))
-        dragMove = false;
-}
-
 void TFmTODOmain::CreateControls() {
     LOGFONTW uiFont{};
     uiFont.lfHeight = -12;
@@ -100,41 +80,6 @@ void TFmTODOmain::AnchorControls(int clientWidth) {
     }
 }
 
-void TFmTODOmain::OnMouse(UINT message, int x, int y) {
-    switch (message) {
-    case WM_MOUSEMOVE:
-        if (!trackingMouse_) {
-            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
-            trackingMouse_ = TrackMouseEvent(&track) != FALSE;
-        }
-        kvneGctButton1.MouseMove(x, y);
-        kvneGctButton2.MouseMove(x, y);
-        if (LinkLabel1.MouseMove(x, y)) {
-            const RECT r = LinkLabel1.Bounds();
-            InvalidateRect(Handle(), &r, FALSE);
-        }
-        break;
-    case WM_LBUTTONDBLCLK:
-        // The class takes double clicks for the list; on a button the second press is a press.
-        if (!kvneGctButton1.MouseDown(x, y)) kvneGctButton2.MouseDown(x, y);
-        break;
-    case WM_LBUTTONDOWN:
-        LinkLabel1.MouseDown(x, y);
-        if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
-        if (LayoutPending) break;  // the list has not been shown since it changed
-        if (x >= ListRect.left && x < ListRect.right && y < ListRect.bottom) {
-            // Until the item commands arrive, a left click only selects.
-            SelectedItem = ItemAtRow(y, ListRect.top, RowHeight, FirstShownLine(), LineItems);
-            PaintList();
-        }
-        break;
-    case WM_LBUTTONUP:
-        if (kvneGctButton1.MouseUp(x, y) || kvneGctButton2.MouseUp(x, y)) break;
-        if (LinkLabel1.MouseUp(x, y)) LinkLabel1.Click();
-        break;
-    }
-}
-
 void TFmTODOmain::LoadData() {
     const std::string dataPath = GlobalEnv.DataFolderPath();
     TodoFolder = dataPath + "todo\\";
@@ -158,7 +103,7 @@ void TFmTODOmain::LoadData() {
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
     MainSettings.Load();
-    NormalHeight = MainSettings.ReadInteger("FORM", "normalheight", 100);
+    NormalHeight = MainSettings.Read(keys::NormalHeight);
 
     // Until a picture is chosen, the scheme is the data folder's own.
     ColorsList.SetFileName(dataPath + "colors.clr");
@@ -188,7 +133,7 @@ void TFmTODOmain::FormDestroy() {
                   if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
               },
               [this] {
-                  MainSettings.WriteInteger("FORM", "normalheight", NormalHeight);
+                  MainSettings.Write(keys::NormalHeight, NormalHeight);
                   MainSettings.Save();
               }});
 }

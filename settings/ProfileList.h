@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/SettingsKeys.h"
+
 // The value record of one entry.
 struct TMultiData {
     std::uint8_t Kind = 0;  // 0 raw text from the file, 1 number, 2 real number, 3 text
@@ -60,6 +62,13 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // The same through the catalogue of keys.
+    std::int32_t Read(const TIntKey& k) { return ReadInteger(k.section, k.key, k.defaultValue); }
+    bool Read(const TBoolKey& k) { return ReadBool(k.section, k.key, k.defaultValue); }
+    std::string Read(const TStringKey& k) { return ReadString(k.section, k.key, k.defaultValue); }
+    void Write(const TIntKey& k, std::int32_t value) { WriteInteger(k.section, k.key, value); }
+    void Write(const TBoolKey& k, bool value) { WriteBool(k.section, k.key, value); }
+    void Write(const TStringKey& k, const std::string& value) { WriteString(k.section, k.key, value); }
     bool ReadFont(const std::string& section, TFontSpec& font);
     void WriteFont(const std::string& section, const TFontSpec& font);
 
