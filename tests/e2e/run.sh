@@ -301,6 +301,15 @@ check "application.ini keeps its place and size" \
   grep -q "^LEFT=$x3" <(tr -d '\r' < "$data/application.ini")
 start_program
 check "the next start brings it back there ($(place))" test "$(place)" = "$x3 $y3 $w3 $h3"
+xdotool mousemove $((x3 + w3 - 52 + 12)) $((y3 + 3 + 7)) click 1
+sleep 0.5
+close_program
+start_program
+read -r _ _ _ hf < <(place)
+xdotool mousemove $((x3 + w3 - 52 + 12)) $((y3 + 3 + 7)) click 1
+sleep 0.5
+read -r _ _ _ hu < <(place)
+check "folded at exit it comes back folded ($hf) and unfolds to its height ($hu)" test "$hf" = 41 -a "$hu" = "$h3"
 close_program
 
 printf '[TFMTODOMAIN]\r\nTOP=5000\r\nLEFT=-9000\r\nWIDTH=100000\r\nHEIGHT=0\r\n' > "$data/application.ini"
