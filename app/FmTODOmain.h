@@ -15,6 +15,7 @@
 #include "settings/ProfileList.h"
 #include "todo/TodoData.h"
 #include "window/LinkLabel.h"
+#include "window/TaskBarIcon.h"
 #include "window/kvneFormFunc.h"
 #include "window/RegionUtils.h"
 #include "window/kvneButton.h"
@@ -77,6 +78,7 @@ public:
     int HighlightStyle = 0;
     bool WordWrap = false;
     TkvneFormFunc FormFunc;
+    TTaskBarIcon TaskBarIcon1;
     // Options whose components take them as they arrive: window behaviour, tray icon, link label.
     int FitScreenPx = 32;
     bool WindowRound = true;
@@ -97,6 +99,8 @@ private:
     void FormFuncWindowReset();
     void FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove);
     void SetUpFormFunc();
+    void SetUpTaskBarIcon();
+    void TaskBarIcon1MouseDown(TTrayButton button, int x, int y);
     void CreateControls();
     void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);

@@ -1,4 +1,4 @@
-// The main window's services: the window-behaviour component and, with it, dragging.
+// The main window's services: the window-behaviour component and the tray icon.
 #include "app/FmTODOmain.h"
 
 void TFmTODOmain::SetUpFormFunc() {
@@ -19,4 +19,23 @@ void TFmTODOmain::FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove) {
     if (kvneGctButton1.Contains(mouseX, mouseY) || kvneGctButton2.Contains(mouseX, mouseY) ||
         LinkLabel1.Contains(mouseX, mouseY))
         dragMove = false;
+}
+
+void TFmTODOmain::SetUpTaskBarIcon() {
+    TaskBarIcon1.SetOwner(Handle());
+    TaskBarIcon1.SetText("MEMORAIL");
+    TaskBarIcon1.OnMouseDown = [this](TTrayButton button, int shift, int x, int y) {
+        if (shift != tsDouble) TaskBarIcon1MouseDown(button, x, y);  // a double click toggles once
+    };
+}
+
+void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int, int) {
+    // A left click hides a shown window and brings a hidden one back to the front.
+    if (button != tbLeft) return;
+    if (IsWindowVisible(Handle())) {
+        ShowWindow(Handle(), SW_HIDE);
+    } else {
+        ShowWindow(Handle(), SW_SHOW);
+        SetForegroundWindow(Handle());
+    }
 }

@@ -52,6 +52,7 @@ void TFmTODOmain::ApplySettings() {
     FitScreenPx = MainSettings.Read(keys::FitScreenPx);
     WindowRound = MainSettings.Read(keys::WindowRound);
     InTaskTray = MainSettings.Read(keys::InTaskTray);
+    TaskBarIcon1.SetEnabled(InTaskTray);
     WindowOnTop = MainSettings.Read(keys::WindowOnTop);
     FormFunc.FitScreenPx = FitScreenPx;
     FormFunc.SetWindowRound(WindowRound);

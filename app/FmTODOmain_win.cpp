@@ -31,6 +31,7 @@ void TFmTODOmain::Create() {
 void TFmTODOmain::FormCreate() {
     Timer1.SetOwner(Handle());
     SetUpFormFunc();
+    SetUpTaskBarIcon();
     // The place comes last but inside creation: no size message of the design height may
     // overwrite the unfolded height read with the settings.
     RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
@@ -110,7 +111,7 @@ void TFmTODOmain::LoadData() {
     ColorsList.Load();
 }
 
-void TFmTODOmain::FormShow() {}
+void TFmTODOmain::FormShow() { TaskBarIcon1.UpdateTaskbarButton(); }
 
 void TFmTODOmain::FormPaint() {
     try {

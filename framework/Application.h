@@ -19,6 +19,8 @@ public:
 
     void SetMainForm(HWND mainForm) { mainForm_ = mainForm; }
     HWND MainForm() const { return mainForm_; }
+    // The tray icon hides the taskbar button; the loop must not show it again at its start.
+    void SetTaskbarButtonVisible(bool visible) { taskbarButtonVisible_ = visible; }
 
     // Runs until the main form's window is gone and the reports of its closing are shown.
     int Run();
@@ -43,6 +45,7 @@ private:
     std::deque<std::string> reports_;
     bool showingReports_ = false;
     bool quitAfterReports_ = false;
+    bool taskbarButtonVisible_ = true;
 };
 
 extern TApplication Application;

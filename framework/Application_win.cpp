@@ -34,7 +34,7 @@ void TApplication::SetTitle(const std::string& title) {
 }
 
 int TApplication::Run() {
-    if (handle_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
+    if (handle_ && taskbarButtonVisible_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);

@@ -8,6 +8,7 @@
 //                        window of CLASS exists and until its process has ended
 //   hold-mutex NAME SECONDS
 //                        create the named mutex, print "held", keep it for SECONDS
+//   visible CLASS        print 1 when a window of CLASS exists and is visible, else 0
 //   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
 //   region CLASS         print the window region's box and whether its four corner pixels are in it
 //   foreground           print the class name of the foreground window
@@ -61,6 +62,11 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* className = argv[2];
     if (command == L"count") {
         std::printf("%d\n", CountWindows(className));
+        return 0;
+    }
+    if (command == L"visible") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        std::printf("%d\n", hwnd && IsWindowVisible(hwnd) ? 1 : 0);
         return 0;
     }
     if (command == L"topmost") {

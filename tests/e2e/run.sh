@@ -333,6 +333,27 @@ check "Windows ending the session closes the window" test -z "$(pgrep -f "^$exe"
 check "and its new place is stored" grep -q "^TOP=$y5" <(tr -d '\r' < "$data/application.ini" 2>/dev/null)
 check "and the settings are saved" grep -q '^normalheight=' <(tr -d '\r' < "$data/memorail.ini")
 
+echo "e2e: the tray icon"
+new_data_folder
+printf '[OPTION]\r\nintasktray=1\r\n' > "$data/memorail.ini"
+start_program
+sleep 1
+check "with intasktray=1 the taskbar button is gone" test "$("$WINE" "$probe" visible TApplication | tr -d '\r')" = 0
+read -r tx ty tw th < <("$WINE" "$probe" wait __winex11_standalone_tray 10 | tr -d '\r')
+check "and the icon is in the notification area (Wine's own tray at $tx,$ty)" test -n "$tx"
+import -window root -crop "${tw:-160}x${th:-20}+${tx:-0}+${ty:-0}" +repage "$artifacts/tray-icon.png"
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
+sleep 1
+check "a click on the icon hides the window" test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 0
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
+sleep 1
+check "another click shows it again" test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
+sleep 1
+timeout 20 "$WINE" "$exe"
+check "a second start shows the hidden first window" test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1
+close_program
+
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
 mkdir -p "$data/todo"

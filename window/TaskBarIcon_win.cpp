@@ -1,0 +1,154 @@
+#include "window/TaskBarIcon.h"
+
+#include <windowsx.h>
+
+#include "framework/Application.h"
+#include "support/Encoding_win.h"
+
+namespace {
+const wchar_t kIconWindowClass[] = L"TTaskBarIconWindow";
+}
+
+TTaskBarIcon::TTaskBarIcon() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(instance, kIconWindowClass, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kIconWindowClass;
+        RegisterClassExW(&wc);
+    }
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kIconWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              instance, this);
+}
+
+TTaskBarIcon::~TTaskBarIcon() {
+    if (added_) Send(NIM_DELETE);
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+HWND TTaskBarIcon::TaskbarButtonWindow() const {
+    return applicationWindow_ ? applicationWindow_ : Application.Handle();
+}
+
+void TTaskBarIcon::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    UpdateTaskbarButton();
+    if (enabled) {
+        Send(NIM_ADD);
+    } else {
+        Send(NIM_DELETE);
+        // Without the icon a hidden window could no longer be reached.
+        if (owner_ && !IsWindowVisible(owner_)) ShowWindow(owner_, SW_SHOW);
+    }
+}
+
+void TTaskBarIcon::SetText(const std::string& text) {
+    text_ = text;
+    if (added_) Send(NIM_MODIFY);
+}
+
+void TTaskBarIcon::SetIcon(HICON icon) {
+    icon_.Reset(icon ? CopyIcon(icon) : nullptr);
+    if (added_) Send(NIM_MODIFY);
+}
+
+void TTaskBarIcon::Minimize() {
+    if (enabled_) {
+        if (owner_) ShowWindow(owner_, SW_HIDE);
+    } else if (HWND button = TaskbarButtonWindow()) {
+        // The application minimises, not the form: no minimised place is ever stored.
+        ShowWindow(button, SW_MINIMIZE);
+    }
+}
+
+void TTaskBarIcon::UpdateTaskbarButton() {
+    HWND button = TaskbarButtonWindow();
+    if (!button) return;
+    if (button == Application.Handle()) Application.SetTaskbarButtonVisible(!enabled_);
+    ShowWindow(button, enabled_ ? SW_HIDE : SW_SHOWNOACTIVATE);
+}
+
+std::wstring TTaskBarIcon::TipText(const std::string& text) {
+    std::wstring tip = ToWide(text);
+    if (tip.size() > 63) tip.resize(63);
+    return tip;
+}
+
+void TTaskBarIcon::Send(DWORD request) {
+    if (request == NIM_MODIFY && !added_) request = NIM_ADD;
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.hWnd = window_;
+    data.uID = 1;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kCallbackMessage;
+    data.hIcon = icon_ ? icon_.Get() : LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    const std::wstring tip = TipText(text_);
+    wcsncpy(data.szTip, tip.c_str(), 63);
+    // The shell's answer is not examined: a refused add leaves the icon missing until the next.
+    if (Notify) Notify(request, &data);
+    added_ = request != NIM_DELETE;
+}
+
+void TTaskBarIcon::Notification(UINT mouseMessage) {
+    POINT p{};
+    GetCursorPos(&p);  // signed screen coordinates: monitors left of the primary one work
+    const int x = p.x, y = p.y;
+    auto down = [&](TTrayButton button, int shift) {
+        if (OnMouseDown) OnMouseDown(button, shift, x, y);
+    };
+    auto up = [&](TTrayButton button, int shift) {
+        if (OnMouseUp) OnMouseUp(button, shift, x, y);
+    };
+    switch (mouseMessage) {
+    case WM_MOUSEMOVE:
+        if (OnMouseMove) OnMouseMove(tsNone, x, y);
+        break;
+    case WM_LBUTTONDOWN: down(tbLeft, tsLeft); break;
+    case WM_LBUTTONUP: up(tbLeft, tsLeft); break;
+    case WM_LBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick();
+        down(tbLeft, tsDouble);
+        break;
+    case WM_RBUTTONDOWN: down(tbRight, tsRight); break;
+    case WM_RBUTTONUP: up(tbRight, tsRight); break;
+    case WM_RBUTTONDBLCLK:
+        if (OnDblClick) OnDblClick();
+        down(tbRight, tsDouble);
+        break;
+    case WM_MBUTTONDOWN: down(tbMiddle, tsMiddle); break;
+    case WM_MBUTTONUP: up(tbMiddle, tsMiddle); break;
+    }
+}
+
+LRESULT CALLBACK TTaskBarIcon::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+    auto* icon = reinterpret_cast<TTaskBarIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (icon) {
+        try {
+            if (message == kCallbackMessage) {
+                icon->Notification(static_cast<UINT>(lParam));
+                return 0;
+            }
+            if (message == icon->taskbarCreated_ && icon->taskbarCreated_ != 0) {
+                // Explorer restarted and forgot every icon.
+                if (icon->enabled_) icon->Send(NIM_ADD);
+                return 0;
+            }
+        } catch (const std::exception& e) {
+            Application.ShowException(e);
+            return 0;
+        }
+    }
+    if (message == WM_QUERYENDSESSION) return 1;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
