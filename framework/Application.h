@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 class TApplication {
 public:
@@ -26,6 +27,17 @@ public:
     int Run();
     // Called by the form base for every window that is gone: the main form's end ends the run.
     void FormGone(HWND hwnd);
+    void FormCreated(HWND hwnd) { forms_.push_back(hwnd); }
+    // The live forms, in the order they were made; a window reset goes to each.
+    const std::vector<HWND>& Forms() const { return forms_; }
+    void SendToAllForms(UINT message, WPARAM wParam, LPARAM lParam);
+    // Modal runs in progress.
+    void EnterModal() { ++modalLevel_; }
+    void LeaveModal() { --modalLevel_; }
+    int ModalLevel() const { return modalLevel_; }
+    // Modeless windows whose dialog keys the main loop handles.
+    void AddModeless(HWND hwnd) { modeless_.push_back(hwnd); }
+    void RemoveModeless(HWND hwnd);
 
     // The general error report: the message waits in a queue and is shown in a message box
     // once the handler that failed has returned, never from inside painting or a handler;
@@ -46,6 +58,8 @@ private:
     bool showingReports_ = false;
     bool quitAfterReports_ = false;
     bool taskbarButtonVisible_ = true;
+    std::vector<HWND> forms_, modeless_;
+    int modalLevel_ = 0;
 };
 
 extern TApplication Application;

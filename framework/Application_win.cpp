@@ -37,6 +37,10 @@ int TApplication::Run() {
     if (handle_ && taskbarButtonVisible_) ShowWindow(handle_, SW_SHOWNOACTIVATE);
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        bool dialogKey = false;
+        for (HWND window : modeless_)
+            if ((dialogKey = IsDialogMessageW(window, &msg) != FALSE)) break;
+        if (dialogKey) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -47,7 +51,17 @@ int TApplication::Run() {
     return static_cast<int>(msg.wParam);
 }
 
+void TApplication::SendToAllForms(UINT message, WPARAM wParam, LPARAM lParam) {
+    const std::vector<HWND> forms = forms_;  // a form may close while it answers
+    for (HWND form : forms)
+        if (IsWindow(form)) SendMessageW(form, message, wParam, lParam);
+}
+
+void TApplication::RemoveModeless(HWND hwnd) { std::erase(modeless_, hwnd); }
+
 void TApplication::FormGone(HWND hwnd) {
+    std::erase(forms_, hwnd);
+    RemoveModeless(hwnd);
     if (!hwnd || hwnd != mainForm_) return;
     mainForm_ = nullptr;
     // What failed while closing is shown first, by the loop that still runs; then the end.

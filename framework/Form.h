@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "framework/Controls.h"
 
 // Destroys a top-level window without the hide DestroyWindow starts with: under Wine that hide
 // first waits for the window manager to confirm the window is mapped, the full 2 s when none runs.
@@ -29,6 +32,17 @@ public:
     int AddHook(THook hook);
     void RemoveHook(int id);
 
+    // Shows the window modally: its owner (or the main form) is disabled, a loop of its own
+    // runs with dialog keys (Tab, Enter, Esc) until Close, and the result is ModalResult.
+    // The window stays until the caller releases it; the owner is enabled and active again.
+    int ShowModal();
+    // Ends a modal run, or closes a modeless window.
+    void Close();
+    int ModalResult = 0;
+
+    // A child control of this window; its notifications go to its own handlers.
+    TControl& AddControl(const TControlArgs& args);
+
 protected:
     struct CreateArgs {
         const wchar_t* className = nullptr;
@@ -42,6 +56,7 @@ protected:
         HWND owner = nullptr;
         HICON icon = nullptr;
         UINT classStyle = CS_DBLCLKS;
+        HBRUSH background = nullptr;  // the class's background; none for windows that paint it all
     };
 
     // Registers the class on first use and creates the window.
@@ -53,13 +68,20 @@ protected:
     virtual void FormDestroy() {}
     // Runs each step whatever the steps before it did; a failing step is reported.
     static void RunSteps(std::initializer_list<std::function<void()>> steps);
+    // Destroys the window while the derived form still exists, so that it sees WM_DESTROY;
+    // every concrete form calls it from its destructor.
+    void DestroyHandle();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool PressFocusedButton(const MSG& msg);
 
     HWND handle_ = nullptr;
     std::vector<std::pair<int, THook>> hooks_;
     int nextHookId_ = 1;
+    std::vector<std::unique_ptr<TControl>> controls_;
+    bool modal_ = false, modalDone_ = false;
 };

@@ -15,10 +15,90 @@ void DestroyWindowAtOnce(HWND hwnd) {
 }
 
 TForm::~TForm() {
+    controls_.clear();
     if (handle_) {
+        Application.FormGone(handle_);
         SetWindowLongPtrW(handle_, GWLP_USERDATA, 0);
         DestroyWindow(handle_);
     }
+}
+
+void TForm::DestroyHandle() {
+    if (handle_) DestroyWindowAtOnce(handle_);
+}
+
+TControl& TForm::AddControl(const TControlArgs& args) {
+    controls_.push_back(std::make_unique<TControl>(handle_, args));
+    return *controls_.back();
+}
+
+bool TForm::ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    HWND from = nullptr;
+    if (message == WM_COMMAND || message == WM_HSCROLL || message == WM_VSCROLL) from = reinterpret_cast<HWND>(lParam);
+    if (message == WM_NOTIFY) from = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    if (!from) return false;
+    for (const auto& control : controls_) {
+        if (control->Handle() != from) continue;
+        result = 0;
+        if (message == WM_COMMAND) {
+            const int code = HIWORD(wParam);
+            if (control->OnCommand) control->OnCommand(code);
+            if (code == BN_CLICKED && control->OnClick) control->OnClick();
+        } else if (message == WM_NOTIFY) {
+            if (control->OnNotify) result = control->OnNotify(reinterpret_cast<NMHDR*>(lParam));
+        } else if (control->OnScroll) {
+            control->OnScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+        }
+        return true;
+    }
+    return false;
+}
+
+bool TForm::PressFocusedButton(const MSG& msg) {
+    // Enter presses the focused push button; the system's dialog keys would send IDOK instead.
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN) return false;
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(handle_, focus)) return false;
+    if (!(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) return false;
+    SendMessageW(focus, BM_CLICK, 0, 0);
+    return true;
+}
+
+int TForm::ShowModal() {
+    HWND owner = GetWindow(handle_, GW_OWNER);
+    if (!owner) owner = Application.MainForm();
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    ModalResult = 0;
+    modal_ = true;
+    modalDone_ = false;
+    Application.EnterModal();
+    ShowWindow(handle_, SW_SHOW);
+    MSG msg{};
+    while (!modalDone_ && IsWindow(handle_)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // the program ends: so does the question
+            break;
+        }
+        if (!PressFocusedButton(msg) && !IsDialogMessageW(handle_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    Application.LeaveModal();
+    modal_ = false;
+    // The owner first, so that the focus goes back to it and not to another program.
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (owner && IsWindow(handle_) && GetActiveWindow() == handle_) SetActiveWindow(owner);
+    return ModalResult;  // the caller's release takes the window away
+}
+
+void TForm::Close() {
+    if (modal_)
+        modalDone_ = true;
+    else if (handle_)
+        PostMessageW(handle_, WM_CLOSE, 0, 0);
 }
 
 void TForm::CreateHandle(const CreateArgs& args) {
@@ -31,6 +111,7 @@ void TForm::CreateHandle(const CreateArgs& args) {
         wc.hInstance = instance;
         wc.hIcon = args.icon;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = args.background;
         wc.lpszClassName = args.className;
         RegisterClassExW(&wc);
     }
@@ -60,6 +141,10 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
     }
+    LRESULT reflected = 0;
+    if (ReflectToControl(message, wParam, lParam, reflected)) return reflected;
+    if (message == WM_SIZE && wParam != SIZE_MINIMIZED)
+        for (const auto& control : controls_) control->ParentResized(LOWORD(lParam), HIWORD(lParam));
     if (message == WM_CREATE) RunGuarded([this] { FormCreate(); });
     if (message == WM_DESTROY) RunGuarded([this] { FormDestroy(); });
     return OnMessage(message, wParam, lParam);
@@ -67,7 +152,10 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
-        DestroyWindowAtOnce(handle_);
+        if (modal_)
+            modalDone_ = true;  // the close box ends the question; the caller destroys the window
+        else
+            DestroyWindowAtOnce(handle_);
         return 0;
     }
     return DefWindowProcW(handle_, message, wParam, lParam);
@@ -78,6 +166,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
         auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->handle_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        Application.FormCreated(hwnd);
     }
     auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -68,3 +68,43 @@ TEST(Form, AFailingCreationStepStillRunsTheOthers) {
     EXPECT_EQ(Application.PendingReports().front(), "step 2 fails");
     Application.DiscardReports();
 }
+
+TEST(Form, ControlsGetTheirNotificationsAndKeepTheirAnchors) {
+    TProbeForm form;
+    form.Create();
+    TControlArgs args;
+    args.className = WC_BUTTONW;
+    args.id = 300;
+    args.style = BS_PUSHBUTTON;
+    args.left = 10;
+    args.top = 10;
+    args.width = 20;
+    args.height = 10;
+    args.anchors = akRight | akBottom;  // keeps its distance to the bottom-right corner
+    TControl& button = form.AddControl(args);
+    int clicks = 0;
+    button.OnClick = [&] { ++clicks; };
+    SendMessageW(button.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(form.seen.empty());  // the parent's own handling never saw it
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    SetWindowPos(form.Handle(), nullptr, 0, 0, r.right - r.left + 30, r.bottom - r.top + 5, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(button.Bounds().left, 40);
+    EXPECT_EQ(button.Bounds().top, 15);
+    EXPECT_EQ(button.Bounds().right - button.Bounds().left, 20);
+}
+
+TEST(Form, TheApplicationKnowsTheLiveForms) {
+    auto count = [] { return Application.Forms().size(); };
+    const std::size_t before = count();
+    {
+        TProbeForm form;
+        form.Create();
+        EXPECT_EQ(count(), before + 1);
+        EXPECT_EQ(Application.Forms().back(), form.Handle());
+        Application.SendToAllForms(WM_APP + 5, 0, 0);
+        EXPECT_EQ(form.seen.back(), static_cast<UINT>(WM_APP + 5));
+    }
+    EXPECT_EQ(count(), before);
+}

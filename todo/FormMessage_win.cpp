@@ -1,0 +1,105 @@
+#include "todo/FormMessage.h"
+
+#include "framework/Application.h"
+#include "support/Encoding_win.h"
+
+namespace {
+// Not IDOK or IDCANCEL: Esc (IDCANCEL) must find no button.
+constexpr int kFirstButtonId = 101;
+}
+
+std::vector<int> MessageButtonLefts(int count, int W, int B) {
+    if (count <= 1) return {(W - B) / 2};
+    if (count == 2) return {W / 2 - B - 4, W / 2 + 4};
+    const int middle = (W - B) / 2;
+    return {middle - B - 4, middle, middle + B + 4};
+}
+
+TFormMessage::TFormMessage(HWND owner) {
+    CreateArgs args;
+    args.className = L"TFormMessage";
+    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+    args.clientWidth = kClientWidth;
+    args.clientHeight = kClientHeight;
+    args.owner = owner;
+    args.classStyle = 0;
+    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(args);
+}
+
+void TFormMessage::FormCreate() {
+    ButtonResult = 0;
+    font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                            L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF"));  // ＭＳ Ｐゴシック
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    TControlArgs label;
+    label.className = WC_STATICW;
+    label.style = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+    label.left = 12;
+    label.top = 12;
+    label.width = 305;
+    label.height = 41;
+    label.font = font_.Get();
+    Label1 = &AddControl(label);
+    TControl** buttons[] = {&Button1, &Button2, &Button3};
+    for (int i = 0; i < 3; ++i) {
+        TControlArgs button;
+        button.className = WC_BUTTONW;
+        button.id = kFirstButtonId + i;
+        button.style = BS_PUSHBUTTON | WS_TABSTOP;
+        button.top = 60;
+        button.width = kButtonWidth;
+        button.height = 25;
+        button.font = font_.Get();
+        *buttons[i] = &AddControl(button);
+        (*buttons[i])->OnClick = [this, i] { ButtonClick(i + 1); };
+    }
+}
+
+LRESULT TFormMessage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ACTIVATE) {
+        if (LOWORD(wParam) == WA_INACTIVE)
+            focus_ = GetFocus();
+        else
+            SetFocus(focus_ && IsChild(Handle(), focus_) ? focus_ : Button1->Handle());  // Button1 first
+        return 0;
+    }
+    if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    return TForm::OnMessage(message, wParam, lParam);
+}
+
+void TFormMessage::ButtonClick(int number) {
+    ButtonResult = number;
+    Close();
+}
+
+void TFormMessage::SetButtons(const std::string& message, const std::vector<std::string>& captions) {
+    Label1->SetText(message);
+    const std::vector<int> lefts = MessageButtonLefts(static_cast<int>(captions.size()), kClientWidth, kButtonWidth);
+    TControl* buttons[] = {Button1, Button2, Button3};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const bool shown = i < captions.size() && i < lefts.size();
+        buttons[i]->SetVisible(shown);
+        if (!shown) continue;
+        buttons[i]->SetText(captions[i]);
+        buttons[i]->SetBounds(lefts[i], 60, kButtonWidth, 25);
+    }
+}
+
+int AskMessage(const std::string& caption, const std::string& message, const std::vector<std::string>& buttons) {
+    HWND owner = Application.MainForm();
+    TFormMessage form(owner ? owner : Application.Handle());
+    form.SetButtons(message, buttons);
+    SetWindowTextW(form.Handle(), ToWide(caption).c_str());
+    // Centred over the main window, or the screen without one.
+    RECT box{}, over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    GetWindowRect(form.Handle(), &box);
+    if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &over);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    SetWindowPos(form.Handle(), HWND_TOPMOST, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE);
+    form.ShowModal();
+    return form.ButtonResult;
+}
