@@ -59,6 +59,7 @@ public:
 private:
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void DragStart(LPARAM lParam);
+    void ClipPaintToRegion();
     void Snap(RECT& proposed);
     void DropFiles(HDROP drop);
     std::string Section() const;

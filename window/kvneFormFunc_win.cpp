@@ -112,7 +112,11 @@ bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         maximised_ = IsZoomed(hwnd_) != FALSE;
         if (!maximised_ && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &normalRect_);
         return false;
+    case WM_PAINT:
+        if (ClipDraw) ClipPaintToRegion();
+        return false;
     case WM_ERASEBKGND:
+        if (ClipDraw) SelectClipRgn(reinterpret_cast<HDC>(wParam), ClipRegion.Handle());
         if (OnEraseBackGround) OnEraseBackGround();
         if (EraseBackGround) return false;
         result = 1;
@@ -155,6 +159,21 @@ bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
         return false;
     }
     return false;
+}
+
+void TkvneFormFunc::ClipPaintToRegion() {
+    // What lies outside the region counts as painted, so the owner's paint canvas is clipped
+    // to the region whatever canvas it takes.
+    try {
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        TRegion outside;
+        outside.AddRect(client, rmCopy);
+        outside.Add(ClipRegion.Handle(), rmDiff);
+        ValidateRgn(hwnd_, outside.Handle());
+    } catch (const ERgnError&) {
+        // Without a region the paint is simply not clipped.
+    }
 }
 
 void TkvneFormFunc::DragStart(LPARAM lParam) {

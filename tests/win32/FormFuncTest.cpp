@@ -19,6 +19,7 @@ namespace {
 class TGadget : public TForm {
 public:
     std::vector<UINT> seen;
+    RECT painted{};
     void Create() {
         CreateArgs args;
         args.className = L"TGadgetForm";
@@ -32,6 +33,13 @@ public:
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_APP || message == WM_ERASEBKGND) seen.push_back(message);
+        if (message == WM_PAINT) {
+            PAINTSTRUCT ps;
+            BeginPaint(Handle(), &ps);
+            painted = ps.rcPaint;
+            EndPaint(Handle(), &ps);
+            return 0;
+        }
         return TForm::OnMessage(message, wParam, lParam);
     }
 };
@@ -166,4 +174,18 @@ TEST_F(FormFunc, DroppedNamesArriveWholeAndInOrder) {
     EXPECT_EQ(dropped, expected);
     EXPECT_EQ(func_.DropNames, expected);
     EXPECT_EQ(finished, 1);
+}
+
+TEST_F(FormFunc, ClipDrawKeepsPaintingInsideTheRegion) {
+    ShowWindow(form_.Handle(), SW_SHOWNOACTIVATE);
+    func_.ClipRegion.AddRect(0, 0, 80, 150, rmCopy);
+    func_.ClipDraw = true;
+    InvalidateRect(form_.Handle(), nullptr, FALSE);
+    UpdateWindow(form_.Handle());
+    EXPECT_EQ(form_.painted.right, 80);
+    func_.ClipDraw = false;
+    InvalidateRect(form_.Handle(), nullptr, FALSE);
+    UpdateWindow(form_.Handle());
+    EXPECT_EQ(form_.painted.right, 200);
+    DestroyWindowAtOnce(form_.Handle());
 }
