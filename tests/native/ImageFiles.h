@@ -72,7 +72,7 @@ inline Bytes Deflate(const Bytes& raw) {
     return z;
 }
 
-// The PNG file around the zlib data z, in IDAT chunks as the spec says.
+// The PNG file around the zlib data z: the header chunk, then z in IDAT chunks of idatChunk bytes.
 inline Bytes WrapPng(const PngSpec& spec, const Bytes& z) {
     Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
