@@ -98,33 +98,28 @@ void TTaskBarIcon::Send(DWORD request) {
 }
 
 void TTaskBarIcon::Notification(UINT mouseMessage) {
-    POINT p{};
-    GetCursorPos(&p);  // signed screen coordinates: monitors left of the primary one work
-    const int x = p.x, y = p.y;
-    auto down = [&](TTrayButton button, int shift) {
-        if (OnMouseDown) OnMouseDown(button, shift, x, y);
+    enum TKind { kMove, kDown, kUp, kDoubleDown };
+    struct TEntry {
+        UINT message;
+        TKind kind;
+        TTrayButton button;
+        int shift;
     };
-    auto up = [&](TTrayButton button, int shift) {
-        if (OnMouseUp) OnMouseUp(button, shift, x, y);
-    };
-    switch (mouseMessage) {
-    case WM_MOUSEMOVE:
-        if (OnMouseMove) OnMouseMove(tsNone, x, y);
-        break;
-    case WM_LBUTTONDOWN: down(tbLeft, tsLeft); break;
-    case WM_LBUTTONUP: up(tbLeft, tsLeft); break;
-    case WM_LBUTTONDBLCLK:
-        if (OnDblClick) OnDblClick();
-        down(tbLeft, tsDouble);
-        break;
-    case WM_RBUTTONDOWN: down(tbRight, tsRight); break;
-    case WM_RBUTTONUP: up(tbRight, tsRight); break;
-    case WM_RBUTTONDBLCLK:
-        if (OnDblClick) OnDblClick();
-        down(tbRight, tsDouble);
-        break;
-    case WM_MBUTTONDOWN: down(tbMiddle, tsMiddle); break;
-    case WM_MBUTTONUP: up(tbMiddle, tsMiddle); break;
+    static constexpr TEntry kTable[] = {
+        {WM_MOUSEMOVE, kMove, tbLeft, tsNone},          {WM_LBUTTONDOWN, kDown, tbLeft, tsLeft},
+        {WM_LBUTTONUP, kUp, tbLeft, tsLeft},            {WM_LBUTTONDBLCLK, kDoubleDown, tbLeft, tsDouble},
+        {WM_RBUTTONDOWN, kDown, tbRight, tsRight},      {WM_RBUTTONUP, kUp, tbRight, tsRight},
+        {WM_RBUTTONDBLCLK, kDoubleDown, tbRight, tsDouble}, {WM_MBUTTONDOWN, kDown, tbMiddle, tsMiddle},
+        {WM_MBUTTONUP, kUp, tbMiddle, tsMiddle}};
+    for (const TEntry& e : kTable) {
+        if (e.message != mouseMessage) continue;
+        POINT p{};
+        GetCursorPos(&p);  // signed screen coordinates: monitors left of the primary one work
+        if (e.kind == kMove && OnMouseMove) OnMouseMove(e.shift, p.x, p.y);
+        if (e.kind == kDoubleDown && OnDblClick) OnDblClick();
+        if ((e.kind == kDown || e.kind == kDoubleDown) && OnMouseDown) OnMouseDown(e.button, e.shift, p.x, p.y);
+        if (e.kind == kUp && OnMouseUp) OnMouseUp(e.button, e.shift, p.x, p.y);
+        return;
     }
 }
 
