@@ -40,8 +40,8 @@ public:
     // Keeps the anchored distances when the parent's client area changes size.
     void ParentResized(int clientWidth, int clientHeight);
 
-    std::function<void()> OnClick;                // BN_CLICKED
-    std::function<void(int code)> OnCommand;      // every WM_COMMAND code
+    std::function<void()> OnClick;            // BN_CLICKED
+    std::function<void(int code)> OnCommand;  // every WM_COMMAND code
     std::function<LRESULT(NMHDR* header)> OnNotify;
     std::function<void(int code, int position)> OnScroll;
 

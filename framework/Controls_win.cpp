@@ -14,10 +14,10 @@ void InitCommonControlsOnce() {
 
 TControl::TControl(HWND parent, const TControlArgs& args) : id_(args.id), anchors_(args.anchors) {
     InitCommonControlsOnce();
-    handle_ = CreateWindowExW(args.exStyle, args.className, ToWide(args.text).c_str(),
-                              WS_CHILD | WS_VISIBLE | args.style, args.left, args.top, args.width, args.height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr),
-                              nullptr);
+    handle_ =
+        CreateWindowExW(args.exStyle, args.className, ToWide(args.text).c_str(), WS_CHILD | WS_VISIBLE | args.style,
+                        args.left, args.top, args.width, args.height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr), nullptr);
     if (args.font) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(args.font), FALSE);
     RECT client{};
     GetClientRect(parent, &client);

@@ -6,7 +6,7 @@
 namespace {
 // Not IDOK or IDCANCEL: Esc (IDCANCEL) must find no button.
 constexpr int kFirstButtonId = 101;
-}
+}  // namespace
 
 std::vector<int> MessageButtonLefts(int count, int W, int B) {
     if (count <= 1) return {(W - B) / 2};

@@ -19,8 +19,8 @@ TTaskBarIcon::TTaskBarIcon() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarC
         wc.lpszClassName = kIconWindowClass;
         RegisterClassExW(&wc);
     }
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kIconWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              instance, this);
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kIconWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                              this);
 }
 
 TTaskBarIcon::~TTaskBarIcon() {
@@ -105,12 +105,15 @@ void TTaskBarIcon::Notification(UINT mouseMessage) {
         TTrayButton button;
         int shift;
     };
-    static constexpr TEntry kTable[] = {
-        {WM_MOUSEMOVE, kMove, tbLeft, tsNone},          {WM_LBUTTONDOWN, kDown, tbLeft, tsLeft},
-        {WM_LBUTTONUP, kUp, tbLeft, tsLeft},            {WM_LBUTTONDBLCLK, kDoubleDown, tbLeft, tsDouble},
-        {WM_RBUTTONDOWN, kDown, tbRight, tsRight},      {WM_RBUTTONUP, kUp, tbRight, tsRight},
-        {WM_RBUTTONDBLCLK, kDoubleDown, tbRight, tsDouble}, {WM_MBUTTONDOWN, kDown, tbMiddle, tsMiddle},
-        {WM_MBUTTONUP, kUp, tbMiddle, tsMiddle}};
+    static constexpr TEntry kTable[] = {{WM_MOUSEMOVE, kMove, tbLeft, tsNone},
+                                        {WM_LBUTTONDOWN, kDown, tbLeft, tsLeft},
+                                        {WM_LBUTTONUP, kUp, tbLeft, tsLeft},
+                                        {WM_LBUTTONDBLCLK, kDoubleDown, tbLeft, tsDouble},
+                                        {WM_RBUTTONDOWN, kDown, tbRight, tsRight},
+                                        {WM_RBUTTONUP, kUp, tbRight, tsRight},
+                                        {WM_RBUTTONDBLCLK, kDoubleDown, tbRight, tsDouble},
+                                        {WM_MBUTTONDOWN, kDown, tbMiddle, tsMiddle},
+                                        {WM_MBUTTONUP, kUp, tbMiddle, tsMiddle}};
     for (const TEntry& e : kTable) {
         if (e.message != mouseMessage) continue;
         POINT p{};

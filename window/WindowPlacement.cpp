@@ -5,9 +5,8 @@
 THitCode EdgeHitTest(int x, int y, const TRect& window, int border) {
     const int vertical = y > window.Bottom - border ? 1 : y < window.Top + border ? -1 : 0;
     const int horizontal = x > window.Right - border ? 1 : x < window.Left + border ? -1 : 0;
-    static const THitCode kCodes[3][3] = {{htTopLeft, htTop, htTopRight},
-                                          {htLeft, htNone, htRight},
-                                          {htBottomLeft, htBottom, htBottomRight}};
+    static const THitCode kCodes[3][3] = {
+        {htTopLeft, htTop, htTopRight}, {htLeft, htNone, htRight}, {htBottomLeft, htBottom, htBottomRight}};
     return kCodes[vertical + 1][horizontal + 1];
 }
 
@@ -58,6 +57,8 @@ int BoundStoredSize(int stored, int minimum, int screen) {
 
 std::vector<TRect> WindowRegionRects(int width, int height, bool round) {
     if (!round) return {{0, 0, width, height + 1}};
-    return {{0, 4, width, height - 4}, {4, 0, width - 4, height}, {2, 1, width - 2, height - 1},
+    return {{0, 4, width, height - 4},
+            {4, 0, width - 4, height},
+            {2, 1, width - 2, height - 1},
             {1, 2, width - 1, height - 2}};
 }

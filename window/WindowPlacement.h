@@ -34,8 +34,7 @@ struct TMonitorArea {
 
 // A window on no monitor is shrunk to the primary screen where larger and centred on it.
 // The primary screen is screenWidth × screenHeight at the origin.
-TRect EnsureOnScreen(const TRect& window, const std::vector<TMonitorArea>& monitors, int screenWidth,
-                     int screenHeight);
+TRect EnsureOnScreen(const TRect& window, const std::vector<TMonitorArea>& monitors, int screenWidth, int screenHeight);
 
 // Moved into the work area; a window larger than it is aligned to its top-left corner.
 TRect FitToWorkArea(const TRect& window, const TRect& work);

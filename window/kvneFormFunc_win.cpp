@@ -57,10 +57,9 @@ TkvneFormFunc::~TkvneFormFunc() {
 void TkvneFormFunc::Attach(TForm& owner) {
     owner_ = &owner;
     hwnd_ = owner.Handle();
-    hookId_ = owner.AddHook(
-        [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-            return Handle(message, wParam, lParam, result);
-        });
+    hookId_ = owner.AddHook([this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return Handle(message, wParam, lParam, result);
+    });
     GetWindowRect(hwnd_, &normalRect_);
 }
 
@@ -105,58 +104,58 @@ void TkvneFormFunc::ApplyWindowRound() {
 
 bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
-    case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED && windowRound_) ApplyWindowRound();
-        [[fallthrough]];
-    case WM_MOVE:
-        maximised_ = IsZoomed(hwnd_) != FALSE;
-        if (!maximised_ && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &normalRect_);
-        return false;
-    case WM_PAINT:
-        if (ClipDraw) ClipPaintToRegion();
-        return false;
-    case WM_ERASEBKGND:
-        if (ClipDraw) SelectClipRgn(reinterpret_cast<HDC>(wParam), ClipRegion.Handle());
-        if (OnEraseBackGround) OnEraseBackGround();
-        if (EraseBackGround) return false;
-        result = 1;
-        return true;
-    case WM_QUERYENDSESSION: result = 1; return true;
-    case WM_ENDSESSION:
-        // The process may end as soon as this returns: close now, through the normal path.
-        if (wParam) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-        return !IsWindow(hwnd_);
-    case WM_NCHITTEST: {
-        if (!WindowResize) return false;
-        const THitCode code = EdgeHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), WindowRectOf(hwnd_));
-        if (code == htNone) return false;
-        result = code;
-        return true;
-    }
-    case WM_MOUSEMOVE:
-        if (WindowDrag && wParam == MK_LBUTTON) DragStart(lParam);
-        return false;
-    case WM_ENTERSIZEMOVE:
-        GetWindowRect(hwnd_, &moveStartRect_);
-        GetCursorPos(&moveStartCursor_);
-        return false;
-    case WM_MOVING:
-        if (OnWindowMoved) OnWindowMoved();
-        if (FitScreenPx <= 0) return false;
-        Snap(*reinterpret_cast<RECT*>(lParam));
-        result = TRUE;
-        return true;
-    case WM_DROPFILES:
-        DropFiles(reinterpret_cast<HDROP>(wParam));
-        result = 0;
-        return true;
-    case WM_WINDOWRESET:
-        if (OnWindowReset) OnWindowReset();
-        return false;
-    case WM_DESTROY:
-        // Stored while the window still exists: after the session ends nothing later runs.
-        SavePosition();
-        return false;
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED && windowRound_) ApplyWindowRound();
+            [[fallthrough]];
+        case WM_MOVE:
+            maximised_ = IsZoomed(hwnd_) != FALSE;
+            if (!maximised_ && !IsIconic(hwnd_)) GetWindowRect(hwnd_, &normalRect_);
+            return false;
+        case WM_PAINT:
+            if (ClipDraw) ClipPaintToRegion();
+            return false;
+        case WM_ERASEBKGND:
+            if (ClipDraw) SelectClipRgn(reinterpret_cast<HDC>(wParam), ClipRegion.Handle());
+            if (OnEraseBackGround) OnEraseBackGround();
+            if (EraseBackGround) return false;
+            result = 1;
+            return true;
+        case WM_QUERYENDSESSION: result = 1; return true;
+        case WM_ENDSESSION:
+            // The process may end as soon as this returns: close now, through the normal path.
+            if (wParam) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+            return !IsWindow(hwnd_);
+        case WM_NCHITTEST: {
+            if (!WindowResize) return false;
+            const THitCode code = EdgeHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), WindowRectOf(hwnd_));
+            if (code == htNone) return false;
+            result = code;
+            return true;
+        }
+        case WM_MOUSEMOVE:
+            if (WindowDrag && wParam == MK_LBUTTON) DragStart(lParam);
+            return false;
+        case WM_ENTERSIZEMOVE:
+            GetWindowRect(hwnd_, &moveStartRect_);
+            GetCursorPos(&moveStartCursor_);
+            return false;
+        case WM_MOVING:
+            if (OnWindowMoved) OnWindowMoved();
+            if (FitScreenPx <= 0) return false;
+            Snap(*reinterpret_cast<RECT*>(lParam));
+            result = TRUE;
+            return true;
+        case WM_DROPFILES:
+            DropFiles(reinterpret_cast<HDROP>(wParam));
+            result = 0;
+            return true;
+        case WM_WINDOWRESET:
+            if (OnWindowReset) OnWindowReset();
+            return false;
+        case WM_DESTROY:
+            // Stored while the window still exists: after the session ends nothing later runs.
+            SavePosition();
+            return false;
     }
     return false;
 }
@@ -264,8 +263,7 @@ void TkvneFormFunc::LoadPosition() {
 
 void EnsureOnScreen(HWND window) {
     const TRect now = WindowRectOf(window);
-    const TRect placed =
-        EnsureOnScreen(now, Monitors(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    const TRect placed = EnsureOnScreen(now, Monitors(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     if (placed.Left != now.Left || placed.Top != now.Top || placed.Width() != now.Width() ||
         placed.Height() != now.Height())
         MoveWindowTo(window, placed);

@@ -70,8 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SnapCase{"left", {-10, 300, 190, 400}, kScreen, 32, {0, 300, 200, 400}},
                       SnapCase{"right", {800, 300, 1000, 400}, kScreen, 32, {824, 300, 1024, 400}},
                       SnapCase{"bottom_of_work_area", {100, 600, 300, 700}, kShrunk, 32, {100, 628, 300, 728}},
-                      SnapCase{"bottom_of_screen_is_not_an_edge", {100, 640, 300, 740}, kShrunk, 10,
-                               {100, 640, 300, 740}},
+                      SnapCase{
+                          "bottom_of_screen_is_not_an_edge", {100, 640, 300, 740}, kShrunk, 10, {100, 640, 300, 740}},
                       SnapCase{"corner", {1000, 700, 1040, 730}, kShrunk, 32, {984, 698, 1024, 728}},
                       SnapCase{"off", {100, 20, 300, 120}, kScreen, 0, {100, 20, 300, 120}}),
     [](const auto& info) { return std::string(info.param.name); });

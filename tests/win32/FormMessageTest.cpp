@@ -63,8 +63,8 @@ class MessageAnswers : public ::testing::TestWithParam<AnswerCase> {};
 }  // namespace
 
 TEST_P(MessageAnswers, ModalRunAndOwner) {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr,
-                                 nullptr);
+    HWND owner =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
     TFormMessage form(owner);
     form.SetButtons("この項目を削除しますか？", {"はい", "いいえ"});
     bool ownerDisabled = false;
@@ -90,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AnswerCase{"close_box", [](TFormMessage& f) { PostMessageW(f.Handle(), WM_CLOSE, 0, 0); }, 0},
         AnswerCase{"enter_presses_button1", [](TFormMessage& f) { PressKey(f.Button1->Handle(), VK_RETURN); }, 1},
-        AnswerCase{"second_button",
-                   [](TFormMessage& f) { PostMessageW(f.Button2->Handle(), BM_CLICK, 0, 0); }, 2},
+        AnswerCase{"second_button", [](TFormMessage& f) { PostMessageW(f.Button2->Handle(), BM_CLICK, 0, 0); }, 2},
         AnswerCase{"escape_does_nothing",
                    [](TFormMessage& f) {
                        PressKey(f.Button1->Handle(), VK_ESCAPE);

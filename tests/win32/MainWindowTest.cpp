@@ -55,8 +55,8 @@ TEST_F(MainWindow, AnUnreadableItemFileIsReportedKeptAndTheRestLoads) {
     const std::string items = "20240305,0000FF,\"一件目\",\"★\"\r\n";
     ReplaceFileSafely(Path("todo\\todo.txt"), items);
     ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nshadow=0\r\n");
-    HANDLE lock = CreateFileW(ToWide(Path("todo\\todo.txt")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE lock =
+        CreateFileW(ToWide(Path("todo\\todo.txt")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     TFmTODOmain form;
     form.Create();
@@ -84,9 +84,10 @@ TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
 // repaint (each box would make the window paint again), and the window is left validated.
 TEST_F(MainWindow, AFailingPaintIsReportedOnce) {
     // A PNG whose image data is damaged (the chunks' checksums are not read).
-    const unsigned char png[] = {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 1,
-                                 0, 0, 0, 1, 8, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 'I', 'D', 'A', 'T', 'x',
-                                 'x', 'x', 'x', 0, 0, 0, 0, 0, 0, 0, 0, 'I', 'E', 'N', 'D', 0, 0, 0, 0};
+    const unsigned char png[] = {0x89, 'P', 'N', 'G', 13, 10,  26,  10,  0,   0,   0,   13,  'I', 'H', 'D', 'R',
+                                 0,    0,   0,   1,   0,  0,   0,   1,   8,   2,   0,   0,   0,   0,   0,   0,
+                                 0,    0,   0,   0,   4,  'I', 'D', 'A', 'T', 'x', 'x', 'x', 'x', 0,   0,   0,
+                                 0,    0,   0,   0,   0,  'I', 'E', 'N', 'D', 0,   0,   0,   0};
     ReplaceFileSafely(Path("face.png"), std::string(reinterpret_cast<const char*>(png), sizeof png));
     GraphicSource().SetSearchFolder(data_ + "\\");
     TFmTODOmain form;

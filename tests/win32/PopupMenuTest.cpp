@@ -64,7 +64,8 @@ TEST_P(PopupMenuItems, ShowTheEntriesStates) {
 
 INSTANTIATE_TEST_SUITE_P(Sample, PopupMenuItems,
                          testing::Values(TItemCase{0, "追加", false, false, -1}, TItemCase{1, "", false, false, -1},
-                                         TItemCase{2, "完了", true, true, -1}, TItemCase{3, "並べ替え", false, false, 2}));
+                                         TItemCase{2, "完了", true, true, -1},
+                                         TItemCase{3, "並べ替え", false, false, 2}));
 
 TEST(PopupMenu, EachItemsCommandRunsItsOwnEntrysHandler) {
     std::string clicked;

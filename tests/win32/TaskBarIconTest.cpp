@@ -24,10 +24,10 @@ protected:
             requests_.push_back({kind, data->szTip, data->uCallbackMessage, data->cbSize});
             return TRUE;
         };
-        owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr,
-                                 nullptr);
-        button_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                  nullptr);
+        owner_ =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+        button_ =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
         icon_.SetOwner(owner_);
         icon_.SetApplicationWindow(button_);
     }
@@ -70,17 +70,13 @@ TEST_P(TrayNotifications, ReachTheEventsInOrder) {
     EXPECT_EQ(events, GetParam().events);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, TrayNotifications,
-                         ::testing::Values(NotificationCase{WM_MOUSEMOVE, "move0 "},
-                                           NotificationCase{WM_LBUTTONDOWN, "downL1 "},
-                                           NotificationCase{WM_LBUTTONUP, "upL1 "},
-                                           NotificationCase{WM_LBUTTONDBLCLK, "dbl downL8 "},
-                                           NotificationCase{WM_RBUTTONDOWN, "downR2 "},
-                                           NotificationCase{WM_RBUTTONUP, "upR2 "},
-                                           NotificationCase{WM_RBUTTONDBLCLK, "dbl downR8 "},
-                                           NotificationCase{WM_MBUTTONDOWN, "downM4 "},
-                                           NotificationCase{WM_MBUTTONUP, "upM4 "},
-                                           NotificationCase{WM_MBUTTONDBLCLK, ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, TrayNotifications,
+    ::testing::Values(NotificationCase{WM_MOUSEMOVE, "move0 "}, NotificationCase{WM_LBUTTONDOWN, "downL1 "},
+                      NotificationCase{WM_LBUTTONUP, "upL1 "}, NotificationCase{WM_LBUTTONDBLCLK, "dbl downL8 "},
+                      NotificationCase{WM_RBUTTONDOWN, "downR2 "}, NotificationCase{WM_RBUTTONUP, "upR2 "},
+                      NotificationCase{WM_RBUTTONDBLCLK, "dbl downR8 "}, NotificationCase{WM_MBUTTONDOWN, "downM4 "},
+                      NotificationCase{WM_MBUTTONUP, "upM4 "}, NotificationCase{WM_MBUTTONDBLCLK, ""}));
 
 TEST_F(TrayIcon, EnablingAddsTheIconAndHidesTheTaskbarButton) {
     icon_.SetText("MEMORAIL");
