@@ -10,6 +10,7 @@
 #include "background/Bitmap.h"
 #include "framework/DibText.h"
 #include "framework/Form.h"
+#include "framework/PopupMenu.h"
 #include "framework/Timer.h"
 #include "framework/Handles.h"
 #include "settings/ProfileList.h"
@@ -43,6 +44,26 @@ public:
     void SetTopLine(int line);
     void ScrollBarChange();
     void FormResize();
+
+    // The item commands, the selection and the menu.
+    void PopupMenu1Popup();
+    void OpenMenu(int screenX, int screenY);
+    void AddItemDialog();
+    void EditItemDialog(int index);
+    void P1todoCopyClick();
+    void P1todoInsertClick() { PasteItem(Selection()); }
+    void PasteItem(int index);
+    void P1todoCutClick();
+    void ArchiveItem(int index);
+    void PsAutoClick();
+    void SortBy(int key);
+    void SelectNext();
+    void SelectPrevious();
+    int ItemAt(int x, int y) const;
+    void FormKeyDown(WPARAM& key);
+    // SelectedItem with a value out of range read as none (−1).
+    int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
+    TPopupMenu PopupMenu1;
 
     TTodoData Items;
     std::string TodoFolder;
@@ -106,7 +127,12 @@ private:
     void PaintFrame(HDC dc);
     void PaintRow(HDC dc, int row);
     void FoldClick();
+    void CreateMenu();
+    void SaveItems();
+    void DeleteWithConfirmation();
+    static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
+    void FormMouseDown(int x, int y, bool rightButton);
     std::string DateSeparator() const;
 
     bool active_ = false;

@@ -1,7 +1,11 @@
-// The main window's commands: the mouse on the list, the caption buttons and the link.
+// The main window's commands: the mouse on the list, the keys and the wheel, the caption
+// buttons and the link.
 #include "app/FmTODOmain.h"
 
 #include <windowsx.h>
+
+#include "framework/Application.h"
+#include "support/kvneGlobal.h"
 
 void TFmTODOmain::OnMouse(UINT message, int x, int y) {
     switch (message) {
@@ -19,23 +23,77 @@ void TFmTODOmain::OnMouse(UINT message, int x, int y) {
             break;
         case WM_LBUTTONDBLCLK:
             // The class takes double clicks for the list; on a button the second press is a press.
-            if (!kvneGctButton1.MouseDown(x, y)) kvneGctButton2.MouseDown(x, y);
+            if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
+            EditItemDialog(Selection());  // with nothing selected, a new item
             break;
         case WM_LBUTTONDOWN:
             LinkLabel1.MouseDown(x, y);
             if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
-            if (LayoutPending) break;  // the list has not been shown since it changed
-            if (x >= ListRect.left && x < ListRect.right && y < ListRect.bottom) {
-                // Until the item commands arrive, a left click only selects.
-                SelectedItem = ItemAtRow(y, ListRect.top, RowHeight, FirstShownLine(), LineItems);
-                PaintList();
-            }
+            FormMouseDown(x, y, false);
             break;
+        case WM_RBUTTONDOWN: FormMouseDown(x, y, true); break;
         case WM_LBUTTONUP:
             if (kvneGctButton1.MouseUp(x, y) || kvneGctButton2.MouseUp(x, y)) break;
             if (LinkLabel1.MouseUp(x, y)) LinkLabel1.Click();
             break;
     }
+}
+
+void TFmTODOmain::FormMouseDown(int x, int y, bool rightButton) {
+    if (LayoutPending) return;  // the list has not been shown since it changed
+    SelectedItem = ItemAt(x, y);  // a press beside the items clears the selection
+    PaintList();
+    if (rightButton) {
+        POINT p{x, y};
+        ClientToScreen(Handle(), &p);
+        OpenMenu(p.x, p.y);
+    }
+}
+
+int TFmTODOmain::ItemAt(int x, int y) const {
+    return ItemAtPoint(x, y, ListRect.left, ListRect.top, ListRect.right, ListRect.bottom, RowHeight, FirstShownLine(),
+                       LineItems);
+}
+
+void TFmTODOmain::SelectNext() {
+    const TSelectionStep step = StepDown(Selection(), Items.Count(), FirstShownLine(), VisibleRows, LineItems);
+    if (step.topLine >= 0) SetTopLine(step.topLine);
+    SelectedItem = step.selected;
+    PaintList();
+}
+
+void TFmTODOmain::SelectPrevious() {
+    const TSelectionStep step = StepUp(Selection(), FirstShownLine(), LineItems);
+    if (step.topLine >= 0) SetTopLine(step.topLine);
+    SelectedItem = step.selected;
+    PaintList();
+}
+
+void TFmTODOmain::FormKeyDown(WPARAM& key) {
+    // Each key is tested in turn; a handler may change the key for the tests after it.
+    if (key == VK_APPS) {
+        RECT r;
+        GetWindowRect(Handle(), &r);
+        OpenMenu(r.left + 16, r.top + 16);
+    }
+    if (key == VK_DOWN) SelectNext();
+    if (key == VK_UP) SelectPrevious();
+    if (key == VK_RETURN) EditItemDialog(Selection());
+    if (key == VK_DELETE) DeleteWithConfirmation();
+    if (key == VK_F1) GlobalEnv.OpenHelp();
+}
+
+LRESULT CALLBACK TFmTODOmain::ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR form) {
+    // The bar moves only by the mouse and through SetTopLine; its keys go to the window.
+    auto* owner = reinterpret_cast<TFmTODOmain*>(form);
+    if (message == WM_KEYDOWN) {
+        RunGuarded([owner, &wParam] { owner->FormKeyDown(wParam); });
+        return 0;
+    }
+    if (message == WM_MOUSEWHEEL) return SendMessageW(owner->Handle(), message, wParam, lParam);
+    if (message == WM_GETDLGCODE) return DLGC_WANTARROWS;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void TFmTODOmain::FoldClick() {

@@ -64,6 +64,7 @@ void TFmTODOmain::ApplySettings() {
     NewTextColor = static_cast<COLORREF>(MainSettings.Read(keys::NewTextColor));
     WordWrap = MainSettings.Read(keys::WordWrap);
     SortAuto = MainSettings.Read(keys::SortAuto);
+    if (TMenuEntry* entry = PopupMenu1.Find("PsAuto")) entry->checked = SortAuto;
     // A hand-edited 0 or negative value would fire the timer without pause: one minute at least.
     const int minutes = std::clamp(MainSettings.Read(keys::PictureMinutes), 1, 9999);
     // Set again at every window reset: only a new interval restarts the count, and a timer a

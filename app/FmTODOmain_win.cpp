@@ -67,6 +67,8 @@ void TFmTODOmain::CreateControls() {
     kvneGctButton2.OnClick = [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); };
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
+    SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    CreateMenu();
 }
 
 void TFmTODOmain::AnchorControls(int clientWidth) {
@@ -160,7 +162,16 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_CONTEXTMENU: return 0;  // the menu opens on the press and on its key
+    case WM_KEYDOWN: FormKeyDown(wParam); return 0;
+    case WM_MOUSEWHEEL:
+        if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
+            SelectNext();
+        else if (GET_WHEEL_DELTA_WPARAM(wParam) > 0)
+            SelectPrevious();
+        return 0;
     case WM_MOUSELEAVE:
         trackingMouse_ = false;
         kvneGctButton1.MouseLeave();

@@ -88,3 +88,25 @@ int ItemAtRow(int y, int listTop, int rowHeight, int firstShown, const std::vect
     const int line = (y - listTop) / rowHeight + firstShown;
     return line >= 0 && line < static_cast<int>(lineItems.size()) ? lineItems[static_cast<std::size_t>(line)] : -1;
 }
+
+int ItemAtPoint(int x, int y, int left, int top, int right, int bottom, int rowHeight, int firstShown,
+                const std::vector<int>& lineItems) {
+    if (x < left || x > right || y < top || y > bottom) return -1;
+    return ItemAtRow(y, top, rowHeight, firstShown, lineItems);
+}
+
+TSelectionStep StepDown(int selected, int itemCount, int firstShown, int visibleRows, const std::vector<int>& lineItems) {
+    const int lines = static_cast<int>(lineItems.size());
+    if (firstShown >= 0 && firstShown < lines - visibleRows &&
+        lineItems[static_cast<std::size_t>(firstShown + visibleRows)] == selected)
+        return {firstShown + 1, selected};
+    return {-1, selected < itemCount - 1 ? selected + 1 : selected};
+}
+
+TSelectionStep StepUp(int selected, int firstShown, const std::vector<int>& lineItems) {
+    // A first line at or past the end (a folded window has no whole rows) shows no line.
+    if (firstShown > 0 && firstShown < static_cast<int>(lineItems.size()) &&
+        lineItems[static_cast<std::size_t>(firstShown)] == selected)
+        return {firstShown - 1, selected};
+    return {-1, selected < 0 ? -1 : selected - 1};
+}

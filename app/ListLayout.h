@@ -45,3 +45,15 @@ int BoundTopLine(int topLine, int displayLineCount, int visibleRows);
 int VisibleSelection(int selected, const std::vector<int>& lineItems, int firstShown, int visibleRows);
 // The item under a point of the list area, or −1.
 int ItemAtRow(int y, int listTop, int rowHeight, int firstShown, const std::vector<int>& lineItems);
+// The item under a point, the list area's edges counting as inside; −1 beside the items.
+int ItemAtPoint(int x, int y, int left, int top, int right, int bottom, int rowHeight, int firstShown,
+                const std::vector<int>& lineItems);
+
+// One step of the selection by key or wheel: either the list scrolls by a line (topLine ≥ 0)
+// until the selected item is in full view, or the selection moves (−1 for none).
+struct TSelectionStep {
+    int topLine = -1;
+    int selected = -1;
+};
+TSelectionStep StepDown(int selected, int itemCount, int firstShown, int visibleRows, const std::vector<int>& lineItems);
+TSelectionStep StepUp(int selected, int firstShown, const std::vector<int>& lineItems);

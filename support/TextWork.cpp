@@ -186,6 +186,17 @@ std::string IndentLines(const std::string& text) {
     return out;
 }
 
+std::string CutToWholeCharacters(const std::string& text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = 0;
+    while (end < maxBytes) {
+        const std::size_t next = end + CharLength(text, end);
+        if (next > maxBytes) break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
+
 std::string TextFrom(const std::string& text, int position) {
     if (position < 1) position = 1;
     return static_cast<std::size_t>(position) > text.size() ? std::string() : text.substr(position - 1);

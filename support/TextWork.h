@@ -14,6 +14,9 @@ inline std::size_t CharLength(std::string_view s, std::size_t i) {
     return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
 }
 
+// The text cut to at most maxBytes, never inside a two-byte character.
+std::string CutToWholeCharacters(const std::string& text, std::size_t maxBytes);
+
 // Removes every trailing backslash, so "C:\" becomes "C:". Never cuts a two-byte character.
 std::string StripTrailingBackslashes(const std::string& path);
 

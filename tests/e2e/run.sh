@@ -354,6 +354,8 @@ timeout 20 "$WINE" "$exe"
 check "a second start shows the hidden first window" test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1
 close_program
 
+source "$root/tests/e2e/items.sh"
+
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
 mkdir -p "$data/todo"

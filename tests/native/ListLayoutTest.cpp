@@ -84,3 +84,55 @@ TEST(Scrolling, TopLineSelectionAndHits) {
     EXPECT_EQ(ItemAtRow(32, 33, 16, 0, lineItems), -1);
     EXPECT_EQ(ItemAtRow(33 + 16 * 10, 33, 16, 0, lineItems), -1);  // empty space under the lines
 }
+
+TEST(Scrolling, ItemAtPointCountsTheEdgesAsInside) {
+    const std::vector<int> lineItems = {0, 1, 2};
+    // List area (8, 33)–(326, 240), rows of 16.
+    EXPECT_EQ(ItemAtPoint(8, 33, 8, 33, 326, 240, 16, 0, lineItems), 0);
+    EXPECT_EQ(ItemAtPoint(326, 49, 8, 33, 326, 240, 16, 0, lineItems), 1);
+    EXPECT_EQ(ItemAtPoint(7, 33, 8, 33, 326, 240, 16, 0, lineItems), -1);
+    EXPECT_EQ(ItemAtPoint(327, 33, 8, 33, 326, 240, 16, 0, lineItems), -1);
+    EXPECT_EQ(ItemAtPoint(100, 32, 8, 33, 326, 240, 16, 0, lineItems), -1);
+    EXPECT_EQ(ItemAtPoint(100, 240, 8, 33, 326, 240, 16, 0, lineItems), -1);  // below the three lines
+    EXPECT_EQ(ItemAtPoint(100, 241, 8, 33, 326, 240, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}), -1);
+}
+
+namespace {
+
+struct StepCase {
+    const char* name;
+    std::vector<int> lineItems;  // the item of each display line
+    int itemCount, firstShown, visibleRows, selected;
+    bool down;
+    int topLine, result;  // topLine −1: the list does not scroll
+};
+
+class SelectionSteps : public ::testing::TestWithParam<StepCase> {};
+
+}  // namespace
+
+TEST_P(SelectionSteps, ScrollOrMove) {
+    const StepCase& c = GetParam();
+    const TSelectionStep step = c.down ? StepDown(c.selected, c.itemCount, c.firstShown, c.visibleRows, c.lineItems)
+                                       : StepUp(c.selected, c.firstShown, c.lineItems);
+    EXPECT_EQ(step.topLine, c.topLine);
+    EXPECT_EQ(step.selected, c.result);
+}
+
+// Item 1 wraps to three lines: lines 0 | 1 1 1 | 2 | 3.
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SelectionSteps,
+    ::testing::Values(StepCase{"DownFromNoneSelectsTheFirst", {0, 1, 2}, 3, 0, 5, -1, true, -1, 0},
+                      StepCase{"DownOnTheLastStays", {0, 1, 2}, 3, 0, 5, 2, true, -1, 2},
+                      StepCase{"DownIntoThePartialRowSelects", {0, 1, 1, 1, 2, 3}, 4, 0, 2, 0, true, -1, 1},
+                      StepCase{"DownScrollsTheWrappedItemIntoView", {0, 1, 1, 1, 2, 3}, 4, 0, 2, 1, true, 1, 1},
+                      StepCase{"DownScrollsUntilItIsWhole", {0, 1, 1, 1, 2, 3}, 4, 1, 2, 1, true, 2, 1},
+                      StepCase{"DownOnceWholeMovesOn", {0, 1, 1, 1, 2, 3}, 4, 2, 2, 1, true, -1, 2},
+                      StepCase{"DownAtTheEndOfTheLines", {0, 1, 1, 1, 2, 3}, 4, 4, 2, 3, true, -1, 3},
+                      StepCase{"UpOnTheFirstClears", {0, 1, 2}, 3, 0, 5, 0, false, -1, -1},
+                      StepCase{"UpFromNoneStaysNone", {0, 1, 2}, 3, 0, 5, -1, false, -1, -1},
+                      StepCase{"UpScrollsBackOverTheWrappedItem", {0, 1, 1, 1, 2, 3}, 4, 2, 2, 1, false, 1, 1},
+                      StepCase{"UpScrollsWhileTheTopLineIsTheSelection", {0, 1, 1, 1, 2, 3}, 4, 1, 2, 1, false, 0, 1},
+                      StepCase{"UpOnTheTopLineMoves", {0, 1, 1, 1, 2, 3}, 4, 0, 2, 1, false, -1, 0},
+                      StepCase{"UpFoldedPastTheLastLine", {0, 1, 2}, 3, 3, 0, 2, false, -1, 1}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -106,3 +106,13 @@ TEST(TextHelpers, IndentLinesAndTextFrom) {
     EXPECT_EQ(TextFrom("abc", 4), "");
     EXPECT_EQ(OpenTag("背景") + CloseTag("背景"), "<背景></背景>");
 }
+
+TEST(CutToWholeCharacters, NeverCutsATwoByteCharacter) {
+    const std::string kanji = "表";  // 95 5C: a trail byte that is a backslash
+    EXPECT_EQ(CutToWholeCharacters(std::string(1022, 'a') + kanji, 1023), std::string(1022, 'a'));
+    EXPECT_EQ(CutToWholeCharacters(std::string(1021, 'a') + kanji + "b", 1023), std::string(1021, 'a') + kanji);
+    EXPECT_EQ(CutToWholeCharacters(std::string(1024, 'a'), 1023), std::string(1023, 'a'));
+    EXPECT_EQ(CutToWholeCharacters("abc", 1023), "abc");
+    EXPECT_EQ(CutToWholeCharacters("", 1023), "");
+    EXPECT_EQ(CutToWholeCharacters("a\x81", 1), "a");  // a lone lead byte at the end is one character
+}

@@ -1,0 +1,206 @@
+// The main window's item commands: the menu, new and edit through the editor, copy, paste,
+// cut and delete into the monthly archive, and sorting.
+#include "app/FmTODOmain.h"
+
+#include "framework/Application.h"
+#include "support/Clipboard_win.h"
+#include "support/kvneGlobal.h"
+#include "todo/FmTODOdata.h"
+#include "todo/FormMessage.h"
+#include "todo/ItemArchive.h"
+
+namespace {
+
+// What a paste reads at most; a line the program copied is always shorter.
+constexpr std::size_t kMaxPasteBytes = 1 << 20;
+
+const char* const kSortEntries[] = {"PsDate", "PsCate", "PsText", "PsColor"};
+
+TMenuEntry Entry(const char* name, const char* caption, std::function<void()> onClick = {}) {
+    TMenuEntry entry;
+    entry.name = name;
+    entry.caption = caption;
+    entry.onClick = std::move(onClick);
+    return entry;
+}
+
+TMenuEntry Separator(const char* name) { return Entry(name, "-"); }
+
+}  // namespace
+
+void TFmTODOmain::CreateMenu() {
+    TMenuEntry sort = Entry("P1sort", "並べ替え");
+    sort.items = {Entry("PsAuto", "自動並べ替え", [this] { PsAutoClick(); }),
+                  Separator("N5"),
+                  Entry("PsDate", "日付", [this] { SortBy(skDate); }),
+                  Entry("PsCate", "分類", [this] { SortBy(skCategory); }),
+                  Entry("PsText", "テキスト", [this] { SortBy(skText); }),
+                  Entry("PsColor", "文字色", [this] { SortBy(skColor); })};
+    PopupMenu1.items = {
+        Entry("P1todoCopy", "コピー", [this] { P1todoCopyClick(); }),
+        Entry("P1todoInsert", "挿入", [this] { P1todoInsertClick(); }),
+        Entry("P1TodoCut", "切り取り･削除", [this] { P1todoCutClick(); }),
+        Separator("N7"),
+        Entry("P1todoAdd", "新規", [this] { AddItemDialog(); }),
+        Entry("P1todoEdit", "編集",
+              [this] {
+                  EditItemDialog(Selection());
+                  UpdateWindow(Handle());
+              }),
+        Separator("N2"),
+        sort,
+        Separator("N3"),
+        Entry("P1printer", "印刷"),
+        Separator("N1"),
+        Entry("P1option", "オプション設定"),
+        Entry("P1Version", "バージョン情報"),
+        Entry("N6", "ヘルプ", [] { GlobalEnv.OpenHelp(); }),
+        Separator("N4"),
+        Entry("P1minimum", "最小化", [this] { TaskBarIcon1.Minimize(); }),
+        Entry("P1exit", "終了", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
+    };
+}
+
+void TFmTODOmain::OpenMenu(int screenX, int screenY) {
+    PopupMenu1Popup();
+    PopupMenu1.Popup(screenX, screenY);
+}
+
+void TFmTODOmain::PopupMenu1Popup() {
+    // The refresh below lays the list out anew, which scrolls to the top; the user's place
+    // and selection must outlive it, or the commands would act on no item.
+    const int topLine = TopLine;
+    const int selected = Selection();
+    const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
+    TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
+    autoSort->checked = !autoSort->checked;
+    PsAutoClick();
+    if (record) SelectedItem = Items.IndexOfRecord(record);
+    SetTopLine(topLine);
+
+    const bool hasSelection = Selection() >= 0;
+    for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
+    PopupMenu1.Find("P1todoAdd")->enabled = true;
+    PopupMenu1.Find("P1todoInsert")->enabled = true;
+    PopupMenu1.Find("P1printer")->visible = false;
+}
+
+void TFmTODOmain::SaveItems() {
+    if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
+}
+
+void TFmTODOmain::AddItemDialog() {
+    {
+        TFmTODOdata editor(Handle());
+        editor.SetDate(static_cast<TDateTime>(static_cast<long long>(NowDateTime())));
+        editor.SetColor(static_cast<std::int32_t>(NewTextColor));
+        editor.ShowModal();
+        if (editor.EditResult == 1) {
+            const int i = Items.NewItem();
+            Items.SetDate(i, editor.Date());  // midnight: a new record's time of day is 0
+            Items.SetText(i, editor.Text());
+            Items.SetColor(i, editor.Color());
+            Items.SetCategory(i, editor.Category());
+            NewTextColor = static_cast<COLORREF>(editor.Color());
+            SelectedItem = i;
+        }
+    }
+    LayoutList();
+    InvalidateRect(Handle(), nullptr, FALSE);
+    MainSettings.Write(keys::NewTextColor, static_cast<int>(NewTextColor));
+    SaveItems();
+}
+
+void TFmTODOmain::EditItemDialog(int index) {
+    if (index < 0 || index >= Items.Count()) return AddItemDialog();
+    const Tdata* record = Items.Record(index);
+    {
+        TFmTODOdata editor(Handle());
+        editor.SetDate(Items.GetDate(index));
+        editor.SetText(Items.GetText(index));
+        editor.SetColor(Items.GetColor(index));
+        editor.SetCategory(Items.GetCategory(index));
+        editor.ShowModal();
+        // The list cannot change while the editor runs modally, but the record is looked up again all the same.
+        index = Items.IndexOfRecord(record);
+        if (editor.EditResult == 1 && index >= 0) {
+            const TDateTime old = Items.GetDate(index);
+            const TDateTime timeOfDay = old - static_cast<TDateTime>(static_cast<long long>(old));
+            Items.SetDate(index, editor.Date() + timeOfDay);
+            Items.SetText(index, editor.Text());
+            Items.SetColor(index, editor.Color());
+            Items.SetCategory(index, editor.Category());
+        }
+    }
+    SaveItems();
+    LayoutList();
+    InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::P1todoCopyClick() {
+    const int selected = Selection();
+    if (selected < 0) return;
+    if (!SetClipboardText(Handle(), Items.ItemToLine(selected)))
+        Application.ReportError("クリップボードに書き込めません");
+}
+
+void TFmTODOmain::PasteItem(int index) {
+    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes);
+    const int j = Items.InsertItem(index < 0 || index >= Items.Count() ? -1 : index);
+    Items.LineToItem(j, text);
+    if (Items.GetColor(j) == NoColor) Items.SetColor(j, static_cast<std::int32_t>(NewTextColor));
+    SelectedItem = j;
+    LayoutList();
+    InvalidateRect(Handle(), nullptr, FALSE);
+    SaveItems();
+}
+
+void TFmTODOmain::P1todoCutClick() {
+    const int selected = Selection();
+    if (selected < 0) return;
+    P1todoCopyClick();
+    ArchiveItem(selected);
+    UpdateWindow(Handle());
+}
+
+void TFmTODOmain::DeleteWithConfirmation() {
+    const int selected = Selection();
+    if (selected < 0) return;  // nothing to remove: no question, and no file is touched
+    if (AskMessage("Memorail.exe:削除の確認", "この項目を削除しますか？", {"はい", "いいえ"}) == 1)
+        ArchiveItem(selected);
+}
+
+void TFmTODOmain::ArchiveItem(int index) {
+    if (index < 0 || index >= Items.Count()) return;
+    // The item leaves the list only once its archive holds it; an error keeps it where it is.
+    AppendToArchive(ArchiveFileName(TodoFolder, Items.GetDate(index)), Items.ItemToLine(index));
+    Items.DeleteItem(index);
+    LayoutList();
+    InvalidateRect(Handle(), nullptr, FALSE);
+    SaveItems();
+}
+
+void TFmTODOmain::PsAutoClick() {
+    TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
+    autoSort->checked = !autoSort->checked;
+    for (const char* name : kSortEntries) PopupMenu1.Find(name)->checked = false;
+    const int type = MainSettings.Read(keys::SortType);
+    if (autoSort->checked && type >= 0 && type < 4) PopupMenu1.Find(kSortEntries[type])->checked = true;
+    SortAuto = autoSort->checked;
+    MainSettings.Write(keys::SortAuto, SortAuto);
+    MainSettings.Save();
+    if (SortAuto) {
+        LayoutList();
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
+}
+
+void TFmTODOmain::SortBy(int key) {
+    const int selected = Selection();
+    const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
+    MainSettings.Write(keys::SortOrder, Items.ToggleSort(key));
+    MainSettings.Write(keys::SortType, key);
+    BuildLines();
+    if (record) SelectedItem = Items.IndexOfRecord(record);
+    PaintList();
+}

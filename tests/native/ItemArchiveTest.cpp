@@ -1,0 +1,56 @@
+// The monthly archive keeps what it holds and gains the removed item's line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestFolder.h"
+#include "support/Errors.h"
+#include "todo/ItemArchive.h"
+
+namespace {
+
+constexpr char kLine[] = "20050714,0000FF,\"牛乳\",\"★\"";
+
+struct AppendCase {
+    const char* name;
+    bool exists;
+    std::string before, after;
+};
+
+class ArchiveAppend : public ::testing::TestWithParam<AppendCase> {};
+
+}  // namespace
+
+TEST_P(ArchiveAppend, KeepsEveryByteAndAddsTheLine) {
+    TestFolder folder;
+    const std::string path = folder / "200507.txt";
+    if (GetParam().exists) WriteBytes(path, GetParam().before);
+    AppendToArchive(path, kLine);
+    EXPECT_EQ(ReadBytes(path), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ArchiveAppend,
+                         ::testing::Values(AppendCase{"Missing", false, "", std::string(kLine) + "\r\n"},
+                                           AppendCase{"Empty", true, "", std::string(kLine) + "\r\n"},
+                                           AppendCase{"Ended", true, "20050701,000000,\"a\",\"　\"\r\n",
+                                                      "20050701,000000,\"a\",\"　\"\r\n" + std::string(kLine) + "\r\n"},
+                                           // Hand-written and damaged lines stay exactly as they were.
+                                           AppendCase{
+                                               "NoFinalLineEnd", true, "written by hand\r\ndamaged,\"",
+                                               "written by hand\r\ndamaged,\"\r\n" + std::string(kLine) + "\r\n"},
+                                           AppendCase{"LoneLf", true, "x\n", "x\n\r\n" + std::string(kLine) + "\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ArchiveFile, NamedAfterTheMonthOfTheDueDate) {
+    EXPECT_EQ(ArchiveFileName("C:\\d\\todo\\", 38547.75), "C:\\d\\todo\\200507.txt");  // 2005-07-14 18:00
+    EXPECT_EQ(ArchiveFileName("t\\", 0), "t\\189912.txt");
+    EXPECT_EQ(ArchiveFileName("t\\", 2958465), "t\\999912.txt");  // 9999-12-31
+}
+
+TEST(ArchiveFile, AnUnreadableArchiveIsReportedAndLeftAsItIs) {
+    TestFolder folder;
+    const std::string path = folder / "200507.txt";
+    std::filesystem::create_directory(path);  // exists, but is no file to read
+    EXPECT_THROW(AppendToArchive(path, kLine), EFileError);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}

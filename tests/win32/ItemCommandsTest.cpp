@@ -1,0 +1,180 @@
+// The main window's item commands on a list of its own: the menu, the clipboard, the archive.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+
+#include "WinTestFolder.h"
+#include "app/FmTODOmain.h"
+#include "framework/Application.h"
+#include "support/Clipboard_win.h"
+#include "support/Encoding_win.h"
+#include "support/Errors.h"
+#include "support/FileIO.h"
+#include "support/kvneGlobal.h"
+
+namespace {
+
+// Item i is due on day 45000 + i, so sorting by date keeps the file's order.
+std::string ItemLines(int count, const std::string& text = "item") {
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += DateToText(45000 + i) + ",000000,\"" + text + std::to_string(i) + "\",\"　\"\r\n";
+    return lines;
+}
+
+// Runs step once a modal loop has started (a thread timer fires inside it).
+std::function<void()> gStep;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (gStep) gStep();
+}
+
+class ItemCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        data_ = FromWide(folder_.Wide());
+        GlobalEnv.SetDataFolder(data_);
+        Application.DiscardReports();
+        CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    }
+    void TearDown() override {
+        if (form_.Handle()) DestroyWindow(form_.Handle());
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        Application.DiscardReports();
+        RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
+    }
+    std::string Path(const std::string& name) const { return data_ + "\\" + name; }
+    std::string Read(const std::string& name) const {
+        std::string content;
+        ReadWholeFile(Path(name), content);
+        return content;
+    }
+    void Start(const std::string& items) {
+        ReplaceFileSafely(Path("todo\\todo.txt"), items);
+        form_.Create();
+        Application.SetMainForm(form_.Handle());
+        form_.PaintList();  // the layout has been shown
+    }
+
+    WinTestFolder folder_;
+    std::string data_;
+    TFmTODOmain form_;
+};
+
+}  // namespace
+
+TEST_F(ItemCommands, OpeningTheMenuKeepsTheScrolledSelection) {
+    Start(ItemLines(40));
+    ASSERT_GT(form_.DisplayLineCount, form_.VisibleRows);
+    form_.SetTopLine(20);
+    form_.SelectedItem = 22;
+    form_.PopupMenu1Popup();
+    EXPECT_EQ(form_.FirstShownLine(), 20);
+    EXPECT_EQ(form_.Selection(), 22);
+    for (const char* name : {"P1todoCopy", "P1TodoCut", "P1todoEdit", "P1todoAdd", "P1todoInsert"})
+        EXPECT_TRUE(form_.PopupMenu1.Find(name)->enabled) << name;
+    EXPECT_FALSE(form_.PopupMenu1.Find("P1printer")->visible);
+    EXPECT_TRUE(form_.PopupMenu1.Find("PsAuto")->checked);
+    EXPECT_TRUE(form_.PopupMenu1.Find("PsDate")->checked);
+    EXPECT_NE(Read("memorail_win32_tests.ini").find("auto=1"), std::string::npos);  // saved at each opening
+
+    form_.SelectedItem = -1;
+    form_.PopupMenu1Popup();
+    for (const char* name : {"P1todoCopy", "P1TodoCut", "P1todoEdit"})
+        EXPECT_FALSE(form_.PopupMenu1.Find(name)->enabled) << name;
+}
+
+TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {
+    Start(ItemLines(3));
+    const std::string before = Read("todo\\todo.txt");
+    SetClipboardText(form_.Handle(), "kept");
+    form_.SelectedItem = -1;
+    bool asked = false;
+    gStep = [&asked] {
+        HWND box = FindWindowW(L"TFormMessage", nullptr);
+        asked = box != nullptr;
+        if (box) PostMessageW(box, WM_CLOSE, 0, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    form_.P1todoCutClick();
+    WPARAM key = VK_DELETE;
+    form_.FormKeyDown(key);
+    MSG msg;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 500 && !asked)
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(form_.Items.Count(), 3);
+    EXPECT_EQ(GetClipboardText(form_.Handle(), 100), "kept");
+    EXPECT_EQ(Read("todo\\todo.txt"), before);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(ToWide(Path("todo\\1*.txt")).c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE);  // no archive was started
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
+    const std::string longText = std::string(3000, 'x') + "表";  // 95 5C ends the line's text
+    Start(DateToText(45000) + ",0000FF,\"" + longText + "\",\"★\"\r\n");
+    form_.SelectedItem = 0;
+    form_.P1todoCopyClick();
+    form_.SelectedItem = -1;
+    form_.P1todoInsertClick();
+    ASSERT_EQ(form_.Items.Count(), 2);
+    EXPECT_EQ(form_.Items.ItemToLine(0), form_.Items.ItemToLine(1));
+    EXPECT_EQ(Read("todo\\todo.txt"), form_.Items.SaveToText());
+}
+
+TEST_F(ItemCommands, PlainTextPastesAsOneItemInTheNewTextColour) {
+    Start("");
+    form_.NewTextColor = 0x00FF00;
+    SetClipboardText(form_.Handle(), "abc\r\n牛乳");
+    form_.PasteItem(-1);
+    ASSERT_EQ(form_.Items.Count(), 1);
+    EXPECT_EQ(form_.Items.GetText(0), "abc\r\n牛乳");
+    EXPECT_EQ(form_.Items.GetColor(0), 0x00FF00);
+    EXPECT_EQ(form_.Items.GetCategory(0), "　");
+    EXPECT_EQ(form_.Selection(), 0);
+}
+
+TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
+    Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
+    CreateDirectoryW(ToWide(Path("todo\\200507.txt")).c_str(), nullptr);
+    try {
+        form_.ArchiveItem(0);
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find("200507.txt"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(form_.Items.Count(), 1);
+    EXPECT_EQ(Read("todo\\todo.txt"), "20050714,0000FF,\"牛乳\",\"★\"\r\n");
+}
+
+TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
+    Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
+    form_.SelectedItem = 2;  // "a"
+    form_.SortBy(skText);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+    form_.SortBy(skText);  // the other direction
+    EXPECT_EQ(form_.Items.GetText(0), "c");
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+}
+
+TEST(Clipboard, JapaneseTextSurvivesAnySessionCodePage) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    const std::string line = "20240305,0000FF,\"牛乳と表\",\"★\"";
+    ASSERT_TRUE(SetClipboardText(owner, line));
+    EXPECT_EQ(GetClipboardText(owner, 1 << 20), line);
+    ASSERT_TRUE(OpenClipboard(owner));
+    const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    EXPECT_EQ(std::wstring(wide), ToWide(line));
+    GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    const auto* locale = static_cast<const LCID*>(GlobalLock(GetClipboardData(CF_LOCALE)));
+    EXPECT_EQ(*locale, 0x0411u);
+    GlobalUnlock(GetClipboardData(CF_LOCALE));
+    CloseClipboard();
+    EXPECT_EQ(GetClipboardText(owner, 20), line.substr(0, 19));  // not inside "牛"
+    DestroyWindow(owner);
+}

@@ -1,0 +1,18 @@
+#include "todo/ItemArchive.h"
+
+#include "support/FileIO.h"
+
+std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
+    // The month part of the item file's own date text, so both always agree.
+    return todoFolder + DateToText(dueDate).substr(0, 6) + ".txt";
+}
+
+void AppendToArchive(const std::string& path, const std::string& line) {
+    std::string content;
+    ReadWholeFile(path, content);
+    const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
+    if (!content.empty() && !endsWithLineEnd) content += "\r\n";
+    content += line;
+    content += "\r\n";
+    ReplaceFileSafely(path, content);
+}

@@ -1,0 +1,15 @@
+// The removed-item archive: one file per month of the items' due dates beside todo.txt.
+#pragma once
+
+#include <string>
+
+#include "support/Dates.h"
+
+// todoFolder + "yyyymm.txt" of the due date, e.g. "200507.txt" for a day in July 2005.
+std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate);
+
+// Adds one item line at the end of the archive and keeps every byte it already held (a CR LF
+// goes first when the file does not end with one). A missing file is started. An archive
+// that exists but cannot be read, or cannot be written, raises EFileError naming it and is
+// left as it was.
+void AppendToArchive(const std::string& path, const std::string& line);
