@@ -49,5 +49,5 @@ private:
     int id_ = 0;
 };
 
-// Makes a drop-down list's closed part closedHeight pixels high and its open list rows entries long.
+// Makes a drop-down list's closed field closedHeight pixels high and its open list rows entries long.
 void SetComboHeights(HWND combo, int closedHeight, int rows);

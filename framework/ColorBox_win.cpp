@@ -46,7 +46,7 @@ bool TColorBox::OnFormMessage(UINT message, LPARAM lParam, LRESULT& result) {
     if (message == WM_MEASUREITEM) {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (item->CtlType != ODT_COMBOBOX || static_cast<int>(item->CtlID) != id_) return false;
-        item->itemHeight = 16;  // the closed part is fitted afterwards
+        item->itemHeight = 16;  // the closed field is fitted afterwards
         result = TRUE;
         return true;
     }
@@ -93,7 +93,7 @@ void SetComboHeights(HWND combo, int closedHeight, int rows) {
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
     GetWindowRect(combo, &r);
-    // A height above the closed part's is the open list's: the box itself keeps its own.
+    // A height above the closed field's is the open list's: the box itself keeps its own.
     const int row = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
     SetWindowPos(combo, nullptr, 0, 0, r.right - r.left, closedHeight + rows * row + 2,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
