@@ -1,0 +1,50 @@
+// The marks the item editor offers, read from Category.txt.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "TestFolder.h"
+#include "support/Errors.h"
+#include "todo/CategoryList.h"
+
+namespace {
+
+struct FileCase {
+    const char* name;
+    const char* content;  // nullptr: no file
+    std::vector<std::string> marks;
+    bool hasNoMark;
+};
+
+class CategoryFile : public ::testing::TestWithParam<FileCase> {};
+
+}  // namespace
+
+TEST_P(CategoryFile, GivesItsMarks) {
+    TestFolder folder;
+    const std::string file = folder / "Category.txt";
+    if (GetParam().content) WriteBytes(file, GetParam().content);
+    const std::vector<std::string> marks = ReadCategoryList(file);
+    EXPECT_EQ(marks, GetParam().marks);
+    EXPECT_EQ(HasNoMark(marks), GetParam().hasNoMark);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CategoryFile,
+    ::testing::Values(FileCase{"missing", nullptr, {"　", "☆", "★"}, true},
+                      FileCase{"with_no_mark", "　\r\n★\r\n①\r\n", {"　", "★", "①"}, true},
+                      FileCase{"without_no_mark", "★\r\n◆\r\n", {"★", "◆"}, false},
+                      FileCase{"lf_lines_no_final_end", "★\n◆", {"★", "◆"}, false},
+                      FileCase{"empty_lines_dropped", "\r\n★\r\n\r\n\n◆\r\n\r\n", {"★", "◆"}, false},
+                      FileCase{"empty_file", "", {}, false},
+                      // 表 ends in 5C, a backslash's byte; ASCII and half-width marks stay as written
+                      FileCase{"bytes_kept", "表\r\n a\r\nｱ\r\n　 \r\n", {"表", " a", "ｱ", "　 "}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CategoryFile, ThatCannotBeReadIsAnError) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder / "Category.txt");
+    EXPECT_THROW(ReadCategoryList(folder / "Category.txt"), EFileError);
+}

@@ -1,0 +1,315 @@
+#include "todo/FmTODOdata.h"
+
+#include <imm.h>
+
+#include <cmath>
+#include <exception>
+
+#include "background/DrawFrame.h"
+#include "background/kvneColors.h"
+#include "framework/Application.h"
+#include "support/Encoding_win.h"
+#include "support/kvneGlobal.h"
+#include "todo/CategoryList.h"
+
+namespace {
+
+// Not IDOK or IDCANCEL: the dialog keys' commands must find no control.
+enum : int { kMemoId = 101, kCancelId, kOkId, kPickerId, kColorId, kCategoryId };
+
+LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) code &= ~DLGC_WANTALLKEYS;  // Tab moves on
+            return code;
+        }
+        case WM_KEYDOWN:
+        case WM_CHAR:
+            if (wParam == VK_ESCAPE) return 0;  // a multi-line edit would close its window
+            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, MemoProc, id); break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void OpenIme(HWND hwnd) {
+    if (HIMC context = ImmGetContext(hwnd)) {
+        ImmSetOpenStatus(context, TRUE);
+        ImmReleaseContext(hwnd, context);
+    }
+}
+
+bool ToSystemTime(TDateTime date, SYSTEMTIME& day) {
+    if (!std::isfinite(date) || std::fabs(date) > 3.0e6) return false;
+    int year, month, dayOfMonth;
+    DecodeDate(date, year, month, dayOfMonth);
+    if (year < 1601 || year > 9999) return false;
+    day = {};
+    day.wYear = static_cast<WORD>(year);
+    day.wMonth = static_cast<WORD>(month);
+    day.wDay = static_cast<WORD>(dayOfMonth);
+    return true;
+}
+
+void DrawPen(HDC dc, COLORREF color, const RECT& rect, int style) {
+    TPenHandle pen(CreatePen(PS_SOLID, 1, color));
+    TSelectObject usePen(dc, pen.Get());
+    DrawFrame(dc, rect, style);
+}
+
+}  // namespace
+
+TFmTODOdata::TFmTODOdata(HWND mainWindow) : mainWindow_(mainWindow) {
+    CreateArgs args;
+    args.className = L"TFmTODOdata";  // also the section of its size in application.ini
+    args.style = WS_POPUP | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+    args.left = 0;
+    args.top = 0;
+    args.clientWidth = kClientWidth;
+    args.clientHeight = kClientHeight;
+    args.owner = mainWindow;
+    CreateHandle(args);
+}
+
+void TFmTODOdata::FormCreate() {
+    EditResult = 0;
+    SetUpFormFunc();
+    CreateControls();
+    RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { PlaceOverMainWindow(); }, [this] { LoadCategories(); }});
+}
+
+void TFmTODOdata::SetUpFormFunc() {
+    FormFunc.Attach(*this);
+    FormFunc.Preserve = true;
+    FormFunc.KeepSize = true;
+    FormFunc.KeepLocation = false;
+    FormFunc.WindowDrag = true;
+    FormFunc.WindowResize = true;
+    FormFunc.SetDragDrop(false);
+    FormFunc.SetWindowRound(true);
+    FormFunc.OnWindowReset = [this] { RepaintAll(); };
+}
+
+void TFmTODOdata::CreateControls() {
+    font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                            L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF"));  // ＭＳ Ｐゴシック
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+                       const std::string& text, int anchors) {
+        TControlArgs a;
+        a.className = className;
+        a.id = id;
+        a.style = style;
+        a.left = left;
+        a.top = top;
+        a.width = width;
+        a.height = height;
+        a.text = text;
+        a.font = font_.Get();
+        a.anchors = anchors;
+        return a;
+    };
+    constexpr int kBottomLeft = akLeft | akBottom, kBottomRight = akRight | akBottom;
+    // Made in the tab order; the labels take no focus and come last.
+    TControlArgs memo = args(WC_EDITW, kMemoId, ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                             8, 8, 393, 80, "", akLeft | akTop | akRight | akBottom);
+    memo.exStyle = WS_EX_CLIENTEDGE;
+    Memo = &AddControl(memo);
+    BtCancel = &AddControl(
+        args(WC_BUTTONW, kCancelId, BS_PUSHBUTTON | WS_TABSTOP, 324, 111, 75, 21, "キャンセル", kBottomRight));
+    BtOK = &AddControl(args(WC_BUTTONW, kOkId, BS_PUSHBUTTON | WS_TABSTOP, 324, 135, 75, 20, "OK", kBottomRight));
+    DateTimePicker1 = &AddControl(
+        args(DATETIMEPICK_CLASSW, kPickerId, DTS_SHORTDATEFORMAT | WS_TABSTOP, 48, 94, 100, 20, "", kBottomLeft));
+    ColorBox1.Create(*this, args(nullptr, kColorId, WS_TABSTOP, 48, 115, 100, 22, "", kBottomLeft));
+    CBcate = &AddControl(args(WC_COMBOBOXW, kCategoryId, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 48, 138,
+                              100, 20, "", kBottomLeft));
+    SetComboHeights(CBcate->Handle(), 20, 8);
+    Label1 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 98, 36, 12, "期日", kBottomLeft));
+    Label2 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 120, 36, 12, "文字色", kBottomLeft));
+    Label3 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 142, 36, 12, "分類", kBottomLeft));
+
+    SendMessageW(Memo->Handle(), EM_SETLIMITTEXT, 0, 0);
+    SetWindowSubclass(Memo->Handle(), MemoProc, 1, 0);
+    Memo->OnCommand = [this](int code) {
+        if (code == EN_SETFOCUS) OpenIme(Memo->Handle());
+    };
+    BtOK->OnClick = [this] { ButtonClick(1); };
+    BtCancel->OnClick = [this] { ButtonClick(0); };
+}
+
+void TFmTODOdata::PlaceOverMainWindow() {
+    RECT main{}, self{};
+    if (!mainWindow_ || !GetWindowRect(mainWindow_, &main)) main = {};  // none: beside the screen's corner
+    GetWindowRect(Handle(), &self);
+    const int width = self.right - self.left, height = self.bottom - self.top;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    int left = main.left - 16, top = main.top + 16;
+    if (main.left < cursor.x && cursor.x < main.right && main.top < cursor.y && cursor.y < main.bottom) {
+        left = cursor.x - width / 2;
+        top = cursor.y - height / 2;
+    }
+    SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitToWorkArea(Handle());
+}
+
+void TFmTODOdata::LoadCategories() {
+    std::vector<std::string> marks = BuiltInCategories();
+    try {
+        marks = ReadCategoryList(GlobalEnv.DataFolderPath() + "Category.txt");
+    } catch (const std::exception& e) {
+        Application.ShowException(e);  // the built-in marks are offered
+    }
+    for (const std::string& mark : marks) AddCategory(mark);
+    if (!HasNoMark(marks)) {
+        AddCategory(kNoMark, 0);
+        noMarkFirst_ = true;
+    }
+}
+
+int TFmTODOdata::AddCategory(const std::string& mark, int at) {
+    HWND box = CBcate->Handle();
+    const std::wstring wide = ToWide(mark);
+    const auto text = reinterpret_cast<LPARAM>(wide.c_str());
+    auto index = SendMessageW(box, at < 0 ? CB_ADDSTRING : CB_INSERTSTRING, static_cast<WPARAM>(at), text);
+    if (index < 0) return -1;
+    if (at < 0 && noMarkFirst_ && index == 0) {  // sorted in front of the "　" put first: it stays first
+        SendMessageW(box, CB_DELETESTRING, 0, 0);
+        index = SendMessageW(box, CB_INSERTSTRING, 1, text);
+    }
+    marks_.push_back(mark);
+    SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(marks_.size() - 1));
+    return static_cast<int>(index);
+}
+
+std::string TFmTODOdata::MarkAt(int index) const {
+    const auto data = SendMessageW(CBcate->Handle(), CB_GETITEMDATA, static_cast<WPARAM>(index), 0);
+    return data >= 0 && static_cast<std::size_t>(data) < marks_.size() ? marks_[static_cast<std::size_t>(data)] : "";
+}
+
+void TFmTODOdata::SetCategory(const std::string& mark) {
+    int index = -1;
+    if (!mark.empty()) {
+        // Byte for byte: the box's own search ignores case, and "a" is not "A".
+        const int count = static_cast<int>(SendMessageW(CBcate->Handle(), CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count && index < 0; ++i)
+            if (MarkAt(i) == mark) index = i;
+        if (index < 0) index = AddCategory(mark);
+    }
+    SendMessageW(CBcate->Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+std::string TFmTODOdata::Category() const {
+    const int index = static_cast<int>(SendMessageW(CBcate->Handle(), CB_GETCURSEL, 0, 0));
+    return index < 0 ? std::string() : MarkAt(index);
+}
+
+void TFmTODOdata::SetDate(TDateTime date) {
+    date_ = date;
+    dateSet_ = true;
+    SYSTEMTIME day{};
+    // A day the picker cannot show leaves it as it was; the day itself is kept below.
+    if (ToSystemTime(date, day))
+        SendMessageW(DateTimePicker1->Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
+    shownDay_ = PickerDay();
+}
+
+TDateTime TFmTODOdata::Date() const {
+    const SYSTEMTIME day = PickerDay();
+    if (dateSet_ && day.wYear == shownDay_.wYear && day.wMonth == shownDay_.wMonth && day.wDay == shownDay_.wDay)
+        return std::trunc(date_);
+    TDateTime result = 0;
+    TryEncodeDate(day.wYear, day.wMonth, day.wDay, result);
+    return result;
+}
+
+SYSTEMTIME TFmTODOdata::PickerDay() const {
+    SYSTEMTIME day{};
+    SendMessageW(DateTimePicker1->Handle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&day));
+    return day;
+}
+
+void TFmTODOdata::SetText(const std::string& text) {
+    text_ = text;
+    Memo->SetText(text);
+}
+
+std::string TFmTODOdata::Text() const {
+    // Unchanged text keeps its bytes: the way through Unicode may give others for the same characters.
+    const std::wstring shown = MemoText();
+    return shown == ToWide(text_) ? text_ : FromWide(shown);
+}
+
+std::wstring TFmTODOdata::MemoText() const {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Memo->Handle())) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(Memo->Handle(), text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void TFmTODOdata::SetColor(std::int32_t color) {
+    color_ = color;
+    ColorBox1.SetColor(color);
+    shownColor_ = ColorBox1.ItemIndex();
+}
+
+std::int32_t TFmTODOdata::Color() const {
+    // A colour not among the 16 shows as no selection: while that stays, the colour does too.
+    return ColorBox1.ItemIndex() == shownColor_ ? color_ : ColorBox1.Color();
+}
+
+void TFmTODOdata::ButtonClick(int result) {
+    EditResult = GetWindowTextLengthW(Memo->Handle()) == 0 ? 2 : result;
+    Close();
+}
+
+void TFmTODOdata::RepaintAll() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }
+
+void TFmTODOdata::FormPaint() {
+    TPaintDC dc(Handle());
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    TBrushHandle background(CreateSolidBrush(static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground))));
+    FillRect(dc.Get(), &client, background.Get());
+    const RECT inner{4, 4, client.right - 4, client.bottom - 4};
+    DrawPen(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)), inner, 1);
+    DrawPen(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame)), client,
+            FormFunc.WindowRound() ? 4 : 0);
+}
+
+LRESULT TFmTODOdata::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: FormPaint(); return 0;
+        case WM_SIZE: RepaintAll(); return 0;
+        case WM_GETMINMAXINFO:
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinWidth, kMinHeight};
+            return 0;
+        case WM_KEYUP:
+            // Only keys of the window itself come here; those of its controls stay with them.
+            if (wParam == VK_ESCAPE) Close();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE)
+                focus_ = GetFocus();
+            else
+                SetFocus(focus_ && IsChild(Handle(), focus_) ? focus_ : Memo->Handle());
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            const auto from = reinterpret_cast<HWND>(lParam);
+            if (from != Label1->Handle() && from != Label2->Handle() && from != Label3->Handle()) break;
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)));
+            SetBkMode(dc, TRANSPARENT);
+            const auto back = static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground));
+            if (!labelBrush_ || back != labelBrushColor_) {
+                labelBrush_.Reset(CreateSolidBrush(back));
+                labelBrushColor_ = back;
+            }
+            return reinterpret_cast<LRESULT>(labelBrush_.Get());
+        }
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}
