@@ -15,7 +15,10 @@ auto Walk(Entries& entries, Visit& visit) -> decltype(entries.data()) {
 }
 
 // Ids follow Walk's order whether an entry is shown or not, so Build and CommandEntry agree.
+// A hidden entry leaves no empty section: a separator next to another one, or at either end,
+// is left out.
 void Append(HMENU menu, const std::vector<TMenuEntry>& entries, UINT& nextId) {
+    bool separatorPending = false, anyShown = false;
     for (const TMenuEntry& entry : entries) {
         const UINT id = nextId++;
         UINT childIds = id + 1;
@@ -30,9 +33,12 @@ void Append(HMENU menu, const std::vector<TMenuEntry>& entries, UINT& nextId) {
             continue;
         }
         if (entry.caption == "-") {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            separatorPending = anyShown;
             continue;
         }
+        if (separatorPending) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        separatorPending = false;
+        anyShown = true;
         UINT flags = MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED) | (entry.checked ? MF_CHECKED : MF_UNCHECKED);
         UINT_PTR item = id;
         if (submenu) {

@@ -155,10 +155,11 @@ TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
     form_.SelectedItem = 2;  // "a"
-    form_.SortBy(skText);
-    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
-    form_.SortBy(skText);  // the other direction
+    form_.SortBy(skText);    // the opposite of the last sort, which was ascending by date
     EXPECT_EQ(form_.Items.GetText(0), "c");
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+    form_.SortBy(skText);  // and back
+    EXPECT_EQ(form_.Items.GetText(0), "a");
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
 }
 

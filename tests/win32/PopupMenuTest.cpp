@@ -97,3 +97,17 @@ TEST(PopupMenu, EachBuildTakesTheEntriesAsTheyAreNow) {
     EXPECT_FALSE(GetMenuState(GetSubMenu(menu.Get(), 4), 0, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_EQ(popup.Find("Missing"), nullptr);
 }
+
+TEST(PopupMenu, AHiddenEntryLeavesNoEmptySection) {
+    TPopupMenu popup;
+    for (const char* caption : {"-", "前", "-", "隠し", "-", "後", "-"}) {
+        popup.items.emplace_back();
+        popup.items.back().caption = caption;
+    }
+    popup.items[3].visible = false;
+    TMenuHandle menu = popup.Build();
+    ASSERT_EQ(GetMenuItemCount(menu.Get()), 3);
+    EXPECT_EQ(FromWide(Caption(menu.Get(), 0)), "前");
+    EXPECT_TRUE(GetMenuState(menu.Get(), 1, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_EQ(FromWide(Caption(menu.Get(), 2)), "後");
+}
