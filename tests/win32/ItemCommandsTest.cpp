@@ -137,6 +137,29 @@ TEST_F(ItemCommands, PlainTextPastesAsOneItemInTheNewTextColour) {
     EXPECT_EQ(form_.Items.GetColor(0), 0x00FF00);
     EXPECT_EQ(form_.Items.GetCategory(0), "　");
     EXPECT_EQ(form_.Selection(), 0);
+
+    SetClipboardText(form_.Handle(), "");  // an empty clipboard gives an empty item
+    form_.PasteItem(0);
+    ASSERT_EQ(form_.Items.Count(), 2);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "");
+    EXPECT_EQ(form_.Items.GetColor(form_.Selection()), 0x00FF00);
+}
+
+// OK on an editor nobody touched: the item stays exactly as it was, its time of day too.
+TEST_F(ItemCommands, AcceptingAnUntouchedEditorChangesNothing) {
+    Start("20050714,563412,\"\x87\x9A\xED\x40 and 表\",\"◆\"\r\n");  // a colour none of the 16
+    form_.Items.SetDate(0, form_.Items.GetDate(0) + 0.75);
+    const std::string line = form_.Items.ItemToLine(0);
+    gStep = [] {
+        if (HWND editor = FindWindowW(L"TFmTODOdata", nullptr)) {
+            HWND ok = GetDlgItem(editor, 103);
+            PostMessageW(editor, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+        }
+    };
+    SetTimer(nullptr, 0, 200, RunStep);
+    form_.EditItemDialog(0);
+    EXPECT_EQ(form_.Items.ItemToLine(0), line);
+    EXPECT_DOUBLE_EQ(form_.Items.GetDate(0) - static_cast<long long>(form_.Items.GetDate(0)), 0.75);
 }
 
 TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
