@@ -76,6 +76,7 @@ void TBGprofile::SelectPicture(const std::string& path) {
         const std::string base = BaseName(currentPicture_);
         ini = PictureFolder() + base + ".ini";
         clr = PictureFolder() + base + ".clr";
+        ForceFolder(PictureFolder());  // so that saving the picture's settings finds its folder
     }
     if (FileExists(ini)) {
         LoadFromFile(ini);
