@@ -102,8 +102,7 @@ std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRen
         auto bitmap = std::make_shared<TBitmap>(LoadBuiltInPicture());
         if (FileNameOf(path) != "default") {
             output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
-            text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message,
-                             0x0000FF);
+            text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
         }
         return bitmap;
@@ -124,10 +123,10 @@ std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRen
 
 void ApplyEffect(TBitmap& bitmap, int effect) {
     switch (effect) {
-    case 1: GradientAlpha(bitmap, true); break;
-    case 2: GradientAlpha(bitmap, false); break;
-    case 3: EllipseAlpha(bitmap); break;
-    default: SetAlpha(bitmap, 255); break;
+        case 1: GradientAlpha(bitmap, true); break;
+        case 2: GradientAlpha(bitmap, false); break;
+        case 3: EllipseAlpha(bitmap); break;
+        default: SetAlpha(bitmap, 255); break;
     }
 }
 
@@ -172,7 +171,8 @@ void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity) {
             if (alpha <= 0) {
                 for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(bg[c]);
             } else if (alpha < 255) {
-                for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(((255 - alpha) * bg[c] + alpha * p[c]) / 255);
+                for (int c = 0; c < 3; ++c)
+                    p[c] = static_cast<std::uint8_t>(((255 - alpha) * bg[c] + alpha * p[c]) / 255);
             }
             p[3] = 255;
         }

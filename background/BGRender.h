@@ -25,9 +25,9 @@ struct TRenderSnapshot {
 };
 
 struct TRenderOutput {
-    TBitmap Bitmap;       // the finished background; empty when there is nothing to show
-    std::string Message;  // the text of a placeholder or of the missing-file notice
-    bool Stopped = false; // ended early on a termination request
+    TBitmap Bitmap;        // the finished background; empty when there is nothing to show
+    std::string Message;   // the text of a placeholder or of the missing-file notice
+    bool Stopped = false;  // ended early on a termination request
 };
 
 // The result's size for a picture of the given size; 0 x 0 for an empty picture or a zoom

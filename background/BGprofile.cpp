@@ -10,7 +10,7 @@ namespace {
 
 const char* const kPictureExtensions[] = {".jpg", ".jpeg", ".bmp", ".png", ".jpx"};
 // The data folder's own files, never a dropped picture's companions.
-const char* const kOwnFiles[] = {"memorail.ini", "default.ini", "default.clr", "application.ini",
+const char* const kOwnFiles[] = {"memorail.ini", "default.ini",  "default.clr", "application.ini",
                                  "colors.clr",   "category.txt", "picture.lst"};
 
 struct TSplitPath {
@@ -156,7 +156,8 @@ bool TBGprofile::DeletePicture(int index) {
     if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder())) DeleteFileAt(stem + ".jpx");
     // Pictures of one base name share their settings and scheme: those stay while one is listed.
     bool shared = false;
-    for (std::size_t i = 1; i < pictures_.size(); ++i) shared = shared || SameTextSjis(BaseName(pictures_[i]), split.base);
+    for (std::size_t i = 1; i < pictures_.size(); ++i)
+        shared = shared || SameTextSjis(BaseName(pictures_[i]), split.base);
     if (!shared) {
         DeleteFileAt(stem + ".clr");
         DeleteFileAt(stem + ".ini");

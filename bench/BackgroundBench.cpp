@@ -44,8 +44,8 @@ const std::string& PhotoFile() {
                         (x / 16 + y / 12 * (c + 1)) % 200 + (x * y / 4096) % 32 + random() % 16);
         const Bytes jpeg = EncodeJpegRgb(rgb, kPhotoWidth, kPhotoHeight);
         const std::string file = (std::filesystem::temp_directory_path() / "memorail-bench-photo.jpg").string();
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
-                                                    static_cast<std::streamsize>(jpeg.size()));
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
         return file;
     }();
     return path;

@@ -123,8 +123,10 @@ TEST_F(RenderFiles, ShortcutsGiveThePlainPipelinesPixels) {
     struct Case {
         int w, h, valign, halign, zoom, rotation, effect, alpha;
     };
-    const Case cases[] = {{90, 60, 0, 0, 100, 0, 0, 0},  {1000, 700, 0, 0, 100, 0, 0, 0},
-                          {300, 300, 1, 2, 50, 1, 3, 40}, {300, 300, 3, 3, 170, 3, 1, 10},
+    const Case cases[] = {{90, 60, 0, 0, 100, 0, 0, 0},
+                          {1000, 700, 0, 0, 100, 0, 0, 0},
+                          {300, 300, 1, 2, 50, 1, 3, 40},
+                          {300, 300, 3, 3, 170, 3, 1, 10},
                           {120, 200, 0, 3, 100, 2, 2, 75}};
     for (const Case& c : cases) {
         TRenderSnapshot s;
@@ -139,33 +141,45 @@ TEST_F(RenderFiles, ShortcutsGiveThePlainPipelinesPixels) {
         LoadImageFile(picture24, path);
         picture.Allocate(picture24.Width(), picture24.Height(), 32);
         for (int y = 0; y < picture.Height(); ++y)
-            for (int x = 0; x < picture.Width(); ++x) std::memcpy(picture.ScanLine(y) + x * 4, picture24.ScanLine(y) + x * 3, 3);
+            for (int x = 0; x < picture.Width(); ++x)
+                std::memcpy(picture.ScanLine(y) + x * 4, picture24.ScanLine(y) + x * 3, 3);
         SetAlpha(picture, 255);
         const TRenderSize size = ComputeRenderSize(picture.Width(), picture.Height(), s);
         const bool turned = c.rotation % 2 == 1;
         TBitmap prepared(turned ? size.Height : size.Width, turned ? size.Width : size.Height);
-        DrawBitmap({&prepared, &picture, {0, 0, prepared.Width(), prepared.Height()},
-                    {0, 0, prepared.Width(), prepared.Height()}, 255, dtCopy});
+        DrawBitmap({&prepared,
+                    &picture,
+                    {0, 0, prepared.Width(), prepared.Height()},
+                    {0, 0, prepared.Width(), prepared.Height()},
+                    255,
+                    dtCopy});
         RotateBitmap(prepared, c.rotation);
         if (c.effect == 1 || c.effect == 2) GradientAlpha(prepared, c.effect == 1);
         if (c.effect == 3) EllipseAlpha(prepared);
         if (c.effect == 0) SetAlpha(prepared, 255);
         TBitmap result(size.Width, size.Height);
         FillBitmap32(result, 0xFFA05030);
-        DrawBitmap({&result, &prepared, {0, 0, size.Width, size.Height}, {0, 0, size.Width, size.Height},
-                    255 - s.OpacityReduction, dtAlpha});
+        DrawBitmap({&result,
+                    &prepared,
+                    {0, 0, size.Width, size.Height},
+                    {0, 0, size.Width, size.Height},
+                    255 - s.OpacityReduction,
+                    dtAlpha});
 
         ASSERT_EQ(fast.Bitmap.Width(), result.Width());
         ASSERT_EQ(fast.Bitmap.Height(), result.Height());
         for (int y = 0; y < result.Height(); ++y)
-            ASSERT_EQ(std::memcmp(fast.Bitmap.ScanLine(y), result.ScanLine(y), static_cast<std::size_t>(result.Width()) * 4), 0)
+            ASSERT_EQ(
+                std::memcmp(fast.Bitmap.ScanLine(y), result.ScanLine(y), static_cast<std::size_t>(result.Width()) * 4),
+                0)
                 << c.w << "x" << c.h << " row " << y;
     }
 }
 
 TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
     WriteBytes(folder / "x.gif", "GIF89a");
-    WriteBytes(folder / "bad.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0", 33));
+    WriteBytes(folder / "bad.png",
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0", 33));
     TRenderSnapshot s;
     s.Width = 400, s.Height = 300, s.VAlign = s.HAlign = 1;
 

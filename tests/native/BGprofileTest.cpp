@@ -75,8 +75,8 @@ TEST_F(PictureLibrary, JpxMovesIntoThePictureFolderAndNameClashesKeepBoth) {
     WriteBytes(Photos("x.jpx"), "first");  // the same picture again: it simply replaces
     library.RegisterPicture(Photos("x.jpx"));
     EXPECT_FALSE(fs::exists(Data("picture/x-3.jpx")));
-    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Data("picture/x.jpx"),
-                                                  Data("picture/x-2.jpx")}));
+    EXPECT_EQ(Listed(),
+              (std::vector<std::string>{library.DefaultEntry(), Data("picture/x.jpx"), Data("picture/x-2.jpx")}));
 
     library.RegisterPicture(Data("picture/x.jpx"));  // dropped from the picture folder itself
     EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "first");
