@@ -45,6 +45,15 @@ void BlendUnscaled(TBitmap& dest, const TBitmap& source, const TRect& rect, int 
     }
 }
 
+// 257 rows of 255 still fit 16 bits.
+constexpr long long kMaxShortSumRows = 257;
+constexpr std::size_t kSumBlock = 4096;
+
+// Kept out of line: inlined, the compiler loses sight of the two arrays being apart.
+[[gnu::noinline]] void AddRow(std::uint16_t* __restrict sums, const std::uint8_t* __restrict row, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) sums[i] = static_cast<std::uint16_t>(sums[i] + row[i]);
+}
+
 void BlendResampled(const TDrawParams& p, const TRect& rect) {
     const TBitmap& source = *p.Source;
     TBitmap& dest = *p.Dest;
@@ -58,51 +67,99 @@ void BlendResampled(const TDrawParams& p, const TRect& rect) {
     auto row = [&](long long sy) { return rows[static_cast<std::size_t>(std::min<long long>(sy - y0, rows.size() - 1))]; };
 
     const bool shrinking = sW / 2 > dW;
+    const bool plain = p.DrawType == dtAlpha || p.DrawType == dtCopy;  // the colour is the sample's
     // More source columns than half but fewer rows than the placement: at least one row per sample.
     const long long k = std::max<long long>(1, sH / dH);
     // Box averages: the k rows are first summed per source column, then over each span of columns.
     const long long firstColumn = sW * (rect.Left - L) / dW;
     const long long lastColumn = std::min(sW - 1, sW * (rect.Right - L) / dW);
     std::vector<std::uint32_t> columnSums(shrinking ? static_cast<std::size_t>(lastColumn - firstColumn + 1) * 4 : 0);
+    // Each destination column's span of source columns, and its divisor as a reciprocal: with
+    // sums below 255 n and n below 65,000, (sum x (2^40 div n + 1)) shr 40 is sum div n exactly.
+    struct TBox {
+        std::size_t start;
+        int columns;
+        std::uint64_t n, reciprocal;
+    };
+    std::vector<TBox> boxes(shrinking ? static_cast<std::size_t>(rect.Width()) : 0);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const long long x = rect.Left + static_cast<long long>(i);
+        const long long sx0 = sW * (x - L) / dW, sx1 = std::max(sx0, sW * (x - L + 1) / dW - 1);
+        const std::uint64_t n = static_cast<std::uint64_t>((sx1 - sx0 + 1) * k);
+        boxes[i] = {static_cast<std::size_t>(sx0 - firstColumn) * 4, static_cast<int>(sx1 - sx0 + 1), n,
+                    n < 65000 ? (std::uint64_t{1} << 40) / n + 1 : 0};
+    }
+    // Bilinear sampling in two passes, exactly as the four-tap formula: each source row is first
+    // mixed horizontally, (256 - wx) a + wx c, once; the rows are then mixed vertically.
+    const std::size_t width = static_cast<std::size_t>(rect.Width());
+    std::vector<int> columnX(shrinking ? 0 : width), columnX1(columnX.size()), columnW(columnX.size());
+    for (std::size_t i = 0; i < columnX.size(); ++i) {
+        const long long fx = (sW - 1) * (rect.Left + static_cast<long long>(i) - L) * 256 / dW;
+        columnX[i] = static_cast<int>(fx / 256) * 4;
+        columnX1[i] = static_cast<int>(std::min(fx / 256 + 1, sW - 1)) * 4;  // a one-pixel-wide source repeats
+        columnW[i] = kWeights.entry[fx % 256];
+    }
+    std::vector<std::uint16_t> mixedA(columnX.size() * 4), mixedB(columnX.size() * 4);
+    const std::uint8_t *mixedARow = nullptr, *mixedBRow = nullptr;
+    auto mixRow = [&](const std::uint8_t* source, std::vector<std::uint16_t>& out) {
+        for (std::size_t i = 0; i < columnX.size(); ++i) {
+            const std::uint8_t *a = source + columnX[i], *c = source + columnX1[i];
+            const int wx = columnW[i];
+            for (int ch = 0; ch < 4; ++ch) out[i * 4 + ch] = static_cast<std::uint16_t>((256 - wx) * a[ch] + wx * c[ch]);
+        }
+    };
 
     for (int y = rect.Top; y < rect.Bottom; ++y) {
         const long long fy = sH * (2 * (y - T) + 1) * 256 / (2 * dH);
         const long long sy = fy / 256;
         const int wy = kWeights.entry[fy % 256];
-        if (shrinking) {
+        if (shrinking && k <= kMaxShortSumRows) {
+            // In blocks that stay in the first-level cache, in 16-bit sums while they cannot overflow.
+            std::uint16_t shortSums[kSumBlock];
+            for (std::size_t at = 0; at < columnSums.size(); at += kSumBlock) {
+                const std::size_t n = std::min(kSumBlock, columnSums.size() - at);
+                std::fill(shortSums, shortSums + n, 0);
+                for (long long m = 0; m < k; ++m) AddRow(shortSums, row(sy + m) + firstColumn * 4 + at, n);
+                std::copy(shortSums, shortSums + n, columnSums.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+        } else if (shrinking) {
             std::fill(columnSums.begin(), columnSums.end(), 0);
             for (long long m = 0; m < k; ++m) {
                 const std::uint8_t* sp = row(sy + m) + firstColumn * 4;
                 for (std::size_t i = 0; i < columnSums.size(); ++i) columnSums[i] += sp[i];
             }
+        } else {
+            const std::uint8_t *upper = row(sy), *lower = row(sy + 1);
+            if (upper == mixedBRow) {
+                std::swap(mixedA, mixedB);
+                std::swap(mixedARow, mixedBRow);
+            }
+            if (upper != mixedARow) mixRow(mixedARow = upper, mixedA);
+            if (lower != mixedBRow) mixRow(mixedBRow = lower, mixedB);
         }
         std::uint8_t* dp = dest.ScanLine(y) + rect.Left * 4;
         for (int x = rect.Left; x < rect.Right; ++x, dp += 4) {
             int px[4];
             if (shrinking) {
-                const long long sx0 = sW * (x - L) / dW, sx1 = std::max(sx0, sW * (x - L + 1) / dW - 1);
-                std::uint32_t sum[4] = {0, 0, 0, 0};
-                const std::uint32_t* column = &columnSums[static_cast<std::size_t>(sx0 - firstColumn) * 4];
-                for (long long sx = sx0; sx <= sx1; ++sx, column += 4)
+                const TBox& box = boxes[static_cast<std::size_t>(x - rect.Left)];
+                std::uint64_t sum[4] = {0, 0, 0, 0};
+                const std::uint32_t* column = &columnSums[box.start];
+                for (int sx = 0; sx < box.columns; ++sx, column += 4)
                     for (int c = 0; c < 4; ++c) sum[c] += column[c];
-                const std::uint32_t n = static_cast<std::uint32_t>((sx1 - sx0 + 1) * k);
-                for (int c = 0; c < 4; ++c) px[c] = static_cast<int>(sum[c] / n);
+                for (int c = 0; c < 4; ++c)
+                    px[c] = static_cast<int>(box.reciprocal ? (sum[c] * box.reciprocal) >> 40 : sum[c] / box.n);
             } else {
-                const long long fx = (sW - 1) * (x - L) * 256 / dW;
-                const long long sx = fx / 256, sx1 = std::min(sx + 1, sW - 1);  // a one-pixel-wide source repeats
-                const int wx = kWeights.entry[fx % 256];
-                const std::uint8_t *a = row(sy) + sx * 4, *b = row(sy + 1) + sx * 4;
-                const std::uint8_t *c = row(sy) + sx1 * 4, *d = row(sy + 1) + sx1 * 4;
+                const std::size_t i = static_cast<std::size_t>(x - rect.Left) * 4;
                 for (int ch = 0; ch < 4; ++ch)
-                    px[ch] = ((256 - wx) * (256 - wy) * a[ch] + (256 - wx) * wy * b[ch] + wx * (256 - wy) * c[ch] +
-                              wx * wy * d[ch]) >>
-                             16;
+                    px[ch] = static_cast<int>(
+                        (static_cast<std::uint32_t>(256 - wy) * mixedA[i + ch] + static_cast<std::uint32_t>(wy) * mixedB[i + ch]) >>
+                        16);
             }
             int alpha = p.Opacity * px[3] / 255;
             if (alpha <= 0) continue;
             if (p.DrawType == dtCopy) alpha = 255;
             for (int ch = 0; ch < 3; ++ch) {
-                int r = CombineChannel(p.DrawType, px[ch], dp[ch]);
+                int r = plain ? px[ch] : CombineChannel(p.DrawType, px[ch], dp[ch]);
                 dp[ch] = static_cast<std::uint8_t>(alpha == 255 ? r : ((255 - alpha) * dp[ch] + alpha * r) >> 8);
             }
         }

@@ -2,6 +2,7 @@
 // chosen by the file name's extension alone.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,4 +31,7 @@ void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
 void LoadBmpImage(TBitmap& bitmap, TStream& stream);
 void LoadPngImage(TBitmap& bitmap, TStream& stream);
 void LoadJpegImage(TBitmap& bitmap, TStream& stream);
+// The same straight into 32-bit pixels with A = 255. Once *stop is set (looked at between
+// rows) it gives up, leaves the bitmap empty and answers false.
+bool LoadJpegImage32(TBitmap& bitmap, TStream& stream, const std::atomic<bool>* stop = nullptr);
 void LoadJpxImage(TBitmap& bitmap, TStream& stream);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "background/kvneGraphicSource.h"
 #include "support/FileIO.h"
 #include "support/Functions.h"
 
@@ -36,7 +37,13 @@ std::string ColorToText(std::int32_t color) {
     return buf;
 }
 
-void TColorsList::LoadDefaults() { LoadFromText(kBuiltInColorScheme); }
+void TColorsList::LoadDefaults() {
+    std::vector<std::uint8_t> bytes;  // the program's resource "colors", else the same text built in
+    if (ReadProgramResource("colors", bytes))
+        LoadFromText(std::string(bytes.begin(), bytes.end()));
+    else
+        LoadFromText(kBuiltInColorScheme);
+}
 
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;

@@ -16,7 +16,7 @@ extern const char* const kColorTextShadow;
 extern const char* const kColorUnderline;
 extern const char* const kColorHighlight;
 
-// The built-in scheme, byte for byte as a ".clr" file.
+// The built-in scheme, byte for byte as a ".clr" file (and as the resource "colors").
 extern const char* const kBuiltInColorScheme;
 
 class TColorsList : public TDirStringList {
@@ -24,7 +24,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     void SetFileName(const std::string& fileName) { fileName_ = fileName; }
 
-    void LoadDefaults();
+    void LoadDefaults();  // the built-in scheme
     // 0 when the value is empty or not a number ("$" hex or decimal).
     std::int32_t GetColor(const std::string& key);
     void SetColor(const std::string& key, std::int32_t color);

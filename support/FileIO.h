@@ -2,6 +2,7 @@
 // they are converted with code page 932, elsewhere they are used as bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,14 @@ constexpr char kPathDelimiter = '/';
 #endif
 
 bool FileExists(const std::string& path);
+// Size and last-write time of a file, together telling whether it changed; false when it
+// does not exist.
+struct TFileStamp {
+    std::int64_t size = 0;
+    std::int64_t modified = 0;  // the system's own unit
+    bool operator==(const TFileStamp&) const = default;
+};
+bool GetFileStamp(const std::string& path, TFileStamp& stamp);
 bool FolderExists(const std::string& path);
 // Creates one folder whose parent exists; false if it could not be created.
 bool MakeFolder(const std::string& path);

@@ -69,11 +69,13 @@ std::string ExtractFileDrive(const std::string& path) {
 
 // Neither deletes the target first, so a missing or unreadable source leaves it as it was.
 void CopyFileTo(const std::string& source, const std::string& target, bool overwrite) {
+    if (SameTextSjis(source, target)) return;
     if (!overwrite && FileExists(target)) return;
     CopyFileRaw(source, target);
 }
 
 void MoveFileTo(const std::string& source, const std::string& target, bool overwrite) {
+    if (SameTextSjis(source, target)) return;  // a file moved onto itself would only be lost
     if (!overwrite && FileExists(target)) return;
     if (SameTextSjis(ExtractFileDrive(source), ExtractFileDrive(target)))
         MoveFileReplacing(source, target);

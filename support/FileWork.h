@@ -24,6 +24,7 @@ void FindFilesRecursive(const std::string& path, const std::string& mask, std::v
 std::string ExtractFileDrive(const std::string& path);
 
 // If the target exists: without overwrite nothing happens, with overwrite it is replaced.
+// A source and target naming the same path (letter case aside) do nothing.
 void CopyFileTo(const std::string& source, const std::string& target, bool overwrite);
 // As CopyFileTo, but moves: in one step on the same drive, so a failed move leaves the target
 // as it was; across drives a copy, and the source goes only once the copy is made.

@@ -1,0 +1,85 @@
+// Making a window background from a picture: load, size, resample, rotate, mask and blend
+// over the scheme's background colour. One pure step for the rendering thread and the tool.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "background/Bitmap.h"
+#include "support/FileIO.h"
+
+// Everything a rendering reads, copied on the UI thread before it starts.
+struct TRenderSnapshot {
+    std::string PicturePath;
+    std::int32_t BackgroundColor = 0xFFFFFF;  // $00BBGGRR
+    int Width = 0, Height = 0;                // the window's outer size
+    std::uint8_t VAlign = 3, HAlign = 0;      // 0 fit, 1 top/left, 2 centre, 3 bottom/right
+    int OpacityReduction = 0;                 // transparency in percent x 255 div 100
+    int Zoom = 100;                           // percent, for directions not fitted
+    int Effect = 0;                           // 1 fade from the top, 2 from the bottom, 3 ellipse
+    int Rotation = 0;                         // quarter turns clockwise
+};
+
+struct TRenderOutput {
+    TBitmap Bitmap;        // the finished background; empty when there is nothing to show
+    std::string Message;   // the text of a placeholder or of the missing-file notice
+    bool Stopped = false;  // ended early on a termination request
+};
+
+// The result's size for a picture of the given size; 0 x 0 for an empty picture or a zoom
+// that leaves nothing. TooLarge: past the loaders' caps, refused before any allocation.
+struct TRenderSize {
+    int Width = 0, Height = 0;
+    bool TooLarge = false;
+};
+TRenderSize ComputeRenderSize(int pictureWidth, int pictureHeight, const TRenderSnapshot& snapshot);
+
+// Steps 11 and 12 in one pass: every pixel blended over the colour with the picture's
+// opacity times its alpha, as an unscaled dtAlpha draw onto a filled bitmap does; A = 255.
+void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity);
+
+// Draws word-wrapped text into a bitmap ("&" is just a character), background untouched.
+class TTextDrawer {
+public:
+    virtual ~TTextDrawer() = default;
+    virtual void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color) = 0;
+};
+// GDI into the DIB on Windows; elsewhere a block per character.
+std::unique_ptr<TTextDrawer> CreateTextDrawer();
+
+// 100 x 100: white, red frame and cross, the message in black.
+TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text);
+extern const char* const kMissingPictureMessage;
+
+// The last decoded picture, kept for re-renders after a resize or a settings change.
+// Holds one picture of at most kMaxCachedPixels (64 MB); shared by the renderings in turn.
+class TPictureCache {
+public:
+    static constexpr std::int64_t kMaxCachedPixels = 16LL * 1024 * 1024;
+    std::shared_ptr<const TBitmap> Find(const std::string& path, const TFileStamp& stamp);
+    void Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const TBitmap> picture);
+    void Clear();
+
+private:
+    std::mutex mutex_;
+    std::string path_;
+    TFileStamp stamp_;
+    std::shared_ptr<const TBitmap> picture_;
+};
+
+struct TRenderOptions {
+    TPictureCache* Cache = nullptr;
+    TTextDrawer* Text = nullptr;  // CreateTextDrawer() when null
+    // Called after each of the steps below, with its number and name (timing, tests).
+    std::function<void(int step, const char* name)> OnStep;
+};
+enum TRenderStep { rsLoad = 1, rsResample = 8, rsRotate = 9, rsEffect = 10, rsBlend = 12 };
+
+// The whole rendering. Checks stop after each step and then ends with Stopped set. Raises
+// only what the system raises (bad_alloc); a picture that fails to load is a placeholder.
+void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, const std::atomic<bool>& stop,
+                      const TRenderOptions& options = {});

@@ -1,0 +1,180 @@
+#include "background/BGprofile.h"
+
+#include <algorithm>
+
+#include "support/FileIO.h"
+#include "support/FileWork.h"
+#include "support/TextWork.h"
+
+namespace {
+
+const char* const kPictureExtensions[] = {".jpg", ".jpeg", ".bmp", ".png", ".jpx"};
+// The data folder's own files, never a dropped picture's companions.
+const char* const kOwnFiles[] = {"memorail.ini", "default.ini",  "default.clr", "application.ini",
+                                 "colors.clr",   "category.txt", "picture.lst"};
+
+struct TSplitPath {
+    std::string folder;  // with its separator
+    std::string base;    // name without extension
+    std::string ext;     // lower case, with the dot
+};
+
+TSplitPath SplitPath(const std::string& path) {
+    const std::size_t sep = LastSeparator(path);
+    TSplitPath split;
+    split.folder = sep == std::string::npos ? "" : path.substr(0, sep + 1);
+    const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+    const std::size_t dot = name.find_last_of('.');
+    split.base = dot == std::string::npos ? name : name.substr(0, dot);
+    split.ext = dot == std::string::npos ? "" : LowerCaseSjis(name.substr(dot));
+    return split;
+}
+
+bool SameFileContent(const std::string& a, const std::string& b) {
+    TFileStamp sa, sb;
+    if (!GetFileStamp(a, sa) || !GetFileStamp(b, sb) || sa.size != sb.size) return false;
+    std::string ca, cb;
+    return ReadWholeFile(a, ca) && ReadWholeFile(b, cb) && ca == cb;
+}
+
+}  // namespace
+
+TBGprofile BGprofile;
+
+TBGprofile::TBGprofile(TColorsList& colors) : colors_(colors) {}
+
+TBGprofile::~TBGprofile() { Shutdown(0); }
+
+std::string TBGprofile::PictureFolder() const { return dataPath_ + "picture" + kPathDelimiter; }
+
+int TBGprofile::IndexOfPicture(const std::string& path) const {
+    for (std::size_t i = 0; i < pictures_.size(); ++i)
+        if (SameTextSjis(pictures_[i], path)) return static_cast<int>(i);
+    return -1;
+}
+
+std::string TBGprofile::BaseName(const std::string& entry) const { return SplitPath(entry).base; }
+
+void TBGprofile::LoadPictureList() {
+    pictures_.clear();
+    std::string text;
+    if (ReadWholeFile(dataPath_ + "picture.lst", text))
+        for (std::string& line : SplitLines(text))
+            if (!TrimBlanks(line).empty()) pictures_.push_back(std::move(line));
+    std::stable_sort(pictures_.begin(), pictures_.end(),
+                     [](const std::string& a, const std::string& b) { return LowerCaseSjis(a) < LowerCaseSjis(b); });
+    pictures_.insert(pictures_.begin(), DefaultEntry());
+    SelectPicture(currentPicture_);
+}
+
+void TBGprofile::SelectPicture(const std::string& path) {
+    if (pictures_.empty()) pictures_.push_back(DefaultEntry());
+    currentIndex_ = std::max(0, IndexOfPicture(path));
+    currentPicture_ = pictures_[static_cast<std::size_t>(currentIndex_)];
+    std::string ini = dataPath_ + "default.ini", clr = dataPath_ + "default.clr";
+    if (currentIndex_ != 0) {
+        const std::string base = BaseName(currentPicture_);
+        ini = PictureFolder() + base + ".ini";
+        clr = PictureFolder() + base + ".clr";
+        ForceFolder(PictureFolder());  // so that saving the picture's settings finds its folder
+    }
+    if (FileExists(ini)) {
+        LoadFromFile(ini);
+    } else {
+        LoadFromFile(dataPath_ + "default.ini");  // the template; a later Save makes the picture's own
+    }
+    SetFileName(ini);
+    colors_.SetFileName(clr);
+    if (FileExists(clr))
+        colors_.LoadFromFile(clr);
+    else
+        colors_.LoadFrom(dataPath_ + "default.clr");
+}
+
+bool TBGprofile::IsOwnDataFile(const std::string& path) const {
+    const TSplitPath split = SplitPath(path);
+    if (SameTextSjis(split.folder, dataPath_)) {
+        const std::string name = LowerCaseSjis(path.substr(split.folder.size()));
+        for (const char* own : kOwnFiles)
+            if (name == own) return true;
+    }
+    const std::string todo = dataPath_ + "todo" + kPathDelimiter;
+    return path.size() >= todo.size() && SameTextSjis(path.substr(0, todo.size()), todo);
+}
+
+// The picture folder's name for a dropped .jpx: its own, or "<base>-2" ... while a different
+// picture already has it.
+std::string TBGprofile::FreeJpxBase(const std::string& source, const std::string& base) const {
+    for (int n = 1; n < 10000; ++n) {
+        const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
+        const std::string target = PictureFolder() + candidate + ".jpx";
+        if (SameTextSjis(source, target) || !FileExists(target) || SameFileContent(source, target)) return candidate;
+    }
+    return base;
+}
+
+void TBGprofile::RegisterPicture(const std::string& path) {
+    const TSplitPath split = SplitPath(path);
+    if (std::find(std::begin(kPictureExtensions), std::end(kPictureExtensions), split.ext) ==
+        std::end(kPictureExtensions))
+        return;
+    const bool jpx = split.ext == ".jpx";
+    ForceFolder(PictureFolder());
+    const std::string base = jpx ? FreeJpxBase(path, LowerCaseSjis(split.base)) : LowerCaseSjis(split.base);
+    for (const char* companion : {".clr", ".ini"}) {
+        const std::string source = split.folder + split.base + companion;
+        if (FileExists(source) && !IsOwnDataFile(source)) MoveFileTo(source, PictureFolder() + base + companion, true);
+    }
+    std::string listed = LowerCaseSjis(path);
+    if (jpx) {
+        const std::string target = PictureFolder() + base + ".jpx";
+        MoveFileTo(path, target, true);
+        if (FileExists(target)) listed = LowerCaseSjis(target);
+    }
+    if (IndexOfPicture(listed) < 0) pictures_.push_back(listed);
+    SelectPicture(listed);
+}
+
+void TBGprofile::SavePictureList() {
+    std::string text;
+    for (std::size_t i = 1; i < pictures_.size(); ++i) text += pictures_[i] + "\r\n";
+    ReplaceFileSafely(dataPath_ + "picture.lst", text);
+}
+
+bool TBGprofile::DeletePicture(int index) {
+    if (index <= 0 || index >= static_cast<int>(pictures_.size())) return false;
+    const std::string entry = pictures_[static_cast<std::size_t>(index)];
+    pictures_.erase(pictures_.begin() + index);
+    try {
+        SavePictureList();
+    } catch (...) {
+        pictures_.insert(pictures_.begin() + index, entry);
+        throw;
+    }
+    const TSplitPath split = SplitPath(entry);
+    const std::string stem = PictureFolder() + LowerCaseSjis(split.base);
+    if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder())) DeleteFileAt(stem + ".jpx");
+    // Pictures of one base name share their settings and scheme: those stay while one is listed.
+    bool shared = false;
+    for (std::size_t i = 1; i < pictures_.size(); ++i)
+        shared = shared || SameTextSjis(BaseName(pictures_[i]), split.base);
+    if (!shared) {
+        DeleteFileAt(stem + ".clr");
+        DeleteFileAt(stem + ".ini");
+    }
+    SetFileName("");
+    currentIndex_ = std::max(0, IndexOfPicture(currentPicture_));
+    return true;
+}
+
+int TBGprofile::RandomIndex() {
+    const int count = static_cast<int>(pictures_.size());
+    if (count <= 1) return currentIndex_;
+    return 1 + std::uniform_int_distribution<int>(0, count - 2)(random_);
+}
+
+bool TBGprofile::SelectRandomPicture() {
+    if (pictures_.size() <= 1) return false;
+    SelectPicture(pictures_[static_cast<std::size_t>(RandomIndex())]);
+    return true;
+}

@@ -1,0 +1,104 @@
+// The picture library: the registered background pictures, the current one's settings (this
+// list) and colour scheme, and the background the rendering thread made from them.
+#pragma once
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "background/BGThread.h"
+#include "background/kvneColors.h"
+#include "settings/ProfileList.h"
+
+// The keys of a picture's own settings file.
+namespace keys {
+inline constexpr TIntKey PictureVAlign{"PICTURE", "valign", 3};
+inline constexpr TIntKey PictureHAlign{"PICTURE", "halign", 0};
+inline constexpr TIntKey PictureZoom{"PICTURE", "zoom", 100};
+inline constexpr TIntKey PictureAlpha{"PICTURE", "alpha", 0};
+inline constexpr TIntKey PictureEffect{"PICTURE", "effect", 0};
+inline constexpr TIntKey PictureRotation{"PICTURE", "rotation", 0};
+}  // namespace keys
+
+class TBGprofile : public TprofileList {
+public:
+    explicit TBGprofile(TColorsList& colors = ColorsList);
+    ~TBGprofile() override;
+    TBGprofile(const TBGprofile&) = delete;
+    TBGprofile& operator=(const TBGprofile&) = delete;
+
+    // The data folder with its trailing separator (GlobalEnv.DataFolderPath() in the program).
+    void SetDataFolderPath(const std::string& path) { dataPath_ = path; }
+    const std::string& DataFolderPath() const { return dataPath_; }
+    std::string DefaultEntry() const { return dataPath_ + "default"; }
+    std::string PictureFolder() const;
+
+    // Entry 0 is always the default entry; the others as listed, in lower case.
+    const std::vector<std::string>& Pictures() const { return pictures_; }
+    int IndexOfPicture(const std::string& path) const;
+    int CurrentIndex() const { return currentIndex_; }
+    const std::string& CurrentPicture() const { return currentPicture_; }
+
+    // picture.lst sorted, behind the default entry; the current picture selected again.
+    void LoadPictureList();
+    // Makes the listed picture (the default one when it is not listed) current: its settings
+    // into this list, its colour scheme into the scheme list. Does not render.
+    void SelectPicture(const std::string& path);
+    // A dropped file: a picture is listed and selected, its .ini and .clr moved beside the
+    // library's own, a .jpx moved into the picture folder. Other files change nothing.
+    void RegisterPicture(const std::string& path);
+    // Entries 1 ... as picture.lst in one safe replace; raises EFileError, the list unchanged.
+    void SavePictureList();
+    // Removes a registered picture (never entry 0) and saves the list; false for a bad index.
+    bool DeletePicture(int index);
+    // 1 + a uniform draw from 0 ... count - 2; the current index while only entry 0 exists.
+    int RandomIndex();
+    // Selects a random registered picture; false while there is none.
+    bool SelectRandomPicture();
+
+    // The rendering. Everything here runs on the UI thread.
+    void SetRenderHost(std::shared_ptr<TRenderHost> host) { host_ = std::move(host); }
+    void SetRenderer(TRenderFunction render) { render_ = std::move(render); }
+    // A background of that size for the current picture; merged into one restart while one runs.
+    void StartRender(int width, int height);
+    // The snapshot a rendering of that size takes now.
+    TRenderSnapshot MakeSnapshot(int width, int height);
+    bool Rendering() const { return thread_ != nullptr; }
+    bool RestartPending() const { return restart_; }
+    int RequestedWidth() const { return requestedWidth_; }
+    int RequestedHeight() const { return requestedHeight_; }
+    const TBitmap& Background() const { return background_; }
+    const std::string& BackgroundMessage() const { return backgroundMessage_; }
+    // At exit: asks a running rendering to stop, waits for it at most that long, and from
+    // then on starts nothing and hands nothing over. A rendering still running is left to end
+    // by itself; it touches nothing of this object.
+    void Shutdown(int waitMilliseconds = 200);
+
+private:
+    std::string BaseName(const std::string& entry) const;
+    bool IsOwnDataFile(const std::string& path) const;
+    std::string FreeJpxBase(const std::string& source, const std::string& base) const;
+    void RenderEnded(const std::shared_ptr<TBGThread>& thread);
+
+    TColorsList& colors_;
+    std::string dataPath_;
+    std::vector<std::string> pictures_;
+    int currentIndex_ = 0;
+    std::string currentPicture_;
+    std::mt19937 random_{std::random_device{}()};
+
+    std::shared_ptr<TRenderHost> host_;
+    TRenderFunction render_;
+    std::shared_ptr<TPictureCache> cache_ = std::make_shared<TPictureCache>();
+    std::shared_ptr<TBGThread> thread_;
+    bool restart_ = false;
+    bool shutDown_ = false;
+    std::shared_ptr<int> alive_ = std::make_shared<int>();  // end handlers left behind see it gone
+    int requestedWidth_ = 0, requestedHeight_ = 0;
+    TBitmap background_;
+    std::string backgroundMessage_;
+};
+
+// The picture library, for the whole run.
+extern TBGprofile BGprofile;

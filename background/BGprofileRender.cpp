@@ -1,0 +1,77 @@
+// The library's side of the rendering thread: start, merged restarts, hand-over, exit.
+#include <algorithm>
+#include <system_error>
+
+#include "background/BGprofile.h"
+
+TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
+    TRenderSnapshot s;
+    s.PicturePath = currentPicture_;
+    s.BackgroundColor = colors_.GetColor(kColorWindowBackground);
+    s.Width = width;
+    s.Height = height;
+    s.VAlign = static_cast<std::uint8_t>(Read(keys::PictureVAlign));
+    s.HAlign = static_cast<std::uint8_t>(Read(keys::PictureHAlign));
+    s.OpacityReduction = std::clamp(Read(keys::PictureAlpha), 0, 100) * 255 / 100;
+    s.Zoom = Read(keys::PictureZoom);
+    s.Effect = Read(keys::PictureEffect);
+    s.Rotation = Read(keys::PictureRotation);
+    return s;
+}
+
+void TBGprofile::StartRender(int width, int height) {
+    requestedWidth_ = width;
+    requestedHeight_ = height;
+    if (width <= 0 || height <= 0 || shutDown_ || !host_) return;
+    if (thread_) {
+        restart_ = true;
+        thread_->Terminate();
+        return;
+    }
+    TRenderFunction render = render_;
+    if (!render) {
+        std::shared_ptr<TPictureCache> cache = cache_;  // the thread's own reference
+        render = [cache](const TRenderSnapshot& snapshot, TRenderOutput& output, const std::atomic<bool>& stop) {
+            TRenderOptions options;
+            options.Cache = cache.get();
+            RenderBackground(snapshot, output, stop, options);
+        };
+    }
+    auto thread = std::make_shared<TBGThread>(MakeSnapshot(width, height), std::move(render));
+    try {
+        thread->Start(host_, [this, alive = std::weak_ptr<int>(alive_)](const std::shared_ptr<TBGThread>& ended) {
+            if (alive.lock()) RenderEnded(ended);
+        });
+    } catch (const std::system_error&) {
+        return;  // no thread to be had: the background stays as it is
+    }
+    thread_ = std::move(thread);
+    restart_ = false;
+}
+
+void TBGprofile::RenderEnded(const std::shared_ptr<TBGThread>& thread) {
+    if (shutDown_ || thread != thread_) return;
+    if (restart_) {
+        thread_.reset();
+        StartRender(requestedWidth_, requestedHeight_);
+        return;
+    }
+    background_ = std::move(thread->Output().Bitmap);
+    backgroundMessage_ = thread->Output().Message;
+    // Still the current thread while the window refreshes: its StartRender only marks a
+    // restart, so a finished rendering never starts another by itself.
+    host_->SendWindowReset();
+    thread_.reset();
+}
+
+void TBGprofile::Shutdown(int waitMilliseconds) {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (thread_) {
+        thread_->Terminate();
+        thread_->WaitFor(waitMilliseconds);
+        thread_.reset();
+    }
+    if (host_) host_->Close();
+    host_.reset();
+}

@@ -1,0 +1,161 @@
+// The window background made from a 4000 x 3000 photograph, beside libjpeg-turbo decoding the
+// same file alone, measured in the same run: "x_decode" is the render's median time over the
+// decode's. Also a re-render from the kept picture, and the first render's peak memory.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <time.h>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "../tests/native/ImageFiles.h"
+#include "background/BGRender.h"
+
+namespace {
+
+constexpr int kPhotoWidth = 4000, kPhotoHeight = 3000;
+
+double Seconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times.empty() ? 0 : times[times.size() / 2];
+}
+
+// Smooth shapes with a little grain, as photographs have; written once per run.
+const std::string& PhotoFile() {
+    static const std::string path = [] {
+        std::mt19937 random(7);
+        Bytes rgb(static_cast<std::size_t>(kPhotoWidth) * kPhotoHeight * 3);
+        for (int y = 0; y < kPhotoHeight; ++y)
+            for (int x = 0; x < kPhotoWidth; ++x)
+                for (int c = 0; c < 3; ++c)
+                    rgb[(static_cast<std::size_t>(y) * kPhotoWidth + x) * 3 + c] = static_cast<std::uint8_t>(
+                        (x / 16 + y / 12 * (c + 1)) % 200 + (x * y / 4096) % 32 + random() % 16);
+        const Bytes jpeg = EncodeJpegRgb(rgb, kPhotoWidth, kPhotoHeight);
+        const std::string file = (std::filesystem::temp_directory_path() / "memorail-bench-photo.jpg").string();
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size()));
+        return file;
+    }();
+    return path;
+}
+
+// libjpeg-turbo alone: the file read and decoded into one buffer of 24-bit rows.
+void DecodeAlone(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, file.data(), file.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_EXT_BGR;
+    cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&cinfo);
+    Bytes out(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_height * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + static_cast<std::size_t>(cinfo.output_scanline) * cinfo.output_width * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    benchmark::DoNotOptimize(out.data());
+}
+
+double DecodeAloneSeconds() {
+    std::vector<double> times;
+    for (int i = 0; i < 7; ++i) {
+        const double start = Seconds();
+        DecodeAlone(PhotoFile());
+        times.push_back(Seconds() - start);
+    }
+    return Median(times);
+}
+
+TRenderSnapshot FitBoth(int width, int height) {
+    TRenderSnapshot s;
+    s.PicturePath = PhotoFile();
+    s.Width = width;
+    s.Height = height;
+    s.VAlign = s.HAlign = 0;
+    return s;
+}
+
+long ProcStatusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+    return 0;
+}
+
+// The growth of the resident set at its peak during one call, in MB.
+template <typename F>
+double PeakGrowthMb(F call) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from the current size
+    const long before = ProcStatusKb("VmRSS:");
+    call();
+    return static_cast<double>(ProcStatusKb("VmHWM:") - before) / 1024.0;
+}
+
+void BM_DecodeAlone(benchmark::State& state) {
+    for (auto _ : state) DecodeAlone(PhotoFile());
+}
+
+// The first rendering of the picture: nothing kept from before.
+void BM_RenderFirst(benchmark::State& state) {
+    const TRenderSnapshot snapshot = FitBoth(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const double decode = DecodeAloneSeconds();
+    std::atomic<bool> stop{false};
+    std::vector<double> times;
+    double peak = 0;
+    for (auto _ : state) {
+        TPictureCache cache;
+        TRenderOptions options;
+        options.Cache = &cache;
+        TRenderOutput output;
+        const double start = Seconds();
+        if (times.empty())
+            peak = PeakGrowthMb([&] { RenderBackground(snapshot, output, stop, options); });
+        else
+            RenderBackground(snapshot, output, stop, options);
+        times.push_back(Seconds() - start);
+        benchmark::DoNotOptimize(output.Bitmap.ScanLine(0));
+    }
+    state.counters["x_decode"] = Median(times) / decode;
+    state.counters["peak_MB"] = peak;
+}
+
+// After a resize or a settings change: the decoded picture is kept.
+void BM_RenderAgain(benchmark::State& state) {
+    TRenderSnapshot snapshot = FitBoth(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    std::atomic<bool> stop{false};
+    TPictureCache cache;
+    TRenderOptions options;
+    options.Cache = &cache;
+    TRenderOutput output;
+    RenderBackground(snapshot, output, stop, options);
+    for (auto _ : state) {
+        snapshot.Width += 1;  // a resize
+        RenderBackground(snapshot, output, stop, options);
+        benchmark::DoNotOptimize(output.Bitmap.ScanLine(0));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_DecodeAlone)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderFirst)->Args({334, 248})->Args({1920, 1080})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderAgain)->Args({334, 248})->Unit(benchmark::kMillisecond);

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "TestFolder.h"
+#include "background/BGprofile.h"
+#include "support/Errors.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A data folder whose path is all lower case, as the library lists paths.
+class PictureLibrary : public ::testing::Test {
+protected:
+    PictureLibrary() : root(fs::temp_directory_path() / ("memorail-library-" + std::to_string(::getpid()))) {
+        fs::remove_all(root);
+        fs::create_directories(root / "data");
+        fs::create_directories(root / "photos");
+        library.SetDataFolderPath((root / "data").string() + "/");
+    }
+    ~PictureLibrary() override { fs::remove_all(root); }
+
+    std::string Data(const std::string& name) const { return (root / "data" / name).string(); }
+    std::string Photos(const std::string& name) const { return (root / "photos" / name).string(); }
+    std::vector<std::string> Listed() const { return library.Pictures(); }
+
+    fs::path root;
+    TColorsList colors;
+    TBGprofile library{colors};
+};
+
+TEST_F(PictureLibrary, ListFileIsSortedBehindTheDefaultEntryWithoutBlankLines) {
+    WriteBytes(Data("picture.lst"), Photos("b.jpg") + "\r\n\r\n   \r\n" + Photos("a.jpg") + "\r\n");
+    library.LoadPictureList();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("a.jpg"), Photos("b.jpg")}));
+    EXPECT_EQ(library.CurrentIndex(), 0);
+}
+
+TEST_F(PictureLibrary, JpegIsListedInPlaceAndItsSettingsMoveIn) {
+    library.LoadPictureList();
+    WriteBytes(Photos("Sea.jpg"), "jpeg");
+    WriteBytes(Photos("Sea.ini"), "[PICTURE]\r\nzoom=50\r\n");
+    WriteBytes(Photos("sea.txt"), "");
+    library.RegisterPicture(Photos("Sea.jpg"));
+    library.RegisterPicture(Photos("Sea.jpg"));  // twice: listed once
+    library.RegisterPicture(Photos("sea.txt"));  // not a picture: nothing changes
+
+    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("sea.jpg")}));
+    EXPECT_EQ(library.CurrentPicture(), Photos("sea.jpg"));
+    EXPECT_TRUE(fs::exists(Photos("Sea.jpg")));
+    EXPECT_FALSE(fs::exists(Photos("Sea.ini")));
+    EXPECT_EQ(library.FileName(), Data("picture/sea.ini"));
+    EXPECT_EQ(library.Read(keys::PictureZoom), 50);
+    EXPECT_EQ(colors.FileName(), Data("picture/sea.clr"));
+}
+
+TEST_F(PictureLibrary, JpxMovesIntoThePictureFolderAndNameClashesKeepBoth) {
+    library.LoadPictureList();
+    fs::create_directories(root / "other");
+    WriteBytes(Photos("x.jpx"), "first");
+    library.RegisterPicture(Photos("x.jpx"));
+    EXPECT_FALSE(fs::exists(Photos("x.jpx")));
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "first");
+
+    WriteBytes((root / "other" / "x.jpx").string(), "second");  // another picture of that name
+    WriteBytes((root / "other" / "x.clr").string(), "<a>1</a>");
+    library.RegisterPicture((root / "other" / "x.jpx").string());
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "first");
+    EXPECT_EQ(ReadBytes(Data("picture/x-2.jpx")), "second");
+    EXPECT_TRUE(fs::exists(Data("picture/x-2.clr")));
+    EXPECT_FALSE(fs::exists(Data("picture/x.clr")));
+
+    WriteBytes(Photos("x.jpx"), "first");  // the same picture again: it simply replaces
+    library.RegisterPicture(Photos("x.jpx"));
+    EXPECT_FALSE(fs::exists(Data("picture/x-3.jpx")));
+    EXPECT_EQ(Listed(),
+              (std::vector<std::string>{library.DefaultEntry(), Data("picture/x.jpx"), Data("picture/x-2.jpx")}));
+
+    library.RegisterPicture(Data("picture/x.jpx"));  // dropped from the picture folder itself
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "first");
+    EXPECT_TRUE(fs::exists(Data("picture/x-2.clr")));
+}
+
+TEST_F(PictureLibrary, DataFolderFilesAreNeverTakenAsCompanions) {
+    WriteBytes(Data("default.ini"), "[PICTURE]\r\nzoom=70\r\n");
+    WriteBytes(Data("default.jpg"), "jpeg");
+    library.LoadPictureList();
+    library.RegisterPicture(Data("default.jpg"));
+    EXPECT_TRUE(fs::exists(Data("default.ini")));
+    EXPECT_FALSE(fs::exists(Data("picture/default.ini")));
+}
+
+TEST_F(PictureLibrary, PictureWithoutSettingsShowsTheDefaultsAndSavesItsOwn) {
+    WriteBytes(Data("default.ini"), "[PICTURE]\r\nvalign=1\r\n");
+    WriteBytes(Data("default.clr"), "<ウィンドウ><背景>$00FF00</背景></ウィンドウ>");
+    WriteBytes(Data("picture.lst"), Photos("a.jpg") + "\r\n");
+    library.LoadPictureList();
+    library.SelectPicture(Photos("A.JPG"));
+    EXPECT_EQ(library.CurrentIndex(), 1);
+    EXPECT_EQ(library.Read(keys::PictureVAlign), 1);
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0x00FF00);
+    library.Write(keys::PictureZoom, 80);
+    library.Save();
+    EXPECT_NE(ReadBytes(Data("picture/a.ini")).find("zoom=80"), std::string::npos);
+    EXPECT_EQ(ReadBytes(Data("default.ini")), "[PICTURE]\r\nvalign=1\r\n");
+
+    library.SelectPicture(Photos("gone.jpg"));  // not listed: the default picture
+    EXPECT_EQ(library.CurrentIndex(), 0);
+    EXPECT_EQ(library.FileName(), Data("default.ini"));
+}
+
+TEST_F(PictureLibrary, SavedListHoldsOnlyRegisteredPicturesAndAFailedSaveKeepsTheList) {
+    WriteBytes(Data("picture.lst"), Photos("b.jpg") + "\r\n" + Photos("a.jpg") + "\r\n");
+    library.LoadPictureList();
+    library.SavePictureList();
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+
+    fs::remove(Data("picture.lst"));
+    fs::create_directories(Data("picture.lst"));  // in the way: the save fails
+    const std::vector<std::string> before = Listed();
+    EXPECT_THROW(library.SavePictureList(), EFileError);
+    EXPECT_THROW(library.DeletePicture(1), EFileError);
+    EXPECT_EQ(Listed(), before);
+}
+
+TEST_F(PictureLibrary, DeletingRemovesTheEntryAndTheLibrarysOwnFiles) {
+    library.LoadPictureList();
+    WriteBytes(Photos("y.jpx"), "jpx");
+    WriteBytes(Photos("y.ini"), "[PICTURE]\r\n");
+    library.RegisterPicture(Photos("y.jpx"));
+    EXPECT_FALSE(library.DeletePicture(0));
+    EXPECT_TRUE(library.DeletePicture(1));
+    EXPECT_EQ(Listed(), std::vector<std::string>{library.DefaultEntry()});
+    EXPECT_FALSE(fs::exists(Data("picture/y.jpx")));
+    EXPECT_FALSE(fs::exists(Data("picture/y.ini")));
+    EXPECT_EQ(library.FileName(), "");
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), "");
+}
+
+TEST_F(PictureLibrary, RandomChoiceNeverDrawsTheDefaultEntry) {
+    library.LoadPictureList();
+    EXPECT_FALSE(library.SelectRandomPicture());
+    EXPECT_EQ(library.RandomIndex(), 0);
+    WriteBytes(Data("picture.lst"), Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    library.LoadPictureList();
+    std::set<int> drawn;
+    for (int i = 0; i < 200; ++i) drawn.insert(library.RandomIndex());
+    EXPECT_EQ(drawn, (std::set<int>{1, 2}));
+}
+
+}  // namespace
