@@ -43,6 +43,9 @@ public:
     int FirstShownLine() const { return ::FirstShownLine(TopLine, DisplayLineCount, VisibleRows); }
     void SetTopLine(int line);
     void ScrollBarChange();
+    // A background for the window's outer size from the picture library.
+    void StartRender();
+    void Timer1Timer();
     void FormResize();
 
     // The item commands, the selection and the menu.
@@ -72,7 +75,6 @@ public:
 
     TRegion PaintRegion;
     TBitmap RowBitmap, ShadowMask;
-    TBitmap BackgroundBitmap;  // the picture library's finished background (none yet)
     TDibText ListText;         // ScreenFont on the rows; also measures the list's text
     RECT PictureRect{}, ListRect{};
     int FoldedHeight = 41;
@@ -136,6 +138,7 @@ private:
     std::string DateSeparator() const;
 
     bool active_ = false;
+    bool creating_ = false;  // renderings wait for the window's final size
     bool itemFileUnreadable_ = false;
     bool paintFailed_ = false;
     bool trackingMouse_ = false;

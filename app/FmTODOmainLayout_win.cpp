@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "background/BGprofile.h"
+
 namespace {
 
 int OuterHeight(HWND hwnd) {
@@ -16,19 +18,32 @@ int OuterHeight(HWND hwnd) {
 void TFmTODOmain::PlacePicture() {
     RECT client;
     GetClientRect(Handle(), &client);
-    // The picture's own placement comes with the picture library: fitted width, bottom.
-    int h = 0, v = 3;
+    const TBitmap& background = BGprofile.Background();
+    int h = BGprofile.Read(keys::PictureHAlign), v = BGprofile.Read(keys::PictureVAlign);
     if (h == 0 && v == 0) h = v = 2;
     auto place = [](int align, int room, int size) {
         return align == 2 ? (room - size) / 2 : align == 3 ? room - size : 0;
     };
-    const int left = place(h, client.right, BackgroundBitmap.Width());
-    const int top = place(v, client.bottom, BackgroundBitmap.Height());
-    PictureRect = {left, top, left + BackgroundBitmap.Width(), top + BackgroundBitmap.Height()};
+    const int left = place(h, client.right, background.Width());
+    const int top = place(v, client.bottom, background.Height());
+    PictureRect = {left, top, left + background.Width(), top + background.Height()};
     InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+void TFmTODOmain::StartRender() {
+    if (creating_) return;  // the place read at the end of creation may change the size
+    RECT r;
+    GetWindowRect(Handle(), &r);
+    BGprofile.StartRender(r.right - r.left, r.bottom - r.top);
+}
+
 void TFmTODOmain::LayoutList() {
+    // A picture fitted to the window follows its size.
+    RECT outer;
+    GetWindowRect(Handle(), &outer);
+    if ((BGprofile.Read(keys::PictureHAlign) == 0 && BGprofile.RequestedWidth() != outer.right - outer.left) ||
+        (BGprofile.Read(keys::PictureVAlign) == 0 && BGprofile.RequestedHeight() != outer.bottom - outer.top))
+        StartRender();
     PlacePicture();
     RECT client;
     GetClientRect(Handle(), &client);

@@ -3,6 +3,8 @@
 #include <random>
 
 #include "app/FmTODOmain.h"
+
+#include "background/BGprofile.h"
 #include "app/RowRenderer.h"
 #include "background/DrawFrame.h"
 #include "background/GraphicWork.h"
@@ -52,7 +54,7 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     SubtractRect(PaintRegion, b1);
     SubtractRect(PaintRegion, b2);
     SelectClipRgn(dc, PaintRegion.Handle());
-    BlitBitmap(dc, PictureRect.left, PictureRect.top, BackgroundBitmap);
+    BlitBitmap(dc, PictureRect.left, PictureRect.top, BGprofile.Background());
 
     PaintRegion.AddRect(client, rmCopy);
     SubtractRect(PaintRegion, b1);
@@ -79,7 +81,7 @@ void TFmTODOmain::PaintFrame(HDC dc) {
         PaintRegion.AddRect(inner, rmCopy);
         SelectClipRgn(dc, PaintRegion.Handle());
         FillRect(dc, &inner, brush.Get());
-        BlitBitmap(dc, PictureRect.left, PictureRect.top, BackgroundBitmap);
+        BlitBitmap(dc, PictureRect.left, PictureRect.top, BGprofile.Background());
         DrawPen(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
         SelectClipRgn(dc, nullptr);
         button->CaptureBackground(dc);
@@ -105,7 +107,7 @@ void TFmTODOmain::PaintRow(HDC dc, int row) {
                                 ((WindowColor >> 16) & 0xFF));
     // The strip of the background behind the row, as the rendering left it (whatever its
     // alpha); where the picture does not reach, the window colour stays.
-    CopyPixels(RowBitmap, PictureRect.left - ListRect.left, PictureRect.top - y, BackgroundBitmap);
+    CopyPixels(RowBitmap, PictureRect.left - ListRect.left, PictureRect.top - y, BGprofile.Background());
     if (line >= 0 && line < DisplayLineCount) {
         const int item = LineItems[static_cast<std::size_t>(line)];
         TRowLine text;

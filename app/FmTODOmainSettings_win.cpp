@@ -2,6 +2,7 @@
 #include "app/FmTODOmain.h"
 
 #include <algorithm>
+#include "background/BGprofile.h"
 #include "background/kvneColors.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
@@ -25,7 +26,7 @@ int FontPixelHeight(HFONT font) {
 }  // namespace
 
 void TFmTODOmain::ApplySettings() {
-    // The background rendering request joins here when the picture library arrives.
+    StartRender();
     WindowColor = static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground));
     ActiveTitleColor = static_cast<COLORREF>(ColorsList.GetColor(kColorActiveTitle));
     InactiveTitleColor = static_cast<COLORREF>(ColorsList.GetColor(kColorInactiveTitle));

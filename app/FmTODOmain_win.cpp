@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "background/BGprofile.h"
+#include "background/RenderHost_win.h"
 #include "background/kvneColors.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
@@ -30,12 +32,18 @@ void TFmTODOmain::Create() {
 
 void TFmTODOmain::FormCreate() {
     Timer1.SetOwner(Handle());
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+    BGprofile.SetRenderHost(std::make_shared<TWin32RenderHost>(Handle()));
     SetUpFormFunc();
     SetUpTaskBarIcon();
     // The place comes last but inside creation: no size message of the design height may
     // overwrite the unfolded height read with the settings.
+    // Only the rendering for the final size starts: every earlier one would be thrown away.
+    creating_ = true;
     RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
               [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
+    creating_ = false;
+    RunSteps({[this] { StartRender(); }});
 }
 
 void TFmTODOmain::CreateControls() {
@@ -108,9 +116,18 @@ void TFmTODOmain::LoadData() {
     MainSettings.Load();
     NormalHeight = MainSettings.Read(keys::NormalHeight);
 
-    // Until a picture is chosen, the scheme is the data folder's own.
-    ColorsList.SetFileName(dataPath + "colors.clr");
-    ColorsList.Load();
+    // The picture, its settings and its colour scheme; the caller renders it.
+    BGprofile.SetDataFolderPath(dataPath);
+    BGprofile.LoadPictureList();
+    if (!(MainSettings.Read(keys::PictureRandom) && BGprofile.SelectRandomPicture()))
+        BGprofile.SelectPicture(MainSettings.Read(keys::PictureFileName));
+}
+
+void TFmTODOmain::Timer1Timer() {
+    Timer1.SetEnabled(false);
+    // The new picture's settings and colours take effect when its rendering ends.
+    if (MainSettings.Read(keys::PictureRandom) && BGprofile.SelectRandomPicture()) StartRender();
+    Timer1.SetEnabled(true);
 }
 
 void TFmTODOmain::FormShow() { TaskBarIcon1.UpdateTaskbarButton(); }
@@ -131,6 +148,8 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    // A rendering still running is left behind: it owns all it touches.
+    BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
     RunSteps({[this] {
                   if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
@@ -207,7 +226,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ScrollBarChange();
         return 0;
     }
-    case WM_TIMER: Timer1.Handle(wParam); return 0;  // the random picture change comes with the picture library
+    case WM_TIMER: Timer1.Handle(wParam); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: FormPaint(); return 0;
     }

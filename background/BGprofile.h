@@ -58,7 +58,11 @@ public:
     bool SelectRandomPicture();
 
     // The rendering. Everything here runs on the UI thread.
-    void SetRenderHost(std::shared_ptr<TRenderHost> host) { host_ = std::move(host); }
+    // A new host (a new main window) opens the library again after a Shutdown.
+    void SetRenderHost(std::shared_ptr<TRenderHost> host) {
+        host_ = std::move(host);
+        shutDown_ = !host_;
+    }
     void SetRenderer(TRenderFunction render) { render_ = std::move(render); }
     // A background of that size for the current picture; merged into one restart while one runs.
     void StartRender(int width, int height);
