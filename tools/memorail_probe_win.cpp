@@ -12,6 +12,9 @@
 //   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
 //   region CLASS         print the window region's box and whether its four corner pixels are in it
 //   foreground           print the class name of the foreground window
+//   respond CLASS SECONDS
+//                        send WM_NULL to the window of CLASS again and again; print the slowest
+//                        answer in milliseconds and the number of messages sent
 #include <windows.h>
 
 #include <cstdio>
@@ -124,6 +127,26 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(process);
         std::printf("%lu %lu\n", gone, ended);
         return ended < limit ? 0 : 1;
+    }
+    if (command == L"respond" && argc >= 4) {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        const DWORD limit = static_cast<DWORD>(_wtoi(argv[3]) * 1000);
+        LARGE_INTEGER frequency, begin, end;
+        QueryPerformanceFrequency(&frequency);
+        double slowest = 0;
+        int sent = 0;
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < limit; ++sent) {
+            DWORD_PTR result;
+            QueryPerformanceCounter(&begin);
+            if (!SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) break;
+            QueryPerformanceCounter(&end);
+            const double ms = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / frequency.QuadPart;
+            if (ms > slowest) slowest = ms;
+            Sleep(1);
+        }
+        std::printf("%.1f %d\n", slowest, sent);
+        return 0;
     }
     if ((command == L"wait" || command == L"gone") && argc >= 4) {
         DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]) * 1000);

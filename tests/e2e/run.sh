@@ -355,6 +355,7 @@ check "a second start shows the hidden first window" test "$("$WINE" "$probe" vi
 close_program
 
 source "$root/tests/e2e/items.sh"
+source "$root/tests/e2e/pictures.sh"
 
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
