@@ -135,7 +135,7 @@ new_data_folder
 printf '; 手で書いた設定\r\n\r\n[OPTION]\r\n  startup = 1\r\nmine=keep me\r\n\r\n[MINE]\r\nx=1\r\n' | sjis > "$data/memorail.ini"
 cp "$data/memorail.ini" "$data/ini-before"
 # A dark blue window with a yellow title ($00BBGGRR).
-printf '<ウィンドウ>\r\n\t<背景>$603010</背景>\r\n\t<アクティブタイトル>$00FFFF</アクティブタイトル>\r\n\t<インアクティブタイトル>$00FFFF</インアクティブタイトル>\r\n</ウィンドウ>\r\n' | sjis > "$data/colors.clr"
+printf '<ウィンドウ>\r\n\t<背景>$603010</背景>\r\n\t<アクティブタイトル>$00FFFF</アクティブタイトル>\r\n\t<インアクティブタイトル>$00FFFF</インアクティブタイトル>\r\n</ウィンドウ>\r\n' | sjis > "$data/default.clr"
 startup_link="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/StartUp/Memorail.lnk"
 rm -f "$startup_link"
 start_program
@@ -143,7 +143,7 @@ read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 sleep 1
 import -window root "$artifacts/colour-scheme.png"
 pixel() { convert "$artifacts/colour-scheme.png" -format "%[fx:int(255*p{$1,$2}.r)],%[fx:int(255*p{$1,$2}.g)],%[fx:int(255*p{$1,$2}.b)]" info:; }
-check "the window background follows colors.clr" test "$(pixel $((cx + cw - 10)) $((cy + ch - 10)))" = "16,48,96"
+check "the window background follows default.clr" test "$(pixel $((cx + 220)) $((cy + 8)))" = "16,48,96"
 yellow=$(convert "$artifacts/colour-scheme.png" -crop "160x30+$cx+$cy" +repage -fill black +opaque '#FFFF00' -fill white -opaque '#FFFF00' -format '%[fx:int(mean*w*h)]' info:)
 check "the title is drawn in the scheme's title colour ($yellow yellow pixels)" test "$yellow" -gt 50
 check "OPTION/startup=1 creates Memorail.lnk in the Startup folder" test -f "$startup_link"
