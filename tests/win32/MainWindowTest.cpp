@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
+
 #include "WinTestFolder.h"
 #include "app/FmTODOmain.h"
+#include "background/BGprofile.h"
 #include "background/kvneGraphicSource.h"
 #include "framework/Application.h"
 #include "framework/Timer.h"
@@ -129,4 +132,20 @@ TEST(Timer, SettingTheSameIntervalAgainKeepsItRunning) {
     timer.SetEnabled(true);
     EXPECT_TRUE(timer.Running());
     DestroyWindow(owner);
+}
+
+// The picture timer never draws the built-in picture while registered ones exist.
+TEST_F(MainWindow, ThePictureTimerDrawsOnlyRegisteredPictures) {
+    ReplaceFileSafely(Path("picture.lst"), "c:\\pics\\a.jpg\r\nc:\\pics\\b.jpg\r\n");
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    std::set<int> drawn;
+    for (int tick = 0; tick < 30; ++tick) {
+        form.Timer1Timer();
+        drawn.insert(BGprofile.CurrentIndex());
+        EXPECT_TRUE(form.Timer1.Running());
+    }
+    EXPECT_EQ(drawn, (std::set<int>{1, 2}));
+    EXPECT_TRUE(CloseEndsTheRun(form));
 }
