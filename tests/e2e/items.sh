@@ -115,3 +115,24 @@ xdotool key Up Delete
 check "Up on the first item clears the selection: Delete then asks nothing" test $? -ne 0
 check "and no file changes" test "$before" = "$(snapshot "$data/todo")"
 close_program
+
+echo "e2e: the clipboard in an English session"
+new_data_folder
+mkdir -p "$data/todo"
+printf '20240305,0000FF,"牛乳と表","★"\r\n' | sjis > "$data/todo/todo.txt"
+LANG=C.UTF-8 LC_ALL=C.UTF-8 start_program
+read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+xdotool mousemove $((cx + 150)) "$(row 0)" click 1
+sleep 0.3
+menu Down Return
+check "a copy reaches other programs as Japanese text" \
+  test "$(timeout 5 xclip -o -selection clipboard)" = '20240305,0000FF,"牛乳と表","★"'
+printf '牛乳' | xclip -quiet -selection clipboard -i 2>/dev/null &
+xclip_pid=$!
+sleep 0.5
+xdotool mousemove $((cx + 150)) "$(row 5)" click 1
+sleep 0.3
+menu Down Down Return
+kill "$xclip_pid" 2>/dev/null
+check "Japanese text from another program pastes as it is" grep -qa "$(printf ',000000,"牛乳",' | sjis)" "$data/todo/todo.txt"
+close_program

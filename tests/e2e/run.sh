@@ -176,6 +176,7 @@ start_list() {  # $1: extra settings lines for memorail.ini
   mkdir -p "$data/todo"
   list_items | sjis > "$data/todo/todo.txt"
   printf '[OPTION]\r\n%s\r\n' "$1" | sjis > "$data/memorail.ini"
+  printf '[PICTURE]\r\nalpha=100\r\n' > "$data/default.ini"  # the picture fully faded: plain white
   start_program
   read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
   sleep 1
