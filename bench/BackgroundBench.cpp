@@ -12,9 +12,8 @@
 #include <time.h>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "../tests/native/ImageFiles.h"
+#include "LibjpegDecode.h"
 #include "background/BGRender.h"
 
 namespace {
@@ -55,23 +54,7 @@ const std::string& PhotoFile() {
 void DecodeAlone(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, file.data(), file.size());
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_EXT_BGR;
-    cinfo.dct_method = JDCT_ISLOW;
-    jpeg_start_decompress(&cinfo);
-    Bytes out(static_cast<std::size_t>(cinfo.output_width) * cinfo.output_height * 3);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = out.data() + static_cast<std::size_t>(cinfo.output_scanline) * cinfo.output_width * 3;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    benchmark::DoNotOptimize(out.data());
+    benchmark::DoNotOptimize(DecodeWithLibjpeg(file).data());
 }
 
 double DecodeAloneSeconds() {

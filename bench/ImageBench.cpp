@@ -7,9 +7,8 @@
 #include <random>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "../tests/native/ImageFiles.h"
+#include "LibjpegDecode.h"
 #include "background/GraphicMath.h"
 #include "background/GraphicWork.h"
 #include "background/ImageLoad.h"
@@ -95,25 +94,7 @@ void BM_JpegDecode(benchmark::State& state) {
 // libjpeg-turbo's own decode loop into one buffer, the reference for the above.
 void BM_JpegDecodeLibjpeg(benchmark::State& state) {
     const Bytes& file = JpegFile();
-    for (auto _ : state) {
-        Bytes out(2000 * 1500 * 3);
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, file.data(), file.size());
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.out_color_space = JCS_EXT_BGR;
-        cinfo.dct_method = JDCT_ISLOW;
-        jpeg_start_decompress(&cinfo);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = out.data() + static_cast<std::size_t>(cinfo.output_scanline) * 2000 * 3;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        benchmark::DoNotOptimize(out.data());
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(DecodeWithLibjpeg(file).data());
     SetMegapixels(state, 2000.0 * 1500);
 }
 
