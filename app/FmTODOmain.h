@@ -50,6 +50,7 @@ public:
 
     // The item commands, the selection and the menu.
     void PopupMenu1Popup();
+    void P1VersionClick();
     void OpenMenu(int screenX, int screenY);
     void AddItemDialog();
     void EditItemDialog(int index);

@@ -2,6 +2,7 @@
 // cut and delete into the monthly archive, and sorting.
 #include "app/FmTODOmain.h"
 
+#include "app/FormVersionInfo.h"
 #include "framework/Application.h"
 #include "support/Clipboard_win.h"
 #include "support/kvneGlobal.h"
@@ -53,12 +54,21 @@ void TFmTODOmain::CreateMenu() {
         Entry("P1printer", "印刷"),
         Separator("N1"),
         Entry("P1option", "オプション設定"),
-        Entry("P1Version", "バージョン情報"),
+        Entry("P1Version", "バージョン情報", [this] { P1VersionClick(); }),
         Entry("N6", "ヘルプ", [] { GlobalEnv.OpenHelp(); }),
         Separator("N4"),
         Entry("P1minimum", "最小化", [this] { TaskBarIcon1.Minimize(); }),
         Entry("P1exit", "終了", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
     };
+}
+
+void TFmTODOmain::P1VersionClick() {
+    Timer1.SetEnabled(false);
+    {
+        TFormVersionInfo about(Handle());
+        about.ShowModal();
+    }
+    Timer1.SetEnabled(true);
 }
 
 void TFmTODOmain::OpenMenu(int screenX, int screenY) {

@@ -19,12 +19,6 @@ RECT InnerRect(const TkvneGctButton& button) {
 
 void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
 
-void DrawPen(HDC dc, COLORREF color, const RECT& rect, int style) {
-    TPenHandle pen(CreatePen(PS_SOLID, 1, color));
-    TSelectObject usePen(dc, pen.Get());
-    DrawFrame(dc, rect, style);
-}
-
 // Copies from the dc holding a bitmap; only where the bitmap has pixels.
 void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
     if (bitmap.Empty() || !bitmap.NativeHandle()) return;
@@ -60,9 +54,9 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     SubtractRect(PaintRegion, b1);
     SubtractRect(PaintRegion, b2);
     SelectClipRgn(dc, PaintRegion.Handle());
-    DrawPen(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
+    DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
     const RECT inner{4, LinkLabel1.Bounds().top, client.right - 4, client.bottom - 4};
-    DrawPen(dc, InnerFrameColor, inner, WindowRound ? 2 : 0);
+    DrawFrameInColor(dc, InnerFrameColor, inner, WindowRound ? 2 : 0);
 
     {
         TSelectObject font(dc, TitleFont.Get());
@@ -82,7 +76,7 @@ void TFmTODOmain::PaintFrame(HDC dc) {
         SelectClipRgn(dc, PaintRegion.Handle());
         FillRect(dc, &inner, brush.Get());
         BlitBitmap(dc, PictureRect.left, PictureRect.top, BGprofile.Background());
-        DrawPen(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
+        DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
         SelectClipRgn(dc, nullptr);
         button->CaptureBackground(dc);
         button->Paint(dc);

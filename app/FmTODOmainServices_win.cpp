@@ -15,8 +15,11 @@ void TFmTODOmain::SetUpFormFunc() {
 }
 
 void TFmTODOmain::FormFuncCanDragMove(int mouseX, int mouseY, bool& dragMove) {
-    // A press on a caption button or the link is a click, not the start of a move.
-    if (kvneGctButton1.Contains(mouseX, mouseY) || kvneGctButton2.Contains(mouseX, mouseY) ||
+    // A press on the caption buttons (strictly inside the box both span) or on the link is a
+    // click, not the start of a move.
+    const TRect& fold = kvneGctButton1.BtnDraw.Bounds();
+    const TRect& close = kvneGctButton2.BtnDraw.Bounds();
+    if ((fold.Left < mouseX && mouseX < close.Right && fold.Top < mouseY && mouseY < close.Bottom) ||
         LinkLabel1.Contains(mouseX, mouseY))
         dragMove = false;
 }
@@ -29,8 +32,10 @@ void TFmTODOmain::SetUpTaskBarIcon() {
     };
 }
 
-void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int, int) {
-    // A left click hides a shown window and brings a hidden one back to the front.
+void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {
+    // A left click hides a shown window and brings a hidden one back to the front; the right
+    // button opens the menu at the pointer.
+    if (button == tbRight) return OpenMenu(x, y);
     if (button != tbLeft) return;
     if (IsWindowVisible(Handle())) {
         ShowWindow(Handle(), SW_HIDE);

@@ -166,8 +166,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) FormShow();
         break;
     case WM_ACTIVATEAPP:
-        active_ = wParam != FALSE;
-        InvalidateRect(Handle(), nullptr, FALSE);
+        active_ = wParam != FALSE;  // the title's colour follows the application's activation
+        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         break;
     case WM_SIZE:
         if (ScrollBar) FormResize();

@@ -39,3 +39,9 @@ void DrawFrame(HDC dc, const RECT& rect, int style) {
         }
     }
 }
+
+void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style) {
+    TPenHandle pen(CreatePen(PS_SOLID, 1, color));
+    TSelectObject usePen(canvas, pen.Get());
+    DrawFrame(canvas, rect, style);
+}

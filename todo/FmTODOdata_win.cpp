@@ -53,12 +53,6 @@ bool ToSystemTime(TDateTime date, SYSTEMTIME& day) {
     return true;
 }
 
-void DrawPen(HDC dc, COLORREF color, const RECT& rect, int style) {
-    TPenHandle pen(CreatePen(PS_SOLID, 1, color));
-    TSelectObject usePen(dc, pen.Get());
-    DrawFrame(dc, rect, style);
-}
-
 }  // namespace
 
 TFmTODOdata::TFmTODOdata(HWND mainWindow) : mainWindow_(mainWindow) {
@@ -275,8 +269,8 @@ void TFmTODOdata::FormPaint() {
     TBrushHandle background(CreateSolidBrush(static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground))));
     FillRect(dc.Get(), &client, background.Get());
     const RECT inner{4, 4, client.right - 4, client.bottom - 4};
-    DrawPen(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)), inner, 1);
-    DrawPen(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame)), client,
+    DrawFrameInColor(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)), inner, 1);
+    DrawFrameInColor(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame)), client,
             FormFunc.WindowRound() ? 4 : 0);
 }
 

@@ -149,3 +149,24 @@ TEST_F(MainWindow, ThePictureTimerDrawsOnlyRegisteredPictures) {
     EXPECT_EQ(drawn, (std::set<int>{1, 2}));
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
+
+// A drag that starts strictly inside the box of the two caption buttons is a click.
+TEST_F(MainWindow, NoDragFromTheCaptionButtons) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    const TRect& fold = form.kvneGctButton1.BtnDraw.Bounds();
+    const TRect& close = form.kvneGctButton2.BtnDraw.Bounds();
+    const struct {
+        int x, y;
+        bool drags;
+    } presses[] = {{fold.Left + 1, fold.Top + 1, false}, {close.Right - 1, close.Bottom - 1, false},
+                   {fold.Left, fold.Top + 5, true},      {close.Right, close.Top + 5, true},
+                   {fold.Left + 5, fold.Top, true},      {100, 100, true}};
+    for (const auto& press : presses) {
+        bool drags = true;
+        form.FormFunc.OnCanDragMove(press.x, press.y, drags);
+        EXPECT_EQ(drags, press.drags) << press.x << "," << press.y;
+    }
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}

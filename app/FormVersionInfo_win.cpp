@@ -1,0 +1,122 @@
+#include "app/FormVersionInfo.h"
+
+#include "background/DrawFrame.h"
+#include "background/kvneColors.h"
+#include "support/Encoding_win.h"
+#include "support/kvneGlobal.h"
+
+namespace {
+
+COLORREF SchemeColor(const char* key) { return static_cast<COLORREF>(ColorsList.GetColor(key)); }
+
+HFONT MakeFont(int pixels, const wchar_t* face, BYTE charset) {
+    return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face);
+}
+
+}  // namespace
+
+TFormVersionInfo::TFormVersionInfo(HWND owner) : owner_(owner) {
+    CreateArgs args;
+    args.className = L"TFormVersionInfo";  // also its section in application.ini
+    args.caption = "バージョン情報";
+    args.style = WS_POPUP | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+    args.clientWidth = kClientWidth;
+    args.clientHeight = kClientHeight;
+    args.owner = owner;
+    args.classStyle = 0;
+    CreateHandle(args);
+}
+
+std::string TFormVersionInfo::VersionLine() { return "バージョン " + GlobalEnv.FileVersion(); }
+
+void TFormVersionInfo::FormCreate() {
+    FormFunc.Attach(*this);
+    FormFunc.Preserve = true;
+    FormFunc.KeepLocation = true;
+    FormFunc.WindowDrag = true;
+    FormFunc.SetWindowRound(true);
+    FormFunc.OnWindowReset = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
+    // The title as the main window writes it; the rest in the dialogs' font.
+    titleFont_.Reset(MakeFont(32, L"Century Gothic", ANSI_CHARSET));
+    textFont_.Reset(MakeFont(12, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF", SHIFTJIS_CHARSET));  // ＭＳ Ｐゴシック
+
+    CloseButton.Create(Handle(), kClientWidth - 92, kClientHeight - 34, 80, 22, "  閉じる");
+    TkvneBtnDraw& look = CloseButton.BtnDraw;
+    look.SetColorBack(static_cast<std::int32_t>(SchemeColor(kColorWindowBackground)));
+    look.SetColorOver(0x60A0FF);
+    look.SetColorFocus(0xFFA080);
+    look.SetOverDrawType(dtAlpha);
+    look.SetOverDrawAlpha(128);
+    LOGFONTW font{};
+    GetObjectW(textFont_.Get(), sizeof font, &font);
+    look.SetFont(font, RGB(0, 0, 0));
+    CloseButton.OnClick = [this] { Close(); };
+    // Alt+C reaches the button, which has the focus.
+    CloseButton.AddHook([this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (!IsCloseKey(message, wParam)) return false;
+        Close();
+        result = 0;
+        return true;
+    });
+
+    // Centred over the main window, unless a place was kept from an earlier opening.
+    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, box;
+    if (owner_ && IsWindowVisible(owner_)) GetWindowRect(owner_, &over);
+    GetWindowRect(Handle(), &box);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    SetWindowPos(Handle(), nullptr, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FormFunc.LoadPosition();
+    EnsureOnScreen(Handle());
+}
+
+bool TFormVersionInfo::IsCloseKey(UINT message, WPARAM key) const {
+    return (message == WM_SYSCHAR && (key == 'c' || key == 'C')) ||
+           (message == WM_SYSKEYDOWN && key == 'C');
+}
+
+LRESULT TFormVersionInfo::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: FormPaint(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) SetFocus(CloseButton.Handle());
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) Close();  // Esc
+        return 0;
+    case WM_SYSCHAR:
+    case WM_SYSKEYDOWN:
+        if (IsCloseKey(message, wParam)) {
+            Close();
+            return 0;
+        }
+        break;
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}
+
+void TFormVersionInfo::FormPaint() {
+    TPaintDC dc(Handle());
+    RECT client;
+    GetClientRect(Handle(), &client);
+    TBrushHandle brush(CreateSolidBrush(SchemeColor(kColorWindowBackground)));
+    FillRect(dc.Get(), &client, brush.Get());
+    DrawFrameInColor(dc.Get(), SchemeColor(kColorOuterFrame), client, 4);
+    const RECT inner{4, 4, client.right - 4, client.bottom - 4};
+    DrawFrameInColor(dc.Get(), SchemeColor(kColorInnerFrame), inner, 1);
+
+    SetBkMode(dc.Get(), TRANSPARENT);
+    {
+        TSelectObject font(dc.Get(), titleFont_.Get());
+        SetTextColor(dc.Get(), SchemeColor(kColorActiveTitle));
+        const std::wstring product = ToWide(GlobalEnv.ProductName());
+        TextOutW(dc.Get(), 14, 8, product.c_str(), static_cast<int>(product.size()));
+    }
+    TSelectObject font(dc.Get(), textFont_.Get());
+    SetTextColor(dc.Get(), SchemeColor(kColorInnerFrame));
+    const std::wstring lines[] = {ToWide(VersionLine()), ToWide("(C) " + GlobalEnv.CompanyName())};
+    for (int i = 0; i < 2; ++i) TextOutW(dc.Get(), 18, 50 + 16 * i, lines[i].c_str(), static_cast<int>(lines[i].size()));
+}
