@@ -20,3 +20,34 @@ xdotool key alt+c
 check "Alt+C closes it too" test $? -eq 0
 close_program
 check "its place is kept in application.ini" grep -qa '^\[TFORMVERSIONINFO\]' "$data/application.ini"
+
+echo "e2e: the window's services"
+new_data_folder
+printf '[OPTION]\r\nintasktray=1\r\n' > "$data/memorail.ini"
+start_program
+read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+xdotool mousemove $((cx + 282 + 8)) $((cy + 3 + 5)) mousedown 1; sleep 0.2
+xdotool mousemove $((cx + 282 + 8)) $((cy + 3 + 6)); sleep 0.3
+xdotool mousemove $((cx + 282 + 80)) $((cy + 3 + 80)); sleep 0.3
+xdotool mouseup 1; sleep 0.5
+read -r x y _ h < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+check "a drag starting on the fold button does not move the window" test "$x,$y" = "$cx,$cy"
+[ "$h" = "$ch" ] || { xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click 1; sleep 0.5; }  # it folded: unfold
+xdotool mousemove $((cx + 100)) $((cy + 100))  # without a window manager the keys go where the pointer is
+xdotool key Menu; sleep 0.5
+xdotool key Up Up Return   # the last entries: 最小化, 終了
+sleep 1
+check "最小化 hides the window into the tray" test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 0
+read -r tx ty tw th < <("$WINE" "$probe" wait __winex11_standalone_tray 10 | tr -d '\r')
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
+sleep 1
+check "a left click on the tray icon brings it back in front" \
+  test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1 -a "$("$WINE" "$probe" foreground | tr -d '\r')" = TFmTODOmain
+sleep 1
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 3
+sleep 0.7
+import -window root "$artifacts/tray-menu.png"
+xdotool key Up Return   # 終了
+"$WINE" "$probe" gone TFmTODOmain 20
+check "the tray icon's right button opens the menu (its 終了 ends the program)" test $? -eq 0
+wait "$pid" 2>/dev/null
