@@ -113,11 +113,17 @@ std::string TBGprofile::FreeJpxBase(const std::string& source, const std::string
     return base;
 }
 
-void TBGprofile::RegisterPicture(const std::string& path) {
+std::unordered_set<std::string> TBGprofile::ListedSet() const {
+    std::unordered_set<std::string> listed;
+    for (const std::string& entry : pictures_) listed.insert(LowerCaseSjis(entry));
+    return listed;
+}
+
+std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<std::string>& listed) {
     const TSplitPath split = SplitPath(path);
     if (std::find(std::begin(kPictureExtensions), std::end(kPictureExtensions), split.ext) ==
         std::end(kPictureExtensions))
-        return;
+        return {};
     const bool jpx = split.ext == ".jpx";
     ForceFolder(PictureFolder());
     const std::string base = jpx ? FreeJpxBase(path, LowerCaseSjis(split.base)) : LowerCaseSjis(split.base);
@@ -125,14 +131,37 @@ void TBGprofile::RegisterPicture(const std::string& path) {
         const std::string source = split.folder + split.base + companion;
         if (FileExists(source) && !IsOwnDataFile(source)) MoveFileTo(source, PictureFolder() + base + companion, true);
     }
-    std::string listed = LowerCaseSjis(path);
+    std::string entry = LowerCaseSjis(path);
     if (jpx) {
         const std::string target = PictureFolder() + base + ".jpx";
         MoveFileTo(path, target, true);
-        if (FileExists(target)) listed = LowerCaseSjis(target);
+        if (FileExists(target)) entry = LowerCaseSjis(target);
     }
-    if (IndexOfPicture(listed) < 0) pictures_.push_back(listed);
-    SelectPicture(listed);
+    if (listed.insert(entry).second) pictures_.push_back(entry);
+    return entry;
+}
+
+void TBGprofile::RegisterPicture(const std::string& path) {
+    std::unordered_set<std::string> listed = ListedSet();
+    const std::string entry = AddPicture(path, listed);
+    if (!entry.empty()) SelectPicture(entry);
+}
+
+void TBGprofile::RegisterPictures(const std::vector<std::string>& paths,
+                                  const std::function<void(std::size_t)>& beforeEach) {
+    std::unordered_set<std::string> listed = ListedSet();
+    std::string last;
+    try {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            if (beforeEach) beforeEach(i);
+            std::string entry = AddPicture(paths[i], listed);
+            if (!entry.empty()) last = std::move(entry);
+        }
+    } catch (...) {
+        if (!last.empty()) SelectPicture(last);  // as far as one by one would have come
+        throw;
+    }
+    if (!last.empty()) SelectPicture(last);
 }
 
 void TBGprofile::SavePictureList() {

@@ -4,7 +4,9 @@
 
 #include <memory>
 #include <random>
+#include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "background/BGThread.h"
@@ -48,6 +50,10 @@ public:
     // A dropped file: a picture is listed and selected, its .ini and .clr moved beside the
     // library's own, a .jpx moved into the picture folder. Other files change nothing.
     void RegisterPicture(const std::string& path);
+    // Many dropped files at once, with the end state of registering them one by one: each is
+    // looked up in a hash of the list, and only the last picture is selected. beforeEach gets
+    // the file's position first.
+    void RegisterPictures(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& beforeEach);
     // Entries 1 ... as picture.lst in one safe replace; raises EFileError, the list unchanged.
     void SavePictureList();
     // Removes a registered picture (never entry 0) and saves the list; false for a bad index.
@@ -81,6 +87,9 @@ public:
 
 private:
     std::string BaseName(const std::string& entry) const;
+    // Moves and lists one file; its listed path, or empty when it is no picture.
+    std::string AddPicture(const std::string& path, std::unordered_set<std::string>& listed);
+    std::unordered_set<std::string> ListedSet() const;
     bool IsOwnDataFile(const std::string& path) const;
     std::string FreeJpxBase(const std::string& source, const std::string& base) const;
     void RenderEnded(const std::shared_ptr<TBGThread>& thread);

@@ -151,3 +151,17 @@ TEST_F(PictureLibrary, RandomChoiceNeverDrawsTheDefaultEntry) {
 }
 
 }  // namespace
+
+TEST_F(PictureLibrary, ManyFilesAtOnceEndAsOneByOne) {
+    library.LoadPictureList();
+    for (const char* name : {"A.jpg", "b.png", "c.jpx", "note.txt"}) WriteBytes(Photos(name), name);
+    WriteBytes(Photos("b.ini"), "[PICTURE]\r\nzoom=40\r\n");
+    std::vector<std::size_t> shown;
+    library.RegisterPictures({Photos("A.jpg"), Photos("note.txt"), Photos("c.jpx"), Photos("b.png"), Photos("a.jpg")},
+                             [&shown](std::size_t i) { shown.push_back(i); });
+    EXPECT_EQ(shown, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("a.jpg"), Data("picture/c.jpx"),
+                                                  Photos("b.png")}));
+    EXPECT_EQ(library.CurrentPicture(), Photos("a.jpg"));  // the last picture, listed once
+    EXPECT_EQ(library.FileName(), Data("picture/a.ini"));
+}
