@@ -3,8 +3,7 @@
 
 #include "framework/Form.h"
 
-// Saves the scheme, lets the user edit it modally; OK keeps and saves the edits, any other close reloads the scheme
-// from its file.
+// Saves the scheme, lets the user edit it modally; OK keeps and saves the edits, any other close reloads the scheme from its file.
 void EditColorScheme(TForm& owner);
 
 #include <cstdint>
