@@ -1,0 +1,656 @@
+#include "background/FormColorSetUp.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "background/kvneColors.h"
+#include "framework/Application.h"
+#include "framework/Messages.h"
+#include "support/Encoding_win.h"
+#include "support/Functions.h"
+
+namespace {
+
+constexpr wchar_t kPGothic[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";  // ＭＳ Ｐゴシック
+constexpr wchar_t kGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";         // ＭＳ ゴシック
+constexpr int kIndent = 20;
+
+enum : int {
+    kLeRGBId = 201,
+    kLeRId,
+    kLeGId,
+    kLeBId,
+    kLeHId,
+    kLeSId,
+    kLeVId,
+    kTrackBarId,
+    kUpDownId = 220,
+    kTreeId = 301,
+    kSelectId,
+    kDefaultId,
+    kResetId,
+    kApplyId,
+    kOkId,
+};
+enum : int { kGroupRGB = 1, kGroupHSV, kGroupHex };
+
+HFONT MakeFont(const wchar_t* face, int weight) {
+    return CreateFontW(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
+COLORREF ToColorRef(std::int32_t color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
+void FillColor(HDC dc, const RECT& r, COLORREF color) {
+    TBrushHandle brush(CreateSolidBrush(color));
+    FillRect(dc, &r, brush.Get());
+}
+
+void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill) {
+    TPenHandle pen(CreatePen(PS_SOLID, 1, outline));
+    TBrushHandle brush(CreateSolidBrush(fill));
+    TSelectObject usePen(dc, pen.Get());
+    TSelectObject useBrush(dc, brush.Get());
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+RECT ToRECT(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+
+// Enter in a picker edit takes effect at once instead of going to the dialog.
+LRESULT CALLBACK EnterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
+    switch (message) {
+        case WM_GETDLGCODE: {
+            LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
+            const auto* msg = reinterpret_cast<const MSG*>(lParam);
+            if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+            return code;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN) {
+                reinterpret_cast<TFrameColorSelect*>(data)->EditDone(hwnd);
+                return 0;
+            }
+            break;
+        case WM_CHAR:
+            if (wParam == '\r') return 0;  // no beep
+            break;
+        case WM_NCDESTROY: RemoveWindowSubclass(hwnd, EnterProc, id); break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+int EditValue(const TControl* edit) { return EditNumber(edit->Text()); }
+
+}  // namespace
+
+// ---- the picker
+
+TFrameColorSelect::TFrameColorSelect(HWND parent, int left, int top, HFONT font)
+    : font_(font), field_(kFieldWidth, kFieldHeight, 24) {
+    std::copy(std::begin(kPresetColors), std::end(kPresetColors), swatches_);
+    CreateArgs args;
+    args.className = L"TFrameColorSelect";
+    args.style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_CONTROLPARENT;
+    args.left = left;
+    args.top = top;
+    args.clientWidth = kWidth;
+    args.clientHeight = kHeight;
+    args.owner = parent;
+    args.classStyle = 0;
+    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(args);
+}
+
+TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const std::string& caption, int group) {
+    TControlArgs label;
+    label.className = WC_STATICW;
+    label.style = SS_LEFT | SS_NOPREFIX;
+    label.left = left;
+    label.top = top + 4;
+    label.width = group == kGroupHSV ? 42 : 38;
+    label.height = 12;
+    label.text = caption;
+    label.font = font_;
+    AddControl(label);
+    TControlArgs edit;
+    edit.className = WC_EDITW;
+    edit.id = id;
+    edit.style = ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0);
+    edit.exStyle = WS_EX_CLIENTEDGE;
+    edit.left = left + label.width;
+    edit.top = top;
+    edit.width = width;
+    edit.height = 20;
+    edit.font = group == kGroupHex ? fixedFont_.Get() : font_;
+    TControl& control = AddControl(edit);
+    SetWindowSubclass(control.Handle(), EnterProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    control.OnCommand = [this, &control](int code) {
+        if (code == EN_KILLFOCUS && SendMessageW(control.Handle(), EM_GETMODIFY, 0, 0)) EditDone(control.Handle());
+    };
+    if (group == kGroupHex) {
+        SendMessageW(control.Handle(), EM_SETLIMITTEXT, 6, 0);
+        return control;
+    }
+    TControlArgs spin;
+    spin.className = UPDOWN_CLASSW;
+    spin.id = kUpDownId + id;
+    spin.style = UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
+                 (id == kLeHId ? UDS_WRAP : 0);
+    TControl& updown = AddControl(spin);
+    const int top_value = id == kLeHId ? 359 : group == kGroupHSV ? 100 : 255;
+    SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, top_value);
+    updown.OnScroll = [this, &control](int code, int) {
+        if (code == SB_THUMBPOSITION) EditDone(control.Handle());
+    };
+    return control;
+}
+
+void TFrameColorSelect::FormCreate() {
+    fixedFont_.Reset(MakeFont(kGothic, FW_NORMAL));
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // Made in the tab order.
+    LeR = &AddEdit(kLeRId, 88, 8, 44, "赤(R)", kGroupRGB);
+    LeG = &AddEdit(kLeGId, 88, 30, 44, "緑(G)", kGroupRGB);
+    LeB = &AddEdit(kLeBId, 88, 52, 44, "青(B)", kGroupRGB);
+    LeH = &AddEdit(kLeHId, 172, 8, 44, "色相(H)", kGroupHSV);
+    LeS = &AddEdit(kLeSId, 172, 30, 44, "彩度(S)", kGroupHSV);
+    LeV = &AddEdit(kLeVId, 172, 52, 44, "明度(V)", kGroupHSV);
+    LeRGB = &AddEdit(kLeRGBId, 88, 74, 64, "RGB値", kGroupHex);
+    TControlArgs bar;
+    bar.className = TRACKBAR_CLASSW;
+    bar.id = kTrackBarId;
+    bar.style = TBS_VERT | TBS_AUTOTICKS | WS_TABSTOP;
+    bar.left = kFieldLeft + kFieldWidth + 4;
+    bar.top = kFieldTop - 6;
+    bar.width = 36;
+    bar.height = kFieldHeight + 12;
+    TrackBar1 = &AddControl(bar);
+    SendMessageW(TrackBar1->Handle(), TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
+    SendMessageW(TrackBar1->Handle(), TBM_SETTICFREQ, 5, 0);
+    SendMessageW(TrackBar1->Handle(), TBM_SETPOS, TRUE, 0);
+    TrackBar1->OnScroll = [this](int, int) {
+        const int v = 100 - static_cast<int>(SendMessageW(TrackBar1->Handle(), TBM_GETPOS, 0, 0));
+        if (v != values_.v) SetHSV(values_.h, values_.s, v);
+    };
+    SetColor(0);
+}
+
+void TFrameColorSelect::SetColor(std::int32_t color) { Show(PickerFromColor(color)); }
+void TFrameColorSelect::SetRGB(int r, int g, int b) { Show(PickerFromRGB(r, g, b)); }
+void TFrameColorSelect::SetHSV(int h, int s, int v) { Show(PickerFromHSV(h, s, v)); }
+
+void TFrameColorSelect::PickAt(int x, int y) {
+    int h = 0, s = 0;
+    FieldPick(x, y, h, s);
+    SetHSV(h, s, 100 - static_cast<int>(SendMessageW(TrackBar1->Handle(), TBM_GETPOS, 0, 0)));
+}
+
+void TFrameColorSelect::Show(const TPickerValues& values) {
+    values_ = values;
+    const std::pair<TControl*, int> numbers[] = {{LeR, values.r}, {LeG, values.g}, {LeB, values.b},
+                                                 {LeH, values.h}, {LeS, values.s}, {LeV, values.v}};
+    for (const auto& [edit, number] : numbers) edit->SetText(std::to_string(number));
+    LeRGB->SetText(FormatRRGGBB(values.color));
+    SendMessageW(TrackBar1->Handle(), TBM_SETPOS, TRUE, 100 - values.v);
+    DrawField();
+    const RECT shape{8, 8, 83, 83}, field{kFieldLeft, kFieldTop, kFieldLeft + kFieldWidth, kFieldTop + kFieldHeight};
+    InvalidateRect(Handle(), &shape, FALSE);
+    InvalidateRect(Handle(), &field, FALSE);
+}
+
+void TFrameColorSelect::DrawField() {
+    GdiFlush();  // GDI is done with the pixels before they are written
+    DrawHueSaturationField(field_, values_.v);
+    TMemoryDC dc(CreateCompatibleDC(nullptr));
+    TSelectObject bitmap(dc.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
+    TSelectObject noFill(dc.Get(), GetStockObject(NULL_BRUSH));
+    const TFieldPoint at = FieldMarker(values_.h, values_.s);
+    const std::pair<int, COLORREF> circles[] = {{5, RGB(255, 255, 255)}, {4, RGB(0, 0, 0)}};
+    for (const auto& [radius, color] : circles) {
+        TPenHandle pen(CreatePen(PS_SOLID, 1, color));
+        TSelectObject usePen(dc.Get(), pen.Get());
+        Ellipse(dc.Get(), at.x - radius, at.y - radius, at.x + radius, at.y + radius);
+    }
+    GdiFlush();
+}
+
+void TFrameColorSelect::SetInputsEnabled(bool enabled) {
+    inputsEnabled_ = enabled;
+    for (TControl* control : {TrackBar1, LeRGB, LeR, LeG, LeB, LeH, LeS, LeV}) {
+        EnableWindow(control->Handle(), enabled);
+        if (HWND spin = GetDlgItem(Handle(), kUpDownId + control->Id())) EnableWindow(spin, enabled);
+    }
+    if (!enabled) dragging_ = false;
+}
+
+void TFrameColorSelect::SetSwatchColor(int index, std::int32_t color) {
+    if (index < 0 || index >= kSwatchRows * kSwatchColumns) return;
+    swatches_[index] = color;
+    const RECT r =
+        ToRECT(SwatchRect(index / kSwatchColumns, index % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight));
+    InvalidateRect(Handle(), &r, FALSE);
+}
+
+int TFrameColorSelect::SwatchAt(POINT p) const {
+    for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i) {
+        const RECT r =
+            ToRECT(SwatchRect(i / kSwatchColumns, i % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight));
+        if (PtInRect(&r, p)) return i;
+    }
+    return -1;
+}
+
+void TFrameColorSelect::EditDone(HWND edit) {
+    if (edit == LeRGB->Handle())
+        SetColor(ParseRRGGBB(LeRGB->Text()));
+    else if (edit == LeH->Handle() || edit == LeS->Handle() || edit == LeV->Handle())
+        SetHSV(EditValue(LeH), EditValue(LeS), EditValue(LeV));
+    else
+        SetRGB(EditValue(LeR), EditValue(LeG), EditValue(LeB));
+}
+
+void TFrameColorSelect::MouseDown(POINT p) {
+    const RECT field{kFieldLeft, kFieldTop, kFieldLeft + kFieldWidth, kFieldTop + kFieldHeight};
+    if (inputsEnabled_ && PtInRect(&field, p)) {
+        PickAt(p.x - kFieldLeft, p.y - kFieldTop);
+        dragging_ = true;
+        SetCapture(Handle());
+        return;
+    }
+    const int swatch = SwatchAt(p);
+    if (swatch >= 0) SetColor(swatches_[swatch]);
+}
+
+void TFrameColorSelect::Paint(HDC dc) {
+    OutlinedRect(dc, {8, 8, 83, 83}, RGB(0, 0, 0), ToColorRef(values_.color));
+    {
+        TMemoryDC source(CreateCompatibleDC(dc));
+        TSelectObject bitmap(source.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
+        BitBlt(dc, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight, source.Get(), 0, 0, SRCCOPY);
+    }
+    for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i)
+        OutlinedRect(
+            dc, ToRECT(SwatchRect(i / kSwatchColumns, i % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight)),
+            RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
+}
+
+LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            TPaintDC dc(Handle());
+            Paint(dc.Get());
+            return 0;
+        }
+        case WM_LBUTTONDOWN: MouseDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+        case WM_MOUSEMOVE:
+            if (dragging_)
+                PickAt(std::clamp(GET_X_LPARAM(lParam) - kFieldLeft, 0, kFieldWidth - 1),
+                       std::clamp(GET_Y_LPARAM(lParam) - kFieldTop, 0, kFieldHeight - 1));
+            return 0;
+        case WM_LBUTTONUP:
+            if (dragging_) ReleaseCapture();
+            dragging_ = false;
+            return 0;
+        case WM_CAPTURECHANGED: dragging_ = false; return 0;
+        case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}
+
+// ---- the dialog
+
+TFormColorSetUp::TFormColorSetUp(HWND owner) {
+    CreateArgs args;
+    args.className = L"TFormColorSetUp";
+    args.caption = "配色設定";
+    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+    args.clientWidth = kNarrowWidth;
+    args.clientHeight = kClientHeight;
+    args.owner = owner;
+    args.classStyle = 0;
+    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(args);
+    RECT r{};
+    GetWindowRect(Handle(), &r);
+    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TFormColorSetUp::~TFormColorSetUp() {
+    DestroyHandle();
+    if (imageList_) ImageList_Destroy(imageList_);
+}
+
+void TFormColorSetUp::MakeLeafIcon() {
+    // Window colour with two offset squares of the active border's colour.
+    TBitmap icon(kIndent, kIndent, 24);
+    {
+        TMemoryDC dc(CreateCompatibleDC(nullptr));
+        TSelectObject select(dc.Get(), static_cast<HBITMAP>(icon.NativeHandle()));
+        FillColor(dc.Get(), {0, 0, kIndent, kIndent}, GetSysColor(COLOR_WINDOW));
+        FillColor(dc.Get(), {1, 0, kIndent - 5, kIndent - 5}, GetSysColor(COLOR_ACTIVEBORDER));
+        FillColor(dc.Get(), {0, 1, kIndent - 5, kIndent - 5}, GetSysColor(COLOR_ACTIVEBORDER));
+    }
+    imageList_ = ImageList_Create(kIndent, kIndent, ILC_COLOR24, 1, 1);
+    ImageList_Add(imageList_, static_cast<HBITMAP>(icon.NativeHandle()), nullptr);
+}
+
+void TFormColorSetUp::FormCreate() {
+    font_.Reset(MakeFont(kPGothic, FW_NORMAL));
+    boldFont_.Reset(MakeFont(kPGothic, FW_BOLD));
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+                       const std::string& text) {
+        TControlArgs a;
+        a.className = className;
+        a.id = id;
+        a.style = style;
+        a.left = left;
+        a.top = top;
+        a.width = width;
+        a.height = height;
+        a.text = text;
+        a.font = font_.Get();
+        return a;
+    };
+    TControlArgs tree =
+        args(WC_TREEVIEWW, kTreeId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
+             kTreeLeft, 8, 189, kClientHeight - 16, "");
+    tree.exStyle = WS_EX_CLIENTEDGE;
+    TreeView1 = &AddControl(tree);
+    MakeLeafIcon();
+    SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
+    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, kIndent, 0);
+    TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
+
+    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+    ButtonSelect = &AddControl(args(WC_BUTTONW, kSelectId, kButton, 202, 91, 76, 25, "色選択>>"));
+    BtDefault = &AddControl(args(WC_BUTTONW, kDefaultId, kButton, 202, 121, 76, 25, "初期値"));
+    BtReset = &AddControl(args(WC_BUTTONW, kResetId, kButton, 202, 151, 76, 25, "元に戻す"));
+    BtApply = &AddControl(args(WC_BUTTONW, kApplyId, kButton, 202, 181, 76, 25, "反映させる"));
+    BtOK = &AddControl(args(WC_BUTTONW, kOkId, kButton, 202, kClientHeight - 33, 76, 25, "OK"));
+    ButtonSelect->OnClick = [this] { ButtonSelectClick(); };
+    BtDefault->OnClick = [this] { BtDefaultClick(); };
+    BtReset->OnClick = [this] { BtResetClick(); };
+    BtApply->OnClick = [this] { BtApplyClick(); };
+    BtOK->OnClick = [this] { BtOKClick(); };
+
+    Cancelled = true;
+    FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font_.Get());
+    FrameColorSelect1->SetColor(0);
+}
+
+void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std::string& path) {
+    for (int i = 0; i < node.Count(); ++i) {
+        TDirStringList& child = node.Child(i);
+        const std::string childPath = path.empty() ? node.Names(i) : path + "\\" + node.Names(i);
+        const bool leaf = child.Count() == 0;
+        std::int32_t color = 0;
+        if (leaf && !TryStrToInt(child.Value(), color)) color = 0;
+        const std::wstring text = ToWide(node.Names(i));
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.pszText = const_cast<wchar_t*>(text.c_str());
+        insert.item.iImage = insert.item.iSelectedImage = leaf ? 0 : I_IMAGENONE;
+        insert.item.lParam = color;
+        auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(TreeView1->Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!item) continue;
+        if (leaf)
+            paths_[item] = childPath;
+        else
+            AddNodes(item, child, childPath);
+    }
+}
+
+void TFormColorSetUp::FillTree() {
+    HWND tree = TreeView1->Handle();
+    SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    paths_.clear();
+    AddNodes(TVI_ROOT, ColorsList, "");
+    // Expanded from the last root up, so that the first stays in view.
+    std::vector<HTREEITEM> branches;
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item; item = TreeView_GetNextSibling(tree, item))
+            if (HTREEITEM child = TreeView_GetChild(tree, item)) {
+                branches.push_back(item);
+                pending.push_back(child);
+            }
+    }
+    for (HTREEITEM branch : branches) TreeView_Expand(tree, branch, TVE_EXPAND);
+    HTREEITEM first = TreeView_GetRoot(tree);
+    TreeView_SelectItem(tree, first);
+    TreeView_EnsureVisible(tree, first);
+    TreeView1Change(first);  // also when the first was selected already
+    InvalidateRect(tree, nullptr, TRUE);
+}
+
+void TFormColorSetUp::StoreTree() {
+    for (const auto& [item, path] : paths_)
+        if (IsLeaf(item)) ColorsList.SetColor(path, NodeColor(item));
+}
+
+HTREEITEM TFormColorSetUp::FindNode(const std::string& path) const {
+    for (const auto& [item, itemPath] : paths_)
+        if (itemPath == path) return item;
+    return nullptr;
+}
+
+bool TFormColorSetUp::IsLeaf(HTREEITEM item) const { return item && !TreeView_GetChild(TreeView1->Handle(), item); }
+
+std::int32_t TFormColorSetUp::NodeColor(HTREEITEM item) const {
+    TVITEMW data{};
+    data.mask = TVIF_PARAM | TVIF_HANDLE;
+    data.hItem = item;
+    if (!item || !TreeView_GetItem(TreeView1->Handle(), &data)) return 0;
+    return static_cast<std::int32_t>(data.lParam);
+}
+
+void TFormColorSetUp::SetNodeColor(HTREEITEM item, std::int32_t color) {
+    TVITEMW data{};
+    data.mask = TVIF_PARAM | TVIF_HANDLE;
+    data.hItem = item;
+    data.lParam = color;
+    TreeView_SetItem(TreeView1->Handle(), &data);
+    InvalidateRect(TreeView1->Handle(), nullptr, FALSE);
+}
+
+void TFormColorSetUp::TreeView1Change(HTREEITEM item) {
+    const bool leaf = item && IsLeaf(item);
+    shapeColor_ = leaf ? NodeColor(item) : 0xFFFFFF;
+    EnableWindow(ButtonSelect->Handle(), leaf);
+    FrameColorSelect1->SetInputsEnabled(leaf);
+    FrameColorSelect1->SetColor(shapeColor_);
+    const RECT shape{202, 8, 278, 83};
+    InvalidateRect(Handle(), &shape, FALSE);
+}
+
+void TFormColorSetUp::ButtonSelectClick() {
+    if (!TreeView_GetSelection(TreeView1->Handle())) return;
+    if (ButtonSelect->Text() != "色変更") {
+        ButtonSelect->SetText("色変更");
+        SetClientWidth(kWideWidth);
+    } else {
+        ColorChanged();
+    }
+}
+
+void TFormColorSetUp::ColorChanged() {
+    HTREEITEM item = TreeView_GetSelection(TreeView1->Handle());
+    if (!IsLeaf(item)) return;
+    shapeColor_ = FrameColorSelect1->Color();
+    SetNodeColor(item, shapeColor_);
+    const RECT shape{202, 8, 278, 83};
+    InvalidateRect(Handle(), &shape, FALSE);
+}
+
+void TFormColorSetUp::BtDefaultClick() {
+    ColorsList.LoadDefaults();
+    FillTree();
+}
+
+void TFormColorSetUp::BtResetClick() {
+    ColorsList.Load();
+    FillTree();
+}
+
+void TFormColorSetUp::BtApplyClick() {
+    StoreTree();
+    Applied = true;
+    Application.SendToAllForms(WM_WINDOWRESET, 0, 0);
+}
+
+void TFormColorSetUp::BtOKClick() {
+    Cancelled = false;
+    Close();
+}
+
+void TFormColorSetUp::DropOnNode(HTREEITEM item, std::int32_t color) {
+    if (IsLeaf(item)) SetNodeColor(item, color);
+    if (item && item == TreeView_GetSelection(TreeView1->Handle())) TreeView1Change(item);
+}
+
+void TFormColorSetUp::SetClientWidth(int width) {
+    RECT window{}, client{};
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    const int frame = (window.right - window.left) - client.right;
+    SetWindowPos(Handle(), nullptr, 0, 0, width + frame, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT TFormColorSetUp::TreeNotify(NMHDR* header) {
+    switch (header->code) {
+        case NM_CUSTOMDRAW: return CustomDraw(*reinterpret_cast<NMTVCUSTOMDRAW*>(header));
+        case TVN_SELCHANGEDW: TreeView1Change(reinterpret_cast<NMTREEVIEWW*>(header)->itemNew.hItem); return 0;
+        case TVN_BEGINDRAGW: BeginDrag(*reinterpret_cast<NMTREEVIEWW*>(header)); return 0;
+        case NM_DBLCLK: ButtonSelectClick(); return 0;
+    }
+    return 0;
+}
+
+LRESULT TFormColorSetUp::CustomDraw(NMTVCUSTOMDRAW& draw) const {
+    NMCUSTOMDRAW& cd = draw.nmcd;
+    auto item = reinterpret_cast<HTREEITEM>(cd.dwItemSpec);
+    switch (cd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: {
+            if (!IsLeaf(item)) {
+                draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+                draw.clrTextBk = GetSysColor(COLOR_WINDOW);
+                SelectObject(cd.hdc, boldFont_.Get());
+                return CDRF_NEWFONT;
+            }
+            const bool selected = (cd.uItemState & CDIS_SELECTED) != 0;
+            draw.clrText = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+            draw.clrTextBk = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+            SelectObject(cd.hdc, font_.Get());
+            return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
+        }
+        case CDDS_ITEMPOSTPAINT: {
+            RECT text{};
+            if (!TreeView_GetItemRect(TreeView1->Handle(), item, &text, TRUE)) return CDRF_DODEFAULT;
+            const RECT square = ToRECT(LeafSquare(text.left, text.top, text.bottom));
+            FillColor(cd.hdc, square, ToColorRef(static_cast<std::int32_t>(cd.lItemlParam)));
+            TPenHandle pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_ACTIVEBORDER)));
+            TSelectObject usePen(cd.hdc, pen.Get());
+            MoveToEx(cd.hdc, square.left - 1, square.bottom, nullptr);
+            LineTo(cd.hdc, square.left - 1, square.top - 1);
+            LineTo(cd.hdc, square.right, square.top - 1);
+            return CDRF_DODEFAULT;
+        }
+    }
+    return CDRF_DODEFAULT;
+}
+
+void TFormColorSetUp::BeginDrag(const NMTREEVIEWW& info) {
+    HTREEITEM item = info.itemNew.hItem;
+    RECT text{};
+    if (!IsLeaf(item) || !TreeView_GetItemRect(TreeView1->Handle(), item, &text, TRUE)) return;
+    const RECT square = ToRECT(LeafSquare(text.left, text.top, text.bottom));
+    if (!PtInRect(&square, info.ptDrag)) return;
+    dragColor_ = NodeColor(item);
+    dragging_ = true;
+    SetCapture(Handle());
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+}
+
+void TFormColorSetUp::EndDrag(bool drop) {
+    if (!dragging_) return;
+    dragging_ = false;
+    HWND tree = TreeView1->Handle();
+    TreeView_SelectDropTarget(tree, nullptr);
+    if (GetCapture() == Handle()) ReleaseCapture();
+    if (!drop) return;
+    POINT screen{};
+    GetCursorPos(&screen);
+    POINT inTree = screen;
+    ScreenToClient(tree, &inTree);
+    RECT treeArea{};
+    GetClientRect(tree, &treeArea);
+    if (PtInRect(&treeArea, inTree)) {
+        TVHITTESTINFO hit{};
+        hit.pt = inTree;
+        DropOnNode(TreeView_HitTest(tree, &hit), dragColor_);
+        return;
+    }
+    POINT inDialog = screen, inFrame = screen;
+    ScreenToClient(Handle(), &inDialog);
+    ScreenToClient(FrameColorSelect1->Handle(), &inFrame);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const int swatch = FrameColorSelect1->SwatchAt(inFrame);
+    if (PtInRect(&client, inDialog) && swatch >= 0) FrameColorSelect1->SetSwatchColor(swatch, dragColor_);
+}
+
+LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_PAINT: {
+            TPaintDC dc(Handle());
+            OutlinedRect(dc.Get(), {202, 8, 278, 83}, RGB(0, 0, 0), ToColorRef(shapeColor_));
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            if (dragging_) {
+                POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                MapWindowPoints(Handle(), TreeView1->Handle(), &p, 1);
+                TVHITTESTINFO hit{};
+                hit.pt = p;
+                TreeView_SelectDropTarget(TreeView1->Handle(), TreeView_HitTest(TreeView1->Handle(), &hit));
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            }
+            return 0;
+        case WM_LBUTTONUP: EndDrag(true); return 0;
+        case WM_CAPTURECHANGED: EndDrag(false); return 0;
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}
+
+bool EditColorScheme(TFormColorSetUp& form) {
+    ColorsList.Save();
+    form.FillTree();
+    form.ShowModal();
+    if (!form.Cancelled) {
+        form.StoreTree();
+        ColorsList.Save();
+        return true;
+    }
+    ColorsList.Load();  // every edit goes, also those applied
+    if (form.Applied) Application.SendToAllForms(WM_WINDOWRESET, 0, 0);
+    return false;
+}
+
+void EditColorScheme(TForm& owner) {
+    TFormColorSetUp form(owner.Handle());
+    EditColorScheme(form);
+}

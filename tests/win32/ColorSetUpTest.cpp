@@ -1,0 +1,194 @@
+// The colour set-up dialog over a scheme file of its own: applying, closing, the picker's edits.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "WinTestFolder.h"
+#include "background/FormColorSetUp.h"
+#include "background/kvneColors.h"
+#include "framework/Messages.h"
+#include "support/Encoding_win.h"
+#include "support/FileIO.h"
+
+namespace {
+
+// Runs step once the modal loop has started (a thread timer fires inside it).
+std::function<void()> gStep;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (gStep) gStep();
+}
+
+// Another open window: counts the resets it is sent.
+class TResetCounter : public TForm {
+public:
+    TResetCounter() {
+        CreateArgs args;
+        args.className = L"TResetCounter";
+        args.clientWidth = args.clientHeight = 50;
+        CreateHandle(args);
+    }
+    ~TResetCounter() override { DestroyHandle(); }
+    int Resets = 0;
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_WINDOWRESET) ++Resets;
+        return TForm::OnMessage(message, wParam, lParam);
+    }
+};
+
+class ColorSetUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oldFile_ = ColorsList.FileName();
+        file_ = FromWide(folder_.Wide()) + "\\picture.clr";
+        TColorsList scheme;
+        scheme.LoadDefaults();
+        scheme.SetColor(kColorWindowBackground, 0x123456);
+        scheme.SaveAs(file_);
+        ReadWholeFile(file_, original_);
+        ColorsList.SetFileName(file_);
+        ColorsList.Load();
+    }
+    void TearDown() override {
+        gStep = nullptr;
+        ColorsList.SetFileName(oldFile_);
+        ColorsList.Load();
+    }
+    std::string FileNow() const {
+        std::string content;
+        ReadWholeFile(file_, content);
+        return content;
+    }
+
+    WinTestFolder folder_;
+    std::string oldFile_, file_, original_;
+};
+
+void Click(TControl* button) { SendMessageW(button->Handle(), BM_CLICK, 0, 0); }
+
+struct CloseCase {
+    const char* name;
+    std::function<void(TFormColorSetUp&)> close;
+    bool kept;
+};
+
+class ColorSetUpClose : public ColorSetUp, public ::testing::WithParamInterface<CloseCase> {};
+
+}  // namespace
+
+TEST_P(ColorSetUpClose, ApplyThenClose) {
+    TResetCounter other;
+    TFormColorSetUp form(other.Handle());
+    int resetsOnApply = -1;
+    std::int32_t applied = 0;
+    RECT wide{};
+    gStep = [&] {
+        TreeView_SelectItem(form.TreeView1->Handle(), form.FindNode(kColorWindowBackground));
+        form.FrameColorSelect1->SetColor(0x00FF00);
+        Click(form.ButtonSelect);  // shows the picker
+        GetClientRect(form.Handle(), &wide);
+        Click(form.ButtonSelect);  // the node takes the colour
+        Click(form.BtApply);
+        resetsOnApply = other.Resets;
+        applied = ColorsList.GetColor(kColorWindowBackground);
+        GetParam().close(form);
+    };
+    SetTimer(nullptr, 0, 100, RunStep);
+    EXPECT_EQ(EditColorScheme(form), GetParam().kept);
+    EXPECT_EQ(wide.right, 538);
+    EXPECT_EQ(form.ButtonSelect->Text(), "色変更");
+    EXPECT_EQ(resetsOnApply, 1);
+    EXPECT_EQ(applied, 0x00FF00);
+    if (GetParam().kept) {
+        EXPECT_NE(FileNow().find("<背景>$00FF00</背景>"), std::string::npos);
+        EXPECT_EQ(ColorsList.GetColor(kColorWindowBackground), 0x00FF00);
+        EXPECT_EQ(other.Resets, 1);
+    } else {
+        EXPECT_EQ(FileNow(), original_);
+        EXPECT_EQ(ColorsList.GetColor(kColorWindowBackground), 0x123456);
+        EXPECT_EQ(other.Resets, 2);  // back to the reloaded scheme
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Closes, ColorSetUpClose,
+    ::testing::Values(
+        CloseCase{"close_box", [](TFormColorSetUp& f) { PostMessageW(f.Handle(), WM_CLOSE, 0, 0); }, false},
+        CloseCase{"ok", [](TFormColorSetUp& f) { PostMessageW(f.BtOK->Handle(), BM_CLICK, 0, 0); }, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ColorSetUp, BranchShowsWhiteWithThePickerOff) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    HWND tree = form.TreeView1->Handle();
+    HTREEITEM branch = TreeView_GetSelection(tree);
+    ASSERT_NE(branch, nullptr);
+    EXPECT_FALSE(form.IsLeaf(branch));
+    EXPECT_EQ(form.ShapeColor(), 0xFFFFFF);
+    EXPECT_FALSE(IsWindowEnabled(form.ButtonSelect->Handle()));
+    EXPECT_FALSE(IsWindowEnabled(form.FrameColorSelect1->LeR->Handle()));
+    EXPECT_FALSE(IsWindowEnabled(form.FrameColorSelect1->TrackBar1->Handle()));
+
+    TreeView_SelectItem(tree, form.FindNode(kColorWindowBackground));
+    EXPECT_EQ(form.ShapeColor(), 0x123456);
+    EXPECT_EQ(form.FrameColorSelect1->LeRGB->Text(), "563412");
+    EXPECT_TRUE(IsWindowEnabled(form.ButtonSelect->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(form.FrameColorSelect1->LeR->Handle()));
+}
+
+TEST_F(ColorSetUp, DroppedColoursGoToLeavesOnly) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    const std::string before = ColorsList.GetText();
+    form.DropOnNode(TreeView_GetSelection(form.TreeView1->Handle()), 0x0000FF);  // the branch
+    form.StoreTree();
+    EXPECT_EQ(ColorsList.GetText(), before);
+    form.DropOnNode(form.FindNode(kColorUnderline), 0x0000FF);
+    form.StoreTree();
+    EXPECT_EQ(ColorsList.GetColor(kColorUnderline), 0x0000FF);
+    EXPECT_EQ(ColorsList.GetColor(kColorWindowBackground), 0x123456);
+}
+
+namespace {
+
+struct EditCase {
+    const char* name;
+    std::function<TControl*(TFrameColorSelect&)> edit;  // typed into, then Enter
+    std::string text;
+    std::function<TControl*(TFrameColorSelect&)> shown;
+    std::string shows;
+    std::int32_t color;
+};
+
+class PickerEdits : public ::testing::TestWithParam<EditCase> {};
+
+}  // namespace
+
+TEST_P(PickerEdits, EnterTakesEffect) {
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& frame = *form.FrameColorSelect1;
+    frame.SetRGB(64, 128, 192);
+    TControl* edit = GetParam().edit(frame);
+    edit->SetText(GetParam().text);
+    SendMessageW(edit->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(GetParam().shown(frame)->Text(), GetParam().shows);
+    EXPECT_EQ(frame.Color(), GetParam().color);
+    EXPECT_EQ(SendMessageW(frame.TrackBar1->Handle(), TBM_GETPOS, 0, 0), 100 - frame.Values().v);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, PickerEdits,
+                         ::testing::Values(EditCase{"red_300", [](TFrameColorSelect& f) { return f.LeR; }, "300",
+                                                    [](TFrameColorSelect& f) { return f.LeR; }, "255", 0xC080FF},
+                                           EditCase{"hue_360", [](TFrameColorSelect& f) { return f.LeH; }, "360",
+                                                    [](TFrameColorSelect& f) { return f.LeH; }, "0", 0x3F3FBF},
+                                           EditCase{"rrggbb", [](TFrameColorSelect& f) { return f.LeRGB; }, "FF0000",
+                                                    [](TFrameColorSelect& f) { return f.LeR; }, "255", 0x0000FF},
+                                           EditCase{"green_not_a_number", [](TFrameColorSelect& f) { return f.LeG; },
+                                                    "x", [](TFrameColorSelect& f) { return f.LeG; }, "0", 0xC00040},
+                                           EditCase{"value_0", [](TFrameColorSelect& f) { return f.LeV; }, "0",
+                                                    [](TFrameColorSelect& f) { return f.LeRGB; }, "000000", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
