@@ -65,7 +65,10 @@ void TFormProgress::SetProgress(const std::string& text, int position) {
 }
 
 LRESULT TFormProgress::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    if (message == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));  // behind the text too
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     if (message == WM_CLOSE) return 0;  // only its caller ends it
     return TForm::OnMessage(message, wParam, lParam);
 }

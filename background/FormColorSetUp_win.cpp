@@ -295,7 +295,9 @@ LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             dragging_ = false;
             return 0;
         case WM_CAPTURECHANGED: dragging_ = false; return 0;
-        case WM_CTLCOLORSTATIC: return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));  // behind the text too
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     return TForm::OnMessage(message, wParam, lParam);
 }
