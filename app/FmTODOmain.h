@@ -51,6 +51,9 @@ public:
     // The item commands, the selection and the menu.
     void PopupMenu1Popup();
     void P1VersionClick();
+    // Registers every picture below the dropped names; the last one becomes the background.
+    void FormFuncDropFinish();
+    void ImportAddPictureFolder();
     void OpenMenu(int screenX, int screenY);
     void AddItemDialog();
     void EditItemDialog(int index);

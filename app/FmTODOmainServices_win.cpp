@@ -11,6 +11,7 @@ void TFmTODOmain::SetUpFormFunc() {
     FormFunc.WindowDrag = true;
     FormFunc.WindowResize = true;
     FormFunc.OnWindowReset = [this] { FormFuncWindowReset(); };
+    FormFunc.OnDropFinish = [this] { FormFuncDropFinish(); };
     FormFunc.OnCanDragMove = [this](int x, int y, bool& dragMove) { FormFuncCanDragMove(x, y, dragMove); };
 }
 

@@ -121,6 +121,7 @@ void TFmTODOmain::LoadData() {
     BGprofile.LoadPictureList();
     if (!(MainSettings.Read(keys::PictureRandom) && BGprofile.SelectRandomPicture()))
         BGprofile.SelectPicture(MainSettings.Read(keys::PictureFileName));
+    ImportAddPictureFolder();
 }
 
 void TFmTODOmain::Timer1Timer() {

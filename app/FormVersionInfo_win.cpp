@@ -73,27 +73,26 @@ void TFormVersionInfo::FormCreate() {
 }
 
 bool TFormVersionInfo::IsCloseKey(UINT message, WPARAM key) const {
-    return (message == WM_SYSCHAR && (key == 'c' || key == 'C')) ||
-           (message == WM_SYSKEYDOWN && key == 'C');
+    return (message == WM_SYSCHAR && (key == 'c' || key == 'C')) || (message == WM_SYSKEYDOWN && key == 'C');
 }
 
 LRESULT TFormVersionInfo::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT: FormPaint(); return 0;
-    case WM_ERASEBKGND: return 1;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) SetFocus(CloseButton.Handle());
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL) Close();  // Esc
-        return 0;
-    case WM_SYSCHAR:
-    case WM_SYSKEYDOWN:
-        if (IsCloseKey(message, wParam)) {
-            Close();
+        case WM_PAINT: FormPaint(); return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) SetFocus(CloseButton.Handle());
             return 0;
-        }
-        break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) Close();  // Esc
+            return 0;
+        case WM_SYSCHAR:
+        case WM_SYSKEYDOWN:
+            if (IsCloseKey(message, wParam)) {
+                Close();
+                return 0;
+            }
+            break;
     }
     return TForm::OnMessage(message, wParam, lParam);
 }
@@ -118,5 +117,6 @@ void TFormVersionInfo::FormPaint() {
     TSelectObject font(dc.Get(), textFont_.Get());
     SetTextColor(dc.Get(), SchemeColor(kColorInnerFrame));
     const std::wstring lines[] = {ToWide(VersionLine()), ToWide("(C) " + GlobalEnv.CompanyName())};
-    for (int i = 0; i < 2; ++i) TextOutW(dc.Get(), 18, 50 + 16 * i, lines[i].c_str(), static_cast<int>(lines[i].size()));
+    for (int i = 0; i < 2; ++i)
+        TextOutW(dc.Get(), 18, 50 + 16 * i, lines[i].c_str(), static_cast<int>(lines[i].size()));
 }

@@ -1,6 +1,7 @@
 #include "background/BGprofile.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "support/FileIO.h"
 #include "support/FileWork.h"
@@ -113,13 +114,32 @@ std::string TBGprofile::FreeJpxBase(const std::string& source, const std::string
     return base;
 }
 
+// The names in each folder, read once: under Wine every lookup of a missing name reads the
+// whole folder, which for thousands of dropped files costs more than the rest of the work.
+class TFolderNames {
+public:
+    bool MayExist(const std::string& path) {
+        const TSplitPath split = SplitPath(path);
+        if (split.folder.size() < 2) return true;
+        auto [it, added] = folders_.try_emplace(split.folder);
+        if (added)
+            for (const FolderEntry& e : ReadFolder(split.folder.substr(0, split.folder.size() - 1), "*.*"))
+                if (!e.isFolder) it->second.insert(LowerCaseSjis(e.name));
+        return it->second.count(LowerCaseSjis(path.substr(split.folder.size()))) > 0;
+    }
+
+private:
+    std::unordered_map<std::string, std::unordered_set<std::string>> folders_;
+};
+
 std::unordered_set<std::string> TBGprofile::ListedSet() const {
     std::unordered_set<std::string> listed;
     for (const std::string& entry : pictures_) listed.insert(LowerCaseSjis(entry));
     return listed;
 }
 
-std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<std::string>& listed) {
+std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<std::string>& listed,
+                                   TFolderNames* names) {
     const TSplitPath split = SplitPath(path);
     if (std::find(std::begin(kPictureExtensions), std::end(kPictureExtensions), split.ext) ==
         std::end(kPictureExtensions))
@@ -129,7 +149,8 @@ std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<s
     const std::string base = jpx ? FreeJpxBase(path, LowerCaseSjis(split.base)) : LowerCaseSjis(split.base);
     for (const char* companion : {".clr", ".ini"}) {
         const std::string source = split.folder + split.base + companion;
-        if (FileExists(source) && !IsOwnDataFile(source)) MoveFileTo(source, PictureFolder() + base + companion, true);
+        if ((!names || names->MayExist(source)) && FileExists(source) && !IsOwnDataFile(source))
+            MoveFileTo(source, PictureFolder() + base + companion, true);
     }
     std::string entry = LowerCaseSjis(path);
     if (jpx) {
@@ -150,11 +171,12 @@ void TBGprofile::RegisterPicture(const std::string& path) {
 void TBGprofile::RegisterPictures(const std::vector<std::string>& paths,
                                   const std::function<void(std::size_t)>& beforeEach) {
     std::unordered_set<std::string> listed = ListedSet();
+    TFolderNames names;
     std::string last;
     try {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             if (beforeEach) beforeEach(i);
-            std::string entry = AddPicture(paths[i], listed);
+            std::string entry = AddPicture(paths[i], listed, &names);
             if (!entry.empty()) last = std::move(entry);
         }
     } catch (...) {

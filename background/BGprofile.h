@@ -87,8 +87,10 @@ public:
 
 private:
     std::string BaseName(const std::string& entry) const;
-    // Moves and lists one file; its listed path, or empty when it is no picture.
-    std::string AddPicture(const std::string& path, std::unordered_set<std::string>& listed);
+    // Moves and lists one file; its listed path, or empty when it is no picture. Without a
+    // folder listing at hand each companion is looked up on its own.
+    std::string AddPicture(const std::string& path, std::unordered_set<std::string>& listed,
+                           class TFolderNames* names = nullptr);
     std::unordered_set<std::string> ListedSet() const;
     bool IsOwnDataFile(const std::string& path) const;
     std::string FreeJpxBase(const std::string& source, const std::string& base) const;

@@ -51,3 +51,32 @@ xdotool key Up Return   # 終了
 "$WINE" "$probe" gone TFmTODOmain 20
 check "the tray icon's right button opens the menu (its 終了 ends the program)" test $? -eq 0
 wait "$pid" 2>/dev/null
+
+echo "e2e: the AddPicture folder"
+image=$root/build/native/memorail-image
+new_data_folder
+mkdir -p "$data/AddPicture"
+convert -size 40x30 xc:orange "$data/orange.jpg"
+"$image" jpx "$data/orange.jpg" "$data/AddPicture/one.jpx" >/dev/null
+convert -size 40x30 xc:purple "$data/purple.jpg"
+"$image" jpx "$data/purple.jpg" "$data/AddPicture/two.jpx" >/dev/null
+convert -size 40x30 xc:teal "$data/AddPicture/three.png"
+start_program
+close_program
+check "both .jpx pictures are moved into picture\\" test -f "$data/picture/one.jpx" -a -f "$data/picture/two.jpx"
+check "AddPicture keeps only the .png" test "$(ls "$data/AddPicture")" = three.png
+check "picture.lst lists all three" test "$(grep -ac -e 'one\.jpx' -e 'two\.jpx' -e 'three\.png' "$data/picture.lst")" = 3
+
+new_data_folder
+mkdir -p "$data/AddPicture/pictures" "$data/AddPicture/notes"
+convert -size 8x8 xc:white "$data/p.png"
+(cd "$data/AddPicture" && for i in $(seq 3000); do cp ../p.png "pictures/p$i.png"; : > "notes/n$i.txt"; done)
+started=$(date +%s%N)
+"$WINE" "$exe" &
+pid=$!
+"$WINE" "$probe" wait TFormProgress 20 >/dev/null && import -window root "$artifacts/drop-progress.png"
+"$WINE" "$probe" wait TFmTODOmain 120 >/dev/null
+taken=$(( ($(date +%s%N) - started) / 1000000 ))
+check "3,000 pictures and 3,000 other files in AddPicture are taken in within 15 s (${taken} ms)" test "$taken" -le 15000
+check "all 3,000 are listed" test "$(grep -c . "$data/picture.lst")" = 3000
+close_program
