@@ -62,6 +62,7 @@ check "挿入 after コピー gives the same line twice" test "$(grep -ca "^$tod
 
 printf abc | xclip -quiet -selection clipboard -i 2>/dev/null &
 xclip_pid=$!
+for _ in $(seq 20); do [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = abc ] && break; sleep 0.2; done
 sleep 0.5
 xdotool mousemove $((cx + 150)) "$(row 7)" click 1   # beside the items: no selection
 sleep 0.3
@@ -129,6 +130,7 @@ check "a copy reaches other programs as Japanese text" \
   test "$(timeout 5 xclip -o -selection clipboard)" = '20240305,0000FF,"牛乳と表","★"'
 printf '牛乳' | xclip -quiet -selection clipboard -i 2>/dev/null &
 xclip_pid=$!
+for _ in $(seq 20); do [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = 牛乳 ] && break; sleep 0.2; done
 sleep 0.5
 xdotool mousemove $((cx + 150)) "$(row 5)" click 1
 sleep 0.3

@@ -80,3 +80,15 @@ taken=$(( ($(date +%s%N) - started) / 1000000 ))
 check "3,000 pictures and 3,000 other files in AddPicture are taken in within 15 s (${taken} ms)" test "$taken" -le 15000
 check "all 3,000 are listed" test "$(grep -c . "$data/picture.lst")" = 3000
 close_program
+
+echo "e2e: help"
+new_data_folder
+start_program
+read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+xdotool mousemove $((cx + 100)) $((cy + 100)) key F1
+for _ in $(seq 30); do pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm' && break; sleep 0.5; done
+check "F1 opens memorail.chm in the help viewer" pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm'
+sleep 2
+import -window root "$artifacts/help.png"
+pkill -f 'hh\.exe' 2>/dev/null
+close_program
