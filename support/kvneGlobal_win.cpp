@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/Application.h"
 #include "support/Encoding_win.h"
+#include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/Shell.h"
 #include "support/TextWork.h"
@@ -247,5 +249,11 @@ void TkvneGlobal::WriteAppString(const std::string& section, const std::string& 
 void TkvneGlobal::OpenHelp() {
     std::string name = ExeFileName();
     std::size_t dot = name.find_last_of('.');
-    OpenDocument(ExeFolder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".chm");
+    const std::string helpFile = ExeFolder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".chm";
+    // The shell would fail without a word; the user is told which file is missing instead.
+    if (!FileExists(helpFile)) {
+        Application.ReportError("ヘルプファイルが見つかりません。\r\n" + helpFile);
+        return;
+    }
+    OpenDocument(helpFile);
 }

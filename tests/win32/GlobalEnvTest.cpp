@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "WinTestFolder.h"
+#include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/kvneGlobal.h"
@@ -131,4 +132,15 @@ TEST(GlobalEnv, ConstructionOnlyReadsTheStoredFolder) {
     EXPECT_TRUE(FolderExists(second.DataFolder()));
     EXPECT_EQ(stored(), chosen);
     ClearRegistry(second);
+}
+
+TEST(GlobalEnv, OpenHelpWithoutTheHelpFileSaysWhichFileIsMissing) {
+    TkvneGlobal env;
+    const std::string helpFile = env.ExeFolder() + "memorail_win32_tests.chm";
+    ASSERT_FALSE(FileExists(helpFile));
+    Application.DiscardReports();
+    env.OpenHelp();
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_EQ(Application.PendingReports().front(), "ヘルプファイルが見つかりません。\r\n" + helpFile);
+    Application.DiscardReports();
 }
