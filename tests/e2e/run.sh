@@ -358,6 +358,7 @@ close_program
 source "$root/tests/e2e/items.sh"
 source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/services.sh"
+source "$root/tests/e2e/installer.sh"
 
 echo "e2e: killed during the exit save, the item file is whole"
 new_data_folder
