@@ -86,8 +86,9 @@ new_data_folder
 start_program
 read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 xdotool mousemove $((cx + 100)) $((cy + 100)) key F1
-for _ in $(seq 30); do pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm' && break; sleep 0.5; done
-check "F1 opens memorail.chm in the help viewer" pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm'
+help_viewer_open() { pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm'; }
+for _ in $(seq 30); do help_viewer_open && break; sleep 0.5; done
+check "F1 opens memorail.chm in the help viewer" help_viewer_open
 sleep 2
 import -window root "$artifacts/help.png"
 pkill -f 'hh\.exe' 2>/dev/null
