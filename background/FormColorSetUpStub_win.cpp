@@ -1,0 +1,4 @@
+// Stands in for the colour set-up dialog until it is built.
+#include "background/FormColorSetUp.h"
+
+void EditColorScheme(TForm&) {}
