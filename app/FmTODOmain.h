@@ -68,6 +68,8 @@ public:
     void SelectPrevious();
     int ItemAt(int x, int y) const;
     void FormKeyDown(WPARAM& key);
+    // "オプション設定": the options dialog with the picture timer stopped, then everything re-read.
+    void P1optionClick();
     // SelectedItem with a value out of range read as none (−1).
     int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
     TPopupMenu PopupMenu1;

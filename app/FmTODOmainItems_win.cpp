@@ -53,7 +53,7 @@ void TFmTODOmain::CreateMenu() {
         Separator("N3"),
         Entry("P1printer", "印刷"),
         Separator("N1"),
-        Entry("P1option", "オプション設定"),
+        Entry("P1option", "オプション設定", [this] { P1optionClick(); }),
         Entry("P1Version", "バージョン情報", [this] { P1VersionClick(); }),
         Entry("N6", "ヘルプ", [] { GlobalEnv.OpenHelp(); }),
         Separator("N4"),

@@ -1,0 +1,103 @@
+#include "support/SelectFolder.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "framework/Application.h"
+#include "support/Encoding_win.h"
+#include "support/Shell.h"
+
+namespace {
+
+struct TBrowseState {
+    std::wstring start;
+    HWND placeOn = nullptr;
+};
+
+// Centred, at one third of the free height of the monitor the program is on.
+void PlaceDialog(HWND dialog, HWND placeOn) {
+    HMONITOR monitor = placeOn ? MonitorFromWindow(placeOn, MONITOR_DEFAULTTOPRIMARY)
+                               : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    RECT box{};
+    if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(dialog, &box)) return;
+    const RECT& work = info.rcWork;
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 3, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CALLBACK BrowseProc(HWND dialog, UINT message, LPARAM, LPARAM data) {
+    if (message != BFFM_INITIALIZED) return 0;
+    const auto* state = reinterpret_cast<const TBrowseState*>(data);
+    if (!state->start.empty())
+        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
+    PlaceDialog(dialog, state->placeOn);
+    return 0;
+}
+
+// A chosen shortcut stands for its target.
+std::string PathOfItem(PIDLIST_ABSOLUTE item) {
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(item, path)) return "";
+    SHFILEINFOW info{};
+    info.dwAttributes = SFGAO_LINK;
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(item), 0, &info, sizeof info,
+                       SHGFI_PIDL | SHGFI_ATTRIBUTES | SHGFI_ATTR_SPECIFIED) &&
+        (info.dwAttributes & SFGAO_LINK)) {
+        const std::string target = ShortcutTarget(PathFromWide(path));
+        return target;  // a shortcut without a readable target gives nothing
+    }
+    return PathFromWide(path);
+}
+
+class TOleScope {
+public:
+    TOleScope() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~TOleScope() {
+        if (ok_) OleUninitialize();
+    }
+    TOleScope(const TOleScope&) = delete;
+    TOleScope& operator=(const TOleScope&) = delete;
+
+private:
+    bool ok_;
+};
+
+}  // namespace
+
+bool TSelectFolder::Execute() {
+    try {
+        TOleScope ole;
+        HWND active = GetActiveWindow();
+        HWND owner = active ? active : Application.Handle();
+        TBrowseState state;
+        state.start = ToWide((Options & sfoUseInitialFolder) ? InitialFolder : Folder);
+        state.placeOn = active ? active : Application.MainForm();
+        const std::wstring title = ToWide(Title);
+        BROWSEINFOW browse{};
+        browse.hwndOwner = owner;
+        browse.lpszTitle = title.c_str();
+        browse.ulFlags = BIF_RETURNONLYFSDIRS | ((Options & sfoUseNewStyle) ? BIF_NEWDIALOGSTYLE : 0);
+        browse.lpfn = BrowseProc;
+        browse.lParam = reinterpret_cast<LPARAM>(&state);
+        // No "insert a disk" box for an empty drive while the tree is read.
+        const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+        PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse);
+        SetErrorMode(oldMode);
+        if (!item) return false;
+        std::string path;
+        try {
+            path = PathOfItem(item);
+        } catch (...) {
+        }
+        CoTaskMemFree(item);
+        if (path.empty()) return false;
+        Folder = path;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
