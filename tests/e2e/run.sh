@@ -357,6 +357,7 @@ close_program
 
 source "$root/tests/e2e/items.sh"
 source "$root/tests/e2e/pictures.sh"
+source "$root/tests/e2e/options.sh"
 source "$root/tests/e2e/services.sh"
 source "$root/tests/e2e/installer.sh"
 
