@@ -119,9 +119,7 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
 }
 
 void TFmTodoOption::CreateControls() {
-    font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF"));  // ＭＳ Ｐゴシック
+    font_.Reset(CreateDialogFont());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     // Only the tabs: the page under them is the form's background in a frame of its own, so the
     // labels' background is the page's on every theme.

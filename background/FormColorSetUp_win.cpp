@@ -348,17 +348,7 @@ void TFormColorSetUp::FormCreate() {
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text) {
-        TControlArgs a;
-        a.className = className;
-        a.id = id;
-        a.style = style;
-        a.left = left;
-        a.top = top;
-        a.width = width;
-        a.height = height;
-        a.text = text;
-        a.font = font_.Get();
-        return a;
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font_.Get());
     };
     TControlArgs tree =
         args(WC_TREEVIEWW, kTreeId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,

@@ -88,24 +88,11 @@ void TFmTODOdata::SetUpFormFunc() {
 }
 
 void TFmTODOdata::CreateControls() {
-    font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF"));  // ＭＳ Ｐゴシック
+    font_.Reset(CreateDialogFont());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text, int anchors) {
-        TControlArgs a;
-        a.className = className;
-        a.id = id;
-        a.style = style;
-        a.left = left;
-        a.top = top;
-        a.width = width;
-        a.height = height;
-        a.text = text;
-        a.font = font_.Get();
-        a.anchors = anchors;
-        return a;
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font_.Get(), anchors);
     };
     constexpr int kBottomLeft = akLeft | akBottom, kBottomRight = akRight | akBottom;
     // Made in the tab order; the labels take no focus and come last.

@@ -30,9 +30,7 @@ TFormMessage::TFormMessage(HWND owner) {
 
 void TFormMessage::FormCreate() {
     ButtonResult = 0;
-    font_.Reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                            L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF"));  // ＭＳ Ｐゴシック
+    font_.Reset(CreateDialogFont());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     TControlArgs label;
     label.className = WC_STATICW;
