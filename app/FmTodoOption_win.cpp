@@ -51,11 +51,7 @@ TFmTodoOption::TFmTodoOption(HWND mainWindow) : mainWindow_(mainWindow) {
     args.classStyle = 0;
     args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     CreateHandle(args);
-    RECT box{};
-    GetWindowRect(Handle(), &box);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(Handle(), HWND_TOPMOST, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    CentreWindow(Handle(), nullptr, HWND_TOPMOST);
 }
 
 void TFmTodoOption::FormCreate() {

@@ -22,11 +22,7 @@ TFormProgress::TFormProgress() {
     args.classStyle = 0;
     args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     CreateHandle(args);
-    RECT r{};
-    GetWindowRect(Handle(), &r);
-    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreWindow(Handle());
 }
 
 void TFormProgress::FormCreate() {

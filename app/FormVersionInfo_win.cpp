@@ -62,12 +62,7 @@ void TFormVersionInfo::FormCreate() {
     });
 
     // Centred over the main window, unless a place was kept from an earlier opening.
-    RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, box;
-    if (owner_ && IsWindowVisible(owner_)) GetWindowRect(owner_, &over);
-    GetWindowRect(Handle(), &box);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(Handle(), nullptr, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CentreWindow(Handle(), owner_);
     FormFunc.LoadPosition();
     EnsureOnScreen(Handle());
 }

@@ -15,6 +15,9 @@
 // It also marks the window as closing (kClosingProperty), so a window that is merely hidden
 // can be told from one that is going.
 void DestroyWindowAtOnce(HWND hwnd);
+// Centres a top-level window over another visible window, or over the screen without one.
+// With insertAfter (HWND_TOPMOST, say) the window also takes that place in the z-order.
+void CentreWindow(HWND window, HWND over = nullptr, HWND insertAfter = nullptr);
 constexpr wchar_t kClosingProperty[] = L"Memorail.Closing";
 
 class TForm {

@@ -186,3 +186,12 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
     return result;
 }
+
+void CentreWindow(HWND window, HWND over, HWND insertAfter) {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, box{};
+    if (over && IsWindowVisible(over)) GetWindowRect(over, &area);
+    GetWindowRect(window, &box);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    SetWindowPos(window, insertAfter, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | (insertAfter ? 0 : SWP_NOZORDER));
+}

@@ -91,13 +91,7 @@ int AskMessage(const std::string& caption, const std::string& message, const std
     TFormMessage form(owner ? owner : Application.Handle());
     form.SetButtons(message, buttons);
     SetWindowTextW(form.Handle(), ToWide(caption).c_str());
-    // Centred over the main window, or the screen without one.
-    RECT box{}, over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    GetWindowRect(form.Handle(), &box);
-    if (owner && IsWindowVisible(owner)) GetWindowRect(owner, &over);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(form.Handle(), HWND_TOPMOST, (over.left + over.right - w) / 2, (over.top + over.bottom - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE);
+    CentreWindow(form.Handle(), owner, HWND_TOPMOST);  // over the main window, or the screen without one
     form.ShowModal();
     return form.ButtonResult;
 }

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "WinTestFolder.h"
+#include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
 #include "support/Clipboard_win.h"
@@ -30,26 +30,11 @@ void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
     if (gStep) gStep();
 }
 
-class ItemCommands : public ::testing::Test {
+class ItemCommands : public DataFolderTest {
 protected:
-    void SetUp() override {
-        data_ = FromWide(folder_.Wide());
-        GlobalEnv.SetDataFolder(data_);
-        Application.DiscardReports();
-        CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
-    }
     void TearDown() override {
         if (form_.Handle()) DestroyWindow(form_.Handle());
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        Application.DiscardReports();
-        RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
-    }
-    std::string Path(const std::string& name) const { return data_ + "\\" + name; }
-    std::string Read(const std::string& name) const {
-        std::string content;
-        ReadWholeFile(Path(name), content);
-        return content;
+        DataFolderTest::TearDown();
     }
     void Start(const std::string& items) {
         ReplaceFileSafely(Path("todo\\todo.txt"), items);
@@ -58,8 +43,6 @@ protected:
         form_.PaintList();  // the layout has been shown
     }
 
-    WinTestFolder folder_;
-    std::string data_;
     TFmTODOmain form_;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "WinTestFolder.h"
+#include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
 #include "app/FmTodoOption.h"
 #include "background/BGprofile.h"
@@ -50,13 +50,10 @@ std::string ListEntry(const TControl* list, int i) {
     return FromWide(text);
 }
 
-class OptionsFolder : public ::testing::Test {
+class OptionsFolder : public DataFolderTest {
 protected:
     void SetUp() override {
-        data_ = FromWide(folder_.Wide());
-        GlobalEnv.SetDataFolder(data_);
-        Application.DiscardReports();
-        CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+        DataFolderTest::SetUp();
         CreateDirectoryW(ToWide(Path("picture")).c_str(), nullptr);
         MainSettings.Clear();
         MainSettings.UseDefaultFileName(GlobalEnv.DataFolderPath(), GlobalEnv.ExeFileName());
@@ -64,17 +61,8 @@ protected:
     }
     void TearDown() override {
         if (main_.Handle()) DestroyWindow(main_.Handle());
-        MSG msg;
-        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
         gSteps.clear();
-        Application.DiscardReports();
-        RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
-    }
-    std::string Path(const std::string& name) const { return data_ + "\\" + name; }
-    std::string Read(const std::string& name) const {
-        std::string content;
-        ReadWholeFile(Path(name), content);
-        return content;
+        DataFolderTest::TearDown();
     }
     // Pictures p1 ... pN, each with its own settings and scheme.
     void AddPictures(int count) {
@@ -95,8 +83,6 @@ protected:
         Application.SetMainForm(main_.Handle());
     }
 
-    WinTestFolder folder_;
-    std::string data_;
     TFmTODOmain main_;
 };
 
