@@ -193,6 +193,7 @@ void TFmTodoOption::BtDataFolderDefaultClick() {
 }
 
 void TFmTodoOption::BtDataFolderSelectClick() {
+    SelectFolder.Title = "データ保存フォルダを選択してください。";
     SelectFolder.Options = sfoUseNewStyle | sfoUseInitialFolder;
     SelectFolder.InitialFolder = LEdatafolder->Text();
     if (SelectFolder.Execute()) LEdatafolder->SetText(StripTrailingBackslashes(SelectFolder.Folder));

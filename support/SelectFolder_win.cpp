@@ -32,8 +32,11 @@ void PlaceDialog(HWND dialog, HWND placeOn) {
 int CALLBACK BrowseProc(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
     const auto* state = reinterpret_cast<const TBrowseState*>(data);
-    if (!state->start.empty())
-        SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(state->start.c_str()));
+    const auto start = reinterpret_cast<LPARAM>(state->start.c_str());
+    // The first dialog of a run can fail to find the folder at this point (seen under Wine):
+    // then once more when the dialog is up.
+    if (!state->start.empty() && !SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start))
+        PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start);
     PlaceDialog(dialog, state->placeOn);
     return 0;
 }
