@@ -42,6 +42,10 @@ std::vector<std::string> FilesBelow(const std::vector<std::string>& names) {
 
 void TFmTODOmain::FormFuncDropFinish() {
     const std::vector<std::string> names = FormFunc.DropNames;
+    // Pictures already moved into picture\ must be listed whatever happens to the rest.
+    const auto finish = [this] {
+        RunSteps({[] { BGprofile.SavePictureList(); }, [this] { ApplySettings(); }, [this] { LayoutList(); }});
+    };
     try {
         if (!names.empty()) {
             // Shown before the scan, which may take long itself.
@@ -58,11 +62,10 @@ void TFmTODOmain::FormFuncDropFinish() {
             });
         }
     } catch (...) {
-        // Pictures already moved into picture\ must be listed whatever happened to the rest.
-        RunSteps({[] { BGprofile.SavePictureList(); }, [this] { ApplySettings(); }, [this] { LayoutList(); }});
+        finish();
         throw;
     }
-    RunSteps({[] { BGprofile.SavePictureList(); }, [this] { ApplySettings(); }, [this] { LayoutList(); }});
+    finish();
 }
 
 void TFmTODOmain::ImportAddPictureFolder() {

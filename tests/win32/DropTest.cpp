@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "WinTestFolder.h"
+#include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
 #include "app/FormProgress.h"
 #include "background/BGprofile.h"
@@ -32,40 +32,72 @@ HGLOBAL MakeDrop(const std::vector<std::string>& names) {
     return memory;
 }
 
+class Drop : public DataFolderTest {
+protected:
+    void SetUp() override {
+        DataFolderTest::SetUp();
+        photos_ = Path("photos");
+        CreateDirectoryW(ToWide(photos_).c_str(), nullptr);
+        form_.Create();
+        Application.SetMainForm(form_.Handle());
+    }
+    void TearDown() override {
+        DestroyWindow(form_.Handle());
+        DataFolderTest::TearDown();
+    }
+    void DropNames(const std::vector<std::string>& names) {
+        SendMessageW(form_.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
+    }
+    std::size_t ListedCount() const {
+        const std::string listed = Read("picture.lst");
+        return static_cast<std::size_t>(std::count(listed.begin(), listed.end(), '\n'));
+    }
+
+    std::string photos_;
+    TFmTODOmain form_;
+};
+
 }  // namespace
 
-TEST(Drop, FoldersFilesAndMissingNamesRegisterThePicturesBelowThem) {
-    WinTestFolder folder;
-    const std::string root = FromWide(folder.Wide());
-    const std::string data = root + "\\data", photos = root + "\\photos", single = root + "\\single.jpg";
-    CreateDirectoryW(ToWide(data).c_str(), nullptr);
-    CreateDirectoryW(ToWide(photos).c_str(), nullptr);
-    for (const char* name : {"\\a.jpg", "\\b.png", "\\c.bmp", "\\note.txt"}) ReplaceFileSafely(photos + name, "x");
+TEST_F(Drop, FoldersFilesAndMissingNamesRegisterThePicturesBelowThem) {
+    const std::string single = data_ + "\\single.jpg";
+    for (const char* name : {"\\a.jpg", "\\b.png", "\\c.bmp", "\\note.txt"}) ReplaceFileSafely(photos_ + name, "x");
     ReplaceFileSafely(single, "x");
-    GlobalEnv.SetDataFolder(data);
-    Application.DiscardReports();
-    TFmTODOmain form;
-    form.Create();
-    Application.SetMainForm(form.Handle());
 
-    SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({photos, single, root + "\\missing"})),
-                 0);
+    DropNames({photos_, single, data_ + "\\missing"});
     EXPECT_EQ(BGprofile.Pictures().size(), 5u);                     // the default entry and four pictures
     EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), single));  // the last one
     EXPECT_TRUE(FileExists(single));                                // left where it was
-    std::string listed;
-    ReadWholeFile(data + "\\picture.lst", listed);
-    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 4);
+    EXPECT_EQ(ListedCount(), 4u);
     EXPECT_EQ(FormProgress(), nullptr);
     EXPECT_TRUE(Application.PendingReports().empty());
 
     // Nothing but a missing name: no files, no report, the list is saved all the same.
-    DeleteFileW(ToWide(data + "\\picture.lst").c_str());
-    SendMessageW(form.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({root + "\\missing"})), 0);
-    EXPECT_TRUE(FileExists(data + "\\picture.lst"));
+    DeleteFileW(ToWide(Path("picture.lst")).c_str());
+    DropNames({data_ + "\\missing"});
+    EXPECT_TRUE(FileExists(Path("picture.lst")));
     EXPECT_TRUE(Application.PendingReports().empty());
-    DestroyWindow(form.Handle());
-    MSG msg;
-    PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
+}
+
+TEST_F(Drop, AFailingPictureStillListsThoseMovedBeforeIt) {
+    // b.jpx must be compared with a picture of its name already there, which cannot be read.
+    const std::string first = photos_ + "\\first", second = photos_ + "\\second";
+    CreateDirectoryW(ToWide(first).c_str(), nullptr);
+    CreateDirectoryW(ToWide(second).c_str(), nullptr);
+    ReplaceFileSafely(first + "\\a.jpx", "a");
+    ReplaceFileSafely(second + "\\b.jpx", "b");
+    CreateDirectoryW(ToWide(Path("picture")).c_str(), nullptr);
+    ReplaceFileSafely(Path("picture\\b.jpx"), "c");
+    HANDLE held = CreateFileW(ToWide(Path("picture\\b.jpx")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    DropNames({first, second});
+    CloseHandle(held);
+    EXPECT_TRUE(FileExists(Path("picture\\a.jpx")));
+    EXPECT_EQ(ListedCount(), 1u);  // moved, so listed
+    EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), Path("picture\\a.jpx")));
+    EXPECT_EQ(FormProgress(), nullptr);
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_NE(Application.PendingReports().front().find("b.jpx"), std::string::npos);
+    EXPECT_TRUE(FileExists(second + "\\b.jpx"));  // neither moved nor lost
 }
