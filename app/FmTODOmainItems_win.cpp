@@ -64,11 +64,11 @@ void TFmTODOmain::CreateMenu() {
 
 void TFmTODOmain::P1VersionClick() {
     Timer1.SetEnabled(false);
-    {
+    RunGuarded([this] {
         TFormVersionInfo about(Handle());
         about.ShowModal();
-    }
-    Timer1.SetEnabled(true);
+    });
+    Timer1.SetEnabled(true);  // also when the window could not be shown
 }
 
 void TFmTODOmain::OpenMenu(int screenX, int screenY) {

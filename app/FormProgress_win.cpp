@@ -13,9 +13,8 @@ std::unique_ptr<TFormProgress> gFormProgress;
 TFormProgress::TFormProgress() {
     CreateArgs args;
     args.className = L"TFormProgress";
-    // A caption but no system menu: no close, minimise or maximise buttons.
+    // A caption but no system menu: no close, minimise or maximise buttons; a single-line border.
     args.style = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPCHILDREN;
-    args.exStyle = WS_EX_DLGMODALFRAME;
     args.clientWidth = kClientWidth;
     args.clientHeight = kClientHeight;
     args.owner = Application.Handle();

@@ -549,6 +549,11 @@ LRESULT TFormColorSetUp::CustomDraw(NMTVCUSTOMDRAW& draw) const {
             RECT text{};
             if (!TreeView_GetItemRect(TreeView1->Handle(), item, &text, TRUE)) return CDRF_DODEFAULT;
             const RECT square = ToRECT(LeafSquare(text.left, text.top, text.bottom));
+            // The row's colour from just left of the square to the right edge, not only behind the text.
+            const bool selected = (cd.uItemState & CDIS_SELECTED) != 0;
+            const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+            FillColor(cd.hdc, {square.left - 4, text.top, text.left, text.bottom}, back);
+            FillColor(cd.hdc, {text.right, text.top, cd.rc.right, text.bottom}, back);
             FillColor(cd.hdc, square, ToColorRef(static_cast<std::int32_t>(cd.lItemlParam)));
             TPenHandle pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_ACTIVEBORDER)));
             TSelectObject usePen(cd.hdc, pen.Get());

@@ -15,7 +15,7 @@ struct TBrowseState {
     HWND placeOn = nullptr;
 };
 
-// Centred, at one third of the free height of the monitor the program is on.
+// Centred on the monitor the program is on, at one third of the height the dialog leaves free.
 void PlaceDialog(HWND dialog, HWND placeOn) {
     HMONITOR monitor = placeOn ? MonitorFromWindow(placeOn, MONITOR_DEFAULTTOPRIMARY)
                                : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
@@ -23,10 +23,10 @@ void PlaceDialog(HWND dialog, HWND placeOn) {
     info.cbSize = sizeof info;
     RECT box{};
     if (!GetMonitorInfoW(monitor, &info) || !GetWindowRect(dialog, &box)) return;
-    const RECT& work = info.rcWork;
+    const RECT& screen = info.rcMonitor;
     const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 3, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(dialog, nullptr, screen.left + (screen.right - screen.left - w) / 2,
+                 screen.top + (screen.bottom - screen.top - h) / 3, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CALLBACK BrowseProc(HWND dialog, UINT message, LPARAM, LPARAM data) {

@@ -40,7 +40,7 @@ HWND FindBrowseDialog(DWORD thread) {
 // Waits for the dialog, notes its place and the error mode, then answers it.
 struct TDriver {
     RECT box{};
-    RECT work{};
+    RECT monitor{};
     UINT errorMode = 0;
     std::atomic<bool> seen{false};
 
@@ -53,7 +53,7 @@ struct TDriver {
         MONITORINFO info{};
         info.cbSize = sizeof info;
         GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTOPRIMARY), &info);
-        work = info.rcWork;
+        monitor = info.rcMonitor;
         errorMode = GetErrorMode();
         seen = true;
         if (answer == Answer::VirtualThenOk) {
@@ -97,8 +97,8 @@ TEST_P(SelectFolderCase, OpensCentredAtTheStartFolderAndAnswersOnlyFolders) {
     else
         EXPECT_EQ(picker.Folder, before);
     const int w = driver.box.right - driver.box.left, h = driver.box.bottom - driver.box.top;
-    EXPECT_NEAR(driver.box.left, driver.work.left + (driver.work.right - driver.work.left - w) / 2, 1);
-    EXPECT_NEAR(driver.box.top, driver.work.top + (driver.work.bottom - driver.work.top - h) / 3, 1);
+    EXPECT_NEAR(driver.box.left, driver.monitor.left + (driver.monitor.right - driver.monitor.left - w) / 2, 1);
+    EXPECT_NEAR(driver.box.top, driver.monitor.top + (driver.monitor.bottom - driver.monitor.top - h) / 3, 1);
     EXPECT_TRUE(driver.errorMode & SEM_FAILCRITICALERRORS);
     EXPECT_EQ(modeAfter, 0u);
 }
