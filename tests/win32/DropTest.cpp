@@ -88,7 +88,8 @@ TEST_F(Drop, AFailingPictureStillListsThoseMovedBeforeIt) {
     ReplaceFileSafely(second + "\\b.jpx", "b");
     CreateDirectoryW(ToWide(Path("picture")).c_str(), nullptr);
     ReplaceFileSafely(Path("picture\\b.jpx"), "c");
-    HANDLE held = CreateFileW(ToWide(Path("picture\\b.jpx")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held =
+        CreateFileW(ToWide(Path("picture\\b.jpx")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
     DropNames({first, second});
