@@ -139,6 +139,25 @@ TEST_F(PictureLibrary, DeletingRemovesTheEntryAndTheLibrarysOwnFiles) {
     EXPECT_EQ(ReadBytes(Data("picture.lst")), "");
 }
 
+TEST_F(PictureLibrary, DeletingOnePictureLeavesAnotherOfTheSameName) {
+    library.LoadPictureList();
+    WriteBytes(Photos("sun.jpx"), "jpx");
+    WriteBytes(Photos("sun.jpg"), "jpeg");
+    library.RegisterPicture(Photos("sun.jpx"));  // its only copy now lives in picture/
+    library.RegisterPicture(Photos("sun.jpg"));
+    WriteBytes(Data("picture/sun.ini"), "[PICTURE]\r\n");
+    WriteBytes(Data("picture/sun.clr"), "");
+    ASSERT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Data("picture/sun.jpx"), Photos("sun.jpg")}));
+
+    EXPECT_TRUE(library.DeletePicture(2));  // the .jpg: the .jpx and the shared settings stay
+    EXPECT_EQ(ReadBytes(Data("picture/sun.jpx")), "jpx");
+    EXPECT_TRUE(fs::exists(Data("picture/sun.ini")) && fs::exists(Data("picture/sun.clr")));
+    EXPECT_TRUE(fs::exists(Photos("sun.jpg")));
+    EXPECT_TRUE(library.DeletePicture(1));  // the last of the name: all its files go
+    EXPECT_FALSE(fs::exists(Data("picture/sun.jpx")) || fs::exists(Data("picture/sun.ini")) ||
+                 fs::exists(Data("picture/sun.clr")));
+}
+
 TEST_F(PictureLibrary, RandomChoiceNeverDrawsTheDefaultEntry) {
     library.LoadPictureList();
     EXPECT_FALSE(library.SelectRandomPicture());

@@ -1,6 +1,7 @@
 // Files dropped on the main window through a real WM_DROPFILES, its HDROP built as the shell builds it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -30,6 +31,28 @@ HGLOBAL MakeDrop(const std::vector<std::string>& names) {
     std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(drop + 1));
     GlobalUnlock(memory);
     return memory;
+}
+
+// What the progress window is told, seen on the way in: the label's texts, the bar's range and
+// the positions shown (each is set after its successor, which only stops the bar's animation).
+struct TProgressSeen {
+    std::vector<std::string> texts;
+    std::vector<int> positions;
+    int maximum = -1;
+};
+TProgressSeen* gSeen = nullptr;
+
+LRESULT CALLBACK WatchProgress(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && gSeen && FormProgress()) {
+        if (msg->hwnd == FormProgress()->Label1->Handle() && msg->message == WM_SETTEXT)
+            gSeen->texts.push_back(FromWide(reinterpret_cast<const wchar_t*>(msg->lParam)));
+        if (msg->hwnd == FormProgress()->ProgressBar1->Handle() && msg->message == PBM_SETRANGE32)
+            gSeen->maximum = static_cast<int>(msg->lParam);
+        if (msg->hwnd == FormProgress()->ProgressBar1->Handle() && msg->message == PBM_SETPOS)
+            gSeen->positions.push_back(static_cast<int>(msg->wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 class Drop : public DataFolderTest {
@@ -64,7 +87,24 @@ TEST_F(Drop, FoldersFilesAndMissingNamesRegisterThePicturesBelowThem) {
     for (const char* name : {"\\a.jpg", "\\b.png", "\\c.bmp", "\\note.txt"}) ReplaceFileSafely(photos_ + name, "x");
     ReplaceFileSafely(single, "x");
 
+    TProgressSeen seen;
+    gSeen = &seen;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchProgress, nullptr, GetCurrentThreadId());
     DropNames({photos_, single, data_ + "\\missing"});
+    UnhookWindowsHookEx(hook);
+    gSeen = nullptr;
+    const std::string registering = "画像ファイルを登録しています。\r\n";
+    ASSERT_FALSE(seen.texts.empty());
+    EXPECT_EQ(seen.texts.front(), registering + photos_);  // while the names are searched
+    EXPECT_EQ(seen.texts.back(), registering + single);
+    EXPECT_EQ(seen.maximum, 4);  // five files, the text file among them
+    std::vector<int> shown;
+    for (std::size_t i = 1; i < seen.positions.size(); i += 2) shown.push_back(seen.positions[i]);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), 0);
+    EXPECT_EQ(shown.back(), 4);
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+
     EXPECT_EQ(BGprofile.Pictures().size(), 5u);                     // the default entry and four pictures
     EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), single));  // the last one
     EXPECT_TRUE(FileExists(single));                                // left where it was
