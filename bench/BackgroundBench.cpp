@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "../tests/native/ImageFiles.h"
-#include "LibjpegDecode.h"
 #include "background/BGRender.h"
 
 namespace {

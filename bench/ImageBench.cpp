@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "../tests/native/ImageFiles.h"
-#include "LibjpegDecode.h"
 #include "background/GraphicMath.h"
 #include "background/GraphicWork.h"
 #include "background/ImageLoad.h"
