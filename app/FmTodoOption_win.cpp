@@ -39,17 +39,9 @@ void TFmTodoOption::SetItemIndex(TControl* list, int index) {
 }
 
 TFmTodoOption::TFmTodoOption(HWND mainWindow) : mainWindow_(mainWindow) {
-    CreateArgs args;
-    args.className = L"TFmTodoOption";
-    args.caption = "オプション設定";
+    CreateArgs args = DialogArgs(L"TFmTodoOption", "オプション設定", kClientWidth, kClientHeight, mainWindow);
     // Without WS_CLIPCHILDREN: the form's own background shows again under a page's hidden controls.
-    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-    args.clientWidth = kClientWidth;
-    args.clientHeight = kClientHeight;
-    args.owner = mainWindow;
-    args.classStyle = 0;
-    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    args.style &= ~WS_CLIPCHILDREN;
     CreateHandle(args);
     CentreWindow(Handle(), nullptr, HWND_TOPMOST);
 }

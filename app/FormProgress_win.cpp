@@ -11,15 +11,11 @@ std::unique_ptr<TFormProgress> gFormProgress;
 }  // namespace
 
 TFormProgress::TFormProgress() {
-    CreateArgs args;
-    args.className = L"TFormProgress";
-    // A caption but no system menu: no close, minimise or maximise buttons; a single-line border.
+    CreateArgs args = DialogArgs(L"TFormProgress", "", kClientWidth, kClientHeight, Application.Handle());
+    // A caption but no system menu: no close, minimise or maximise buttons; a single-line border;
+    // not on top of other programs.
     args.style = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPCHILDREN;
-    args.clientWidth = kClientWidth;
-    args.clientHeight = kClientHeight;
-    args.owner = Application.Handle();
-    args.classStyle = 0;
-    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    args.exStyle = 0;
     CreateHandle(args);
     CentreWindow(Handle());
 }
@@ -28,22 +24,8 @@ void TFormProgress::FormCreate() {
     font_.Reset(CreateDialogFont());
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     RunGuarded([this] { SetWindowTextW(Handle(), ToWide(GlobalEnv.ProductName()).c_str()); });
-    TControlArgs label;
-    label.className = WC_STATICW;
-    label.style = SS_LEFT | SS_NOPREFIX;
-    label.left = 8;
-    label.top = 8;
-    label.width = 384;
-    label.height = 37;
-    label.font = font_.Get();
-    Label1 = &AddControl(label);
-    TControlArgs bar;
-    bar.className = PROGRESS_CLASSW;
-    bar.left = 8;
-    bar.top = 52;
-    bar.width = 384;
-    bar.height = 17;
-    ProgressBar1 = &AddControl(bar);
+    Label1 = &AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 8, 8, 384, 37, "", font_.Get()));
+    ProgressBar1 = &AddControl(MakeControlArgs(PROGRESS_CLASSW, 0, 0, 8, 52, 384, 17, "", nullptr));
     SendMessageW(ProgressBar1->Handle(), PBM_SETRANGE32, 0, 100);
 }
 

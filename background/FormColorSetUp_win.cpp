@@ -105,26 +105,12 @@ TFrameColorSelect::TFrameColorSelect(HWND parent, int left, int top, HFONT font)
 }
 
 TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const std::string& caption, int group) {
-    TControlArgs label;
-    label.className = WC_STATICW;
-    label.style = SS_LEFT | SS_NOPREFIX;
-    label.left = left;
-    label.top = top + 4;
-    label.width = group == kGroupHSV ? 42 : 38;
-    label.height = 12;
-    label.text = caption;
-    label.font = font_;
-    AddControl(label);
-    TControlArgs edit;
-    edit.className = WC_EDITW;
-    edit.id = id;
-    edit.style = ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0);
+    const int labelWidth = group == kGroupHSV ? 42 : 38;
+    AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, left, top + 4, labelWidth, 12, caption, font_));
+    TControlArgs edit =
+        MakeControlArgs(WC_EDITW, id, ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0),
+                        left + labelWidth, top, width, 20, "", group == kGroupHex ? fixedFont_.Get() : font_);
     edit.exStyle = WS_EX_CLIENTEDGE;
-    edit.left = left + label.width;
-    edit.top = top;
-    edit.width = width;
-    edit.height = 20;
-    edit.font = group == kGroupHex ? fixedFont_.Get() : font_;
     TControl& control = AddControl(edit);
     SetWindowSubclass(control.Handle(), EnterProc, 1, reinterpret_cast<DWORD_PTR>(this));
     control.OnCommand = [this, &control](int code) {
@@ -140,8 +126,8 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     spin.style = UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                  (id == kLeHId ? UDS_WRAP : 0);
     TControl& updown = AddControl(spin);
-    const int top_value = id == kLeHId ? 359 : group == kGroupHSV ? 100 : 255;
-    SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, top_value);
+    const int maximum = id == kLeHId ? 359 : group == kGroupHSV ? 100 : 255;
+    SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, maximum);
     updown.OnScroll = [this, &control](int code, int) {
         if (code == SB_THUMBPOSITION) EditDone(control.Handle());
     };
@@ -305,17 +291,7 @@ LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 // ---- the dialog
 
 TFormColorSetUp::TFormColorSetUp(HWND owner) {
-    CreateArgs args;
-    args.className = L"TFormColorSetUp";
-    args.caption = "配色設定";
-    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-    args.clientWidth = kNarrowWidth;
-    args.clientHeight = kClientHeight;
-    args.owner = owner;
-    args.classStyle = 0;
-    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    CreateHandle(args);
+    CreateHandle(DialogArgs(L"TFormColorSetUp", "配色設定", kNarrowWidth, kClientHeight, owner));
     CentreWindow(Handle());
 }
 

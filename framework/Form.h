@@ -62,6 +62,10 @@ protected:
         HBRUSH background = nullptr;  // the class's background; none for windows that paint it all
     };
 
+    // A dialog: caption with a close box, fixed frame, on top, Tab between controls, no double
+    // clicks, the button face behind.
+    static CreateArgs DialogArgs(const wchar_t* className, const std::string& caption, int clientWidth,
+                                 int clientHeight, HWND owner);
     // Registers the class on first use and creates the window.
     void CreateHandle(const CreateArgs& args);
     // WM_CLOSE destroys the window as DefWindowProc would, through DestroyWindowAtOnce.

@@ -101,6 +101,21 @@ void TForm::Close() {
         PostMessageW(handle_, WM_CLOSE, 0, 0);
 }
 
+TForm::CreateArgs TForm::DialogArgs(const wchar_t* className, const std::string& caption, int clientWidth,
+                                    int clientHeight, HWND owner) {
+    CreateArgs args;
+    args.className = className;
+    args.caption = caption;
+    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+    args.clientWidth = clientWidth;
+    args.clientHeight = clientHeight;
+    args.owner = owner;
+    args.classStyle = 0;
+    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    return args;
+}
+
 void TForm::CreateHandle(const CreateArgs& args) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};

@@ -16,16 +16,7 @@ std::vector<int> MessageButtonLefts(int count, int W, int B) {
 }
 
 TFormMessage::TFormMessage(HWND owner) {
-    CreateArgs args;
-    args.className = L"TFormMessage";
-    args.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    args.exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-    args.clientWidth = kClientWidth;
-    args.clientHeight = kClientHeight;
-    args.owner = owner;
-    args.classStyle = 0;
-    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    CreateHandle(args);
+    CreateHandle(DialogArgs(L"TFormMessage", "", kClientWidth, kClientHeight, owner));
 }
 
 void TFormMessage::FormCreate() {
