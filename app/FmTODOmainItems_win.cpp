@@ -116,7 +116,6 @@ void TFmTODOmain::AddItemDialog() {
         }
     }
     LayoutList();
-    InvalidateRect(Handle(), nullptr, FALSE);
     MainSettings.Write(keys::NewTextColor, static_cast<int>(NewTextColor));
     SaveItems();
 }
@@ -144,7 +143,6 @@ void TFmTODOmain::EditItemDialog(int index) {
     }
     SaveItems();
     LayoutList();
-    InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void TFmTODOmain::P1todoCopyClick() {
@@ -161,7 +159,6 @@ void TFmTODOmain::PasteItem(int index) {
     if (Items.GetColor(j) == NoColor) Items.SetColor(j, static_cast<std::int32_t>(NewTextColor));
     SelectedItem = j;
     LayoutList();
-    InvalidateRect(Handle(), nullptr, FALSE);
     SaveItems();
 }
 
@@ -186,7 +183,6 @@ void TFmTODOmain::ArchiveItem(int index) {
     AppendToArchive(ArchiveFileName(TodoFolder, Items.GetDate(index)), Items.ItemToLine(index));
     Items.DeleteItem(index);
     LayoutList();
-    InvalidateRect(Handle(), nullptr, FALSE);
     SaveItems();
 }
 
@@ -199,10 +195,7 @@ void TFmTODOmain::PsAutoClick() {
     SortAuto = autoSort->checked;
     MainSettings.Write(keys::SortAuto, SortAuto);
     MainSettings.Save();
-    if (SortAuto) {
-        LayoutList();
-        InvalidateRect(Handle(), nullptr, FALSE);
-    }
+    if (SortAuto) LayoutList();
 }
 
 void TFmTODOmain::SortBy(int key) {

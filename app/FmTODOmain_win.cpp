@@ -152,9 +152,7 @@ void TFmTODOmain::FormDestroy() {
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
-    RunSteps({[this] {
-                  if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
-              },
+    RunSteps({[this] { SaveItems(); },
               [this] {
                   MainSettings.Write(keys::NormalHeight, NormalHeight);
                   MainSettings.Save();

@@ -2,7 +2,6 @@
 // folder and the category marks.
 #include "app/FmTodoOption.h"
 
-#include <exception>
 
 #include "background/BGprofile.h"
 #include "framework/Application.h"
@@ -13,13 +12,9 @@
 #include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 #include "todo/CategoryList.h"
+#include "todo/FmTODOdata.h"
 
 namespace {
-
-std::string FileNameOf(const std::string& path) {
-    const std::size_t separator = LastSeparator(path);
-    return separator == std::string::npos ? path : path.substr(separator + 1);
-}
 
 std::string FullPath(const std::string& path) {
     const std::wstring wide = ToWide(path);
@@ -80,7 +75,7 @@ void TFmTodoOption::ShowPictureSettings() {
     const std::vector<std::string>& pictures = BGprofile.Pictures();
     SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"\x6A19\x6E96"));  // 標準
     for (std::size_t i = 1; i < pictures.size(); ++i)
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(FileNameOf(pictures[i])).c_str()));
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(ExtractFileName(pictures[i])).c_str()));
     SetItemIndex(CmbPicture, BGprofile.CurrentIndex());
     SetListValue(CMBvalign, BGprofile.Read(keys::PictureVAlign));
     SetListValue(CMBhalign, BGprofile.Read(keys::PictureHAlign));
@@ -142,7 +137,7 @@ void TFmTodoOption::SaveSettings(int page) {
         RunSteps({[this] {
                       std::string text;
                       for (const std::string& mark : Categories()) text += mark + "\r\n";
-                      ReplaceFileSafely(GlobalEnv.DataFolderPath() + "Category.txt", text);
+                      ReplaceFileSafely(CategoryFilePath(), text);
                   },
                   [this] { CheckFolder(); }});
     } else if (page == 2) {
@@ -200,12 +195,7 @@ void TFmTodoOption::BtDataFolderSelectClick() {
 }
 
 void TFmTodoOption::LoadCategories() {
-    std::vector<std::string> marks = BuiltInCategories();
-    try {
-        marks = ReadCategoryList(GlobalEnv.DataFolderPath() + "Category.txt");
-    } catch (const std::exception& e) {
-        Application.ShowException(e);  // the built-in marks are offered
-    }
+    std::vector<std::string> marks = LoadCategoryMarks();
     if (!HasNoMark(marks)) marks.push_back(kNoMark);
     for (const std::string& mark : marks)
         SendMessageW(LbxCategory->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(mark).c_str()));

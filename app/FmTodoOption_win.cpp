@@ -54,17 +54,9 @@ void TFmTodoOption::FormCreate() {
 }
 
 TControl* TFmTodoOption::Add(int page, const wchar_t* className, DWORD style, TPlace place, const std::string& text) {
-    TControlArgs a;
-    a.className = className;
-    a.id = nextId_++;
-    a.style = style;
-    a.left = place.left;
-    a.top = place.top;
-    a.width = place.width;
-    a.height = place.height;
-    a.text = text;
-    a.font = font_.Get();
-    TControl* control = &AddControl(a);
+    TControl* control =
+        &AddControl(MakeControlArgs(className, nextId_++, style, place.left, place.top, place.width, place.height, text,
+                                    font_.Get()));
     pages_.emplace_back(control, page);
     return control;
 }

@@ -16,13 +16,8 @@ namespace {
 
 constexpr std::uint32_t kRedPixel = 0xFFFF0000;  // B 0, G 0, R 255, A 255
 
-std::string FileNameOf(const std::string& path) {
-    const std::size_t sep = LastSeparator(path);
-    return sep == std::string::npos ? path : path.substr(sep + 1);
-}
-
 std::string ExtensionOf(const std::string& path) {
-    const std::string name = FileNameOf(path);
+    const std::string name = ExtractFileName(path);
     const std::size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? "" : LowerCaseSjis(name.substr(dot));
 }
@@ -63,11 +58,7 @@ std::shared_ptr<TBitmap> LoadFilePicture(const std::string& path, const std::ato
         LoadJpegImage32(*bitmap, file, &stop);
     } else if (ext == ".jpx") {
         TFileStream file(path);
-        std::vector<std::uint8_t> bytes;
-        if (!ReadRest(file, bytes, kMaxJpxSize)) return bitmap;
-        UnscrambleJpx(bytes);
-        TMemoryStream plain(std::move(bytes));
-        LoadJpegImage32(*bitmap, plain, &stop);
+        LoadJpxImage32(*bitmap, file, &stop);
     } else {
         LoadImageFile(*bitmap, path);
         MakeOpaque32(*bitmap);
@@ -100,7 +91,7 @@ std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRen
     TFileStamp stamp;
     if (!GetFileStamp(path, stamp)) {
         auto bitmap = std::make_shared<TBitmap>(LoadBuiltInPicture());
-        if (FileNameOf(path) != "default") {
+        if (ExtractFileName(path) != "default") {
             output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
@@ -111,9 +102,7 @@ std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRen
         if (auto kept = cache->Find(path, stamp)) return kept;
     try {
         std::shared_ptr<TBitmap> bitmap = LoadFilePicture(path, stop);
-        if (cache && !bitmap->Empty() &&
-            static_cast<std::int64_t>(bitmap->Width()) * bitmap->Height() <= TPictureCache::kMaxCachedPixels)
-            cache->Keep(path, stamp, bitmap);
+        if (cache) cache->Keep(path, stamp, bitmap);
         return bitmap;
     } catch (const std::exception& e) {
         output.Message = e.what();
@@ -201,6 +190,9 @@ std::shared_ptr<const TBitmap> TPictureCache::Find(const std::string& path, cons
 }
 
 void TPictureCache::Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const TBitmap> picture) {
+    if (!picture || picture->Empty() ||
+        static_cast<std::int64_t>(picture->Width()) * picture->Height() > kMaxCachedPixels)
+        return;  // what was kept stays
     std::shared_ptr<const TBitmap> old;  // freed outside the lock
     std::lock_guard<std::mutex> lock(mutex_);
     old = std::exchange(picture_, std::move(picture));

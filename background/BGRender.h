@@ -2,6 +2,7 @@
 // over the scheme's background colour. One pure step for the rendering thread and the tool.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,9 @@ struct TRenderSnapshot {
     int Effect = 0;                           // 1 fade from the top, 2 from the bottom, 3 ellipse
     int Rotation = 0;                         // quarter turns clockwise
 };
+
+// The settings' transparency in percent (0 to 100, clamped) as OpacityReduction.
+inline int OpacityReductionFromPercent(int percent) { return std::clamp(percent, 0, 100) * 255 / 100; }
 
 struct TRenderOutput {
     TBitmap Bitmap;        // the finished background; empty when there is nothing to show

@@ -24,7 +24,7 @@ TSplitPath SplitPath(const std::string& path) {
     const std::size_t sep = LastSeparator(path);
     TSplitPath split;
     split.folder = sep == std::string::npos ? "" : path.substr(0, sep + 1);
-    const std::string name = sep == std::string::npos ? path : path.substr(sep + 1);
+    const std::string name = ExtractFileName(path);
     const std::size_t dot = name.find_last_of('.');
     split.base = dot == std::string::npos ? name : name.substr(0, dot);
     split.ext = dot == std::string::npos ? "" : LowerCaseSjis(name.substr(dot));

@@ -12,7 +12,7 @@ TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
     s.Height = height;
     s.VAlign = static_cast<std::uint8_t>(Read(keys::PictureVAlign));
     s.HAlign = static_cast<std::uint8_t>(Read(keys::PictureHAlign));
-    s.OpacityReduction = std::clamp(Read(keys::PictureAlpha), 0, 100) * 255 / 100;
+    s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
     s.Zoom = Read(keys::PictureZoom);
     s.Effect = Read(keys::PictureEffect);
     s.Rotation = Read(keys::PictureRotation);

@@ -61,7 +61,9 @@ private:
 
     HFONT font_;
     TFontHandle fixedFont_;
-    TBitmap field_;
+    TBitmap field_;       // shown: the field with the marker
+    TBitmap plainField_;  // the field alone, which depends on the brightness only
+    int plainFieldV_ = -1;
     TPickerValues values_;
     bool inputsEnabled_ = true, dragging_ = false;
     std::int32_t swatches_[kSwatchRows * kSwatchColumns];

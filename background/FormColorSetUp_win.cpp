@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "background/kvneColors.h"
@@ -13,8 +14,7 @@
 
 namespace {
 
-constexpr wchar_t kPGothic[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";  // ＭＳ Ｐゴシック
-constexpr wchar_t kGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";         // ＭＳ ゴシック
+constexpr wchar_t kGothic[] = L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF";  // ＭＳ ゴシック
 constexpr int kIndent = 20;
 
 enum : int {
@@ -36,12 +36,12 @@ enum : int {
 };
 enum : int { kGroupRGB = 1, kGroupHSV, kGroupHex };
 
-HFONT MakeFont(const wchar_t* face, int weight) {
-    return CreateFontW(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-}
-
 COLORREF ToColorRef(std::int32_t color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
+
+constexpr RECT kPickerShape{8, 8, 83, 83};    // the picker's colour
+constexpr RECT kDialogShape{202, 8, 278, 83};  // the selected key's colour
+constexpr RECT kField{TFrameColorSelect::kFieldLeft, TFrameColorSelect::kFieldTop,
+                      TFrameColorSelect::kFieldLeft + kFieldWidth, TFrameColorSelect::kFieldTop + kFieldHeight};
 
 void FillColor(HDC dc, const RECT& r, COLORREF color) {
     TBrushHandle brush(CreateSolidBrush(color));
@@ -57,6 +57,12 @@ void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill) {
 }
 
 RECT ToRECT(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+
+// Swatch i, row by row.
+RECT SwatchRectAt(int i) {
+    return ToRECT(SwatchRect(i / kSwatchColumns, i % kSwatchColumns, TFrameColorSelect::kWidth,
+                             TFrameColorSelect::kHeight, TFrameColorSelect::kFieldTop, kFieldHeight));
+}
 
 // Enter in a picker edit takes effect at once instead of going to the dialog.
 LRESULT CALLBACK EnterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
@@ -88,7 +94,7 @@ int EditValue(const TControl* edit) { return EditNumber(edit->Text()); }
 // ---- the picker
 
 TFrameColorSelect::TFrameColorSelect(HWND parent, int left, int top, HFONT font)
-    : font_(font), field_(kFieldWidth, kFieldHeight, 24) {
+    : font_(font), field_(kFieldWidth, kFieldHeight, 24), plainField_(kFieldWidth, kFieldHeight, 24) {
     std::copy(std::begin(kPresetColors), std::end(kPresetColors), swatches_);
     CreateArgs args;
     args.className = L"TFrameColorSelect";
@@ -135,7 +141,7 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
 }
 
 void TFrameColorSelect::FormCreate() {
-    fixedFont_.Reset(MakeFont(kGothic, FW_NORMAL));
+    fixedFont_.Reset(CreateDialogFont(FW_NORMAL, kGothic));
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Made in the tab order.
     LeR = &AddEdit(kLeRId, 88, 8, 44, "赤(R)", kGroupRGB);
@@ -182,14 +188,18 @@ void TFrameColorSelect::Show(const TPickerValues& values) {
     LeRGB->SetText(FormatRRGGBB(values.color));
     SendMessageW(TrackBar1->Handle(), TBM_SETPOS, TRUE, 100 - values.v);
     DrawField();
-    const RECT shape{8, 8, 83, 83}, field{kFieldLeft, kFieldTop, kFieldLeft + kFieldWidth, kFieldTop + kFieldHeight};
-    InvalidateRect(Handle(), &shape, FALSE);
-    InvalidateRect(Handle(), &field, FALSE);
+    InvalidateRect(Handle(), &kPickerShape, FALSE);
+    InvalidateRect(Handle(), &kField, FALSE);
 }
 
 void TFrameColorSelect::DrawField() {
     GdiFlush();  // GDI is done with the pixels before they are written
-    DrawHueSaturationField(field_, values_.v);
+    if (values_.v != plainFieldV_) {  // not again while only the marker moves
+        DrawHueSaturationField(plainField_, values_.v);
+        plainFieldV_ = values_.v;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(kFieldWidth) * 3;
+    for (int y = 0; y < kFieldHeight; ++y) std::memcpy(field_.ScanLine(y), plainField_.ScanLine(y), rowBytes);
     TMemoryDC dc(CreateCompatibleDC(nullptr));
     TSelectObject bitmap(dc.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
     TSelectObject noFill(dc.Get(), GetStockObject(NULL_BRUSH));
@@ -215,15 +225,13 @@ void TFrameColorSelect::SetInputsEnabled(bool enabled) {
 void TFrameColorSelect::SetSwatchColor(int index, std::int32_t color) {
     if (index < 0 || index >= kSwatchRows * kSwatchColumns) return;
     swatches_[index] = color;
-    const RECT r =
-        ToRECT(SwatchRect(index / kSwatchColumns, index % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight));
+    const RECT r = SwatchRectAt(index);
     InvalidateRect(Handle(), &r, FALSE);
 }
 
 int TFrameColorSelect::SwatchAt(POINT p) const {
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i) {
-        const RECT r =
-            ToRECT(SwatchRect(i / kSwatchColumns, i % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight));
+        const RECT r = SwatchRectAt(i);
         if (PtInRect(&r, p)) return i;
     }
     return -1;
@@ -239,8 +247,7 @@ void TFrameColorSelect::EditDone(HWND edit) {
 }
 
 void TFrameColorSelect::MouseDown(POINT p) {
-    const RECT field{kFieldLeft, kFieldTop, kFieldLeft + kFieldWidth, kFieldTop + kFieldHeight};
-    if (inputsEnabled_ && PtInRect(&field, p)) {
+    if (inputsEnabled_ && PtInRect(&kField, p)) {
         PickAt(p.x - kFieldLeft, p.y - kFieldTop);
         dragging_ = true;
         SetCapture(Handle());
@@ -251,16 +258,14 @@ void TFrameColorSelect::MouseDown(POINT p) {
 }
 
 void TFrameColorSelect::Paint(HDC dc) {
-    OutlinedRect(dc, {8, 8, 83, 83}, RGB(0, 0, 0), ToColorRef(values_.color));
+    OutlinedRect(dc, kPickerShape, RGB(0, 0, 0), ToColorRef(values_.color));
     {
         TMemoryDC source(CreateCompatibleDC(dc));
         TSelectObject bitmap(source.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
         BitBlt(dc, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight, source.Get(), 0, 0, SRCCOPY);
     }
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i)
-        OutlinedRect(
-            dc, ToRECT(SwatchRect(i / kSwatchColumns, i % kSwatchColumns, kWidth, kHeight, kFieldTop, kFieldHeight)),
-            RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
+        OutlinedRect(dc, SwatchRectAt(i), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
 }
 
 LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -315,8 +320,8 @@ void TFormColorSetUp::MakeLeafIcon() {
 }
 
 void TFormColorSetUp::FormCreate() {
-    font_.Reset(MakeFont(kPGothic, FW_NORMAL));
-    boldFont_.Reset(MakeFont(kPGothic, FW_BOLD));
+    font_.Reset(CreateDialogFont());
+    boldFont_.Reset(CreateDialogFont(FW_BOLD));
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text) {
@@ -435,8 +440,7 @@ void TFormColorSetUp::TreeView1Change(HTREEITEM item) {
     EnableWindow(ButtonSelect->Handle(), leaf);
     FrameColorSelect1->SetInputsEnabled(leaf);
     FrameColorSelect1->SetColor(shapeColor_);
-    const RECT shape{202, 8, 278, 83};
-    InvalidateRect(Handle(), &shape, FALSE);
+    InvalidateRect(Handle(), &kDialogShape, FALSE);
 }
 
 void TFormColorSetUp::ButtonSelectClick() {
@@ -454,8 +458,7 @@ void TFormColorSetUp::ColorChanged() {
     if (!IsLeaf(item)) return;
     shapeColor_ = FrameColorSelect1->Color();
     SetNodeColor(item, shapeColor_);
-    const RECT shape{202, 8, 278, 83};
-    InvalidateRect(Handle(), &shape, FALSE);
+    InvalidateRect(Handle(), &kDialogShape, FALSE);
 }
 
 void TFormColorSetUp::BtDefaultClick() {
@@ -586,7 +589,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             TPaintDC dc(Handle());
-            OutlinedRect(dc.Get(), {202, 8, 278, 83}, RGB(0, 0, 0), ToColorRef(shapeColor_));
+            OutlinedRect(dc.Get(), kDialogShape, RGB(0, 0, 0), ToColorRef(shapeColor_));
             return 0;
         }
         case WM_MOUSEMOVE:

@@ -20,12 +20,29 @@ void UnscrambleJpx(std::vector<std::uint8_t>& bytes) {
     }
 }
 
+namespace {
+
+// The JPEG inside a .jpx stream; false, with nothing read, for one larger than a .jpx may be.
+bool ReadUnscrambledJpx(TStream& stream, std::vector<std::uint8_t>& bytes) {
+    if (!ReadRest(stream, bytes, kMaxJpxSize)) return false;
+    UnscrambleJpx(bytes);
+    return true;
+}
+
+}  // namespace
+
 void LoadJpxImage(TBitmap& bitmap, TStream& stream) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadRest(stream, bytes, kMaxJpxSize)) return;
-    UnscrambleJpx(bytes);
+    if (!ReadUnscrambledJpx(stream, bytes)) return;
     TMemoryStream plain(std::move(bytes));
     LoadJpegImage(bitmap, plain);
+}
+
+bool LoadJpxImage32(TBitmap& bitmap, TStream& stream, const std::atomic<bool>* stop) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadUnscrambledJpx(stream, bytes)) return false;
+    TMemoryStream plain(std::move(bytes));
+    return LoadJpegImage32(bitmap, plain, stop);
 }
 
 void LoadImageFile(TBitmap& bitmap, const std::string& path) {

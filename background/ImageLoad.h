@@ -35,3 +35,5 @@ void LoadJpegImage(TBitmap& bitmap, TStream& stream);
 // rows) it gives up, leaves the bitmap empty and answers false.
 bool LoadJpegImage32(TBitmap& bitmap, TStream& stream, const std::atomic<bool>* stop = nullptr);
 void LoadJpxImage(TBitmap& bitmap, TStream& stream);
+// LoadJpegImage32 of a .jpx stream.
+bool LoadJpxImage32(TBitmap& bitmap, TStream& stream, const std::atomic<bool>* stop = nullptr);

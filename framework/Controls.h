@@ -55,8 +55,9 @@ private:
 // Once per process, before the first common control.
 void InitCommonControlsOnce();
 
-// The dialogs' font, ＭＳ Ｐゴシック 12 pixels with the Shift-JIS character set; the caller owns it.
-HFONT CreateDialogFont(int weight = FW_NORMAL);
+// The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels with the Shift-JIS character set;
+// the caller owns it.
+HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr);
 // The arguments of one control in one call.
 TControlArgs MakeControlArgs(const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                              const std::string& text, HFONT font, int anchors = akLeft | akTop);

@@ -67,10 +67,10 @@ void TControl::ParentResized(int clientWidth, int clientHeight) {
     SetBounds(left, top, width < 0 ? 0 : width, height < 0 ? 0 : height);
 }
 
-HFONT CreateDialogFont(int weight) {
+HFONT CreateDialogFont(int weight, const wchar_t* face) {
     return CreateFontW(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                       L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
+                       face ? face : L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
 }
 
 TControlArgs MakeControlArgs(const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,

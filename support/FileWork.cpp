@@ -10,6 +10,11 @@ std::size_t LastSeparator(const std::string& path) {
     return last;
 }
 
+std::string ExtractFileName(const std::string& path) {
+    const std::size_t separator = LastSeparator(path);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 bool ForceFolder(const std::string& path) {
     const std::string folder = StripTrailingBackslashes(path);
     if (folder.empty()) return false;

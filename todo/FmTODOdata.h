@@ -14,6 +14,11 @@
 #include "support/Dates.h"
 #include "window/kvneFormFunc.h"
 
+// Category.txt in the data folder.
+std::string CategoryFilePath();
+// Its marks; when it cannot be read, the built-in ones after a report.
+std::vector<std::string> LoadCategoryMarks();
+
 class TFmTODOdata : public TForm {
 public:
     static constexpr int kClientWidth = 409, kClientHeight = 170;

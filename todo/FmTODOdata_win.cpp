@@ -138,13 +138,19 @@ void TFmTODOdata::PlaceOverMainWindow() {
     FitToWorkArea(Handle());
 }
 
-void TFmTODOdata::LoadCategories() {
-    std::vector<std::string> marks = BuiltInCategories();
+std::string CategoryFilePath() { return GlobalEnv.DataFolderPath() + "Category.txt"; }
+
+std::vector<std::string> LoadCategoryMarks() {
     try {
-        marks = ReadCategoryList(GlobalEnv.DataFolderPath() + "Category.txt");
+        return ReadCategoryList(CategoryFilePath());
     } catch (const std::exception& e) {
-        Application.ShowException(e);  // the built-in marks are offered
+        Application.ShowException(e);
+        return BuiltInCategories();
     }
+}
+
+void TFmTODOdata::LoadCategories() {
+    const std::vector<std::string> marks = LoadCategoryMarks();
     for (const std::string& mark : marks) AddCategory(mark);
     if (!HasNoMark(marks)) {
         AddCategory(kNoMark, 0);

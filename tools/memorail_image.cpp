@@ -96,7 +96,7 @@ int Render(int argc, char** argv) {
         else if (option == "--background") snapshot.BackgroundColor = value;
         else return Usage();
     }
-    snapshot.OpacityReduction = (alpha < 0 ? 0 : alpha > 100 ? 100 : alpha) * 255 / 100;
+    snapshot.OpacityReduction = OpacityReductionFromPercent(alpha);
 
     std::atomic<bool> stop{false};
     TRenderOptions options;
