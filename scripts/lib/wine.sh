@@ -8,11 +8,13 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 ensure_wine_prefix() {
+  local made=0
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "wine: creating the prefix $WINEPREFIX"
+    echo "wine: creating the prefix $WINEPREFIX (once, about a minute)"
     mkdir -p "$(dirname "$WINEPREFIX")"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
+    made=1
   fi
   # Marlett (the buttons' glyphs) from Wine's own fonts, where this Wine does not find it itself.
   if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
@@ -22,7 +24,11 @@ ensure_wine_prefix() {
   if [ ! -f "$WINEPREFIX/.memorail-fonts" ]; then
     "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Century Gothic' /d 'URW Gothic' /f >/dev/null 2>&1 &&
     touch "$WINEPREFIX/.memorail-fonts"
+    made=1
   fi
+  # A server started by the set-up above keeps the desktop it made, which has no display when
+  # there was none yet: windows of the next program would fail. Let it end first.
+  if [ $made -eq 1 ]; then "$WINESERVER" -w; fi
 }
 
 # Starts Xvfb on a free display number unless DISPLAY is set; sets XVFB_PID when it did.
