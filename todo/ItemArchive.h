@@ -13,3 +13,8 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate);
 // that exists but cannot be read, or cannot be written, raises EFileError naming it and is
 // left as it was.
 void AppendToArchive(const std::string& path, const std::string& line);
+
+// Takes back the last AppendToArchive: removes line + CR LF from the end of the archive when
+// that is still exactly how the file ends, and answers whether it did. Any other archive is
+// left as it is.
+bool RemoveLastArchiveLine(const std::string& path, const std::string& line);

@@ -64,6 +64,13 @@ void TTodoData::DeleteItem(int index) {
     items_.erase(items_.begin() + index);
 }
 
+void TTodoData::Permute(const std::vector<int>& order) {
+    std::vector<std::unique_ptr<Tdata>> moved(items_.size());
+    for (std::size_t i = 0; i < order.size() && i < moved.size(); ++i)
+        moved[i] = std::move(items_[static_cast<std::size_t>(order[i])]);
+    items_ = std::move(moved);
+}
+
 void TTodoData::ClearItems() { items_.clear(); }
 
 void TTodoData::Exchange(int a, int b) {

@@ -16,6 +16,7 @@ struct Tdata {
     std::string Category;  // the mark, one character such as "★"; empty for none
     std::int32_t Color = 0;  // $00BBGGRR; only the low 24 bits reach the file
     std::int32_t LineCount = 0;  // display lines, kept by the list layout
+    std::uint64_t Id = 0;        // the item's identity for the session, given by the store
 };
 
 // Colour of an item taken from a line that is not in the item format.
@@ -53,6 +54,10 @@ public:
     int IndexOfRecord(const Tdata* record) const;
 
     int Count() const { return static_cast<int>(items_.size()); }
+    const Tdata& Item(int index) const { return At(index); }
+    void SetItem(int index, const Tdata& item) { At(index) = item; }
+    // New list i is the old list's order[i]; order must be a permutation of the indices.
+    void Permute(const std::vector<int>& order);
 
     int NewItem();
     int InsertItem(int index);

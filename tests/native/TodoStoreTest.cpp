@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "TestFolder.h"
+#include "support/Errors.h"
+#include "todo/ItemArchive.h"
+#include "todo/TodoStore.h"
+
+namespace {
+
+std::string L(const std::string& text) { return "20240105,000000,\"" + text + "\",\"★\""; }
+
+std::string FileOf(std::initializer_list<std::string> texts) {
+    std::string out;
+    for (const auto& t : texts) out += L(t) + "\r\n";
+    return out;
+}
+
+Tdata ItemOf(const std::string& text) {
+    TTodoData one;
+    one.LineToItem(one.NewItem(), L(text));
+    return one.Item(0);
+}
+
+std::string Texts(const TTodoStore& store) {
+    std::string out;
+    for (int i = 0; i < store.Count(); ++i) out += (i ? " " : "") + store.Items().GetText(i);
+    return out;
+}
+
+int IndexOfText(const TTodoStore& store, const std::string& text) {
+    for (int i = 0; i < store.Count(); ++i)
+        if (store.Items().GetText(i) == text) return i;
+    return -1;
+}
+
+// Another program writes the file: a different size guarantees a new stamp.
+void WriteOutside(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
+
+struct MergeCase {
+    const char* name;
+    std::initializer_list<std::string> base;
+    std::function<void(TTodoStore&)> session;
+    std::string theirs;
+    const char* expected;
+};
+
+class Merge : public ::testing::TestWithParam<MergeCase> {};
+
+void EditText(TTodoStore& s, const std::string& from, const std::string& to) {
+    s.Edit(s.IdAt(IndexOfText(s, from)), ItemOf(to));
+}
+
+const MergeCase kMergeCases[] = {
+    {"TheyAdd", {"a", "b"}, nullptr, FileOf({"a", "x", "b"}), "a x b"},
+    {"TheyAddAtTopAndEnd", {"a"}, nullptr, FileOf({"x", "a", "y"}), "x a y"},
+    {"TheyRemoveOneOfThree", {"a", "b", "c"}, nullptr, FileOf({"a", "c"}), "a c"},
+    {"TheyEdit", {"a", "b", "c"}, nullptr, FileOf({"a", "B2", "c"}), "a B2 c"},
+    {"WeAddTheyAdd", {"a", "b"}, [](TTodoStore& s) { s.Add(ItemOf("m")); }, FileOf({"a", "b", "t"}), "a b t m"},
+    {"WeEditTheyRemove", {"a", "b", "c"}, [](TTodoStore& s) { EditText(s, "b", "B1"); }, FileOf({"a", "c"}), "a B1 c"},
+    {"BothEditTheSameItemKeepsBoth",
+     {"a", "b", "c"},
+     [](TTodoStore& s) { EditText(s, "b", "B1"); },
+     FileOf({"a", "B2", "c"}),
+     "a B1 B2 c"},
+    {"BothMakeTheSameEdit",
+     {"a", "b", "c"},
+     [](TTodoStore& s) { EditText(s, "b", "B1"); },
+     FileOf({"a", "B1", "c"}),
+     "a B1 c"},
+    {"WeRemoveTheyEdit",
+     {"a", "b", "c"},
+     [](TTodoStore& s) { s.Remove(s.IdAt(1)); },
+     FileOf({"a", "B2", "c"}),
+     "a B2 c"},
+    {"WeRemoveTheyKeep",
+     {"a", "b", "c"},
+     [](TTodoStore& s) { s.Remove(s.IdAt(1)); },
+     FileOf({"a", "b", "c", "d"}),
+     "a c d"},
+    {"BothAddTheSameLine", {"a"}, [](TTodoStore& s) { s.Add(ItemOf("n")); }, FileOf({"a", "n"}), "a n"},
+    {"TheSameLineTwice", {"a", "a", "b"}, nullptr, FileOf({"a", "b", "a", "a"}), "a a a b"},
+    {"TheyReorder", {"a", "b", "c"}, [](TTodoStore& s) { s.Add(ItemOf("m")); }, FileOf({"c", "b", "a"}), "a b c m"},
+    {"EscapesAndCommas", {"a"}, nullptr, FileOf({"a", "x\\ny, \\\"z\\\""}), "a x\r\ny, \"z\""},
+    {"LoneLineEnds", {"a", "b"}, nullptr, L("a") + "\n" + L("b") + "\r" + L("c") + "\n", "a b c"},
+};
+
+}  // namespace
+
+TEST_P(Merge, OutsideChangesAreMergedItemByItem) {
+    const MergeCase& c = GetParam();
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", [&] {
+        std::string out;
+        for (const auto& t : c.base) out += L(t) + "\r\n";
+        return out;
+    }());
+    TTodoStore store(todo);
+    store.Load();
+    if (c.session) c.session(store);
+    WriteOutside(store.FilePath(), c.theirs + std::string(64, '\n'));  // trailing empty lines count for nothing
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), c.expected);
+    // Merged once: the same file again changes nothing, and a save writes exactly the list.
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    store.Save();
+    TTodoStore again(todo);
+    again.Load();
+    EXPECT_EQ(Texts(again), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Merge, ::testing::ValuesIn(kMergeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TodoStore, LargeOutsideRemovalsWaitForTheUser) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    for (const std::string& theirs : {std::string(), FileOf({"a"}), std::string("\r\n")}) {
+        WriteBytes(todo + "todo.txt", FileOf({"a", "b", "c"}));
+        TTodoStore store(todo);
+        store.Load();
+        WriteOutside(store.FilePath(), theirs);
+        EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::NeedsConfirmation);
+        EXPECT_EQ(Texts(store), "a b c");
+        // No answer keeps the session's list and writes it over the file.
+        store.Save();
+        EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c"}));
+    }
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b", "c"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.ConfirmLargeChange = [] { return true; };
+    WriteOutside(store.FilePath(), FileOf({"z"}));
+    store.Save();
+    EXPECT_EQ(Texts(store), "z");
+    EXPECT_TRUE(store.Undo());
+    EXPECT_EQ(Texts(store), "a b c");
+}
+
+TEST(TodoStore, UndoAndRedoEveryCommand) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"c", "a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    int notices = 0;
+    store.OnChange = [&] { ++notices; };
+    const TItemId added = store.Add(ItemOf("n"), 1);
+    EditText(store, "a", "A");
+    store.Sort(skText, false);
+    store.Remove(added);
+    EXPECT_EQ(Texts(store), "A b c");
+    EXPECT_EQ(notices, 4);
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(Texts(store), "A b c n");
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(Texts(store), "c n A b");
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(Texts(store), "c n a b");
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(Texts(store), "c a b");
+    EXPECT_FALSE(store.Undo());
+    while (store.Redo()) {
+    }
+    EXPECT_EQ(Texts(store), "A b c");
+    EXPECT_EQ(IndexOfText(store, "n"), -1);
+    // A new command drops what could be redone; the number of steps is bounded.
+    store.Undo();
+    store.Add(ItemOf("x"));
+    EXPECT_FALSE(store.CanRedo());
+    for (std::size_t i = 0; i < TTodoStore::kUndoSteps + 20; ++i) store.Add(ItemOf("y"));
+    std::size_t steps = 0;
+    while (store.Undo()) ++steps;
+    EXPECT_EQ(steps, TTodoStore::kUndoSteps);
+}
+
+TEST(TodoStore, UndoingARemovalTakesItsArchiveLineBackOnlyWhenItIsStillLast) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    const std::string archive = todo + "202401.txt";
+    WriteBytes(archive, "old line without end");
+    TTodoStore store(todo);
+    store.Load();
+    store.Remove(store.IdAt(0));
+    EXPECT_EQ(ReadBytes(archive), "old line without end\r\n" + L("a") + "\r\n");
+    store.Undo();
+    EXPECT_EQ(Texts(store), "a b");
+    EXPECT_EQ(ReadBytes(archive), "old line without end\r\n");
+    store.Redo();
+    EXPECT_EQ(Texts(store), "b");
+    // Something else was archived after it: undo brings the item back, the archive stays.
+    AppendToArchive(archive, L("other"));
+    const std::string before = ReadBytes(archive);
+    store.Undo();
+    EXPECT_EQ(Texts(store), "a b");
+    EXPECT_EQ(ReadBytes(archive), before);
+}
+
+TEST(TodoStore, AFileThatCouldNotBeReadIsMergedOnceItReads) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    // A folder in the file's place cannot be read as a file.
+    std::filesystem::create_directories(folder.Path() / "todo.txt");
+    TTodoStore store(todo);
+    EXPECT_THROW(store.Load(), EFileError);
+    EXPECT_TRUE(store.FileUnread());
+    store.Add(ItemOf("mine"));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unreadable);
+    EXPECT_THROW(store.Save(), EFileError);
+    std::filesystem::remove(folder.Path() / "todo.txt");
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "mine"}));
+}
+
+TEST(TodoStore, ARemovedFolderIsMadeAgainAndTheLastResortFileHoldsTheItems) {
+    TestFolder folder;
+    const std::string todo = folder / "data/todo/";
+    std::filesystem::create_directories(folder.Path() / "data/todo");
+    WriteBytes(todo + "todo.txt", FileOf({"a"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("b"));
+    std::filesystem::remove_all(folder.Path() / "data");
+    store.Save();
+    EXPECT_EQ(ReadBytes(todo + "todo.txt"), FileOf({"a", "b"}));
+    TDateTime when = 0;
+    ASSERT_TRUE(TryEncodeDate(2026, 12, 9, when));
+    const std::string aside = store.SaveAside(when + (13 * 3600 + 4 * 60 + 5) / 86400.0);
+    EXPECT_EQ(aside, todo + "todo-20261209130405.txt");
+    EXPECT_EQ(ReadBytes(aside), FileOf({"a", "b"}));
+}
+
+TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("a"));
+    store.Save();
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    // The same bytes written again by someone else (a sync client) are no change either.
+    WriteBytes(store.FilePath(), ReadBytes(store.FilePath()));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    EXPECT_EQ(Texts(store), "a");
+}

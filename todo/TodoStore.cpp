@@ -1,0 +1,346 @@
+#include "todo/TodoStore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "support/Errors.h"
+#include "support/FileWork.h"
+#include "todo/ItemArchive.h"
+
+std::uint64_t HashBytes(const std::string& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+TTodoStore::TTodoStore(std::string todoFolder) : folder_(std::move(todoFolder)), path_(folder_ + "todo.txt") {}
+
+int TTodoStore::IndexOf(TItemId id) const {
+    for (int i = 0; i < items_.Count(); ++i)
+        if (items_.Item(i).Id == id) return i;
+    return -1;
+}
+
+bool TTodoStore::ReadFile(std::string& bytes) {
+    bytes.clear();
+    return ReadWholeFile(path_, bytes);
+}
+
+// What the file holds now becomes the base every later merge is measured from.
+void TTodoStore::TakeBase(const std::string& bytes) {
+    stamp_.known = true;
+    stamp_.file = {};
+    GetFileStamp(path_, stamp_.file);
+    stamp_.hash = HashBytes(bytes);
+    base_ = SplitItemLines(bytes);
+    baseIndex_.clear();
+}
+
+void TTodoStore::Load() {
+    items_.ClearItems();
+    undo_.clear();
+    redo_.clear();
+    stamp_ = {};
+    base_.clear();
+    baseIndex_.clear();
+    std::string bytes;
+    ReadFile(bytes);  // EFileError leaves the store unread
+    items_.LoadFromText(bytes);
+    TakeBase(bytes);
+    for (int i = 0; i < items_.Count(); ++i) {
+        Tdata item = items_.Item(i);
+        item.Id = NewId();
+        items_.SetItem(i, item);
+        baseIndex_[item.Id] = i;
+    }
+}
+
+std::vector<TItemId> TTodoStore::Order() const {
+    std::vector<TItemId> order;
+    order.reserve(static_cast<std::size_t>(items_.Count()));
+    for (int i = 0; i < items_.Count(); ++i) order.push_back(items_.Item(i).Id);
+    return order;
+}
+
+int TTodoStore::InsertWithId(int index, Tdata item) {
+    if (index < 0 || index > items_.Count()) index = items_.Count();
+    items_.InsertItem(index);
+    items_.SetItem(index, item);
+    return index;
+}
+
+void TTodoStore::Apply(const Op& op, bool forward) {
+    switch (op.kind) {
+        case Op::Insert:
+        case Op::Erase:
+            if ((op.kind == Op::Insert) == forward) {
+                if (IndexOf(op.id) < 0) InsertWithId(op.index, op.before);
+            } else if (int i = IndexOf(op.id); i >= 0) {
+                items_.DeleteItem(i);
+            }
+            break;
+        case Op::Change:
+            if (int i = IndexOf(op.id); i >= 0) {
+                Tdata item = forward ? op.after : op.before;
+                item.LineCount = items_.Item(i).LineCount;
+                items_.SetItem(i, item);
+            }
+            break;
+        case Op::Order: {
+            // Items that came or went since keep their places at the end, in today's order.
+            const std::vector<TItemId>& wanted = forward ? op.orderAfter : op.orderBefore;
+            std::vector<int> order;
+            std::vector<bool> used(static_cast<std::size_t>(items_.Count()), false);
+            for (TItemId id : wanted)
+                if (int i = IndexOf(id); i >= 0 && !used[static_cast<std::size_t>(i)]) {
+                    order.push_back(i);
+                    used[static_cast<std::size_t>(i)] = true;
+                }
+            for (int i = 0; i < items_.Count(); ++i)
+                if (!used[static_cast<std::size_t>(i)]) order.push_back(i);
+            items_.Permute(order);
+            break;
+        }
+    }
+}
+
+void TTodoStore::Notify() {
+    if (OnChange) OnChange();
+}
+
+void TTodoStore::Record(Command command) {
+    undo_.push_back(std::move(command));
+    if (undo_.size() > kUndoSteps) undo_.pop_front();
+    redo_.clear();
+}
+
+void TTodoStore::Run(Command command) {
+    for (const Op& op : command.ops) Apply(op, true);
+    Record(std::move(command));
+    Notify();
+}
+
+TItemId TTodoStore::Add(const Tdata& item, int index) {
+    Op op;
+    op.kind = Op::Insert;
+    op.id = NewId();
+    op.index = index < 0 || index > items_.Count() ? items_.Count() : index;
+    op.before = item;
+    op.before.Id = op.id;
+    Run(Single(op));
+    return op.id;
+}
+
+void TTodoStore::Edit(TItemId id, const Tdata& item) {
+    const int i = IndexOf(id);
+    if (i < 0) return;
+    Op op;
+    op.kind = Op::Change;
+    op.id = id;
+    op.before = items_.Item(i);
+    op.after = item;
+    op.after.Id = id;
+    Run(Single(op));
+}
+
+void TTodoStore::Remove(TItemId id) {
+    const int i = IndexOf(id);
+    if (i < 0) return;
+    Command command;
+    command.archivePath = ArchiveFileName(folder_, items_.GetDate(i));
+    command.archiveLine = LineOf(i);
+    AppendToArchive(command.archivePath, command.archiveLine);  // raises before anything changed
+    Op op;
+    op.kind = Op::Erase;
+    op.id = id;
+    op.index = i;
+    op.before = items_.Item(i);
+    command.ops.push_back(op);
+    Run(std::move(command));
+}
+
+void TTodoStore::Sort(int key, bool descending) {
+    Op op;
+    op.kind = Op::Order;
+    op.orderBefore = Order();
+    items_.SortItems(key, descending);
+    op.orderAfter = Order();
+    if (op.orderAfter == op.orderBefore) return;
+    Record(Single(op));
+    Notify();
+}
+
+bool TTodoStore::Undo() {
+    if (undo_.empty()) return false;
+    Command command = std::move(undo_.back());
+    undo_.pop_back();
+    for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
+    if (!command.archivePath.empty()) RemoveLastArchiveLine(command.archivePath, command.archiveLine);
+    redo_.push_back(std::move(command));
+    Notify();
+    return true;
+}
+
+bool TTodoStore::Redo() {
+    if (redo_.empty()) return false;
+    Command command = std::move(redo_.back());
+    redo_.pop_back();
+    if (!command.archivePath.empty()) AppendToArchive(command.archivePath, command.archiveLine);
+    for (const Op& op : command.ops) Apply(op, true);
+    undo_.push_back(std::move(command));
+    Notify();
+    return true;
+}
+
+void TTodoStore::MergeLines(const TMergePlan& plan) {
+    Command command;
+    auto itemFromLine = [](const std::string& line) {
+        TTodoData one;
+        one.LineToItem(one.NewItem(), line);
+        return one.Item(0);
+    };
+    for (const auto& replace : plan.replace) {
+        const int i = IndexOf(replace.id);
+        if (i < 0) continue;
+        Op op;
+        op.kind = Op::Change;
+        op.id = replace.id;
+        op.before = items_.Item(i);
+        op.after = itemFromLine(replace.line);
+        op.after.Id = replace.id;
+        Apply(op, true);
+        command.ops.push_back(std::move(op));
+    }
+    std::vector<TItemId> added;
+    for (const auto& add : plan.add) {
+        TItemId after = add.afterAdd >= 0 ? added[static_cast<std::size_t>(add.afterAdd)] : add.afterId;
+        Op op;
+        op.kind = Op::Insert;
+        op.id = NewId();
+        op.index = after == 0 ? 0 : IndexOf(after) + 1;
+        if (after != 0 && op.index == 0) op.index = items_.Count();
+        op.before = itemFromLine(add.line);
+        op.before.Id = op.id;
+        Apply(op, true);
+        added.push_back(op.id);
+        command.ops.push_back(std::move(op));
+    }
+    for (TItemId id : plan.remove) {
+        const int i = IndexOf(id);
+        if (i < 0) continue;
+        Op op;
+        op.kind = Op::Erase;
+        op.id = id;
+        op.index = i;
+        op.before = items_.Item(i);
+        Apply(op, true);
+        command.ops.push_back(std::move(op));
+    }
+    if (!command.ops.empty()) {
+        Record(std::move(command));
+        Notify();
+    }
+}
+
+TTodoStore::TFileState TTodoStore::CheckFile() {
+    TFileStamp now{};
+    // A file gone with its folder is no removal of items: the next save writes it again.
+    const bool exists = GetFileStamp(path_, now);
+    if (stamp_.known && (!exists || now == stamp_.file)) return TFileState::Unchanged;
+    std::string bytes;
+    try {
+        ReadFile(bytes);
+    } catch (const EFileError&) {
+        return TFileState::Unreadable;
+    }
+    if (stamp_.known && HashBytes(bytes) == stamp_.hash) {
+        GetFileStamp(path_, stamp_.file);
+        return TFileState::Unchanged;
+    }
+    const std::vector<std::string> theirs = SplitItemLines(bytes);
+    std::vector<TMineLine> mine;
+    mine.reserve(static_cast<std::size_t>(items_.Count()));
+    for (int i = 0; i < items_.Count(); ++i) {
+        auto base = baseIndex_.find(items_.Item(i).Id);
+        mine.push_back({items_.Item(i).Id, LineOf(i), base == baseIndex_.end() ? -1 : base->second});
+    }
+    const TMergePlan plan = PlanMerge(base_, mine, theirs);
+    if (plan.needsConfirmation && !keepOwn_) return TFileState::NeedsConfirmation;
+    if (!plan.needsConfirmation) MergeLines(plan);
+    keepOwn_ = false;
+    // The file is now the base; the session's items are matched to its lines again.
+    TakeBase(bytes);
+    std::unordered_map<std::string, std::vector<int>> lineAt;
+    for (int b = static_cast<int>(base_.size()) - 1; b >= 0; --b) lineAt[base_[b]].push_back(b);
+    for (int i = 0; i < items_.Count(); ++i) {
+        auto it = lineAt.find(LineOf(i));
+        if (it == lineAt.end() || it->second.empty()) continue;
+        baseIndex_[items_.Item(i).Id] = it->second.back();
+        it->second.pop_back();
+    }
+    return TFileState::Merged;
+}
+
+void TTodoStore::TakeFileList() {
+    std::string bytes;
+    ReadFile(bytes);
+    TTodoData theirs;
+    theirs.LoadFromText(bytes);
+    Command command;
+    for (int i = items_.Count() - 1; i >= 0; --i) {
+        Op op;
+        op.kind = Op::Erase;
+        op.before = items_.Item(i);
+        op.id = op.before.Id;
+        op.index = i;
+        command.ops.push_back(std::move(op));
+    }
+    for (int i = 0; i < theirs.Count(); ++i) {
+        Op op;
+        op.kind = Op::Insert;
+        op.id = NewId();
+        op.index = i;
+        op.before = theirs.Item(i);
+        op.before.Id = op.id;
+        command.ops.push_back(std::move(op));
+    }
+    Run(std::move(command));
+    TakeBase(bytes);
+    for (int i = 0; i < items_.Count(); ++i) baseIndex_[items_.Item(i).Id] = i;
+}
+
+void TTodoStore::KeepOwnList() { keepOwn_ = true; }
+
+void TTodoStore::Save() {
+    switch (CheckFile()) {
+        case TFileState::Unreadable: throw EFileError(CannotReadMessage(path_));
+        case TFileState::NeedsConfirmation:
+            if (ConfirmLargeChange && ConfirmLargeChange())
+                TakeFileList();
+            else
+                keepOwn_ = true;
+            break;
+        default: break;
+    }
+    ForceFolder(folder_.substr(0, folder_.size() - 1));
+    const std::string bytes = items_.SaveToText();
+    ReplaceFileSafely(path_, bytes);
+    keepOwn_ = false;
+    TakeBase(bytes);
+    for (int i = 0; i < items_.Count(); ++i) baseIndex_[items_.Item(i).Id] = i;
+}
+
+std::string TTodoStore::SaveAside(TDateTime now) {
+    int year, month, day;
+    DecodeDate(now, year, month, day);
+    const double fraction = now - static_cast<double>(static_cast<long long>(now));
+    const int seconds = static_cast<int>(fraction * 86400.0 + 0.5) % 86400;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", year, month, day, seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    const std::string aside = folder_ + "todo-" + stamp + ".txt";
+    ForceFolder(folder_.substr(0, folder_.size() - 1));
+    ReplaceFileSafely(aside, items_.SaveToText());
+    return aside;
+}

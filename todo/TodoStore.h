@@ -1,0 +1,118 @@
+// The one owner of the user's items: the list, the item file, the stamp of what was last read
+// or written there, and the monthly archive. Every change is a command that can be undone;
+// changes another program made to the file are merged in before anything is written over it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "support/FileIO.h"
+#include "todo/ItemMerge.h"
+#include "todo/TodoData.h"
+
+// What the store knows of the item file's bytes as it last read or wrote them.
+struct TItemFileStamp {
+    bool known = false;  // false: never read (missing files count as read and empty)
+    TFileStamp file;     // size and time; zero when the file did not exist
+    std::uint64_t hash = 0;
+};
+
+std::uint64_t HashBytes(const std::string& bytes);
+
+class TTodoStore {
+public:
+    static constexpr std::size_t kUndoSteps = 100;
+
+    // todoFolder ends with a separator; the items live in todoFolder + "todo.txt".
+    explicit TTodoStore(std::string todoFolder);
+
+    const std::string& FilePath() const { return path_; }
+    const std::string& Folder() const { return folder_; }
+    const TTodoData& Items() const { return items_; }
+    // The layout keeps its line counts in the records.
+    TTodoData& ItemsForLayout() { return items_; }
+    int Count() const { return items_.Count(); }
+    TItemId IdAt(int index) const { return items_.Item(index).Id; }
+    int IndexOf(TItemId id) const;  // -1 when the item is gone
+
+    // Reads the file; a missing one gives an empty list. EFileError when it exists but cannot
+    // be read: the list stays empty, and the file is tried again at every check and save.
+    void Load();
+    bool FileUnread() const { return !stamp_.known; }
+
+    // Commands; each raises one change notice and can be undone.
+    TItemId Add(const Tdata& item, int index = -1);  // -1: at the end
+    void Edit(TItemId id, const Tdata& item);
+    // Cut and delete: the item's line is appended to its month's archive first.
+    void Remove(TItemId id);
+    void Sort(int key, bool descending);
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    bool Undo();
+    bool Redo();
+
+    enum class TFileState { Unchanged, Merged, NeedsConfirmation, Unreadable };
+    // Looks at the file: when another program changed it, its changes are merged in as one
+    // command. A change that empties the file or removes more than half of the items is left
+    // to the caller (NeedsConfirmation): TakeFileList or KeepOwnList.
+    TFileState CheckFile();
+    void TakeFileList();  // the file's list becomes the session's (one command)
+    void KeepOwnList();   // the next save writes the session's list over the file
+
+    // Writes the list when the file is as last seen (merging first when it is not, asking
+    // through ConfirmLargeChange); a missing folder is made again. EFileError when it cannot
+    // be written or not be read (it is then left as it is).
+    void Save();
+    // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file;
+    // answers that file's path.
+    std::string SaveAside(TDateTime now);
+
+    // Raised after every command, undo, redo and merge.
+    std::function<void()> OnChange;
+    // Asked when a save meets a large outside removal: true takes the file's list. Without an
+    // answer the session's own list is kept.
+    std::function<bool()> ConfirmLargeChange;
+
+private:
+    struct Op {
+        enum Kind { Insert, Erase, Change, Order } kind = Insert;
+        TItemId id = 0;
+        int index = 0;
+        Tdata before, after;
+        std::vector<TItemId> orderBefore, orderAfter;
+    };
+    struct Command {
+        std::vector<Op> ops;
+        std::string archivePath, archiveLine;  // a removal's archive entry
+    };
+    static Command Single(Op op) {
+        Command command;
+        command.ops.push_back(std::move(op));
+        return command;
+    }
+
+    void Apply(const Op& op, bool forward);
+    void Run(Command command);  // applies, records, notifies
+    void Record(Command command);
+    void Notify();
+    std::vector<TItemId> Order() const;
+    TItemId NewId() { return nextId_++; }
+    int InsertWithId(int index, Tdata item);
+    std::string LineOf(int index) const { return items_.ItemToLine(index); }
+    void TakeBase(const std::string& bytes);
+    bool ReadFile(std::string& bytes);
+    void MergeLines(const TMergePlan& plan);
+
+    std::string folder_, path_;
+    TTodoData items_;
+    TItemId nextId_ = 1;
+    TItemFileStamp stamp_;
+    std::vector<std::string> base_;
+    std::unordered_map<TItemId, int> baseIndex_;  // item -> its line in base_
+    bool keepOwn_ = false;
+    std::deque<Command> undo_, redo_;
+};
