@@ -13,6 +13,18 @@ TEST(Encoding, ConvertsShiftJisBothWays) {
     EXPECT_EQ(FromWide(L"\u3000"), "　");
 }
 
+TEST(Encoding, JisSymbolsFromOtherSystemsAreKeptAndOthersAreNamed) {
+    EXPECT_EQ(FromWide(L"10\u301C12\u6642"),
+              "10\x81\x60"
+              "12時");
+    EXPECT_EQ(FromWide(L"\u2016\u2212\u00A2\u00A3\u00AC\u2014"), "\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA\x81\x5C");
+    std::wstring lost;
+    EXPECT_EQ(FromWideNoting(L"a\U0001F600b\u301C\U0001F600\u00E9", lost), "a?b\x81\x60??");
+    EXPECT_EQ(lost, L"\U0001F600\u00E9");
+    EXPECT_EQ(FromWideNoting(L"\u8868\u301C", lost), "表\x81\x60");
+    EXPECT_EQ(lost, L"");
+}
+
 TEST(Encoding, PathOutsideCodePage932FallsBackToTheShortPath) {
     WinTestFolder folder;
     std::wstring wide = folder.Wide() + L"\\caf\u00e9 data";
