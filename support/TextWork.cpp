@@ -175,7 +175,8 @@ bool LooksLikeUtf16(std::string_view text) {
     std::size_t nuls[2] = {0, 0};
     for (std::size_t i = 0; i < sample; ++i)
         if (text[i] == '\0') ++nuls[i % 2];
-    return sample > 0 && std::max(nuls[0], nuls[1]) * 4 >= sample / 2;
+    const std::size_t most = std::max(nuls[0], nuls[1]);
+    return most >= 2 && most * 4 >= sample / 2;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
