@@ -12,7 +12,8 @@ void ReadList(benchmark::State& state, bool distinct) {
     const std::string path = (std::filesystem::temp_directory_path() / "memorail-bench-category.txt").string();
     const char* const repeated[] = {"★\r\n", "☆\r\n", "①\r\n", "　\r\n"};
     std::string text;
-    for (int i = 0; text.size() < 20'000'000; ++i) text += distinct ? "印" + std::to_string(i) + "\r\n" : repeated[i % 4];
+    for (int i = 0; text.size() < 20'000'000; ++i)
+        text += distinct ? "印" + std::to_string(i) + "\r\n" : repeated[i % 4];
     ReplaceFileSafely(path, text, false);
     for (auto _ : state) benchmark::DoNotOptimize(ReadCategoryList(path).size());
     state.counters["bytes"] = static_cast<double>(text.size());

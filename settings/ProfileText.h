@@ -27,11 +27,12 @@ public:
 
 private:
     struct Section {
-        std::string name;         // as the program gave it, for a header it adds
-        std::size_t insertAt;     // new keys go before this line of the file
-        bool isNew;               // not in the file: written at the end
-        std::deque<std::string> added;  // stable addresses for keys_
-        std::unordered_map<std::string, std::string*> keys;  // upper-cased key → its first line
+        std::string name;      // as the program gave it, for a header of its own
+        std::size_t insertAt;  // new keys go in front of this line of the file
+        bool isNew;            // not in the file: written at the end
+        std::deque<std::string> added;  // new key lines; a deque keeps their addresses
+        // Upper-cased key: its first line.
+        std::unordered_map<std::string, std::string*> keys;
     };
     Section& FindOrAddSection(const std::string& name);
 

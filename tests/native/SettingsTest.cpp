@@ -214,7 +214,8 @@ TEST(Settings, SavingLooksAtEachLineOnce) {
     }
     TProfileText text(file);
     for (int s = 0; s < 20; ++s)
-        for (int k = 0; k < 1000; ++k) text.SetValue("S" + std::to_string(s), "k" + std::to_string(k), std::to_string(k % 2));
+        for (int k = 0; k < 1000; ++k)
+            text.SetValue("S" + std::to_string(s), "k" + std::to_string(k), std::to_string(k % 2));
     EXPECT_EQ(text.Text(), expected);
     EXPECT_LE(text.LinesExamined(), 2 * 20 * 501);
 }

@@ -184,7 +184,9 @@ TEST(TodoData, FileLoadAndSave) {
 TEST(TodoData, FileWithByteOrderMarks) {
     TestFolder folder;
     const std::string path = folder / "todo.txt";
-    WriteBytes(path, "\xEF\xBB\xBF" "20240305,0000FF,\"x\",\"★\"\r\n");
+    WriteBytes(path,
+               "\xEF\xBB\xBF"
+               "20240305,0000FF,\"x\",\"★\"\r\n");
     TTodoData data;
     data.LoadFromFile(path);
     ASSERT_EQ(data.Count(), 1);

@@ -77,7 +77,9 @@ TEST_F(MainWindow, AnUnreadableItemFileIsReportedKeptAndTheRestLoads) {
 // Saved by an editor as UTF-16: refused with a message, and no save of the run replaces it.
 TEST_F(MainWindow, AUtf16ItemFileIsReportedAndNeverOverwritten) {
     CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
-    const std::wstring wide = L"\xFEFF" L"20240305,0000FF,\"一件目\",\"★\"\r\n";
+    const std::wstring wide =
+        L"\xFEFF"
+        L"20240305,0000FF,\"一件目\",\"★\"\r\n";
     const std::string items(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
     ReplaceFileSafely(Path("todo\\todo.txt"), items);
     TFmTODOmain form;
