@@ -27,9 +27,9 @@ public:
 
 private:
     struct Section {
-        std::string name;      // as the program gave it, for a header of its own
-        std::size_t insertAt;  // new keys go in front of this line of the file
-        bool isNew;            // not in the file: written at the end
+        std::string name;               // as the program gave it, for a header of its own
+        std::size_t insertAt;           // new keys go in front of this line of the file
+        bool isNew;                     // not in the file: written at the end
         std::deque<std::string> added;  // new key lines; a deque keeps their addresses
         // Upper-cased key: its first line.
         std::unordered_map<std::string, std::string*> keys;
