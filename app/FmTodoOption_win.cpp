@@ -266,8 +266,10 @@ bool TFmTodoOption::RunFontDialog(TFontSpec& font, bool withEffects) {
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = Handle();
     choose.lpLogFont = &face;
-    choose.Flags =
-        CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS | (withEffects ? CF_EFFECTS : CF_NOSIMULATIONS);
+    choose.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS | CF_LIMITSIZE |
+                   (withEffects ? CF_EFFECTS : CF_NOSIMULATIONS);
+    choose.nSizeMin = kMinFontPoints;  // the settings read other sizes as the default
+    choose.nSizeMax = kMaxFontPoints;
     choose.rgbColors = static_cast<COLORREF>(font.Color);
     if (!ChooseFontW(&choose)) return false;  // cancelled: the font stays
     font.Name = FromWide(face.lfFaceName);

@@ -60,7 +60,7 @@ void TBGprofile::LoadPictureList() {
     pictures_.clear();
     std::string text;
     if (ReadWholeFile(dataPath_ + "picture.lst", text))
-        for (std::string& line : SplitLines(text))
+        for (std::string& line : SplitLines(SkipUtf8Mark(text)))
             if (!TrimBlanks(line).empty()) pictures_.push_back(std::move(line));
     std::stable_sort(pictures_.begin(), pictures_.end(),
                      [](const std::string& a, const std::string& b) { return LowerCaseSjis(a) < LowerCaseSjis(b); });

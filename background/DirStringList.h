@@ -4,7 +4,13 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
+
+// Levels of elements a file may nest; deeper ones are ignored. The program's own schemes use
+// two below the root, and a hostile file must never cost stack or time per level.
+constexpr int kMaxSchemeDepth = 8;
 
 class TDirStringList {
 public:
@@ -16,14 +22,13 @@ public:
     int Count() const { return static_cast<int>(children_.size()); }
     const std::string& Names(int index) const { return children_.at(static_cast<std::size_t>(index))->name_; }
     TDirStringList& Child(int index) { return *children_.at(static_cast<std::size_t>(index)); }
-    const std::string& Path() const { return path_; }
     const std::string& Value() const { return value_; }
 
     // Both create missing nodes along the path, so reading a key adds it.
     void SetValue(const std::string& path, const std::string& value);
     std::string GetValue(const std::string& path);
 
-    void Clear() { children_.clear(); }
+    void Clear();
     void Delete(int index);
 
     // Missing file: an empty tree.
@@ -35,10 +40,12 @@ public:
 private:
     TDirStringList& Resolve(const std::string& path);
     TDirStringList& FindOrAppend(const std::string& name);
-    void Parse(const std::string& text);
+    void Parse(std::string_view text);
+    void AppendText(std::string& out, int depth) const;
 
     std::string name_;
-    std::string path_;
     std::string value_;
     std::vector<std::unique_ptr<TDirStringList>> children_;
+    // Children by their name with ASCII letters upper-cased: a file may hold tens of thousands.
+    std::unordered_map<std::string, std::size_t> index_;
 };

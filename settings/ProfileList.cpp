@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "settings/ProfileText.h"
 #include "support/Errors.h"
@@ -112,6 +113,7 @@ bool TprofileList::ReadFont(const std::string& section, TFontSpec& font) {
     for (const std::string& s : sections_) exists = exists || SameTextSjis(s, section);
     font.Name = ReadString(section, "name", "ＭＳ Ｐゴシック");
     font.Size = ReadInteger(section, "size", 9);
+    if (font.Size < kMinFontPoints || font.Size > kMaxFontPoints) font.Size = 9;  // rows stay readable
     font.Color = ReadInteger(section, "color", 0);
     font.Charset = ReadInteger(section, "charset", 128);
     return exists;
@@ -137,7 +139,7 @@ void TprofileList::LoadFromFile(const std::string& path) {
     Clear();
     std::string text;
     if (!ReadWholeFile(path, text)) return;
-    ParseLines(SplitLines(text));
+    ParseLines(SplitLines(SkipUtf8Mark(text)));
 }
 
 void TprofileList::ParseLines(const std::vector<std::string>& lines) {
@@ -171,11 +173,13 @@ std::string TprofileList::ValueText(int index) const {
 
 std::string TprofileList::UpdatedText(const std::string& fileText) const {
     TProfileText text(fileText);
+    std::unordered_set<std::string> done;  // names are folded, so equal names are equal bytes
     for (int i = 0; i < Count(); ++i) {
+        const std::string& section = sections_[static_cast<std::size_t>(i)];
         // A later duplicate of a key is never read; setting it would overwrite the first
         // occurrence's value in the file, so it is left as the file has it.
-        if (IndexOfKey(sections_[static_cast<std::size_t>(i)], Strings(i)) != i) continue;
-        text.SetValue(sections_[static_cast<std::size_t>(i)], Strings(i), ValueText(i));
+        if (!done.insert(section + '\n' + Strings(i)).second) continue;
+        text.SetValue(section, Strings(i), ValueText(i));
     }
     return text.Text();
 }

@@ -40,6 +40,10 @@ private:
     std::vector<Item> items_;
 };
 
+// Font sizes a settings file may hold; others read as 9.
+constexpr int kMinFontPoints = 1;
+constexpr int kMaxFontPoints = 72;
+
 // A font as the settings keep it: four keys of one section.
 struct TFontSpec {
     std::string Name = "ＭＳ Ｐゴシック";

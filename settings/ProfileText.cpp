@@ -31,45 +31,71 @@ bool IsSectionHeader(std::string_view line, std::string& name) {
     return true;
 }
 
-TProfileText::TProfileText(std::string_view fileText) : lines_(SplitLines(fileText)) {}
-
-TProfileText::Region TProfileText::FindSection(const std::string& section) const {
+// One pass indexes the file: each section's first header, the first line of each of its keys,
+// and where its new keys go (after its last non-blank line). A later header of the same name,
+// and "[]", start bodies that no key is looked up in.
+TProfileText::TProfileText(std::string_view fileText) : lines_(SplitLines(SkipUtf8Mark(fileText))) {
+    Section* current = &sections_.emplace_back(Section{"", 0, false, {}, {}});
+    byName_.emplace("", current);
     std::string name;
-    std::size_t i = 0;
-    if (!section.empty()) {
-        while (i < lines_.size() && !(IsSectionHeader(lines_[i], name) && SameTextSjis(name, section))) ++i;
-        if (i == lines_.size()) return {i, i, false};
-        ++i;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        ++linesExamined_;
+        if (IsSectionHeader(lines_[i], name)) {
+            const std::string folded = UpperCaseSjis(name);
+            current = nullptr;
+            if (!folded.empty() && !byName_.contains(folded)) {
+                current = &sections_.emplace_back(Section{name, i + 1, false, {}, {}});
+                byName_.emplace(folded, current);
+            }
+            continue;
+        }
+        if (!current) continue;
+        std::string_view key, value;
+        if (!TrimBlanks(lines_[i]).empty()) current->insertAt = i + 1;
+        if (KeyOfLine(lines_[i], key, value)) current->keys.emplace(UpperCaseSjis(key), &lines_[i]);
     }
-    std::size_t end = i;
-    while (end < lines_.size() && !IsSectionHeader(lines_[end], name)) ++end;
-    return {i, end, true};
+}
+
+TProfileText::Section& TProfileText::FindOrAddSection(const std::string& name) {
+    const std::string folded = UpperCaseSjis(name);
+    if (auto it = byName_.find(folded); it != byName_.end()) return *it->second;
+    Section* added = &sections_.emplace_back(Section{name, lines_.size(), true, {}, {}});
+    byName_.emplace(folded, added);
+    return *added;
 }
 
 void TProfileText::SetValue(const std::string& section, const std::string& key, const std::string& value) {
-    Region region = FindSection(section);
-    if (!region.found) {
-        lines_.push_back("[" + section + "]");
-        lines_.push_back(key + "=" + value);
-        return;
-    }
-    std::size_t lastFilled = region.begin;  // insertion point: after the body's last non-blank line
-    for (std::size_t i = region.begin; i < region.end; ++i) {
+    Section& s = FindOrAddSection(section);
+    const std::string folded = UpperCaseSjis(key);
+    if (auto it = s.keys.find(folded); it != s.keys.end()) {
+        std::string& line = *it->second;
         std::string_view lineKey, lineValue;
-        if (!TrimBlanks(lines_[i]).empty()) lastFilled = i + 1;
-        if (!KeyOfLine(lines_[i], lineKey, lineValue) || !SameTextSjis(lineKey, key)) continue;
-        if (lineValue != value || FindChar(TrimBlanks(lines_[i]), '=') == std::string_view::npos)
-            lines_[i] = std::string(lineKey) + "=" + value;
+        KeyOfLine(line, lineKey, lineValue);
+        if (lineValue != value) line = std::string(lineKey) + "=" + value;
         return;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastFilled), key + "=" + value);
+    s.keys.emplace(folded, &s.added.emplace_back(key + "=" + value));
 }
 
 std::string TProfileText::Text() const {
+    // Sections of the file in file order, each inserting its new keys before one line.
+    std::vector<const Section*> at(lines_.size() + 1, nullptr);
+    for (const Section& s : sections_)
+        if (!s.isNew && !s.added.empty()) at[s.insertAt] = &s;
     std::string out;
-    for (const std::string& line : lines_) {
+    auto append = [&out](const std::string& line) {
         out += line;
         out += "\r\n";
+    };
+    for (std::size_t i = 0; i <= lines_.size(); ++i) {
+        if (at[i])
+            for (const std::string& line : at[i]->added) append(line);
+        if (i < lines_.size()) append(lines_[i]);
+    }
+    for (const Section& s : sections_) {
+        if (!s.isNew) continue;
+        append("[" + s.name + "]");
+        for (const std::string& line : s.added) append(line);
     }
     return out;
 }

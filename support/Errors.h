@@ -19,3 +19,5 @@ public:
 std::string CannotWriteMessage(const std::string& path);
 // "%s を読み込めません" with the path filled in.
 std::string CannotReadMessage(const std::string& path);
+// "%s はShift-JISのファイルではありません" with the path filled in.
+std::string NotShiftJisMessage(const std::string& path);

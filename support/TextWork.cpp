@@ -1,5 +1,7 @@
 #include "support/TextWork.h"
 
+#include <algorithm>
+
 namespace {
 
 int HexDigitValue(char c) {
@@ -160,6 +162,21 @@ std::string_view TrimBlanks(std::string_view text) {
     while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
     while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
     return text.substr(begin, end - begin);
+}
+
+std::string_view SkipUtf8Mark(std::string_view text) {
+    return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
+}
+
+bool LooksLikeUtf16(std::string_view text) {
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return true;
+    // A sample is enough; a quarter of one parity's bytes NUL leaves room for CJK characters.
+    const std::size_t sample = std::min<std::size_t>(text.size(), 4096) & ~std::size_t{1};
+    std::size_t nuls[2] = {0, 0};
+    for (std::size_t i = 0; i < sample; ++i)
+        if (text[i] == '\0') ++nuls[i % 2];
+    const std::size_t most = std::max(nuls[0], nuls[1]);
+    return most >= 2 && most * 4 >= sample / 2;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

@@ -40,6 +40,13 @@ bool EndsWithChar(std::string_view text, char c);
 // Drops leading and trailing blanks and control characters.
 std::string_view TrimBlanks(std::string_view text);
 
+// The text after a UTF-8 byte-order mark, which some editors put in front of any file they save;
+// the text itself when it has none.
+std::string_view SkipUtf8Mark(std::string_view text);
+// True for text in UTF-16: a byte-order mark of either order, or NUL bytes in a quarter or more
+// of the even or of the odd positions, as ASCII text gives in UTF-16 and Shift-JIS text never does.
+bool LooksLikeUtf16(std::string_view text);
+
 // Splits at CR LF, lone CR or lone LF; a final line end gives no empty last line.
 std::vector<std::string> SplitLines(std::string_view text);
 

@@ -1,6 +1,7 @@
 #include "todo/CategoryList.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "support/FileIO.h"
 #include "support/TextWork.h"
@@ -8,8 +9,17 @@
 std::vector<std::string> BuiltInCategories() { return {kNoMark, "☆", "★"}; }
 
 std::vector<std::string> CategoryLines(const std::string& text) {
-    std::vector<std::string> marks = SplitLines(text);
-    std::erase_if(marks, [](const std::string& mark) { return mark.empty(); });
+    const std::string_view rest = SkipUtf8Mark(text);
+    std::vector<std::string> marks;
+    std::unordered_set<std::string_view> seen;
+    // Every CR and LF ends a line: the empty lines this makes of CR LF are dropped anyway.
+    for (std::size_t start = 0; start < rest.size() && marks.size() < kMaxCategories;) {
+        std::size_t end = rest.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = rest.size();
+        const std::string_view mark = rest.substr(start, end - start);
+        if (!mark.empty() && seen.insert(mark).second) marks.emplace_back(mark);
+        start = end + 1;
+    }
     return marks;
 }
 

@@ -10,8 +10,13 @@ inline constexpr char kNoMark[] = "　";
 // What is offered without a Category.txt: "　", "☆", "★".
 std::vector<std::string> BuiltInCategories();
 
+// The most marks a list offers: a drop-down of more could not be used, and a huge file must
+// not keep the editor from opening.
+constexpr std::size_t kMaxCategories = 1000;
+
 // One mark a line, lines ended by CR LF, LF or CR. An empty line holds no mark and is dropped:
-// an empty entry could not be told from no selection.
+// an empty entry could not be told from no selection. Each mark once, in file order, the
+// first kMaxCategories of them.
 std::vector<std::string> CategoryLines(const std::string& text);
 
 // The marks of the file, or the built-in ones when it does not exist; EFileError when it

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 #include "todo/CsvLine.h"
@@ -152,6 +153,9 @@ void TTodoData::LoadFromFile(const std::string& path) {
     ClearItems();
     std::string text;
     if (!ReadWholeFile(path, text)) return;
+    // Read as Shift-JIS it would give items full of NULs, and the next save would keep them so.
+    if (LooksLikeUtf16(text)) throw EFileError(NotShiftJisMessage(path));
+    if (SkipUtf8Mark(text).size() != text.size()) text.erase(0, 3);
     LoadFromText(text);
 }
 

@@ -79,7 +79,8 @@ public:
     std::string ItemToLine(int index) const;
     void LineToItem(int index, const std::string& line);
 
-    // Missing file: empty list, no error. Unreadable file: EFileError, list left empty.
+    // Missing file: empty list, no error. Unreadable file, or one in UTF-16: EFileError, list
+    // left empty. A UTF-8 mark in front is skipped.
     void LoadFromFile(const std::string& path);
     // Writes every item, CR LF after each line, replacing the file in one safe step.
     void SaveToFile(const std::string& path, bool flush = true) const;

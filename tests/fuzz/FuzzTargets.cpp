@@ -4,7 +4,11 @@
 
 #include "background/ArchiveStream.h"
 #include "background/ImageLoad.h"
+#include "background/kvneColors.h"
+#include "settings/ProfileList.h"
 #include "support/Errors.h"
+#include "support/TextWork.h"
+#include "todo/CategoryList.h"
 
 namespace {
 
@@ -42,4 +46,22 @@ void FuzzFarc(const std::uint8_t* data, std::size_t size) {
         }
     } catch (const EError&) {
     }
+}
+
+void FuzzClr(const std::uint8_t* data, std::size_t size) {
+    TColorsList colors;
+    colors.LoadFromText(std::string(reinterpret_cast<const char*>(data), size));
+    colors.GetColor(kColorWindowBackground);
+    colors.LoadFromText(colors.GetText());
+}
+
+void FuzzIni(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    TprofileList list;
+    list.ParseLines(SplitLines(SkipUtf8Mark(text)));
+    TFontSpec font;
+    list.ReadFont("SCREENFONT", font);
+    list.WriteInteger("SORT", "auto", 1);
+    list.UpdatedText(text);
+    CategoryLines(text);
 }

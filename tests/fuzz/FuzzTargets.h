@@ -9,3 +9,5 @@ void FuzzPng(const std::uint8_t* data, std::size_t size);
 void FuzzBmp(const std::uint8_t* data, std::size_t size);
 void FuzzJpeg(const std::uint8_t* data, std::size_t size);  // the first byte picks .jpg or .jpx
 void FuzzFarc(const std::uint8_t* data, std::size_t size);
+void FuzzClr(const std::uint8_t* data, std::size_t size);  // colour schemes
+void FuzzIni(const std::uint8_t* data, std::size_t size);  // settings files, read and updated; category lists

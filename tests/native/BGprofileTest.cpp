@@ -38,6 +38,12 @@ TEST_F(PictureLibrary, ListFileIsSortedBehindTheDefaultEntryWithoutBlankLines) {
     EXPECT_EQ(library.CurrentIndex(), 0);
 }
 
+TEST_F(PictureLibrary, ListFileWithAUtf8MarkInFront) {
+    WriteBytes(Data("picture.lst"), "\xEF\xBB\xBF" + Photos("a.jpg") + "\r\n");
+    library.LoadPictureList();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("a.jpg")}));
+}
+
 TEST_F(PictureLibrary, JpegIsListedInPlaceAndItsSettingsMoveIn) {
     library.LoadPictureList();
     WriteBytes(Photos("Sea.jpg"), "jpeg");

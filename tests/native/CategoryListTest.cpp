@@ -39,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"lf_lines_no_final_end", "★\n◆", {"★", "◆"}, false},
                       FileCase{"empty_lines_dropped", "\r\n★\r\n\r\n\n◆\r\n\r\n", {"★", "◆"}, false},
                       FileCase{"empty_file", "", {}, false},
+                      FileCase{"repeated_marks_once", "★\r\n◆\r\n★\r\n　\r\n◆\r\n", {"★", "◆", "　"}, true},
+                      FileCase{"utf8_mark_skipped", "\xEF\xBB\xBF★\r\n◆\r\n", {"★", "◆"}, false},
                       // 表 ends in 5C, a backslash's byte; ASCII and half-width marks stay as written
                       FileCase{"bytes_kept", "表\r\n a\r\nｱ\r\n　 \r\n", {"表", " a", "ｱ", "　 "}, false}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -47,4 +49,14 @@ TEST(CategoryFile, ThatCannotBeReadIsAnError) {
     TestFolder folder;
     std::filesystem::create_directory(folder / "Category.txt");
     EXPECT_THROW(ReadCategoryList(folder / "Category.txt"), EFileError);
+}
+
+TEST(CategoryFile, OffersAtMostAThousandMarks) {
+    std::string text;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 1500; ++i) text += std::to_string(i) + "\r\n";
+    const std::vector<std::string> marks = CategoryLines(text);
+    ASSERT_EQ(marks.size(), kMaxCategories);
+    EXPECT_EQ(marks.front(), "0");
+    EXPECT_EQ(marks.back(), std::to_string(kMaxCategories - 1));
 }

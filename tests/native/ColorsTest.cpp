@@ -80,3 +80,62 @@ TEST(Colors, LoadFallsBackToTheBuiltInScheme) {
     again.LoadFrom(folder / "colors.clr");
     EXPECT_EQ(again.GetColor(kColorWindowBackground), 0x102030);
 }
+
+// Hostile files: each loads quickly, never runs out of stack, and keeps the keys that matter.
+namespace {
+
+int Depth(TDirStringList& node) {
+    int depth = 0;
+    for (TDirStringList* n = &node; n->Count() > 0; n = &n->Child(0)) ++depth;
+    return depth;
+}
+
+// Levels named n0, n1, ...: an inner element of the same name would end its parent early.
+std::string Nested(int levels, const std::string& value) {
+    std::string text;
+    for (int i = 0; i < levels; ++i) text += "<n" + std::to_string(i) + ">";
+    text += value;
+    for (int i = levels - 1; i >= 0; --i) text += "</n" + std::to_string(i) + ">";
+    return text;
+}
+
+}  // namespace
+
+TEST(Colors, DeepNestingIsCutAtTheDepthLimit) {
+    TColorsList colors;
+    colors.LoadFromText(Nested(20000, "$123456") + "\r\n" + kBuiltInColorScheme);
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0xFFFFFF);
+    EXPECT_EQ(colors.GetColor(kColorHighlight), 0x0000FF);
+    ASSERT_EQ(colors.Names(0), "n0");
+    EXPECT_EQ(Depth(colors), kMaxSchemeDepth);
+
+    // The deepest level kept still holds its value.
+    colors.LoadFromText(Nested(kMaxSchemeDepth, "$0000FF"));
+    std::string path = "n0";
+    for (int i = 1; i < kMaxSchemeDepth; ++i) path += "\\n" + std::to_string(i);
+    EXPECT_EQ(colors.GetColor(path), 0xFF);
+}
+
+TEST(Colors, WideSchemeKeepsEveryKey) {
+    const int keys = 60000;
+    std::string wide = kBuiltInColorScheme;
+    wide += "<多>\r\n";
+    for (int i = 0; i < keys; ++i) {
+        const std::string name = "k" + std::to_string(i);
+        wide += "\t<" + name + ">" + ColorToText(i) + "</" + name + ">\r\n";
+    }
+    wide += "\t<K7>$ABCDEF</K7>\r\n</多>\r\n";  // a later element of the same name updates it
+    TColorsList colors;
+    colors.LoadFromText(wide);
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0xFFFFFF);
+    EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
+    ASSERT_EQ(colors.Count(), 3);
+    EXPECT_EQ(colors.Child(2).Count(), keys);
+    EXPECT_EQ(colors.GetColor("多\\k0"), 0);
+    EXPECT_EQ(colors.GetColor("多\\k31337"), 31337);
+    EXPECT_EQ(colors.GetColor("多\\k7"), 0xABCDEF);
+    EXPECT_EQ(colors.Child(2).Count(), keys);
+    std::string expected = wide.substr(0, wide.find("\t<K7>")) + "</多>\r\n";
+    expected.replace(expected.find("<k7>$000007"), 11, "<k7>$ABCDEF");
+    EXPECT_EQ(colors.GetText(), expected);
+}

@@ -2,6 +2,7 @@
 
 #include "TestFolder.h"
 #include "settings/ProfileList.h"
+#include "settings/ProfileText.h"
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 
@@ -166,3 +167,55 @@ INSTANTIATE_TEST_SUITE_P(Headers, SettingsOddHeaders,
                                            "[A]\r\nk=1\r\n[SORT] ; sorting\r\nauto=0\r\n",
                                            "[SORT]]\r\nauto=0\r\n[FORM] x ]\r\nnormalheight=3\r\n",
                                            "[表示]\r\n[SORT\r\nauto=0\r\n"));
+
+TEST(Settings, LinesWithoutEqualsAreWrittenBackAsTheyWere) {
+    const std::string original = "[abc\r\n[OPTION]\r\njunk line\r\n  shadow\r\nwordwrap\r\n";
+    TprofileList list = Parsed(original);
+    EXPECT_EQ(list.UpdatedText(original), original);
+    list.WriteBool("OPTION", "wordwrap", true);  // a value set for such a key gets its "="
+    EXPECT_EQ(list.UpdatedText(original), "[abc\r\n[OPTION]\r\njunk line\r\n  shadow\r\nwordwrap=1\r\n");
+}
+
+TEST(Settings, FontSizeOutsideOneToSeventyTwoReadsAsNine) {
+    for (const auto& [stored, size] : {std::pair{"0", 9}, {"-3", 9}, {"73", 9}, {"1", 1}, {"72", 72}}) {
+        TprofileList list = Parsed(std::string("[SCREENFONT]\nsize=") + stored + "\n");
+        TFontSpec font;
+        list.ReadFont("SCREENFONT", font);
+        EXPECT_EQ(font.Size, size) << stored;
+    }
+}
+
+TEST(Settings, Utf8MarkInFrontIsSkipped) {
+    TestFolder folder;
+    const std::string path = folder / "memorail.ini";
+    WriteBytes(path, "\xEF\xBB\xBF[OPTION]\r\nshadow=0\r\n");
+    TprofileList list;
+    list.SetFileName(path);
+    list.Load();
+    EXPECT_FALSE(list.ReadBool("OPTION", "shadow", true));
+    list.WriteBool("OPTION", "shadow", true);
+    list.Save();
+    EXPECT_EQ(ReadBytes(path), "[OPTION]\r\nshadow=1\r\n");
+}
+
+// 20,000 keys in twenty sections, half of them new: every line is looked at a bounded number of
+// times, however many keys are set.
+TEST(Settings, SavingLooksAtEachLineOnce) {
+    std::string file, expected;
+    for (int s = 0; s < 20; ++s) {
+        const std::string section = "[S" + std::to_string(s) + "]\r\n";
+        file += section;
+        expected += section;
+        for (int k = 0; k < 500; ++k) {
+            file += "k" + std::to_string(k) + "=0\r\n";
+            expected += "k" + std::to_string(k) + "=" + std::to_string(k % 2) + "\r\n";
+        }
+        for (int k = 500; k < 1000; ++k) expected += "k" + std::to_string(k) + "=" + std::to_string(k % 2) + "\r\n";
+    }
+    TProfileText text(file);
+    for (int s = 0; s < 20; ++s)
+        for (int k = 0; k < 1000; ++k)
+            text.SetValue("S" + std::to_string(s), "k" + std::to_string(k), std::to_string(k % 2));
+    EXPECT_EQ(text.Text(), expected);
+    EXPECT_LE(text.LinesExamined(), 2 * 20 * 501);
+}

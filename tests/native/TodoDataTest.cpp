@@ -179,3 +179,41 @@ TEST(TodoData, FileLoadAndSave) {
     TTodoData().SaveToFile(folder / "todo.txt");
     EXPECT_EQ(ReadBytes(folder / "todo.txt"), "");
 }
+
+// Byte-order marks: UTF-8's is skipped; UTF-16 text is refused whole, the file named.
+TEST(TodoData, FileWithByteOrderMarks) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    WriteBytes(path,
+               "\xEF\xBB\xBF"
+               "20240305,0000FF,\"x\",\"★\"\r\n");
+    TTodoData data;
+    data.LoadFromFile(path);
+    ASSERT_EQ(data.Count(), 1);
+    EXPECT_EQ(data.ItemToLine(0), "20240305,0000FF,\"x\",\"★\"");
+
+    const std::string line = "20240305,0000FF,\"x\"\r\n";
+    std::string le("\xFF\xFE", 2), be("\xFE\xFF", 2), bare;
+    for (char c : line) {
+        le += c, le += '\0';
+        be += '\0', be += c;
+        bare += c, bare += '\0';
+    }
+    for (const std::string& utf16 : {le, be, bare, std::string("\xFF\xFE", 2)}) {
+        WriteBytes(path, utf16);
+        data.NewItem();
+        try {
+            data.LoadFromFile(path);
+            ADD_FAILURE() << "no error";
+        } catch (const EFileError& e) {
+            EXPECT_EQ(std::string(e.what()), path + " はShift-JISのファイルではありません");
+        }
+        EXPECT_EQ(data.Count(), 0);
+    }
+
+    std::string stray = "20240305,0000FF,\"表?\",\"★\"\r\n";
+    stray[stray.find('?')] = '\0';  // a stray NUL is no UTF-16
+    WriteBytes(path, stray);
+    data.LoadFromFile(path);
+    EXPECT_EQ(data.Count(), 1);
+}

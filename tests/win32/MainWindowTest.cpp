@@ -74,6 +74,27 @@ TEST_F(MainWindow, AnUnreadableItemFileIsReportedKeptAndTheRestLoads) {
     EXPECT_EQ(after, items);
 }
 
+// Saved by an editor as UTF-16: refused with a message, and no save of the run replaces it.
+TEST_F(MainWindow, AUtf16ItemFileIsReportedAndNeverOverwritten) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    const std::wstring wide =
+        L"\xFEFF"
+        L"20240305,0000FF,\"一件目\",\"★\"\r\n";
+    const std::string items(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    ReplaceFileSafely(Path("todo\\todo.txt"), items);
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_EQ(Application.PendingReports().front(), Path("todo\\todo.txt") + " はShift-JISのファイルではありません");
+    EXPECT_EQ(form.Items.Count(), 0);
+    form.Items.NewItem();  // as if one was added: its save, and the one at the end, must not reach the file
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    std::string after;
+    ReadWholeFile(Path("todo\\todo.txt"), after);
+    EXPECT_EQ(after, items);
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();
