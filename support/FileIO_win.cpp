@@ -65,6 +65,23 @@ bool FolderExists(const std::string& path) {
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE; }
 
+bool CanWriteInFolder(const std::string& folder) {
+    if (!FolderExists(folder)) return false;
+    wchar_t probe[MAX_PATH + 16] = {};
+    if (GetTempFileNameW(ToWide(folder).c_str(), L"mrl", 0, probe) == 0) return false;  // makes the file
+    DeleteFileW(probe);
+    return true;
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
+    const bool written = WriteAll(file, text);
+    CloseHandle(file);
+    if (!written) throw EFileError(CannotWriteMessage(path));
+}
+
 bool ReadWholeFile(const std::string& path, std::string& content) {
     content.clear();
     HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

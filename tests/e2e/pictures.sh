@@ -93,3 +93,46 @@ for round in $(seq 20); do
   [ "$rc" -eq 0 ] && [ "$("$WINE" "$probe" count '#32770' | tr -d '\r')" = 0 ] && clean=$((clean + 1))
 done
 check "closed while a large picture renders, the program ends cleanly ($clean of 20 rounds)" test "$clean" = 20
+
+echo "e2e: a registration of .jpx pictures cut short"
+new_data_folder
+mkdir -p "$data/AddPicture"
+convert -size 16x16 xc:orange "$data/o.jpg"
+"$image" jpx "$data/o.jpg" "$data/o.jpx" >/dev/null
+count=300
+for i in $(seq "$count"); do cp "$data/o.jpx" "$data/AddPicture/p$i.jpx"; done
+# Each picture where it was, or in picture\ and listed; each one in picture\ listed.
+lost_pictures() {
+  local lst i lost=0
+  lst=$(tr 'A-Z' 'a-z' < "$data/picture.lst" 2>/dev/null | tr -d '\r')
+  for i in $(seq "$count"); do
+    [ -f "$data/AddPicture/p$i.jpx" ] && continue
+    [ -f "$data/picture/p$i.jpx" ] && grep -qx ".*\\\\picture\\\\p$i\.jpx" <<< "$lst" && continue
+    lost=$((lost + 1))
+  done
+  echo "$lost"
+}
+cut=0; lost=0
+for round in 1 2 3 4; do
+  left=$(ls "$data/AddPicture" | wc -l)
+  "$WINE" "$exe" &
+  pid=$!
+  # Killed at varied points: once the folder has lost 10 to 60 more pictures.
+  until=$((left - 10 * round - 20))
+  while [ "$(ls "$data/AddPicture" | wc -l)" -gt "$until" ] && kill -0 "$pid" 2>/dev/null; do :; done
+  linux_pid=$(pgrep -f "^$exe" | head -1)
+  kill -9 "$linux_pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  "$WINE" "$probe" gone TFmTODOmain 10
+  remaining=$(ls "$data/AddPicture" | wc -l)
+  [ "$remaining" -gt 0 ] && [ "$remaining" -lt "$left" ] && cut=$((cut + 1))
+  lost=$((lost + $(lost_pictures)))
+done
+check "4 kills part way ($cut cut short, $(ls "$data/AddPicture" | wc -l) left): no picture listed nowhere ($lost)" \
+  test "$cut" -ge 3 -a "$lost" -eq 0
+start_program
+close_program
+check "the next start takes in the rest: all $count in picture\\ and each listed once" \
+  test "$(ls "$data/AddPicture" | wc -l)" = 0 -a "$(lost_pictures)" = 0 -a \
+  "$(tr -d '\r' < "$data/picture.lst" | grep -c 'p[0-9]*\.jpx$')" = "$count" -a \
+  "$(ls "$data/picture" | grep -c '\.jpx$')" = "$count"
