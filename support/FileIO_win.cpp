@@ -67,10 +67,19 @@ bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).
 
 bool CanWriteInFolder(const std::string& folder) {
     if (!FolderExists(folder)) return false;
-    wchar_t probe[MAX_PATH + 16] = {};
-    if (GetTempFileNameW(ToWide(folder).c_str(), L"mrl", 0, probe) == 0) return false;  // makes the file
-    DeleteFileW(probe);
-    return true;
+    std::string stem = folder;
+    if (stem.back() != '\\') stem += '\\';
+    stem += "memorail-" + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        HANDLE probe = CreateFileW(ToWide(stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE | DELETE, 0,
+                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);  // and with it the file
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
