@@ -53,6 +53,8 @@ public:
     void P1VersionClick();
     // Registers every picture below the dropped names; the last one becomes the background.
     void FormFuncDropFinish();
+    // The same for the AddPicture folder, where only a picture not listed before becomes the
+    // background: what stays there is met again at every start.
     void ImportAddPictureFolder();
     void OpenMenu(int screenX, int screenY);
     void AddItemDialog();
@@ -123,6 +125,7 @@ protected:
     void FormDestroy() override;
 
 private:
+    void RegisterDropNames(bool onlyNewBecomesCurrent);
     void FormShow();
     void FormPaint();
     void FormFuncWindowReset();

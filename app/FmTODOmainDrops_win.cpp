@@ -40,7 +40,9 @@ std::vector<std::string> FilesBelow(const std::vector<std::string>& names) {
 
 }  // namespace
 
-void TFmTODOmain::FormFuncDropFinish() {
+void TFmTODOmain::FormFuncDropFinish() { RegisterDropNames(false); }
+
+void TFmTODOmain::RegisterDropNames(bool onlyNewBecomesCurrent) {
     const std::vector<std::string> names = FormFunc.DropNames;
     // Pictures already moved into picture\ must be listed whatever happens to the rest.
     const auto finish = [this] {
@@ -54,12 +56,15 @@ void TFmTODOmain::FormFuncDropFinish() {
             const std::vector<std::string> files = FilesBelow(names);
             SetProgressMax(static_cast<int>(files.size()) - 1);
             DWORD shown = GetTickCount() - kProgressEveryMs;
-            BGprofile.RegisterPictures(files, [&files, &shown](std::size_t i) {
-                ShowAlive();
-                if (i != 0 && i + 1 != files.size() && GetTickCount() - shown < kProgressEveryMs) return;
-                SetProgress(kRegistering + files[i], static_cast<int>(i));
-                shown = GetTickCount();
-            });
+            BGprofile.RegisterPictures(
+                files,
+                [&files, &shown](std::size_t i) {
+                    ShowAlive();
+                    if (i != 0 && i + 1 != files.size() && GetTickCount() - shown < kProgressEveryMs) return;
+                    SetProgress(kRegistering + files[i], static_cast<int>(i));
+                    shown = GetTickCount();
+                },
+                onlyNewBecomesCurrent);
         }
     } catch (...) {
         finish();
@@ -72,5 +77,5 @@ void TFmTODOmain::ImportAddPictureFolder() {
     const std::string folder = GlobalEnv.DataFolderPath() + "AddPicture";
     if (!FolderExists(folder)) return;
     FormFunc.DropNames = {folder};
-    FormFuncDropFinish();
+    RegisterDropNames(true);
 }

@@ -151,16 +151,20 @@ void TFmTodoOption::SaveSettings(int page) {
 }
 
 void TFmTodoOption::CheckFolder() {
+    // Stored in full: the Startup shortcut starts the program in another working folder.
     const std::string typed = LEdatafolder->Text();
-    if (!FolderExists(typed)) {
+    const std::string full = typed.empty() ? typed : FullPath(typed), folder = StripTrailingBackslashes(full);
+    const char* refusal = !FolderExists(full)       ? "が存在しません。"
+                          : !CanWriteInFolder(full) ? "に書き込めません。"
+                                                    : nullptr;
+    if (refusal) {
         const std::string text =
-            "データ保存フォルダに指定された\"" + typed + "\"が存在しません。\r\n変更は保存されません。";
+            "データ保存フォルダに指定された\"" + folder + "\"" + refusal + "\r\n変更は保存されません。";
         MessageBoxW(Handle(), ToWide(text).c_str(), ToWide(Application.Title()).c_str(), MB_OK);
         return;
     }
     // One folder may be typed in many ways: only another folder changes anything.
-    if (!SameFolderText(FullPath(typed), FullPath(GlobalEnv.DataFolder())))
-        GlobalEnv.SetDataFolder(StripTrailingBackslashes(typed));
+    if (!SameFolderText(folder, FullPath(GlobalEnv.DataFolder()))) GlobalEnv.SetDataFolder(folder);
 }
 
 void TFmTodoOption::BtOKClick() {

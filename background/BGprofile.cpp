@@ -138,8 +138,9 @@ std::unordered_set<std::string> TBGprofile::ListedSet() const {
     return listed;
 }
 
-std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<std::string>& listed,
+std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<std::string>& listed, bool& added,
                                    TFolderNames* names) {
+    added = false;
     const TSplitPath split = SplitPath(path);
     if (std::find(std::begin(kPictureExtensions), std::end(kPictureExtensions), split.ext) ==
         std::end(kPictureExtensions))
@@ -155,29 +156,46 @@ std::string TBGprofile::AddPicture(const std::string& path, std::unordered_set<s
     std::string entry = LowerCaseSjis(path);
     if (jpx) {
         const std::string target = PictureFolder() + base + ".jpx";
+        const std::string moved = LowerCaseSjis(target);
+        // Listed before it moves: a registration cut short anywhere leaves each picture where
+        // it was or listed. A listed name whose move has not happened yet is taken up again
+        // by the next registration of the file.
+        if (!listed.count(moved)) AppendListLine(moved);
         MoveFileTo(path, target, true);
-        if (FileExists(target)) entry = LowerCaseSjis(target);
+        // A failed move keeps the picture where it was, listed by that path as before; the
+        // line just written goes with the next save of the list.
+        if (FileExists(target)) entry = moved;
     }
-    if (listed.insert(entry).second) pictures_.push_back(entry);
+    added = listed.insert(entry).second;
+    if (added) pictures_.push_back(entry);
     return entry;
 }
 
-void TBGprofile::RegisterPicture(const std::string& path) {
-    std::unordered_set<std::string> listed = ListedSet();
-    const std::string entry = AddPicture(path, listed);
-    if (!entry.empty()) SelectPicture(entry);
+void TBGprofile::AppendListLine(const std::string& entry) {
+    const std::string file = dataPath_ + "picture.lst";
+    if (!listEndChecked_) {
+        // A list written by hand may lack its last line break.
+        std::string text;
+        if (ReadWholeFile(file, text) && !text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
+        listEndChecked_ = true;
+    }
+    AppendToFile(file, entry + "\r\n");
 }
 
+void TBGprofile::RegisterPicture(const std::string& path) { RegisterPictures({path}, nullptr); }
+
 void TBGprofile::RegisterPictures(const std::vector<std::string>& paths,
-                                  const std::function<void(std::size_t)>& beforeEach) {
+                                  const std::function<void(std::size_t)>& beforeEach, bool onlyNewBecomesCurrent) {
     std::unordered_set<std::string> listed = ListedSet();
     TFolderNames names;
+    listEndChecked_ = false;
     std::string last;
     try {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             if (beforeEach) beforeEach(i);
-            std::string entry = AddPicture(paths[i], listed, &names);
-            if (!entry.empty()) last = std::move(entry);
+            bool added = false;
+            std::string entry = AddPicture(paths[i], listed, added, paths.size() > 1 ? &names : nullptr);
+            if (!entry.empty() && (added || !onlyNewBecomesCurrent)) last = std::move(entry);
         }
     } catch (...) {
         if (!last.empty()) SelectPicture(last);  // as far as one by one would have come

@@ -51,9 +51,12 @@ public:
     // library's own, a .jpx moved into the picture folder. Other files change nothing.
     void RegisterPicture(const std::string& path);
     // Many dropped files at once, with the end state of registering them one by one: each is
-    // looked up in a hash of the list, and only the last picture is selected. beforeEach gets
-    // the file's position first.
-    void RegisterPictures(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& beforeEach);
+    // looked up in a hash of the list, and only the last picture is selected (with
+    // onlyNewBecomesCurrent, the last one not listed before). beforeEach gets the file's
+    // position first. A .jpx is added to picture.lst before it moves, so that a registration
+    // cut short leaves every picture where it was or listed.
+    void RegisterPictures(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& beforeEach,
+                          bool onlyNewBecomesCurrent = false);
     // Entries 1 ... as picture.lst in one safe replace; raises EFileError, the list unchanged.
     void SavePictureList();
     // Removes a registered picture (never entry 0) and saves the list; false for a bad index.
@@ -89,8 +92,10 @@ private:
     std::string BaseName(const std::string& entry) const;
     // Moves and lists one file; its listed path, or empty when it is no picture. Without a
     // folder listing at hand each companion is looked up on its own.
-    std::string AddPicture(const std::string& path, std::unordered_set<std::string>& listed,
+    std::string AddPicture(const std::string& path, std::unordered_set<std::string>& listed, bool& added,
                            class TFolderNames* names = nullptr);
+    // One line at the end of picture.lst, without writing the whole list again.
+    void AppendListLine(const std::string& entry);
     std::unordered_set<std::string> ListedSet() const;
     bool IsOwnDataFile(const std::string& path) const;
     std::string FreeJpxBase(const std::string& source, const std::string& base) const;
@@ -100,6 +105,7 @@ private:
     std::string dataPath_;
     std::vector<std::string> pictures_;
     int currentIndex_ = 0;
+    bool listEndChecked_ = false;  // picture.lst ends in a line break, for this registration
     std::string currentPicture_;
     std::mt19937 random_{std::random_device{}()};
 

@@ -81,9 +81,11 @@ public:
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
-    // Fills as much of out as the data gives; false once nothing more comes.
-    bool Read(std::uint8_t* out, std::size_t count) {
-        if (!ok_ || finished_) return false;
+    // Fills as much of out as the data gives and answers how much that was. Less than asked
+    // means the data ran out (a file that ends early) or Damaged().
+    std::size_t Read(std::uint8_t* out, std::size_t count) {
+        if (!ok_ || (ended_ && count > 0)) damaged_ = true;  // more rows than the data holds
+        if (damaged_ || finished_) return 0;
         stream_.next_out = out;
         stream_.avail_out = static_cast<uInt>(count);
         while (stream_.avail_out > 0) {
@@ -97,19 +99,26 @@ public:
             }
             const int result = inflate(&stream_, Z_NO_FLUSH);
             if (result != Z_OK) {
-                finished_ = true;
+                // The stream's own end before the last row means the data does not match the
+                // header; only input running out is a file cut short.
+                ended_ = result == Z_STREAM_END;
+                damaged_ = ended_ ? stream_.avail_out > 0 : result != Z_BUF_ERROR;
+                finished_ = !ended_;
                 break;
             }
         }
-        return stream_.avail_out == 0;
+        return count - stream_.avail_out;
     }
+    bool Damaged() const { return damaged_; }
 
 private:
     ImageDataReader& source_;
     std::vector<std::uint8_t> input_;
     z_stream stream_{};
     bool ok_ = false;
-    bool finished_ = false;
+    bool finished_ = false;  // the input ran out
+    bool ended_ = false;     // the stream's own end
+    bool damaged_ = false;
 };
 
 void Unfilter(std::uint8_t* row, const std::uint8_t* prev, std::size_t length, int bpp, std::uint8_t filter) {
@@ -174,13 +183,21 @@ void LoadPngImage(TBitmap& bitmap, TStream& stream) {
     // order; that row then gets its bytes swapped to B, G, R.
     const std::vector<std::uint8_t> zeros(rowBytes, 0);
     Inflater inflater(data);
+    std::uint8_t* prev = nullptr;
+    std::size_t last = 0;  // bytes of the last row that has any
     for (int y = 0; y < static_cast<int>(height); ++y) {
         std::uint8_t filter = 0;
         std::uint8_t* row = bitmap.ScanLine(y);
-        // Damaged or missing data would otherwise leave black rows that look like a picture.
-        if (!inflater.Read(&filter, 1) || !inflater.Read(row, rowBytes)) throw EError("PNGの画像データが壊れています");
-        Unfilter(row, y == 0 ? zeros.data() : bitmap.ScanLine(y - 1), rowBytes, bpp, filter);
-        if (y > 0) SwapRowRedBlue(bitmap.ScanLine(y - 1), width, bpp);
+        const std::size_t got = inflater.Read(&filter, 1) == 1 ? inflater.Read(row, rowBytes) : 0;
+        // Damaged data, or none at all, would otherwise leave black rows that look like a
+        // picture; a file that ends early shows the rows it has, as a cut JPEG does.
+        if (inflater.Damaged() || (y == 0 && got == 0)) throw EError("PNGの画像データが壊れています");
+        if (got == 0) break;
+        Unfilter(row, prev ? prev : zeros.data(), got, bpp, filter);
+        if (prev) SwapRowRedBlue(prev, width, bpp);
+        prev = row;
+        last = got;
+        if (got < rowBytes) break;
     }
-    SwapRowRedBlue(bitmap.ScanLine(static_cast<int>(height) - 1), width, bpp);
+    SwapRowRedBlue(prev, static_cast<std::uint32_t>(last / bpp), bpp);
 }

@@ -24,6 +24,9 @@ bool GetFileStamp(const std::string& path, TFileStamp& stamp);
 bool FolderExists(const std::string& path);
 // Creates one folder whose parent exists; false if it could not be created.
 bool MakeFolder(const std::string& path);
+// Whether files can be made in the folder, found by making and deleting one: neither a
+// folder's read-only mark nor a look at its access rights tells it on Windows.
+bool CanWriteInFolder(const std::string& folder);
 
 // Reads the whole file into content. False when the file does not exist;
 // EFileError when it exists but cannot be read.
@@ -41,6 +44,10 @@ constexpr int kTemporaryNameCount = 10;
 inline std::string TemporaryNameFor(const std::string& path, int attempt = 0) {
     return attempt == 0 ? path + ".tmp" : path + "." + std::to_string(attempt) + ".tmp";
 }
+
+// Adds text at the end of the file (made when missing) in one write; EFileError names the
+// file when it cannot be opened or written.
+void AppendToFile(const std::string& path, const std::string& text);
 
 struct FolderEntry {
     std::string name;

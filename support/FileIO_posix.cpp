@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -96,6 +97,23 @@ bool FolderExists(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool CanWriteInFolder(const std::string& folder) {
+    if (!FolderExists(folder)) return false;
+    std::string probe = folder + "/mrlXXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
+    if (fd < 0) throw EFileError(CannotWriteMessage(path));
+    const bool ok = WriteAll(fd, text);
+    if (::close(fd) != 0 || !ok) throw EFileError(CannotWriteMessage(path));
+}
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
     content.clear();

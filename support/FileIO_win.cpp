@@ -65,6 +65,32 @@ bool FolderExists(const std::string& path) {
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).c_str(), nullptr) != FALSE; }
 
+bool CanWriteInFolder(const std::string& folder) {
+    if (!FolderExists(folder)) return false;
+    std::string stem = folder;
+    if (stem.back() != '\\') stem += '\\';
+    stem += "memorail-" + std::to_string(GetCurrentProcessId()) + "-";
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        HANDLE probe = CreateFileW(ToWide(stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE | DELETE, 0,
+                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            CloseHandle(probe);  // and with it the file
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
+    const bool written = WriteAll(file, text);
+    CloseHandle(file);
+    if (!written) throw EFileError(CannotWriteMessage(path));
+}
+
 bool ReadWholeFile(const std::string& path, std::string& content) {
     content.clear();
     HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

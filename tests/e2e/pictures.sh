@@ -93,3 +93,61 @@ for round in $(seq 20); do
   [ "$rc" -eq 0 ] && [ "$("$WINE" "$probe" count '#32770' | tr -d '\r')" = 0 ] && clean=$((clean + 1))
 done
 check "closed while a large picture renders, the program ends cleanly ($clean of 20 rounds)" test "$clean" = 20
+
+echo "e2e: a registration of .jpx pictures cut short"
+new_data_folder
+mkdir -p "$data/AddPicture"
+convert -size 16x16 xc:orange "$data/o.jpg"
+"$image" jpx "$data/o.jpg" "$data/o.jpx" >/dev/null
+count=300
+for i in $(seq "$count"); do cp "$data/o.jpx" "$data/AddPicture/p$i.jpx"; done
+# Each picture where it was, or in picture\ and listed; each one in picture\ listed.
+lost_pictures() {
+  local lst i lost=0
+  lst=$(tr 'A-Z' 'a-z' 2>/dev/null < "$data/picture.lst" | tr -d '\r')
+  for i in $(seq "$count"); do
+    [ -f "$data/AddPicture/p$i.jpx" ] && continue
+    [ -f "$data/picture/p$i.jpx" ] && grep -qx ".*\\\\picture\\\\p$i\.jpx" <<< "$lst" && continue
+    lost=$((lost + 1))
+  done
+  echo "$lost"
+}
+cut=0; lost=0
+for round in 1 2 3 4; do
+  left=$(ls "$data/AddPicture" | wc -l)
+  "$WINE" "$exe" &
+  pid=$!
+  # Killed at varied points: once a fifth of what is left has moved.
+  until=$((left - left / 5)) linux_pid=""
+  while kill -0 "$pid" 2>/dev/null; do
+    [ -n "$linux_pid" ] || linux_pid=$(pgrep -f "^$exe" | head -1)
+    [ -n "$linux_pid" ] && [ "$(ls "$data/AddPicture" | wc -l)" -le "$until" ] && break
+  done
+  kill -9 "$linux_pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  "$WINE" "$probe" gone TFmTODOmain 10
+  remaining=$(ls "$data/AddPicture" | wc -l)
+  [ "$remaining" -gt 0 ] && [ "$remaining" -lt "$left" ] && cut=$((cut + 1))
+  lost=$((lost + $(lost_pictures)))
+done
+check "4 kills part way ($cut cut short, $(ls "$data/AddPicture" | wc -l) left): no picture lost ($lost lost)" \
+  test "$cut" -ge 3 -a "$lost" -eq 0
+start_program
+close_program
+check "the next start takes in the rest: all $count in picture\\ and each listed once" \
+  test "$(ls "$data/AddPicture" | wc -l)" = 0 -a "$(lost_pictures)" = 0 -a \
+  "$(tr -d '\r' < "$data/picture.lst" | grep -c 'p[0-9]*\.jpx$')" = "$count" -a \
+  "$(ls "$data/picture" | grep -c '\.jpx$')" = "$count"
+
+# Listing each .jpx before it moves costs one short write per picture, not a list per picture.
+jpx=$data/o.jpx
+new_data_folder
+mkdir -p "$data/AddPicture"
+for i in $(seq 3000); do cp "$jpx" "$data/AddPicture/p$i.jpx"; done
+started=$(date +%s%N)
+start_program
+taken=$(( ($(date +%s%N) - started) / 1000000 ))
+close_program
+echo "  3,000 .jpx pictures in AddPicture were moved and listed in ${taken} ms up to the window"
+check "all 3,000 .jpx are in picture\ and listed" \
+  test "$(ls "$data/picture" | grep -c '\.jpx$')" = 3000 -a "$(grep -c 'jpx' "$data/picture.lst")" = 3000

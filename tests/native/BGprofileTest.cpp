@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -189,4 +190,63 @@ TEST_F(PictureLibrary, ManyFilesAtOnceEndAsOneByOne) {
                                                   Photos("b.png")}));
     EXPECT_EQ(library.CurrentPicture(), Photos("a.jpg"));  // the last picture, listed once
     EXPECT_EQ(library.FileName(), Data("picture/a.ini"));
+}
+
+// A registration cut short anywhere leaves each .jpx where it was or moved and in picture.lst
+// on disk: each is listed before it moves, and a list that cannot be written moves nothing.
+TEST_F(PictureLibrary, EachJpxIsListedOnDiskBeforeItMoves) {
+    WriteBytes(Data("picture.lst"), Photos("old.jpg"));  // by hand, without its last line break
+    library.LoadPictureList();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        paths.push_back(Photos("p" + std::to_string(i) + ".jpx"));
+        WriteBytes(paths.back(), "jpx" + std::to_string(i));
+    }
+    auto everyPictureKept = [&] {
+        const std::string listed = ReadBytes(Data("picture.lst"));
+        int kept = 0;
+        for (std::size_t j = 0; j < paths.size(); ++j) {
+            const std::string moved = Data("picture/p" + std::to_string(j) + ".jpx");
+            kept += fs::exists(paths[j]) || (fs::exists(moved) && listed.find(moved + "\r\n") != std::string::npos);
+        }
+        return kept == 4 && listed.rfind(Photos("old.jpg"), 0) == 0;
+    };
+    int checked = 0;
+    library.RegisterPictures(paths, [&](std::size_t) { checked += everyPictureKept(); });
+    EXPECT_EQ(checked, 4);
+    EXPECT_TRUE(everyPictureKept());
+    const std::string listed = ReadBytes(Data("picture.lst"));
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 5);
+    EXPECT_EQ(listed.rfind(Photos("old.jpg") + "\r\n", 0), 0u);
+
+    WriteBytes(Photos("q.jpx"), "q");
+    fs::remove(Data("picture.lst"));
+    fs::create_directories(Data("picture.lst"));  // in the way
+    EXPECT_THROW(library.RegisterPicture(Photos("q.jpx")), EFileError);
+    EXPECT_EQ(ReadBytes(Photos("q.jpx")), "q");
+}
+
+// A name listed before a kill whose picture had not moved yet is taken up by the next start.
+TEST_F(PictureLibrary, AListedJpxThatHasNotMovedYetIsTakenUpOnce) {
+    WriteBytes(Data("picture.lst"), Data("picture/x.jpx") + "\r\n");
+    library.LoadPictureList();
+    WriteBytes(Photos("x.jpx"), "x");
+    library.RegisterPictures({Photos("x.jpx")}, nullptr, true);
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "x");
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), Data("picture/x.jpx") + "\r\n");
+    EXPECT_EQ(Listed().size(), 2u);
+}
+
+// What stays in AddPicture is met at every start: a picture listed before is not made current
+// again there, a new one is; a drop shows what was dropped.
+TEST_F(PictureLibrary, OnlyANewlyListedPictureBecomesCurrentWhenAsked) {
+    WriteBytes(Data("picture.lst"), Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    library.LoadPictureList();
+    library.SelectPicture(Photos("b.jpg"));
+    library.RegisterPictures({Photos("b.jpg"), Photos("a.jpg")}, nullptr, true);
+    EXPECT_EQ(library.CurrentPicture(), Photos("b.jpg"));
+    library.RegisterPictures({Photos("c.jpg"), Photos("a.jpg")}, nullptr, true);
+    EXPECT_EQ(library.CurrentPicture(), Photos("c.jpg"));
+    library.RegisterPictures({Photos("a.jpg")}, nullptr);
+    EXPECT_EQ(library.CurrentPicture(), Photos("a.jpg"));
 }

@@ -12,6 +12,7 @@
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
+#include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 
 namespace {
@@ -169,6 +170,24 @@ TEST_F(MainWindow, ThePictureTimerDrawsOnlyRegisteredPictures) {
     }
     EXPECT_EQ(drawn, (std::set<int>{1, 2}));
     EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
+// A picture that is no .jpx stays in AddPicture and is met at every start: it becomes the
+// background when it is new to the library, and afterwards the start picture applies again.
+TEST_F(MainWindow, AddPictureOverridesTheStartPictureOnlyWithANewPicture) {
+    CreateDirectoryW(ToWide(Path("AddPicture")).c_str(), nullptr);
+    ReplaceFileSafely(Path("AddPicture\\kept.png"), "x");
+    const std::string chosen = "c:\\pics\\a.jpg";
+    ReplaceFileSafely(Path("picture.lst"), chosen + "\r\n");
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[PICTURE]\r\nrandom=0\r\nfilename=" + chosen + "\r\n");
+    for (const std::string& expected : {LowerCaseSjis(Path("AddPicture\\kept.png")), chosen, chosen}) {
+        TFmTODOmain form;
+        form.Create();
+        Application.SetMainForm(form.Handle());
+        EXPECT_EQ(BGprofile.CurrentPicture(), expected);
+        EXPECT_EQ(BGprofile.Pictures().size(), 3u);
+        EXPECT_TRUE(CloseEndsTheRun(form));
+    }
 }
 
 // A drag that starts strictly inside the box of the two caption buttons is a click.

@@ -249,6 +249,30 @@ TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     EXPECT_EQ(Read("Category.txt"), lines);
 }
 
+// A folder that exists but takes no files (under Wine as root only a read-only file system
+// does: sysfs), refused with its name as a missing one is.
+TEST_F(OptionsFolder, OkRefusesAFolderThatCannotBeWritten) {
+    const std::string locked = "Z:\\sys";
+    ASSERT_TRUE(FolderExists(locked));
+    TFmTodoOption dialog(nullptr);
+    dialog.LEdatafolder->SetText(locked + "\\");
+    std::string message;
+    NextStep([&] {
+        NextStep([&] {
+            HWND box = FindWindowW(L"#32770", nullptr);
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            message = FromWide(text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        Click(dialog, dialog.BtOK);
+    });
+    dialog.ShowModal();
+    EXPECT_EQ(message, "データ保存フォルダに指定された\"" + locked + "\"に書き込めません。\r\n変更は保存されません。");
+    EXPECT_EQ(GlobalEnv.DataFolder(), data_);
+    EXPECT_TRUE(CanWriteInFolder(data_));
+}
+
 namespace {
 
 struct DeleteCase {
@@ -347,6 +371,10 @@ TEST_P(FolderSwitch, OnlyAnotherFolderReloadsAndTheOldOneIsLeftAlone) {
     StartMain("[OPTION]\r\nshadow=0\r\n");
     const std::string items = Read("todo\\todo.txt");
     const std::string typed = GetParam().typed(data_, other);
+    // Relative names count from here, as from the drive root after a start from the Startup shortcut.
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    SetCurrentDirectoryW(ToWide(Path("todo")).c_str());
     NextStep([&] {
         TFmTodoOption* dialog = OpenDialog();
         ASSERT_TRUE(dialog);
@@ -354,6 +382,7 @@ TEST_P(FolderSwitch, OnlyAnotherFolderReloadsAndTheOldOneIsLeftAlone) {
         Click(*dialog, dialog->BtOK);
     });
     main_.P1optionClick();
+    SetCurrentDirectoryW(cwd);
     EXPECT_EQ(GlobalEnv.DataFolder(), GetParam().switches ? other : data_);
     EXPECT_EQ(main_.Items.Count(), GetParam().switches ? 0 : 1);
     DestroyWindow(main_.Handle());
@@ -368,5 +397,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FolderSwitchCase{"same_with_backslash", [](auto& data, auto&) { return data + "\\"; }, false},
                       FolderSwitchCase{"same_in_upper_case", [](auto& data, auto&) { return UpperCaseSjis(data); },
                                        false},
-                      FolderSwitchCase{"empty_folder", [](auto&, auto& other) { return other + "\\"; }, true}),
+                      FolderSwitchCase{"empty_folder", [](auto&, auto& other) { return other + "\\"; }, true},
+                      FolderSwitchCase{"relative", [](auto&, auto&) { return std::string("..\\new"); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
