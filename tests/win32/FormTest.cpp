@@ -112,8 +112,8 @@ TEST(Form, TheApplicationKnowsTheLiveForms) {
 namespace {
 
 struct DestroySeen {
-    bool hidden = false;          // the hide notifications Windows sends on the way
-    bool closingMarked = false;   // at WM_DESTROY
+    bool hidden = false;         // the hide notifications Windows sends on the way
+    bool closingMarked = false;  // at WM_DESTROY
 };
 DestroySeen gDestroySeen;
 

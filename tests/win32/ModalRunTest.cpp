@@ -10,6 +10,7 @@
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
 #include "app/FmTodoOption.h"
+#include "app/FormProgress.h"
 #include "framework/Application.h"
 #include "support/FileIO.h"
 #include "todo/FormMessage.h"
@@ -47,8 +48,8 @@ class ModalRun : public DataFolderTest {
 protected:
     void SetUp() override {
         DataFolderTest::SetUp();
-        other_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 30, 30, nullptr, nullptr, nullptr,
-                                 nullptr);
+        other_ =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 30, 30, nullptr, nullptr, nullptr, nullptr);
         // A window of the application's class: its handling reads the program's one application.
         taskbar_.Initialize();
     }
@@ -140,31 +141,46 @@ TEST_P(TrayDuringModal, OnlyBringsTheModalWindowForward) {
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, TrayDuringModal,
-    ::testing::Values(
-        ModalCase{"editor", [](TFmTODOmain& f) { f.AddItemDialog(); }, {},
-                  [] { return FindWindowW(L"TFmTODOdata", nullptr); },
-                  [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
-        ModalCase{"delete_question",
-                  [](TFmTODOmain& f) {
-                      WPARAM key = VK_DELETE;
-                      f.FormKeyDown(key);
-                  },
-                  {},
-                  [] { return FindWindowW(L"TFormMessage", nullptr); },
-                  [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
-        // A system dialog over the options dialog: the innermost window comes forward.
-        ModalCase{"font_dialog_of_the_options", [](TFmTODOmain& f) { f.P1optionClick(); },
-                  {[] {
-                      TFmTodoOption* options = OpenOptions();
-                      if (options) PostMessageW(options->BtScreenFont->Handle(), BM_CLICK, 0, 0);
-                  },
-                   [] {}},
-                  FindSystemDialog,
-                  [](HWND w) {
-                      PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-                      if (TFmTodoOption* options = OpenOptions()) options->Close();
-                  }}),
+    ::testing::Values(ModalCase{"editor",
+                                [](TFmTODOmain& f) { f.AddItemDialog(); },
+                                {},
+                                [] { return FindWindowW(L"TFmTODOdata", nullptr); },
+                                [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+                      ModalCase{"delete_question",
+                                [](TFmTODOmain& f) {
+                                    WPARAM key = VK_DELETE;
+                                    f.FormKeyDown(key);
+                                },
+                                {},
+                                [] { return FindWindowW(L"TFormMessage", nullptr); },
+                                [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+                      // A system dialog over the options dialog: the innermost window comes forward.
+                      ModalCase{"font_dialog_of_the_options",
+                                [](TFmTODOmain& f) { f.P1optionClick(); },
+                                {[] {
+                                     TFmTodoOption* options = OpenOptions();
+                                     if (options) PostMessageW(options->BtScreenFont->Handle(), BM_CLICK, 0, 0);
+                                 },
+                                 [] {}},
+                                FindSystemDialog,
+                                [](HWND w) {
+                                    PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+                                    if (TFmTodoOption* options = OpenOptions()) options->Close();
+                                }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Registering pictures hands no messages to the windows, but what it calls might.
+TEST_F(ModalRun, TheProgressWindowCountsAsModal) {
+    Start("");
+    {
+        TProgressScope progress;
+        SetForegroundWindow(other_);
+        SendMessageW(form_.TaskBarIcon1.Handle(), TTaskBarIcon::kCallbackMessage, 1, WM_LBUTTONDOWN);
+        EXPECT_TRUE(IsWindowVisible(form_.Handle()));
+        EXPECT_EQ(GetForegroundWindow(), FormProgress()->Handle());
+    }
+    EXPECT_EQ(Application.ModalLevel(), 0);
+}
 
 TEST_F(ModalRun, TheDeleteQuestionActsOnTheItemItAskedAbout) {
     Start("20240305,000000,\"a\",\"　\"\r\n20240306,000000,\"b\",\"　\"\r\n20240307,000000,\"c\",\"　\"\r\n");
