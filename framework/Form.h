@@ -73,9 +73,9 @@ protected:
     void CreateHandle(const CreateArgs& args);
     // WM_CLOSE destroys the window as DefWindowProc would, through DestroyWindowAtOnce.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
-    // A key of the modal loop before the dialog keys; true when the form used it.
+    // A key of the modal loop, before the dialog keys; true when the form used it.
     virtual bool DialogKey(const MSG&) { return false; }
+    // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
     virtual void FormCreate() {}
     virtual void FormDestroy() {}
     // Runs each step whatever the steps before it did; a failing step is reported.

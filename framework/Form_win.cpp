@@ -4,7 +4,6 @@
 
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
-#include "support/Wine_win.h"
 
 void DestroyWindowAtOnce(HWND hwnd, bool skipHide) {
     SetPropW(hwnd, kClosingProperty, reinterpret_cast<HANDLE>(1));
