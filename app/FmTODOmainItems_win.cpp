@@ -173,8 +173,10 @@ void TFmTODOmain::P1todoCutClick() {
 void TFmTODOmain::DeleteWithConfirmation() {
     const int selected = Selection();
     if (selected < 0) return;  // nothing to remove: no question, and no file is touched
+    // The answer is for the item asked about, wherever the list has put it meanwhile.
+    const Tdata* record = Items.Record(selected);
     if (AskMessage("Memorail.exe:削除の確認", "この項目を削除しますか？", {"はい", "いいえ"}) == 1)
-        ArchiveItem(selected);
+        ArchiveItem(Items.IndexOfRecord(record));
 }
 
 void TFmTODOmain::ArchiveItem(int index) {

@@ -84,6 +84,7 @@ public:
 protected:
     void FormCreate() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool DialogKey(const MSG& msg) override;
 
 private:
     struct TPlace {

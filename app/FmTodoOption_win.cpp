@@ -123,6 +123,7 @@ void TFmTodoOption::CreateControls() {
     BtCancel = AddButton(-1, {329, 274, 75, 24}, "キャンセル");
     BtOK->OnClick = [this] { BtOKClick(); };
     BtCancel->OnClick = [this] { BtCancelClick(); };
+    CancelButton = BtCancel;
     // The frames lie under the controls they hold, the tab control under everything.
     for (TControl* frame : {GbPicture, GbFont, GbCategory, GbPrintFont, PageControl1})
         SetWindowPos(frame->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -247,6 +248,19 @@ void TFmTodoOption::ShowPage(int page) {
         const bool hidden = control == LeLink || control == LbLink;  // the link address is not offered
         if (on >= 0) control->SetVisible(on == page && !hidden);
     }
+}
+
+bool TFmTodoOption::DialogKey(const MSG& msg) {
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, round from the last to the first and back.
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return false;
+    if (msg.hwnd != Handle() && !IsChild(Handle(), msg.hwnd)) return false;
+    const int page = static_cast<int>(SendMessageW(PageControl1->Handle(), TCM_GETCURSEL, 0, 0));
+    const int step = GetKeyState(VK_SHIFT) < 0 ? kPageCount - 1 : 1;
+    ShowPage((page + step) % kPageCount);
+    // A control of the page just hidden keeps no focus: the tabs take it, as after a click on them.
+    HWND focus = GetFocus();
+    if (!focus || !IsWindowVisible(focus)) SetFocus(PageControl1->Handle());
+    return true;
 }
 
 int TFmTodoOption::PageOf(const TControl* control) const {

@@ -49,7 +49,11 @@ LRESULT TFormProgress::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 TFormProgress& CreateProgressForm() {
+    const bool replacing = gFormProgress != nullptr;
     gFormProgress = std::make_unique<TFormProgress>();
+    // The work it shows is a modal run of its own: no tray click may start a command meanwhile.
+    if (replacing) Application.LeaveModal();
+    Application.EnterModal(gFormProgress->Handle());
     ShowWindow(gFormProgress->Handle(), SW_SHOWNORMAL);
     UpdateWindow(gFormProgress->Handle());
     return *gFormProgress;
@@ -65,4 +69,8 @@ void SetProgress(const std::string& text, int position) {
     if (gFormProgress) gFormProgress->SetProgress(text, position);
 }
 
-void ReleaseProgressForm() { gFormProgress.reset(); }
+void ReleaseProgressForm() {
+    if (!gFormProgress) return;
+    gFormProgress.reset();
+    Application.LeaveModal();
+}

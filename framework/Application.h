@@ -31,10 +31,15 @@ public:
     // The live forms, in the order they were made; a window reset goes to each.
     const std::vector<HWND>& Forms() const { return forms_; }
     void SendToAllForms(UINT message, WPARAM wParam, LPARAM lParam);
-    // Modal runs in progress.
-    void EnterModal() { ++modalLevel_; }
-    void LeaveModal() { --modalLevel_; }
-    int ModalLevel() const { return modalLevel_; }
+    // Modal runs in progress, innermost last: a form of ours by its own window, a system message
+    // box by its owner. While one runs, nothing from outside the modal window (the tray, the
+    // taskbar button) may start a command.
+    void EnterModal(HWND window) { modal_.push_back(window); }
+    void LeaveModal();
+    int ModalLevel() const { return static_cast<int>(modal_.size()); }
+    // The innermost modal window to the front, or the system dialog (font, folder, message box)
+    // it shows over itself; false when no modal run is in progress.
+    bool ActivateModal() const;
     // Modeless windows whose dialog keys the main loop handles.
     void AddModeless(HWND hwnd) { modeless_.push_back(hwnd); }
     void RemoveModeless(HWND hwnd);
@@ -59,10 +64,20 @@ private:
     bool quitAfterReports_ = false;
     bool taskbarButtonVisible_ = true;
     std::vector<HWND> forms_, modeless_;
-    int modalLevel_ = 0;
+    std::vector<HWND> modal_;
 };
 
 extern TApplication Application;
+
+// A modal run counted for the length of a scope: window is the modal form, or for a system
+// dialog (a message box) the window given as its owner.
+class TModalScope {
+public:
+    explicit TModalScope(HWND window) { Application.EnterModal(window); }
+    ~TModalScope() { Application.LeaveModal(); }
+    TModalScope(const TModalScope&) = delete;
+    TModalScope& operator=(const TModalScope&) = delete;
+};
 
 // Runs one step of a sequence that must go on whatever happens (creating or closing a
 // form): a failure is reported and the next step runs.

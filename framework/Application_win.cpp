@@ -9,7 +9,25 @@ namespace {
 const wchar_t kApplicationClass[] = L"TApplication";
 // Posted to the application window: show the reports that wait.
 constexpr UINT WM_SHOWREPORTS = WM_APP + 1;
+
+// A shown top-level window of this thread that owner owns, an enabled one first: the dialog a
+// modal run shows over its owner.
+HWND ShownPopupOf(HWND owner) {
+    struct TSearch {
+        HWND owner, enabled = nullptr, disabled = nullptr;
+    } search{owner};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<TSearch*>(data);
+            if (GetWindow(window, GW_OWNER) != s.owner || !IsWindowVisible(window)) return TRUE;
+            (IsWindowEnabled(window) ? s.enabled : s.disabled) = window;
+            return s.enabled == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.enabled ? search.enabled : search.disabled;
 }
+}  // namespace
 
 void TApplication::Initialize() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -59,6 +77,26 @@ void TApplication::SendToAllForms(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TApplication::RemoveModeless(HWND hwnd) { std::erase(modeless_, hwnd); }
 
+void TApplication::LeaveModal() {
+    if (!modal_.empty()) modal_.pop_back();
+}
+
+bool TApplication::ActivateModal() const {
+    if (modal_.empty()) return false;
+    // A window that a modal run disabled has the dialog of the run over it, maybe a second one.
+    HWND target = modal_.back();
+    for (int depth = 0; depth < 4 && target && IsWindow(target) && !IsWindowEnabled(target); ++depth) {
+        HWND popup = ShownPopupOf(target);
+        if (!popup) break;
+        target = popup;
+    }
+    if (!target || !IsWindow(target)) return true;
+    if (IsIconic(target)) ShowWindow(target, SW_RESTORE);
+    SetForegroundWindow(target);
+    SetActiveWindow(target);
+    return true;
+}
+
 void TApplication::FormGone(HWND hwnd) {
     std::erase(forms_, hwnd);
     RemoveModeless(hwnd);
@@ -86,6 +124,7 @@ void TApplication::ShowReports() {
     while (!reports_.empty()) {
         const std::string& message = reports_.front();
         HWND owner = mainForm_ && IsWindowVisible(mainForm_) ? mainForm_ : handle_;
+        TModalScope modal(owner);
         MessageBoxW(owner, ToWide(message).c_str(), ToWide(title_).c_str(), MB_OK | MB_ICONERROR);
         reports_.pop_front();  // shown: the same failure may be reported again from now on
     }
@@ -107,13 +146,17 @@ LRESULT CALLBACK TApplication::WindowProc(HWND hwnd, UINT message, WPARAM wParam
     switch (message) {
     case WM_SHOWREPORTS: Application.ShowReports(); return 0;
     case WM_SETFOCUS:
-        // The taskbar button activates this window; hand the focus to the main form.
+        // The taskbar button activates this window; hand the focus to the modal window that
+        // runs, or else to the main form.
+        if (Application.ActivateModal()) return 0;
         if (Application.mainForm_ && IsWindowVisible(Application.mainForm_)) {
             SetFocus(Application.mainForm_);
             return 0;
         }
         break;
     case WM_CLOSE:
+        // The taskbar button's close must not end the program under an open question or editor.
+        if (Application.ActivateModal()) return 0;
         if (Application.mainForm_) {
             PostMessageW(Application.mainForm_, WM_CLOSE, 0, 0);
             return 0;

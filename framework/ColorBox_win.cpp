@@ -83,7 +83,8 @@ void TColorBox::DrawItem(const DRAWITEMSTRUCT& item) const {
 
 void SetComboHeights(HWND combo, int closedHeight, int rows) {
     // Set, then corrected by what came out: Wine's field is 2 pixels above what it was set to,
-    // and never lower than its font.
+    // and never lower than its font. On Windows the first correction comes out right and the
+    // next measurement ends the loop: the same box on both without asking which one runs.
     int field = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     RECT r{};
     for (int pass = 0; pass < 2; ++pass) {

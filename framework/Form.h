@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "framework/Controls.h"
+#include "support/Wine_win.h"
 
-// Destroys a top-level window without the hide DestroyWindow starts with: under Wine that hide
-// first waits for the window manager to confirm the window is mapped, the full 2 s when none runs.
-// It also marks the window as closing (kClosingProperty), so a window that is merely hidden
-// can be told from one that is going.
-void DestroyWindowAtOnce(HWND hwnd);
+// Destroys a top-level window and marks it as closing (kClosingProperty), so a window that is
+// merely hidden can be told from one that is going. Under Wine it skips the hide DestroyWindow
+// starts with, which there first waits for the window manager to confirm the window is mapped,
+// the full 2 s when none runs; on Windows the window is hidden and destroyed as usual.
+void DestroyWindowAtOnce(HWND hwnd, bool skipHide = RunningUnderWine());
 // Centres a top-level window over another visible window, or over the screen without one.
 // With insertAfter (HWND_TOPMOST, say) the window also takes that place in the z-order.
 void CentreWindow(HWND window, HWND over = nullptr, HWND insertAfter = nullptr);
@@ -42,6 +43,8 @@ public:
     // Ends a modal run, or closes a modeless window.
     void Close();
     int ModalResult = 0;
+    // The button Esc presses (the dialog manager's cancel command), when enabled and shown.
+    TControl* CancelButton = nullptr;
 
     // A child control of this window; its notifications go to its own handlers.
     TControl& AddControl(const TControlArgs& args);
@@ -70,6 +73,8 @@ protected:
     void CreateHandle(const CreateArgs& args);
     // WM_CLOSE destroys the window as DefWindowProc would, through DestroyWindowAtOnce.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // A key of the modal loop, before the dialog keys; true when the form used it.
+    virtual bool DialogKey(const MSG&) { return false; }
     // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
     virtual void FormCreate() {}
     virtual void FormDestroy() {}
@@ -85,6 +90,7 @@ private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool PressFocusedButton(const MSG& msg);
+    bool PressCancelButton(WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;
     std::vector<std::pair<int, THook>> hooks_;

@@ -5,12 +5,14 @@
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 
-void DestroyWindowAtOnce(HWND hwnd) {
-    // The empty region takes the window off the screen, and the windows under it are redrawn;
-    // without WS_VISIBLE, DestroyWindow has nothing left to hide.
+void DestroyWindowAtOnce(HWND hwnd, bool skipHide) {
     SetPropW(hwnd, kClosingProperty, reinterpret_cast<HANDLE>(1));
-    SetWindowRgn(hwnd, CreateRectRgn(0, 0, 0, 0), TRUE);
-    SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_VISIBLE);
+    if (skipHide) {
+        // The empty region takes the window off the screen, and the windows under it are redrawn;
+        // without WS_VISIBLE, DestroyWindow has nothing left to hide.
+        SetWindowRgn(hwnd, CreateRectRgn(0, 0, 0, 0), TRUE);
+        SetWindowLongPtrW(hwnd, GWL_STYLE, GetWindowLongPtrW(hwnd, GWL_STYLE) & ~WS_VISIBLE);
+    }
     DestroyWindow(hwnd);
 }
 
@@ -72,21 +74,22 @@ int TForm::ShowModal() {
     ModalResult = 0;
     modal_ = true;
     modalDone_ = false;
-    Application.EnterModal();
-    ShowWindow(handle_, SW_SHOW);
-    MSG msg{};
-    while (!modalDone_ && IsWindow(handle_)) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // the program ends: so does the question
-            break;
-        }
-        if (!PressFocusedButton(msg) && !IsDialogMessageW(handle_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+    {
+        const TModalScope modal(handle_);
+        ShowWindow(handle_, SW_SHOW);
+        MSG msg{};
+        while (!modalDone_ && IsWindow(handle_)) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // the program ends: so does the question
+                break;
+            }
+            if (!PressFocusedButton(msg) && !DialogKey(msg) && !IsDialogMessageW(handle_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         }
     }
-    Application.LeaveModal();
     modal_ = false;
     // The owner first, so that the focus goes back to it and not to another program.
     if (ownerWasEnabled) EnableWindow(owner, TRUE);
@@ -149,6 +152,14 @@ void TForm::RunSteps(std::initializer_list<std::function<void()>> steps) {
     for (const auto& step : steps) RunGuarded(step);
 }
 
+bool TForm::PressCancelButton(WPARAM wParam, LPARAM lParam) {
+    // Esc: the dialog manager's cancel command names no control when none has the id IDCANCEL.
+    if (LOWORD(wParam) != IDCANCEL || lParam != 0 || !CancelButton) return false;
+    HWND button = CancelButton->Handle();
+    if (IsWindowEnabled(button) && IsWindowVisible(button) && CancelButton->OnClick) CancelButton->OnClick();
+    return true;
+}
+
 LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     // A copy: a hook may remove itself or others while it runs.
     const auto hooks = hooks_;
@@ -156,6 +167,7 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (hook(message, wParam, lParam, result)) return result;
     }
+    if (message == WM_COMMAND && PressCancelButton(wParam, lParam)) return 0;
     LRESULT reflected = 0;
     if (ReflectToControl(message, wParam, lParam, reflected)) return reflected;
     if (message == WM_SIZE && wParam != SIZE_MINIMIZED)

@@ -7,6 +7,7 @@
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
+#include "support/Wine_win.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ int CALLBACK BrowseProc(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message != BFFM_INITIALIZED) return 0;
     const auto* state = reinterpret_cast<const TBrowseState*>(data);
     const auto start = reinterpret_cast<LPARAM>(state->start.c_str());
-    // The first dialog of a run can fail to find the folder at this point (seen under Wine):
-    // then once more when the dialog is up.
-    if (!state->start.empty() && !SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start))
+    // Under Wine the first dialog of a run can fail to find the folder at this point: then once
+    // more when the dialog is up. Windows selects it here, and the folder is selected once.
+    if (!state->start.empty() && !SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start) && RunningUnderWine())
         PostMessageW(dialog, BFFM_SETSELECTIONW, TRUE, start);
     PlaceDialog(dialog, state->placeOn);
     return 0;

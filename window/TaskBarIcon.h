@@ -2,6 +2,8 @@
 // hidden, so the program lives in the notification area only; mouse actions on the icon are
 // reported to the owner. The icon has a hidden top-level window of its own for the shell's
 // notifications (a message-only window would miss the broadcast after Explorer restarts).
+// While a modal window of the program runs, the icon reports nothing: a click brings that
+// window to the front instead.
 #pragma once
 
 #include <windows.h>

@@ -116,6 +116,12 @@ void TTaskBarIcon::Notification(UINT mouseMessage) {
                                         {WM_MBUTTONUP, kUp, tbMiddle, tsMiddle}};
     for (const TEntry& e : kTable) {
         if (e.message != mouseMessage) continue;
+        if (Application.ModalLevel() > 0) {
+            // As on a window a modal run disabled: a click only brings the modal window forward,
+            // so no command starts under an open question, editor or dialog.
+            if (e.kind == kDown || e.kind == kDoubleDown) Application.ActivateModal();
+            return;
+        }
         POINT p{};
         GetCursorPos(&p);  // signed screen coordinates: monitors left of the primary one work
         if (e.kind == kMove && OnMouseMove) OnMouseMove(e.shift, p.x, p.y);

@@ -74,6 +74,18 @@ at_option $((329 + 37)) $((274 + 12))          # キャンセル
 "$WINE" "$probe" gone TFmTodoOption 10
 check "default.clr is still unchanged after キャンセル" cmp -s "$old/default.clr" "$old/clr-before"
 
+cp "$old/memorail.ini" "$old/ini-before"
+open_options
+xdotool key ctrl+Tab; sleep 0.3
+import -window root "$artifacts/options-ctrl-tab.png"
+xdotool key ctrl+shift+Tab ctrl+shift+Tab; sleep 0.3
+import -window root "$artifacts/options-ctrl-shift-tab.png"
+xdotool key Escape
+"$WINE" "$probe" gone TFmTodoOption 10
+check "Esc closes the options dialog as キャンセル does" test $? -eq 0
+sleep 0.5
+check "and the settings file stays as it was" cmp -s "$old/memorail.ini" "$old/ini-before"
+
 new=$(mktemp -d /tmp/memorail-e2e.XXXXXX)
 printf '[PICTURE]\r\nalpha=100\r\n' > "$new/default.ini"
 open_options

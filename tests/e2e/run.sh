@@ -257,8 +257,9 @@ while "$WINE" "$probe" wait '#32770' 10 >/dev/null; do
   [ "$reports" -ge 5 ] && break
 done
 check "each failure is reported once ($reports reports)" test "$reports" -eq 2
-timeout 10 tail --pid="$(pgrep -f 'memorail\.exe' | head -1)" -f /dev/null 2>/dev/null
-check "then the program ends" test -z "$(pgrep -f 'memorail\.exe')"
+# This checkout's copy only: others may run on the machine.
+timeout 10 tail --pid="$(pgrep -f "^$exe" | head -1)" -f /dev/null 2>/dev/null
+check "then the program ends" test -z "$(pgrep -f "^$exe")"
 wait "$pid" 2>/dev/null
 new_data_folder
 start_program

@@ -45,6 +45,20 @@ xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
 sleep 1
 check "a left click on the tray icon brings it back in front" \
   test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1 -a "$("$WINE" "$probe" foreground | tr -d '\r')" = TFmTODOmain
+xdotool mousemove $((cx + 100)) $((cy + 200)) click 1; sleep 0.3   # nothing selected
+xdotool key Return   # the editor for a new item
+"$WINE" "$probe" wait TFmTODOdata 10 >/dev/null
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
+sleep 1
+check "a tray click with the editor open keeps the window shown and brings the editor forward" \
+  test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1 -a "$("$WINE" "$probe" foreground | tr -d '\r')" = TFmTODOdata
+xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 3
+sleep 0.7
+import -window root "$artifacts/tray-menu-under-editor.png"
+check "the tray's right button opens no menu while the editor is open" \
+  test "$("$WINE" "$probe" visible '#32768' | tr -d '\r')" = 0 -a "$("$WINE" "$probe" count TFmTODOdata | tr -d '\r')" = 1
+"$WINE" "$probe" close TFmTODOdata
+"$WINE" "$probe" gone TFmTODOdata 10 >/dev/null
 sleep 1
 xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 3
 sleep 0.7

@@ -108,3 +108,39 @@ TEST(Form, TheApplicationKnowsTheLiveForms) {
     }
     EXPECT_EQ(count(), before);
 }
+
+namespace {
+
+struct DestroySeen {
+    bool hidden = false;         // the hide notifications Windows sends on the way
+    bool closingMarked = false;  // at WM_DESTROY
+};
+DestroySeen gDestroySeen;
+
+LRESULT CALLBACK DestroyProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SHOWWINDOW && !wParam) gDestroySeen.hidden = true;
+    if (message == WM_WINDOWPOSCHANGED && (reinterpret_cast<WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW))
+        gDestroySeen.hidden = true;
+    if (message == WM_DESTROY) gDestroySeen.closingMarked = GetPropW(hwnd, kClosingProperty) != nullptr;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// The hide is skipped only where asked (under Wine); on Windows a window goes as it always does.
+TEST(Form, DestroyingAtOnceSkipsTheHideOnlyWhereAsked) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DestroyProbeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TDestroyProbe";
+    RegisterClassW(&wc);
+    for (const bool skipHide : {false, true}) {
+        gDestroySeen = {};
+        HWND window = CreateWindowExW(0, L"TDestroyProbe", L"", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
+                                      wc.hInstance, nullptr);
+        DestroyWindowAtOnce(window, skipHide);
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(gDestroySeen.hidden, !skipHide) << skipHide;
+        EXPECT_TRUE(gDestroySeen.closingMarked) << skipHide;
+    }
+}
