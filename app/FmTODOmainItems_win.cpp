@@ -116,6 +116,7 @@ void TFmTODOmain::AddItemDialog() {
         }
     }
     LayoutList();
+    ShowSelection();
     MainSettings.Write(keys::NewTextColor, static_cast<int>(NewTextColor));
     SaveItems();
 }
@@ -140,9 +141,11 @@ void TFmTODOmain::EditItemDialog(int index) {
             Items.SetColor(index, editor.Color());
             Items.SetCategory(index, editor.Category());
         }
+        if (index >= 0) SelectedItem = index;
     }
     SaveItems();
     LayoutList();
+    ShowSelection();
 }
 
 void TFmTODOmain::P1todoCopyClick() {
@@ -159,6 +162,7 @@ void TFmTODOmain::PasteItem(int index) {
     if (Items.GetColor(j) == NoColor) Items.SetColor(j, static_cast<std::int32_t>(NewTextColor));
     SelectedItem = j;
     LayoutList();
+    ShowSelection();
     SaveItems();
 }
 
