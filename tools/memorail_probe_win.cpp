@@ -12,6 +12,11 @@
 //   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
 //   region CLASS         print the window region's box and whether its four corner pixels are in it
 //   foreground           print the class name of the foreground window
+//   scrollpos CLASS      print the position of the window's scroll bar, -1 while it is hidden
+//   reset CLASS          send the window-reset message; print the milliseconds until the window
+//                        has answered it and painted what it invalidated
+//   resize CLASS WIDTH HEIGHT
+//                        size the window; print the milliseconds until it has laid out and painted
 //   respond CLASS SECONDS
 //                        send WM_NULL to the window of CLASS again and again; print the slowest
 //                        answer in milliseconds and the number of messages sent
@@ -39,6 +44,18 @@ int CountWindows(const wchar_t* className) {
     CountArgs args{className, 0};
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&args));
     return args.count;
+}
+
+double Milliseconds(const LARGE_INTEGER& from) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits until nothing of the window is left to paint (at most 20 s).
+void WaitUntilPainted(HWND hwnd, const LARGE_INTEGER& start) {
+    while (GetUpdateRect(hwnd, nullptr, FALSE) && Milliseconds(start) < 20000) Sleep(1);
 }
 
 int Usage() {
@@ -92,6 +109,26 @@ int wmain(int argc, wchar_t** argv) {
                     PtInRegion(region, 0, h - 1) ? 1 : 0, PtInRegion(region, w - 1, h - 1) ? 1 : 0,
                     PtInRegion(region, 4, 4) ? 1 : 0);
         DeleteObject(region);
+        return 0;
+    }
+    if (command == L"scrollpos") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        HWND bar = hwnd ? FindWindowExW(hwnd, nullptr, L"ScrollBar", nullptr) : nullptr;
+        if (!bar) return 1;
+        std::printf("%d\n", IsWindowVisible(bar) ? GetScrollPos(bar, SB_CTL) : -1);
+        return 0;
+    }
+    if (command == L"reset" || (command == L"resize" && argc >= 5)) {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        if (command == L"reset")
+            SendMessageW(hwnd, WM_USER + 100, 0, 0);
+        else
+            SetWindowPos(hwnd, nullptr, 0, 0, _wtoi(argv[3]), _wtoi(argv[4]), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        WaitUntilPainted(hwnd, start);
+        std::printf("%.0f\n", Milliseconds(start));
         return 0;
     }
     if (command == L"close") {
