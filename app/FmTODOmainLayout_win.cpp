@@ -78,7 +78,8 @@ void TFmTODOmain::LayoutList() {
     BuildLines();
 
     if (const int item = topRecord ? Items.IndexOfRecord(topRecord) : -1; item >= 0)
-        top = Lines.FirstLineOf(item) + std::min(topOffset, std::max(0, Lines.EndLineOf(item) - Lines.FirstLineOf(item) - 1));
+        top = Lines.FirstLineOf(item) +
+              std::min(topOffset, std::max(0, Lines.EndLineOf(item) - Lines.FirstLineOf(item) - 1));
     g.displayLineCount = DisplayLineCount;
     LayoutRows(g);
     VisibleRows = g.visibleRows;

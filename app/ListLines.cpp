@@ -37,7 +37,8 @@ bool TListLines::Build(TTodoData& items, const TTextMeasurer& canvas, const TLin
 const std::vector<std::string>& TListLines::PiecesOf(const std::string& text, const TTextMeasurer& canvas) {
     auto found = pieces_.find(text);
     if (found != pieces_.end()) return found->second;
-    std::vector<std::string> pieces = settings_.wordWrap ? WrapText(text, canvas, settings_.width)
-                                                         : std::vector<std::string>{SingleDisplayLine(text, canvas, settings_.width)};
+    std::vector<std::string> pieces = settings_.wordWrap
+                                          ? WrapText(text, canvas, settings_.width)
+                                          : std::vector<std::string>{SingleDisplayLine(text, canvas, settings_.width)};
     return pieces_.emplace(text, std::move(pieces)).first->second;
 }

@@ -14,8 +14,9 @@ TTodoData ManyItems(int count, bool longTexts) {
     for (int i = 0; i < count; ++i) {
         const int j = items.NewItem();
         items.SetDate(j, 45000 + i % 400);
-        items.SetText(j, (longTexts ? "歯医者の予約 10:30 保険証を忘れずに持っていくこと、それから帰りに牛乳を買う " : "牛乳を買う ") +
-                             std::to_string(i));
+        const std::string text = longTexts ? "歯医者の予約 10:30 保険証を忘れずに持っていくこと、それから帰りに牛乳を買う "
+                                           : "牛乳を買う ";
+        items.SetText(j, text + std::to_string(i));
     }
     return items;
 }

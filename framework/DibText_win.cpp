@@ -1,8 +1,8 @@
 #include "framework/DibText.h"
 
-#include "support/Encoding_win.h"
-
 #include <cstring>
+
+#include "support/Encoding_win.h"
 
 TDibText::TDibText() : dc_(CreateCompatibleDC(nullptr)) {}
 

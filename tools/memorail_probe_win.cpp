@@ -126,7 +126,8 @@ int wmain(int argc, wchar_t** argv) {
         if (command == L"reset")
             SendMessageW(hwnd, WM_USER + 100, 0, 0);
         else
-            SetWindowPos(hwnd, nullptr, 0, 0, _wtoi(argv[3]), _wtoi(argv[4]), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(hwnd, nullptr, 0, 0, _wtoi(argv[3]), _wtoi(argv[4]),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         WaitUntilPainted(hwnd, start);
         std::printf("%.0f\n", Milliseconds(start));
         return 0;

@@ -29,9 +29,13 @@ check "a resize keeps it ($(scroll_pos))" test "$(scroll_pos)" = 14
 check "and the selection: コピー copies item 26" test "$(copied)" = "$(item_line 26 'item 026')"
 check "opening the menu kept the place too ($(scroll_pos))" test "$(scroll_pos)" = 14
 
-printf '20991231,000000,"pasted","　"' | xclip -quiet -selection clipboard -i 2>/dev/null &
+pasted_line='20991231,000000,"pasted","　"'
+printf '%s' "$pasted_line" | xclip -quiet -selection clipboard -i 2>/dev/null &
 xclip_pid=$!
-for _ in $(seq 20); do [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "${pasted_line:=20991231,000000,\"pasted\",\"　\"}" ] && break; sleep 0.2; done
+for _ in $(seq 20); do
+  [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$pasted_line" ] && break
+  sleep 0.2
+done
 xdotool key Menu; sleep 0.5; xdotool key Down Down Return; sleep 0.5
 kill "$xclip_pid" 2>/dev/null
 check "挿入 far down scrolls just enough to show the pasted item ($(scroll_pos))" test "$(scroll_pos)" = 89
@@ -48,7 +52,9 @@ close_program
 
 echo "e2e: layout times with many items (a report)"
 many_items() {  # $1 items, $2 text
-  for i in $(seq 0 $(($1 - 1))); do printf '2024%02d%02d,000000,"%s %d","　"\r\n' $((i % 12 + 1)) $((i % 28 + 1)) "$2" "$i"; done
+  for i in $(seq 0 $(($1 - 1))); do
+    printf '2024%02d%02d,000000,"%s %d","　"\r\n' $((i % 12 + 1)) $((i % 28 + 1)) "$2" "$i"
+  done
 }
 report_times() {  # $1 label: starts the program on the data folder made, sizes it and reports
   local started shown height reset width
@@ -61,7 +67,8 @@ report_times() {  # $1 label: starts the program on the data folder made, sizes 
   height=$("$WINE" "$probe" resize TFmTODOmain 334 300 | tr -d '\r')
   reset=$("$WINE" "$probe" reset TFmTODOmain | tr -d '\r')
   width=$("$WINE" "$probe" resize TFmTODOmain 400 300 | tr -d '\r')
-  echo "  report $1: window shown ${shown} ms after the start (program start included), height change ${height} ms, window reset ${reset} ms, width change ${width} ms"
+  echo "  report $1: window shown ${shown} ms after the start (program start included)," \
+    "height change ${height} ms, window reset ${reset} ms, width change ${width} ms (each until painted)"
   check "$1: the window answers and paints" test -n "$height" -a -n "$reset" -a -n "$width"
   close_program
 }
@@ -73,7 +80,8 @@ many_items 10000 "牛乳を買う" | sjis > "$data/todo/todo.txt"
 report_times "10,000 items"
 new_data_folder
 mkdir -p "$data/todo"
-many_items 10000 "歯医者の予約 10:30 保険証を忘れずに持っていくこと、それから帰りに牛乳を買うこと" | sjis > "$data/todo/todo.txt"
+many_items 10000 "歯医者の予約 10:30 保険証を忘れずに持っていくこと、それから帰りに牛乳を買うこと" |
+  sjis > "$data/todo/todo.txt"
 printf '[OPTION]\r\nwordwrap=1\r\n' > "$data/memorail.ini"
 report_times "10,000 wrapped items"
 new_data_folder

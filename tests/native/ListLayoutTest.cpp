@@ -182,7 +182,8 @@ TEST_P(ShowItem, ScrollsJustEnough) {
 INSTANTIATE_TEST_SUITE_P(
     Items, ShowItem,
     ::testing::Values(ShowCase{"AlreadyShown", 10, 12, 13, 5, 10}, ShowCase{"LastWholeRow", 10, 14, 14, 5, 10},
-                      ShowCase{"AboveComesToTheTop", 10, 4, 5, 5, 4}, ShowCase{"BelowComesToTheBottom", 10, 30, 31, 5, 27},
+                      ShowCase{"AboveComesToTheTop", 10, 4, 5, 5, 4},
+                      ShowCase{"BelowComesToTheBottom", 10, 30, 31, 5, 27},
                       ShowCase{"InThePartialRow", 10, 15, 15, 5, 11},
                       ShowCase{"TallerThanTheRowsShowsItsFirstLine", 10, 20, 29, 5, 20},
                       ShowCase{"TallAndPartlyShownKeepsItsFirstLineAtTheTop", 10, 12, 29, 5, 12},

@@ -7,8 +7,9 @@
 namespace {
 
 HFONT ListFont(int pixels) {
+    const wchar_t* face = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";  // ＭＳ Ｐゴシック
     return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");
+                       CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH, face);
 }
 
 // The longest prefix of whole characters whose widths, measured one by one, stay within width.
