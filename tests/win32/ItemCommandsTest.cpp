@@ -83,9 +83,18 @@ TEST_F(ItemCommands, LayoutsKeepThePlaceAndTheSelection) {
     // Four whole rows show lines 30 … 33: the selection is scrolled just into view, not dropped.
     RECT r;
     GetWindowRect(form_.Handle(), &r);
-    SetWindowPos(form_.Handle(), nullptr, 0, 0, r.right - r.left, 33 + 4 * form_.RowHeight + 8 + 5,
+    const int width = r.right - r.left;
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_EQ(form_.VisibleRows, 4);
+    form_.PaintList();
+    EXPECT_EQ(form_.Selection(), 35);
+    EXPECT_EQ(form_.FirstShownLine(), 32);
+    // Folded and unfolded again, the list shows the same.
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, form_.FoldedHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form_.PaintList();
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form_.PaintList();
     EXPECT_EQ(form_.Selection(), 35);
     EXPECT_EQ(form_.FirstShownLine(), 32);
