@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/ListLayout.h"
+#include "app/ListLines.h"
 #include "background/Bitmap.h"
 #include "framework/DibText.h"
 #include "framework/Form.h"
@@ -42,6 +43,8 @@ public:
     void PaintList();
     int FirstShownLine() const { return ::FirstShownLine(TopLine, DisplayLineCount, VisibleRows); }
     void SetTopLine(int line);
+    // Scrolls just enough to show the whole selected item (its first line when it is taller).
+    void ShowSelection();
     void ScrollBarChange();
     // A background for the window's outer size from the picture library.
     void StartRender();
@@ -86,8 +89,9 @@ public:
     TDibText ListText;         // ScreenFont on the rows; also measures the list's text
     RECT PictureRect{}, ListRect{};
     int FoldedHeight = 41;
-    std::vector<std::string> LineTexts;
-    std::vector<int> LineItems;
+    TListLines Lines;
+    const std::vector<std::string>& LineTexts = Lines.Texts();
+    const std::vector<int>& LineItems = Lines.Items();
     int ListWidth = 0, DateWidth = 0, MarkWidth = 0, TextColumnWidth = 0;
     int TopLine = 0;
     bool LayoutPending = false;

@@ -77,16 +77,10 @@ void TFmTODOmain::OpenMenu(int screenX, int screenY) {
 }
 
 void TFmTODOmain::PopupMenu1Popup() {
-    // The refresh below lays the list out anew, which scrolls to the top; the user's place
-    // and selection must outlive it, or the commands would act on no item.
-    const int topLine = TopLine;
-    const int selected = Selection();
-    const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
+    // The refresh below lays the list out anew, which keeps the user's place and selection.
     TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
     autoSort->checked = !autoSort->checked;
     PsAutoClick();
-    if (record) SelectedItem = Items.IndexOfRecord(record);
-    SetTopLine(topLine);
 
     const bool hasSelection = Selection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
@@ -116,6 +110,7 @@ void TFmTODOmain::AddItemDialog() {
         }
     }
     LayoutList();
+    ShowSelection();
     MainSettings.Write(keys::NewTextColor, static_cast<int>(NewTextColor));
     SaveItems();
 }
@@ -140,9 +135,11 @@ void TFmTODOmain::EditItemDialog(int index) {
             Items.SetColor(index, editor.Color());
             Items.SetCategory(index, editor.Category());
         }
+        if (index >= 0) SelectedItem = index;
     }
     SaveItems();
     LayoutList();
+    ShowSelection();
 }
 
 void TFmTODOmain::P1todoCopyClick() {
@@ -159,6 +156,7 @@ void TFmTODOmain::PasteItem(int index) {
     if (Items.GetColor(j) == NoColor) Items.SetColor(j, static_cast<std::int32_t>(NewTextColor));
     SelectedItem = j;
     LayoutList();
+    ShowSelection();
     SaveItems();
 }
 

@@ -2,6 +2,7 @@
 #include "app/FmTODOmain.h"
 
 #include <algorithm>
+#include <string>
 
 #include "background/BGprofile.h"
 
@@ -63,20 +64,39 @@ void TFmTODOmain::LayoutList() {
     ListWidth = g.listWidth;
     TextColumnWidth = g.textColumnWidth;
 
+    // The place in the list outlives the layout: the item shown at the top, and which of its
+    // lines, are found again after sorting; a removed one leaves the line number as it was.
+    int top = std::max(0, FirstShownLine());
+    const Tdata* topRecord = nullptr;
+    int topOffset = 0;
+    if (top < DisplayLineCount) {
+        const int item = LineItems[static_cast<std::size_t>(top)];
+        topRecord = Lines.RecordAt(item);
+        topOffset = top - Lines.FirstLineOf(item);
+    }
+
     BuildLines();
 
+    if (const int item = topRecord ? Items.IndexOfRecord(topRecord) : -1; item >= 0)
+        top = Lines.FirstLineOf(item) +
+              std::min(topOffset, std::max(0, Lines.EndLineOf(item) - Lines.FirstLineOf(item) - 1));
     g.displayLineCount = DisplayLineCount;
     LayoutRows(g);
     VisibleRows = g.visibleRows;
+    TopLine = std::max(0, BoundTopLine(top, DisplayLineCount, VisibleRows));
+    // A selection the new size would hide is scrolled into view rather than dropped.
+    const int selected = Selection();
+    if (selected >= 0 && VisibleRows > 0 && VisibleSelection(selected, LineItems, FirstShownLine(), VisibleRows) < 0)
+        TopLine = std::max(0, BoundTopLine(ScrollToShow(TopLine, Lines.FirstLineOf(selected),
+                                                        Lines.EndLineOf(selected) - 1, VisibleRows),
+                                           DisplayLineCount, VisibleRows));
     MoveWindow(ScrollBar, g.scrollBarLeft, g.listTop, g.scrollBarWidth, g.listBottom - g.listTop, TRUE);
     if (g.scrollBarShown) {
-        SCROLLINFO info{sizeof info, SIF_ALL, 0, DisplayLineCount - 1, static_cast<UINT>(VisibleRows), 0, 0};
+        SCROLLINFO info{sizeof info, SIF_ALL, 0, DisplayLineCount - 1, static_cast<UINT>(VisibleRows), TopLine, 0};
         SetScrollInfo(ScrollBar, SB_CTL, &info, TRUE);
         ShowWindow(ScrollBar, SW_SHOWNA);
-        TopLine = 0;  // every layout with the bar shown scrolls back to the first line
     } else {
         ShowWindow(ScrollBar, SW_HIDE);
-        TopLine = 0;
     }
     ListRect = {g.listLeft, g.listTop, g.listRight, g.listBottom};
     const int rowWidth = std::max(0, g.listRight - g.listLeft);
@@ -88,25 +108,15 @@ void TFmTODOmain::LayoutList() {
 
 void TFmTODOmain::BuildLines() {
     const Tdata* selected = SelectedItem >= 0 && SelectedItem < Items.Count() ? Items.Record(SelectedItem) : nullptr;
-    if (MainSettings.Read(keys::SortAuto)) {
-        Items.SortItems(MainSettings.Read(keys::SortType), MainSettings.Read(keys::SortOrder));
-        if (selected) SelectedItem = Items.IndexOfRecord(selected);
-    }
-    LineTexts.clear();
-    LineItems.clear();
-    for (int i = 0; i < Items.Count(); ++i) {
-        if (WordWrap) {
-            std::vector<std::string> pieces = WrapText(Items.GetText(i), ListText, TextColumnWidth);
-            Items.SetLineCount(i, static_cast<int>(pieces.size()));
-            for (std::string& piece : pieces) {
-                LineTexts.push_back(std::move(piece));
-                LineItems.push_back(i);
-            }
-        } else {
-            LineTexts.push_back(SingleDisplayLine(Items.GetText(i), ListText, TextColumnWidth));
-            LineItems.push_back(i);
-        }
-    }
+    TLineSettings settings;
+    settings.wordWrap = WordWrap;
+    settings.width = TextColumnWidth;
+    settings.font = ScreenFontSpec.Name + "/" + std::to_string(ScreenFontSpec.Size) + "/" +
+                    std::to_string(ScreenFontSpec.Charset);
+    settings.sortAuto = MainSettings.Read(keys::SortAuto);
+    settings.sortType = MainSettings.Read(keys::SortType);
+    settings.sortDescending = MainSettings.Read(keys::SortOrder);
+    if (Lines.Build(Items, ListText, settings) && selected) SelectedItem = Items.IndexOfRecord(selected);
     DisplayLineCount = static_cast<int>(LineTexts.size());
 }
 
@@ -114,6 +124,12 @@ void TFmTODOmain::SetTopLine(int line) {
     TopLine = BoundTopLine(line, DisplayLineCount, VisibleRows);
     if (VisibleRows < DisplayLineCount && GetScrollPos(ScrollBar, SB_CTL) != TopLine)
         SetScrollPos(ScrollBar, SB_CTL, TopLine, TRUE);
+}
+
+void TFmTODOmain::ShowSelection() {
+    const int selected = Selection();
+    if (selected < 0 || VisibleRows <= 0) return;
+    SetTopLine(ScrollToShow(FirstShownLine(), Lines.FirstLineOf(selected), Lines.EndLineOf(selected) - 1, VisibleRows));
 }
 
 void TFmTODOmain::ScrollBarChange() {

@@ -87,7 +87,8 @@ void TFmTODOmain::PaintList() {
     TWindowDC dc(Handle());
     PaintRegion.AddRect(ListRect, rmCopy);
     SelectClipRgn(dc.Get(), PaintRegion.Handle());
-    if (SelectedItem >= 0 && DisplayLineCount > 0)
+    // Folded, no row shows any item: the selection waits for the window to unfold.
+    if (SelectedItem >= 0 && DisplayLineCount > 0 && VisibleRows > 0)
         SelectedItem = VisibleSelection(SelectedItem, LineItems, FirstShownLine(), VisibleRows);
     for (int row = VisibleRows; row >= 0; --row) PaintRow(dc.Get(), row);
     LayoutPending = false;

@@ -1,32 +1,51 @@
 #include "app/ListLayout.h"
 
 #include <algorithm>
+#include <limits>
 
-std::string FirstLine(const std::string& text, const TTextMeasurer& canvas, int width) {
-    if (text.find('\n') == std::string::npos && canvas.TextWidth(text) <= width) return text;
-    int sum = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t len = CharLength(text, i);
-        sum += canvas.TextWidth(text.substr(i, len));
-        if (sum > width) return text.substr(0, i);
-        if (len == 1 && text[i] == '\n') return text.substr(0, i + 1);
-        i += len;
-    }
-    return text;
+namespace {
+
+// The length of the first display line of text[from…]: up to the first character whose width
+// would pass the width, or up to and including a LF. lineEnd is the position of the next LF
+// at or after from (or the text's size), found once per LF rather than once per piece.
+std::size_t PieceLength(std::string_view text, std::size_t from, std::size_t lineEnd, const TTextMeasurer& canvas,
+                        int width) {
+    const std::size_t limit = lineEnd < text.size() ? lineEnd + 1 : text.size();
+    return canvas.Fit(text.substr(from, limit - from), width).bytes;
 }
 
-std::vector<std::string> WrapText(std::string text, const TTextMeasurer& canvas, int width) {
+// The next single-byte LF at or after from, stepping over two-byte characters (a LF after a
+// lead byte is its second half); the text's size when there is none.
+std::size_t NextLineFeed(std::string_view text, std::size_t from) {
+    const std::size_t at = FindChar(text.substr(from), '\n');
+    return at == std::string_view::npos ? text.size() : from + at;
+}
+
+std::string WithoutCrLf(std::string_view piece) {
+    std::string kept;
+    kept.reserve(piece.size());
+    for (std::size_t i = 0; i < piece.size(); ++i)
+        if (!(piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')) kept += piece[i];
+        else ++i;
+    return kept;
+}
+
+}  // namespace
+
+std::string FirstLine(const std::string& text, const TTextMeasurer& canvas, int width) {
+    return text.substr(0, PieceLength(text, 0, NextLineFeed(text, 0), canvas, width));
+}
+
+std::vector<std::string> WrapText(const std::string& text, const TTextMeasurer& canvas, int width) {
+    // Pieces start on character boundaries, so one walk over the text serves every piece.
     std::vector<std::string> lines;
-    while (!text.empty()) {
-        std::string piece = FirstLine(text, canvas, width);
-        if (piece.empty()) break;  // a character wider than the column: the rest is not shown
-        text.erase(0, piece.size());
-        std::string kept;
-        for (std::size_t i = 0; i < piece.size(); ++i)
-            if (!(piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n')) kept += piece[i];
-            else ++i;
-        piece.swap(kept);
-        lines.push_back(std::move(piece));
+    std::size_t lineFeed = NextLineFeed(text, 0);
+    for (std::size_t from = 0; from < text.size();) {
+        if (lineFeed < from) lineFeed = NextLineFeed(text, from);
+        const std::size_t length = PieceLength(text, from, lineFeed, canvas, width);
+        if (length == 0) break;  // a character wider than the column: the rest is not shown
+        lines.push_back(WithoutCrLf(std::string_view(text).substr(from, length)));
+        from += length;
     }
     return lines;
 }
@@ -42,7 +61,13 @@ std::string SingleDisplayLine(const std::string& text, const TTextMeasurer& canv
             joined += text[i];
         }
     }
-    return FitTextWithDots(joined, canvas, width);
+    // As FitTextWithDots cuts it, in three measurements instead of one per character.
+    const TTextFit whole = canvas.Fit(joined, width);
+    if (whole.bytes == joined.size() && whole.width <= width) return joined;
+    const int dots = canvas.Fit("..", std::numeric_limits<int>::max()).width;
+    const std::size_t kept = width - dots < 0 ? 0 : canvas.Fit(joined, width - dots).bytes;
+    joined.resize(kept);
+    return joined + "..";
 }
 
 void LayoutColumns(TListGeometry& g) {
@@ -109,4 +134,11 @@ TSelectionStep StepUp(int selected, int firstShown, const std::vector<int>& line
         lineItems[static_cast<std::size_t>(firstShown)] == selected)
         return {firstShown - 1, selected};
     return {-1, selected < 0 ? -1 : selected - 1};
+}
+
+int ScrollToShow(int topLine, int first, int last, int visibleRows) {
+    if (visibleRows <= 0 || first < 0 || last < first) return topLine;
+    if (first < topLine) return first;
+    if (last >= topLine + visibleRows) return std::min(first, last - visibleRows + 1);
+    return topLine;
 }

@@ -10,8 +10,9 @@
 // The first display line of a text at the given width: up to a LF (included), or up to the
 // character whose width would pass the width, summing single characters' widths.
 std::string FirstLine(const std::string& text, const TTextMeasurer& canvas, int width);
-// All display lines of a text; CR LF pairs are removed from each piece.
-std::vector<std::string> WrapText(std::string text, const TTextMeasurer& canvas, int width);
+// All display lines of a text; CR LF pairs are removed from each piece. One fitting
+// measurement per piece, and each byte is looked at a bounded number of times.
+std::vector<std::string> WrapText(const std::string& text, const TTextMeasurer& canvas, int width);
 // With wrapping off: CR LF becomes one space, and the text is cut with "..".
 std::string SingleDisplayLine(const std::string& text, const TTextMeasurer& canvas, int width);
 
@@ -41,6 +42,9 @@ void LayoutRows(TListGeometry& g);
 int FirstShownLine(int topLine, int displayLineCount, int visibleRows);
 // TopLine bounded to 0 … lines − rows (which may be negative, as a hidden bar leaves it).
 int BoundTopLine(int topLine, int displayLineCount, int visibleRows);
+// The top line that shows the lines first … last of one item with the least scrolling; an
+// item taller than the rows gets its first line at the top. Folded (no rows): unchanged.
+int ScrollToShow(int topLine, int first, int last, int visibleRows);
 // The selection, or −1 when its item has been scrolled out of view.
 int VisibleSelection(int selected, const std::vector<int>& lineItems, int firstShown, int visibleRows);
 // The item under a point of the list area, or −1.

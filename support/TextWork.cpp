@@ -219,6 +219,18 @@ std::string TextFrom(const std::string& text, int position) {
     return static_cast<std::size_t>(position) > text.size() ? std::string() : text.substr(position - 1);
 }
 
+TTextFit TTextMeasurer::Fit(std::string_view text, int width) const {
+    TTextFit fit;
+    while (fit.bytes < text.size()) {
+        const std::size_t len = CharLength(text, fit.bytes);
+        const int w = TextWidth(std::string(text.substr(fit.bytes, len)));
+        if (fit.width + w > width) break;
+        fit.width += w;
+        fit.bytes += len;
+    }
+    return fit;
+}
+
 std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas, int maxWidth) {
     if (canvas.TextWidth(text) <= maxWidth) return text;
     std::string result = "..";

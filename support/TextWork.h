@@ -57,11 +57,21 @@ inline std::string CloseTag(const std::string& name) { return "</" + name + ">";
 // The text from a 1-based position to its end.
 std::string TextFrom(const std::string& text, int position);
 
+// How much of a text fits a width: whole characters only, and the width they take.
+struct TTextFit {
+    std::size_t bytes = 0;
+    int width = 0;
+};
+
 // Measures text in pixels; the main window gives its canvas, tests a fixed-width stand-in.
 class TTextMeasurer {
 public:
     virtual ~TTextMeasurer() = default;
     virtual int TextWidth(const std::string& text) const = 0;
+    // The longest prefix whose characters, measured one by one and summed, stay within the
+    // width. One call per display line keeps wrapping linear; this default measures each
+    // character through TextWidth, a canvas may answer from widths it already knows.
+    virtual TTextFit Fit(std::string_view text, int width) const;
 };
 
 // The text, or its longest prefix ending on a whole character that fits with ".." appended.

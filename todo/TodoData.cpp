@@ -48,6 +48,7 @@ Tdata& TTodoData::At(int index) {
 const Tdata& TTodoData::At(int index) const { return const_cast<TTodoData*>(this)->At(index); }
 
 int TTodoData::NewItem() {
+    ++revision_;
     items_.push_back(std::make_unique<Tdata>());
     return Count() - 1;
 }
@@ -56,27 +57,34 @@ int TTodoData::InsertItem(int index) {
     if (index < 0) index = 0;
     if (index > Count())
         throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    ++revision_;
     items_.insert(items_.begin() + index, std::make_unique<Tdata>());
     return index;
 }
 
 void TTodoData::DeleteItem(int index) {
     At(index);
+    ++revision_;
     items_.erase(items_.begin() + index);
 }
 
 void TTodoData::Permute(const std::vector<int>& order) {
+    ++revision_;
     std::vector<std::unique_ptr<Tdata>> moved(items_.size());
     for (std::size_t i = 0; i < order.size() && i < moved.size(); ++i)
         moved[i] = std::move(items_[static_cast<std::size_t>(order[i])]);
     items_ = std::move(moved);
 }
 
-void TTodoData::ClearItems() { items_.clear(); }
+void TTodoData::ClearItems() {
+    ++revision_;
+    items_.clear();
+}
 
 void TTodoData::Exchange(int a, int b) {
     At(a);
     At(b);
+    ++revision_;
     items_[static_cast<std::size_t>(a)].swap(items_[static_cast<std::size_t>(b)]);
 }
 
@@ -103,7 +111,7 @@ std::string TTodoData::ItemToLine(int index) const {
     return line;
 }
 
-void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(At(index), line); }
+void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
 void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
     std::vector<std::string> fields = SplitCsvLine(line);
@@ -142,6 +150,7 @@ void TTodoData::LoadFromText(const std::string& text) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = n;
         if (end > start) {
+            ++revision_;
             items_.push_back(std::make_unique<Tdata>());
             FillFromLine(*items_.back(), std::string_view(text).substr(start, end - start));
         }

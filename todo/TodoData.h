@@ -54,8 +54,14 @@ public:
     int IndexOfRecord(const Tdata* record) const;
 
     int Count() const { return static_cast<int>(items_.size()); }
+    // Changes with every change of an item's fields (but its line count), of the items or of
+    // their order: the list layout builds its lines again only when it moved.
+    std::uint64_t Revision() const { return revision_; }
     const Tdata& Item(int index) const { return At(index); }
-    void SetItem(int index, const Tdata& item) { At(index) = item; }
+    void SetItem(int index, const Tdata& item) {
+        ++revision_;
+        At(index) = item;
+    }
     // New list i is the old list's order[i]; order must be a permutation of the indices.
     void Permute(const std::vector<int>& order);
 
@@ -66,13 +72,13 @@ public:
     void Exchange(int a, int b);
 
     TDateTime GetDate(int index) const { return At(index).Date; }
-    void SetDate(int index, TDateTime date) { At(index).Date = date; }
+    void SetDate(int index, TDateTime date) { Changed(At(index)).Date = date; }
     const std::string& GetText(int index) const { return At(index).Text; }
-    void SetText(int index, const std::string& text) { At(index).Text = text; }
+    void SetText(int index, const std::string& text) { Changed(At(index)).Text = text; }
     std::string GetCategory(int index) const;
-    void SetCategory(int index, const std::string& category) { At(index).Category = category; }
+    void SetCategory(int index, const std::string& category) { Changed(At(index)).Category = category; }
     std::int32_t GetColor(int index) const { return At(index).Color & 0xFFFFFF; }
-    void SetColor(int index, std::int32_t color) { At(index).Color = color; }
+    void SetColor(int index, std::int32_t color) { Changed(At(index)).Color = color; }
     std::int32_t GetLineCount(int index) const { return At(index).LineCount; }
     void SetLineCount(int index, std::int32_t count) { At(index).LineCount = count; }
 
@@ -91,9 +97,14 @@ public:
 
 private:
     Tdata& At(int index);
+    Tdata& Changed(Tdata& item) {
+        ++revision_;
+        return item;
+    }
     const Tdata& At(int index) const;
     void AppendLine(std::string& out, int index) const;
     static void FillFromLine(Tdata& item, std::string_view line);
 
     std::vector<std::unique_ptr<Tdata>> items_;
+    std::uint64_t revision_ = 0;
 };

@@ -42,6 +42,7 @@ void TTodoData::SortItems(int key, bool descending) {
     SortKey = key;
     SortDescending = descending;
     if (key < skDate || key > skColor) return;
+    ++revision_;
     // The same order as exchanging neighbours that are in the wrong order until none are,
     // stable in both directions, in O(n log n): x goes before y when y above x would be wrong.
     std::stable_sort(items_.begin(), items_.end(), [&](const auto& x, const auto& y) {

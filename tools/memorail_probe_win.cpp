@@ -12,12 +12,26 @@
 //   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
 //   region CLASS         print the window region's box and whether its four corner pixels are in it
 //   foreground           print the class name of the foreground window
+//   scrollpos CLASS      print the position of the window's scroll bar, -1 while it is hidden
+//   reset CLASS          send the window-reset message; print the milliseconds until the window
+//                        has answered it, and until it has painted what it invalidated
+//   resize CLASS WIDTH HEIGHT
+//                        size the window; print the milliseconds until it has laid out, and
+//                        until it has painted
+//   layout-times CLASS ROUNDS
+//                        change the window's height, reset it, change its width, ROUNDS times
+//                        each; print the medians of "answered painted" milliseconds of the three
+//   start-timed PROGRAM CLASS SECONDS
+//                        start PROGRAM; print the milliseconds until its window of CLASS is shown
+//                        and painted
 //   respond CLASS SECONDS
 //                        send WM_NULL to the window of CLASS again and again; print the slowest
 //                        answer in milliseconds and the number of messages sent
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 #include <cwchar>
 #include <string>
 
@@ -39,6 +53,47 @@ int CountWindows(const wchar_t* className) {
     CountArgs args{className, 0};
     EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&args));
     return args.count;
+}
+
+double Milliseconds(const LARGE_INTEGER& from) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Waits until nothing of the window is left to paint (at most 20 s).
+void WaitUntilPainted(HWND hwnd, const LARGE_INTEGER& start) {
+    while (GetUpdateRect(hwnd, nullptr, FALSE) && Milliseconds(start) < 20000) Sleep(1);
+}
+
+// One change of the window: the milliseconds until it has answered, and until it has painted.
+struct Timing {
+    double answered, painted;
+};
+
+template <class Change>
+Timing TimeChange(HWND hwnd, Change change) {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    change();
+    const double answered = Milliseconds(start);
+    WaitUntilPainted(hwnd, start);
+    return {answered, Milliseconds(start)};
+}
+
+void SizeWindow(HWND hwnd, int width, int height) {
+    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PrintMedian(const char* name, std::vector<Timing> timings) {
+    auto median = [&timings](double Timing::*field) {
+        std::vector<double> values;
+        for (const Timing& t : timings) values.push_back(t.*field);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    std::printf("%s %.0f %.0f ", name, median(&Timing::answered), median(&Timing::painted));
 }
 
 int Usage() {
@@ -92,6 +147,70 @@ int wmain(int argc, wchar_t** argv) {
                     PtInRegion(region, 0, h - 1) ? 1 : 0, PtInRegion(region, w - 1, h - 1) ? 1 : 0,
                     PtInRegion(region, 4, 4) ? 1 : 0);
         DeleteObject(region);
+        return 0;
+    }
+    if (command == L"scrollpos") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        HWND bar = hwnd ? FindWindowExW(hwnd, nullptr, L"ScrollBar", nullptr) : nullptr;
+        if (!bar) return 1;
+        std::printf("%d\n", IsWindowVisible(bar) ? GetScrollPos(bar, SB_CTL) : -1);
+        return 0;
+    }
+    if (command == L"reset" || (command == L"resize" && argc >= 5)) {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        const Timing t = TimeChange(hwnd, [&] {
+            if (command == L"reset")
+                SendMessageW(hwnd, WM_USER + 100, 0, 0);
+            else
+                SizeWindow(hwnd, _wtoi(argv[3]), _wtoi(argv[4]));
+        });
+        std::printf("%.0f %.0f\n", t.answered, t.painted);
+        return 0;
+    }
+    if (command == L"layout-times" && argc >= 4) {
+        HWND hwnd = FindWindowW(className, nullptr);
+        if (!hwnd) return 1;
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        std::vector<Timing> heights, resets, widths;
+        // A width change may start a rendering whose end resets the window once more: each
+        // change gets a pause before the next one is timed.
+        for (int round = 0; round < _wtoi(argv[3]); ++round) {
+            const int more = round % 2 ? 0 : 48;
+            heights.push_back(TimeChange(hwnd, [&] { SizeWindow(hwnd, width, height + more); }));
+            Sleep(300);
+            resets.push_back(TimeChange(hwnd, [&] { SendMessageW(hwnd, WM_USER + 100, 0, 0); }));
+            Sleep(300);
+            widths.push_back(TimeChange(hwnd, [&] { SizeWindow(hwnd, width + more, height + more); }));
+            Sleep(500);
+        }
+        PrintMedian("height", heights);
+        PrintMedian("reset", resets);
+        PrintMedian("width", widths);
+        std::printf("\n");
+        return 0;
+    }
+    if (command == L"start-timed" && argc >= 5) {
+        LARGE_INTEGER start;
+        QueryPerformanceCounter(&start);
+        std::wstring line = L"\"" + std::wstring(argv[2]) + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return 1;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        const double limit = 1000.0 * _wtoi(argv[4]);
+        HWND hwnd = nullptr;
+        while (!(hwnd = FindWindowW(argv[3], nullptr)) || !IsWindowVisible(hwnd)) {
+            if (Milliseconds(start) > limit) return 1;
+            Sleep(1);
+        }
+        WaitUntilPainted(hwnd, start);
+        std::printf("%.0f\n", Milliseconds(start));
         return 0;
     }
     if (command == L"close") {

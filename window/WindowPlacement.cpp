@@ -55,6 +55,12 @@ int BoundStoredSize(int stored, int minimum, int screen) {
     return std::max(minimum, std::min(stored, std::max(minimum, screen)));
 }
 
+TWindowSize RestoredSize(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen) {
+    if (stored.width < minimum.width || stored.height < minimum.height) stored = fallback;
+    return {BoundStoredSize(stored.width, minimum.width, screen.width),
+            BoundStoredSize(stored.height, minimum.height, screen.height)};
+}
+
 std::vector<TRect> WindowRegionRects(int width, int height, bool round) {
     if (!round) return {{0, 0, width, height + 1}};
     return {{0, 4, width, height - 4},

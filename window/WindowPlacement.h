@@ -42,6 +42,15 @@ TRect FitToWorkArea(const TRect& window, const TRect& work);
 // A stored size kept between the window's minimum and the virtual screen's size.
 int BoundStoredSize(int stored, int minimum, int screen);
 
+struct TWindowSize {
+    int width = 0, height = 0;
+};
+
+// The size a window comes back at. One below the minimum (none the program stores: a
+// hand-edited or damaged file) brings back the window's default size whole; a folded height
+// is the minimum and stays. Sizes past the screen are bounded to it.
+TWindowSize RestoredSize(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen);
+
 // The window region: with round corners the four rectangles whose union cuts a stepped corner
 // of 4 pixels (4, 2, 1, 1 pixels from the outermost rows); otherwise the whole window and one
 // row more.

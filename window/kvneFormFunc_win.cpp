@@ -247,10 +247,12 @@ void TkvneFormFunc::LoadPosition() {
         MINMAXINFO limits{};
         limits.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
         SendMessageW(hwnd_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-        width = BoundStoredSize(GlobalEnv.ReadAppInteger(section, "WIDTH", width), limits.ptMinTrackSize.x,
-                                GetSystemMetrics(SM_CXVIRTUALSCREEN));
-        height = BoundStoredSize(GlobalEnv.ReadAppInteger(section, "HEIGHT", height), limits.ptMinTrackSize.y,
-                                 GetSystemMetrics(SM_CYVIRTUALSCREEN));
+        const TWindowSize size = RestoredSize(
+            {GlobalEnv.ReadAppInteger(section, "WIDTH", width), GlobalEnv.ReadAppInteger(section, "HEIGHT", height)},
+            {width, height}, {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y},
+            {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+        width = size.width;
+        height = size.height;
     }
     if (KeepLocation) {
         left = GlobalEnv.ReadAppInteger(section, "LEFT", (GetSystemMetrics(SM_CXSCREEN) - width) / 2);

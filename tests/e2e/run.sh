@@ -320,6 +320,11 @@ read -r x4 y4 w4 h4 < <(place)
 check "a place on no monitor and absurd sizes come back centred and usable ($x4 $y4 $w4 $h4)" \
   test "$w4" -le 1024 -a "$h4" -ge 41 -a "$x4" -eq $(( (1024 - w4) / 2 )) -a "$y4" -eq $(( (768 - h4) / 2 ))
 close_program
+printf '[TFMTODOMAIN]\r\nTOP=100\r\nLEFT=100\r\nWIDTH=0\r\nHEIGHT=0\r\n' > "$data/application.ini"
+start_program
+read -r _ _ w6 h6 < <(place)
+check "WIDTH=0 HEIGHT=0 bring back the default size ($w6 x $h6)" test "$w6" = 334 -a "$h6" = 248
+close_program
 
 new_data_folder
 printf '[OPTION]\r\nwindowontop=1\r\nfitscreenpx=0\r\n' > "$data/memorail.ini"
@@ -357,6 +362,7 @@ check "a second start shows the hidden first window" test "$("$WINE" "$probe" vi
 close_program
 
 source "$root/tests/e2e/items.sh"
+source "$root/tests/e2e/layout.sh"
 source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/options.sh"
 source "$root/tests/e2e/services.sh"

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "CountingText.h"
 #include "StandInText.h"
 #include "app/ListLayout.h"
 
@@ -56,6 +59,69 @@ TEST(WrapText, PiecesAndEdges) {
     EXPECT_EQ(FirstLine("a\nb", canvas, 600), "a\n");
 }
 
+namespace {
+
+// The line breaks as the list has always made them: a character walk summing single widths,
+// the whole text taken at once when it has no LF and fits.
+Lines WrapByCharacters(std::string text, const TTextMeasurer& canvas, int width) {
+    Lines lines;
+    while (!text.empty()) {
+        std::size_t end = text.size();
+        if (text.find('\n') != std::string::npos || canvas.TextWidth(text) > width) {
+            int sum = 0;
+            for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+                sum += canvas.TextWidth(text.substr(i, CharLength(text, i)));
+                if (sum > width) { end = i; break; }
+                if (CharLength(text, i) == 1 && text[i] == '\n') { end = i + 1; break; }
+            }
+        }
+        if (end == 0) break;
+        std::string piece = text.substr(0, end), kept;
+        text.erase(0, end);
+        for (std::size_t i = 0; i < piece.size(); ++i)
+            if (piece[i] == '\r' && i + 1 < piece.size() && piece[i + 1] == '\n') ++i;
+            else kept += piece[i];
+        lines.push_back(kept);
+    }
+    return lines;
+}
+
+}  // namespace
+
+// Random texts of ASCII, two-byte characters (one with a LF as its second byte), CR LF, lone
+// LF and a lead byte at the very end break where they always did, wrapped or cut with "..".
+TEST(WrapText, BreaksAsTheCharacterWalkDid) {
+    const std::vector<std::string> parts = {"a", "W", " ", "表", "ソ", "\r\n", "\n", "\r", "\x81\n", "i"};
+    std::mt19937 random(7);
+    CountingText canvas;
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        for (int n = static_cast<int>(random() % 40); n > 0; --n) text += parts[random() % parts.size()];
+        if (round % 7 == 0) text += "\x82";
+        const int width = static_cast<int>(random() % 70);
+        EXPECT_EQ(WrapText(text, canvas, width), WrapByCharacters(text, canvas, width)) << round;
+        std::string joined = text;
+        for (std::size_t at; (at = joined.find("\r\n")) != std::string::npos;) joined.replace(at, 2, " ");
+        EXPECT_EQ(SingleDisplayLine(text, canvas, width), FitTextWithDots(joined, canvas, width)) << round;
+    }
+}
+
+// One fitting measurement per piece, and every byte measured about once: a long pasted text
+// costs in proportion to its length.
+TEST(WrapText, LinearInTheTextsLength) {
+    CountingText canvas;
+    const std::string text(65000, 'a');  // 'a' is 5 pixels wide here: 12 to a 60-pixel line
+    const Lines lines = WrapText(text, canvas, 60);
+    ASSERT_EQ(lines.size(), 65000u / 12 + 1);
+    EXPECT_EQ(canvas.fits, static_cast<int>(lines.size()));
+    EXPECT_LE(canvas.measuredBytes, text.size() + lines.size());
+    canvas.Reset();
+    std::string lineFeeds;
+    for (int i = 0; i < 5000; ++i) lineFeeds += "表ab\r\n";
+    EXPECT_EQ(WrapText(lineFeeds, canvas, 600).size(), 5000u);
+    EXPECT_LE(canvas.measuredBytes, lineFeeds.size() + 5000);
+}
+
 TEST(WrapText, SingleLineWhenWrappingIsOff) {
     StandInText canvas;
     EXPECT_EQ(SingleDisplayLine("ab\r\ncd", canvas, 600), "ab cd");
@@ -96,6 +162,33 @@ TEST(Scrolling, ItemAtPointCountsTheEdgesAsInside) {
     EXPECT_EQ(ItemAtPoint(100, 240, 8, 33, 326, 240, 16, 0, lineItems), -1);  // below the three lines
     EXPECT_EQ(ItemAtPoint(100, 241, 8, 33, 326, 240, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}), -1);
 }
+
+namespace {
+
+struct ShowCase {
+    const char* name;
+    int topLine, first, last, visibleRows, expected;
+};
+
+class ShowItem : public ::testing::TestWithParam<ShowCase> {};
+
+}  // namespace
+
+TEST_P(ShowItem, ScrollsJustEnough) {
+    const ShowCase& c = GetParam();
+    EXPECT_EQ(ScrollToShow(c.topLine, c.first, c.last, c.visibleRows), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, ShowItem,
+    ::testing::Values(ShowCase{"AlreadyShown", 10, 12, 13, 5, 10}, ShowCase{"LastWholeRow", 10, 14, 14, 5, 10},
+                      ShowCase{"AboveComesToTheTop", 10, 4, 5, 5, 4},
+                      ShowCase{"BelowComesToTheBottom", 10, 30, 31, 5, 27},
+                      ShowCase{"InThePartialRow", 10, 15, 15, 5, 11},
+                      ShowCase{"TallerThanTheRowsShowsItsFirstLine", 10, 20, 29, 5, 20},
+                      ShowCase{"TallAndPartlyShownKeepsItsFirstLineAtTheTop", 10, 12, 29, 5, 12},
+                      ShowCase{"FoldedStays", 10, 30, 30, 0, 10}, ShowCase{"NoLineStays", 10, 30, 29, 5, 10}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 namespace {
 

@@ -144,3 +144,32 @@ TEST(WindowRegion, SteppedCornerRowByRow) {
         }
     EXPECT_EQ(Text(WindowRegionRects(w, h, false).front()), Text({0, 0, 20, 13}));
 }
+
+namespace {
+
+struct SizeCase {
+    const char* name;
+    TWindowSize stored, expected;
+};
+
+class StoredSize : public ::testing::TestWithParam<SizeCase> {};
+
+}  // namespace
+
+// Default 334 × 248, minimum 58 × 41 (the folded height), a 1024 × 768 screen.
+TEST_P(StoredSize, AbsurdSizesBringBackTheDefault) {
+    const SizeCase& c = GetParam();
+    const TWindowSize size = RestoredSize(c.stored, {334, 248}, {58, 41}, {1024, 768});
+    EXPECT_EQ(size.width, c.expected.width);
+    EXPECT_EQ(size.height, c.expected.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StoredSize,
+    ::testing::Values(SizeCase{"Zero", {0, 0}, {334, 248}}, SizeCase{"NegativeWidth", {-300, 400}, {334, 248}},
+                      SizeCase{"BelowTheMinimumWidth", {57, 400}, {334, 248}},
+                      SizeCase{"BelowTheFoldedHeight", {400, 40}, {334, 248}},
+                      SizeCase{"FoldedStaysFolded", {400, 41}, {400, 41}},
+                      SizeCase{"NarrowestStays", {58, 300}, {58, 300}}, SizeCase{"Ordinary", {500, 300}, {500, 300}},
+                      SizeCase{"PastTheScreen", {100000, 100000}, {1024, 768}}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -7,6 +7,7 @@
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
+#include "framework/Messages.h"
 #include "support/Clipboard_win.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
@@ -67,6 +68,48 @@ TEST_F(ItemCommands, OpeningTheMenuKeepsTheScrolledSelection) {
     form_.PopupMenu1Popup();
     for (const char* name : {"P1todoCopy", "P1TodoCut", "P1todoEdit"})
         EXPECT_FALSE(form_.PopupMenu1.Find(name)->enabled) << name;
+}
+
+TEST_F(ItemCommands, LayoutsKeepThePlaceAndTheSelection) {
+    Start(ItemLines(60));
+    form_.SetTopLine(30);
+    form_.SelectedItem = 35;
+    form_.LayoutList();  // as an item command or a menu opening lays out
+    SendMessageW(form_.Handle(), WM_WINDOWRESET, 0, 0);  // as a finished rendering does
+    form_.PaintList();
+    EXPECT_EQ(form_.FirstShownLine(), 30);
+    EXPECT_EQ(form_.Selection(), 35);
+    EXPECT_EQ(GetScrollPos(form_.ScrollBar, SB_CTL), 30);
+    // Four whole rows show lines 30 … 33: the selection is scrolled just into view, not dropped.
+    RECT r;
+    GetWindowRect(form_.Handle(), &r);
+    const int width = r.right - r.left;
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(form_.VisibleRows, 4);
+    form_.PaintList();
+    EXPECT_EQ(form_.Selection(), 35);
+    EXPECT_EQ(form_.FirstShownLine(), 32);
+    // Folded and unfolded again, the list shows the same.
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, form_.FoldedHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form_.PaintList();
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form_.PaintList();
+    EXPECT_EQ(form_.Selection(), 35);
+    EXPECT_EQ(form_.FirstShownLine(), 32);
+}
+
+TEST_F(ItemCommands, APastedItemFarDownIsSelectedAndShown) {
+    Start(ItemLines(60));
+    SetClipboardText(form_.Handle(), DateToText(46000) + ",000000,\"last\",\"　\"");
+    form_.SelectedItem = 5;
+    form_.P1todoInsertClick();  // inserted above item 5, sorted to the end by its date
+    ASSERT_EQ(form_.Items.GetText(60), "last");
+    EXPECT_EQ(form_.Selection(), 60);
+    EXPECT_EQ(form_.FirstShownLine(), 61 - form_.VisibleRows);
+    form_.PaintList();
+    EXPECT_EQ(form_.Selection(), 60);
 }
 
 TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {

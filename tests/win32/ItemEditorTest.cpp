@@ -338,8 +338,9 @@ TEST_F(ItemEditor, RemembersItsSizeButNotItsPlace) {
     GlobalEnv.WriteAppInteger("TFMTODODATA", "WIDTH", 10);
     GlobalEnv.WriteAppInteger("TFMTODODATA", "HEIGHT", 10);
     const SIZE least = sizeOfNext();
-    EXPECT_EQ(least.cx, 240);  // never below the minimum
-    EXPECT_EQ(least.cy, 150);
+    // A size below the minimum is none the program stores: the editor comes back at its own.
+    EXPECT_EQ(least.cx, TFmTODOdata::kClientWidth);
+    EXPECT_EQ(least.cy, TFmTODOdata::kClientHeight);
 }
 
 namespace {
