@@ -9,7 +9,7 @@
 #include "app/ListLayout.h"
 #include "app/ListLines.h"
 #include "background/Bitmap.h"
-#include "framework/DibText.h"
+#include "app/DibText.h"
 #include "framework/Form.h"
 #include "framework/PopupMenu.h"
 #include "framework/Timer.h"

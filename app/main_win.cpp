@@ -4,6 +4,7 @@
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
 #include "support/Collator_win.h"
+#include "support/Encoding_win.h"
 #include "support/kvneGlobal.h"
 
 namespace {
@@ -37,12 +38,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     static const TUserLocaleCollator collator;  // texts sort as the user's locale orders them
     TTodoData::SetCollator(&collator);
-    Application.Initialize();
-    Application.SetTitle("Memorail");
-    TFmTODOmain mainForm;
-    mainForm.Create();
-    if (!mainForm.Handle()) return 1;
-    ShowWindow(mainForm.Handle(), SW_SHOW);
-    UpdateWindow(mainForm.Handle());
-    return Application.Run();
+    try {
+        Application.Initialize();
+        Application.SetTitle("Memorail");
+        TFmTODOmain mainForm;
+        mainForm.Create();
+        ShowWindow(mainForm.Handle(), SW_SHOW);
+        UpdateWindow(mainForm.Handle());
+        return Application.Run();
+    } catch (const std::exception& e) {
+        // Nothing can run without its windows: say why before ending.
+        MessageBoxW(nullptr, ToWide(e.what()).c_str(), L"Memorail", MB_OK | MB_ICONERROR);
+        return 1;
+    }
 }

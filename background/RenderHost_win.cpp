@@ -37,11 +37,6 @@ void TWin32RenderHost::Close() {
 LRESULT CALLBACK TWin32RenderHost::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_RUNTASK) return DefWindowProcW(hwnd, message, wParam, lParam);
     std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lParam));
-    try {
-        (*task)();
-    } catch (const std::exception& e) {
-        Application.ShowException(e);
-    } catch (...) {
-    }
+    RunGuarded(*task);  // a failure is reported, not swallowed
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "framework/Form.h"
 #include "support/Encoding_win.h"
+#include "support/Errors.h"
 
 TApplication Application;
 
@@ -38,12 +39,14 @@ void TApplication::Initialize() {
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.hIconSm = wc.hIcon;
     wc.lpszClassName = kApplicationClass;
-    RegisterClassExW(&wc);
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw EError(WindowFailure("ウィンドウ クラスを登録できません", kApplicationClass));
     // A visible window of no size: the owner of every form and the one taskbar button.
     int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
     handle_ = CreateWindowExW(0, kApplicationClass, ToWide(title_).c_str(),
                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                               nullptr, nullptr, instance, nullptr);
+    if (!handle_) throw EError(WindowFailure("ウィンドウを作成できません", kApplicationClass));
 }
 
 void TApplication::SetTitle(const std::string& title) {

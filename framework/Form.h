@@ -11,6 +11,8 @@
 #include "framework/Controls.h"
 #include "support/Wine_win.h"
 
+// "<what>: <class> (<last error>)", for a window class or window that could not be made.
+std::string WindowFailure(const char* what, const wchar_t* className);
 // Destroys a top-level window and marks it as closing (kClosingProperty), so a window that is
 // merely hidden can be told from one that is going. Under Wine it skips the hide DestroyWindow
 // starts with, which there first waits for the window manager to confirm the window is mapped,

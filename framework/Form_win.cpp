@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
+#include "support/Errors.h"
 
 void DestroyWindowAtOnce(HWND hwnd, bool skipHide) {
     SetPropW(hwnd, kClosingProperty, reinterpret_cast<HANDLE>(1));
@@ -119,6 +120,11 @@ TForm::CreateArgs TForm::DialogArgs(const wchar_t* className, const std::string&
     return args;
 }
 
+std::string WindowFailure(const char* what, const wchar_t* className) {
+    const DWORD error = GetLastError();
+    return std::string(what) + ": " + FromWide(className) + " (" + std::to_string(error) + ")";
+}
+
 void TForm::CreateHandle(const CreateArgs& args) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
@@ -131,12 +137,14 @@ void TForm::CreateHandle(const CreateArgs& args) {
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = args.background;
         wc.lpszClassName = args.className;
-        RegisterClassExW(&wc);
+        if (!RegisterClassExW(&wc)) throw EError(WindowFailure("ウィンドウ クラスを登録できません", args.className));
     }
     RECT r{0, 0, args.clientWidth, args.clientHeight};
     AdjustWindowRectEx(&r, args.style, FALSE, args.exStyle);
-    CreateWindowExW(args.exStyle, args.className, ToWide(args.caption).c_str(), args.style, args.left, args.top,
-                    r.right - r.left, r.bottom - r.top, args.owner, nullptr, instance, this);
+    const HWND made =
+        CreateWindowExW(args.exStyle, args.className, ToWide(args.caption).c_str(), args.style, args.left, args.top,
+                        r.right - r.left, r.bottom - r.top, args.owner, nullptr, instance, this);
+    if (!made) throw EError(WindowFailure("ウィンドウを作成できません", args.className));
 }
 
 int TForm::AddHook(THook hook) {

@@ -2,7 +2,7 @@
 // conversion, case-sensitive).
 #pragma once
 
-#include "todo/TodoData.h"
+#include "support/TextCollator.h"
 
 class TUserLocaleCollator : public TTextCollator {
 public:

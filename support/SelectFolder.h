@@ -13,7 +13,7 @@ public:
     std::string Folder;         // the choice; selected at opening without sfoUseInitialFolder
     TSelectFolderOptions Options = 0;
 
-    // Modal to the active window of this thread (or the application's). True with Folder set
+    // Modal to the active window of this thread, on its monitor (without one, the primary). True with Folder set
     // when a folder with a path was chosen; false when cancelled or anything failed.
     bool Execute();
 };

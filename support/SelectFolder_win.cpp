@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
 #include "support/Wine_win.h"
@@ -76,10 +75,10 @@ bool TSelectFolder::Execute() {
     try {
         TOleScope ole;
         HWND active = GetActiveWindow();
-        HWND owner = active ? active : Application.Handle();
+        HWND owner = active;
         TBrowseState state;
         state.start = ToWide((Options & sfoUseInitialFolder) ? InitialFolder : Folder);
-        state.placeOn = active ? active : Application.MainForm();
+        state.placeOn = active;
         const std::wstring title = ToWide(Title);
         BROWSEINFOW browse{};
         browse.hwndOwner = owner;

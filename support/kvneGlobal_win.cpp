@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "framework/Application.h"
 #include "support/Encoding_win.h"
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/Shell.h"
@@ -251,9 +251,6 @@ void TkvneGlobal::OpenHelp() {
     std::size_t dot = name.find_last_of('.');
     const std::string helpFile = ExeFolder() + (dot == std::string::npos ? name : name.substr(0, dot)) + ".chm";
     // The shell would fail without a word; the user is told which file is missing instead.
-    if (!FileExists(helpFile)) {
-        Application.ReportError("ヘルプファイルが見つかりません。\r\n" + helpFile);
-        return;
-    }
+    if (!FileExists(helpFile)) throw EError("ヘルプファイルが見つかりません。\r\n" + helpFile);
     OpenDocument(helpFile);
 }

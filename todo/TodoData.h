@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "support/Dates.h"
+#include "support/TextCollator.h"
 
 // One to-do item.
 struct Tdata {
-    TDateTime Date = 0;    // due date; the fraction (time of day) lives only in memory
-    std::string Text;      // may hold CR LF, lone CR, lone LF and TAB
-    std::string Category;  // the mark, one character such as "★"; empty for none
-    std::int32_t Color = 0;  // $00BBGGRR; only the low 24 bits reach the file
+    TDateTime Date = 0;          // due date; the fraction (time of day) lives only in memory
+    std::string Text;            // may hold CR LF, lone CR, lone LF and TAB
+    std::string Category;        // the mark, one character such as "★"; empty for none
+    std::int32_t Color = 0;      // $00BBGGRR; only the low 24 bits reach the file
     std::int32_t LineCount = 0;  // display lines, kept by the list layout
     std::uint64_t Id = 0;        // the item's identity for the session, given by the store
 };
@@ -24,14 +25,6 @@ constexpr std::int32_t NoColor = 1;
 
 // What GetCategory answers for an item without a mark: the full-width space.
 extern const char* const kNoCategory;
-
-// Locale-aware comparison of two Shift-JIS texts: negative when a sorts first. The program
-// installs the user's locale; without it texts compare byte by byte.
-class TTextCollator {
-public:
-    virtual ~TTextCollator() = default;
-    virtual int Compare(const std::string& a, const std::string& b) const = 0;
-};
 
 // Sort keys, as stored in SORT/type.
 enum TSortKey { skDate = 0, skCategory = 1, skText = 2, skColor = 3 };

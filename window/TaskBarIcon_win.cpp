@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "framework/Application.h"
+#include "framework/Form.h"
 #include "support/Encoding_win.h"
 
 namespace {
@@ -21,6 +22,8 @@ TTaskBarIcon::TTaskBarIcon() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarC
     }
     window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kIconWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                               this);
+    // The program runs on without its tray icon, but says so.
+    if (!window_) Application.ReportError(WindowFailure("通知領域のアイコンを作成できません", kIconWindowClass));
 }
 
 TTaskBarIcon::~TTaskBarIcon() {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "framework/DibText.h"
+#include "app/DibText.h"
 
 namespace {
 

@@ -39,6 +39,23 @@ void Click(TFmTodoOption& dialog, TControl* button) {
                  reinterpret_cast<LPARAM>(button->Handle()));
 }
 
+// Presses OK in the running dialog and answers the text of the folder message it shows.
+std::string OkWithFolderMessage(TFmTodoOption& dialog) {
+    std::string message;
+    NextStep([&] {
+        NextStep([&] {  // inside the message box's own loop
+            HWND box = FindWindowW(L"#32770", nullptr);
+            wchar_t text[512] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 512);
+            message = FromWide(text);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        Click(dialog, dialog.BtOK);
+    });
+    dialog.ShowModal();
+    return message;
+}
+
 TFmTodoOption* OpenDialog() {
     HWND h = FindWindowW(L"TFmTodoOption", nullptr);
     return h ? dynamic_cast<TFmTodoOption*>(reinterpret_cast<TForm*>(GetWindowLongPtrW(h, GWLP_USERDATA))) : nullptr;
@@ -224,18 +241,7 @@ TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     dialog.LEdatafolder->SetText(missing);
     TFmTodoOption::SetChecked(dialog.CBwordWrap, true);
     dialog.AddMarks("★☆◆◇");
-    std::string message;
-    NextStep([&] {
-        NextStep([&] {  // inside the message box's own loop
-            HWND box = FindWindowW(L"#32770", nullptr);
-            wchar_t text[512] = {};
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
-            message = FromWide(text);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-        Click(dialog, dialog.BtOK);
-    });
-    dialog.ShowModal();
+    const std::string message = OkWithFolderMessage(dialog);
     EXPECT_EQ(message, "データ保存フォルダに指定された\"" + missing + "\"が存在しません。\r\n変更は保存されません。");
     EXPECT_EQ(GlobalEnv.DataFolder(), data_);
     EXPECT_FALSE(FolderExists(missing));
@@ -256,18 +262,7 @@ TEST_F(OptionsFolder, OkRefusesAFolderThatCannotBeWritten) {
     ASSERT_TRUE(FolderExists(locked));
     TFmTodoOption dialog(nullptr);
     dialog.LEdatafolder->SetText(locked + "\\");
-    std::string message;
-    NextStep([&] {
-        NextStep([&] {
-            HWND box = FindWindowW(L"#32770", nullptr);
-            wchar_t text[512] = {};
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
-            message = FromWide(text);
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-        Click(dialog, dialog.BtOK);
-    });
-    dialog.ShowModal();
+    const std::string message = OkWithFolderMessage(dialog);
     EXPECT_EQ(message, "データ保存フォルダに指定された\"" + locked + "\"に書き込めません。\r\n変更は保存されません。");
     EXPECT_EQ(GlobalEnv.DataFolder(), data_);
     EXPECT_TRUE(CanWriteInFolder(data_));

@@ -1,4 +1,4 @@
-#include "framework/DibText.h"
+#include "app/DibText.h"
 
 #include <cstring>
 
