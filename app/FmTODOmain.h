@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <vector>
@@ -15,7 +16,8 @@
 #include "framework/Timer.h"
 #include "framework/Handles.h"
 #include "settings/ProfileList.h"
-#include "todo/TodoData.h"
+#include "support/FolderWatcher_win.h"
+#include "todo/TodoStore.h"
 #include "window/LinkLabel.h"
 #include "window/TaskBarIcon.h"
 #include "window/kvneFormFunc.h"
@@ -24,6 +26,8 @@
 
 // Window class name of the main window; a second copy looks the first one up by it.
 constexpr wchar_t kMainWindowClass[] = L"TFmTODOmain";
+// The folder watcher's word that the item file's folder changed.
+constexpr UINT WM_ITEMFILECHANGED = WM_APP + 20;
 
 class TFmTODOmain : public TForm {
 public:
@@ -73,13 +77,19 @@ public:
     void SelectPrevious();
     int ItemAt(int x, int y) const;
     void FormKeyDown(WPARAM& key);
+    void UndoClick();
+    void RedoClick();
+    // The item file changed on disk (the folder watcher's message): other programs' changes merged.
+    void ItemFileChanged();
     // "オプション設定": the options dialog with the picture timer stopped, then everything re-read.
     void P1optionClick();
     // SelectedItem with a value out of range read as none (−1).
     int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
     TPopupMenu PopupMenu1;
 
-    TTodoData Items;
+    // The items and every change of them; the window keeps only its view of them.
+    TTodoStore Store;
+    TTodoData& Items = Store.ItemsForLayout();  // read by the layout and the painting
     std::string TodoFolder;
     int NormalHeight = 100;
     int SelectedItem = -1;
@@ -144,6 +154,11 @@ private:
     void FoldClick();
     void CreateMenu();
     void SaveItems();
+    // At the end: the items to their file, else beside it, and the user told where.
+    void SaveItemsAtExit();
+    // Replaces the current list by the file's, after a large outside removal, or keeps it.
+    bool AskTakeFileList();
+    std::unique_ptr<TFolderWatcher> ItemWatcher;
     void DeleteWithConfirmation();
     static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
@@ -152,7 +167,6 @@ private:
 
     bool active_ = false;
     bool creating_ = false;  // renderings wait for the window's final size
-    bool itemFileUnreadable_ = false;
     bool paintFailed_ = false;
     bool trackingMouse_ = false;
 };

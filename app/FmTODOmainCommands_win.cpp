@@ -81,6 +81,9 @@ void TFmTODOmain::FormKeyDown(WPARAM& key) {
     if (key == VK_RETURN) EditItemDialog(Selection());
     if (key == VK_DELETE) DeleteWithConfirmation();
     if (key == VK_F1) GlobalEnv.OpenHelp();
+    const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    if (control && ((key == 'Z' && !shift) || key == 'Y')) (key == 'Z' ? UndoClick() : RedoClick());
+    if (control && shift && key == 'Z') RedoClick();
 }
 
 LRESULT CALLBACK TFmTODOmain::ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

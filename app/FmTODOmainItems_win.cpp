@@ -5,6 +5,7 @@
 #include "app/FormVersionInfo.h"
 #include "framework/Application.h"
 #include "support/Clipboard_win.h"
+#include "support/Errors.h"
 #include "support/kvneGlobal.h"
 #include "todo/FmTODOdata.h"
 #include "todo/FormMessage.h"
@@ -38,6 +39,9 @@ void TFmTODOmain::CreateMenu() {
                   Entry("PsText", "テキスト", [this] { SortBy(skText); }),
                   Entry("PsColor", "文字色", [this] { SortBy(skColor); })};
     PopupMenu1.items = {
+        Entry("P1undo", "元に戻す", [this] { UndoClick(); }),
+        Entry("P1redo", "やり直し", [this] { RedoClick(); }),
+        Separator("N8"),
         Entry("P1todoCopy", "コピー", [this] { P1todoCopyClick(); }),
         Entry("P1todoInsert", "挿入", [this] { P1todoInsertClick(); }),
         Entry("P1TodoCut", "切り取り･削除", [this] { P1todoCutClick(); }),
@@ -84,13 +88,68 @@ void TFmTODOmain::PopupMenu1Popup() {
 
     const bool hasSelection = Selection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
+    PopupMenu1.Find("P1undo")->enabled = Store.CanUndo();
+    PopupMenu1.Find("P1redo")->enabled = Store.CanRedo();
     PopupMenu1.Find("P1todoAdd")->enabled = true;
     PopupMenu1.Find("P1todoInsert")->enabled = true;
     PopupMenu1.Find("P1printer")->visible = false;
 }
 
 void TFmTODOmain::SaveItems() {
-    if (!itemFileUnreadable_) Items.SaveToFile(TodoFolder + "todo.txt");
+    try {
+        Store.Save();  // other programs' changes are merged in first
+    } catch (const EFileError&) {
+        // An item file that cannot be read yet is tried again at the next change and at the
+        // end; the items stay in memory meanwhile.
+        if (!Store.FileUnread()) throw;
+    }
+    LayoutList();  // a merge may have brought items
+}
+
+void TFmTODOmain::SaveItemsAtExit() {
+    try {
+        Store.Save();
+    } catch (const EFileError& e) {
+        if (Store.Count() == 0 && Store.FileUnread()) return;  // nothing of the session's to keep
+        const std::string aside = Store.SaveAside(NowDateTime());
+        throw EFileError(std::string(e.what()) + "\r\n項目は次のファイルに保存しました:\r\n" + aside);
+    }
+}
+
+void TFmTODOmain::ItemFileChanged() {
+    // A question or editor is open: the next save merges, asking then if it must.
+    if (Application.ModalLevel() > 0) return;
+    switch (Store.CheckFile()) {
+        case TTodoStore::TFileState::Merged: LayoutList(); break;
+        case TTodoStore::TFileState::NeedsConfirmation:
+            if (AskTakeFileList())
+                Store.TakeFileList();
+            else
+                Store.KeepOwnList();
+            LayoutList();
+            SaveItems();
+            break;
+        default: break;
+    }
+}
+
+bool TFmTODOmain::AskTakeFileList() {
+    return AskMessage("Memorail.exe:項目ファイルの変更",
+                      "ほかのプログラムが todo.txt の項目の多くを削除しました。\r\n"
+                      "ファイルの内容を採用しますか？（いいえ: この画面の項目を保存します）",
+                      {"はい", "いいえ"}) == 1;
+}
+
+void TFmTODOmain::UndoClick() {
+    if (!Store.Undo()) return;
+    LayoutList();
+    SaveItems();
+}
+
+void TFmTODOmain::RedoClick() {
+    if (!Store.Redo()) return;
+    LayoutList();
+    SaveItems();
 }
 
 void TFmTODOmain::AddItemDialog() {
@@ -100,13 +159,13 @@ void TFmTODOmain::AddItemDialog() {
         editor.SetColor(static_cast<std::int32_t>(NewTextColor));
         editor.ShowModal();
         if (editor.EditResult == 1) {
-            const int i = Items.NewItem();
-            Items.SetDate(i, editor.Date());  // midnight: a new record's time of day is 0
-            Items.SetText(i, editor.Text());
-            Items.SetColor(i, editor.Color());
-            Items.SetCategory(i, editor.Category());
+            Tdata item;
+            item.Date = editor.Date();  // midnight: a new record's time of day is 0
+            item.Text = editor.Text();
+            item.Color = editor.Color();
+            item.Category = editor.Category();
+            SelectedItem = Store.IndexOf(Store.Add(item));
             NewTextColor = static_cast<COLORREF>(editor.Color());
-            SelectedItem = i;
         }
     }
     LayoutList();
@@ -128,12 +187,13 @@ void TFmTODOmain::EditItemDialog(int index) {
         // The list cannot change while the editor runs modally, but the record is looked up again all the same.
         index = Items.IndexOfRecord(record);
         if (editor.EditResult == 1 && index >= 0) {
-            const TDateTime old = Items.GetDate(index);
-            const TDateTime timeOfDay = old - static_cast<TDateTime>(static_cast<long long>(old));
-            Items.SetDate(index, editor.Date() + timeOfDay);
-            Items.SetText(index, editor.Text());
-            Items.SetColor(index, editor.Color());
-            Items.SetCategory(index, editor.Category());
+            Tdata item = Items.Item(index);
+            const TDateTime timeOfDay = item.Date - static_cast<TDateTime>(static_cast<long long>(item.Date));
+            item.Date = editor.Date() + timeOfDay;
+            item.Text = editor.Text();
+            item.Color = editor.Color();
+            item.Category = editor.Category();
+            Store.Edit(item.Id, item);
         }
         if (index >= 0) SelectedItem = index;
     }
@@ -151,10 +211,11 @@ void TFmTODOmain::P1todoCopyClick() {
 
 void TFmTODOmain::PasteItem(int index) {
     const std::string text = GetClipboardText(Handle(), kMaxPasteBytes);
-    const int j = Items.InsertItem(index < 0 || index >= Items.Count() ? -1 : index);
-    Items.LineToItem(j, text);
-    if (Items.GetColor(j) == NoColor) Items.SetColor(j, static_cast<std::int32_t>(NewTextColor));
-    SelectedItem = j;
+    TTodoData parsed;
+    parsed.LineToItem(parsed.NewItem(), text);
+    Tdata item = parsed.Item(0);
+    if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
+    SelectedItem = Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index));
     LayoutList();
     ShowSelection();
     SaveItems();
@@ -180,8 +241,7 @@ void TFmTODOmain::DeleteWithConfirmation() {
 void TFmTODOmain::ArchiveItem(int index) {
     if (index < 0 || index >= Items.Count()) return;
     // The item leaves the list only once its archive holds it; an error keeps it where it is.
-    AppendToArchive(ArchiveFileName(TodoFolder, Items.GetDate(index)), Items.ItemToLine(index));
-    Items.DeleteItem(index);
+    Store.Remove(Store.IdAt(index));
     LayoutList();
     SaveItems();
 }
@@ -201,7 +261,7 @@ void TFmTODOmain::PsAutoClick() {
 void TFmTODOmain::SortBy(int key) {
     const int selected = Selection();
     const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
-    MainSettings.Write(keys::SortOrder, Items.ToggleSort(key));
+    MainSettings.Write(keys::SortOrder, Store.ToggleSort(key));
     MainSettings.Write(keys::SortType, key);
     BuildLines();
     if (record) SelectedItem = Items.IndexOfRecord(record);

@@ -9,6 +9,7 @@
 #include "background/kvneColors.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
+#include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/kvneGlobal.h"
@@ -97,20 +98,18 @@ void TFmTODOmain::LoadData() {
     ForceFolder(TodoFolder);
     ForceFolder(dataPath + "picture\\");
 
-    Items.ClearItems();
-    itemFileUnreadable_ = false;
+    ItemWatcher.reset();
+    Store.SetFolder(TodoFolder);
+    Store.ConfirmLargeChange = [this] { return AskTakeFileList(); };
     try {
-        if (FileExists(TodoFolder + "todo.txt"))
-            Items.LoadFromFile(TodoFolder + "todo.txt");
-        else if (FileExists(dataPath + "todo.txt"))  // the item file's older place, read but never written
-            Items.LoadFromFile(dataPath + "todo.txt");
+        Store.Load(dataPath + "todo.txt");  // the item file's older place, read but never written
     } catch (const std::exception& e) {
-        // Reported, and the rest still loads; a file that exists but cannot be read must not
-        // be replaced by an empty list at exit.
-        itemFileUnreadable_ = true;
-        Items.ClearItems();
+        // Reported, and the rest still loads; the file is never written over before it reads,
+        // and is tried again at every change and save.
         Application.ShowException(e);
     }
+    ItemWatcher = std::make_unique<TFolderWatcher>(ToWide(TodoFolder.substr(0, TodoFolder.size() - 1)), Handle(),
+                                                   WM_ITEMFILECHANGED);
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
     MainSettings.Load();
@@ -152,7 +151,8 @@ void TFmTODOmain::FormDestroy() {
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
-    RunSteps({[this] { SaveItems(); },
+    ItemWatcher.reset();
+    RunSteps({[this] { SaveItemsAtExit(); },
               [this] {
                   MainSettings.Write(keys::NormalHeight, NormalHeight);
                   MainSettings.Save();
@@ -161,6 +161,10 @@ void TFmTODOmain::FormDestroy() {
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_ITEMFILECHANGED:
+        if (ItemWatcher) ItemWatcher->Handled();
+        ItemFileChanged();
+        return 0;
     case WM_SHOWWINDOW:
         if (wParam) FormShow();
         break;

@@ -17,13 +17,14 @@ void AppendToArchive(const std::string& path, const std::string& line) {
     ReplaceFileSafely(path, content);
 }
 
-bool RemoveLastArchiveLine(const std::string& path, const std::string& line) {
+bool RemoveLastArchiveLine(const std::string& path, const std::string& line, bool removeIfEmpty) {
     std::string content;
     if (!ReadWholeFile(path, content)) return false;
     const std::string ending = line + "\r\n";
     if (content.size() < ending.size() || content.compare(content.size() - ending.size(), ending.size(), ending) != 0)
         return false;
     content.resize(content.size() - ending.size());
+    if (content.empty() && removeIfEmpty) return DeleteFileAt(path);
     ReplaceFileSafely(path, content);
     return true;
 }

@@ -17,4 +17,5 @@ void AppendToArchive(const std::string& path, const std::string& line);
 // Takes back the last AppendToArchive: removes line + CR LF from the end of the archive when
 // that is still exactly how the file ends, and answers whether it did. Any other archive is
 // left as it is.
-bool RemoveLastArchiveLine(const std::string& path, const std::string& line);
+// With removeIfEmpty an archive left empty is deleted (the append had started it).
+bool RemoveLastArchiveLine(const std::string& path, const std::string& line, bool removeIfEmpty = false);

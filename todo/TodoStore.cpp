@@ -6,6 +6,7 @@
 
 #include "support/Errors.h"
 #include "support/FileWork.h"
+#include "support/TextWork.h"
 #include "todo/ItemArchive.h"
 
 std::uint64_t HashBytes(const std::string& bytes) {
@@ -14,7 +15,12 @@ std::uint64_t HashBytes(const std::string& bytes) {
     return hash;
 }
 
-TTodoStore::TTodoStore(std::string todoFolder) : folder_(std::move(todoFolder)), path_(folder_ + "todo.txt") {}
+TTodoStore::TTodoStore(std::string todoFolder) { SetFolder(std::move(todoFolder)); }
+
+void TTodoStore::SetFolder(std::string todoFolder) {
+    folder_ = std::move(todoFolder);
+    path_ = folder_ + "todo.txt";
+}
 
 int TTodoStore::IndexOf(TItemId id) const {
     for (int i = 0; i < items_.Count(); ++i)
@@ -22,10 +28,21 @@ int TTodoStore::IndexOf(TItemId id) const {
     return -1;
 }
 
-bool TTodoStore::ReadFile(std::string& bytes) {
+namespace {
+
+// The item file's bytes: a UTF-8 mark in front is skipped; UTF-16 is refused, as read as
+// Shift-JIS it would give items full of NULs that every save would keep.
+bool ReadItemFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    return ReadWholeFile(path_, bytes);
+    if (!ReadWholeFile(path, bytes)) return false;
+    if (LooksLikeUtf16(bytes)) throw EFileError(NotShiftJisMessage(path));
+    if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
+    return true;
 }
+
+}  // namespace
+
+bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
 
 // What the file holds now becomes the base every later merge is measured from.
 void TTodoStore::TakeBase(const std::string& bytes) {
@@ -37,7 +54,7 @@ void TTodoStore::TakeBase(const std::string& bytes) {
     baseIndex_.clear();
 }
 
-void TTodoStore::Load() {
+void TTodoStore::Load(const std::string& oldPath) {
     items_.ClearItems();
     undo_.clear();
     redo_.clear();
@@ -45,14 +62,16 @@ void TTodoStore::Load() {
     base_.clear();
     baseIndex_.clear();
     std::string bytes;
-    ReadFile(bytes);  // EFileError leaves the store unread
-    items_.LoadFromText(bytes);
+    const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
     TakeBase(bytes);
+    // Items of the older place are the session's own: the item file does not hold them yet.
+    const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, bytes);
+    items_.LoadFromText(bytes);
     for (int i = 0; i < items_.Count(); ++i) {
         Tdata item = items_.Item(i);
         item.Id = NewId();
         items_.SetItem(i, item);
-        baseIndex_[item.Id] = i;
+        if (!older) baseIndex_[item.Id] = i;
     }
 }
 
@@ -150,6 +169,7 @@ void TTodoStore::Remove(TItemId id) {
     Command command;
     command.archivePath = ArchiveFileName(folder_, items_.GetDate(i));
     command.archiveLine = LineOf(i);
+    command.archiveStarted = !FileExists(command.archivePath);
     AppendToArchive(command.archivePath, command.archiveLine);  // raises before anything changed
     Op op;
     op.kind = Op::Erase;
@@ -160,15 +180,27 @@ void TTodoStore::Remove(TItemId id) {
     Run(std::move(command));
 }
 
-void TTodoStore::Sort(int key, bool descending) {
+void TTodoStore::RecordOrder(std::vector<TItemId> before) {
     Op op;
     op.kind = Op::Order;
-    op.orderBefore = Order();
-    items_.SortItems(key, descending);
+    op.orderBefore = std::move(before);
     op.orderAfter = Order();
     if (op.orderAfter == op.orderBefore) return;
     Record(Single(op));
     Notify();
+}
+
+void TTodoStore::Sort(int key, bool descending) {
+    std::vector<TItemId> before = Order();
+    items_.SortItems(key, descending);
+    RecordOrder(std::move(before));
+}
+
+bool TTodoStore::ToggleSort(int key) {
+    std::vector<TItemId> before = Order();
+    const bool descending = items_.ToggleSort(key);
+    RecordOrder(std::move(before));
+    return descending;
 }
 
 bool TTodoStore::Undo() {
@@ -176,7 +208,7 @@ bool TTodoStore::Undo() {
     Command command = std::move(undo_.back());
     undo_.pop_back();
     for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
-    if (!command.archivePath.empty()) RemoveLastArchiveLine(command.archivePath, command.archiveLine);
+    if (!command.archivePath.empty()) RemoveLastArchiveLine(command.archivePath, command.archiveLine, command.archiveStarted);
     redo_.push_back(std::move(command));
     Notify();
     return true;

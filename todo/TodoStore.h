@@ -28,7 +28,8 @@ public:
     static constexpr std::size_t kUndoSteps = 100;
 
     // todoFolder ends with a separator; the items live in todoFolder + "todo.txt".
-    explicit TTodoStore(std::string todoFolder);
+    explicit TTodoStore(std::string todoFolder = "");
+    void SetFolder(std::string todoFolder);
 
     const std::string& FilePath() const { return path_; }
     const std::string& Folder() const { return folder_; }
@@ -41,7 +42,8 @@ public:
 
     // Reads the file; a missing one gives an empty list. EFileError when it exists but cannot
     // be read: the list stays empty, and the file is tried again at every check and save.
-    void Load();
+    // Without the file, an older one (oldPath, when given) is read: never written, never merged.
+    void Load(const std::string& oldPath = "");
     bool FileUnread() const { return !stamp_.known; }
 
     // Commands; each raises one change notice and can be undone.
@@ -50,6 +52,8 @@ public:
     // Cut and delete: the item's line is appended to its month's archive first.
     void Remove(TItemId id);
     void Sort(int key, bool descending);
+    // The direction opposite to the last sort's, whatever its key; answers it.
+    bool ToggleSort(int key);
     bool CanUndo() const { return !undo_.empty(); }
     bool CanRedo() const { return !redo_.empty(); }
     bool Undo();
@@ -88,6 +92,7 @@ private:
     struct Command {
         std::vector<Op> ops;
         std::string archivePath, archiveLine;  // a removal's archive entry
+        bool archiveStarted = false;           // the removal made the archive file
     };
     static Command Single(Op op) {
         Command command;
@@ -98,6 +103,7 @@ private:
     void Apply(const Op& op, bool forward);
     void Run(Command command);  // applies, records, notifies
     void Record(Command command);
+    void RecordOrder(std::vector<TItemId> before);
     void Notify();
     std::vector<TItemId> Order() const;
     TItemId NewId() { return nextId_++; }

@@ -19,7 +19,7 @@ editor_button() {  # OK or cancel of the open editor, then wait for it to close
   else xdotool mousemove $((ex + ew - 85 + 37)) $((ey + eh - 59 + 10)) click 1; fi
   "$WINE" "$probe" gone TFmTODOdata 10
 }
-menu() { xdotool key Menu; sleep 0.5; xdotool key "$@"; sleep 0.5; }
+menu() { xdotool key Menu; sleep 0.5; xdotool key Down Down "$@"; sleep 0.5; }  # past 元に戻す, やり直し
 
 xdotool mousemove $((cx + 150)) "$(row 5)" click --repeat 2 --delay 80 1
 check "a double-click on empty space opens the editor" test -n "$(editor)"

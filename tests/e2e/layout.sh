@@ -11,7 +11,7 @@ read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 sleep 1
 scroll_pos() { "$WINE" "$probe" scrollpos TFmTODOmain | tr -d '\r'; }
 copied() {  # コピー from the menu: the selected item's line, or what the clipboard held before
-  xdotool key Menu; sleep 0.5; xdotool key Down Return; sleep 0.5
+  xdotool key Menu; sleep 0.5; xdotool key Down Down Down Return; sleep 0.5
   timeout 5 xclip -o -selection clipboard | tr -d '\r'
 }
 item_line() { printf '%s,000000,"%s","　"' "$(date -d "2024-01-01 + $1 days" +%Y%m%d)" "$2"; }
@@ -36,7 +36,7 @@ for _ in $(seq 20); do
   [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$pasted_line" ] && break
   sleep 0.2
 done
-xdotool key Menu; sleep 0.5; xdotool key Down Down Return; sleep 0.5
+xdotool key Menu; sleep 0.5; xdotool key Down Down Down Down Return; sleep 0.5
 kill "$xclip_pid" 2>/dev/null
 check "挿入 far down scrolls just enough to show the pasted item ($(scroll_pos))" test "$(scroll_pos)" = 89
 check "and selects it" test "$(copied)" = "$pasted_line"

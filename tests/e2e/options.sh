@@ -12,7 +12,7 @@ read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 open_options() {
   xdotool mousemove $((cx + 100)) $((cy + 150))
   xdotool key Menu; sleep 0.5
-  xdotool key Down Down Down Down Down Down Down Return
+  xdotool key Down Down Down Down Down Down Down Down Down Return
   read -r ox oy _ _ < <("$WINE" "$probe" wait TFmTodoOption 10 | tr -d '\r')
   sleep 0.5
   xdotool mousemove $((ox + 200)) $((oy + 150))

@@ -5,7 +5,7 @@ start_program
 read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 xdotool mousemove $((cx + 100)) $((cy + 100))  # without a window manager the keys go where the pointer is
 xdotool key Menu; sleep 0.5
-xdotool key Down Down Down Down Down Down Down Down Return
+xdotool key Down Down Down Down Down Down Down Down Down Down Return
 read -r ax ay aw ah < <("$WINE" "$probe" wait TFormVersionInfo 10 | tr -d '\r')
 check "バージョン情報 opens the about window" test -n "${ax:-}"
 sleep 0.5
@@ -15,7 +15,7 @@ xdotool mousemove $((ax + aw - 52)) $((ay + ah - 23)) click 1
 check "its button closes it" test $? -eq 0
 xdotool mousemove $((cx + 100)) $((cy + 100))
 xdotool key Menu; sleep 0.5
-xdotool key Down Down Down Down Down Down Down Down Return
+xdotool key Down Down Down Down Down Down Down Down Down Down Return
 "$WINE" "$probe" wait TFormVersionInfo 10 >/dev/null
 xdotool key alt+c
 "$WINE" "$probe" gone TFormVersionInfo 10

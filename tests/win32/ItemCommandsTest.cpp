@@ -201,6 +201,50 @@ TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
     EXPECT_EQ(Read("todo\\todo.txt"), "20050714,0000FF,\"牛乳\",\"★\"\r\n");
 }
 
+TEST_F(ItemCommands, UndoAndRedoFromTheKeysAndTheMenu) {
+    Start("20050714,0000FF,\"牛乳\",\"★\"\r\n20050715,000000,\"卵\",\"　\"\r\n");
+    const std::string before = Read("todo\\todo.txt");
+    form_.PopupMenu1Popup();
+    EXPECT_FALSE(form_.PopupMenu1.Find("P1undo")->enabled);
+    form_.ArchiveItem(0);  // Delete, はい
+    ASSERT_TRUE(FileExists(Path("todo\\200507.txt")));
+    form_.PopupMenu1Popup();
+    EXPECT_TRUE(form_.PopupMenu1.Find("P1undo")->enabled);
+    EXPECT_FALSE(form_.PopupMenu1.Find("P1redo")->enabled);
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    WPARAM key = 'Z';
+    form_.FormKeyDown(key);
+    EXPECT_EQ(Read("todo\\todo.txt"), before);
+    EXPECT_FALSE(FileExists(Path("todo\\200507.txt")));  // the archive as it was: there was none
+    key = 'Y';
+    form_.FormKeyDown(key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(form_.Items.Count(), 1);
+    EXPECT_EQ(Read("todo\\200507.txt"), "20050714,0000FF,\"牛乳\",\"★\"\r\n");
+    form_.UndoClick();
+    EXPECT_EQ(form_.Items.Count(), 2);
+}
+
+TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
+    Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
+    form_.SelectedItem = 0;
+    form_.ArchiveItem(0);
+    // A sync client brings two items; the watcher's message merges them at once.
+    ReplaceFileSafely(Path("todo\\todo.txt"), "20050801,000000,\"a\",\"　\"\r\n20050802,000000,\"b\",\"　\"\r\n");
+    SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+    ASSERT_EQ(form_.Items.Count(), 2);
+    SetClipboardText(form_.Handle(), "20050803,000000,\"mine\",\"　\"");
+    form_.PasteItem(-1);
+    DestroyWindow(form_.Handle());
+    const std::string saved = Read("todo\\todo.txt");
+    for (const char* text : {"\"a\"", "\"b\"", "\"mine\""})
+        EXPECT_NE(saved.find(text), std::string::npos) << text << " in " << saved;
+    EXPECT_EQ(saved.find("牛乳"), std::string::npos);
+}
+
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
     form_.SelectedItem = 2;  // "a"
