@@ -53,7 +53,7 @@ check "the old text is gone" test "$(grep -ca milk "$data/todo/todo.txt")" = 0
 xdotool key Menu
 sleep 0.5
 import -window root "$artifacts/menu-open.png"
-xdotool key Down Return
+xdotool key Down Down Down Return  # past 元に戻す and やり直し
 sleep 0.5
 tea_line="$today,0000FF,\"tea\",\"　\""
 check "コピー puts the item's line on the clipboard" test "$(timeout 5 xclip -o -selection clipboard | tr -d '\r')" = "$tea_line"
@@ -68,6 +68,14 @@ xdotool mousemove $((cx + 150)) "$(row 7)" click 1   # beside the items: no sele
 sleep 0.3
 menu Down Down Return
 check "text from another program pastes as a plain item" grep -qa "^$today,0000FF,\"abc\",$no_mark" "$data/todo/todo.txt"
+kill "$xclip_pid" 2>/dev/null
+printf '定例会議 10\xe3\x80\x9c12時' | xclip -quiet -selection clipboard -i 2>/dev/null &  # U+301C, as web pages send it
+xclip_pid=$!
+for _ in $(seq 20); do timeout 2 xclip -o -selection clipboard 2>/dev/null | grep -q 12 && break; sleep 0.2; done
+sleep 0.5
+menu Down Down Return
+check "a pasted wave dash is stored as code page 932's own (81 60)" \
+  env LC_ALL=C grep -qaF "$(printf '定例会議 10' | sjis)$(printf '\x81\x60')12$(printf '時' | sjis)" "$data/todo/todo.txt"
 kill "$xclip_pid" 2>/dev/null
 
 july=$(printf '20050714,008000,"七月の牛乳","★"' | sjis)
@@ -91,6 +99,8 @@ xdotool mousemove $((bx + 168 + 37)) $((by + 60 + 12)) click 1
 "$WINE" "$probe" gone TFormMessage 10
 sleep 0.3
 check "Delete + いいえ changes nothing" test "$before" = "$(snapshot "$data/todo")"
+sums() { for f in todo.txt "${today:0:6}.txt"; do { md5sum < "$data/todo/$f"; } 2>/dev/null || echo "no $f"; done; }
+sums_before=$(sums)
 xdotool key Delete
 read -r bx by _ _ < <("$WINE" "$probe" wait TFormMessage 10 | tr -d '\r')
 xdotool mousemove $((bx + 85 + 37)) $((by + 60 + 12)) click 1
@@ -98,6 +108,17 @@ xdotool mousemove $((bx + 85 + 37)) $((by + 60 + 12)) click 1
 sleep 0.3
 check "Delete + はい archives the item" test "$(grep -c . "$data/todo/todo.txt")" = $((count_before - 1)) -a \
   -s "$data/todo/${today:0:6}.txt"
+xdotool key ctrl+z
+sleep 0.5
+check "Ctrl+Z brings it back, and the archive is as it was" test "$(sums)" = "$sums_before"
+xdotool key Menu
+sleep 0.5
+import -window root "$artifacts/menu-undo-redo.png"
+xdotool key Escape
+sleep 0.3
+xdotool key ctrl+y
+sleep 0.5
+check "Ctrl+Y removes it again" test "$(grep -c . "$data/todo/todo.txt")" = $((count_before - 1))
 
 sort_by_date() { menu Down Down Down Down Down Down Right Down Return; }
 save_now() { xdotool key Return; editor >/dev/null; editor_button cancel; }  # the editor's cancel saves
