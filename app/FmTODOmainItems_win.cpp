@@ -5,6 +5,7 @@
 #include "app/FormVersionInfo.h"
 #include "framework/Application.h"
 #include "support/Clipboard_win.h"
+#include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/kvneGlobal.h"
 #include "todo/FmTODOdata.h"
@@ -210,7 +211,8 @@ void TFmTODOmain::P1todoCopyClick() {
 }
 
 void TFmTODOmain::PasteItem(int index) {
-    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes);
+    std::wstring lost;
+    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost);
     TTodoData parsed;
     parsed.LineToItem(parsed.NewItem(), text);
     Tdata item = parsed.Item(0);
@@ -219,6 +221,9 @@ void TFmTODOmain::PasteItem(int index) {
     LayoutList();
     ShowSelection();
     SaveItems();
+    if (!lost.empty())
+        MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
+                    MB_OK | MB_ICONWARNING);
 }
 
 void TFmTODOmain::P1todoCutClick() {

@@ -62,12 +62,16 @@ bool SetClipboardText(HWND owner, const std::string& text) {
     return ok;
 }
 
-std::string GetClipboardText(HWND owner, std::size_t maxBytes) {
+std::string GetClipboardText(HWND owner, std::size_t maxBytes, std::wstring* lost) {
     if (!OpenClipboardPatiently(owner)) return {};
     std::string text;
     // Each wide character gives at least one byte, so maxBytes of them are always enough.
     if (IsClipboardFormatAvailable(CF_UNICODETEXT))
-        text = FromWide(ReadData<wchar_t>(CF_UNICODETEXT, maxBytes + 1));
+    {
+        std::wstring notHeld;
+        text = FromWideNoting(ReadData<wchar_t>(CF_UNICODETEXT, maxBytes + 1), notHeld);
+        if (lost) *lost = notHeld;
+    }
     else if (IsClipboardFormatAvailable(CF_TEXT))
         text = ReadData<char>(CF_TEXT, maxBytes + 1);
     CloseClipboard();

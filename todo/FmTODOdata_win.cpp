@@ -249,6 +249,16 @@ std::int32_t TFmTODOdata::Color() const {
 }
 
 void TFmTODOdata::ButtonClick(int result) {
+    if (result == 1) {
+        std::wstring lost;
+        FromWideNoting(MemoText(), lost);
+        if (!lost.empty()) {
+            // Nothing typed is dropped without a word: the editor stays open to change it.
+            MessageBoxW(Handle(), (ToWide("保存できない文字があります: ") + lost).c_str(), L"Memorail",
+                        MB_OK | MB_ICONWARNING);
+            return;
+        }
+    }
     EditResult = GetWindowTextLengthW(Memo->Handle()) == 0 ? 2 : result;
     Close();
 }

@@ -266,6 +266,26 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"before_day_zero", -1.25, {}, -1}, DateCase{"far_out_of_range", 1e300, {}, 1e300}),
     kCaseName);
 
+TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
+    TFmTODOdata editor(owner_);
+    std::wstring said;
+    bool stayedOpen = false;
+    RunModal(editor, {[&] { SetWindowTextW(editor.Memo->Handle(), L"10\u301C12\u6642 \U0001F600"); },
+                      [&] { PostMessageW(editor.Handle(), WM_COMMAND, MAKEWPARAM(editor.BtOK->Id(), BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(editor.BtOK->Handle())); },
+                      [&] {
+                          HWND box = FindWindowW(L"#32770", nullptr);
+                          wchar_t text[256] = {};
+                          GetDlgItemTextW(box, 0xFFFF, text, 256);
+                          said = text;
+                          PostMessageW(box, WM_COMMAND, IDOK, 0);
+                      },
+                      [&] { stayedOpen = IsWindowVisible(editor.Handle()) != FALSE; }});
+    EXPECT_EQ(said, ToWide("保存できない文字があります: ") + L"\U0001F600");  // the wave dash can be held
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_NE(editor.EditResult, 1);
+}
+
 TEST_F(ItemEditor, ColourBoxOffersTheSixteenAndAnUntouchedColourIsKept) {
     TFmTODOdata editor(owner_);
     EXPECT_EQ(editor.ColorBox1.Color(), static_cast<std::int32_t>(0xFF000000));  // untouched and empty
