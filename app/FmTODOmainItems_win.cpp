@@ -136,8 +136,7 @@ void TFmTODOmain::ItemFileChanged() {
 
 bool TFmTODOmain::AskTakeFileList() {
     return AskMessage("Memorail.exe:項目ファイルの変更",
-                      "ほかのプログラムが todo.txt の項目の多くを削除しました。\r\n"
-                      "ファイルの内容を採用しますか？（いいえ: この画面の項目を保存します）",
+                      "todo.txt の項目の多くが削除されました。\r\nファイルの内容を採用しますか？",
                       {"はい", "いいえ"}) == 1;
 }
 

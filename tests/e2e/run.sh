@@ -362,6 +362,7 @@ check "a second start shows the hidden first window" test "$("$WINE" "$probe" vi
 close_program
 
 source "$root/tests/e2e/items.sh"
+source "$root/tests/e2e/store.sh"
 source "$root/tests/e2e/layout.sh"
 source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/options.sh"
