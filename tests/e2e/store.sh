@@ -29,3 +29,39 @@ echo "e2e: the data folder removed while the program runs"
 rm -rf "$data"
 close_program
 check "the items are in the file again after the exit" test "$(grep -c . "$data/todo/todo.txt" 2>/dev/null)" = 5
+
+echo "e2e: two copies on one data folder (two Wine prefixes, as two PCs)"
+new_data_folder
+mkdir -p "$data/todo"
+line 1 one > "$data/todo/todo.txt"
+first_prefix=$WINEPREFIX
+second_prefix=$(mktemp -d /tmp/memorail-e2e-prefix.XXXXXX)/prefix
+WINEPREFIX=$second_prefix ensure_wine_prefix >/dev/null
+WINEPREFIX=$second_prefix "$WINE" reg add 'HKCU\software\Korvane\memorail\DATA' /v PATH /d "$(winpath "$data")" /f >/dev/null 2>&1
+add_item() {  # in the copy whose window is on top: a double-click below the items, the text, OK
+  local wx wy ww wh
+  read -r wx wy ww wh < <(WINEPREFIX=$1 "$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+  xdotool mousemove $((wx + 150)) $((wy + wh - 30)) click --repeat 2 --delay 80 1
+  read -r ex ey ew eh < <(WINEPREFIX=$1 "$WINE" "$probe" wait TFmTODOdata 10 | tr -d '\r')
+  xdotool type --delay 60 "$2"
+  sleep 0.3
+  xdotool mousemove $((ex + ew - 85 + 37)) $((ey + eh - 35 + 10)) click 1
+  WINEPREFIX=$1 "$WINE" "$probe" gone TFmTODOdata 10
+  sleep 1
+}
+start_program
+WINEPREFIX=$second_prefix "$WINE" "$exe" &
+second_pid=$!
+WINEPREFIX=$second_prefix "$WINE" "$probe" wait TFmTODOmain 60 >/dev/null
+sleep 1
+add_item "$second_prefix" fromsecond
+WINEPREFIX=$second_prefix "$WINE" "$probe" close TFmTODOmain
+WINEPREFIX=$second_prefix "$WINE" "$probe" gone TFmTODOmain 30
+wait "$second_pid" 2>/dev/null
+add_item "$first_prefix" fromfirst
+close_program
+check "each copy added an item and both are in the file" \
+  test "$(grep -ca fromsecond "$data/todo/todo.txt")" = 1 -a "$(grep -ca fromfirst "$data/todo/todo.txt")" = 1 \
+    -a "$(grep -ca '"one"' "$data/todo/todo.txt")" = 1
+WINEPREFIX=$second_prefix "$WINESERVER" -k 2>/dev/null
+rm -rf "$(dirname "$second_prefix")"
