@@ -59,7 +59,7 @@ public:
     void PopupMenu1Popup();
     void P1VersionClick();
     // Registers every picture below the dropped names; the last one becomes the background.
-    void FormFuncDropFinish();
+    void FormFuncDropFinish(const std::vector<std::string>& names);
     // The same for the AddPicture folder, where only a picture not listed before becomes the
     // background: what stays there is met again at every start.
     void ImportAddPictureFolder();
@@ -139,7 +139,7 @@ protected:
     void FormDestroy() override;
 
 private:
-    void RegisterDropNames(bool onlyNewBecomesCurrent);
+    void RegisterDropNames(const std::vector<std::string>& names, bool onlyNewBecomesCurrent);
     void FormShow();
     void FormPaint();
     void FormFuncWindowReset();

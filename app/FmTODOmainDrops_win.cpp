@@ -40,10 +40,9 @@ std::vector<std::string> FilesBelow(const std::vector<std::string>& names) {
 
 }  // namespace
 
-void TFmTODOmain::FormFuncDropFinish() { RegisterDropNames(false); }
+void TFmTODOmain::FormFuncDropFinish(const std::vector<std::string>& names) { RegisterDropNames(names, false); }
 
-void TFmTODOmain::RegisterDropNames(bool onlyNewBecomesCurrent) {
-    const std::vector<std::string> names = FormFunc.DropNames;
+void TFmTODOmain::RegisterDropNames(const std::vector<std::string>& names, bool onlyNewBecomesCurrent) {
     // Pictures already moved into picture\ must be listed whatever happens to the rest.
     const auto finish = [this] {
         RunSteps({[] { BGprofile.SavePictureList(); }, [this] { ApplySettings(); }, [this] { LayoutList(); }});
@@ -76,6 +75,5 @@ void TFmTODOmain::RegisterDropNames(bool onlyNewBecomesCurrent) {
 void TFmTODOmain::ImportAddPictureFolder() {
     const std::string folder = GlobalEnv.DataFolderPath() + "AddPicture";
     if (!FolderExists(folder)) return;
-    FormFunc.DropNames = {folder};
-    RegisterDropNames(true);
+    RegisterDropNames({folder}, true);
 }

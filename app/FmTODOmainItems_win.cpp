@@ -97,6 +97,7 @@ void TFmTODOmain::PopupMenu1Popup() {
 }
 
 void TFmTODOmain::SaveItems() {
+    const std::uint64_t revision = Items.Revision();
     try {
         Store.Save();  // other programs' changes are merged in first
     } catch (const EFileError&) {
@@ -104,7 +105,7 @@ void TFmTODOmain::SaveItems() {
         // end; the items stay in memory meanwhile.
         if (!Store.FileUnread()) throw;
     }
-    LayoutList();  // a merge may have brought items
+    if (Items.Revision() != revision) LayoutList();  // a merge brought changes
 }
 
 void TFmTODOmain::SaveItemsAtExit() {

@@ -11,7 +11,7 @@ void TFmTODOmain::SetUpFormFunc() {
     FormFunc.WindowDrag = true;
     FormFunc.WindowResize = true;
     FormFunc.OnWindowReset = [this] { FormFuncWindowReset(); };
-    FormFunc.OnDropFinish = [this] { FormFuncDropFinish(); };
+    FormFunc.OnDropFinish = [this](const std::vector<std::string>& names) { FormFuncDropFinish(names); };
     FormFunc.OnCanDragMove = [this](int x, int y, bool& dragMove) { FormFuncCanDragMove(x, y, dragMove); };
 }
 

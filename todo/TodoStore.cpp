@@ -205,10 +205,12 @@ bool TTodoStore::ToggleSort(int key) {
 
 bool TTodoStore::Undo() {
     if (undo_.empty()) return false;
+    // The archive first: when it fails, the step stays to be undone.
+    const Command& last = undo_.back();
+    if (!last.archivePath.empty()) RemoveLastArchiveLine(last.archivePath, last.archiveLine, last.archiveStarted);
     Command command = std::move(undo_.back());
     undo_.pop_back();
     for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
-    if (!command.archivePath.empty()) RemoveLastArchiveLine(command.archivePath, command.archiveLine, command.archiveStarted);
     redo_.push_back(std::move(command));
     Notify();
     return true;
@@ -216,9 +218,10 @@ bool TTodoStore::Undo() {
 
 bool TTodoStore::Redo() {
     if (redo_.empty()) return false;
+    const Command& next = redo_.back();
+    if (!next.archivePath.empty()) AppendToArchive(next.archivePath, next.archiveLine);
     Command command = std::move(redo_.back());
     redo_.pop_back();
-    if (!command.archivePath.empty()) AppendToArchive(command.archivePath, command.archiveLine);
     for (const Op& op : command.ops) Apply(op, true);
     undo_.push_back(std::move(command));
     Notify();

@@ -42,12 +42,13 @@ public:
     void SetWindowPosition(TwindowPosition position);
     TwindowPosition WindowPosition() const { return windowPosition_; }
 
-    std::function<void()> OnDropFinish, OnWindowMoved, OnWindowReset, OnEraseBackGround;
+    std::function<void()> OnWindowMoved, OnWindowReset, OnEraseBackGround;
+    // After a drop: the dropped names in order (with DropNamesEnabled; else none).
+    std::function<void(const std::vector<std::string>& names)> OnDropFinish;
     std::function<void(const std::string& fileName)> OnDropFile;
     // Client coordinates of the press; setting dragMove to false keeps the window in place.
     std::function<void(int mouseX, int mouseY, bool& dragMove)> OnCanDragMove;
 
-    std::vector<std::string> DropNames;
     TRegion ClipRegion;
 
     // Restores place and size from application.ini; the owner calls it while it is created.

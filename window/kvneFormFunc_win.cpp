@@ -198,7 +198,7 @@ void TkvneFormFunc::Snap(RECT& proposed) {
 }
 
 void TkvneFormFunc::DropFiles(HDROP drop) {
-    DropNames.clear();
+    std::vector<std::string> names;
     if (dragDrop_) {
         const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i) {
@@ -207,11 +207,11 @@ void TkvneFormFunc::DropFiles(HDROP drop) {
             name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
             const std::string narrow = PathFromWide(name);
             if (OnDropFile) OnDropFile(narrow);
-            if (DropNamesEnabled) DropNames.push_back(narrow);
+            if (DropNamesEnabled) names.push_back(narrow);
         }
     }
     DragFinish(drop);
-    if (dragDrop_ && OnDropFinish) OnDropFinish();
+    if (dragDrop_ && OnDropFinish) OnDropFinish(names);
 }
 
 std::string TkvneFormFunc::Section() const {

@@ -164,15 +164,19 @@ TEST_F(FormFunc, DroppedNamesArriveWholeAndInOrder) {
     func_.SetDragDrop(true);
     func_.DropNamesEnabled = true;
     std::vector<std::string> dropped;
+    std::vector<std::string> finishedWith;
     int finished = 0;
     func_.OnDropFile = [&](const std::string& name) { dropped.push_back(name); };
-    func_.OnDropFinish = [&] { ++finished; };
+    func_.OnDropFinish = [&](const std::vector<std::string>& names) {
+        ++finished;
+        finishedWith = names;
+    };
     const std::wstring longName = L"C:\\" + std::wstring(300, L'x') + L"\\picture.jpg";
     SendMessageW(form_.Handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(MakeDrop({L"C:\\a.png", L"C:\\\x5199\x771f\\b.jpg", longName})), 0);
     const std::vector<std::string> expected = {"C:\\a.png", "C:\\写真\\b.jpg", FromWide(longName)};
     EXPECT_EQ(dropped, expected);
-    EXPECT_EQ(func_.DropNames, expected);
+    EXPECT_EQ(finishedWith, expected);
     EXPECT_EQ(finished, 1);
 }
 
