@@ -112,7 +112,7 @@ void TFmTODOmain::SaveItemsAtExit() {
     try {
         Store.Save();
     } catch (const EFileError& e) {
-        if (Store.Count() == 0 && Store.FileUnread()) return;  // nothing of the session's to keep
+        if (Store.Count() == 0) throw;  // nothing of the session's to keep: the failure alone is told
         const std::string aside = Store.SaveAside(NowDateTime());
         throw EFileError(std::string(e.what()) + "\r\n項目は次のファイルに保存しました:\r\n" + aside);
     }

@@ -34,7 +34,8 @@ namespace {
 // Shift-JIS it would give items full of NULs that every save would keep.
 bool ReadItemFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    if (!ReadWholeFile(path, bytes)) return false;
+    // A folder in the file's place holds no items; writing there fails and says so.
+    if (FolderExists(path) || !ReadWholeFile(path, bytes)) return false;
     if (LooksLikeUtf16(bytes)) throw EFileError(NotShiftJisMessage(path));
     if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
     return true;

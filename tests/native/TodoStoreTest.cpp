@@ -202,15 +202,16 @@ TEST(TodoStore, UndoingARemovalTakesItsArchiveLineBackOnlyWhenItIsStillLast) {
 TEST(TodoStore, AFileThatCouldNotBeReadIsMergedOnceItReads) {
     TestFolder folder;
     const std::string todo = folder / "";
-    // A folder in the file's place cannot be read as a file.
-    std::filesystem::create_directories(folder.Path() / "todo.txt");
+    // A UTF-16 file is not read (as Shift-JIS it would give items full of NULs).
+    const std::string utf16("\xFF\xFE" "a\0b\0", 6);
+    WriteBytes(todo + "todo.txt", utf16);
     TTodoStore store(todo);
     EXPECT_THROW(store.Load(), EFileError);
     EXPECT_TRUE(store.FileUnread());
     store.Add(ItemOf("mine"));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unreadable);
     EXPECT_THROW(store.Save(), EFileError);
-    std::filesystem::remove(folder.Path() / "todo.txt");
+    EXPECT_EQ(ReadBytes(store.FilePath()), utf16);
     WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
     store.Save();
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "mine"}));
