@@ -83,3 +83,8 @@ LRESULT AnswerGetObject(TAccessible* object, WPARAM wParam, LPARAM lParam, bool&
 // The name a screen reader reads for a control whose own text is not its name (an edit, a
 // spin box, a date picker, a drawn colour box): its standard object, renamed.
 void SetAccessibleName(HWND control, const std::string& name);
+
+// Names every control of a window that has no text of its own (edits, lists, spin boxes,
+// pickers, drawn boxes) after the label before it, as a reader pairs them on a form; a name
+// given with SetAccessibleName stays.
+void NameControlsByLabels(HWND window);
