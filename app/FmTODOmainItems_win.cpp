@@ -158,8 +158,7 @@ void TFmTODOmain::AddItemDialog() {
         TFmTODOdata editor(Handle());
         editor.SetDate(static_cast<TDateTime>(static_cast<long long>(NowDateTime())));
         editor.SetColor(static_cast<std::int32_t>(NewTextColor));
-        editor.ShowModal();
-        if (editor.EditResult == 1) {
+        if (editor.ShowModal() == TForm::mrOk) {
             Tdata item;
             item.Date = editor.Date();  // midnight: a new record's time of day is 0
             item.Text = editor.Text();
@@ -184,10 +183,10 @@ void TFmTODOmain::EditItemDialog(int index) {
         editor.SetText(Items.GetText(index));
         editor.SetColor(Items.GetColor(index));
         editor.SetCategory(Items.GetCategory(index));
-        editor.ShowModal();
+        const bool ok = editor.ShowModal() == TForm::mrOk;
         // The list cannot change while the editor runs modally, but the record is looked up again all the same.
         index = Items.IndexOfRecord(record);
-        if (editor.EditResult == 1 && index >= 0) {
+        if (ok && index >= 0) {
             Tdata item = Items.Item(index);
             const TDateTime timeOfDay = item.Date - static_cast<TDateTime>(static_cast<long long>(item.Date));
             item.Date = editor.Date() + timeOfDay;

@@ -170,13 +170,13 @@ void TFmTodoOption::CheckFolder() {
 void TFmTodoOption::BtOKClick() {
     RunSteps({[this] { SaveSettings(0); }, [this] { SaveSettings(1); }, [this] { SaveSettings(2); },
               [] { MainSettings.Save(); }});
-    ModalResult = IDOK;
+    ModalResult = mrOk;
     Close();
 }
 
 void TFmTodoOption::BtCancelClick() {
     RunSteps({[this] { BGprofile.SelectPicture(OpenedPicture); }});
-    ModalResult = IDCANCEL;
+    ModalResult = mrCancel;
     Close();
 }
 

@@ -350,7 +350,6 @@ void TFormColorSetUp::FormCreate() {
     BtApply->OnClick = [this] { BtApplyClick(); };
     BtOK->OnClick = [this] { BtOKClick(); };
 
-    Cancelled = true;
     FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font_.Get());
     FrameColorSelect1->SetColor(0);
     SetAccessibleName(TreeView1->Handle(), "配色の項目");
@@ -481,7 +480,7 @@ void TFormColorSetUp::BtApplyClick() {
 }
 
 void TFormColorSetUp::BtOKClick() {
-    Cancelled = false;
+    ModalResult = mrOk;
     Close();
 }
 
@@ -614,8 +613,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool EditColorScheme(TFormColorSetUp& form) {
     ColorsList.Save();
     form.FillTree();
-    form.ShowModal();
-    if (!form.Cancelled) {
+    if (form.ShowModal() == TForm::mrOk) {
         form.StoreTree();
         ColorsList.Save();
         return true;

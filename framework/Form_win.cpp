@@ -73,7 +73,7 @@ int TForm::ShowModal() {
     if (!owner) owner = Application.MainForm();
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
-    ModalResult = 0;
+    ModalResult = mrNone;
     modal_ = true;
     modalDone_ = false;
     {

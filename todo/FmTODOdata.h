@@ -39,9 +39,6 @@ public:
     void SetCategory(const std::string& mark);
     std::string Category() const;
 
-    // 0 cancelled, 1 accepted, 2 the text was empty.
-    int EditResult = 0;
-
     TControl* Memo = nullptr;
     TControl* Label1 = nullptr;
     TControl* Label2 = nullptr;

@@ -70,7 +70,6 @@ TFmTODOdata::TFmTODOdata(HWND mainWindow) : mainWindow_(mainWindow) {
 }
 
 void TFmTODOdata::FormCreate() {
-    EditResult = 0;
     SetUpFormFunc();
     CreateControls();
     RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { PlaceOverMainWindow(); }, [this] { LoadCategories(); }});
@@ -261,7 +260,8 @@ void TFmTODOdata::ButtonClick(int result) {
             return;
         }
     }
-    EditResult = GetWindowTextLengthW(Memo->Handle()) == 0 ? 2 : result;
+    // An empty text stores nothing, whichever button.
+    ModalResult = result == 1 && GetWindowTextLengthW(Memo->Handle()) > 0 ? mrOk : mrCancel;
     Close();
 }
 

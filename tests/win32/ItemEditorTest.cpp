@@ -198,7 +198,7 @@ TEST_P(ItemEditorRun, ButtonsAndKeys) {
     const BYTE released[256] = {};
     SetKeyboardState(const_cast<BYTE*>(released));
     EXPECT_EQ(stillOpen, !GetParam().closes);
-    EXPECT_EQ(editor.EditResult, GetParam().result);
+    EXPECT_EQ(editor.ModalResult, GetParam().result);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RunCase{"ok", "牛乳", [](TFmTODOdata& e) { Click(e.BtOK); }, true, 1},
         RunCase{"ok_empty", "", [](TFmTODOdata& e) { Click(e.BtOK); }, true, 2},
-        RunCase{"cancel", "牛乳", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 0},
+        RunCase{"cancel", "牛乳", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"cancel_empty", "", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"enter_on_ok", "x", [](TFmTODOdata& e) { KeyOn(e.BtOK->Handle(), VK_RETURN); }, true, 1},
         RunCase{"enter_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_RETURN); }, false, 0},
@@ -293,7 +293,7 @@ TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
                       [&] { stayedOpen = IsWindowVisible(editor.Handle()) != FALSE; }});
     EXPECT_EQ(said, ToWide("保存できない文字があります: ") + L"\U0001F600");  // the wave dash can be held
     EXPECT_TRUE(stayedOpen);
-    EXPECT_NE(editor.EditResult, 1);
+    EXPECT_NE(editor.ModalResult, TForm::mrOk);
 }
 
 TEST_F(ItemEditor, ColourBoxOffersTheSixteenAndAnUntouchedColourIsKept) {
