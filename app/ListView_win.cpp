@@ -3,20 +3,8 @@
 #include <algorithm>
 #include <random>
 
+#include "background/DrawFrame.h"
 #include "background/GraphicWork.h"
-#include "framework/Handles.h"
-
-namespace {
-
-// Copies from the dc holding a bitmap; only where the bitmap has pixels.
-void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
-    if (bitmap.Empty() || !bitmap.NativeHandle()) return;
-    TMemoryDC dc(CreateCompatibleDC(target));
-    TSelectObject source(dc.Get(), static_cast<HBITMAP>(bitmap.NativeHandle()));
-    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc.Get(), 0, 0, SRCCOPY);
-}
-
-}  // namespace
 
 void TListView::Arrange(TListGeometry& g, const TLineSettings& settings) {
     // The place in the list outlives the layout: the item shown at the top, and which of its

@@ -8,3 +8,7 @@
 void DrawFrame(HDC canvas, const RECT& rect, int style);
 // The same in a pen of one pixel of that colour.
 void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style);
+
+class TBitmap;
+// Copies a bitmap that has pixels onto the canvas, its top left corner at x, y.
+void BlitBitmap(HDC canvas, int x, int y, const TBitmap& bitmap);

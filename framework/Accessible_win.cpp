@@ -7,10 +7,9 @@
 
 #include "support/Encoding_win.h"
 
-namespace {
-
-// Defined here: taken from a static oleacc, the GUID would be an import thunk's address.
 const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+namespace {
 
 VARIANT Long(LONG value) {
     VARIANT v;

@@ -7,6 +7,9 @@
 
 #include <string>
 
+// IID_IAccessible, defined here: taken from a static oleacc, it would be an import thunk's address.
+extern const IID kIidAccessible;
+
 // An IAccessible with every property empty and every action refused; a part overrides what
 // it has. The owner detaches it when the window goes: clients holding it then get an error.
 class TAccessible : public IAccessible {

@@ -11,13 +11,12 @@
 #include "app/FmTodoOption.h"
 #include "app/ListSpeech.h"
 #include "background/FormColorSetUp.h"
+#include "framework/Accessible_win.h"
 #include "todo/FmTODOdata.h"
 #include "framework/Handles.h"
 #include "framework/Messages.h"
 
 namespace {
-
-const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 VARIANT Child(long id) {
     VARIANT v;
