@@ -17,6 +17,7 @@
 #include "framework/Handles.h"
 #include "settings/ProfileList.h"
 #include "support/FolderWatcher_win.h"
+#include "todo/DueDates.h"
 #include "todo/TodoStore.h"
 #include "window/LinkLabel.h"
 #include "window/TaskBarIcon.h"
@@ -28,6 +29,8 @@
 constexpr wchar_t kMainWindowClass[] = L"TFmTODOmain";
 // The folder watcher's word that the item file's folder changed.
 constexpr UINT WM_ITEMFILECHANGED = WM_APP + 20;
+// Posted once the window is made: the first look at what is due, with its reminder.
+constexpr UINT WM_CHECKDAY = WM_APP + 21;
 
 class TFmTODOmain : public TForm {
 public:
@@ -83,6 +86,8 @@ public:
     void ItemFileChanged();
     // "オプション設定": the options dialog with the picture timer stopped, then everything re-read.
     void P1optionClick();
+    // "削除した項目...": the archive window; what it restores is saved at once.
+    void P1archiveClick();
     // SelectedItem with a value out of range read as none (−1).
     int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
     TPopupMenu PopupMenu1;
@@ -132,6 +137,20 @@ public:
     std::string LinkCaption;
     bool SortAuto = true;
     TTimer Timer1{nullptr, 1};  // the random picture change
+
+    // Due dates: the marks follow the day, a reminder comes at start and with every new day.
+    std::function<TDateTime()> Clock = NowDateTime;
+    TDayWatch DayWatch;
+    TTimer DayTimer{nullptr, 2};  // looks for a new day once a minute
+    bool OverdueMarks = true, NotifyDue = true;
+    COLORREF OverdueColor = RGB(0xE0, 0, 0), TodayColor = RGB(0xFF, 0x80, 0);
+    // At start and on every timer: on a new day the list is laid out and painted again and the
+    // reminder shown.
+    void CheckDay();
+    void RemindDue();
+    // The date column's text of an item, and its colour (-1: the item's own).
+    std::string DueDateShown(int item) const;
+    std::int32_t DueDateColor(int item) const;
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

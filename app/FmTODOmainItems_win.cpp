@@ -61,6 +61,8 @@ void TFmTODOmain::CreateMenu() {
         Entry("P1option", "オプション設定", [this] { P1optionClick(); }),
         Entry("P1Version", "バージョン情報", [this] { P1VersionClick(); }),
         Entry("N6", "ヘルプ", [] { GlobalEnv.OpenHelp(); }),
+        Separator("N9"),
+        Entry("P1archive", "削除した項目...", [this] { P1archiveClick(); }),
         Separator("N4"),
         Entry("P1minimum", "最小化", [this] { TaskBarIcon1.Minimize(); }),
         Entry("P1exit", "終了", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
@@ -190,7 +192,7 @@ void TFmTODOmain::EditItemDialog(int index) {
         if (editor.EditResult == 1 && index >= 0) {
             Tdata item = Items.Item(index);
             const TDateTime timeOfDay = item.Date - static_cast<TDateTime>(static_cast<long long>(item.Date));
-            item.Date = editor.Date() + timeOfDay;
+            item.Date = HasDate(editor.Date()) ? editor.Date() + timeOfDay : kNoDate;
             item.Text = editor.Text();
             item.Color = editor.Color();
             item.Category = editor.Category();

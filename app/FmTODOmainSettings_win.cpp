@@ -35,6 +35,10 @@ void TFmTODOmain::ApplySettings() {
     UnderlineColor = static_cast<COLORREF>(ColorsList.GetColor(kColorUnderline));
     ShadowColor = static_cast<COLORREF>(ColorsList.GetColor(kColorTextShadow));
     HighlightColor = static_cast<COLORREF>(ColorsList.GetColor(kColorHighlight));
+    OverdueColor = static_cast<COLORREF>(ColorsList.GetColorOrDefault(kColorOverdue));
+    TodayColor = static_cast<COLORREF>(ColorsList.GetColorOrDefault(kColorDueToday));
+    OverdueMarks = MainSettings.Read(keys::Overdue);
+    NotifyDue = MainSettings.Read(keys::Notify);
 
     const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
     TitleFont.Reset(CreatePointFont(windowsXP ? "Alba" : "Century Gothic", 24, ANSI_CHARSET));

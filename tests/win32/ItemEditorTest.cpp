@@ -266,6 +266,22 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"before_day_zero", -1.25, {}, -1}, DateCase{"far_out_of_range", 1e300, {}, 1e300}),
     kCaseName);
 
+TEST_F(ItemEditor, NoDateBoxSwitchesThePickerOff) {
+    TFmTODOdata editor(owner_);
+    EXPECT_EQ(editor.CBnoDate->Text(), "期日なし");
+    editor.SetDate(kNoDate);
+    EXPECT_TRUE(editor.NoDate());
+    EXPECT_FALSE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_EQ(editor.Date(), kNoDate);
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);  // a date wanted after all: the picker's
+    EXPECT_TRUE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_TRUE(HasDate(editor.Date()));
+    editor.SetDate(Day(2024, 5, 6));
+    EXPECT_FALSE(editor.NoDate());
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(editor.Date(), kNoDate);
+}
+
 TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
     TFmTODOdata editor(owner_);
     std::wstring said;
