@@ -45,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DueDates, SummaryCountsAndReminderText) {
     TTodoData items;
-    items.LoadFromText("20260609,000000,\"late\",\"\"\r\n20260610,000000,\"now\r\nsecond line\",\"\"\r\n"
+    items.LoadFromText("20260609,000000,\"late\",\"\"\r\n20260610,000000,\"now\\nsecond line\",\"\"\r\n"
                        ",000000,\"someday\",\"\"\r\n20260611,000000,\"later\",\"\"\r\n20260610,000000,\"also now\",\"\"\r\n");
     const TDueSummary summary = SummariseDue(items, Day(2026, 6, 10) + 0.5);
     EXPECT_EQ(summary.today, 2);
