@@ -7,10 +7,8 @@
 
 #include <vector>
 
-#include "app/ListLayout.h"
-#include "app/ListLines.h"
+#include "app/ListView.h"
 #include "background/Bitmap.h"
-#include "app/DibText.h"
 #include "framework/Form.h"
 #include "framework/PopupMenu.h"
 #include "framework/Timer.h"
@@ -45,13 +43,9 @@ public:
 
     // Layout and painting of the list.
     void LayoutList();
-    void BuildLines();
+    TLineSettings LineSettings() const;
     void PlacePicture();
     void PaintList();
-    int FirstShownLine() const { return ::FirstShownLine(TopLine, DisplayLineCount, VisibleRows); }
-    void SetTopLine(int line);
-    // Scrolls just enough to show the whole selected item (its first line when it is taller).
-    void ShowSelection();
     void ScrollBarChange();
     // A background for the window's outer size from the picture library.
     void StartRender();
@@ -76,9 +70,6 @@ public:
     void ArchiveItem(int index);
     void PsAutoClick();
     void SortBy(int key);
-    void SelectNext();
-    void SelectPrevious();
-    int ItemAt(int x, int y) const;
     void FormKeyDown(WPARAM& key);
     void UndoClick();
     void RedoClick();
@@ -88,8 +79,7 @@ public:
     void P1optionClick();
     // "削除した項目...": the archive window; what it restores is saved at once.
     void P1archiveClick();
-    // SelectedItem with a value out of range read as none (−1).
-    int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
+    int Selection() const { return List.Selection(); }
     TPopupMenu PopupMenu1;
 
     // The items and every change of them; the window keeps only its view of them.
@@ -97,35 +87,25 @@ public:
     TTodoData& Items = Store.ItemsForLayout();  // read by the layout and the painting
     std::string TodoFolder;
     int NormalHeight = 100;
-    int SelectedItem = -1;
+    // The rows, the place in them and the selection.
+    TListView List{Store};
 
     TRegion PaintRegion;
-    TBitmap RowBitmap, ShadowMask;
-    TDibText ListText;         // ScreenFont on the rows; also measures the list's text
-    RECT PictureRect{}, ListRect{};
+    RECT PictureRect{};
     int FoldedHeight = 41;
-    TListLines Lines;
-    const std::vector<std::string>& LineTexts = Lines.Texts();
-    const std::vector<int>& LineItems = Lines.Items();
-    int ListWidth = 0, DateWidth = 0, MarkWidth = 0, TextColumnWidth = 0;
-    int TopLine = 0;
+    int TextColumnWidth = 0;
     bool LayoutPending = false;
-    int DisplayLineCount = 0;
-    int VisibleRows = 0;
     HWND ScrollBar = nullptr;
     TLinkLabel LinkLabel1;
     TkvneGctButton kvneGctButton1, kvneGctButton2;  // fold, close
 
     // What ApplySettings takes from the colour scheme and the settings.
     COLORREF WindowColor = RGB(255, 255, 255);
-    COLORREF ActiveTitleColor = 0, InactiveTitleColor = 0, UnderlineColor = 0, ShadowColor = 0;
-    COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0, HighlightColor = 0;
+    COLORREF ActiveTitleColor = 0, InactiveTitleColor = 0;
+    COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0;
     TFontHandle TitleFont, ScreenFont;
     TFontSpec ScreenFontSpec;
     int TitleTop = -4;
-    int RowHeight = 16;
-    bool ShadowOn = true;
-    int HighlightStyle = 0;
     bool WordWrap = false;
     TkvneFormFunc FormFunc;
     TTaskBarIcon TaskBarIcon1;
@@ -142,15 +122,11 @@ public:
     std::function<TDateTime()> Clock = NowDateTime;
     TDayWatch DayWatch;
     TTimer DayTimer{nullptr, 2};  // looks for a new day once a minute
-    bool OverdueMarks = true, NotifyDue = true;
-    COLORREF OverdueColor = RGB(0xE0, 0, 0), TodayColor = RGB(0xFF, 0x80, 0);
-    // At start and on every timer: on a new day the list is laid out and painted again and the
-    // reminder shown.
+    bool NotifyDue = true;
+    // At start and on every timer: on a new day the list measures from it, is laid out and
+    // painted again, and the reminder shows.
     void CheckDay();
     void RemindDue();
-    // The date column's text of an item, and its colour (-1: the item's own).
-    std::string DueDateShown(int item) const;
-    std::int32_t DueDateColor(int item) const;
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -169,7 +145,6 @@ private:
     void CreateControls();
     void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);
-    void PaintRow(HDC dc, int row);
     void FoldClick();
     void CreateMenu();
     void SaveItems();
@@ -182,7 +157,6 @@ private:
     static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
     void FormMouseDown(int x, int y, bool rightButton);
-    std::string DateSeparator() const;
 
     bool active_ = false;
     bool creating_ = false;  // renderings wait for the window's final size

@@ -6,7 +6,9 @@
 #include "framework/Application.h"
 
 void TFmTODOmain::CheckDay() {
-    if (!DayWatch.Changed(Clock())) return;
+    const TDateTime now = Clock();
+    if (!DayWatch.Changed(now)) return;
+    List.Today = now;
     LayoutList();  // a new year can change the dates shown, and with them the column
     InvalidateRect(Handle(), nullptr, FALSE);
     RemindDue();
@@ -16,19 +18,6 @@ void TFmTODOmain::RemindDue() {
     if (!NotifyDue) return;
     const TDueSummary summary = SummariseDue(Items, Clock());
     if (summary.Any()) TaskBarIcon1.ShowBalloon("Memorail", ReminderText(summary));
-}
-
-std::string TFmTODOmain::DueDateShown(int item) const {
-    return DueDateText(Items.GetDate(item), Clock(), DateSeparator());
-}
-
-std::int32_t TFmTODOmain::DueDateColor(int item) const {
-    if (!OverdueMarks) return -1;
-    switch (DueState(Items.GetDate(item), Clock())) {
-    case TDueState::Overdue: return static_cast<std::int32_t>(OverdueColor);
-    case TDueState::Today: return static_cast<std::int32_t>(TodayColor);
-    default: return -1;
-    }
 }
 
 void TFmTODOmain::P1archiveClick() {

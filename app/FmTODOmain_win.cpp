@@ -37,6 +37,7 @@ void TFmTODOmain::FormCreate() {
     DayTimer.SetOwner(Handle());
     DayTimer.SetInterval(60 * 1000);
     DayTimer.OnTimer = [this] { CheckDay(); };
+    List.Today = Clock();  // the first paint already marks the dates; the reminder waits for WM_CHECKDAY
     BGprofile.SetRenderHost(std::make_shared<TWin32RenderHost>(Handle()));
     SetUpFormFunc();
     SetUpTaskBarIcon();
@@ -44,7 +45,7 @@ void TFmTODOmain::FormCreate() {
     // overwrite the unfolded height read with the settings.
     // Only the rendering for the final size starts: every earlier one would be thrown away.
     creating_ = true;
-    RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
+    RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { List.Select(-1); },
               [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
     creating_ = false;
     RunSteps({[this] { StartRender(); }});
@@ -81,6 +82,9 @@ void TFmTODOmain::CreateControls() {
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    List.OnScrolled = [this](int line) {
+        if (GetScrollPos(ScrollBar, SB_CTL) != line) SetScrollPos(ScrollBar, SB_CTL, line, TRUE);
+    };
     CreateMenu();
 }
 
@@ -194,9 +198,10 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: FormKeyDown(wParam); return 0;
     case WM_MOUSEWHEEL:
         if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
-            SelectNext();
+            List.SelectNext();
         else if (GET_WHEEL_DELTA_WPARAM(wParam) > 0)
-            SelectPrevious();
+            List.SelectPrevious();
+        PaintList();
         return 0;
     case WM_MOUSELEAVE:
         trackingMouse_ = false;
@@ -221,8 +226,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (LOWORD(wParam)) {
         case SB_LINEUP: --position; break;
         case SB_LINEDOWN: ++position; break;
-        case SB_PAGEUP: position -= VisibleRows; break;
-        case SB_PAGEDOWN: position += VisibleRows; break;
+        case SB_PAGEUP: position -= List.VisibleRows(); break;
+        case SB_PAGEDOWN: position += List.VisibleRows(); break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: position = info.nTrackPos; break;
         case SB_TOP: position = 0; break;

@@ -58,6 +58,8 @@ public:
 protected:
     void FormCreate() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Ctrl+Enter presses OK from any control; Enter alone stays a new line in the text.
+    bool DialogKey(const MSG& msg) override;
 
 private:
     void SetUpFormFunc();
