@@ -158,14 +158,14 @@ TEST_F(ItemEditor, TabGoesThroughTheControlsInOrderAndTheMemoOpensTheInputMethod
         imeOpen = ImmGetOpenStatus(context);
         ImmReleaseContext(GetFocus(), context);
     }};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         steps.push_back([] { PressKey(VK_TAB); });
         steps.push_back([&] { visited.push_back(GetFocus()); });
     }
     RunModal(editor, steps);
     const std::vector<HWND> order{
-        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(), editor.DateTimePicker1->Handle(),
-        editor.ColorBox1.Handle(), editor.CBcate->Handle(),   editor.Memo->Handle()};
+        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(),  editor.DateTimePicker1->Handle(),
+        editor.CBnoDate->Handle(), editor.ColorBox1.Handle(), editor.CBcate->Handle(), editor.Memo->Handle()};
     EXPECT_EQ(visited, order);
     EXPECT_TRUE(imeOpen);
     EXPECT_EQ(editor.Text(), "一行目");  // Tab moved on and wrote nothing

@@ -269,6 +269,7 @@ TEST_F(OptionsFolder, DueDateSettingsStartOnAndAreStored) {
         dialog.SaveSettings(0);
         dialog.SaveSettings(2);
     }
+    MainSettings.Save();
     const std::string ini = Read("memorail_win32_tests.ini");
     EXPECT_NE(ini.find("overdue=0"), std::string::npos);
     EXPECT_NE(ini.find("notify=0"), std::string::npos);
