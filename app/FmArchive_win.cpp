@@ -48,6 +48,7 @@ void TFmArchive::FormCreate() {
     FormFunc.Preserve = true;
     FormFunc.KeepSize = true;
     FormFunc.KeepLocation = true;
+    FormFunc.EraseBackGround = true;  // the class's button face behind the controls
     CreateControls();
     RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { Reload(); }});
 }

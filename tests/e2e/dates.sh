@@ -17,13 +17,14 @@ start_program
 read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 sleep 1
 import -window root -crop "$((cw + 20))x$((ch + 20))+$((cx - 10))+$((cy - 10))" +repage "$artifacts/dates-list.png"
-date_pixels() {  # pixels of a colour in the date column of a row
-  convert "$artifacts/dates-list.png" -crop "60x16+$((10 + 4))+$((10 + 33 + 16 * $1))" +repage \
-    -fill black +opaque "$2" -fill white -opaque "$2" -format '%[fx:int(mean*w*h)]' info:
+date_pixels() {  # pixels of a colour in the date column of a row (magenta stands in for it)
+  convert "$artifacts/dates-list.png" -crop "30x16+$((10 + 6))+$((10 + 33 + 16 * $1))" +repage \
+    -fill '#FF00FF' -opaque "$2" -fill black +opaque '#FF00FF' -fill white -opaque '#FF00FF' -format '%[fx:int(mean*w*h)]' info:
 }
 check "the overdue date is drawn in the overdue colour" test "$(date_pixels 0 '#E00000')" -gt 5
 check "today's date is drawn in today's colour" test "$(date_pixels 1 '#FF8000')" -gt 5
 check "the future date in neither" test "$(date_pixels 2 '#E00000')" = 0 -a "$(date_pixels 2 '#FF8000')" = 0
+check "the later date is drawn in the item's colour" test "$(date_pixels 2 '#000000')" -gt 5
 check "the item without a date shows no date" test "$(date_pixels 3 '#000000')" = 0
 close_program
 check "the item without a date is saved with an empty date field" \
@@ -68,7 +69,7 @@ archive_lines() {  # $1: with the line that goes back
   printf '20200199,damaged\n20200108,000000,"last","　"'
 }
 archive_lines 1 | sjis > "$data/todo/202001.txt"
-printf '20191201,000000,"older","　"\r\n' > "$data/todo/201912.txt"
+printf '20191201,000000,"older","　"\r\n' | sjis > "$data/todo/201912.txt"
 printf '[OPTION]\r\nnotify=0\r\n' > "$data/memorail.ini"
 start_program
 xdotool key Menu; sleep 0.5; xdotool key Up Up Up Return   # 削除した項目..., above 最小化 and 終了
@@ -76,11 +77,12 @@ read -r ax ay aw ah < <("$WINE" "$probe" wait TFmArchive 10 | tr -d '\r')
 check "削除した項目... opens the archive window" test -n "$ax"
 sleep 0.5
 import -window root "$artifacts/dates-archive.png"
-xdotool key Tab
+xdotool mousemove $((ax + 300)) $((ay + 8 + 10)) click 1   # the search box
 xdotool type --delay 60 'bring'
 sleep 0.5
 xdotool mousemove $((ax + 40)) $((ay + 38 + 28)) click 1   # the one row left
 sleep 0.3
+import -window root "$artifacts/dates-archive-chosen.png"
 xdotool mousemove $((ax + aw - 2 * (8 + 84) + 42)) $((ay + ah - 8 - 12)) click 1   # 元に戻す
 sleep 1
 xdotool key Escape
