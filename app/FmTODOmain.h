@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/ListAccessible_win.h"
 #include "app/ListView.h"
 #include "background/Bitmap.h"
 #include "framework/Form.h"
@@ -71,6 +72,7 @@ public:
     void PsAutoClick();
     void SortBy(int key);
     void FormKeyDown(WPARAM& key);
+    void FoldClick();
     void UndoClick();
     void RedoClick();
     // The item file changed on disk (the folder watcher's message): other programs' changes merged.
@@ -145,7 +147,6 @@ private:
     void CreateControls();
     void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);
-    void FoldClick();
     void CreateMenu();
     void SaveItems();
     // At the end: the items to their file, else beside it, and the user told where.
@@ -157,6 +158,13 @@ private:
     static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
     void FormMouseDown(int x, int y, bool rightButton);
+
+    // Screen readers: the list's object, made at the first question, and the events they follow.
+    LRESULT AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& answered);
+    void SetUpAccessibility();
+    void DetachAccessibility();
+    TListAccessible* accessible_ = nullptr;
+    bool folded_ = false;
 
     bool active_ = false;
     bool creating_ = false;  // renderings wait for the window's final size

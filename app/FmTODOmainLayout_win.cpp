@@ -75,6 +75,7 @@ void TFmTODOmain::LayoutList() {
     }
     LayoutPending = true;
     InvalidateRect(Handle(), nullptr, FALSE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 TLineSettings TFmTODOmain::LineSettings() const {
@@ -101,7 +102,8 @@ void TFmTODOmain::ScrollBarChange() {
 
 void TFmTODOmain::FormResize() {
     const int outer = OuterHeight(Handle());
-    if (outer == FoldedHeight && FoldedHeight != NormalHeight) {
+    folded_ = outer == FoldedHeight && FoldedHeight != NormalHeight;
+    if (folded_) {
         kvneGctButton1.SetCaption("u");
     } else {
         kvneGctButton1.SetCaption("t");

@@ -82,6 +82,7 @@ void TFmTODOmain::CreateControls() {
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetUpAccessibility();
     List.OnScrolled = [this](int line) {
         if (GetScrollPos(ScrollBar, SB_CTL) != line) SetScrollPos(ScrollBar, SB_CTL, line, TRUE);
     };
@@ -156,6 +157,7 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    DetachAccessibility();
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
@@ -169,6 +171,12 @@ void TFmTODOmain::FormDestroy() {
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_GETOBJECT: {
+        bool answered = false;
+        const LRESULT result = AnswerAccessibility(wParam, lParam, answered);
+        if (answered) return result;
+        break;
+    }
     case WM_ITEMFILECHANGED:
         if (ItemWatcher) ItemWatcher->Handled();
         ItemFileChanged();

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "background/FormColorSetUp.h"
+#include "framework/Accessible_win.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
 #include "support/TextWork.h"
@@ -104,6 +105,7 @@ void TFmTodoOption::CreateControls() {
     // Only the tabs: the page under them is the form's background in a frame of its own, so the
     // labels' background is the page's on every theme.
     PageControl1 = Add(-1, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, {4, 4, 404, kTabsHeight});
+    SetAccessibleName(PageControl1->Handle(), "ページ");
     for (int i = 0; i < kPageCount; ++i) {
         const std::wstring caption = ToWide(kPageCaptions[i]);
         TCITEMW item{};

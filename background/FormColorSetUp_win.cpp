@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "background/kvneColors.h"
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
 #include "support/Encoding_win.h"
@@ -352,6 +353,8 @@ void TFormColorSetUp::FormCreate() {
     Cancelled = true;
     FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font_.Get());
     FrameColorSelect1->SetColor(0);
+    SetAccessibleName(TreeView1->Handle(), "配色の項目");
+    SetAccessibleName(FrameColorSelect1->Handle(), "色の選択");
 }
 
 void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
@@ -77,6 +78,7 @@ int TForm::ShowModal() {
     modalDone_ = false;
     {
         const TModalScope modal(handle_);
+        NameControlsByLabels(handle_);
         ShowWindow(handle_, SW_SHOW);
         MSG msg{};
         while (!modalDone_ && IsWindow(handle_)) {
@@ -180,7 +182,10 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (ReflectToControl(message, wParam, lParam, reflected)) return reflected;
     if (message == WM_SIZE && wParam != SIZE_MINIMIZED)
         for (const auto& control : controls_) control->ParentResized(LOWORD(lParam), HIWORD(lParam));
-    if (message == WM_CREATE) RunGuarded([this] { FormCreate(); });
+    if (message == WM_CREATE) RunGuarded([this] {
+        FormCreate();
+        NameControlsByLabels(handle_);  // the controls made so far; ShowModal names later ones
+    });
     if (message == WM_DESTROY) RunGuarded([this] { FormDestroy(); });
     return OnMessage(message, wParam, lParam);
 }

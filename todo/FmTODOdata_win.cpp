@@ -7,6 +7,7 @@
 
 #include "background/DrawFrame.h"
 #include "background/kvneColors.h"
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/kvneGlobal.h"
@@ -115,6 +116,7 @@ void TFmTODOdata::CreateControls() {
     Label2 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 120, 36, 12, "文字色", kBottomLeft));
     Label3 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 142, 36, 12, "分類", kBottomLeft));
 
+    SetAccessibleName(Memo->Handle(), "内容");  // the only control without a label
     SendMessageW(Memo->Handle(), EM_SETLIMITTEXT, 0, 0);
     SetWindowSubclass(Memo->Handle(), MemoProc, 1, 0);
     Memo->OnCommand = [this](int code) {
