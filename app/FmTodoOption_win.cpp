@@ -154,11 +154,12 @@ void TFmTodoOption::CreateDisplayPage() {
     SEmin = AddSpin(0, {124, 144, 48, 20}, kMinutesRange);
     AddLabel(0, {192, 148, 60, 14}, "分間隔");
 
-    CBshadow = AddCheck(0, {12, 176, 210, 16}, "文字に影をつける");
-    CBwordWrap = AddCheck(0, {12, 194, 210, 16}, "文章を折り返して全て表示する");
-    CBwindowRound = AddCheck(0, {12, 212, 210, 16}, "ウィンドウの角を丸くする");
-    AddLabel(0, {12, 238, 80, 14}, "選択項目強調");
-    CMBselected = AddList(0, {92, 234, 100, 20}, {"反転", "色反転", "下線", "波線", "囲枠", "下枠"});
+    CBshadow = AddCheck(0, {12, 174, 210, 16}, "文字に影をつける");
+    CBwordWrap = AddCheck(0, {12, 190, 210, 16}, "文章を折り返して全て表示する");
+    CBwindowRound = AddCheck(0, {12, 206, 210, 16}, "ウィンドウの角を丸くする");
+    CBoverdue = AddCheck(0, {12, 222, 210, 16}, "期日を過ぎた項目を強調する");
+    AddLabel(0, {12, 245, 80, 14}, "選択項目強調");
+    CMBselected = AddList(0, {92, 241, 100, 20}, {"反転", "色反転", "下線", "波線", "囲枠", "下枠"});
 
     GbFont = Add(0, WC_BUTTONW, group, {228, 172, 174, 60}, "フォント");
     LBScreenFontName = AddLabel(0, {236, 190, 110, 14}, "");
@@ -231,6 +232,7 @@ void TFmTodoOption::CreateOtherPage() {
     AddLabel(2, {166, 104, 60, 14}, "ピクセル");
     LbLink = AddLabel(2, {12, 130, 100, 14}, "リンクURL");
     LeLink = Add(2, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, {12, 146, 388, 20});
+    CBnotify = AddCheck(2, {12, 246, 220, 16}, "期日を通知する");
 
     GbPrintFont = Add(2, WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, {10, 176, 392, 64}, "印刷フォント");
     LbPrintFontName = AddLabel(2, {18, 194, 200, 14}, "");

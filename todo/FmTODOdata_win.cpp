@@ -16,7 +16,7 @@
 namespace {
 
 // Not IDOK or IDCANCEL: the dialog keys' commands must find no control.
-enum : int { kMemoId = 101, kCancelId, kOkId, kPickerId, kColorId, kCategoryId };
+enum : int { kMemoId = 101, kCancelId, kOkId, kPickerId, kColorId, kCategoryId, kNoDateId };
 
 LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     switch (message) {
@@ -105,6 +105,8 @@ void TFmTODOdata::CreateControls() {
     BtOK = &AddControl(args(WC_BUTTONW, kOkId, BS_PUSHBUTTON | WS_TABSTOP, 324, 135, 75, 20, "OK", kBottomRight));
     DateTimePicker1 = &AddControl(
         args(DATETIMEPICK_CLASSW, kPickerId, DTS_SHORTDATEFORMAT | WS_TABSTOP, 48, 94, 100, 20, "", kBottomLeft));
+    CBnoDate = &AddControl(
+        args(WC_BUTTONW, kNoDateId, BS_AUTOCHECKBOX | WS_TABSTOP, 156, 96, 80, 16, "期日なし", kBottomLeft));
     ColorBox1.Create(*this, args(nullptr, kColorId, WS_TABSTOP, 48, 115, 100, 22, "", kBottomLeft));
     CBcate = &AddControl(args(WC_COMBOBOXW, kCategoryId, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 48, 138,
                               100, 20, "", kBottomLeft));
@@ -119,6 +121,7 @@ void TFmTODOdata::CreateControls() {
     Memo->OnCommand = [this](int code) {
         if (code == EN_SETFOCUS) OpenIme(Memo->Handle());
     };
+    CBnoDate->OnClick = [this] { EnableWindow(DateTimePicker1->Handle(), !NoDate()); };
     BtOK->OnClick = [this] { ButtonClick(1); };
     BtCancel->OnClick = [this] { ButtonClick(0); };
 }
@@ -196,7 +199,13 @@ std::string TFmTODOdata::Category() const {
     return index < 0 ? std::string() : MarkAt(index);
 }
 
+bool TFmTODOdata::NoDate() const { return SendMessageW(CBnoDate->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 void TFmTODOdata::SetDate(TDateTime date) {
+    // Without a date the picker stays on the day it shows, ready for when one is wanted.
+    SendMessageW(CBnoDate->Handle(), BM_SETCHECK, HasDate(date) ? BST_UNCHECKED : BST_CHECKED, 0);
+    EnableWindow(DateTimePicker1->Handle(), HasDate(date));
+    if (!HasDate(date)) return;
     date_ = date;
     dateSet_ = true;
     SYSTEMTIME day{};
@@ -207,6 +216,7 @@ void TFmTODOdata::SetDate(TDateTime date) {
 }
 
 TDateTime TFmTODOdata::Date() const {
+    if (NoDate()) return kNoDate;
     const SYSTEMTIME day = PickerDay();
     if (dateSet_ && day.wYear == shownDay_.wYear && day.wMonth == shownDay_.wMonth && day.wDay == shownDay_.wDay)
         return std::trunc(date_);

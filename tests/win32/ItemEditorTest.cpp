@@ -158,14 +158,14 @@ TEST_F(ItemEditor, TabGoesThroughTheControlsInOrderAndTheMemoOpensTheInputMethod
         imeOpen = ImmGetOpenStatus(context);
         ImmReleaseContext(GetFocus(), context);
     }};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         steps.push_back([] { PressKey(VK_TAB); });
         steps.push_back([&] { visited.push_back(GetFocus()); });
     }
     RunModal(editor, steps);
     const std::vector<HWND> order{
-        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(), editor.DateTimePicker1->Handle(),
-        editor.ColorBox1.Handle(), editor.CBcate->Handle(),   editor.Memo->Handle()};
+        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(),  editor.DateTimePicker1->Handle(),
+        editor.CBnoDate->Handle(), editor.ColorBox1.Handle(), editor.CBcate->Handle(), editor.Memo->Handle()};
     EXPECT_EQ(visited, order);
     EXPECT_TRUE(imeOpen);
     EXPECT_EQ(editor.Text(), "一行目");  // Tab moved on and wrote nothing
@@ -275,6 +275,22 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"picked_after_one_it_could_not_show", Day(1700, 3, 1), {2030, 1, 0, 2, 0, 0, 0, 0}, Day(2030, 1, 2)},
         DateCase{"before_day_zero", -1.25, {}, -1}, DateCase{"far_out_of_range", 1e300, {}, 1e300}),
     kCaseName);
+
+TEST_F(ItemEditor, NoDateBoxSwitchesThePickerOff) {
+    TFmTODOdata editor(owner_);
+    EXPECT_EQ(editor.CBnoDate->Text(), "期日なし");
+    editor.SetDate(kNoDate);
+    EXPECT_TRUE(editor.NoDate());
+    EXPECT_FALSE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_EQ(editor.Date(), kNoDate);
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);  // a date wanted after all: the picker's
+    EXPECT_TRUE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_TRUE(HasDate(editor.Date()));
+    editor.SetDate(Day(2024, 5, 6));
+    EXPECT_FALSE(editor.NoDate());
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(editor.Date(), kNoDate);
+}
 
 TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
     TFmTODOdata editor(owner_);
