@@ -76,4 +76,5 @@ void TFmTODOmain::PaintList() {
     SelectClipRgn(dc.Get(), PaintRegion.Handle());
     List.Paint(dc.Get(), BGprofile.Background(), {PictureRect.left, PictureRect.top});
     LayoutPending = false;
+    NotifySelection();
 }
