@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -94,4 +95,5 @@ private:
     int visibleRows_ = 0;
     bool focusShown_ = false;
     TBitmap rowBitmap_, shadowMask_;
+    std::mt19937 wave_{std::random_device{}()};  // the wave underline's jitter
 };

@@ -1,7 +1,6 @@
 #include "app/ListView.h"
 
 #include <algorithm>
-#include <random>
 #include <unordered_map>
 
 #include "background/DrawFrame.h"
@@ -173,9 +172,8 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
         text.color = items.GetColor(item);
         Style.dateWidth = DateWidth;
         Style.markWidth = MarkWidth;
-        static std::mt19937 random(std::random_device{}());
         RenderLine(rowBitmap_, shadowMask_, text, Style, Text,
-                   [](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); });
+                   [this](int n) { return static_cast<int>(wave_() % static_cast<unsigned>(n)); });
     }
     BlitBitmap(dc, Rect.left, y, rowBitmap_);
 }
