@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "background/Bitmap.h"
 #include "support/FileIO.h"
@@ -59,20 +60,20 @@ std::unique_ptr<TTextDrawer> CreateTextDrawer();
 TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text);
 extern const char* const kMissingPictureMessage;
 
-// The last decoded picture, kept for re-renders after a resize or a settings change.
-// Holds one picture of at most kMaxCachedPixels (64 MB); shared by the renderings in turn.
+// The bytes of the last JPEG file rendered: a rendering after a resize or a settings change
+// decodes them again without reading the file. Shared by the renderings in turn.
 class TPictureCache {
 public:
-    static constexpr std::int64_t kMaxCachedPixels = 16LL * 1024 * 1024;
-    std::shared_ptr<const TBitmap> Find(const std::string& path, const TFileStamp& stamp);
-    void Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const TBitmap> picture);
+    static constexpr std::size_t kMaxCachedBytes = 64u * 1024 * 1024;
+    std::shared_ptr<const std::vector<std::uint8_t>> Find(const std::string& path, const TFileStamp& stamp);
+    void Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
     void Clear();
 
 private:
     std::mutex mutex_;
     std::string path_;
     TFileStamp stamp_;
-    std::shared_ptr<const TBitmap> picture_;
+    std::shared_ptr<const std::vector<std::uint8_t>> picture_;
 };
 
 struct TRenderOptions {
