@@ -39,11 +39,10 @@ void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
         Put(out, 0x73524742, 4);  // LCS_sRGB
         out.resize(14 + 108, 0);
     }
-    for (int y = bitmap.Height() - 1; y >= 0; --y) {
-        const char* row = reinterpret_cast<const char*>(bitmap.ScanLine(y));
-        out.insert(out.end(), row, row + rowBytes);
-    }
+    // The rows straight from the bitmap, bottom row first: no copy of the picture.
     std::ofstream file(path, std::ios::binary);
     file.write(out.data(), static_cast<std::streamsize>(out.size()));
+    for (int y = bitmap.Height() - 1; y >= 0 && file; --y)
+        file.write(reinterpret_cast<const char*>(bitmap.ScanLine(y)), static_cast<std::streamsize>(rowBytes));
     if (!file) throw std::runtime_error(path + ": cannot write");
 }
