@@ -1,6 +1,7 @@
 #include "background/BGRender.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -133,8 +134,8 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
 // colour, pixel by pixel into the result; the picture is opaque, so this is exact.
 class TFinisher {
 public:
-    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result)
-        : result_(result), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
+    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible)
+        : result_(result), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
           opacity_(std::min(255 - s.OpacityReduction, 255)), ellipse_(width, height),
           color_{(s.BackgroundColor >> 16) & 255, (s.BackgroundColor >> 8) & 255, s.BackgroundColor & 255} {
         const bool turned = rotation_ == 1 || rotation_ == 3;
@@ -143,11 +144,22 @@ public:
     }
     int PreparedWidth() const { return preparedWidth_; }
     int PreparedHeight() const { return preparedHeight_; }
+    // The visible part before turning: the rows and columns to resample.
+    TRect PreparedPart() const {
+        const TRect& v = visible_;
+        const int pw = preparedWidth_, ph = preparedHeight_;
+        switch (rotation_) {
+        case 1: return {v.Top, ph - v.Right, v.Bottom, ph - v.Left};
+        case 2: return {pw - v.Right, ph - v.Bottom, pw - v.Left, ph - v.Top};
+        case 3: return {pw - v.Bottom, v.Left, pw - v.Top, v.Right};
+        default: return v;
+        }
+    }
 
     void Row(int y, const std::uint8_t* pixels, int left, int count) {
         if ((rotation_ < 1 || rotation_ > 3) && effect_ != 3 && opacity_ >= 255 && effect_ != 1 && effect_ != 2) {
-            std::uint8_t* out = result_.ScanLine(y) + left * 4;
-            for (int i = 0; i < count; ++i, out += 4, pixels += 4) out[0] = pixels[0], out[1] = pixels[1], out[2] = pixels[2], out[3] = 255;
+            // The resampled alpha of an opaque picture is 255 already.
+            std::memcpy(result_.ScanLine(y - visible_.Top) + (left - visible_.Left) * 4, pixels, static_cast<std::size_t>(count) * 4);
             return;
         }
         for (int i = 0; i < count; ++i, pixels += 4) {
@@ -160,7 +172,7 @@ public:
                              : effect_ == 3              ? ellipse_.At(fx, fy)
                                                          : 255;
             const int alpha = opacity_ <= 0 ? 0 : opacity_ * mask / 255;
-            std::uint8_t* out = result_.ScanLine(fy) + fx * 4;
+            std::uint8_t* out = result_.ScanLine(fy - visible_.Top) + (fx - visible_.Left) * 4;
             for (int c = 0; c < 3; ++c)
                 out[c] = static_cast<std::uint8_t>(alpha <= 0     ? color_[c]
                                                    : alpha < 255 ? ((255 - alpha) * color_[c] + alpha * pixels[c]) / 255
@@ -171,6 +183,7 @@ public:
 
 private:
     TBitmap& result_;
+    TRect visible_;
     int width_, height_, rotation_, effect_, opacity_;
     TEllipseMask ellipse_;
     int color_[3];
@@ -205,6 +218,21 @@ TRenderSize ComputeRenderSize(int pictureWidth, int pictureHeight, const TRender
     if (newW <= 0 || newH <= 0) return {};
     if (newW > kMaxImageSide || newH > kMaxImageSide || newW * newH > kMaxImagePixels) return {0, 0, true};
     return {static_cast<int>(newW), static_cast<int>(newH), false};
+}
+
+TRect VisiblePart(const TRenderSnapshot& s, int width, int height) {
+    int h = s.HAlign, v = s.VAlign;
+    if (h == 0 && v == 0) h = v = 2;  // the window centres a picture fitted both ways
+    // A centred picture starts at (room - size) div 2, truncated: a smaller client area shows
+    // a range inside the one the whole room shows.
+    auto range = [](int align, int room, int size) {
+        if (room <= 0 || size <= room) return std::pair{0, size};
+        const int start = align == 2 ? (size - room) / 2 : align == 3 ? size - room : 0;
+        return std::pair{start, start + room};
+    };
+    const auto [left, right] = range(h, s.Width, width);
+    const auto [top, bottom] = range(v, s.Height, height);
+    return {left, top, right, bottom};
 }
 
 void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity) {
@@ -289,12 +317,13 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
             continue;
         }
         if (size.Width <= 0 || size.Height <= 0) return;
-        TBitmap result(size.Width, size.Height, 32);
-        TFinisher finisher(snapshot, size.Width, size.Height, result);
+        const TRect visible = VisiblePart(snapshot, size.Width, size.Height);
+        TBitmap result(visible.Width(), visible.Height(), 32);
+        TFinisher finisher(snapshot, size.Width, size.Height, result, visible);
         TResampleJob job;
         job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
         job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();
-        job.Part = {0, 0, job.Width, job.Height};
+        job.Part = finisher.PreparedPart();
         auto emit = [&](int y, const std::uint8_t* pixels) { finisher.Row(y, pixels, job.Part.Left, job.Part.Width()); };
         bool complete = false;
         try {
@@ -318,6 +347,8 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         for (auto [step, name] : {std::pair{rsRotate, "rotate"}, std::pair{rsEffect, "effect"}})
             if (!done(step, name)) return;
         output.Bitmap = std::move(result);
+        output.Left = visible.Left, output.Top = visible.Top;
+        output.FullWidth = size.Width, output.FullHeight = size.Height;
         if (options.OnStep) options.OnStep(rsBlend, "blend");
         return;
     }

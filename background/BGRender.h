@@ -31,6 +31,9 @@ inline int OpacityReductionFromPercent(int percent) { return std::clamp(percent,
 
 struct TRenderOutput {
     TBitmap Bitmap;        // the finished background; empty when there is nothing to show
+    // Only what a window of the snapshot's size can show is made: the bitmap is the part at
+    // (Left, Top) of a background FullWidth x FullHeight, placed by the window as a whole.
+    int Left = 0, Top = 0, FullWidth = 0, FullHeight = 0;
     std::string Message;   // the text of a placeholder or of the missing-file notice
     bool Stopped = false;  // ended early on a termination request
 };
@@ -42,6 +45,11 @@ struct TRenderSize {
     bool TooLarge = false;
 };
 TRenderSize ComputeRenderSize(int pictureWidth, int pictureHeight, const TRenderSnapshot& snapshot);
+
+// The part of a width x height background that a window of the snapshot's size can show,
+// whatever its client area within that size: placed at the top or left, centred, or at the
+// bottom or right as the window places it.
+TRect VisiblePart(const TRenderSnapshot& snapshot, int width, int height);
 
 // Steps 11 and 12 in one pass: every pixel blended over the colour with the picture's
 // opacity times its alpha, as an unscaled dtAlpha draw onto a filled bitmap does; A = 255.

@@ -147,10 +147,17 @@ TEST_P(StreamedRender, MatchesTheWholeDecodeAndThePlainFormulas) {
         for (int y = 0; y < whole.Height(); ++y)
             for (int x = 0; x < whole.Width(); ++x) std::memcpy(picture.ScanLine(y) + x * 4, whole.ScanLine(y) + x * n, 3);
         const TBitmap expect = PlainRender(picture, s);
-        ASSERT_EQ(out.Bitmap.Width(), expect.Width()) << name;
-        ASSERT_EQ(out.Bitmap.Height(), expect.Height()) << name;
-        for (int y = 0; y < expect.Height(); ++y)
-            ASSERT_EQ(std::memcmp(out.Bitmap.ScanLine(y), expect.ScanLine(y), static_cast<std::size_t>(expect.Width()) * 4), 0)
+        ASSERT_EQ(out.FullWidth, expect.Width()) << name;
+        ASSERT_EQ(out.FullHeight, expect.Height()) << name;
+        const TRect part = VisiblePart(s, expect.Width(), expect.Height());
+        ASSERT_EQ(out.Left, part.Left);
+        ASSERT_EQ(out.Top, part.Top);
+        ASSERT_EQ(out.Bitmap.Width(), part.Width());
+        ASSERT_EQ(out.Bitmap.Height(), part.Height());
+        for (int y = 0; y < part.Height(); ++y)
+            ASSERT_EQ(std::memcmp(out.Bitmap.ScanLine(y), expect.ScanLine(y + part.Top) + part.Left * 4,
+                                  static_cast<std::size_t>(part.Width()) * 4),
+                      0)
                 << name << " row " << y;
     }
 }
@@ -172,8 +179,32 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"turned_180_fade_down", 200, 130, 90, 90, 0, 3, 100, 2, 2, 10},
         StreamCase{"turned_270_fade_up", 200, 130, 90, 90, 1, 0, 100, 3, 1, 75},
         StreamCase{"zoomed_odd", 91, 53, 300, 300, 3, 2, 170, 1, 0, 100},
-        StreamCase{"ellipse_too_small", 9, 9, 1, 1, 0, 0, 100, 0, 3, 0}),
+        StreamCase{"ellipse_too_small", 9, 9, 1, 1, 0, 0, 100, 0, 3, 0},
+        StreamCase{"cut_centred_turned", 150, 110, 100, 70, 2, 2, 200, 1, 3, 20},
+        StreamCase{"cut_bottom_right_turned", 150, 110, 100, 70, 3, 3, 200, 3, 1, 0},
+        StreamCase{"cut_fit_both_wide", 300, 100, 120, 90, 0, 0, 100, 2, 2, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Whatever the client area within the window's outer size, the window shows no pixel of the
+// background outside the part rendered, and the part is no larger than that size.
+TEST(VisiblePart, HoldsWhatAnyClientAreaShows) {
+    for (int align : {0, 1, 2, 3}) {
+        for (auto [size, room] : {std::pair{1000, 333}, std::pair{1001, 334}, std::pair{50, 333}, std::pair{334, 334}}) {
+            TRenderSnapshot s;
+            s.Width = room, s.Height = 10, s.HAlign = static_cast<std::uint8_t>(align), s.VAlign = 1;
+            const TRect part = VisiblePart(s, size, 10);
+            EXPECT_LE(part.Width(), room);
+            const int h = align == 0 ? 0 : align;  // as the window places it
+            for (int client = 1; client <= room; ++client) {
+                const int at = h == 2 ? (client - size) / 2 : h == 3 ? client - size : 0;
+                const int from = std::max(0, -at), to = std::min(size, client - at);
+                if (from < to) {
+                    EXPECT_TRUE(from >= part.Left && to <= part.Right) << align << " " << size << " " << client;
+                }
+            }
+        }
+    }
+}
 
 // A row feed of a bitmap that counts the rows it hands out.
 class CountingFeed : public TRowFeed {
