@@ -92,35 +92,36 @@ public:
                 for (int i = 128; i < 256; ++i) entry[i] = 255 - entry[255 - i];
             }
         } weights;
-        weights_ = weights.entry;
-        columnX_.resize(width_), columnX1_.resize(width_), columnW_.resize(width_);
+        table_ = weights.entry;
+        columnX_.resize(width_), columnX1_.resize(width_), columnW_.resize(width_), weights_.resize(width_ * 8);
         for (std::size_t i = 0; i < width_; ++i) {
             const long long fx = (plan.sW - 1) * (job.Part.Left + static_cast<long long>(i)) * 256 / plan.dW;
             columnX_[i] = static_cast<int>(fx / 256) * 4;
             columnX1_[i] = static_cast<int>(std::min(fx / 256 + 1, plan.sW - 1)) * 4;  // a one-pixel-wide source repeats
-            columnW_[i] = static_cast<std::uint16_t>(weights_[fx % 256]);
+            columnW_[i] = static_cast<std::uint16_t>(table_[fx % 256]);
+            std::fill_n(&weights_[i * 8], 4, static_cast<std::uint16_t>(256 - columnW_[i]));
+            std::fill_n(&weights_[i * 8 + 4], 4, columnW_[i]);
         }
     }
-    int Weight(int index) const { return weights_[index]; }
+    int Weight(int index) const { return table_[index]; }
 
     void MixRow(const std::uint8_t* source, std::uint16_t* out) const {
         std::size_t i = 0;
 #ifdef __SSE2__
-        const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(256);
+        // Two columns at a time, each a pixel and its right neighbour read as one 8-byte load
+        // and weighted (256 - wx) four times, wx four times; a clamped column goes the scalar way.
+        const __m128i zero = _mm_setzero_si128();
         for (; i + 2 <= width_; i += 2) {
-            auto pair = [&](const std::vector<int>& at) {
-                std::int32_t p0, p1;
-                std::memcpy(&p0, source + at[i], 4);
-                std::memcpy(&p1, source + at[i + 1], 4);
-                return _mm_unpacklo_epi8(_mm_set_epi32(0, 0, p1, p0), zero);
-            };
-            const __m128i w = _mm_set_epi16(
-                static_cast<short>(columnW_[i + 1]), static_cast<short>(columnW_[i + 1]), static_cast<short>(columnW_[i + 1]),
-                static_cast<short>(columnW_[i + 1]), static_cast<short>(columnW_[i]), static_cast<short>(columnW_[i]),
-                static_cast<short>(columnW_[i]), static_cast<short>(columnW_[i]));
-            const __m128i mixed = _mm_add_epi16(_mm_mullo_epi16(pair(columnX_), _mm_sub_epi16(full, w)),
-                                                _mm_mullo_epi16(pair(columnX1_), w));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), mixed);
+            if (columnX1_[i] != columnX_[i] + 4 || columnX1_[i + 1] != columnX_[i + 1] + 4) break;
+            const __m128i pixels = _mm_unpacklo_epi64(
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(source + columnX_[i])),
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(source + columnX_[i + 1])));
+            const __m128i first = _mm_mullo_epi16(_mm_unpacklo_epi8(pixels, zero),
+                                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(&weights_[i * 8])));
+            const __m128i second = _mm_mullo_epi16(_mm_unpackhi_epi8(pixels, zero),
+                                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(&weights_[i * 8 + 8])));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4),
+                             _mm_add_epi16(_mm_unpacklo_epi64(first, second), _mm_unpackhi_epi64(first, second)));
         }
 #endif
         for (; i < width_; ++i) {
@@ -157,9 +158,10 @@ public:
 
 private:
     std::size_t width_;
-    const int* weights_;
+    const int* table_;
     std::vector<int> columnX_, columnX1_;
     std::vector<std::uint16_t> columnW_;
+    std::vector<std::uint16_t> weights_;  // per column 256 - wx four times, then wx four times
 };
 
 bool Bilinear(const TResampleJob& job, const TRowPlan& plan, TRowFeed& feed,
