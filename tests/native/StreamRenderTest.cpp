@@ -185,6 +185,49 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"cut_fit_both_wide", 300, 100, 120, 90, 0, 0, 100, 2, 2, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file cut short shows, row by row, what the whole decode shows: the rows it has, a cut row
+// padded as the decoder pads it, the rest black.
+TEST(StreamedRender, FilesCutShortMatchTheWholeDecode) {
+    TestFolder folder;
+    const std::vector<Bytes> rgb = RandomRows(33, 21, 3, 5), rgba = RandomRows(33, 21, 4, 6);
+    const Bytes png = MakePng(PngSpec{33, 21}, rgb, {1, 3, 4}), bmp = MakeBmp24(33, rgb);
+    PngSpec alphaSpec{33, 21};
+    alphaSpec.colorType = 6;
+    const Bytes pngAlpha = MakePng(alphaSpec, rgba, {2, 4});
+    for (const auto& [name, bytes] : {std::pair{"c.png", png}, std::pair{"a.png", pngAlpha}, std::pair{"c.bmp", bmp}}) {
+        for (std::size_t keep : {bytes.size() * 2 / 3, bytes.size() / 2 + 7, bytes.size() - 30}) {
+            const std::string path = folder / name;
+            WriteBytes(path, std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
+            TRenderSnapshot s;
+            s.PicturePath = path;
+            s.Width = 70, s.Height = 50, s.VAlign = s.HAlign = 0;
+            TRenderOutput out;
+            std::atomic<bool> stop{false};
+            RenderBackground(s, out, stop);
+            TBitmap whole, picture;
+            std::string error;
+            try {
+                LoadImageFile(whole, path);
+            } catch (const std::exception& e) {
+                error = e.what();
+            }
+            ASSERT_EQ(out.Message, error) << name << " " << keep;
+            if (!error.empty()) continue;
+            picture.Allocate(whole.Width(), whole.Height(), 32);
+            const int n = whole.BitsPerPixel() / 8;
+            for (int y = 0; y < whole.Height(); ++y)
+                for (int x = 0; x < whole.Width(); ++x) std::memcpy(picture.ScanLine(y) + x * 4, whole.ScanLine(y) + x * n, 3);
+            const TBitmap expect = PlainRender(picture, s);
+            const TRect part = VisiblePart(s, expect.Width(), expect.Height());
+            for (int y = 0; y < part.Height(); ++y)
+                ASSERT_EQ(std::memcmp(out.Bitmap.ScanLine(y), expect.ScanLine(y + part.Top) + part.Left * 4,
+                                      static_cast<std::size_t>(part.Width()) * 4),
+                          0)
+                    << name << " " << keep << " row " << y;
+        }
+    }
+}
+
 // Whatever the client area within the window's outer size, the window shows no pixel of the
 // background outside the part rendered, and the part is no larger than that size.
 TEST(VisiblePart, HoldsWhatAnyClientAreaShows) {
