@@ -141,6 +141,7 @@ public:
         const bool turned = rotation_ == 1 || rotation_ == 3;
         preparedWidth_ = turned ? height : width;
         preparedHeight_ = turned ? width : height;
+        plain_ = (rotation_ < 1 || rotation_ > 3) && (effect_ < 1 || effect_ > 3) && opacity_ >= 255;
     }
     int PreparedWidth() const { return preparedWidth_; }
     int PreparedHeight() const { return preparedHeight_; }
@@ -157,7 +158,7 @@ public:
     }
 
     void Row(int y, const std::uint8_t* pixels, int left, int count) {
-        if ((rotation_ < 1 || rotation_ > 3) && effect_ != 3 && opacity_ >= 255 && effect_ != 1 && effect_ != 2) {
+        if (plain_) {
             // The resampled alpha of an opaque picture is 255 already.
             std::memcpy(result_.ScanLine(y - visible_.Top) + (left - visible_.Left) * 4, pixels, static_cast<std::size_t>(count) * 4);
             return;
@@ -188,6 +189,7 @@ private:
     TEllipseMask ellipse_;
     int color_[3];
     int preparedWidth_ = 0, preparedHeight_ = 0;
+    bool plain_ = false;  // unturned, no mask, opaque: the rows as they come
 };
 
 }  // namespace

@@ -1,11 +1,13 @@
 // JPEG through libjpeg(-turbo): full size, B, G, R (or B, G, R, 255) rows, a strip at a time.
 // libjpeg reports errors by longjmp; each call into it runs in Guarded, whose frame and the
 // library's hold no C++ object, and the error becomes an exception only after it has returned.
+#include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include <jpeglib.h>
 
