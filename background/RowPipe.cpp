@@ -7,7 +7,7 @@
 namespace {
 
 // Rows asked of the decoder at once: few enough to stay in the cache.
-constexpr int kStripRows = 8;
+constexpr int kStripRows = 16;
 // A stop request comes without a notification; waits look at it this often.
 constexpr auto kStopPoll = std::chrono::milliseconds(20);
 
@@ -27,8 +27,8 @@ TRowPipe::~TRowPipe() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         quit_ = true;
+        decoderWake_.notify_one();
     }
-    changed_.notify_all();
     helper_.join();
 }
 
@@ -37,7 +37,11 @@ void TRowPipe::Decode() {
         std::unique_lock<std::mutex> lock(mutex_);
         while (decoded_ < height_) {
             // A strip fits in the slots below the ring's end that the resampler has released.
-            while (!Stopped() && decoded_ - released_ >= ringRows_) changed_.wait_for(lock, kStopPoll);
+            while (!Stopped() && decoded_ - released_ >= ringRows_) {
+                decoderWaiting_ = true;
+                decoderWake_.wait_for(lock, kStopPoll);
+                decoderWaiting_ = false;
+            }
             if (Stopped()) break;
             const int slot = decoded_ % ringRows_;
             const int count = std::min({kStripRows, ringRows_ - (decoded_ - released_), ringRows_ - slot, height_ - decoded_});
@@ -45,7 +49,7 @@ void TRowPipe::Decode() {
             source_.ReadRows(ring_.data() + static_cast<std::size_t>(slot) * stride_, stride_, count);
             lock.lock();
             decoded_ += count;
-            changed_.notify_all();
+            if (resamplerWaiting_ && decoded_ >= wanted_) resamplerWake_.notify_one();
         }
     } catch (...) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -53,30 +57,40 @@ void TRowPipe::Decode() {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     done_ = true;
-    changed_.notify_all();
+    resamplerWake_.notify_one();
 }
 
 const std::uint8_t* TRowPipe::Row(int y) {
     std::unique_lock<std::mutex> lock(mutex_);
-    while (decoded_ <= y && !done_ && !stop_.load(std::memory_order_relaxed)) changed_.wait_for(lock, kStopPoll);
+    // Once waiting, the resampler sleeps until a few strips are there, or as many as fit.
+    wanted_ = std::min({y + 1 + 2 * kStripRows, released_ + ringRows_, height_});
+    while (decoded_ <= y && !done_ && !stop_.load(std::memory_order_relaxed)) {
+        resamplerWaiting_ = true;
+        resamplerWake_.wait_for(lock, kStopPoll);
+        resamplerWaiting_ = false;
+    }
     if (error_) std::rethrow_exception(error_);
     if (decoded_ <= y) return nullptr;  // stopped
     return ring_.data() + static_cast<std::size_t>(y % ringRows_) * stride_;
 }
 
 void TRowPipe::Release(int below) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (below <= released_) return;
-        released_ = below;
-    }
-    changed_.notify_all();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (below <= released_) return;
+    released_ = below;
+    // The decoder sleeps until a whole strip fits: fewer wake-ups, each worth it.
+    if (decoderWaiting_ && (ringRows_ - (decoded_ - released_) >= kStripRows || released_ >= height_))
+        decoderWake_.notify_one();
 }
 
 bool TRowPipe::Finish() {
     Release(height_);
     std::unique_lock<std::mutex> lock(mutex_);
-    while (!done_) changed_.wait_for(lock, kStopPoll);
+    while (!done_) {
+        resamplerWaiting_ = true;
+        resamplerWake_.wait_for(lock, kStopPoll);
+        resamplerWaiting_ = false;
+    }
     if (error_) std::rethrow_exception(error_);
     return decoded_ == height_;
 }

@@ -36,9 +36,11 @@ private:
     const std::size_t stride_;
     std::vector<std::uint8_t> ring_;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable decoderWake_, resamplerWake_;
     int decoded_ = 0, released_ = 0;
     bool quit_ = false, done_ = false;
+    bool decoderWaiting_ = false, resamplerWaiting_ = false;  // asleep: only then woken
+    int wanted_ = 0;                                          // rows the waiting resampler wakes for
     std::exception_ptr error_;
     std::thread helper_;
 };
