@@ -39,7 +39,8 @@ struct TRenderOutput {
 };
 
 // The result's size for a picture of the given size; 0 x 0 for an empty picture or a zoom
-// that leaves nothing. TooLarge: past the loaders' caps, refused before any allocation.
+// that leaves nothing. TooLarge: a whole result past the caps of a whole decode, refused
+// before any allocation (though only its visible part is made).
 struct TRenderSize {
     int Width = 0, Height = 0;
     bool TooLarge = false;

@@ -12,7 +12,8 @@
 #include "background/RowSource.h"
 #include "support/Stream.h"
 
-// Pictures larger than this are refused before any pixel memory is taken.
+// A whole decode (a bitmap of the full picture) refuses pictures larger than this before any
+// pixel memory is taken; the background of a window streams its picture instead.
 constexpr int kMaxImageSide = 16384;
 constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;  // 256 MiB at four bytes a pixel
 extern const char* const kImageTooLargeMessage;
