@@ -63,7 +63,7 @@ void TRowPipe::Decode() {
 const std::uint8_t* TRowPipe::Row(int y) {
     std::unique_lock<std::mutex> lock(mutex_);
     // Once waiting, the resampler sleeps until a few strips are there, or as many as fit.
-    wanted_ = std::min({y + 1 + 2 * kStripRows, released_ + ringRows_, height_});
+    wanted_ = std::min({y + 1 + 3 * kStripRows, released_ + ringRows_, height_});
     while (decoded_ <= y && !done_ && !stop_.load(std::memory_order_relaxed)) {
         resamplerWaiting_ = true;
         resamplerWake_.wait_for(lock, kStopPoll);
