@@ -31,7 +31,7 @@ const long long kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-bool ParseDigits(const std::string& text, std::size_t from, std::size_t count, int& value) {
+bool ParseDigits(std::string_view text, std::size_t from, std::size_t count, int& value) {
     value = 0;
     for (std::size_t i = from; i < from + count; ++i) {
         char c = text[i];
@@ -70,7 +70,7 @@ std::string DateToText(TDateTime date) {
     return buf;
 }
 
-TDateTime DateFromText(const std::string& text) {
+TDateTime DateFromText(std::string_view text) {
     int y, m, d;
     TDateTime result = 0;
     if (text.size() < 8 || !ParseDigits(text, 0, 4, y) || !ParseDigits(text, 4, 2, m) ||

@@ -122,19 +122,24 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
         if (errno == ENOENT || errno == ENOTDIR) return false;
         throw EFileError(CannotReadMessage(path));
     }
+    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
     struct stat st;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    std::size_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    content.resize(size + 1);
+    std::size_t used = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (used == content.size()) content.resize(content.size() * 2);
+        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
+            content.clear();
             throw EFileError(CannotReadMessage(path));
         }
         if (n == 0) break;
-        content.append(buf, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    content.resize(used);
     ::close(fd);
     return true;
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <windows.h>
 
 #include "support/Encoding_win.h"
@@ -100,18 +101,23 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
         throw EFileError(CannotReadMessage(path));
     }
+    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) content.reserve(static_cast<std::size_t>(size.QuadPart));
-    char buf[65536];
+    content.resize((GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0) + 1);
+    std::size_t used = 0;
     for (;;) {
+        if (used == content.size()) content.resize(content.size() * 2);
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - used, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(file, buf, sizeof buf, &got, nullptr)) {
+        if (!ReadFile(file, content.data() + used, want, &got, nullptr)) {
             CloseHandle(file);
+            content.clear();
             throw EFileError(CannotReadMessage(path));
         }
         if (got == 0) break;
-        content.append(buf, got);
+        used += got;
     }
+    content.resize(used);
     CloseHandle(file);
     return true;
 }

@@ -27,22 +27,36 @@ std::string StripTrailingBackslashes(const std::string& path) {
     return path.substr(0, keep);
 }
 
-void AppendEscaped(std::string& out, const std::string& text) {
+void AppendEscaped(std::string& out, std::string_view text) {
     const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (IsLeadByte(static_cast<unsigned char>(c))) {
-            if (i + 1 < n && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-                out += c;
-                out += text[++i];
-            } else {
-                // The reader pairs a lead byte with whatever follows, a closing quote or a
-                // line end too; written as hex, it stands alone.
-                static const char kHex[] = "0123456789ABCDEF";
-                out += "\\x";
-                out += kHex[static_cast<unsigned char>(c) >> 4];
-                out += kHex[c & 0xF];
+    std::size_t i = 0;
+    while (i < n) {
+        // Runs that need no escaping go in whole.
+        std::size_t run = i;
+        for (;;) {
+            if (run == n) break;
+            const unsigned char c = static_cast<unsigned char>(text[run]);
+            if (IsLeadByte(c)) {
+                if (run + 1 < n && IsTrailByte(static_cast<unsigned char>(text[run + 1]))) {
+                    run += 2;
+                    continue;
+                }
+                break;
             }
+            if (c == '\\' || c == '\r' || c == '\n' || c == '\t' || c == '"') break;
+            ++run;
+        }
+        out.append(text.data() + i, run - i);
+        i = run;
+        if (i == n) break;
+        const char c = text[i];
+        if (IsLeadByte(static_cast<unsigned char>(c))) {
+            // The reader pairs a lead byte with whatever follows, a closing quote or a
+            // line end too; written as hex, it stands alone.
+            static const char kHex[] = "0123456789ABCDEF";
+            const char hex[4] = {'\\', 'x', kHex[static_cast<unsigned char>(c) >> 4], kHex[c & 0xF]};
+            out.append(hex, 4);
+            ++i;
             continue;
         }
         switch (c) {
@@ -57,9 +71,9 @@ void AppendEscaped(std::string& out, const std::string& text) {
             break;
         case '\n': out += "\\a"; break;
         case '\t': out += "\\t"; break;
-        case '"': out += "\\\""; break;
-        default: out += c;
+        default: out += "\\\""; break;  // the quote
         }
+        ++i;
     }
 }
 
@@ -79,14 +93,19 @@ std::string UnescapeText(const std::string& text) {
     if (text.find('\\') == std::string::npos) return text;
     std::string out;
     out.reserve(text.size());
+    AppendUnescaped(out, text);
+    return out;
+}
+
+void AppendUnescaped(std::string& out, std::string_view text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
-        std::size_t len = CharLength(text, i);
-        if (len == 2 || text[i] != '\\') {
-            out.append(text, i, len);
-            i += len;
-            continue;
-        }
+        // Everything up to the next backslash goes in whole.
+        std::size_t run = i;
+        while (run < n && text[run] != '\\') run += CharLength(text, run);
+        out.append(text.data() + i, run - i);
+        i = run;
+        if (i == n) break;
         if (i + 1 == n) {  // a lone backslash at the end stays
             out += '\\';
             break;
@@ -105,7 +124,7 @@ std::string UnescapeText(const std::string& text) {
                 int value = hi * 16 + lo;
                 // A NUL byte would cut the item file short, so "\x00" stays as written.
                 if (value == 0)
-                    out.append(text, i, 4);
+                    out.append(text.data() + i, 4);
                 else
                     out += static_cast<char>(value);
                 i += 4;
@@ -123,7 +142,6 @@ std::string UnescapeText(const std::string& text) {
         }
         i += 2;
     }
-    return out;
 }
 
 namespace {

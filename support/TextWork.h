@@ -78,4 +78,6 @@ public:
 std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas, int maxWidth);
 
 // Appends the escaped form of text to out (the item file writer's fast path).
-void AppendEscaped(std::string& out, const std::string& text);
+void AppendEscaped(std::string& out, std::string_view text);
+// Appends UnescapeText of text to out (the item file reader's fast path).
+void AppendUnescaped(std::string& out, std::string_view text);

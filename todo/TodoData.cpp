@@ -1,5 +1,7 @@
 #include "todo/TodoData.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "support/Errors.h"
@@ -11,8 +13,10 @@ const char* const kNoCategory = "　";
 
 namespace {
 
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
 // Hex digits without prefix or sign; anything else, or more than 32 bits, gives 0.
-std::int32_t ParseColor(const std::string& field) {
+std::int32_t ParseColor(std::string_view field) {
     if (field.empty()) return 0;
     std::uint64_t value = 0;
     for (char c : field) {
@@ -31,10 +35,99 @@ std::int32_t ParseColor(const std::string& field) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-void AppendColor(std::string& out, std::int32_t color) {
+// The end of a quoted field's text that starts at i: its closing quote when a comma or the
+// line's end follows it. npos for anything SplitCsvLine reads otherwise (a quote inside the
+// text, a backslash at the line's end, no closing quote). hasBackslash tells whether the
+// text needs UnescapeText.
+std::size_t ClosingQuote(std::string_view line, std::size_t i, bool& hasBackslash) {
+    const std::size_t n = line.size();
+    while (i < n) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if (c == '"') return i + 1 == n || line[i + 1] == ',' ? i : std::string_view::npos;
+        if (c == '\\') {
+            if (i + 1 == n) return std::string_view::npos;
+            hasBackslash = true;
+            i += 1 + CharLength(line, i + 1);
+        } else {
+            i += IsLeadByte(c) && i + 1 < n ? 2 : 1;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// A field's text unescaped into target, reusing its memory.
+void TakeText(std::string& target, std::string_view raw, bool hasBackslash) {
+    if (!hasBackslash) {
+        target.assign(raw);
+        return;
+    }
+    target.clear();
+    target.reserve(raw.size());
+    AppendUnescaped(target, raw);
+}
+
+// Where the next line break (CR or LF) is at or after `from`; both kinds are looked for with
+// memchr and remembered until passed, so the text is scanned once for each.
+class LineBreaks {
+public:
+    explicit LineBreaks(std::string_view text) : text_(text), cr_(Find('\r', 0)), lf_(Find('\n', 0)) {}
+    std::size_t Next(std::size_t from) {
+        if (cr_ < from) cr_ = Find('\r', from);
+        if (lf_ < from) lf_ = Find('\n', from);
+        return std::min(cr_, lf_);
+    }
+
+private:
+    std::size_t Find(char c, std::size_t from) const {
+        const void* hit = std::memchr(text_.data() + from, c, text_.size() - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
+    }
+    std::string_view text_;
+    std::size_t cr_, lf_;
+};
+
+// The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
+// without quotes inside. Answers false, leaving the item as it was, for any other line,
+// which FillFromLine then reads the general way.
+bool FillFromPlainItemLine(Tdata& item, std::string_view line) {
+    const std::size_t n = line.size();
+    if (n < 9 || line[8] != ',') return false;
+    const TDateTime date = DateFromText(line.substr(0, 8));
+    if (date == 0) return false;
+    std::size_t i = 9;
+    while (i < n && IsHexDigit(line[i])) ++i;
+    if (i + 1 >= n || line[i] != ',' || line[i + 1] != '"') return false;
+    const std::string_view color = line.substr(9, i - 9);
+    const std::size_t textStart = i + 2;
+    bool textEscaped = false, markEscaped = false;
+    const std::size_t textEnd = ClosingQuote(line, textStart, textEscaped);
+    if (textEnd == std::string_view::npos || textEnd + 2 >= n || line[textEnd + 2] != '"') return false;
+    const std::size_t markStart = textEnd + 3;
+    const std::size_t markEnd = ClosingQuote(line, markStart, markEscaped);
+    if (markEnd == std::string_view::npos) return false;
+    item.Date = date;
+    item.Color = ParseColor(color);
+    TakeText(item.Text, line.substr(textStart, textEnd - textStart), textEscaped);
+    TakeText(item.Category, line.substr(markStart, markEnd - markStart), markEscaped);
+    return true;
+}
+
+// One line without its line end; date is DateToText of the item's date, which the caller
+// may have at hand already.
+void AppendItemLine(std::string& out, const Tdata& item, std::string_view date) {
     static const char kHex[] = "0123456789ABCDEF";
-    std::uint32_t v = static_cast<std::uint32_t>(color) & 0xFFFFFF;
-    for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(v >> shift) & 0xF];
+    const std::uint32_t color = static_cast<std::uint32_t>(item.Color) & 0xFFFFFF;
+    char head[18];  // yyyymmdd,RRGGBB,"
+    date.copy(head, 8);
+    head[8] = ',';
+    for (int k = 0; k < 6; ++k) head[9 + k] = kHex[(color >> (20 - 4 * k)) & 0xF];
+    head[15] = ',';
+    head[16] = '"';
+    out.append(head, 17);
+    AppendEscaped(out, item.Text);
+    out.append("\",\"", 3);
+    AppendEscaped(out, item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category));
+    out += '"';
 }
 
 }  // namespace
@@ -95,14 +188,7 @@ std::string TTodoData::GetCategory(int index) const {
 
 void TTodoData::AppendLine(std::string& out, int index) const {
     const Tdata& item = At(index);
-    out += DateToText(item.Date);
-    out += ',';
-    AppendColor(out, item.Color);
-    out += ",\"";
-    AppendEscaped(out, item.Text);
-    out += "\",\"";
-    AppendEscaped(out, item.Category.empty() ? std::string(kNoCategory) : item.Category);
-    out += '"';
+    AppendItemLine(out, item, DateToText(item.Date));
 }
 
 std::string TTodoData::ItemToLine(int index) const {
@@ -114,6 +200,7 @@ std::string TTodoData::ItemToLine(int index) const {
 void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
 void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
+    if (FillFromPlainItemLine(item, line)) return;
     std::vector<std::string> fields = SplitCsvLine(line);
     TDateTime date = fields.size() >= 4 ? DateFromText(fields[0]) : 0;
     if (date != 0) {
@@ -134,9 +221,16 @@ std::string TTodoData::SaveToText() const {
     std::size_t estimate = 0;
     for (const auto& item : items_) estimate += item->Text.size() + 32;
     out.reserve(estimate + estimate / 16);
-    for (int i = 0; i < Count(); ++i) {
-        AppendLine(out, i);
-        out += "\r\n";
+    // Lists are mostly sorted by date, so neighbours tend to share their date's text.
+    TDateTime lastDate = 0;
+    std::string date = DateToText(lastDate);
+    for (const auto& item : items_) {
+        if (item->Date != lastDate) {
+            lastDate = item->Date;
+            date = DateToText(lastDate);
+        }
+        AppendItemLine(out, *item, date);
+        out.append("\r\n", 2);
     }
     return out;
 }
@@ -146,9 +240,9 @@ void TTodoData::LoadFromText(const std::string& text) {
     // Lines end at CR LF, lone CR or lone LF; since empty lines are skipped anyway,
     // every CR and LF can simply be taken as a break.
     const std::size_t n = text.size();
+    LineBreaks breaks(text);
     for (std::size_t start = 0; start < n;) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = n;
+        const std::size_t end = breaks.Next(start);
         if (end > start) {
             ++revision_;
             items_.push_back(std::make_unique<Tdata>());

@@ -74,6 +74,7 @@ public:
     void SetColor(int index, std::int32_t color) { Changed(At(index)).Color = color; }
     std::int32_t GetLineCount(int index) const { return At(index).LineCount; }
     void SetLineCount(int index, std::int32_t count) { At(index).LineCount = count; }
+    void SetId(int index, std::uint64_t id) { Changed(At(index)).Id = id; }
 
     std::string ItemToLine(int index) const;
     void LineToItem(int index, const std::string& line);
