@@ -1,6 +1,7 @@
 // png-memorail FILE: decodes a PNG with the program's decoder, as png-libpng does with libpng.
 #include <cstdio>
 
+#include "ProcessTime.h"
 #include "background/ImageLoad.h"
 #include "support/Errors.h"
 
@@ -16,5 +17,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "png-memorail: %s\n", e.what());
         return 1;
     }
+    PrintProcessMilliseconds();
     return bitmap.Width() > 0 ? 0 : 1;
 }

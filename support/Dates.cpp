@@ -57,17 +57,18 @@ void DecodeDate(TDateTime date, int& year, int& month, int& day) {
     CivilFromDays(static_cast<long long>(std::trunc(date)) + kEpochOffset, year, month, day);
 }
 
+void WriteDateText(char* out, TDateTime date) {
+    int y = 0, m = 0, d = 0;
+    if (std::isfinite(date) && std::fabs(date) <= 3.0e6) DecodeDate(date, y, m, d);
+    if (y < 1 || y > 9999) y = m = d = 0;
+    const int digits[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, d / 10, d % 10};
+    for (int k = 0; k < 8; ++k) out[k] = static_cast<char>('0' + digits[k]);
+}
+
 std::string DateToText(TDateTime date) {
-    if (!std::isfinite(date) || std::fabs(date) > 3.0e6) return "00000000";
-    int y, m, d;
-    DecodeDate(date, y, m, d);
-    if (y < 1 || y > 9999) return "00000000";
-    char buf[9] = {static_cast<char>('0' + y / 1000),      static_cast<char>('0' + y / 100 % 10),
-                   static_cast<char>('0' + y / 10 % 10),   static_cast<char>('0' + y % 10),
-                   static_cast<char>('0' + m / 10),        static_cast<char>('0' + m % 10),
-                   static_cast<char>('0' + d / 10),        static_cast<char>('0' + d % 10),
-                   0};
-    return buf;
+    std::string text(8, '0');
+    WriteDateText(text.data(), date);
+    return text;
 }
 
 TDateTime DateFromText(std::string_view text) {

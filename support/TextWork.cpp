@@ -13,6 +13,17 @@ int HexDigitValue(char c) {
 
 bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
+// What the escaping writer does with each byte: copy it (0), look at the next (1, a lead
+// byte) or escape it (2).
+struct EscapeClasses {
+    unsigned char of[256] = {};
+    constexpr EscapeClasses() {
+        for (int c = 0; c < 256; ++c) of[c] = IsLeadByte(static_cast<unsigned char>(c)) ? 1 : 0;
+        for (unsigned char c : {'\\', '\r', '\n', '\t', '"'}) of[c] = 2;
+    }
+};
+constexpr EscapeClasses kEscape;
+
 }  // namespace
 
 std::string StripTrailingBackslashes(const std::string& path) {
@@ -34,17 +45,13 @@ void AppendEscaped(std::string& out, std::string_view text) {
         // Runs that need no escaping go in whole.
         std::size_t run = i;
         for (;;) {
-            if (run == n) break;
-            const unsigned char c = static_cast<unsigned char>(text[run]);
-            if (IsLeadByte(c)) {
-                if (run + 1 < n && IsTrailByte(static_cast<unsigned char>(text[run + 1]))) {
-                    run += 2;
-                    continue;
-                }
-                break;
+            while (run < n && kEscape.of[static_cast<unsigned char>(text[run])] == 0) ++run;
+            if (run < n && kEscape.of[static_cast<unsigned char>(text[run])] == 1 && run + 1 < n &&
+                IsTrailByte(static_cast<unsigned char>(text[run + 1]))) {
+                run += 2;
+                continue;
             }
-            if (c == '\\' || c == '\r' || c == '\n' || c == '\t' || c == '"') break;
-            ++run;
+            break;
         }
         out.append(text.data() + i, run - i);
         i = run;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // True for the first byte of a two-byte Shift-JIS character.
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Length in bytes of the character starting at position i (a lead byte at the very end counts as one).
 inline std::size_t CharLength(std::string_view s, std::size_t i) {

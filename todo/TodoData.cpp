@@ -86,13 +86,23 @@ private:
     std::size_t cr_, lf_;
 };
 
+// The last date read: a list saved sorted by date repeats it line after line.
+struct DateMemo {
+    char text[8] = {};
+    TDateTime value = 0;
+};
+
 // The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
 // without quotes inside. Answers false, leaving the item as it was, for any other line,
 // which FillFromLine then reads the general way.
-bool FillFromPlainItemLine(Tdata& item, std::string_view line) {
+bool FillFromPlainItemLine(Tdata& item, std::string_view line, DateMemo& memo) {
     const std::size_t n = line.size();
     if (n < 9 || line[8] != ',') return false;
-    const TDateTime date = DateFromText(line.substr(0, 8));
+    if (memo.value == 0 || std::memcmp(line.data(), memo.text, 8) != 0) {
+        memo.value = DateFromText(line.substr(0, 8));
+        line.copy(memo.text, 8);
+    }
+    const TDateTime date = memo.value;
     if (date == 0) return false;
     std::size_t i = 9;
     while (i < n && IsHexDigit(line[i])) ++i;
@@ -112,13 +122,12 @@ bool FillFromPlainItemLine(Tdata& item, std::string_view line) {
     return true;
 }
 
-// One line without its line end; date is DateToText of the item's date, which the caller
-// may have at hand already.
-void AppendItemLine(std::string& out, const Tdata& item, std::string_view date) {
+// One line without its line end.
+void AppendItemLine(std::string& out, const Tdata& item) {
     static const char kHex[] = "0123456789ABCDEF";
     const std::uint32_t color = static_cast<std::uint32_t>(item.Color) & 0xFFFFFF;
     char head[18];  // yyyymmdd,RRGGBB,"
-    date.copy(head, 8);
+    WriteDateText(head, item.Date);
     head[8] = ',';
     for (int k = 0; k < 6; ++k) head[9 + k] = kHex[(color >> (20 - 4 * k)) & 0xF];
     head[15] = ',';
@@ -188,7 +197,7 @@ std::string TTodoData::GetCategory(int index) const {
 
 void TTodoData::AppendLine(std::string& out, int index) const {
     const Tdata& item = At(index);
-    AppendItemLine(out, item, DateToText(item.Date));
+    AppendItemLine(out, item);
 }
 
 std::string TTodoData::ItemToLine(int index) const {
@@ -200,7 +209,8 @@ std::string TTodoData::ItemToLine(int index) const {
 void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
 void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
-    if (FillFromPlainItemLine(item, line)) return;
+    DateMemo memo;
+    if (FillFromPlainItemLine(item, line, memo)) return;
     std::vector<std::string> fields = SplitCsvLine(line);
     TDateTime date = fields.size() >= 4 ? DateFromText(fields[0]) : 0;
     if (date != 0) {
@@ -221,15 +231,8 @@ std::string TTodoData::SaveToText() const {
     std::size_t estimate = 0;
     for (const auto& item : items_) estimate += item->Text.size() + 32;
     out.reserve(estimate + estimate / 16);
-    // Lists are mostly sorted by date, so neighbours tend to share their date's text.
-    TDateTime lastDate = 0;
-    std::string date = DateToText(lastDate);
     for (const auto& item : items_) {
-        if (item->Date != lastDate) {
-            lastDate = item->Date;
-            date = DateToText(lastDate);
-        }
-        AppendItemLine(out, *item, date);
+        AppendItemLine(out, *item);
         out.append("\r\n", 2);
     }
     return out;
@@ -241,12 +244,14 @@ void TTodoData::LoadFromText(const std::string& text) {
     // every CR and LF can simply be taken as a break.
     const std::size_t n = text.size();
     LineBreaks breaks(text);
+    DateMemo memo;
     for (std::size_t start = 0; start < n;) {
         const std::size_t end = breaks.Next(start);
         if (end > start) {
             ++revision_;
             items_.push_back(std::make_unique<Tdata>());
-            FillFromLine(*items_.back(), std::string_view(text).substr(start, end - start));
+            const std::string_view line = std::string_view(text).substr(start, end - start);
+            if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line);
         }
         start = end + 1;
     }
