@@ -13,22 +13,25 @@ const char* const kNoCategory = "　";
 
 namespace {
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+// Each byte's value as a hex digit, -1 for other bytes: a table, since colours are random
+// mixes of digits and letters that defeat branch prediction.
+struct HexDigits {
+    signed char of[256] = {};
+    constexpr HexDigits() {
+        for (int c = 0; c < 256; ++c) of[c] = -1;
+        for (int d = 0; d < 10; ++d) of['0' + d] = static_cast<signed char>(d);
+        for (int d = 0; d < 6; ++d) of['A' + d] = of['a' + d] = static_cast<signed char>(10 + d);
+    }
+    int operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr HexDigits kHexDigit;
 
 // Hex digits without prefix or sign; anything else, or more than 32 bits, gives 0.
 std::int32_t ParseColor(std::string_view field) {
-    if (field.empty()) return 0;
     std::uint64_t value = 0;
     for (char c : field) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
-            return 0;
+        const int digit = kHexDigit(c);
+        if (digit < 0) return 0;
         value = value * 16 + static_cast<std::uint64_t>(digit);
         if (value > 0xFFFFFFFFull) return 0;
     }
@@ -105,7 +108,7 @@ bool FillFromPlainItemLine(Tdata& item, std::string_view line, DateMemo& memo) {
     const TDateTime date = memo.value;
     if (date == 0) return false;
     std::size_t i = 9;
-    while (i < n && IsHexDigit(line[i])) ++i;
+    while (i < n && kHexDigit(line[i]) >= 0) ++i;
     if (i + 1 >= n || line[i] != ',' || line[i + 1] != '"') return false;
     const std::string_view color = line.substr(9, i - 9);
     const std::size_t textStart = i + 2;
@@ -141,6 +144,29 @@ void AppendItemLine(std::string& out, const Tdata& item) {
 
 }  // namespace
 
+Tdata* TTodoData::TRecordPool::Take() {
+    if (!free_.empty()) {
+        Tdata* record = free_.back();
+        free_.pop_back();
+        return record;
+    }
+    if (usedInLast_ == kBlock) {
+        blocks_.push_back(std::make_unique<Tdata[]>(kBlock));
+        usedInLast_ = 0;
+    }
+    return &blocks_.back()[usedInLast_++];
+}
+
+void TTodoData::TRecordPool::Return(Tdata* record) {
+    *record = Tdata();
+    free_.push_back(record);
+}
+
+TTodoData::TRecord TTodoData::NewRecord() {
+    if (!pool_) pool_ = std::make_unique<TRecordPool>();
+    return TRecord(pool_->Take(), TReturnRecord{pool_.get()});
+}
+
 Tdata& TTodoData::At(int index) {
     if (index < 0 || index >= Count())
         throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
@@ -151,7 +177,7 @@ const Tdata& TTodoData::At(int index) const { return const_cast<TTodoData*>(this
 
 int TTodoData::NewItem() {
     ++revision_;
-    items_.push_back(std::make_unique<Tdata>());
+    items_.push_back(NewRecord());
     return Count() - 1;
 }
 
@@ -160,7 +186,7 @@ int TTodoData::InsertItem(int index) {
     if (index > Count())
         throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
     ++revision_;
-    items_.insert(items_.begin() + index, std::make_unique<Tdata>());
+    items_.insert(items_.begin() + index, NewRecord());
     return index;
 }
 
@@ -172,7 +198,7 @@ void TTodoData::DeleteItem(int index) {
 
 void TTodoData::Permute(const std::vector<int>& order) {
     ++revision_;
-    std::vector<std::unique_ptr<Tdata>> moved(items_.size());
+    std::vector<TRecord> moved(items_.size());
     for (std::size_t i = 0; i < order.size() && i < moved.size(); ++i)
         moved[i] = std::move(items_[static_cast<std::size_t>(order[i])]);
     items_ = std::move(moved);
@@ -249,7 +275,7 @@ void TTodoData::LoadFromText(const std::string& text) {
         const std::size_t end = breaks.Next(start);
         if (end > start) {
             ++revision_;
-            items_.push_back(std::make_unique<Tdata>());
+            items_.push_back(NewRecord());
             const std::string_view line = std::string_view(text).substr(start, end - start);
             if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line);
         }
