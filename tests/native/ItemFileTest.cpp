@@ -2,11 +2,31 @@
 // generated list and on hostile lines: the fast paths must give exactly what the rules give.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <random>
 
 #include "support/TextWork.h"
 #include "todo/CsvLine.h"
 #include "todo/TodoData.h"
+
+// Every allocation of the test program is counted, so that a test can see how many a step took.
+namespace {
+std::atomic<long> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+// GCC takes these replacements for a mismatch of new and free.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -144,4 +164,21 @@ TEST(ItemFile, LargeListSavesAndLoadsByteForByte) {
         ASSERT_EQ(b.Color, a.Color & 0xFFFFFF) << i;
     }
     EXPECT_EQ(back.SaveToText(), saved);
+}
+
+TEST(ItemFile, LoadingTakesOneAllocationPerItem) {
+    // Texts too long to live inside their string, half of them with escapes.
+    std::string file;
+    const int items = 10000;
+    for (int i = 0; i < items; ++i)
+        file += "20240305,0000FF,\"" + std::string(i % 2 ? "C:\\\\new\\\\表 " : "a plain text, ") + std::to_string(i) +
+                " ......................\",\"★\"\r\n";
+    TTodoData data;
+    const long before = allocations;
+    data.LoadFromText(file);
+    const long taken = allocations - before;
+    ASSERT_EQ(data.Count(), items);
+    EXPECT_EQ(data.GetText(1).substr(0, 9), "C:\\new\\表");
+    // One for each text, and a few for the list's index and its blocks of records.
+    EXPECT_LE(taken, items + items / 50) << taken;
 }
