@@ -95,8 +95,7 @@ void PaethPixels(std::uint8_t* row, const std::uint8_t* prev, std::size_t pixels
         const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
         const __m128i smallest = _mm_min_epi16(pc, _mm_min_epi16(pa, pb));
         // Ties go to a, then b, as in the scalar rule.
-        const __m128i predictor =
-            Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
+        const __m128i predictor = Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
         // Bytewise add: the high byte of each lane stays 0, the low one wraps mod 256.
         a = _mm_add_epi8(_mm_unpacklo_epi8(LoadPixel<Bpp>(row), zero), predictor);
         StorePixel<Bpp>(row, _mm_packus_epi16(a, a));
@@ -107,10 +106,10 @@ void PaethPixels(std::uint8_t* row, const std::uint8_t* prev, std::size_t pixels
 template <int Bpp>
 bool UnfilterPixels(std::uint8_t* row, const std::uint8_t* prev, std::size_t pixels, std::uint8_t filter) {
     switch (filter) {
-    case 1: SubPixels<Bpp>(row, pixels); return true;
-    case 3: AveragePixels<Bpp>(row, prev, pixels); return true;
-    case 4: PaethPixels<Bpp>(row, prev, pixels); return true;
-    default: return false;
+        case 1: SubPixels<Bpp>(row, pixels); return true;
+        case 3: AveragePixels<Bpp>(row, prev, pixels); return true;
+        case 4: PaethPixels<Bpp>(row, prev, pixels); return true;
+        default: return false;
     }
 }
 #endif

@@ -37,8 +37,9 @@ double Milliseconds() {
 
 void MakeFile(const std::string& path) {
     TTodoData data;
-    const std::string texts[] = {"牛乳を買う", "歯医者の予約 10:30\r\n保険証を忘れずに", "Call Bob about \"the report\"",
-                                 "請求書を送る C:\\書類\\請求書.xls", "会議資料の準備をする、部長に確認"};
+    const std::string texts[] = {"牛乳を買う", "歯医者の予約 10:30\r\n保険証を忘れずに",
+                                 "Call Bob about \"the report\"", "請求書を送る C:\\書類\\請求書.xls",
+                                 "会議資料の準備をする、部長に確認"};
     for (int i = 0; i < kItems; ++i) {
         int k = data.NewItem();
         data.SetDate(k, DateFromText("20240101") + i % 700);
@@ -89,7 +90,8 @@ void PlainWrite(const std::string& path, const std::string& bytes, bool flush) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fputs("usage: item-file-times make|load|read|save|write|store-load|store-save|write-flushed FOLDER\n", stderr);
+        std::fputs("usage: item-file-times make|load|read|save|write|store-load|store-save|write-flushed FOLDER\n",
+                   stderr);
         return 2;
     }
     const std::string step = argv[1], folder = std::string(argv[2]) + "/", path = folder + "todo.txt";

@@ -5,13 +5,13 @@
 // choosing each row's filter.
 #include <png.h>
 
-#include "ProcessTime.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
+
+#include "ProcessTime.h"
 
 namespace {
 
@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     png_set_bgr(png);
     const png_uint_32 height = png_get_image_height(png, info);
     std::vector<png_byte> pixels(png_get_rowbytes(png, info) * height);
-    for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, pixels.data() + y * png_get_rowbytes(png, info), nullptr);
+    for (png_uint_32 y = 0; y < height; ++y)
+        png_read_row(png, pixels.data() + y * png_get_rowbytes(png, info), nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     std::fclose(file);
     PrintProcessMilliseconds();

@@ -1,5 +1,6 @@
-#include <algorithm>
 #include <windows.h>
+
+#include <algorithm>
 
 #include "support/Encoding_win.h"
 #include "support/Errors.h"

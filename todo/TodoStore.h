@@ -109,9 +109,7 @@ private:
     void TakeBase(std::string bytes);
     // The base's lines, split when a merge first needs them: loads and saves never do.
     const std::vector<std::string>& BaseLines();
-    int BaseLineOf(TItemId id) const {
-        return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1;
-    }
+    int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
     void SetBaseLine(TItemId id, int line);
     bool ReadFile(std::string& bytes);
     void MergeLines(const TMergePlan& plan);

@@ -93,9 +93,10 @@ void ExpectSameItem(const Tdata& got, const Tdata& want, const std::string& line
 
 // Pieces that meet every rule: quotes, backslash pairs, a lead byte before a quote or a comma,
 // two-byte characters whose second byte is a backslash, hex escapes, commas.
-const char* const kPieces[] = {"a", "Z ", ",", "\"", "\"\"", "\",", "\",\"", "\\", "\\\\", "\\\"", "\\n", "\\x41",
-                               "\\x0", "\\x00", "\\q", "\x95\x5C", "\x83\x5C", "\x81", "\x81\"", "\x81,", "\xE0",
-                               "\xFC\xFC", "\xA0", "\xDF", "★", "表", "\t", "0000FF", "20240305", "x,"};
+const char* const kPieces[] = {"a",        "Z ",   ",",      "\"",     "\"\"",     "\",",      "\",\"", "\\",
+                               "\\\\",     "\\\"", "\\n",    "\\x41",  "\\x0",     "\\x00",    "\\q",   "\x95\x5C",
+                               "\x83\x5C", "\x81", "\x81\"", "\x81,",  "\xE0",     "\xFC\xFC", "\xA0",  "\xDF",
+                               "★",        "表",   "\t",     "0000FF", "20240305", "x,"};
 
 std::string RandomPieces(std::mt19937& random, int count) {
     std::string s;
@@ -107,8 +108,14 @@ std::string RandomPieces(std::mt19937& random, int count) {
 
 TEST(ItemFile, HostileLinesReadAsTheRulesSay) {
     std::mt19937 random(7);
-    const char* const heads[] = {"20240305,0000FF,\"", "20240305,ff,\"", "20240230,0000FF,\"", "20240305,\"",
-                                 "20240305,,\"", "20240305x,1,\"", "", "2024030,0,\""};
+    const char* const heads[] = {"20240305,0000FF,\"",
+                                 "20240305,ff,\"",
+                                 "20240230,0000FF,\"",
+                                 "20240305,\"",
+                                 "20240305,,\"",
+                                 "20240305x,1,\"",
+                                 "",
+                                 "2024030,0,\""};
     std::string file;
     std::vector<std::string> lines;
     for (int n = 0; n < 20000; ++n) {
@@ -135,8 +142,16 @@ TEST(ItemFile, HostileLinesReadAsTheRulesSay) {
 
 TEST(ItemFile, LargeListSavesAndLoadsByteForByte) {
     std::mt19937 random(8);
-    const char* const texts[] = {"牛乳を買う", "歯医者\r\n10:30", "C:\\new\\表", "\"quoted\", \\x41", "lone\rCR\nLF\t",
-                                 "end\x81", "\x81\"\x95", "能", "", "a"};
+    const char* const texts[] = {"牛乳を買う",
+                                 "歯医者\r\n10:30",
+                                 "C:\\new\\表",
+                                 "\"quoted\", \\x41",
+                                 "lone\rCR\nLF\t",
+                                 "end\x81",
+                                 "\x81\"\x95",
+                                 "能",
+                                 "",
+                                 "a"};
     TTodoData data;
     for (int n = 0; n < 30000; ++n) {
         const int i = data.NewItem();
