@@ -206,7 +206,10 @@ void TTodoData::Permute(const std::vector<int>& order) {
 
 void TTodoData::ClearItems() {
     ++revision_;
+    // All records go at once with their blocks, not one by one into the pool's free list.
+    for (TRecord& record : items_) record.release();
     items_.clear();
+    pool_.reset();
 }
 
 void TTodoData::Exchange(int a, int b) {

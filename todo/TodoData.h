@@ -33,6 +33,7 @@ class TTodoData {
 public:
     TTodoData() = default;
     TTodoData(TTodoData&&) = default;
+    ~TTodoData() { ClearItems(); }
     TTodoData& operator=(TTodoData&& other) noexcept {
         // The records first, while the pool they go back to still stands.
         items_ = std::move(other.items_);
