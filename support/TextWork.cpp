@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 int HexDigitValue(char c) {
@@ -24,6 +28,48 @@ struct EscapeClasses {
 };
 constexpr EscapeClasses kEscape;
 
+// Whether escaping leaves the text as it is: no byte to escape, every byte that could be a
+// lead byte followed by a trail byte, and none at the end. Bytes are looked at without
+// telling lead from trail bytes, so some texts that escape to themselves answer false; they
+// take the byte-by-byte way. Sixteen bytes at a time, since nearly every text qualifies.
+bool EscapesToItself(std::string_view text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    if (n == 0) return true;
+    if (IsLeadByte(p[n - 1])) return false;
+    std::size_t i = 0;
+    bool leadBefore = false;
+#ifdef __SSE2__
+    // Compared as signed bytes after flipping the top bit, which orders them as unsigned.
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const auto below = [](__m128i x, int limit) { return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
+    const auto above = [](__m128i x, int limit) { return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
+    unsigned carry = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i x = _mm_xor_si128(raw, flip);
+        __m128i escaped = _mm_cmpeq_epi8(raw, _mm_set1_epi8('\\'));
+        for (char c : {'\r', '\n', '\t', '"'}) escaped = _mm_or_si128(escaped, _mm_cmpeq_epi8(raw, _mm_set1_epi8(c)));
+        const __m128i lead = _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)),
+                                          _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
+        const __m128i trail = _mm_or_si128(_mm_and_si128(above(x, 0x3F), below(x, 0x7F)),
+                                           _mm_and_si128(above(x, 0x7F), below(x, 0xFD)));
+        const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
+        const unsigned trails = static_cast<unsigned>(_mm_movemask_epi8(trail));
+        if (_mm_movemask_epi8(escaped) != 0 || (((leads << 1) | carry) & ~trails & 0xFFFF) != 0) return false;
+        carry = leads >> 15;
+    }
+    leadBefore = carry != 0;
+#endif
+    for (; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (leadBefore && !IsTrailByte(c)) return false;
+        if (kEscape.of[c] == 2) return false;
+        leadBefore = IsLeadByte(c);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string StripTrailingBackslashes(const std::string& path) {
@@ -39,6 +85,10 @@ std::string StripTrailingBackslashes(const std::string& path) {
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {
+    if (EscapesToItself(text)) {
+        out.append(text);
+        return;
+    }
     const std::size_t n = text.size();
     std::size_t i = 0;
     while (i < n) {
