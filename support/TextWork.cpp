@@ -1,6 +1,7 @@
 #include "support/TextWork.h"
 
 #include <algorithm>
+#include <cstring>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -157,9 +158,14 @@ std::string UnescapeText(const std::string& text) {
 void AppendUnescaped(std::string& out, std::string_view text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
-        // Everything up to the next backslash goes in whole.
+        // Everything up to the next backslash that is not a second byte goes in whole.
         std::size_t run = i;
-        while (run < n && text[run] != '\\') run += CharLength(text, run);
+        for (;;) {
+            const void* hit = std::memchr(text.data() + run, '\\', n - run);
+            run = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : n;
+            if (run == n || StartsCharacter(text, i, run)) break;
+            ++run;
+        }
         out.append(text.data() + i, run - i);
         i = run;
         if (i == n) break;

@@ -14,6 +14,18 @@ inline std::size_t CharLength(std::string_view s, std::size_t i) {
     return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
 }
 
+// Whether position k starts a character, given that `from` (at most k) does. A lead byte
+// takes whatever follows it, so only the run of lead bytes just before k decides: an even
+// one ends on a character's end. Lets a byte found by memchr be checked without walking there.
+inline bool StartsCharacter(std::string_view s, std::size_t from, std::size_t k) {
+    std::size_t leads = 0;
+    while (k > from && IsLeadByte(static_cast<unsigned char>(s[k - 1]))) {
+        --k;
+        ++leads;
+    }
+    return leads % 2 == 0;
+}
+
 // The text cut to at most maxBytes, never inside a two-byte character.
 std::string CutToWholeCharacters(const std::string& text, std::size_t maxBytes);
 

@@ -44,15 +44,26 @@ std::int32_t ParseColor(std::string_view field) {
 // text needs UnescapeText.
 std::size_t ClosingQuote(std::string_view line, std::size_t i, bool& hasBackslash) {
     const std::size_t n = line.size();
+    // Quotes and backslashes are found with memchr, each kept until passed; one that is a
+    // two-byte character's second byte is stepped over.
+    const auto find = [&](char c, std::size_t from) {
+        const void* hit = std::memchr(line.data() + from, c, n - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - line.data()) : n;
+    };
+    std::size_t quote = find('"', i), backslash = find('\\', i);
     while (i < n) {
-        const unsigned char c = static_cast<unsigned char>(line[i]);
-        if (c == '"') return i + 1 == n || line[i + 1] == ',' ? i : std::string_view::npos;
-        if (c == '\\') {
-            if (i + 1 == n) return std::string_view::npos;
-            hasBackslash = true;
-            i += 1 + CharLength(line, i + 1);
+        if (quote < i) quote = find('"', i);
+        if (backslash < i) backslash = find('\\', i);
+        const std::size_t k = std::min(quote, backslash);
+        if (k == n) break;
+        if (!StartsCharacter(line, i, k)) {
+            i = k + 1;
+        } else if (k == quote) {
+            return k + 1 == n || line[k + 1] == ',' ? k : std::string_view::npos;
         } else {
-            i += IsLeadByte(c) && i + 1 < n ? 2 : 1;
+            if (k + 1 == n) return std::string_view::npos;
+            hasBackslash = true;
+            i = k + 1 + CharLength(line, k + 1);
         }
     }
     return std::string_view::npos;
@@ -89,10 +100,27 @@ private:
     std::size_t cr_, lf_;
 };
 
-// The last date read: a list saved sorted by date repeats it line after line.
-struct DateMemo {
-    char text[8] = {};
-    TDateTime value = 0;
+// The dates read lately, by their text: a list spans a few hundred days at most, and
+// working a date out takes longer than reading the rest of its line.
+class DateMemo {
+public:
+    TDateTime Read(std::string_view text) {
+        std::uint64_t key;
+        std::memcpy(&key, text.data(), sizeof key);
+        Entry& entry = entries_[(key * 0x9E3779B97F4A7C15ull) >> 54];
+        if (entry.key != key) {
+            entry.value = DateFromText(text.substr(0, 8));
+            entry.key = key;
+        }
+        return entry.value;
+    }
+
+private:
+    struct Entry {  // an empty one stands for eight NULs, which are no date either
+        std::uint64_t key = 0;
+        TDateTime value = 0;
+    };
+    Entry entries_[1024];  // the hash's top 10 bits
 };
 
 // The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
@@ -101,11 +129,7 @@ struct DateMemo {
 bool FillFromPlainItemLine(Tdata& item, std::string_view line, DateMemo& memo) {
     const std::size_t n = line.size();
     if (n < 9 || line[8] != ',') return false;
-    if (memo.value == 0 || std::memcmp(line.data(), memo.text, 8) != 0) {
-        memo.value = DateFromText(line.substr(0, 8));
-        line.copy(memo.text, 8);
-    }
-    const TDateTime date = memo.value;
+    const TDateTime date = memo.Read(line);
     if (date == 0) return false;
     std::size_t i = 9;
     while (i < n && kHexDigit(line[i]) >= 0) ++i;
@@ -265,9 +289,11 @@ std::string TTodoData::ItemToLine(int index) const {
 
 void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
-void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
-    DateMemo memo;
-    if (FillFromPlainItemLine(item, line, memo)) return;
+void TTodoData::FillFromLine(Tdata& item, std::string_view line, bool plainTried) {
+    if (!plainTried) {
+        DateMemo memo;
+        if (FillFromPlainItemLine(item, line, memo)) return;
+    }
     std::vector<std::string> fields = SplitCsvLine(line);
     TDateTime date = fields.size() >= 4 ? DateFromText(fields[0]) : 0;
     if (date != 0) {
@@ -309,7 +335,7 @@ void TTodoData::LoadFromText(const std::string& text) {
             ++revision_;
             items_.push_back(NewRecord());
             const std::string_view line = std::string_view(text).substr(start, end - start);
-            if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line);
+            if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line, true);
         }
         start = end + 1;
     }

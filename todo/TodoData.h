@@ -108,7 +108,8 @@ private:
     }
     const Tdata& At(int index) const;
     void AppendLine(std::string& out, int index) const;
-    static void FillFromLine(Tdata& item, std::string_view line);
+    // plainTried: the line is known not to be a usual one (the loader tried it with its memo).
+    static void FillFromLine(Tdata& item, std::string_view line, bool plainTried = false);
 
     // Records are carved from blocks of a few hundred, so that loading many items costs one
     // allocation per item (its text) rather than two; a deleted record waits for the next.
