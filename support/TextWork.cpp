@@ -29,46 +29,38 @@ struct EscapeClasses {
 };
 constexpr EscapeClasses kEscape;
 
-// Whether escaping leaves the text as it is: no byte to escape, every byte that could be a
-// lead byte followed by a trail byte, and none at the end. Bytes are looked at without
-// telling lead from trail bytes, so some texts that escape to themselves answer false; they
-// take the byte-by-byte way. Sixteen bytes at a time, since nearly every text qualifies.
-bool EscapesToItself(std::string_view text) {
+// The first byte at or after i that escaping may change: one to escape, or a byte that could
+// be a lead byte without a trail byte after it. Bytes are looked at without telling lead
+// from trail bytes (the caller does that); everything before the answer is written as it
+// is. Sixteen bytes at a time, since most texts hold few such bytes or none.
+std::size_t NextToEscape(std::string_view text, std::size_t i) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    if (n == 0) return true;
-    if (IsLeadByte(p[n - 1])) return false;
-    std::size_t i = 0;
-    bool leadBefore = false;
 #ifdef __SSE2__
     // Compared as signed bytes after flipping the top bit, which orders them as unsigned.
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
     const auto below = [](__m128i x, int limit) { return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
     const auto above = [](__m128i x, int limit) { return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
-    unsigned carry = 0;
-    for (; i + 16 <= n; i += 16) {
+    for (; i + 17 <= n; i += 16) {
         const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         const __m128i x = _mm_xor_si128(raw, flip);
+        const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1)), flip);
         __m128i escaped = _mm_cmpeq_epi8(raw, _mm_set1_epi8('\\'));
         for (char c : {'\r', '\n', '\t', '"'}) escaped = _mm_or_si128(escaped, _mm_cmpeq_epi8(raw, _mm_set1_epi8(c)));
         const __m128i lead = _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)),
                                           _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
-        const __m128i trail = _mm_or_si128(_mm_and_si128(above(x, 0x3F), below(x, 0x7F)),
-                                           _mm_and_si128(above(x, 0x7F), below(x, 0xFD)));
-        const unsigned leads = static_cast<unsigned>(_mm_movemask_epi8(lead));
-        const unsigned trails = static_cast<unsigned>(_mm_movemask_epi8(trail));
-        if (_mm_movemask_epi8(escaped) != 0 || (((leads << 1) | carry) & ~trails & 0xFFFF) != 0) return false;
-        carry = leads >> 15;
+        const __m128i trail = _mm_or_si128(_mm_and_si128(above(next, 0x3F), below(next, 0x7F)),
+                                           _mm_and_si128(above(next, 0x7F), below(next, 0xFD)));
+        const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_andnot_si128(trail, lead))));
+        if (hits != 0) return i + static_cast<std::size_t>(__builtin_ctz(hits));
     }
-    leadBefore = carry != 0;
 #endif
     for (; i < n; ++i) {
         const unsigned char c = p[i];
-        if (leadBefore && !IsTrailByte(c)) return false;
-        if (kEscape.of[c] == 2) return false;
-        leadBefore = IsLeadByte(c);
+        if (kEscape.of[c] == 2) return i;
+        if (kEscape.of[c] == 1 && (i + 1 == n || !IsTrailByte(p[i + 1]))) return i;
     }
-    return true;
+    return n;
 }
 
 }  // namespace
@@ -86,53 +78,44 @@ std::string StripTrailingBackslashes(const std::string& path) {
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {
-    if (EscapesToItself(text)) {
-        out.append(text);
-        return;
-    }
     const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        // Runs that need no escaping go in whole.
-        std::size_t run = i;
-        for (;;) {
-            while (run < n && kEscape.of[static_cast<unsigned char>(text[run])] == 0) ++run;
-            if (run < n && kEscape.of[static_cast<unsigned char>(text[run])] == 1 && run + 1 < n &&
-                IsTrailByte(static_cast<unsigned char>(text[run + 1]))) {
-                run += 2;
-                continue;
-            }
-            break;
+    std::size_t written = 0;  // everything before it is in out
+    std::size_t start = 0;    // a character's first byte, at or after written
+    for (std::size_t from = 0;;) {
+        const std::size_t k = NextToEscape(text, from);
+        if (k == n) break;
+        if (!StartsCharacter(text, start, k)) {  // a two-byte character's second byte stays
+            start = from = k + 1;
+            continue;
         }
-        out.append(text.data() + i, run - i);
-        i = run;
-        if (i == n) break;
-        const char c = text[i];
+        out.append(text.data() + written, k - written);
+        const char c = text[k];
+        std::size_t used = 1;
         if (IsLeadByte(static_cast<unsigned char>(c))) {
             // The reader pairs a lead byte with whatever follows, a closing quote or a
             // line end too; written as hex, it stands alone.
             static const char kHex[] = "0123456789ABCDEF";
             const char hex[4] = {'\\', 'x', kHex[static_cast<unsigned char>(c) >> 4], kHex[c & 0xF]};
             out.append(hex, 4);
-            ++i;
-            continue;
-        }
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\r':
-            if (i + 1 < n && text[i + 1] == '\n') {
-                out += "\\n";
-                ++i;
-            } else {
-                out += "\\d";
+        } else {
+            switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\r':
+                if (k + 1 < n && text[k + 1] == '\n') {
+                    out += "\\n";
+                    used = 2;
+                } else {
+                    out += "\\d";
+                }
+                break;
+            case '\n': out += "\\a"; break;
+            case '\t': out += "\\t"; break;
+            default: out += "\\\""; break;  // the quote
             }
-            break;
-        case '\n': out += "\\a"; break;
-        case '\t': out += "\\t"; break;
-        default: out += "\\\""; break;  // the quote
         }
-        ++i;
+        written = start = from = k + used;
     }
+    out.append(text.data() + written, n - written);
 }
 
 std::string EscapeText(const std::string& text) {
