@@ -1,6 +1,7 @@
 #include "todo/TodoData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -118,7 +119,11 @@ public:
     TDateTime Read(std::string_view text) {
         std::uint64_t key;
         std::memcpy(&key, text.data(), sizeof key);
-        Entry& entry = entries_[(key * 0x9E3779B97F4A7C15ull) >> 54];
+        // By day, month and year's last two bits, so that two years' days never push each
+        // other out; anything else merely lands somewhere.
+        const auto digit = [&](int k) { return static_cast<unsigned>(text[k]) & 15; };
+        const unsigned day = (digit(6) & 3) * 10 + digit(7), month = (digit(4) & 1) * 10 + digit(5);
+        Entry& entry = entries_[(day + 32 * month + 384 * (digit(3) & 3)) & 1023];
         if (entry.key != key) {
             entry.value = DateFromText(text.substr(0, 8));
             entry.key = key;
@@ -131,7 +136,7 @@ private:
         std::uint64_t key = 0;
         TDateTime value = 0;
     };
-    Entry entries_[1024];  // the hash's top 10 bits
+    Entry entries_[1024];
 };
 
 // The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
@@ -167,7 +172,10 @@ public:
     void Write(char* out, TDateTime date) {
         std::uint64_t bits;
         std::memcpy(&bits, &date, sizeof bits);
-        Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15ull) >> 54];
+        // By day, so that the days of nearly three years never push each other out.
+        const std::size_t slot = std::fabs(date) < 1e9 ? static_cast<std::size_t>(static_cast<std::int64_t>(date) & 1023)
+                                                       : static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 54);
+        Entry& entry = entries_[slot];
         if (!entry.used || entry.bits != bits) {
             WriteDateText(entry.text, date);
             entry.bits = bits;
@@ -177,13 +185,12 @@ public:
     }
 
 private:
-    static constexpr std::size_t kEntries = 1024;  // the hash's top 10 bits
     struct Entry {
         std::uint64_t bits = 0;
         char text[8] = {};
         bool used = false;
     };
-    Entry entries_[kEntries];
+    Entry entries_[1024];
 };
 
 // One line without its line end.
