@@ -92,24 +92,26 @@ void TakeText(std::string& target, std::string_view raw, bool hasBackslash) {
     AppendUnescaped(target, raw);
 }
 
-// Where the next line break (CR or LF) is at or after `from`; both kinds are looked for with
-// memchr and remembered until passed, so the text is scanned once for each.
+// Where the next line break (CR or LF) is at or after `from`; sixteen bytes at a time.
 class LineBreaks {
 public:
-    explicit LineBreaks(std::string_view text) : text_(text), cr_(Find('\r', 0)), lf_(Find('\n', 0)) {}
-    std::size_t Next(std::size_t from) {
-        if (cr_ < from) cr_ = Find('\r', from);
-        if (lf_ < from) lf_ = Find('\n', from);
-        return std::min(cr_, lf_);
+    explicit LineBreaks(std::string_view text) : text_(text) {}
+    std::size_t Next(std::size_t from) const {
+        const std::size_t n = text_.size();
+#ifdef __SSE2__
+        const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+        for (; from + 16 <= n; from += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + from));
+            const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
+            if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+        }
+#endif
+        while (from < n && text_[from] != '\r' && text_[from] != '\n') ++from;
+        return from;
     }
 
 private:
-    std::size_t Find(char c, std::size_t from) const {
-        const void* hit = std::memchr(text_.data() + from, c, text_.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
-    }
     std::string_view text_;
-    std::size_t cr_, lf_;
 };
 
 // The dates read lately, by their text: a list spans a few hundred days at most, and
