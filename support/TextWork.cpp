@@ -41,18 +41,29 @@ std::size_t NextToEscape(std::string_view text, std::size_t i) {
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
     const auto below = [](__m128i x, int limit) { return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
     const auto above = [](__m128i x, int limit) { return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
-    for (; i + 17 <= n; i += 16) {
-        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    // The bytes at base .. base + 15 that may change, as bits.
+    const auto hitsAt = [&](std::size_t base) {
+        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base));
         const __m128i x = _mm_xor_si128(raw, flip);
-        const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1)), flip);
+        const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base + 1)), flip);
         __m128i escaped = _mm_cmpeq_epi8(raw, _mm_set1_epi8('\\'));
         for (char c : {'\r', '\n', '\t', '"'}) escaped = _mm_or_si128(escaped, _mm_cmpeq_epi8(raw, _mm_set1_epi8(c)));
         const __m128i lead = _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)),
                                           _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
         const __m128i trail = _mm_or_si128(_mm_and_si128(above(next, 0x3F), below(next, 0x7F)),
                                            _mm_and_si128(above(next, 0x7F), below(next, 0xFD)));
-        const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_andnot_si128(trail, lead))));
-        if (hits != 0) return i + static_cast<std::size_t>(__builtin_ctz(hits));
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_andnot_si128(trail, lead))));
+    };
+    if (n >= 17 && i + 1 < n) {
+        for (; i + 17 <= n; i += 16)
+            if (const unsigned hits = hitsAt(i)) return i + static_cast<std::size_t>(__builtin_ctz(hits));
+        // The last block overlaps the one before; bits before i are already passed.
+        if (i + 1 < n) {
+            const std::size_t base = n - 17;
+            if (const unsigned hits = hitsAt(base) & (~0u << (i - base)))
+                return base + static_cast<std::size_t>(__builtin_ctz(hits));
+            i = n - 1;
+        }
     }
 #endif
     for (; i < n; ++i) {
