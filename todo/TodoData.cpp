@@ -210,8 +210,17 @@ void AppendItemLine(std::string& out, const Tdata& item, DateTexts* dates) {
     head[16] = '"';
     out.append(head, 17);
     AppendEscaped(out, item.Text);
+    const std::string_view mark = item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
+    // The usual mark, one two-byte character, needs no escaping and goes in with its quotes.
+    const unsigned char second = mark.size() == 2 ? static_cast<unsigned char>(mark[1]) : 0;
+    if (mark.size() == 2 && IsLeadByte(static_cast<unsigned char>(mark[0])) &&
+        ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC))) {
+        const char tail[6] = {'"', ',', '"', mark[0], mark[1], '"'};
+        out.append(tail, 6);
+        return;
+    }
     out.append("\",\"", 3);
-    AppendEscaped(out, item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category));
+    AppendEscaped(out, mark);
     out += '"';
 }
 
