@@ -39,8 +39,12 @@ std::size_t NextToEscape(std::string_view text, std::size_t i) {
 #ifdef __SSE2__
     // Compared as signed bytes after flipping the top bit, which orders them as unsigned.
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-    const auto below = [](__m128i x, int limit) { return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
-    const auto above = [](__m128i x, int limit) { return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80))); };
+    const auto below = [](__m128i x, int limit) {
+        return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
+    };
+    const auto above = [](__m128i x, int limit) {
+        return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
+    };
     // The bytes at base .. base + 15 that may change, as bits.
     const auto hitsAt = [&](std::size_t base) {
         const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base));
@@ -48,8 +52,8 @@ std::size_t NextToEscape(std::string_view text, std::size_t i) {
         const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base + 1)), flip);
         __m128i escaped = _mm_cmpeq_epi8(raw, _mm_set1_epi8('\\'));
         for (char c : {'\r', '\n', '\t', '"'}) escaped = _mm_or_si128(escaped, _mm_cmpeq_epi8(raw, _mm_set1_epi8(c)));
-        const __m128i lead = _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)),
-                                          _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
+        const __m128i lead =
+            _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)), _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
         const __m128i trail = _mm_or_si128(_mm_and_si128(above(next, 0x3F), below(next, 0x7F)),
                                            _mm_and_si128(above(next, 0x7F), below(next, 0xFD)));
         return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_andnot_si128(trail, lead))));
@@ -110,18 +114,18 @@ void AppendEscaped(std::string& out, std::string_view text) {
             out.append(hex, 4);
         } else {
             switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\r':
-                if (k + 1 < n && text[k + 1] == '\n') {
-                    out += "\\n";
-                    used = 2;
-                } else {
-                    out += "\\d";
-                }
-                break;
-            case '\n': out += "\\a"; break;
-            case '\t': out += "\\t"; break;
-            default: out += "\\\""; break;  // the quote
+                case '\\': out += "\\\\"; break;
+                case '\r':
+                    if (k + 1 < n && text[k + 1] == '\n') {
+                        out += "\\n";
+                        used = 2;
+                    } else {
+                        out += "\\d";
+                    }
+                    break;
+                case '\n': out += "\\a"; break;
+                case '\t': out += "\\t"; break;
+                default: out += "\\\""; break;  // the quote
             }
         }
         written = start = from = k + used;
@@ -169,33 +173,33 @@ void AppendUnescaped(std::string& out, std::string_view text) {
         }
         char c = text[i + 1];
         switch (c) {
-        case 'n': out += "\r\n"; break;
-        case 'a': out += '\n'; break;
-        case 'd':
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'x': {
-            int hi = i + 2 < n ? HexDigitValue(text[i + 2]) : -1;
-            int lo = i + 3 < n ? HexDigitValue(text[i + 3]) : -1;
-            if (hi >= 0 && lo >= 0) {
-                int value = hi * 16 + lo;
-                // A NUL byte would cut the item file short, so "\x00" stays as written.
-                if (value == 0)
-                    out.append(text.data() + i, 4);
-                else
-                    out += static_cast<char>(value);
-                i += 4;
+            case 'n': out += "\r\n"; break;
+            case 'a': out += '\n'; break;
+            case 'd':
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'x': {
+                int hi = i + 2 < n ? HexDigitValue(text[i + 2]) : -1;
+                int lo = i + 3 < n ? HexDigitValue(text[i + 3]) : -1;
+                if (hi >= 0 && lo >= 0) {
+                    int value = hi * 16 + lo;
+                    // A NUL byte would cut the item file short, so "\x00" stays as written.
+                    if (value == 0)
+                        out.append(text.data() + i, 4);
+                    else
+                        out += static_cast<char>(value);
+                    i += 4;
+                    continue;
+                }
+                out += 'x';  // an incomplete "\x" is read like any other escaped letter
+                break;
+            }
+            default: {
+                std::size_t clen = CharLength(text, i + 1);
+                out.append(text, i + 1, clen);
+                i += 1 + clen;
                 continue;
             }
-            out += 'x';  // an incomplete "\x" is read like any other escaped letter
-            break;
-        }
-        default: {
-            std::size_t clen = CharLength(text, i + 1);
-            out.append(text, i + 1, clen);
-            i += 1 + clen;
-            continue;
-        }
         }
         i += 2;
     }

@@ -175,8 +175,9 @@ public:
         std::uint64_t bits;
         std::memcpy(&bits, &date, sizeof bits);
         // By day, so that the days of nearly three years never push each other out.
-        const std::size_t slot = std::fabs(date) < 1e9 ? static_cast<std::size_t>(static_cast<std::int64_t>(date) & 1023)
-                                                       : static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 54);
+        const std::size_t slot = std::fabs(date) < 1e9
+                                     ? static_cast<std::size_t>(static_cast<std::int64_t>(date) & 1023)
+                                     : static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 54);
         Entry& entry = entries_[slot];
         if (!entry.used || entry.bits != bits) {
             WriteDateText(entry.text, date);
@@ -210,7 +211,8 @@ void AppendItemLine(std::string& out, const Tdata& item, DateTexts* dates) {
     head[16] = '"';
     out.append(head, 17);
     AppendEscaped(out, item.Text);
-    const std::string_view mark = item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
+    const std::string_view mark =
+        item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
     // The usual mark, one two-byte character, needs no escaping and goes in with its quotes.
     const unsigned char second = mark.size() == 2 ? static_cast<unsigned char>(mark[1]) : 0;
     if (mark.size() == 2 && IsLeadByte(static_cast<unsigned char>(mark[0])) &&
@@ -265,8 +267,7 @@ int TTodoData::NewItem() {
 
 int TTodoData::InsertItem(int index) {
     if (index < 0) index = 0;
-    if (index > Count())
-        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    if (index > Count()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
     ++revision_;
     items_.insert(items_.begin() + index, NewRecord());
     return index;
@@ -306,9 +307,7 @@ std::string TTodoData::GetCategory(int index) const {
     return category.empty() ? kNoCategory : category;
 }
 
-void TTodoData::AppendLine(std::string& out, int index) const {
-    AppendItemLine(out, At(index), nullptr);
-}
+void TTodoData::AppendLine(std::string& out, int index) const { AppendItemLine(out, At(index), nullptr); }
 
 std::string TTodoData::ItemToLine(int index) const {
     std::string line;

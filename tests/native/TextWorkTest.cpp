@@ -37,12 +37,18 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
                 ++i;
             } else {
                 const std::string plain(1, static_cast<char>(c));
-                out += c == '\\' ? "\\\\" : c == '\r' ? "\\d" : c == '\n' ? "\\a" : c == '\t' ? "\\t" : c == '"' ? "\\\"" : plain;
+                out += c == '\\'   ? "\\\\"
+                       : c == '\r' ? "\\d"
+                       : c == '\n' ? "\\a"
+                       : c == '\t' ? "\\t"
+                       : c == '"'  ? "\\\""
+                                   : plain;
             }
         }
         return out;
     };
-    const char alphabet[] = {'a', '\x81', '\x95', '\x5C', '"', '\x40', '\x7F', '\xFC', '\xFD', '\x9F', '\r', '\n', '\xE0'};
+    const char alphabet[] = {'a',    '\x81', '\x95', '\x5C', '"',  '\x40', '\x7F',
+                             '\xFC', '\xFD', '\x9F', '\r',   '\n', '\xE0'};
     unsigned seed = 1;
     for (int round = 0; round < 20000; ++round) {
         const std::size_t length = 14 + round % 40;
@@ -51,7 +57,8 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
         for (std::size_t i = 0; i < length; ++i) {
             seed = seed * 1103515245u + 12345u;
             const unsigned pick = seed >> 16;
-            text[i] = pick % 8 < static_cast<unsigned>(odd) ? alphabet[pick / 8 % sizeof alphabet] : "a\x81\x40"[pick / 8 % 3];
+            text[i] = pick % 8 < static_cast<unsigned>(odd) ? alphabet[pick / 8 % sizeof alphabet]
+                                                            : "a\x81\x40"[pick / 8 % 3];
         }
         ASSERT_EQ(EscapeText(text), byteRule(text)) << round;
     }
@@ -133,7 +140,9 @@ TEST(TextHelpers, CaseFoldingStepsOverTwoByteCharacters) {
     EXPECT_EQ(LowerCaseSjis("アAbC"), "アabc");  // ア is 83 41
     EXPECT_EQ(UpperCaseSjis("アa"), "アA");
     EXPECT_TRUE(SameTextSjis("Option", "OPTION"));
-    EXPECT_FALSE(SameTextSjis("ア", "\x83" "a"));
+    EXPECT_FALSE(SameTextSjis("ア",
+                              "\x83"
+                              "a"));
 }
 
 TEST(TextHelpers, IndentLinesAndTextFrom) {
