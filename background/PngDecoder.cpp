@@ -2,10 +2,10 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "background/ImageLoad.h"
+#include "background/PngFilter.h"
 #include "support/Errors.h"
 
 namespace {
@@ -121,33 +121,6 @@ private:
     bool damaged_ = false;
 };
 
-void Unfilter(std::uint8_t* row, const std::uint8_t* prev, std::size_t length, int bpp, std::uint8_t filter) {
-    switch (filter) {
-    case 1:
-        for (std::size_t x = bpp; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + row[x - bpp]);
-        break;
-    case 2:
-        for (std::size_t x = 0; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + prev[x]);
-        break;
-    case 3:
-        for (std::size_t x = 0; x < static_cast<std::size_t>(bpp) && x < length; ++x)
-            row[x] = static_cast<std::uint8_t>(row[x] + prev[x] / 2);
-        for (std::size_t x = bpp; x < length; ++x)
-            row[x] = static_cast<std::uint8_t>(row[x] + (row[x - bpp] + prev[x]) / 2);
-        break;
-    case 4:
-        for (std::size_t x = 0; x < length; ++x) {
-            const int a = x >= static_cast<std::size_t>(bpp) ? row[x - bpp] : 0, b = prev[x],
-                      c = x >= static_cast<std::size_t>(bpp) ? prev[x - bpp] : 0;
-            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-            const int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
-            row[x] = static_cast<std::uint8_t>(row[x] + predictor);
-        }
-        break;
-    default: break;  // 0, and unknown filters, leave the row as read
-    }
-}
-
 void SwapRowRedBlue(std::uint8_t* row, std::uint32_t width, int bpp) {
     for (std::uint32_t x = 0; x < width; ++x, row += bpp) std::swap(row[0], row[2]);
 }
@@ -197,7 +170,7 @@ public:
         // Damaged data, or none at all, would otherwise leave black rows that look like a
         // picture; a file that ends early shows the rows it has, as a cut JPEG does.
         if (inflater_.Damaged() || (y == 0 && got == 0)) throw EError("PNGの画像データが壊れています");
-        if (got > 0) Unfilter(row, prev ? prev : zeros_.data(), got, bpp_, filter);
+        if (got > 0) UnfilterPngRow(row, prev ? prev : zeros_.data(), got, bpp_, filter);
         return got;
     }
 
