@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
+#include "framework/Accessible_win.h"
 #include "support/Encoding_win.h"
+#include "support/TextWork.h"
 #include "todo/DueDates.h"
 
 namespace {
@@ -80,6 +82,8 @@ void TFmArchive::CreateControls() {
                                L::kButtonWidth, L::kButtonHeight, "閉じる", akRight | akBottom));
     CancelButton = BtClose;
 
+    SetAccessibleName(CmbMonth->Handle(), "月");
+    SetAccessibleName(LvItems->Handle(), "削除した項目");
     HWND listView = LvItems->Handle();
     SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     AddColumn(listView, 0, L"\x671F\x65E5", L::kDateColumn);           // 期日
@@ -137,10 +141,7 @@ void TFmArchive::ShowItems() {
         item.pszText = date.data();
         SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         SetCell(list, row, 1, a.item.Category);
-        std::string text = a.item.Text;
-        for (char& c : text)
-            if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-        SetCell(list, row, 2, text);
+        SetCell(list, row, 2, OneLine(a.item.Text));
         shown_.push_back(static_cast<int>(i));
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -161,7 +162,14 @@ void TFmArchive::BtRestoreClick() {
                                                               LVNI_SELECTED))) >= 0;)
         if (static_cast<std::size_t>(row) < shown_.size()) chosen.push_back(all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])]);
     if (chosen.empty() || !OnRestore) return;
-    OnRestore(chosen);
+    // Shown as the files are now also when the save after it failed: a second try must not
+    // take a line that has already gone back.
+    try {
+        OnRestore(chosen);
+    } catch (...) {
+        Reload();
+        throw;
+    }
     Reload();
 }
 

@@ -1,5 +1,7 @@
 #include "app/ListSpeech.h"
 
+#include "support/TextWork.h"
+
 #include "todo/DueDates.h"
 
 std::string SpokenDate(TDateTime due, TDateTime today) {
@@ -14,15 +16,7 @@ std::string SpokenDate(TDateTime due, TDateTime today) {
 std::string SpokenItem(const Tdata& item, TDateTime today) {
     std::string spoken = SpokenDate(item.Date, today);
     if (!item.Category.empty() && item.Category != kNoCategory) spoken += " " + item.Category;
-    std::string text;
-    for (char c : item.Text) {
-        const bool blank = c == '\r' || c == '\n' || c == '\t';
-        if (!blank)
-            text += c;
-        else if (!text.empty() && text.back() != ' ')
-            text += ' ';
-    }
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+    const std::string text = OneLine(item.Text);
     if (!text.empty()) spoken += " " + text;
     switch (DueState(item.Date, today)) {
         case TDueState::Overdue: spoken += " 期限切れ"; break;

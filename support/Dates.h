@@ -10,6 +10,8 @@ using TDateTime = double;
 constexpr TDateTime kNoDate = 0;
 inline bool HasDate(TDateTime date) { return date != kNoDate; }
 
+// The day of a date and time: its whole part.
+inline long long WholeDay(TDateTime date) { return static_cast<long long>(date); }
 // The day number of a calendar date; false (and result untouched) for a date that does not exist.
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 // Calendar date of a day number's whole part (the fraction is the time of day and is dropped).

@@ -230,6 +230,25 @@ std::size_t FindChar(std::string_view text, char c) {
     return std::string_view::npos;
 }
 
+std::string OneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (char c : text) {
+        if (c != '\r' && c != '\n' && c != '\t')
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+std::size_t FindText(std::string_view text, std::string_view wanted) {
+    for (std::size_t i = 0; i + wanted.size() <= text.size(); i += CharLength(text, i))
+        if (text.compare(i, wanted.size(), wanted) == 0) return i;
+    return std::string_view::npos;
+}
+
 bool EndsWithChar(std::string_view text, char c) {
     std::size_t last = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;

@@ -46,6 +46,10 @@ bool SameTextSjis(std::string_view a, std::string_view b);
 
 // Position of a single-byte character, never the second byte of a pair; npos when absent.
 std::size_t FindChar(std::string_view text, char c);
+// The text on one line: each run of line breaks and tabs becomes one space, none at the ends.
+std::string OneLine(std::string_view text);
+// Position of a text starting on a character, never inside a pair; npos when absent.
+std::size_t FindText(std::string_view text, std::string_view wanted);
 // True when the text's last character is the single-byte character c.
 bool EndsWithChar(std::string_view text, char c);
 

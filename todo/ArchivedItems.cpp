@@ -84,8 +84,9 @@ std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder) {
 bool MatchesSearch(const TArchivedItem& archived, const std::string& words) {
     if (words.empty()) return true;
     const std::string wanted = UpperCaseSjis(words);
-    return UpperCaseSjis(archived.item.Text).find(wanted) != std::string::npos ||
-           UpperCaseSjis(archived.item.Category).find(wanted) != std::string::npos;
+    // Matched on whole characters: "A" is not the second byte of "ア" (83 41).
+    return FindText(UpperCaseSjis(archived.item.Text), wanted) != std::string_view::npos ||
+           FindText(UpperCaseSjis(archived.item.Category), wanted) != std::string_view::npos;
 }
 
 std::vector<int> LocateLines(const std::string& content, const std::vector<TArchivedItem>& wanted) {

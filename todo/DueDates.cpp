@@ -1,14 +1,11 @@
 #include "todo/DueDates.h"
 
-#include <cmath>
 
 #include "support/TextWork.h"
 
 namespace {
 
 constexpr std::size_t kTextLength = 40;
-
-long long WholeDay(TDateTime date) { return static_cast<long long>(std::floor(date)); }
 
 std::string Digits(int value, int count) {
     std::string text(static_cast<std::size_t>(count), '0');

@@ -1,6 +1,5 @@
 // Sorting the item list by date, category, text or colour.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "todo/TodoData.h"
@@ -14,8 +13,6 @@ public:
 
 const TByteCollator kByteCollator;
 const TTextCollator* collator = &kByteCollator;
-
-long long WholeDay(TDateTime date) { return static_cast<long long>(std::trunc(date)); }
 
 int Sign(long long v) { return (v > 0) - (v < 0); }
 

@@ -158,6 +158,12 @@ void TTaskBarIcon::Notification(UINT mouseMessage) {
             if (e.kind == kDown || e.kind == kDoubleDown) Application.ActivateModal();
             return;
         }
+        if (temporary_ && (e.kind == kDown || e.kind == kDoubleDown)) {
+            // The balloon's own icon has no other use: a press on it is a click on the balloon.
+            BalloonGone();
+            if (OnBalloonClick) OnBalloonClick();
+            return;
+        }
         POINT p{};
         GetCursorPos(&p);  // signed screen coordinates: monitors left of the primary one work
         if (e.kind == kMove && OnMouseMove) OnMouseMove(e.shift, p.x, p.y);

@@ -138,6 +138,10 @@ TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
     EXPECT_EQ(all[2].month, "202512");
     EXPECT_TRUE(MatchesSearch(all[0], "A"));
     EXPECT_FALSE(MatchesSearch(all[0], "b"));
+    TArchivedItem katakana;
+    katakana.item.Text = "アイテム";  // ア is 83 41: its second byte is "A"
+    EXPECT_FALSE(MatchesSearch(katakana, "a"));
+    EXPECT_TRUE(MatchesSearch(katakana, "イテ"));
 }
 
 TEST(ArchiveLines, RestoreIsAnUndoableStoreCommand) {

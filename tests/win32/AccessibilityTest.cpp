@@ -8,6 +8,7 @@
 
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
+#include "app/FmArchive.h"
 #include "app/FmTodoOption.h"
 #include "app/ListSpeech.h"
 #include "background/FormColorSetUp.h"
@@ -216,7 +217,10 @@ BOOL CALLBACK AddUnnamed(HWND hwnd, LPARAM out) {
     wchar_t className[64] = L"";
     GetClassNameW(hwnd, className, 64);
     // A label is its text; a hidden page's controls are named when their page shows.
-    if (lstrcmpiW(className, L"Static") == 0 || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    // A list view's header is read through its column names.
+    if (lstrcmpiW(className, L"Static") == 0 || lstrcmpiW(className, L"SysHeader32") == 0 ||
+        !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE))
+        return TRUE;
     IAccessible* object = nullptr;
     std::string name;
     if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
@@ -265,4 +269,6 @@ TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
     EXPECT_EQ(ControlName(options.CmbPicture->Handle()), "画像");
     TFormColorSetUp colors(nullptr);
     EXPECT_EQ(Unnamed(colors.Handle()), std::vector<std::string>{});
+    TFmArchive archive(nullptr, Path("todo\\"));
+    EXPECT_EQ(Unnamed(archive.Handle()), std::vector<std::string>{});
 }

@@ -97,6 +97,7 @@ HWND FindSystemDialog() { return FindWindowW(L"#32770", nullptr); }
 
 TEST_P(TrayDuringModal, OnlyBringsTheModalWindowForward) {
     Start("20240305,000000,\"a\",\"　\"\r\n20240306,000000,\"b\",\"　\"\r\n");
+    form_.TaskBarIcon1.SetEnabled(true);  // the tray's own icon, not the overdue reminder's
     form_.List.Select(0);
     const ModalCase& c = GetParam();
     HWND modal = nullptr;

@@ -133,6 +133,15 @@ TEST_F(TrayIcon, BalloonWithoutTheTrayComesAndGoesWithATemporaryIcon) {
     EXPECT_TRUE(clicked);
     EXPECT_EQ(requests_.back().kind, static_cast<DWORD>(NIM_DELETE));
     EXPECT_FALSE(icon_.Added());
+    // A press on the temporary icon is the balloon's click, never the tray's hide.
+    bool pressed = false;
+    icon_.OnMouseDown = [&](TTrayButton, int, int, int) { pressed = true; };
+    clicked = false;
+    icon_.ShowBalloon("Memorail", "x");
+    SendMessageW(icon_.Handle(), TTaskBarIcon::kCallbackMessage, 1, WM_LBUTTONDOWN);
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(pressed);
+    EXPECT_FALSE(icon_.Added());
     // With the tray option the icon stays after its balloon.
     icon_.SetEnabled(true);
     icon_.ShowBalloon("Memorail", "x");
