@@ -83,6 +83,7 @@ public:
 
 protected:
     void FormCreate() override;
+    void DpiChanged(int oldDpi) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool DialogKey(const MSG& msg) override;
 
@@ -99,6 +100,7 @@ private:
     TControl* AddButton(int page, TPlace place, const std::string& text);
     TControl* AddCheck(int page, TPlace place, const std::string& text);
     TControl* AddList(int page, TPlace place, const std::vector<std::string>& entries);
+    void FitListHeight(TControl* list) const;
     TSpinEdit AddSpin(int page, TPlace place, TSpinRange range);
     void LoadSettings();
     void LoadCategories();
@@ -106,7 +108,6 @@ private:
     void CheckFolder();
 
     HWND mainWindow_ = nullptr;
-    TFontHandle font_;
     TBrushHandle colorBrush_;
     std::vector<std::pair<TControl*, int>> pages_;  // each control with its page
     int nextId_ = 101;

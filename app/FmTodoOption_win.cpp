@@ -56,7 +56,7 @@ void TFmTodoOption::FormCreate() {
 TControl* TFmTodoOption::Add(int page, const wchar_t* className, DWORD style, TPlace place, const std::string& text) {
     TControl* control =
         &AddControl(MakeControlArgs(className, nextId_++, style, place.left, place.top, place.width, place.height, text,
-                                    font_.Get()));
+                                    DialogFont()));
     pages_.emplace_back(control, page);
     return control;
 }
@@ -77,8 +77,22 @@ TControl* TFmTodoOption::AddList(int page, TPlace place, const std::vector<std::
     TControl* list = Add(page, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, place);
     for (const std::string& entry : entries)
         SendMessageW(list->Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
-    SetWindowPos(list->Handle(), nullptr, 0, 0, place.width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitListHeight(list);
     return list;
+}
+
+void TFmTodoOption::FitListHeight(TControl* list) const {
+    // A drop-down's window height is its open list's.
+    const RECT r = list->Bounds();
+    SetWindowPos(list->Handle(), nullptr, 0, 0, r.right - r.left, Scale(200), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFmTodoOption::DpiChanged(int) {
+    for (const auto& [control, page] : pages_) {
+        wchar_t name[32] = L"";
+        GetClassNameW(control->Handle(), name, 32);
+        if (lstrcmpiW(name, WC_COMBOBOXW) == 0) FitListHeight(control);
+    }
 }
 
 TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
@@ -99,8 +113,7 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
 }
 
 void TFmTodoOption::CreateControls() {
-    font_.Reset(CreateDialogFont());
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
     // Only the tabs: the page under them is the form's background in a frame of its own, so the
     // labels' background is the page's on every theme.
     PageControl1 = Add(-1, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, {4, 4, 404, kTabsHeight});
@@ -271,7 +284,7 @@ int TFmTodoOption::PageOf(const TControl* control) const {
 
 bool TFmTodoOption::RunFontDialog(TFontSpec& font, bool withEffects) {
     LOGFONTW face{};
-    const int dpi = GetDeviceCaps(TWindowDC(nullptr).Get(), LOGPIXELSY);
+    const int dpi = Dpi();  // the size in points is shown as it appears on this window's monitor
     face.lfHeight = -MulDiv(font.Size, dpi, 72);
     face.lfCharSet = static_cast<BYTE>(font.Charset);
     face.lfWeight = FW_NORMAL;
@@ -299,7 +312,7 @@ LRESULT TFmTodoOption::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         TPaintDC dc(Handle());
         RECT tab{};
         SendMessageW(PageControl1->Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
-        RECT page{4, 4 + tab.bottom, 408, 268};
+        RECT page{Scale(4), Scale(4) + tab.bottom, Scale(408), Scale(268)};
         DrawEdge(dc.Get(), &page, EDGE_RAISED, BF_RECT);
         return 0;
     }

@@ -55,6 +55,7 @@ public:
 
 protected:
     void FormCreate() override;
+    void DpiChanged(int oldDpi) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -71,7 +72,6 @@ private:
     std::wstring MemoText() const;
 
     HWND mainWindow_ = nullptr;
-    TFontHandle font_;
     TBrushHandle labelBrush_;
     COLORREF labelBrushColor_ = 0;
     HWND focus_ = nullptr;
