@@ -28,6 +28,7 @@ public:
     static constexpr int kClientWidth = 412, kClientHeight = 304;
     static constexpr int kPageCount = 3;
     static constexpr int kTabsHeight = 24;
+    static constexpr int kListHeight = 20;  // every drop-down list's closed field
     static constexpr TSpinRange kZoomRange{1, 500}, kAlphaRange{0, 100}, kMinutesRange{1, 9999}, kFitScreenRange{0, 64};
 
     // Owned by the main window, which "変更適用" asks to apply the display page.

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "background/FormColorSetUp.h"
+#include "framework/ColorBox.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
 #include "support/TextWork.h"
@@ -82,7 +83,9 @@ TControl* TFmTodoOption::AddList(int page, TPlace place, const std::vector<std::
 }
 
 void TFmTodoOption::FitListHeight(TControl* list) const {
-    // A drop-down's window height is its open list's.
+    // The closed field at the design's height (the font alone would leave it short above 96
+    // dpi); the window's height is the open list's.
+    SetComboHeights(list->Handle(), Scale(kListHeight), 8);
     const RECT r = list->Bounds();
     SetWindowPos(list->Handle(), nullptr, 0, 0, r.right - r.left, Scale(200), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -102,6 +105,8 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
     spin.UpDown = Add(page, UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                       {place.left + place.width, place.top, 16, place.height});
     SendMessageW(spin.UpDown->Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(spin.Edit->Handle()), 0);
+    PlaceUpDown(spin.UpDown->Handle(), spin.Edit->Handle(),
+                {place.left, place.top, place.left + place.width, place.top + place.height}, Dpi());
     SendMessageW(spin.UpDown->Handle(), UDM_SETRANGE32, static_cast<WPARAM>(range.min), range.max);
     spin.SetValue(range.min);
     // Leaving the box shows the value it stands for.

@@ -132,6 +132,7 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     spin.style = UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                  (id == kLeHId ? UDS_WRAP : 0);
     TControl& updown = AddControl(spin);
+    PlaceUpDown(updown.Handle(), control.Handle(), {left + labelWidth, top, left + labelWidth + width, top + 20}, Dpi());
     const int maximum = id == kLeHId ? 359 : group == kGroupHSV ? 100 : 255;
     SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, maximum);
     updown.OnScroll = [this, &control](int code, int) {

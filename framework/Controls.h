@@ -57,6 +57,11 @@ private:
 // Once per process, before the first common control.
 void InitCommonControlsOnce();
 
+// An up-down control beside its buddy edit, as UDS_ALIGNRIGHT puts it at 96 dpi, at the dpi's
+// scale: the systems keep the up-down 16 pixels wide at every dpi. editPlace is the edit's
+// design place before the up-down took its part of it.
+void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi);
+
 // The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels at 96 dpi with the Shift-JIS
 // character set; the caller owns it.
 HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr, int dpi = 96);

@@ -77,6 +77,16 @@ void TControl::Rescale(int fromDpi, int toDpi) {
     bottomGap_ = scale(bottomGap_);
 }
 
+void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi) {
+    auto s = [dpi](int value) { return MulDiv(value, dpi, 96); };
+    const int top = s(editPlace.top), height = s(editPlace.bottom) - top;
+    const int upDownLeft = s(editPlace.right - 18);
+    SetWindowPos(edit, nullptr, s(editPlace.left), top, s(editPlace.right - 16) - s(editPlace.left), height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(upDown, nullptr, upDownLeft, top, s(editPlace.right - 2) - upDownLeft, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HFONT CreateDialogFont(int weight, const wchar_t* face, int dpi) {
     return CreateFontW(-MulDiv(12, dpi, 96), 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,

@@ -25,6 +25,16 @@ void DestroyWindowAtOnce(HWND hwnd, bool skipHide = RunningUnderWine());
 void CentreWindow(HWND window, HWND over = nullptr, HWND insertAfter = nullptr);
 constexpr wchar_t kClosingProperty[] = L"Memorail.Closing";
 
+// While one lives, windows made lay out at its dpi whatever their monitor's: a test sees one
+// window at two scales on one screen.
+class TDpiOverride {
+public:
+    explicit TDpiOverride(int dpi);
+    ~TDpiOverride();
+    TDpiOverride(const TDpiOverride&) = delete;
+    TDpiOverride& operator=(const TDpiOverride&) = delete;
+};
+
 class TForm {
 public:
     TForm() = default;
@@ -91,8 +101,9 @@ protected:
     // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
     virtual void FormCreate() {}
     virtual void FormDestroy() {}
-    // After the window moved to a monitor of another dpi: the controls, the dialog fonts and the
-    // window's size are scaled already; the form redoes what it measured or drew itself.
+    // After the window moved to a monitor of another dpi: the controls and the dialog fonts are
+    // scaled already, the window still has its old size (WM_SIZE follows); the form redoes what
+    // it measured or drew itself.
     virtual void DpiChanged(int /*oldDpi*/) {}
     // WM_DPICHANGED's work: the window at the suggested rectangle, its controls and fonts at dpi.
     void ApplyDpi(int dpi, const RECT& suggested);

@@ -18,6 +18,18 @@ void DestroyWindowAtOnce(HWND hwnd, bool skipHide) {
     DestroyWindow(hwnd);
 }
 
+namespace {
+int gDpiOverride = 0;
+
+int DpiOfNewForm(HWND hwnd) {
+    if (gDpiOverride) return gDpiOverride;
+    return DpiOfWindow(hwnd);
+}
+}  // namespace
+
+TDpiOverride::TDpiOverride(int dpi) { gDpiOverride = SaneDpi(dpi); }
+TDpiOverride::~TDpiOverride() { gDpiOverride = 0; }
+
 TForm::~TForm() {
     controls_.clear();
     if (handle_) {
@@ -145,13 +157,16 @@ void TForm::CreateHandle(const CreateArgs& args) {
         wc.lpszClassName = args.className;
         if (!RegisterClassExW(&wc)) throw EError(WindowFailure("ウィンドウ クラスを登録できません", args.className));
     }
-    auto outerSize = [&args](int dpi) {
+    const bool child = (args.style & WS_CHILD) != 0;
+    // The system draws the frame at the monitor's dpi, also while a test lays the inside out
+    // at another.
+    const int monitorDpi = child ? ParentFormDpi(args.owner) : DpiForNewWindow(args.owner, {args.left, args.top});
+    auto outerSize = [&args, monitorDpi](int dpi) {
         RECT r{0, 0, MulDiv(args.clientWidth, dpi, kDesignDpi), MulDiv(args.clientHeight, dpi, kDesignDpi)};
-        AdjustWindowRectForDpi(r, args.style, args.exStyle, dpi);
+        AdjustWindowRectForDpi(r, args.style, args.exStyle, gDpiOverride ? monitorDpi : dpi);
         return SIZE{r.right - r.left, r.bottom - r.top};
     };
-    const bool child = (args.style & WS_CHILD) != 0;
-    const int expected = child ? ParentFormDpi(args.owner) : DpiForNewWindow(args.owner, {args.left, args.top});
+    const int expected = gDpiOverride && !child ? gDpiOverride : monitorDpi;
     const SIZE size = outerSize(expected);
     // A child's place is a design place in its parent, like a control's.
     const int left = child ? MulDiv(args.left, expected, kDesignDpi) : args.left;
@@ -232,10 +247,11 @@ void TForm::ApplyDpi(int dpi, const RECT& suggested) {
         for (const auto& control : controls_) control->Rescale(oldDpi, dpi);
         RescaleFonts();
         TellChildForms();
+        // Before the new size: controls anchored to the bottom are placed by their final heights.
+        RunGuarded([this, oldDpi] { DpiChanged(oldDpi); });
     }
     SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (dpi != oldDpi) RunGuarded([this, oldDpi] { DpiChanged(oldDpi); });
     InvalidateRect(handle_, nullptr, TRUE);
 }
 
@@ -297,7 +313,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCCREATE) {
         auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->handle_ = hwnd;
-        form->dpi_ = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? ParentFormDpi(GetParent(hwnd)) : DpiOfWindow(hwnd);
+        form->dpi_ = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? ParentFormDpi(GetParent(hwnd)) : DpiOfNewForm(hwnd);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         Application.FormCreated(hwnd);
     }

@@ -366,6 +366,7 @@ source "$root/tests/e2e/store.sh"
 source "$root/tests/e2e/layout.sh"
 source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/options.sh"
+source "$root/tests/e2e/dpi.sh"
 source "$root/tests/e2e/services.sh"
 source "$root/tests/e2e/installer.sh"
 
