@@ -7,10 +7,9 @@
 
 #include <vector>
 
-#include "app/ListLayout.h"
-#include "app/ListLines.h"
+#include "app/ListAccessible_win.h"
+#include "app/ListView.h"
 #include "background/Bitmap.h"
-#include "app/DibText.h"
 #include "framework/Form.h"
 #include "framework/PopupMenu.h"
 #include "framework/Timer.h"
@@ -42,13 +41,9 @@ public:
 
     // Layout and painting of the list.
     void LayoutList();
-    void BuildLines();
+    TLineSettings LineSettings() const;
     void PlacePicture();
     void PaintList();
-    int FirstShownLine() const { return ::FirstShownLine(TopLine, DisplayLineCount, VisibleRows); }
-    void SetTopLine(int line);
-    // Scrolls just enough to show the whole selected item (its first line when it is taller).
-    void ShowSelection();
     void ScrollBarChange();
     // A background for the window's outer size from the picture library.
     void StartRender();
@@ -73,18 +68,15 @@ public:
     void ArchiveItem(int index);
     void PsAutoClick();
     void SortBy(int key);
-    void SelectNext();
-    void SelectPrevious();
-    int ItemAt(int x, int y) const;
     void FormKeyDown(WPARAM& key);
+    void FoldClick();
     void UndoClick();
     void RedoClick();
     // The item file changed on disk (the folder watcher's message): other programs' changes merged.
     void ItemFileChanged();
     // "オプション設定": the options dialog with the picture timer stopped, then everything re-read.
     void P1optionClick();
-    // SelectedItem with a value out of range read as none (−1).
-    int Selection() const { return SelectedItem >= 0 && SelectedItem < Items.Count() ? SelectedItem : -1; }
+    int Selection() const { return List.Selection(); }
     TPopupMenu PopupMenu1;
 
     // The items and every change of them; the window keeps only its view of them.
@@ -92,35 +84,25 @@ public:
     TTodoData& Items = Store.ItemsForLayout();  // read by the layout and the painting
     std::string TodoFolder;
     int NormalHeight = 100;
-    int SelectedItem = -1;
+    // The rows, the place in them and the selection.
+    TListView List{Store};
 
     TRegion PaintRegion;
-    TBitmap RowBitmap, ShadowMask;
-    TDibText ListText;         // ScreenFont on the rows; also measures the list's text
-    RECT PictureRect{}, ListRect{};
+    RECT PictureRect{};
     int FoldedHeight = 41;
-    TListLines Lines;
-    const std::vector<std::string>& LineTexts = Lines.Texts();
-    const std::vector<int>& LineItems = Lines.Items();
-    int ListWidth = 0, DateWidth = 0, MarkWidth = 0, TextColumnWidth = 0;
-    int TopLine = 0;
+    int TextColumnWidth = 0;
     bool LayoutPending = false;
-    int DisplayLineCount = 0;
-    int VisibleRows = 0;
     HWND ScrollBar = nullptr;
     TLinkLabel LinkLabel1;
     TkvneGctButton kvneGctButton1, kvneGctButton2;  // fold, close
 
     // What ApplySettings takes from the colour scheme and the settings.
     COLORREF WindowColor = RGB(255, 255, 255);
-    COLORREF ActiveTitleColor = 0, InactiveTitleColor = 0, UnderlineColor = 0, ShadowColor = 0;
-    COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0, HighlightColor = 0;
+    COLORREF ActiveTitleColor = 0, InactiveTitleColor = 0;
+    COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0;
     TFontHandle TitleFont, ScreenFont;
     TFontSpec ScreenFontSpec;
     int TitleTop = -4;
-    int RowHeight = 16;
-    bool ShadowOn = true;
-    int HighlightStyle = 0;
     bool WordWrap = false;
     TkvneFormFunc FormFunc;
     TTaskBarIcon TaskBarIcon1;
@@ -150,8 +132,6 @@ private:
     void CreateControls();
     void AnchorControls(int clientWidth);
     void PaintFrame(HDC dc);
-    void PaintRow(HDC dc, int row);
-    void FoldClick();
     void CreateMenu();
     void SaveItems();
     // At the end: the items to their file, else beside it, and the user told where.
@@ -163,7 +143,13 @@ private:
     static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
     void FormMouseDown(int x, int y, bool rightButton);
-    std::string DateSeparator() const;
+
+    // Screen readers: the list's object, made at the first question, and the events they follow.
+    LRESULT AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& answered);
+    void SetUpAccessibility();
+    void DetachAccessibility();
+    TListAccessible* accessible_ = nullptr;
+    bool folded_ = false;
 
     bool active_ = false;
     bool creating_ = false;  // renderings wait for the window's final size

@@ -41,7 +41,8 @@ void TFmTODOmain::OnMouse(UINT message, int x, int y) {
 
 void TFmTODOmain::FormMouseDown(int x, int y, bool rightButton) {
     if (LayoutPending) return;  // the list has not been shown since it changed
-    SelectedItem = ItemAt(x, y);  // a press beside the items clears the selection
+    List.ShowFocus(false);
+    List.Select(List.ItemAt(x, y));  // a press beside the items clears the selection
     PaintList();
     if (rightButton) {
         POINT p{x, y};
@@ -50,40 +51,43 @@ void TFmTODOmain::FormMouseDown(int x, int y, bool rightButton) {
     }
 }
 
-int TFmTODOmain::ItemAt(int x, int y) const {
-    return ItemAtPoint(x, y, ListRect.left, ListRect.top, ListRect.right, ListRect.bottom, RowHeight, FirstShownLine(),
-                       LineItems);
-}
-
-void TFmTODOmain::SelectNext() {
-    const TSelectionStep step = StepDown(Selection(), Items.Count(), FirstShownLine(), VisibleRows, LineItems);
-    if (step.topLine >= 0) SetTopLine(step.topLine);
-    SelectedItem = step.selected;
-    PaintList();
-}
-
-void TFmTODOmain::SelectPrevious() {
-    const TSelectionStep step = StepUp(Selection(), FirstShownLine(), LineItems);
-    if (step.topLine >= 0) SetTopLine(step.topLine);
-    SelectedItem = step.selected;
-    PaintList();
-}
-
 void TFmTODOmain::FormKeyDown(WPARAM& key) {
-    // Each key is tested in turn; a handler may change the key for the tests after it.
-    if (key == VK_APPS) {
-        RECT r;
-        GetWindowRect(Handle(), &r);
-        OpenMenu(r.left + 16, r.top + 16);
-    }
-    if (key == VK_DOWN) SelectNext();
-    if (key == VK_UP) SelectPrevious();
-    if (key == VK_RETURN) EditItemDialog(Selection());
-    if (key == VK_DELETE) DeleteWithConfirmation();
-    if (key == VK_F1) GlobalEnv.OpenHelp();
     const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
-    if (control && ((key == 'Z' && !shift) || key == 'Y')) (key == 'Z' ? UndoClick() : RedoClick());
-    if (control && shift && key == 'Z') RedoClick();
+    if (control) {
+        switch (key) {
+            case 'C': P1todoCopyClick(); break;
+            case 'V': P1todoInsertClick(); break;
+            case 'X': P1todoCutClick(); break;
+            case 'N': AddItemDialog(); break;
+            case 'Z': shift ? RedoClick() : UndoClick(); break;
+            case 'Y': RedoClick(); break;
+        }
+        return;
+    }
+    // Moves through the list show where the keyboard is.
+    const auto move = [this](void (TListView::*step)()) {
+        List.ShowFocus(true);
+        (List.*step)();
+        PaintList();
+    };
+    switch (key) {
+        case VK_APPS: {
+            RECT r;
+            GetWindowRect(Handle(), &r);
+            OpenMenu(r.left + 16, r.top + 16);
+            break;
+        }
+        case VK_DOWN: move(&TListView::SelectNext); break;
+        case VK_UP: move(&TListView::SelectPrevious); break;
+        case VK_HOME: move(&TListView::SelectFirst); break;
+        case VK_END: move(&TListView::SelectLast); break;
+        case VK_NEXT: move(&TListView::PageDown); break;
+        case VK_PRIOR: move(&TListView::PageUp); break;
+        case VK_RETURN:
+        case VK_F2: EditItemDialog(Selection()); break;
+        case VK_DELETE: DeleteWithConfirmation(); break;
+        case VK_F1: GlobalEnv.OpenHelp(); break;
+    }
 }
 
 LRESULT CALLBACK TFmTODOmain::ScrollBarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

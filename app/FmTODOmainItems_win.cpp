@@ -32,23 +32,23 @@ TMenuEntry Separator(const char* name) { return Entry(name, "-"); }
 }  // namespace
 
 void TFmTODOmain::CreateMenu() {
-    TMenuEntry sort = Entry("P1sort", "並べ替え");
-    sort.items = {Entry("PsAuto", "自動並べ替え", [this] { PsAutoClick(); }),
+    TMenuEntry sort = Entry("P1sort", "並べ替え(&S)");
+    sort.items = {Entry("PsAuto", "自動並べ替え(&A)", [this] { PsAutoClick(); }),
                   Separator("N5"),
-                  Entry("PsDate", "日付", [this] { SortBy(skDate); }),
-                  Entry("PsCate", "分類", [this] { SortBy(skCategory); }),
-                  Entry("PsText", "テキスト", [this] { SortBy(skText); }),
-                  Entry("PsColor", "文字色", [this] { SortBy(skColor); })};
+                  Entry("PsDate", "日付(&D)", [this] { SortBy(skDate); }),
+                  Entry("PsCate", "分類(&G)", [this] { SortBy(skCategory); }),
+                  Entry("PsText", "テキスト(&T)", [this] { SortBy(skText); }),
+                  Entry("PsColor", "文字色(&L)", [this] { SortBy(skColor); })};
     PopupMenu1.items = {
-        Entry("P1undo", "元に戻す", [this] { UndoClick(); }),
-        Entry("P1redo", "やり直し", [this] { RedoClick(); }),
+        Entry("P1undo", "元に戻す(&U)\tCtrl+Z", [this] { UndoClick(); }),
+        Entry("P1redo", "やり直し(&R)\tCtrl+Y", [this] { RedoClick(); }),
         Separator("N8"),
-        Entry("P1todoCopy", "コピー", [this] { P1todoCopyClick(); }),
-        Entry("P1todoInsert", "挿入", [this] { P1todoInsertClick(); }),
-        Entry("P1TodoCut", "切り取り･削除", [this] { P1todoCutClick(); }),
+        Entry("P1todoCopy", "コピー(&C)\tCtrl+C", [this] { P1todoCopyClick(); }),
+        Entry("P1todoInsert", "挿入(&V)\tCtrl+V", [this] { P1todoInsertClick(); }),
+        Entry("P1TodoCut", "切り取り･削除(&X)\tCtrl+X", [this] { P1todoCutClick(); }),
         Separator("N7"),
-        Entry("P1todoAdd", "新規", [this] { AddItemDialog(); }),
-        Entry("P1todoEdit", "編集",
+        Entry("P1todoAdd", "新規(&N)\tCtrl+N", [this] { AddItemDialog(); }),
+        Entry("P1todoEdit", "編集(&E)\tF2",
               [this] {
                   EditItemDialog(Selection());
                   UpdateWindow(Handle());
@@ -56,14 +56,14 @@ void TFmTODOmain::CreateMenu() {
         Separator("N2"),
         sort,
         Separator("N3"),
-        Entry("P1printer", "印刷"),
+        Entry("P1printer", "印刷(&P)"),
         Separator("N1"),
-        Entry("P1option", "オプション設定", [this] { P1optionClick(); }),
-        Entry("P1Version", "バージョン情報", [this] { P1VersionClick(); }),
-        Entry("N6", "ヘルプ", [] { GlobalEnv.OpenHelp(); }),
+        Entry("P1option", "オプション設定(&O)...", [this] { P1optionClick(); }),
+        Entry("P1Version", "バージョン情報(&A)...", [this] { P1VersionClick(); }),
+        Entry("N6", "ヘルプ(&H)\tF1", [] { GlobalEnv.OpenHelp(); }),
         Separator("N4"),
-        Entry("P1minimum", "最小化", [this] { TaskBarIcon1.Minimize(); }),
-        Entry("P1exit", "終了", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
+        Entry("P1minimum", "最小化(&M)", [this] { TaskBarIcon1.Minimize(); }),
+        Entry("P1exit", "終了(&Q)", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
     };
 }
 
@@ -165,12 +165,12 @@ void TFmTODOmain::AddItemDialog() {
             item.Text = editor.Text();
             item.Color = editor.Color();
             item.Category = editor.Category();
-            SelectedItem = Store.IndexOf(Store.Add(item));
+            List.Select(Store.IndexOf(Store.Add(item)));
             NewTextColor = static_cast<COLORREF>(editor.Color());
         }
     }
     LayoutList();
-    ShowSelection();
+    List.ShowSelection();
     MainSettings.Write(keys::NewTextColor, static_cast<int>(NewTextColor));
     SaveItems();
 }
@@ -196,11 +196,11 @@ void TFmTODOmain::EditItemDialog(int index) {
             item.Category = editor.Category();
             Store.Edit(item.Id, item);
         }
-        if (index >= 0) SelectedItem = index;
+        if (index >= 0) List.Select(index);
     }
     SaveItems();
     LayoutList();
-    ShowSelection();
+    List.ShowSelection();
 }
 
 void TFmTODOmain::P1todoCopyClick() {
@@ -217,9 +217,9 @@ void TFmTODOmain::PasteItem(int index) {
     parsed.LineToItem(parsed.NewItem(), text);
     Tdata item = parsed.Item(0);
     if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
-    SelectedItem = Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index));
+    List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));
     LayoutList();
-    ShowSelection();
+    List.ShowSelection();
     SaveItems();
     if (!lost.empty())
         MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
@@ -264,11 +264,8 @@ void TFmTODOmain::PsAutoClick() {
 }
 
 void TFmTODOmain::SortBy(int key) {
-    const int selected = Selection();
-    const Tdata* record = selected >= 0 ? Items.Record(selected) : nullptr;
     MainSettings.Write(keys::SortOrder, Store.ToggleSort(key));
     MainSettings.Write(keys::SortType, key);
-    BuildLines();
-    if (record) SelectedItem = Items.IndexOfRecord(record);
+    List.BuildLines(LineSettings());
     PaintList();
 }

@@ -49,65 +49,36 @@ void TFmTODOmain::LayoutList() {
     RECT client;
     GetClientRect(Handle(), &client);
     AnchorControls(client.right);
-    ListText.SetFont(ScreenFont.Get());
+    List.Text.SetFont(ScreenFont.Get());
     TListGeometry g;
     g.clientWidth = client.right;
     g.clientHeight = client.bottom;
     g.outerHeight = OuterHeight(Handle());
     g.linkBottom = LinkLabel1.Bounds().bottom;
-    g.rowHeight = RowHeight;
-    g.dateWidth = DateWidth = ListText.TextWidth("00/00") + 3;
-    g.markWidth = MarkWidth = ListText.TextWidth("☆") + 1;
+    g.rowHeight = List.RowHeight;
+    g.dateWidth = List.DateWidth = List.Text.TextWidth("00/00") + 3;
+    g.markWidth = List.MarkWidth = List.Text.TextWidth("☆") + 1;
     g.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
     LayoutColumns(g);
     FoldedHeight = g.foldedHeight;
-    ListWidth = g.listWidth;
     TextColumnWidth = g.textColumnWidth;
+    List.Arrange(g, LineSettings());
 
-    // The place in the list outlives the layout: the item shown at the top, and which of its
-    // lines, are found again after sorting; a removed one leaves the line number as it was.
-    int top = std::max(0, FirstShownLine());
-    const Tdata* topRecord = nullptr;
-    int topOffset = 0;
-    if (top < DisplayLineCount) {
-        const int item = LineItems[static_cast<std::size_t>(top)];
-        topRecord = Lines.RecordAt(item);
-        topOffset = top - Lines.FirstLineOf(item);
-    }
-
-    BuildLines();
-
-    if (const int item = topRecord ? Items.IndexOfRecord(topRecord) : -1; item >= 0)
-        top = Lines.FirstLineOf(item) +
-              std::min(topOffset, std::max(0, Lines.EndLineOf(item) - Lines.FirstLineOf(item) - 1));
-    g.displayLineCount = DisplayLineCount;
-    LayoutRows(g);
-    VisibleRows = g.visibleRows;
-    TopLine = std::max(0, BoundTopLine(top, DisplayLineCount, VisibleRows));
-    // A selection the new size would hide is scrolled into view rather than dropped.
-    const int selected = Selection();
-    if (selected >= 0 && VisibleRows > 0 && VisibleSelection(selected, LineItems, FirstShownLine(), VisibleRows) < 0)
-        TopLine = std::max(0, BoundTopLine(ScrollToShow(TopLine, Lines.FirstLineOf(selected),
-                                                        Lines.EndLineOf(selected) - 1, VisibleRows),
-                                           DisplayLineCount, VisibleRows));
     MoveWindow(ScrollBar, g.scrollBarLeft, g.listTop, g.scrollBarWidth, g.listBottom - g.listTop, TRUE);
     if (g.scrollBarShown) {
-        SCROLLINFO info{sizeof info, SIF_ALL, 0, DisplayLineCount - 1, static_cast<UINT>(VisibleRows), TopLine, 0};
+        SCROLLINFO info{sizeof info, SIF_ALL, 0, List.LineCount() - 1, static_cast<UINT>(List.VisibleRows()),
+                        List.FirstShownLine(), 0};
         SetScrollInfo(ScrollBar, SB_CTL, &info, TRUE);
         ShowWindow(ScrollBar, SW_SHOWNA);
     } else {
         ShowWindow(ScrollBar, SW_HIDE);
     }
-    ListRect = {g.listLeft, g.listTop, g.listRight, g.listBottom};
-    const int rowWidth = std::max(0, g.listRight - g.listLeft);
-    RowBitmap.Allocate(rowWidth, RowHeight, 32);
-    ShadowMask.Allocate(rowWidth, RowHeight, 32);
     LayoutPending = true;
     InvalidateRect(Handle(), nullptr, FALSE);
+    NotifyWinEvent(EVENT_OBJECT_REORDER, Handle(), OBJID_CLIENT, CHILDID_SELF);
 }
 
-void TFmTODOmain::BuildLines() {
-    const Tdata* selected = SelectedItem >= 0 && SelectedItem < Items.Count() ? Items.Record(SelectedItem) : nullptr;
+TLineSettings TFmTODOmain::LineSettings() const {
     TLineSettings settings;
     settings.wordWrap = WordWrap;
     settings.width = TextColumnWidth;
@@ -116,35 +87,23 @@ void TFmTODOmain::BuildLines() {
     settings.sortAuto = MainSettings.Read(keys::SortAuto);
     settings.sortType = MainSettings.Read(keys::SortType);
     settings.sortDescending = MainSettings.Read(keys::SortOrder);
-    if (Lines.Build(Items, ListText, settings) && selected) SelectedItem = Items.IndexOfRecord(selected);
-    DisplayLineCount = static_cast<int>(LineTexts.size());
-}
-
-void TFmTODOmain::SetTopLine(int line) {
-    TopLine = BoundTopLine(line, DisplayLineCount, VisibleRows);
-    if (VisibleRows < DisplayLineCount && GetScrollPos(ScrollBar, SB_CTL) != TopLine)
-        SetScrollPos(ScrollBar, SB_CTL, TopLine, TRUE);
-}
-
-void TFmTODOmain::ShowSelection() {
-    const int selected = Selection();
-    if (selected < 0 || VisibleRows <= 0) return;
-    SetTopLine(ScrollToShow(FirstShownLine(), Lines.FirstLineOf(selected), Lines.EndLineOf(selected) - 1, VisibleRows));
+    return settings;
 }
 
 void TFmTODOmain::ScrollBarChange() {
     int position = GetScrollPos(ScrollBar, SB_CTL);
-    if (position > DisplayLineCount - VisibleRows) {
-        position = DisplayLineCount - VisibleRows;
+    if (position > List.LineCount() - List.VisibleRows()) {
+        position = List.LineCount() - List.VisibleRows();
         SetScrollPos(ScrollBar, SB_CTL, position, TRUE);
     }
-    SetTopLine(position);
+    List.SetTopLine(position);
     PaintList();
 }
 
 void TFmTODOmain::FormResize() {
     const int outer = OuterHeight(Handle());
-    if (outer == FoldedHeight && FoldedHeight != NormalHeight) {
+    folded_ = outer == FoldedHeight && FoldedHeight != NormalHeight;
+    if (folded_) {
         kvneGctButton1.SetCaption("u");
     } else {
         kvneGctButton1.SetCaption("t");

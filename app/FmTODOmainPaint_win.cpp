@@ -1,14 +1,9 @@
 // Painting of the main window: the frame straight onto the window, the list row by row
 // through the one-row bitmap.
-#include <random>
-
 #include "app/FmTODOmain.h"
 
 #include "background/BGprofile.h"
-#include "app/RowRenderer.h"
 #include "background/DrawFrame.h"
-#include "background/GraphicWork.h"
-#include "support/Encoding_win.h"
 
 namespace {
 
@@ -35,7 +30,7 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     const RECT b1 = InnerRect(kvneGctButton1), b2 = InnerRect(kvneGctButton2);
 
     PaintRegion.AddRect(client, rmCopy);
-    SubtractRect(PaintRegion, ListRect);
+    SubtractRect(PaintRegion, List.Rect);
     SubtractRect(PaintRegion, PictureRect);
     SubtractRect(PaintRegion, b1);
     SubtractRect(PaintRegion, b2);
@@ -44,7 +39,7 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     FillRect(dc, &client, brush.Get());
 
     PaintRegion.AddRect(PictureRect, rmCopy);
-    SubtractRect(PaintRegion, ListRect);
+    SubtractRect(PaintRegion, List.Rect);
     SubtractRect(PaintRegion, b1);
     SubtractRect(PaintRegion, b2);
     SelectClipRgn(dc, PaintRegion.Handle());
@@ -85,50 +80,8 @@ void TFmTODOmain::PaintFrame(HDC dc) {
 
 void TFmTODOmain::PaintList() {
     TWindowDC dc(Handle());
-    PaintRegion.AddRect(ListRect, rmCopy);
+    PaintRegion.AddRect(List.Rect, rmCopy);
     SelectClipRgn(dc.Get(), PaintRegion.Handle());
-    // Folded, no row shows any item: the selection waits for the window to unfold.
-    if (SelectedItem >= 0 && DisplayLineCount > 0 && VisibleRows > 0)
-        SelectedItem = VisibleSelection(SelectedItem, LineItems, FirstShownLine(), VisibleRows);
-    for (int row = VisibleRows; row >= 0; --row) PaintRow(dc.Get(), row);
+    List.Paint(dc.Get(), BGprofile.Background(), {PictureRect.left, PictureRect.top});
     LayoutPending = false;
-}
-
-void TFmTODOmain::PaintRow(HDC dc, int row) {
-    if (RowBitmap.Empty()) return;
-    const int y = row * RowHeight + ListRect.top;
-    const int line = row + FirstShownLine();
-    FillBitmap32(RowBitmap, 0xFF000000u | ((WindowColor & 0xFF) << 16) | (WindowColor & 0xFF00) |
-                                ((WindowColor >> 16) & 0xFF));
-    // The strip of the background behind the row, as the rendering left it (whatever its
-    // alpha); where the picture does not reach, the window colour stays.
-    CopyPixels(RowBitmap, PictureRect.left - ListRect.left, PictureRect.top - y, BGprofile.Background());
-    if (line >= 0 && line < DisplayLineCount) {
-        const int item = LineItems[static_cast<std::size_t>(line)];
-        TRowLine text;
-        text.text = LineTexts[static_cast<std::size_t>(line)];
-        text.first = line == 0 || LineItems[static_cast<std::size_t>(line - 1)] != item;
-        text.selected = item == SelectedItem;
-        text.date = ShortDate(Items.GetDate(item), DateSeparator());
-        text.mark = Items.GetCategory(item);
-        text.color = Items.GetColor(item);
-        TRowStyle style;
-        style.underlineColor = static_cast<std::int32_t>(UnderlineColor);
-        style.highlightColor = static_cast<std::int32_t>(HighlightColor);
-        style.shadowColor = static_cast<std::int32_t>(ShadowColor);
-        style.shadowOn = ShadowOn;
-        style.highlightStyle = HighlightStyle;
-        style.dateWidth = DateWidth;
-        style.markWidth = MarkWidth;
-        static std::mt19937 random(std::random_device{}());
-        RenderLine(RowBitmap, ShadowMask, text, style, ListText,
-                   [](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); });
-    }
-    BlitBitmap(dc, ListRect.left, y, RowBitmap);
-}
-
-std::string TFmTODOmain::DateSeparator() const {
-    wchar_t separator[8] = L"/";
-    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8);
-    return FromWide(separator);
 }

@@ -32,9 +32,10 @@ void TFmTODOmain::ApplySettings() {
     InactiveTitleColor = static_cast<COLORREF>(ColorsList.GetColor(kColorInactiveTitle));
     OuterFrameColor = static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame));
     InnerFrameColor = static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame));
-    UnderlineColor = static_cast<COLORREF>(ColorsList.GetColor(kColorUnderline));
-    ShadowColor = static_cast<COLORREF>(ColorsList.GetColor(kColorTextShadow));
-    HighlightColor = static_cast<COLORREF>(ColorsList.GetColor(kColorHighlight));
+    List.WindowColor = WindowColor;
+    List.Style.underlineColor = ColorsList.GetColor(kColorUnderline);
+    List.Style.shadowColor = ColorsList.GetColor(kColorTextShadow);
+    List.Style.highlightColor = ColorsList.GetColor(kColorHighlight);
 
     const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
     TitleFont.Reset(CreatePointFont(windowsXP ? "Alba" : "Century Gothic", 24, ANSI_CHARSET));
@@ -43,13 +44,16 @@ void TFmTODOmain::ApplySettings() {
     MainSettings.ReadFont(keys::ScreenFont, ScreenFontSpec);
     // The list's painter gets the new font before the old one is freed.
     TFontHandle screenFont(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
-    ListText.SetFont(screenFont.Get());
+    List.Text.SetFont(screenFont.Get());
     ScreenFont = std::move(screenFont);
     const int h = FontPixelHeight(ScreenFont.Get());
-    RowHeight = h + h / 8 + 3;
+    List.RowHeight = h + h / 8 + 3;
 
-    ShadowOn = MainSettings.Read(keys::Shadow);
-    HighlightStyle = MainSettings.Read(keys::Selected);
+    wchar_t separator[8] = L"/";
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8);
+    List.DateSeparator = FromWide(separator);
+    List.Style.shadowOn = MainSettings.Read(keys::Shadow);
+    List.Style.highlightStyle = MainSettings.Read(keys::Selected);
     FitScreenPx = MainSettings.Read(keys::FitScreenPx);
     WindowRound = MainSettings.Read(keys::WindowRound);
     InTaskTray = MainSettings.Read(keys::InTaskTray);

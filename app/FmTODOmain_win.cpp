@@ -41,7 +41,7 @@ void TFmTODOmain::FormCreate() {
     // overwrite the unfolded height read with the settings.
     // Only the rendering for the final size starts: every earlier one would be thrown away.
     creating_ = true;
-    RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { SelectedItem = -1; },
+    RunSteps({[this] { CreateControls(); }, [this] { LoadData(); }, [this] { List.Select(-1); },
               [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
     creating_ = false;
     RunSteps({[this] { StartRender(); }});
@@ -77,6 +77,10 @@ void TFmTODOmain::CreateControls() {
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    SetUpAccessibility();
+    List.OnScrolled = [this](int line) {
+        if (GetScrollPos(ScrollBar, SB_CTL) != line) SetScrollPos(ScrollBar, SB_CTL, line, TRUE);
+    };
     CreateMenu();
 }
 
@@ -148,6 +152,7 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    DetachAccessibility();
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
@@ -161,6 +166,12 @@ void TFmTODOmain::FormDestroy() {
 
 LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_GETOBJECT: {
+        bool answered = false;
+        const LRESULT result = AnswerAccessibility(wParam, lParam, answered);
+        if (answered) return result;
+        break;
+    }
     case WM_ITEMFILECHANGED:
         if (ItemWatcher) ItemWatcher->Handled();
         ItemFileChanged();
@@ -190,9 +201,10 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN: FormKeyDown(wParam); return 0;
     case WM_MOUSEWHEEL:
         if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
-            SelectNext();
+            List.SelectNext();
         else if (GET_WHEEL_DELTA_WPARAM(wParam) > 0)
-            SelectPrevious();
+            List.SelectPrevious();
+        PaintList();
         return 0;
     case WM_MOUSELEAVE:
         trackingMouse_ = false;
@@ -217,8 +229,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         switch (LOWORD(wParam)) {
         case SB_LINEUP: --position; break;
         case SB_LINEDOWN: ++position; break;
-        case SB_PAGEUP: position -= VisibleRows; break;
-        case SB_PAGEDOWN: position += VisibleRows; break;
+        case SB_PAGEUP: position -= List.VisibleRows(); break;
+        case SB_PAGEDOWN: position += List.VisibleRows(); break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: position = info.nTrackPos; break;
         case SB_TOP: position = 0; break;

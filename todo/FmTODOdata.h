@@ -57,6 +57,8 @@ protected:
     void FormCreate() override;
     void DpiChanged(int oldDpi) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Ctrl+Enter presses OK from any control; Enter alone stays a new line in the text.
+    bool DialogKey(const MSG& msg) override;
 
 private:
     void SetUpFormFunc();

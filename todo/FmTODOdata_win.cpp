@@ -270,6 +270,12 @@ void TFmTODOdata::DpiChanged(int) {
     FormFunc.ApplyWindowRound();
 }
 
+bool TFmTODOdata::DialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || GetKeyState(VK_CONTROL) >= 0) return false;
+    ButtonClick(1);
+    return true;
+}
+
 void TFmTODOdata::RepaintAll() { RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }
 
 void TFmTODOdata::FormPaint() {

@@ -24,6 +24,9 @@
 //   start-timed PROGRAM CLASS SECONDS
 //                        start PROGRAM; print the milliseconds until its window of CLASS is shown
 //                        and painted
+//   accessible CLASS     print what a screen reader finds in the window of CLASS (UTF-8)
+//   hold-file PATH SECONDS
+//                        open PATH with no sharing, print "held", keep it for SECONDS
 //   respond CLASS SECONDS
 //                        send WM_NULL to the window of CLASS again and again; print the slowest
 //                        answer in milliseconds and the number of messages sent
@@ -34,6 +37,8 @@
 #include <vector>
 #include <cwchar>
 #include <string>
+
+#include "probe_accessible_win.h"
 
 namespace {
 
@@ -226,6 +231,19 @@ int wmain(int argc, wchar_t** argv) {
         std::fflush(stdout);
         Sleep(static_cast<DWORD>(_wtoi(argv[3]) * 1000));
         CloseHandle(mutex);
+        return 0;
+    }
+    if (command == L"accessible") {
+        HWND hwnd = FindWindowW(className, nullptr);
+        return hwnd ? PrintAccessibleTree(hwnd) : 1;
+    }
+    if (command == L"hold-file" && argc >= 4) {
+        HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(_wtoi(argv[3]) * 1000));
+        CloseHandle(file);
         return 0;
     }
     if (command == L"close-timed" && argc >= 4) {

@@ -363,6 +363,8 @@ close_program
 
 source "$root/tests/e2e/items.sh"
 source "$root/tests/e2e/store.sh"
+source "$root/tests/e2e/access.sh"
+source "$root/tests/e2e/keys.sh"
 source "$root/tests/e2e/layout.sh"
 source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/options.sh"

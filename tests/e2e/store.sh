@@ -30,6 +30,31 @@ rm -rf "$data"
 close_program
 check "the items are in the file again after the exit" test "$(grep -c . "$data/todo/todo.txt" 2>/dev/null)" = 5
 
+echo "e2e: the item file held open by another program at start"
+new_data_folder
+mkdir -p "$data/todo"
+{ line 1 one; line 2 two; } > "$data/todo/todo.txt"
+exec 3< <("$WINE" "$probe" hold-file "$(winpath "$data/todo/todo.txt")" 12)
+read -r _ <&3
+held_at=$(date +%s)
+start_program
+"$WINE" "$probe" wait '#32770' 10 >/dev/null
+check "the unreadable file is reported" test $? -eq 0
+"$WINE" "$probe" close '#32770'
+"$WINE" "$probe" gone '#32770' 10
+xdotool windowfocus --sync "$(xdotool search --name '^TODO$' | head -1)" 2>/dev/null
+xdotool key ctrl+n
+"$WINE" "$probe" wait TFmTODOdata 10 >/dev/null
+xdotool type --delay 60 meanwhile
+xdotool key ctrl+Return
+"$WINE" "$probe" gone TFmTODOdata 10
+exec 3<&-
+sleep $((held_at + 14 - $(date +%s)))    # the other program lets the file go
+close_program
+check "the file's items and the one added meanwhile are all in it after the exit" \
+  test "$(grep -c . "$data/todo/todo.txt")" = 3 -a "$(grep -ca meanwhile "$data/todo/todo.txt")" = 1 \
+    -a "$(grep -ca '"two"' "$data/todo/todo.txt")" = 1
+
 echo "e2e: two copies on one data folder (two Wine prefixes, as two PCs)"
 new_data_folder
 mkdir -p "$data/todo"

@@ -51,11 +51,11 @@ protected:
 
 TEST_F(ItemCommands, OpeningTheMenuKeepsTheScrolledSelection) {
     Start(ItemLines(40));
-    ASSERT_GT(form_.DisplayLineCount, form_.VisibleRows);
-    form_.SetTopLine(20);
-    form_.SelectedItem = 22;
+    ASSERT_GT(form_.List.LineCount(), form_.List.VisibleRows());
+    form_.List.SetTopLine(20);
+    form_.List.Select(22);
     form_.PopupMenu1Popup();
-    EXPECT_EQ(form_.FirstShownLine(), 20);
+    EXPECT_EQ(form_.List.FirstShownLine(), 20);
     EXPECT_EQ(form_.Selection(), 22);
     for (const char* name : {"P1todoCopy", "P1TodoCut", "P1todoEdit", "P1todoAdd", "P1todoInsert"})
         EXPECT_TRUE(form_.PopupMenu1.Find(name)->enabled) << name;
@@ -64,7 +64,7 @@ TEST_F(ItemCommands, OpeningTheMenuKeepsTheScrolledSelection) {
     EXPECT_TRUE(form_.PopupMenu1.Find("PsDate")->checked);
     EXPECT_NE(Read("memorail_win32_tests.ini").find("auto=1"), std::string::npos);  // saved at each opening
 
-    form_.SelectedItem = -1;
+    form_.List.Select(-1);
     form_.PopupMenu1Popup();
     for (const char* name : {"P1todoCopy", "P1TodoCut", "P1todoEdit"})
         EXPECT_FALSE(form_.PopupMenu1.Find(name)->enabled) << name;
@@ -72,42 +72,42 @@ TEST_F(ItemCommands, OpeningTheMenuKeepsTheScrolledSelection) {
 
 TEST_F(ItemCommands, LayoutsKeepThePlaceAndTheSelection) {
     Start(ItemLines(60));
-    form_.SetTopLine(30);
-    form_.SelectedItem = 35;
+    form_.List.SetTopLine(30);
+    form_.List.Select(35);
     form_.LayoutList();  // as an item command or a menu opening lays out
     SendMessageW(form_.Handle(), WM_WINDOWRESET, 0, 0);  // as a finished rendering does
     form_.PaintList();
-    EXPECT_EQ(form_.FirstShownLine(), 30);
+    EXPECT_EQ(form_.List.FirstShownLine(), 30);
     EXPECT_EQ(form_.Selection(), 35);
     EXPECT_EQ(GetScrollPos(form_.ScrollBar, SB_CTL), 30);
     // Four whole rows show lines 30 … 33: the selection is scrolled just into view, not dropped.
     RECT r;
     GetWindowRect(form_.Handle(), &r);
     const int width = r.right - r.left;
-    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.List.RowHeight + 8 + 5,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ASSERT_EQ(form_.VisibleRows, 4);
+    ASSERT_EQ(form_.List.VisibleRows(), 4);
     form_.PaintList();
     EXPECT_EQ(form_.Selection(), 35);
-    EXPECT_EQ(form_.FirstShownLine(), 32);
+    EXPECT_EQ(form_.List.FirstShownLine(), 32);
     // Folded and unfolded again, the list shows the same.
     SetWindowPos(form_.Handle(), nullptr, 0, 0, width, form_.FoldedHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form_.PaintList();
-    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.RowHeight + 8 + 5,
+    SetWindowPos(form_.Handle(), nullptr, 0, 0, width, 33 + 4 * form_.List.RowHeight + 8 + 5,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     form_.PaintList();
     EXPECT_EQ(form_.Selection(), 35);
-    EXPECT_EQ(form_.FirstShownLine(), 32);
+    EXPECT_EQ(form_.List.FirstShownLine(), 32);
 }
 
 TEST_F(ItemCommands, APastedItemFarDownIsSelectedAndShown) {
     Start(ItemLines(60));
     SetClipboardText(form_.Handle(), DateToText(46000) + ",000000,\"last\",\"　\"");
-    form_.SelectedItem = 5;
+    form_.List.Select(5);
     form_.P1todoInsertClick();  // inserted above item 5, sorted to the end by its date
     ASSERT_EQ(form_.Items.GetText(60), "last");
     EXPECT_EQ(form_.Selection(), 60);
-    EXPECT_EQ(form_.FirstShownLine(), 61 - form_.VisibleRows);
+    EXPECT_EQ(form_.List.FirstShownLine(), 61 - form_.List.VisibleRows());
     form_.PaintList();
     EXPECT_EQ(form_.Selection(), 60);
 }
@@ -116,7 +116,7 @@ TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {
     Start(ItemLines(3));
     const std::string before = Read("todo\\todo.txt");
     SetClipboardText(form_.Handle(), "kept");
-    form_.SelectedItem = -1;
+    form_.List.Select(-1);
     bool asked = false;
     gStep = [&asked] {
         HWND box = FindWindowW(L"TFormMessage", nullptr);
@@ -144,9 +144,9 @@ TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {
 TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
     const std::string longText = std::string(3000, 'x') + "表";  // 95 5C ends the line's text
     Start(DateToText(45000) + ",0000FF,\"" + longText + "\",\"★\"\r\n");
-    form_.SelectedItem = 0;
+    form_.List.Select(0);
     form_.P1todoCopyClick();
-    form_.SelectedItem = -1;
+    form_.List.Select(-1);
     form_.P1todoInsertClick();
     ASSERT_EQ(form_.Items.Count(), 2);
     EXPECT_EQ(form_.Items.ItemToLine(0), form_.Items.ItemToLine(1));
@@ -228,9 +228,57 @@ TEST_F(ItemCommands, UndoAndRedoFromTheKeysAndTheMenu) {
     EXPECT_EQ(form_.Items.Count(), 2);
 }
 
+namespace {
+
+void PressKey(TFmTODOmain& form, WPARAM key, bool control = false) {
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    form.FormKeyDown(key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+}  // namespace
+
+// Home, End and the page keys move the selection and keep it in view; the clipboard keys
+// act on it.
+TEST_F(ItemCommands, TheKeysMoveTheSelectionAndCopyPasteAndCut) {
+    Start(ItemLines(40));
+    const int rows = form_.List.VisibleRows();
+    ASSERT_GT(40, rows + 2);
+    PressKey(form_, VK_END);
+    EXPECT_EQ(form_.Selection(), 39);
+    EXPECT_EQ(form_.List.FirstShownLine(), 40 - rows);
+    EXPECT_TRUE(form_.List.FocusShown());
+    PressKey(form_, VK_HOME);
+    EXPECT_EQ(form_.Selection(), 0);
+    EXPECT_EQ(form_.List.FirstShownLine(), 0);
+    PressKey(form_, VK_NEXT);  // to the last shown row, then a page on
+    EXPECT_EQ(form_.Selection(), rows - 1);
+    PressKey(form_, VK_NEXT);
+    EXPECT_EQ(form_.Selection(), 2 * rows - 2);
+    EXPECT_EQ(form_.List.FirstShownLine(), rows - 1);
+    PressKey(form_, VK_PRIOR);  // to the first shown row
+    EXPECT_EQ(form_.Selection(), rows - 1);
+    PressKey(form_, VK_PRIOR);
+    EXPECT_EQ(form_.Selection(), 0);
+
+    PressKey(form_, 'C', true);
+    EXPECT_EQ(GetClipboardText(form_.Handle(), 1000), DateToText(45000) + ",000000,\"item0\",\"　\"");
+    PressKey(form_, VK_END);
+    PressKey(form_, 'V', true);  // before the selected item
+    EXPECT_EQ(form_.Items.Count(), 41);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "item0");
+    PressKey(form_, 'X', true);
+    EXPECT_EQ(form_.Items.Count(), 40);
+    EXPECT_EQ(form_.Items.GetText(0), "item0");
+    EXPECT_NE(form_.Items.GetText(1), "item0");
+}
+
 TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
-    form_.SelectedItem = 0;
+    form_.List.Select(0);
     form_.ArchiveItem(0);
     // A sync client brings two items; the watcher's message merges them at once.
     ReplaceFileSafely(Path("todo\\todo.txt"), "20050801,000000,\"a\",\"　\"\r\n20050802,000000,\"b\",\"　\"\r\n");
@@ -247,7 +295,7 @@ TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
 
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
-    form_.SelectedItem = 2;  // "a"
+    form_.List.Select(2);  // "a"
     form_.SortBy(skText);    // the opposite of the last sort, which was ascending by date
     EXPECT_EQ(form_.Items.GetText(0), "c");
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");

@@ -195,6 +195,8 @@ TEST_P(ItemEditorRun, ButtonsAndKeys) {
     editor.SetText(GetParam().text);
     bool stillOpen = false;
     RunModal(editor, {[&] { GetParam().act(editor); }, [&] { stillOpen = true; }});
+    const BYTE released[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(released));
     EXPECT_EQ(stillOpen, !GetParam().closes);
     EXPECT_EQ(editor.EditResult, GetParam().result);
 }
@@ -208,6 +210,14 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"cancel_empty", "", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"enter_on_ok", "x", [](TFmTODOdata& e) { KeyOn(e.BtOK->Handle(), VK_RETURN); }, true, 1},
         RunCase{"enter_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_RETURN); }, false, 0},
+        RunCase{"ctrl_enter_in_the_memo", "x",
+                [](TFmTODOdata& e) {
+                    BYTE keys[256] = {};
+                    keys[VK_CONTROL] = 0x80;
+                    SetKeyboardState(keys);
+                    KeyOn(e.Memo->Handle(), VK_RETURN);
+                },
+                true, 1},
         RunCase{"escape_on_the_form", "x", [](TFmTODOdata& e) { KeyOn(e.Handle(), VK_ESCAPE); }, true, 0},
         RunCase{"escape_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_ESCAPE); }, false, 0},
         RunCase{"escape_on_a_button", "x", [](TFmTODOdata& e) { KeyOn(e.BtCancel->Handle(), VK_ESCAPE); }, false, 0}),

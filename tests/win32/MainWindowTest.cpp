@@ -67,8 +67,8 @@ TEST_F(MainWindow, AnUnreadableItemFileIsReportedKeptAndTheRestLoads) {
     Application.SetMainForm(form.Handle());
     CloseHandle(lock);
     EXPECT_EQ(Application.PendingReports().size(), 1u);
-    EXPECT_FALSE(form.ShadowOn);  // the settings were still read
-    EXPECT_GT(form.RowHeight, 0);
+    EXPECT_FALSE(form.List.Style.shadowOn);  // the settings were still read
+    EXPECT_GT(form.List.RowHeight, 0);
     EXPECT_TRUE(CloseEndsTheRun(form));
     std::string after;
     ReadWholeFile(Path("todo\\todo.txt"), after);
@@ -101,7 +101,7 @@ TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     form.Create();
     Application.SetMainForm(form.Handle());
     form.ApplySettings();
-    EXPECT_EQ(GetObjectType(form.ListText.Font()), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(GetObjectType(form.List.Text.Font()), static_cast<DWORD>(OBJ_FONT));
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
 

@@ -97,7 +97,7 @@ HWND FindSystemDialog() { return FindWindowW(L"#32770", nullptr); }
 
 TEST_P(TrayDuringModal, OnlyBringsTheModalWindowForward) {
     Start("20240305,000000,\"a\",\"　\"\r\n20240306,000000,\"b\",\"　\"\r\n");
-    form_.SelectedItem = 0;
+    form_.List.Select(0);
     const ModalCase& c = GetParam();
     HWND modal = nullptr;
     bool activeAfterLeft = false, activeAfterRight = false, menuShown = false;
@@ -184,7 +184,7 @@ TEST_F(ModalRun, TheProgressWindowCountsAsModal) {
 
 TEST_F(ModalRun, TheDeleteQuestionActsOnTheItemItAskedAbout) {
     Start("20240305,000000,\"a\",\"　\"\r\n20240306,000000,\"b\",\"　\"\r\n20240307,000000,\"c\",\"　\"\r\n");
-    form_.SelectedItem = 1;  // "b"
+    form_.List.Select(1);  // "b"
     RunSteps({[&] {
                  // The list changes under the question: "b" is no longer at index 1.
                  form_.Items.LineToItem(form_.Items.InsertItem(0), "20240301,000000,\"new\",\"　\"");

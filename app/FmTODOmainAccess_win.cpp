@@ -1,0 +1,40 @@
+// The main window for screen readers: the list's object and the events that follow the
+// selection and the keyboard focus.
+#include "app/FmTODOmain.h"
+
+LRESULT TFmTODOmain::AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& answered) {
+    answered = false;
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT || !Handle()) return 0;
+    if (!accessible_) {
+        const auto buttonBounds = [](const TkvneGctButton& button) {
+            const TRect& b = button.BtnDraw.Bounds();
+            return RECT{b.Left, b.Top, b.Right, b.Bottom};
+        };
+        accessible_ = new TListAccessible(
+            Handle(), List, Store,
+            {{[this] { return std::string(folded_ ? "広げる" : "折りたたむ"); }, ROLE_SYSTEM_PUSHBUTTON,
+              [this, buttonBounds] { return buttonBounds(kvneGctButton1); }, [this] { FoldClick(); }},
+             {[] { return std::string("閉じる"); }, ROLE_SYSTEM_PUSHBUTTON,
+              [this, buttonBounds] { return buttonBounds(kvneGctButton2); },
+              [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }},
+             {[this] { return LinkLabel1.Caption(); }, ROLE_SYSTEM_LINK, [this] { return LinkLabel1.Bounds(); },
+              [this] { LinkLabel1.Click(); }}});
+    }
+    return AnswerGetObject(accessible_, wParam, lParam, answered);
+}
+
+void TFmTODOmain::SetUpAccessibility() {
+    List.OnSelectionChanged = [this](int index) {
+        if (index < 0) return;
+        const LONG child = index + 1;
+        if (GetFocus() == Handle()) NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, child);
+        NotifyWinEvent(EVENT_OBJECT_SELECTION, Handle(), OBJID_CLIENT, child);
+    };
+}
+
+void TFmTODOmain::DetachAccessibility() {
+    if (!accessible_) return;
+    accessible_->Detach();  // a reader may hold it longer than the window lives
+    accessible_->Release();
+    accessible_ = nullptr;
+}

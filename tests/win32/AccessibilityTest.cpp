@@ -1,0 +1,181 @@
+// The main window as a screen reader sees it: a list of the items with their names, states
+// and places, the events that follow the selection, and the painted buttons and link.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <oleacc.h>
+
+#include <vector>
+
+#include "DataFolderTest.h"
+#include "app/FmTODOmain.h"
+#include "app/ListSpeech.h"
+#include "framework/Messages.h"
+
+namespace {
+
+const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+VARIANT Child(long id) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+std::string Name(IAccessible* object, long child) {
+    BSTR name = nullptr;
+    if (FAILED(object->get_accName(Child(child), &name)) || !name) return "";
+    const std::string text = FromWide(name);
+    SysFreeString(name);
+    return text;
+}
+
+long Number(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* object, long child) {
+    VARIANT v;
+    VariantInit(&v);
+    return SUCCEEDED((object->*get)(Child(child), &v)) && v.vt == VT_I4 ? v.lVal : -1;
+}
+
+RECT Location(IAccessible* object, long child) {
+    long x = 0, y = 0, w = 0, h = 0;
+    if (object->accLocation(&x, &y, &w, &h, Child(child)) != S_OK) return {};
+    return {x, y, x + w, y + h};
+}
+
+std::vector<std::pair<DWORD, LONG>> gEvents;
+void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) gEvents.emplace_back(event, child);
+}
+
+class Accessibility : public DataFolderTest {
+protected:
+    void TearDown() override {
+        if (list_) list_->Release();
+        if (form_.Handle()) DestroyWindow(form_.Handle());
+        DataFolderTest::TearDown();
+    }
+    void Start(int count) {
+        std::string lines;
+        for (int i = 0; i < count; ++i)
+            lines += DateToText(45000 + i) + ",000000,\"item" + std::to_string(i) + "\",\"★\"\r\n";
+        ReplaceFileSafely(Path("todo\\todo.txt"), lines);
+        form_.Create();
+        Application.SetMainForm(form_.Handle());
+        ShowWindow(form_.Handle(), SW_SHOW);
+        form_.PaintList();
+        ASSERT_EQ(AccessibleObjectFromWindow(form_.Handle(), static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&list_)),
+                  S_OK);
+    }
+    RECT ScreenBounds(int item) {
+        RECT r{};
+        if (!form_.List.ItemBounds(item, r)) return {};
+        MapWindowPoints(form_.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    // Every child as painted: name, place, and whether it is shown and selected.
+    void ExpectChildrenAsPainted() {
+        long count = 0;
+        ASSERT_EQ(list_->get_accChildCount(&count), S_OK);
+        ASSERT_EQ(count, form_.Items.Count());
+        for (int i = 0; i < count; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(Name(list_, i + 1), SpokenItem(form_.Items.Item(i), NowDateTime()));
+            EXPECT_EQ(Number(&IAccessible::get_accRole, list_, i + 1), ROLE_SYSTEM_LISTITEM);
+            const long state = Number(&IAccessible::get_accState, list_, i + 1);
+            RECT painted{};
+            const bool shown = form_.List.ItemBounds(i, painted);
+            EXPECT_EQ((state & STATE_SYSTEM_OFFSCREEN) == 0, shown);
+            EXPECT_EQ((state & STATE_SYSTEM_SELECTED) != 0, i == form_.Selection());
+            const RECT r = Location(list_, i + 1), expected = ScreenBounds(i);
+            EXPECT_TRUE(EqualRect(&r, &expected));
+        }
+    }
+
+    TFmTODOmain form_;
+    IAccessible* list_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Accessibility, TheListHasTheItemsAsPaintedBeforeAndAfterScrollingAndSelecting) {
+    Start(40);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, list_, CHILDID_SELF), ROLE_SYSTEM_LIST);
+    ExpectChildrenAsPainted();
+    EXPECT_EQ(Name(list_, 1).substr(Name(list_, 1).find(' ')), " ★ item0 期限切れ");
+    form_.List.SetTopLine(20);
+    form_.List.Select(25);
+    form_.PaintList();
+    ExpectChildrenAsPainted();
+    VARIANT selected;
+    ASSERT_EQ(list_->get_accSelection(&selected), S_OK);
+    EXPECT_EQ(selected.lVal, 26);
+    // A reader's selection is the window's.
+    EXPECT_EQ(list_->accSelect(SELFLAG_TAKESELECTION, Child(3)), S_OK);
+    EXPECT_EQ(form_.Selection(), 2);
+}
+
+TEST_F(Accessibility, FocusAndSelectionEventsFollowTheDownKey) {
+    Start(3);
+    SetFocus(form_.Handle());
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, nullptr, OnEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    gEvents.clear();
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    UnhookWinEvent(hook);
+    const std::vector<std::pair<DWORD, LONG>> expected{{EVENT_OBJECT_FOCUS, 1},
+                                                       {EVENT_OBJECT_SELECTION, 1},
+                                                       {EVENT_OBJECT_FOCUS, 2},
+                                                       {EVENT_OBJECT_SELECTION, 2}};
+    EXPECT_EQ(gEvents, expected);
+    EXPECT_NE(Number(&IAccessible::get_accState, list_, 2) & STATE_SYSTEM_FOCUSED, 0);
+}
+
+TEST_F(Accessibility, TheButtonsAndTheLinkHaveRolesAndNames) {
+    Start(1);
+    const auto partAt = [this](const RECT& r, long& role) {
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(form_.Handle(), &p);
+        VARIANT child;
+        VariantInit(&child);
+        EXPECT_EQ(list_->accHitTest(p.x, p.y, &child), S_OK);
+        if (child.vt != VT_DISPATCH) return std::string("not an object");
+        IAccessible* part = nullptr;
+        child.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&part));
+        child.pdispVal->Release();
+        const std::string name = Name(part, CHILDID_SELF);
+        role = Number(&IAccessible::get_accRole, part, CHILDID_SELF);
+        part->Release();
+        return name;
+    };
+    const auto bounds = [](const TkvneGctButton& b) {
+        return RECT{b.BtnDraw.Bounds().Left, b.BtnDraw.Bounds().Top, b.BtnDraw.Bounds().Right,
+                    b.BtnDraw.Bounds().Bottom};
+    };
+    long role = 0;
+    EXPECT_EQ(partAt(bounds(form_.kvneGctButton1), role), "折りたたむ");
+    EXPECT_EQ(role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(partAt(bounds(form_.kvneGctButton2), role), "閉じる");
+    EXPECT_EQ(role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(partAt(form_.LinkLabel1.Bounds(), role), form_.LinkLabel1.Caption());
+    EXPECT_EQ(role, ROLE_SYSTEM_LINK);
+    form_.FoldClick();
+    EXPECT_EQ(partAt(bounds(form_.kvneGctButton1), role), "広げる");
+}
+
+// A reader may hold the object after the window is gone: it answers, without the window.
+TEST_F(Accessibility, AnObjectOutlivingTheWindowAnswersWithoutIt) {
+    Start(2);
+    DestroyWindow(form_.Handle());
+    long count = -1;
+    EXPECT_EQ(list_->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    EXPECT_EQ(Name(list_, 1), "");
+}
