@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/FrameLayout.h"
 #include "app/ListAccessible_win.h"
 #include "app/ListView.h"
 #include "background/Bitmap.h"
@@ -102,7 +103,10 @@ public:
     COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0;
     TFontHandle TitleFont, ScreenFont;
     TFontSpec ScreenFontSpec;
-    int TitleTop = -4;
+    int TitleLeft = 4, TitleTop = -4;  // pixels at the window's dpi
+    int TitleDesignTop = -4;           // at 96 dpi; lower with the older title face
+    std::string TitleFace = "Century Gothic";
+    int InnerFrameInset = 4;
     bool WordWrap = false;
     TkvneFormFunc FormFunc;
     TTaskBarIcon TaskBarIcon1;
@@ -118,6 +122,7 @@ public:
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void FormCreate() override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     void FormDestroy() override;
 
 private:
@@ -131,6 +136,9 @@ private:
     void TaskBarIcon1MouseDown(TTrayButton button, int x, int y);
     void CreateControls();
     void AnchorControls(int clientWidth);
+    // The title, the list's font and rows, the link's and the buttons' fonts at the window's dpi.
+    void MakeFonts();
+    void SetFrameFonts();
     void PaintFrame(HDC dc);
     void CreateMenu();
     void SaveItems();

@@ -84,7 +84,7 @@ public:
 
 protected:
     void FormCreate() override;
-    void DpiChanged(int oldDpi) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool DialogKey(const MSG& msg) override;
 

@@ -90,7 +90,7 @@ void TFmTodoOption::FitListHeight(TControl* list) const {
     SetWindowPos(list->Handle(), nullptr, 0, 0, r.right - r.left, Scale(200), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFmTodoOption::DpiChanged(int) {
+void TFmTodoOption::DpiChanged(int, RECT&) {
     for (const auto& [control, page] : pages_) {
         wchar_t name[32] = L"";
         GetClassNameW(control->Handle(), name, 32);

@@ -24,7 +24,7 @@ public:
 
 protected:
     void FormCreate() override;
-    void DpiChanged(int oldDpi) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     void MakeFonts();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -70,7 +70,7 @@ void TFormVersionInfo::MakeFonts() {
     CloseButton.BtnDraw.SetFont(font, RGB(0, 0, 0));
 }
 
-void TFormVersionInfo::DpiChanged(int) {
+void TFormVersionInfo::DpiChanged(int, RECT&) {
     MakeFonts();
     FormFunc.ApplyWindowRound();
 }

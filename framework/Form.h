@@ -104,9 +104,10 @@ protected:
     // After the window moved to a monitor of another dpi: the controls and the dialog fonts are
     // scaled already, the window still has its old size (WM_SIZE follows); the form redoes what
     // it measured or drew itself.
-    virtual void DpiChanged(int /*oldDpi*/) {}
+    // suggested is where the window goes next; a form may change it.
+    virtual void DpiChanged(int /*oldDpi*/, RECT& /*suggested*/) {}
     // WM_DPICHANGED's work: the window at the suggested rectangle, its controls and fonts at dpi.
-    void ApplyDpi(int dpi, const RECT& suggested);
+    void ApplyDpi(int dpi, RECT suggested);
     // Runs each step whatever the steps before it did; a failing step is reported.
     static void RunSteps(std::initializer_list<std::function<void()>> steps);
     // Destroys the window while the derived form still exists, so that it sees WM_DESTROY;

@@ -236,10 +236,12 @@ void TForm::FollowParentDpi() {
     for (const auto& control : controls_) control->Rescale(oldDpi, dpi);
     RescaleFonts();
     TellChildForms();
-    RunGuarded([this, oldDpi] { DpiChanged(oldDpi); });
+    RECT place{};
+    GetWindowRect(handle_, &place);
+    RunGuarded([this, oldDpi, &place] { DpiChanged(oldDpi, place); });
 }
 
-void TForm::ApplyDpi(int dpi, const RECT& suggested) {
+void TForm::ApplyDpi(int dpi, RECT suggested) {
     dpi = SaneDpi(dpi);
     const int oldDpi = dpi_;
     if (dpi != oldDpi) {
@@ -248,7 +250,7 @@ void TForm::ApplyDpi(int dpi, const RECT& suggested) {
         RescaleFonts();
         TellChildForms();
         // Before the new size: controls anchored to the bottom are placed by their final heights.
-        RunGuarded([this, oldDpi] { DpiChanged(oldDpi); });
+        RunGuarded([this, oldDpi, &suggested] { DpiChanged(oldDpi, suggested); });
     }
     SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);

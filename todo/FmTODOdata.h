@@ -55,7 +55,7 @@ public:
 
 protected:
     void FormCreate() override;
-    void DpiChanged(int oldDpi) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Ctrl+Enter presses OK from any control; Enter alone stays a new line in the text.
     bool DialogKey(const MSG& msg) override;

@@ -263,7 +263,7 @@ void TFmTODOdata::ButtonClick(int result) {
     Close();
 }
 
-void TFmTODOdata::DpiChanged(int) {
+void TFmTODOdata::DpiChanged(int, RECT&) {
     // A drop-down's height is its open list's: the closed fields are fitted again.
     SetComboHeights(CBcate->Handle(), Scale(20), 8);
     ColorBox1.FitToDpi();

@@ -367,7 +367,7 @@ void TkvneWinButton::Create(HWND parent, int left, int top, int width, int heigh
     SettingsChanged();
 }
 
-void TkvneWinButton::DpiChanged(int) {
+void TkvneWinButton::DpiChanged(int, RECT&) {
     RECT client{};
     GetClientRect(Handle(), &client);
     BtnDraw.SetBounds(0, 0, client.right, client.bottom);

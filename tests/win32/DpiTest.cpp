@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WinTestFolder.h"
+#include "app/FmTODOmain.h"
 #include "app/FmTodoOption.h"
 #include "app/FormProgress.h"
 #include "app/FormVersionInfo.h"
@@ -162,3 +163,122 @@ INSTANTIATE_TEST_SUITE_P(
                       TWindowCase{"Progress", [](HWND) { return std::make_unique<TFormProgress>(); }},
                       TWindowCase{"About", [](HWND owner) { return std::make_unique<TFormVersionInfo>(owner); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+
+// The main window's own parts, which have no windows: the buttons and the link are painted.
+struct TMainShot {
+    int dpi = 0;
+    SIZE client{};
+    std::vector<std::pair<const char*, RECT>> rects;
+    std::vector<std::pair<const char*, int>> lengths;
+};
+
+RECT ToRECT(const TRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+
+int FontPixels(HFONT font) {
+    LOGFONTW face{};
+    GetObjectW(font, sizeof face, &face);
+    return std::abs(face.lfHeight);
+}
+
+TMainShot ShootMain(TFmTODOmain& form) {
+    TMainShot shot;
+    shot.dpi = form.Dpi();
+    RECT client{};
+    GetClientRect(form.Handle(), &client);
+    shot.client = {client.right, client.bottom};
+    shot.rects = {{"fold button", ToRECT(form.kvneGctButton1.BtnDraw.Bounds())},
+                  {"close button", ToRECT(form.kvneGctButton2.BtnDraw.Bounds())},
+                  {"link", form.LinkLabel1.Bounds()},
+                  {"list", form.List.Rect}};
+    shot.lengths = {{"row", form.List.RowHeight},
+                    {"folded height", form.FoldedHeight},
+                    {"title top", form.TitleTop},
+                    {"title font", FontPixels(form.TitleFont.Get())},
+                    {"list font", FontPixels(form.ScreenFont.Get())}};
+    return shot;
+}
+
+void ExpectScaled(const TMainShot& a, const TMainShot& b) {
+    auto within = [&](int small, int large) { return std::abs(large * a.dpi - small * b.dpi) <= b.dpi; };
+    EXPECT_TRUE(within(a.client.cx, b.client.cx) && within(a.client.cy, b.client.cy))
+        << "client " << a.client.cx << "x" << a.client.cy << ", " << b.client.cx << "x" << b.client.cy;
+    for (std::size_t i = 0; i < a.rects.size(); ++i) {
+        const RECT &p = a.rects[i].second, &q = b.rects[i].second;
+        EXPECT_TRUE(within(p.left, q.left) && within(p.top, q.top) && within(p.right, q.right) &&
+                    within(p.bottom, q.bottom))
+            << a.rects[i].first << " (" << p.left << "," << p.top << "," << p.right << "," << p.bottom << ") at "
+            << a.dpi << ", (" << q.left << "," << q.top << "," << q.right << "," << q.bottom << ") at " << b.dpi;
+    }
+    for (std::size_t i = 0; i < a.lengths.size(); ++i)
+        EXPECT_TRUE(within(a.lengths[i].second, b.lengths[i].second))
+            << a.lengths[i].first << " " << a.lengths[i].second << " at " << a.dpi << ", " << b.lengths[i].second
+            << " at " << b.dpi;
+}
+
+class MainWindowAtDpi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GlobalEnv.SetDataFolder(FromWide(folder_.Wide()));
+        Application.DiscardReports();
+    }
+    void TearDown() override {
+        Application.DiscardReports();
+        RegDeleteTreeW(HKEY_CURRENT_USER, ToWide(GlobalEnv.RegistryKeyName()).c_str());
+    }
+    static void Close(TFmTODOmain& form) {
+        DestroyWindow(form.Handle());
+        MSG msg;
+        PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the main window's end
+    }
+    WinTestFolder folder_;
+};
+
+}  // namespace
+
+TEST_F(MainWindowAtDpi, IsIts96DpiLayoutScaled) {
+    TMainShot design, here;
+    {
+        const TDpiOverride at96(96);
+        TFmTODOmain form;
+        form.Create();
+        design = ShootMain(form);
+        Close(form);
+    }
+    TFmTODOmain form;
+    form.Create();
+    here = ShootMain(form);
+    if (const char* expected = std::getenv("MEMORAIL_EXPECT_DPI")) {
+        EXPECT_EQ(here.dpi, std::atoi(expected));
+    }
+    ExpectScaled(design, here);
+    Close(form);
+}
+
+TEST_F(MainWindowAtDpi, FollowsAMoveToTwiceTheDpiFoldedOrNot) {
+    for (const bool folded : {false, true}) {
+        TFmTODOmain form;
+        form.Create();
+        if (folded) form.FoldClick();
+        const TMainShot before = ShootMain(form);
+        RECT window{};
+        GetWindowRect(form.Handle(), &window);
+        const int dpi = 2 * form.Dpi();
+        RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
+                       window.top + 2 * (window.bottom - window.top)};
+        SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        const TMainShot after = ShootMain(form);
+        ExpectScaled(before, after);
+        RECT now{};
+        GetWindowRect(form.Handle(), &now);
+        if (folded) {
+            EXPECT_EQ(now.bottom - now.top, form.FoldedHeight) << "still folded";
+            form.FoldClick();
+            GetWindowRect(form.Handle(), &now);
+            EXPECT_TRUE(std::abs((now.bottom - now.top) * 96 - 248 * dpi) <= dpi) << "unfolds to the scaled height";
+        }
+        EXPECT_TRUE(Application.PendingReports().empty());
+        Close(form);
+    }
+}
