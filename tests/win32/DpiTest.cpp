@@ -256,7 +256,8 @@ TEST_F(MainWindowAtDpi, IsIts96DpiLayoutScaled) {
     Close(form);
 }
 
-TEST_F(MainWindowAtDpi, FollowsAMoveToTwiceTheDpiFoldedOrNot) {
+// Half as much again: the scaled folded height is not what the window's height scales to.
+TEST_F(MainWindowAtDpi, FollowsAMoveToAnotherDpiFoldedOrNot) {
     for (const bool folded : {false, true}) {
         TFmTODOmain form;
         form.Create();
@@ -264,9 +265,9 @@ TEST_F(MainWindowAtDpi, FollowsAMoveToTwiceTheDpiFoldedOrNot) {
         const TMainShot before = ShootMain(form);
         RECT window{};
         GetWindowRect(form.Handle(), &window);
-        const int dpi = 2 * form.Dpi();
-        RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
-                       window.top + 2 * (window.bottom - window.top)};
+        const int dpi = form.Dpi() * 3 / 2;
+        RECT suggested{window.left, window.top, window.left + (window.right - window.left) * 3 / 2,
+                       window.top + (window.bottom - window.top) * 3 / 2};
         SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
         const TMainShot after = ShootMain(form);
         ExpectScaled(before, after);
