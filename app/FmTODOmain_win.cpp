@@ -23,8 +23,10 @@ void TFmTODOmain::Create() {
     args.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     args.clientWidth = kDesignClientWidth;
     args.clientHeight = kDesignClientHeight;
-    args.left = work.left + (work.right - work.left - kDesignClientWidth) / 2;
-    args.top = work.top + (work.bottom - work.top - kDesignClientHeight) / 2;
+    // Centred on the primary monitor, whose work area this is, at its scale.
+    const int dpi = SystemDpi();
+    args.left = work.left + (work.right - work.left - MulDiv(kDesignClientWidth, dpi, kDesignDpi)) / 2;
+    args.top = work.top + (work.bottom - work.top - MulDiv(kDesignClientHeight, dpi, kDesignDpi)) / 2;
     args.owner = Application.Handle();
     args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     CreateHandle(args);

@@ -129,7 +129,7 @@ void TFmTODOdata::PlaceOverMainWindow() {
     const int width = self.right - self.left, height = self.bottom - self.top;
     POINT cursor{};
     GetCursorPos(&cursor);
-    int left = main.left - 16, top = main.top + 16;
+    int left = main.left - Scale(16), top = main.top + Scale(16);
     if (main.left < cursor.x && cursor.x < main.right && main.top < cursor.y && cursor.y < main.bottom) {
         left = cursor.x - width / 2;
         top = cursor.y - height / 2;
