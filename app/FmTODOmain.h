@@ -17,6 +17,7 @@
 #include "framework/Handles.h"
 #include "settings/ProfileList.h"
 #include "support/FolderWatcher_win.h"
+#include "todo/DueDates.h"
 #include "todo/TodoStore.h"
 #include "window/LinkLabel.h"
 #include "window/TaskBarIcon.h"
@@ -28,6 +29,8 @@
 constexpr wchar_t kMainWindowClass[] = L"TFmTODOmain";
 // The folder watcher's word that the item file's folder changed.
 constexpr UINT WM_ITEMFILECHANGED = WM_APP + 20;
+// Posted once the window is made: the first look at what is due, with its reminder.
+constexpr UINT WM_CHECKDAY = WM_APP + 21;
 
 class TFmTODOmain : public TForm {
 public:
@@ -77,6 +80,8 @@ public:
     void ItemFileChanged();
     // "オプション設定": the options dialog with the picture timer stopped, then everything re-read.
     void P1optionClick();
+    // "削除した項目...": the archive window; what it restores is saved at once.
+    void P1archiveClick();
     int Selection() const { return List.Selection(); }
     TPopupMenu PopupMenu1;
 
@@ -118,6 +123,16 @@ public:
     std::string LinkCaption;
     bool SortAuto = true;
     TTimer Timer1{nullptr, 1};  // the random picture change
+
+    // Due dates: the marks follow the day, a reminder comes at start and with every new day.
+    std::function<TDateTime()> Clock = NowDateTime;
+    TDayWatch DayWatch;
+    TTimer DayTimer{nullptr, 2};  // looks for a new day once a minute
+    bool NotifyDue = true;
+    // At start and on every timer: on a new day the list measures from it, is laid out and
+    // painted again, and the reminder shows.
+    void CheckDay();
+    void RemindDue();
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

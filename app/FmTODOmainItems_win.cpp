@@ -61,6 +61,8 @@ void TFmTODOmain::CreateMenu() {
         Entry("P1option", "オプション設定(&O)...", [this] { P1optionClick(); }),
         Entry("P1Version", "バージョン情報(&A)...", [this] { P1VersionClick(); }),
         Entry("N6", "ヘルプ(&H)\tF1", [] { GlobalEnv.OpenHelp(); }),
+        Separator("N9"),
+        Entry("P1archive", "削除した項目(&D)...", [this] { P1archiveClick(); }),
         Separator("N4"),
         Entry("P1minimum", "最小化(&M)", [this] { TaskBarIcon1.Minimize(); }),
         Entry("P1exit", "終了(&Q)", [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }),
@@ -158,8 +160,7 @@ void TFmTODOmain::AddItemDialog() {
         TFmTODOdata editor(Handle());
         editor.SetDate(static_cast<TDateTime>(static_cast<long long>(NowDateTime())));
         editor.SetColor(static_cast<std::int32_t>(NewTextColor));
-        editor.ShowModal();
-        if (editor.EditResult == 1) {
+        if (editor.ShowModal() == TForm::mrOk) {
             Tdata item;
             item.Date = editor.Date();  // midnight: a new record's time of day is 0
             item.Text = editor.Text();
@@ -184,13 +185,13 @@ void TFmTODOmain::EditItemDialog(int index) {
         editor.SetText(Items.GetText(index));
         editor.SetColor(Items.GetColor(index));
         editor.SetCategory(Items.GetCategory(index));
-        editor.ShowModal();
+        const bool ok = editor.ShowModal() == TForm::mrOk;
         // The list cannot change while the editor runs modally, but the record is looked up again all the same.
         index = Items.IndexOfRecord(record);
-        if (editor.EditResult == 1 && index >= 0) {
+        if (ok && index >= 0) {
             Tdata item = Items.Item(index);
             const TDateTime timeOfDay = item.Date - static_cast<TDateTime>(static_cast<long long>(item.Date));
-            item.Date = editor.Date() + timeOfDay;
+            item.Date = HasDate(editor.Date()) ? editor.Date() + timeOfDay : kNoDate;
             item.Text = editor.Text();
             item.Color = editor.Color();
             item.Category = editor.Category();

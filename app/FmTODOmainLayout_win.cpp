@@ -56,7 +56,7 @@ void TFmTODOmain::LayoutList() {
     g.outerHeight = OuterHeight(Handle());
     g.linkBottom = LinkLabel1.Bounds().bottom;
     g.rowHeight = List.RowHeight;
-    g.dateWidth = List.DateWidth = List.Text.TextWidth("00/00") + Scale(3);
+    g.dateWidth = List.DateWidth = List.DateColumnWidth() + Scale(3);
     g.markWidth = List.MarkWidth = List.Text.TextWidth("☆") + Scale(1);
     g.scrollBarWidth = SystemMetricForDpi(SM_CXVSCROLL, Dpi());
     g.dpi = Dpi();

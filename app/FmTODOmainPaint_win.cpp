@@ -15,14 +15,6 @@ RECT InnerRect(const TkvneGctButton& button, int dpi) {
 
 void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
 
-// Copies from the dc holding a bitmap; only where the bitmap has pixels.
-void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
-    if (bitmap.Empty() || !bitmap.NativeHandle()) return;
-    TMemoryDC dc(CreateCompatibleDC(target));
-    TSelectObject source(dc.Get(), static_cast<HBITMAP>(bitmap.NativeHandle()));
-    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc.Get(), 0, 0, SRCCOPY);
-}
-
 }  // namespace
 
 void TFmTODOmain::PaintFrame(HDC dc) {

@@ -36,6 +36,10 @@ void TFmTODOmain::ApplySettings() {
     List.Style.underlineColor = ColorsList.GetColor(kColorUnderline);
     List.Style.shadowColor = ColorsList.GetColor(kColorTextShadow);
     List.Style.highlightColor = ColorsList.GetColor(kColorHighlight);
+    List.OverdueColor = ColorsList.GetColorOrDefault(kColorOverdue);
+    List.TodayColor = ColorsList.GetColorOrDefault(kColorDueToday);
+    List.DueMarks = MainSettings.Read(keys::Overdue);
+    NotifyDue = MainSettings.Read(keys::Notify);
 
     const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
     TitleFace = windowsXP ? "Alba" : "Century Gothic";

@@ -36,6 +36,10 @@ void TFmTODOmain::Create() {
 void TFmTODOmain::FormCreate() {
     Timer1.SetOwner(Handle());
     Timer1.OnTimer = [this] { Timer1Timer(); };
+    DayTimer.SetOwner(Handle());
+    DayTimer.SetInterval(60 * 1000);
+    DayTimer.OnTimer = [this] { CheckDay(); };
+    List.Today = Clock();  // the first paint already marks the dates; the reminder waits for WM_CHECKDAY
     BGprofile.SetRenderHost(std::make_shared<TWin32RenderHost>(Handle()));
     SetUpFormFunc();
     SetUpTaskBarIcon();
@@ -47,6 +51,7 @@ void TFmTODOmain::FormCreate() {
               [this] { ApplySettings(); }, [this] { LayoutList(); }, [this] { FormFunc.LoadPosition(); }});
     creating_ = false;
     RunSteps({[this] { StartRender(); }});
+    PostMessageW(Handle(), WM_CHECKDAY, 0, 0);
 }
 
 void TFmTODOmain::SetFrameFonts() {
@@ -266,7 +271,10 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ScrollBarChange();
         return 0;
     }
-    case WM_TIMER: Timer1.Handle(wParam); return 0;
+    case WM_TIMER:
+        if (!Timer1.Handle(wParam)) DayTimer.Handle(wParam);
+        return 0;
+    case WM_CHECKDAY: CheckDay(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: FormPaint(); return 0;
     }

@@ -63,7 +63,7 @@ public:
     // 表示
     TControl *GbPicture = nullptr, *CmbPicture = nullptr, *BtPictureDel = nullptr, *CMBvalign = nullptr,
              *CMBhalign = nullptr, *CMBeffect = nullptr, *CMBrotation = nullptr, *CbPictureRandom = nullptr,
-             *CBshadow = nullptr, *CBwordWrap = nullptr, *CBwindowRound = nullptr, *CMBselected = nullptr,
+             *CBshadow = nullptr, *CBwordWrap = nullptr, *CBwindowRound = nullptr, *CBoverdue = nullptr, *CMBselected = nullptr,
              *GbFont = nullptr, *LBScreenFontName = nullptr, *LBScreenFontSize = nullptr, *BtScreenFont = nullptr,
              *Button1 = nullptr, *BtDispApply = nullptr;
     TSpinEdit SEzoom, SEalpha, SEmin;
@@ -72,7 +72,7 @@ public:
              *BtDataFolderSelect = nullptr, *GbCategory = nullptr, *LbxCategory = nullptr, *EdCategory = nullptr,
              *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr, *BtCateDel = nullptr;
     // その他
-    TControl *CBstartup = nullptr, *CBintasktray = nullptr, *CBwindowOnTop = nullptr, *LbLink = nullptr,
+    TControl *CBstartup = nullptr, *CBintasktray = nullptr, *CBwindowOnTop = nullptr, *CBnotify = nullptr, *LbLink = nullptr,
              *LeLink = nullptr, *GbPrintFont = nullptr, *LbPrintFontName = nullptr, *LbPrintFontSize = nullptr,
              *SpPrintFontColor = nullptr, *BtPrintFont = nullptr;
     TSpinEdit SEfitScreenPx;

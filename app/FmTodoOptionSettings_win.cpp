@@ -45,6 +45,7 @@ void TFmTodoOption::LoadSettings() {
                   SetChecked(CBwordWrap, MainSettings.Read(keys::WordWrap));
                   SetChecked(CBshadow, MainSettings.Read(keys::Shadow));
                   SetChecked(CBwindowRound, MainSettings.Read(keys::WindowRound));
+                  SetChecked(CBoverdue, MainSettings.Read(keys::Overdue));
                   SetListValue(CMBselected, MainSettings.Read(keys::Selected));
                   MainSettings.ReadFont(keys::ScreenFont, ScreenFont);
               },
@@ -53,6 +54,7 @@ void TFmTodoOption::LoadSettings() {
                   SetChecked(CBstartup, MainSettings.Read(keys::Startup));
                   SetChecked(CBintasktray, MainSettings.Read(keys::InTaskTray));
                   SetChecked(CBwindowOnTop, MainSettings.Read(keys::WindowOnTop));
+                  SetChecked(CBnotify, MainSettings.Read(keys::Notify));
                   SEfitScreenPx.SetValue(MainSettings.Read(keys::FitScreenPx));
                   if (!MainSettings.ReadFont(keys::PrintFont, PrintFont)) PrintFont.Size = 12;
                   LeLink->SetText(MainSettings.Read(keys::Link));
@@ -129,6 +131,7 @@ void TFmTodoOption::SaveSettings(int page) {
         MainSettings.Write(keys::WordWrap, Checked(CBwordWrap));
         MainSettings.Write(keys::Shadow, Checked(CBshadow));
         MainSettings.Write(keys::WindowRound, Checked(CBwindowRound));
+        MainSettings.Write(keys::Overdue, Checked(CBoverdue));
         MainSettings.Write(keys::Selected, ItemIndex(CMBselected));
         MainSettings.WriteFont(keys::ScreenFont, ScreenFont);
         BGprofile.Save();
@@ -142,6 +145,7 @@ void TFmTodoOption::SaveSettings(int page) {
                   [this] { CheckFolder(); }});
     } else if (page == 2) {
         MainSettings.Write(keys::WindowOnTop, Checked(CBwindowOnTop));
+        MainSettings.Write(keys::Notify, Checked(CBnotify));
         MainSettings.Write(keys::InTaskTray, Checked(CBintasktray));
         MainSettings.Write(keys::FitScreenPx, SEfitScreenPx.Value());
         MainSettings.Write(keys::Startup, Checked(CBstartup));
@@ -170,13 +174,13 @@ void TFmTodoOption::CheckFolder() {
 void TFmTodoOption::BtOKClick() {
     RunSteps({[this] { SaveSettings(0); }, [this] { SaveSettings(1); }, [this] { SaveSettings(2); },
               [] { MainSettings.Save(); }});
-    ModalResult = IDOK;
+    ModalResult = mrOk;
     Close();
 }
 
 void TFmTodoOption::BtCancelClick() {
     RunSteps({[this] { BGprofile.SelectPicture(OpenedPicture); }});
-    ModalResult = IDCANCEL;
+    ModalResult = mrCancel;
     Close();
 }
 

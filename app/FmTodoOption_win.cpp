@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "background/FormColorSetUp.h"
+#include "framework/Accessible_win.h"
 #include "framework/ColorBox.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
@@ -122,6 +123,7 @@ void TFmTodoOption::CreateControls() {
     // Only the tabs: the page under them is the form's background in a frame of its own, so the
     // labels' background is the page's on every theme.
     PageControl1 = Add(-1, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, {4, 4, 404, kTabsHeight});
+    SetAccessibleName(PageControl1->Handle(), "ページ");
     for (int i = 0; i < kPageCount; ++i) {
         const std::wstring caption = ToWide(kPageCaptions[i]);
         TCITEMW item{};
@@ -170,11 +172,12 @@ void TFmTodoOption::CreateDisplayPage() {
     SEmin = AddSpin(0, {124, 144, 48, 20}, kMinutesRange);
     AddLabel(0, {192, 148, 60, 14}, "分間隔");
 
-    CBshadow = AddCheck(0, {12, 176, 210, 16}, "文字に影をつける");
-    CBwordWrap = AddCheck(0, {12, 194, 210, 16}, "文章を折り返して全て表示する");
-    CBwindowRound = AddCheck(0, {12, 212, 210, 16}, "ウィンドウの角を丸くする");
-    AddLabel(0, {12, 238, 80, 14}, "選択項目強調");
-    CMBselected = AddList(0, {92, 234, 100, 20}, {"反転", "色反転", "下線", "波線", "囲枠", "下枠"});
+    CBshadow = AddCheck(0, {12, 174, 210, 16}, "文字に影をつける");
+    CBwordWrap = AddCheck(0, {12, 190, 210, 16}, "文章を折り返して全て表示する");
+    CBwindowRound = AddCheck(0, {12, 206, 210, 16}, "ウィンドウの角を丸くする");
+    CBoverdue = AddCheck(0, {12, 222, 210, 16}, "期日を過ぎた項目を強調する");
+    AddLabel(0, {12, 245, 80, 14}, "選択項目強調");
+    CMBselected = AddList(0, {92, 241, 100, 20}, {"反転", "色反転", "下線", "波線", "囲枠", "下枠"});
 
     GbFont = Add(0, WC_BUTTONW, group, {228, 172, 174, 60}, "フォント");
     LBScreenFontName = AddLabel(0, {236, 190, 110, 14}, "");
@@ -247,6 +250,7 @@ void TFmTodoOption::CreateOtherPage() {
     AddLabel(2, {166, 104, 60, 14}, "ピクセル");
     LbLink = AddLabel(2, {12, 130, 100, 14}, "リンクURL");
     LeLink = Add(2, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, {12, 146, 388, 20});
+    CBnotify = AddCheck(2, {12, 246, 220, 16}, "期日を通知する");
 
     GbPrintFont = Add(2, WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, {10, 176, 392, 64}, "印刷フォント");
     LbPrintFontName = AddLabel(2, {18, 194, 200, 14}, "");

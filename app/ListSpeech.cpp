@@ -1,16 +1,6 @@
 #include "app/ListSpeech.h"
 
-namespace {
-
-enum class TDueState { None, Overdue, Today, Later };
-bool HasDate(TDateTime date) { return date != 0; }
-TDueState DueState(TDateTime due, TDateTime today) {
-    if (!HasDate(due)) return TDueState::None;
-    const long long d = static_cast<long long>(due), t = static_cast<long long>(today);
-    return d < t ? TDueState::Overdue : d == t ? TDueState::Today : TDueState::Later;
-}
-
-}  // namespace
+#include "todo/DueDates.h"
 
 std::string SpokenDate(TDateTime due, TDateTime today) {
     if (!HasDate(due)) return "期日なし";

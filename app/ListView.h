@@ -14,6 +14,7 @@
 #include "app/ListLines.h"
 #include "app/RowRenderer.h"
 #include "background/Bitmap.h"
+#include "todo/DueDates.h"
 #include "todo/TodoStore.h"
 
 class TListView {
@@ -69,6 +70,15 @@ public:
     TRowStyle Style;
     COLORREF WindowColor = RGB(255, 255, 255);
     std::string DateSeparator = "/";
+    // Due dates are measured from Today (the owner's day watch sets it); with DueMarks overdue
+    // and today's dates take their colours.
+    TDateTime Today = 0;
+    bool DueMarks = true;
+    std::int32_t OverdueColor = 0x0000E0, TodayColor = 0x0080FF;
+    std::string DateText(int item) const;
+    std::int32_t DateColor(int item) const;  // -1: the item's own
+    // The widest date the items show, and never less than "00/00".
+    int DateColumnWidth();
     std::function<void(int index)> OnSelectionChanged;
     std::function<void(int line)> OnScrolled;  // the top line moved
 

@@ -2,21 +2,10 @@
 
 #include <algorithm>
 #include <random>
+#include <unordered_map>
 
+#include "background/DrawFrame.h"
 #include "background/GraphicWork.h"
-#include "framework/Handles.h"
-
-namespace {
-
-// Copies from the dc holding a bitmap; only where the bitmap has pixels.
-void BlitBitmap(HDC target, int x, int y, const TBitmap& bitmap) {
-    if (bitmap.Empty() || !bitmap.NativeHandle()) return;
-    TMemoryDC dc(CreateCompatibleDC(target));
-    TSelectObject source(dc.Get(), static_cast<HBITMAP>(bitmap.NativeHandle()));
-    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), dc.Get(), 0, 0, SRCCOPY);
-}
-
-}  // namespace
 
 void TListView::Arrange(TListGeometry& g, const TLineSettings& settings) {
     // The place in the list outlives the layout: the item shown at the top, and which of its
@@ -169,7 +158,8 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
         text.text = lines_.Texts()[static_cast<std::size_t>(line)];
         text.first = line == 0 || LineItems()[static_cast<std::size_t>(line - 1)] != item;
         text.selected = item == Selection();
-        text.date = ShortDate(items.GetDate(item), DateSeparator);
+        text.date = DateText(item);
+        text.dateColor = DateColor(item);
         text.mark = items.GetCategory(item);
         text.color = items.GetColor(item);
         Style.dateWidth = DateWidth;
@@ -179,6 +169,32 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
                    [](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); });
     }
     BlitBitmap(dc, Rect.left, y, rowBitmap_);
+}
+
+std::string TListView::DateText(int item) const {
+    return DueDateText(store_.Items().GetDate(item), Today, DateSeparator);
+}
+
+std::int32_t TListView::DateColor(int item) const {
+    if (!DueMarks) return -1;
+    switch (DueState(store_.Items().GetDate(item), Today)) {
+    case TDueState::Overdue: return OverdueColor;
+    case TDueState::Today: return TodayColor;
+    default: return -1;
+    }
+}
+
+int TListView::DateColumnWidth() {
+    // Each distinct text measured once: many items share few dates.
+    std::unordered_map<std::string, int> widths;
+    int widest = Text.TextWidth("00/00");
+    for (int i = 0; i < store_.Count(); ++i) {
+        const std::string date = DateText(i);
+        auto [at, added] = widths.try_emplace(date, 0);
+        if (added) at->second = Text.TextWidth(date);
+        widest = std::max(widest, at->second);
+    }
+    return widest;
 }
 
 void TListView::PaintFocus(HDC dc) {

@@ -97,7 +97,7 @@ void RenderLine(TBitmap& row, TBitmap& mask, const TRowLine& line, const TRowSty
     auto drawTexts = [&](TBitmap& target, bool onMask) {
         const std::int32_t color = onMask ? 0xFFFFFF : line.color;
         if (line.first) {
-            painter.DrawText(target, s(3), textY, line.date, color);
+            painter.DrawText(target, s(3), textY, line.date, onMask || line.dateColor < 0 ? color : line.dateColor);
             painter.DrawText(target, style.dateWidth + s(3), textY, line.mark, color);
         }
         painter.DrawText(target, textX, textY, line.text, color);

@@ -29,9 +29,10 @@ struct TRowLine {
     std::string text;      // this display line's text
     bool first = true;     // the item's first line shows date and mark
     bool selected = false;
-    std::string date;      // "mm/dd"
+    std::string date;      // "mm/dd", "yyyy/mm/dd" or ""
     std::string mark;      // the category, the full-width space for none
     std::int32_t color = 0;
+    std::int32_t dateColor = -1;  // an overdue or today's date's own colour; -1 for the item's
 };
 
 // "mm/dd" with the given separator.

@@ -3,6 +3,7 @@
 
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "support/Collator_win.h"
 #include "support/Encoding_win.h"
 #include "support/kvneGlobal.h"
@@ -38,6 +39,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     static const TUserLocaleCollator collator;  // texts sort as the user's locale orders them
     TTodoData::SetCollator(&collator);
+    const TComScope com;  // screen readers get the windows' objects through COM
     try {
         Application.Initialize();
         Application.SetTitle("Memorail");

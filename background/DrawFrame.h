@@ -9,3 +9,7 @@ void DrawFrame(HDC canvas, const RECT& rect, int style);
 // The same in a pen of one pixel of that colour. Above 96 dpi the line, the cut and the rounding
 // grow with the dpi, the rounding matching the window region's corners.
 void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style, int dpi = 96);
+
+class TBitmap;
+// Copies a bitmap that has pixels onto the canvas, its top left corner at x, y.
+void BlitBitmap(HDC canvas, int x, int y, const TBitmap& bitmap);

@@ -1,5 +1,6 @@
 #include "background/DrawFrame.h"
 
+#include "background/Bitmap.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -80,4 +81,11 @@ void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style, i
     TPenHandle pen(CreatePen(PS_SOLID, 1, color));
     TSelectObject usePen(canvas, pen.Get());
     DrawFrame(canvas, rect, style);
+}
+
+void BlitBitmap(HDC canvas, int x, int y, const TBitmap& bitmap) {
+    if (bitmap.Empty() || !bitmap.NativeHandle()) return;
+    TMemoryDC dc(CreateCompatibleDC(canvas));
+    TSelectObject source(dc.Get(), static_cast<HBITMAP>(bitmap.NativeHandle()));
+    BitBlt(canvas, x, y, bitmap.Width(), bitmap.Height(), dc.Get(), 0, 0, SRCCOPY);
 }

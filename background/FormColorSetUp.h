@@ -96,8 +96,8 @@ public:
     // The node at a scheme path ("ウィンドウ\背景"), or null.
     HTREEITEM FindNode(const std::string& path) const;
 
-    bool Cancelled = true;  // until OK
-    bool Applied = false;   // "反映させる" was pressed
+    // ShowModal answers mrOk for OK; Applied tells that "反映させる" showed the edits meanwhile.
+    bool Applied = false;
 
     TControl* TreeView1 = nullptr;
     TControl* ButtonSelect = nullptr;

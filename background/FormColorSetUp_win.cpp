@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "background/kvneColors.h"
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
 #include "support/Encoding_win.h"
@@ -356,9 +357,10 @@ void TFormColorSetUp::FormCreate() {
     BtApply->OnClick = [this] { BtApplyClick(); };
     BtOK->OnClick = [this] { BtOKClick(); };
 
-    Cancelled = true;
     FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font);
     FrameColorSelect1->SetColor(0);
+    SetAccessibleName(TreeView1->Handle(), "配色の項目");
+    SetAccessibleName(FrameColorSelect1->Handle(), "色の選択");
 }
 
 void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std::string& path) {
@@ -487,7 +489,7 @@ void TFormColorSetUp::BtApplyClick() {
 }
 
 void TFormColorSetUp::BtOKClick() {
-    Cancelled = false;
+    ModalResult = mrOk;
     Close();
 }
 
@@ -620,8 +622,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 bool EditColorScheme(TFormColorSetUp& form) {
     ColorsList.Save();
     form.FillTree();
-    form.ShowModal();
-    if (!form.Cancelled) {
+    if (form.ShowModal() == TForm::mrOk) {
         form.StoreTree();
         ColorsList.Save();
         return true;

@@ -14,6 +14,8 @@ const char* const kColorInnerFrame = "ウィンドウ\\内フレーム";
 const char* const kColorTextShadow = "テキスト\\本文シャドウ";
 const char* const kColorUnderline = "テキスト\\アンダーライン";
 const char* const kColorHighlight = "テキスト\\選択項目強調";
+const char* const kColorOverdue = "テキスト\\期限切れ";
+const char* const kColorDueToday = "テキスト\\今日";
 
 const char* const kBuiltInColorScheme =
     "<ウィンドウ>\r\n"
@@ -27,6 +29,8 @@ const char* const kBuiltInColorScheme =
     "\t<本文シャドウ>$F0F0F0</本文シャドウ>\r\n"
     "\t<アンダーライン>$C0C0C0</アンダーライン>\r\n"
     "\t<選択項目強調>$0000FF</選択項目強調>\r\n"
+    "\t<期限切れ>$0000E0</期限切れ>\r\n"
+    "\t<今日>$0080FF</今日>\r\n"
     "</テキスト>\r\n";
 
 TColorsList ColorsList;
@@ -48,6 +52,15 @@ void TColorsList::LoadDefaults() {
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;
     return TryStrToInt(GetValue(key), color) ? color : 0;
+}
+
+std::int32_t TColorsList::GetColorOrDefault(const std::string& key) {
+    if (GetValue(key).empty()) {
+        TColorsList defaults;
+        defaults.LoadDefaults();
+        SetValue(key, defaults.GetValue(key));
+    }
+    return GetColor(key);
 }
 
 void TColorsList::SetColor(const std::string& key, std::int32_t color) { SetValue(key, ColorToText(color)); }

@@ -6,7 +6,7 @@
 
 #include "background/DirStringList.h"
 
-// The eight colour keys.
+// The ten colour keys.
 extern const char* const kColorWindowBackground;
 extern const char* const kColorActiveTitle;
 extern const char* const kColorInactiveTitle;
@@ -15,6 +15,8 @@ extern const char* const kColorInnerFrame;
 extern const char* const kColorTextShadow;
 extern const char* const kColorUnderline;
 extern const char* const kColorHighlight;
+extern const char* const kColorOverdue;  // the date of an item past due
+extern const char* const kColorDueToday;
 
 // The built-in scheme, byte for byte as a ".clr" file (and as the resource "colors").
 extern const char* const kBuiltInColorScheme;
@@ -27,6 +29,9 @@ public:
     void LoadDefaults();  // the built-in scheme
     // 0 when the value is empty or not a number ("$" hex or decimal).
     std::int32_t GetColor(const std::string& key);
+    // A key missing from an older scheme file (or left empty) takes its built-in colour, and
+    // the scheme then holds it.
+    std::int32_t GetColorOrDefault(const std::string& key);
     void SetColor(const std::string& key, std::int32_t color);
 
     void Load();  // the own file if it exists, else the built-in scheme

@@ -2,12 +2,14 @@
 
 #include <commctrl.h>
 
+#include <climits>
+#include <vector>
+
 #include "support/Encoding_win.h"
 
-namespace {
-
-// Defined here: taken from a static oleacc, the GUID would be an import thunk's address.
 const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+namespace {
 
 VARIANT Long(LONG value) {
     VARIANT v;
@@ -292,14 +294,106 @@ private:
 
 constexpr wchar_t kNameProperty[] = L"MemorailAccessibleName";
 
+bool IsClass(HWND hwnd, const wchar_t* name) {
+    wchar_t className[64] = L"";
+    GetClassNameW(hwnd, className, 64);
+    return lstrcmpiW(className, name) == 0;
+}
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// A label's text as a name: no access key marks, no colon at the end.
+std::wstring LabelName(std::wstring text) {
+    std::wstring name;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size()) ++i;
+        name += text[i];
+    }
+    while (!name.empty() && (name.back() == L':' || name.back() == L'\xFF1A' || name.back() == L' ')) name.pop_back();
+    return name;
+}
+
+// Controls whose window text is not what a reader should say.
+bool NeedsLabel(HWND hwnd) {
+    for (const wchar_t* name : {L"Edit", L"ComboBox", L"ListBox", L"SysDateTimePick32", L"msctls_updown32",
+                                L"msctls_trackbar32", L"msctls_progress32", L"SysTreeView32"})
+        if (IsClass(hwnd, name)) return true;
+    return false;
+}
+
+RECT Place(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// The label a reader pairs with a control: the nearest on its left on the same row, else the
+// nearest above it.
+std::wstring LabelOf(HWND control, const std::vector<HWND>& labels) {
+    const RECT c = Place(control);
+    HWND best = nullptr;
+    long bestDistance = LONG_MAX;
+    for (HWND label : labels) {
+        const RECT l = Place(label);
+        const bool sameRow = l.top < c.bottom && l.bottom > c.top && l.right <= c.left + 2;
+        if (sameRow && c.left - l.right < bestDistance) {
+            best = label;
+            bestDistance = c.left - l.right;
+        }
+    }
+    if (best) return LabelName(WindowText(best));
+    for (HWND label : labels) {
+        const RECT l = Place(label);
+        const bool above = l.left < c.right && l.right > c.left && l.bottom <= c.top + 2;
+        if (above && c.top - l.bottom < bestDistance) {
+            best = label;
+            bestDistance = c.top - l.bottom;
+        }
+    }
+    return best ? LabelName(WindowText(best)) : std::wstring();
+}
+
+// Shown with its window: a dialog's control is named before the dialog shows.
+bool Shown(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+bool IsLabel(HWND hwnd) {
+    if (!Shown(hwnd) || LabelName(WindowText(hwnd)).empty()) return false;
+    if (IsClass(hwnd, L"Static")) return true;
+    const LONG_PTR type = GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    return IsClass(hwnd, L"Button") && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+}
+
+// Among the labels shown now (a tab page's hidden labels lie where another page's are); a
+// control without one is named after the group box around it.
+std::wstring LabelNow(HWND control) {
+    std::vector<HWND> labels;
+    HWND group = nullptr;
+    const RECT c = Place(control);
+    for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        if (sibling == control || !Shown(sibling)) continue;
+        if (IsLabel(sibling)) labels.push_back(sibling);
+        const RECT g = Place(sibling);
+        if (IsClass(sibling, L"Button") && (GetWindowLongPtrW(sibling, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+            g.left <= c.left && g.top <= c.top && g.right >= c.right && g.bottom >= c.bottom)
+            group = sibling;
+    }
+    const std::wstring label = LabelOf(control, labels);
+    return label.empty() && group ? LabelName(WindowText(group)) : label;
+}
+
 LRESULT CALLBACK RenamedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     auto* name = static_cast<std::wstring*>(GetPropW(hwnd, kNameProperty));
     if (name && message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
+        const std::wstring spoken = name->empty() ? LabelNow(hwnd) : *name;
         IAccessible* standard = nullptr;
-        if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, kIidAccessible,
+        if (!spoken.empty() && SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, kIidAccessible,
                                                 reinterpret_cast<void**>(&standard))) &&
             standard) {
-            auto* renamed = new TRenamed(standard, *name);
+            auto* renamed = new TRenamed(standard, spoken);
             const LRESULT result = LresultFromObject(kIidAccessible, wParam, renamed);
             renamed->Release();
             return result;
@@ -313,17 +407,28 @@ LRESULT CALLBACK RenamedProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-}  // namespace
-
-void SetAccessibleName(HWND control, const std::string& name) {
-    if (!control) return;
+void Rename(HWND control, const std::wstring& name) {
     if (auto* known = static_cast<std::wstring*>(GetPropW(control, kNameProperty))) {
-        *known = ToWide(name);  // a second name replaces the first
+        *known = name;  // a second name replaces the first; empty: the label at the time of asking
         return;
     }
-    auto* owned = new std::wstring(ToWide(name));
+    auto* owned = new std::wstring(name);
     if (!SetPropW(control, kNameProperty, owned) || !SetWindowSubclass(control, RenamedProc, 1, 0)) {
         RemovePropW(control, kNameProperty);
         delete owned;
+    }
+}
+
+}  // namespace
+
+void SetAccessibleName(HWND control, const std::string& name) {
+    if (control) Rename(control, ToWide(name));
+}
+
+void NameControlsByLabels(HWND window) {
+    if (!window) return;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (NeedsLabel(child) && !GetPropW(child, kNameProperty)) Rename(child, L"");  // named when asked
+        if (GetWindow(child, GW_CHILD)) NameControlsByLabels(child);
     }
 }

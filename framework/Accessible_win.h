@@ -7,6 +7,9 @@
 
 #include <string>
 
+// IID_IAccessible, defined here: taken from a static oleacc, it would be an import thunk's address.
+extern const IID kIidAccessible;
+
 // An IAccessible with every property empty and every action refused; a part overrides what
 // it has. The owner detaches it when the window goes: clients holding it then get an error.
 class TAccessible : public IAccessible {
@@ -83,3 +86,8 @@ LRESULT AnswerGetObject(TAccessible* object, WPARAM wParam, LPARAM lParam, bool&
 // The name a screen reader reads for a control whose own text is not its name (an edit, a
 // spin box, a date picker, a drawn colour box): its standard object, renamed.
 void SetAccessibleName(HWND control, const std::string& name);
+
+// Names every control of a window that has no text of its own (edits, lists, spin boxes,
+// pickers, drawn boxes) after the label before it, as a reader pairs them on a form; a name
+// given with SetAccessibleName stays.
+void NameControlsByLabels(HWND window);

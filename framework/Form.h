@@ -59,12 +59,14 @@ public:
     void RemoveHook(int id);
 
     // Shows the window modally: its owner (or the main form) is disabled, a loop of its own
-    // runs with dialog keys (Tab, Enter, Esc) until Close, and the result is ModalResult.
+    // runs with dialog keys (Tab, Enter, Esc) until Close, and the result is ModalResult:
+    // every modal window answers through it (mrNone when closed without an answer).
     // The window stays until the caller releases it; the owner is enabled and active again.
     int ShowModal();
     // Ends a modal run, or closes a modeless window.
     void Close();
-    int ModalResult = 0;
+    enum : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
+    int ModalResult = mrNone;
     // The button Esc presses (the dialog manager's cancel command), when enabled and shown.
     TControl* CancelButton = nullptr;
 

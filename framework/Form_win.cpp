@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
@@ -90,11 +91,12 @@ int TForm::ShowModal() {
     if (!owner) owner = Application.MainForm();
     const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
-    ModalResult = 0;
+    ModalResult = mrNone;
     modal_ = true;
     modalDone_ = false;
     {
         const TModalScope modal(handle_);
+        NameControlsByLabels(handle_);
         ShowWindow(handle_, SW_SHOW);
         MSG msg{};
         while (!modalDone_ && IsWindow(handle_)) {
@@ -295,7 +297,10 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (message == WM_DPICHANGED_AFTERPARENT) FollowParentDpi();
-    if (message == WM_CREATE) RunGuarded([this] { FormCreate(); });
+    if (message == WM_CREATE) RunGuarded([this] {
+        FormCreate();
+        NameControlsByLabels(handle_);  // the controls made so far; ShowModal names later ones
+    });
     if (message == WM_DESTROY) RunGuarded([this] { FormDestroy(); });
     return OnMessage(message, wParam, lParam);
 }

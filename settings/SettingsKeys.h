@@ -24,6 +24,8 @@ inline constexpr TBoolKey Startup{"OPTION", "startup", false};
 inline constexpr TBoolKey InTaskTray{"OPTION", "intasktray", false};
 inline constexpr TBoolKey WindowOnTop{"OPTION", "windowontop", false};
 inline constexpr TIntKey FitScreenPx{"OPTION", "fitscreenpx", 32};
+inline constexpr TBoolKey Overdue{"OPTION", "overdue", true};  // overdue and today's dates in their colours
+inline constexpr TBoolKey Notify{"OPTION", "notify", true};    // the tray's reminder of what is due
 inline constexpr TStringKey Link{"OPTION", "link", "https://korvane.example/"};  // the maker's web page
 inline constexpr const char* ScreenFont = "SCREENFONT";
 inline constexpr const char* PrintFont = "PRINTFONT";

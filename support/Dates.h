@@ -5,6 +5,10 @@
 
 using TDateTime = double;
 
+// An item without a due date holds day 0 (1899-12-30), a day the item file cannot name.
+constexpr TDateTime kNoDate = 0;
+inline bool HasDate(TDateTime date) { return date != kNoDate; }
+
 // The day number of a calendar date; false (and result untouched) for a date that does not exist.
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 // Calendar date of a day number's whole part (the fraction is the time of day and is dropped).

@@ -30,7 +30,8 @@ public:
 
     // Each field gives back what it was set to as long as the user leaves it alone.
     void SetDate(TDateTime date);
-    TDateTime Date() const;  // a whole day
+    TDateTime Date() const;  // a whole day; kNoDate when "期日なし" is checked
+    bool NoDate() const;
     void SetText(const std::string& text);
     std::string Text() const;
     void SetColor(std::int32_t color);
@@ -39,14 +40,12 @@ public:
     void SetCategory(const std::string& mark);
     std::string Category() const;
 
-    // 0 cancelled, 1 accepted, 2 the text was empty.
-    int EditResult = 0;
-
     TControl* Memo = nullptr;
     TControl* Label1 = nullptr;
     TControl* Label2 = nullptr;
     TControl* Label3 = nullptr;
     TControl* DateTimePicker1 = nullptr;
+    TControl* CBnoDate = nullptr;
     TColorBox ColorBox1;
     TControl* CBcate = nullptr;
     TControl* BtCancel = nullptr;

@@ -7,6 +7,7 @@
 
 #include "background/DrawFrame.h"
 #include "background/kvneColors.h"
+#include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/kvneGlobal.h"
@@ -15,7 +16,7 @@
 namespace {
 
 // Not IDOK or IDCANCEL: the dialog keys' commands must find no control.
-enum : int { kMemoId = 101, kCancelId, kOkId, kPickerId, kColorId, kCategoryId };
+enum : int { kMemoId = 101, kCancelId, kOkId, kPickerId, kColorId, kCategoryId, kNoDateId };
 
 LRESULT CALLBACK MemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     switch (message) {
@@ -69,7 +70,6 @@ TFmTODOdata::TFmTODOdata(HWND mainWindow) : mainWindow_(mainWindow) {
 }
 
 void TFmTODOdata::FormCreate() {
-    EditResult = 0;
     SetUpFormFunc();
     CreateControls();
     RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { PlaceOverMainWindow(); }, [this] { LoadCategories(); }});
@@ -105,6 +105,8 @@ void TFmTODOdata::CreateControls() {
     BtOK = &AddControl(args(WC_BUTTONW, kOkId, BS_PUSHBUTTON | WS_TABSTOP, 324, 135, 75, 20, "OK", kBottomRight));
     DateTimePicker1 = &AddControl(
         args(DATETIMEPICK_CLASSW, kPickerId, DTS_SHORTDATEFORMAT | WS_TABSTOP, 48, 94, 100, 20, "", kBottomLeft));
+    CBnoDate = &AddControl(
+        args(WC_BUTTONW, kNoDateId, BS_AUTOCHECKBOX | WS_TABSTOP, 156, 96, 80, 16, "期日なし", kBottomLeft));
     ColorBox1.Create(*this, args(nullptr, kColorId, WS_TABSTOP, 48, 115, 100, 22, "", kBottomLeft));
     CBcate = &AddControl(args(WC_COMBOBOXW, kCategoryId, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 48, 138,
                               100, 20, "", kBottomLeft));
@@ -113,11 +115,13 @@ void TFmTODOdata::CreateControls() {
     Label2 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 120, 36, 12, "文字色", kBottomLeft));
     Label3 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 142, 36, 12, "分類", kBottomLeft));
 
+    SetAccessibleName(Memo->Handle(), "内容");  // the only control without a label
     SendMessageW(Memo->Handle(), EM_SETLIMITTEXT, 0, 0);
     SetWindowSubclass(Memo->Handle(), MemoProc, 1, 0);
     Memo->OnCommand = [this](int code) {
         if (code == EN_SETFOCUS) OpenIme(Memo->Handle());
     };
+    CBnoDate->OnClick = [this] { EnableWindow(DateTimePicker1->Handle(), !NoDate()); };
     BtOK->OnClick = [this] { ButtonClick(1); };
     BtCancel->OnClick = [this] { ButtonClick(0); };
 }
@@ -195,7 +199,13 @@ std::string TFmTODOdata::Category() const {
     return index < 0 ? std::string() : MarkAt(index);
 }
 
+bool TFmTODOdata::NoDate() const { return SendMessageW(CBnoDate->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
 void TFmTODOdata::SetDate(TDateTime date) {
+    // Without a date the picker stays on the day it shows, ready for when one is wanted.
+    SendMessageW(CBnoDate->Handle(), BM_SETCHECK, HasDate(date) ? BST_UNCHECKED : BST_CHECKED, 0);
+    EnableWindow(DateTimePicker1->Handle(), HasDate(date));
+    if (!HasDate(date)) return;
     date_ = date;
     dateSet_ = true;
     SYSTEMTIME day{};
@@ -206,6 +216,7 @@ void TFmTODOdata::SetDate(TDateTime date) {
 }
 
 TDateTime TFmTODOdata::Date() const {
+    if (NoDate()) return kNoDate;
     const SYSTEMTIME day = PickerDay();
     if (dateSet_ && day.wYear == shownDay_.wYear && day.wMonth == shownDay_.wMonth && day.wDay == shownDay_.wDay)
         return std::trunc(date_);
@@ -259,7 +270,8 @@ void TFmTODOdata::ButtonClick(int result) {
             return;
         }
     }
-    EditResult = GetWindowTextLengthW(Memo->Handle()) == 0 ? 2 : result;
+    // An empty text stores nothing, whichever button.
+    ModalResult = result == 1 && GetWindowTextLengthW(Memo->Handle()) > 0 ? mrOk : mrCancel;
     Close();
 }
 

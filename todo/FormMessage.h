@@ -16,8 +16,8 @@ public:
     ~TFormMessage() override { DestroyHandle(); }
 
     // The message (line breaks start new lines, what does not fit is cut) and the buttons.
+    // ShowModal answers the number of the button pressed (1 …), mrNone when closed without one.
     void SetButtons(const std::string& message, const std::vector<std::string>& buttons);
-    int ButtonResult = 0;
 
     TControl* Label1 = nullptr;
     TControl* Button1 = nullptr;

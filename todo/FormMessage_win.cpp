@@ -20,7 +20,6 @@ TFormMessage::TFormMessage(HWND owner) {
 }
 
 void TFormMessage::FormCreate() {
-    ButtonResult = 0;
     HFONT font = DialogFont();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     TControlArgs label;
@@ -60,7 +59,7 @@ LRESULT TFormMessage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TFormMessage::ButtonClick(int number) {
-    ButtonResult = number;
+    ModalResult = number;
     Close();
 }
 
@@ -84,6 +83,5 @@ int AskMessage(const std::string& caption, const std::string& message, const std
     form.SetButtons(message, buttons);
     SetWindowTextW(form.Handle(), ToWide(caption).c_str());
     CentreWindow(form.Handle(), owner, HWND_TOPMOST);  // over the main window, or the screen without one
-    form.ShowModal();
-    return form.ButtonResult;
+    return form.ShowModal();
 }

@@ -95,7 +95,7 @@ std::string TTodoData::GetCategory(int index) const {
 
 void TTodoData::AppendLine(std::string& out, int index) const {
     const Tdata& item = At(index);
-    out += DateToText(item.Date);
+    if (HasDate(item.Date)) out += DateToText(item.Date);
     out += ',';
     AppendColor(out, item.Color);
     out += ",\"";
@@ -113,20 +113,23 @@ std::string TTodoData::ItemToLine(int index) const {
 
 void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
-void TTodoData::FillFromLine(Tdata& item, std::string_view line) {
+bool TTodoData::ParseItemLine(std::string_view line, Tdata& item) {
     std::vector<std::string> fields = SplitCsvLine(line);
-    TDateTime date = fields.size() >= 4 ? DateFromText(fields[0]) : 0;
-    if (date != 0) {
+    // An empty date field is an item without a date; any other unreadable date makes the line plain text.
+    const bool itemLine = fields.size() >= 4 && (fields[0].empty() || DateFromText(fields[0]) != 0);
+    if (itemLine) {
+        const TDateTime date = fields[0].empty() ? kNoDate : DateFromText(fields[0]);
         item.Date = date;
         item.Color = ParseColor(fields[1]);
         item.Text = UnescapeText(std::move(fields[2]));
         item.Category = UnescapeText(std::move(fields[3]));
-    } else {
-        item.Date = NowDateTime();
-        item.Color = NoColor;
-        item.Text = UnescapeText(std::string(line));
-        item.Category.clear();
+        return true;
     }
+    item.Date = NowDateTime();
+    item.Color = NoColor;
+    item.Text = UnescapeText(std::string(line));
+    item.Category.clear();
+    return false;
 }
 
 std::string TTodoData::SaveToText() const {

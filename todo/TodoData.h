@@ -12,7 +12,7 @@
 
 // One to-do item.
 struct Tdata {
-    TDateTime Date = 0;          // due date; the fraction (time of day) lives only in memory
+    TDateTime Date = 0;          // due date, kNoDate for none; the fraction (time of day) lives only in memory
     std::string Text;            // may hold CR LF, lone CR, lone LF and TAB
     std::string Category;        // the mark, one character such as "★"; empty for none
     std::int32_t Color = 0;      // $00BBGGRR; only the low 24 bits reach the file
@@ -75,6 +75,10 @@ public:
     std::int32_t GetLineCount(int index) const { return At(index).LineCount; }
     void SetLineCount(int index, std::int32_t count) { At(index).LineCount = count; }
 
+    // Fills item from one file line; false when the line is not in the item format (item then
+    // holds the whole line as text, due now).
+    static bool ParseItemLine(std::string_view line, Tdata& item);
+
     std::string ItemToLine(int index) const;
     void LineToItem(int index, const std::string& line);
 
@@ -96,7 +100,7 @@ private:
     }
     const Tdata& At(int index) const;
     void AppendLine(std::string& out, int index) const;
-    static void FillFromLine(Tdata& item, std::string_view line);
+    static void FillFromLine(Tdata& item, std::string_view line) { ParseItemLine(line, item); }
 
     std::vector<std::unique_ptr<Tdata>> items_;
     std::uint64_t revision_ = 0;

@@ -29,7 +29,11 @@ void TTodoData::SetCollator(const TTextCollator* c) { collator = c ? c : &kByteC
 int TTodoData::CompareItems(const Tdata& a, const Tdata& b, int key, bool descending) {
     long long difference;
     switch (key) {
-    case skDate: difference = WholeDay(a.Date) - WholeDay(b.Date); break;
+    case skDate:
+        // Items without a date stay below every dated one, whichever the direction.
+        if (HasDate(a.Date) != HasDate(b.Date)) return HasDate(a.Date) ? 1 : -1;
+        difference = WholeDay(a.Date) - WholeDay(b.Date);
+        break;
     case skColor: difference = static_cast<long long>(a.Color) - b.Color; break;
     case skCategory: difference = Sign(collator->Compare(a.Category, b.Category)); break;
     case skText: difference = Sign(collator->Compare(a.Text, b.Text)); break;

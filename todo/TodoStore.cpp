@@ -168,7 +168,8 @@ void TTodoStore::Remove(TItemId id) {
     const int i = IndexOf(id);
     if (i < 0) return;
     Command command;
-    command.archivePath = ArchiveFileName(folder_, items_.GetDate(i));
+    const TDateTime due = items_.GetDate(i);
+    command.archivePath = ArchiveFileName(folder_, HasDate(due) ? due : Clock());
     command.archiveLine = LineOf(i);
     command.archiveStarted = !FileExists(command.archivePath);
     AppendToArchive(command.archivePath, command.archiveLine);  // raises before anything changed
@@ -179,6 +180,86 @@ void TTodoStore::Remove(TItemId id) {
     op.before = items_.Item(i);
     command.ops.push_back(op);
     Run(std::move(command));
+}
+
+int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
+    Command command;
+    std::vector<std::size_t> back;  // the items still found in their archives
+    std::vector<std::string> paths;
+    for (const TArchivedItem& a : archived)
+        if (std::find(paths.begin(), paths.end(), a.path) == paths.end()) paths.push_back(a.path);
+    for (const std::string& path : paths) {
+        std::vector<std::size_t> ofPath;
+        std::vector<TArchivedItem> wanted;
+        for (std::size_t i = 0; i < archived.size(); ++i)
+            if (archived[i].path == path) {
+                ofPath.push_back(i);
+                wanted.push_back(archived[i]);
+            }
+        ArchiveEdit edit;
+        edit.path = path;
+        if (!ReadWholeFile(path, edit.before)) continue;
+        const std::vector<int> lines = LocateLines(edit.before, wanted);
+        std::vector<int> found;
+        for (std::size_t w = 0; w < wanted.size(); ++w)
+            if (lines[w] >= 0) {
+                found.push_back(lines[w]);
+                edit.lines.push_back(wanted[w].text);
+                back.push_back(ofPath[w]);
+            }
+        if (found.empty()) continue;
+        edit.after = RemoveLines(edit.before, found);
+        command.restored.push_back(std::move(edit));
+    }
+    if (back.empty()) return 0;
+    std::sort(back.begin(), back.end());
+    ApplyArchiveEdits(command.restored, true);  // raises before the list changed
+    int index = items_.Count();
+    for (std::size_t i : back) {
+        Op op;
+        op.kind = Op::Insert;
+        op.id = NewId();
+        op.index = index++;
+        op.before = archived[i].item;
+        op.before.Id = op.id;
+        op.before.LineCount = 0;
+        command.ops.push_back(std::move(op));
+    }
+    Run(std::move(command));
+    return static_cast<int>(back.size());
+}
+
+void TTodoStore::ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool forward) {
+    std::size_t done = 0;
+    try {
+        for (; done < edits.size(); ++done) ApplyArchiveEdit(edits[done], forward);
+    } catch (const EFileError&) {
+        // The archives already written go back, so a failed step leaves them all as they were.
+        while (done-- > 0) {
+            try {
+                ApplyArchiveEdit(edits[done], !forward);
+            } catch (const EFileError&) {
+            }
+        }
+        throw;
+    }
+}
+
+void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
+    std::string now;
+    ReadWholeFile(edit.path, now);
+    if (now == (forward ? edit.before : edit.after)) {
+        ReplaceFileSafely(edit.path, forward ? edit.after : edit.before);
+    } else if (forward) {  // changed meanwhile: takes out what of the lines is still there
+        std::vector<TArchivedItem> wanted(edit.lines.size());
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            wanted[i].line = -1;
+            wanted[i].text = edit.lines[i];
+        }
+        ReplaceFileSafely(edit.path, RemoveLines(now, LocateLines(now, wanted)));
+    } else {
+        for (const std::string& line : edit.lines) AppendToArchive(edit.path, line);
+    }
 }
 
 void TTodoStore::RecordOrder(std::vector<TItemId> before) {
@@ -209,6 +290,7 @@ bool TTodoStore::Undo() {
     // The archive first: when it fails, the step stays to be undone.
     const Command& last = undo_.back();
     if (!last.archivePath.empty()) RemoveLastArchiveLine(last.archivePath, last.archiveLine, last.archiveStarted);
+    ApplyArchiveEdits(last.restored, false);
     Command command = std::move(undo_.back());
     undo_.pop_back();
     for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
@@ -221,6 +303,7 @@ bool TTodoStore::Redo() {
     if (redo_.empty()) return false;
     const Command& next = redo_.back();
     if (!next.archivePath.empty()) AppendToArchive(next.archivePath, next.archiveLine);
+    ApplyArchiveEdits(next.restored, true);
     Command command = std::move(redo_.back());
     redo_.pop_back();
     for (const Op& op : command.ops) Apply(op, true);

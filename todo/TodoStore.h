@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/FileIO.h"
+#include "todo/ArchivedItems.h"
 #include "todo/ItemMerge.h"
 #include "todo/TodoData.h"
 
@@ -51,6 +52,10 @@ public:
     void Edit(TItemId id, const Tdata& item);
     // Cut and delete: the item's line is appended to its month's archive first.
     void Remove(TItemId id);
+    // Puts archived items back at the end of the list and takes exactly their lines out of their
+    // archives (lines gone meanwhile are skipped); answers how many came back. EFileError when
+    // an archive cannot be written: nothing has changed then.
+    int Restore(const std::vector<TArchivedItem>& archived);
     void Sort(int key, bool descending);
     // The direction opposite to the last sort's, whatever its key; answers it.
     bool ToggleSort(int key);
@@ -75,6 +80,8 @@ public:
     // answers that file's path.
     std::string SaveAside(TDateTime now);
 
+    // Today, for the archive month of an item without a date.
+    std::function<TDateTime()> Clock = NowDateTime;
     // Raised after every command, undo, redo and merge.
     std::function<void()> OnChange;
     // Asked when a save meets a large outside removal: true takes the file's list. Without an
@@ -89,10 +96,16 @@ private:
         Tdata before, after;
         std::vector<TItemId> orderBefore, orderAfter;
     };
+    // An archive's bytes before and after a restore took lines out of it.
+    struct ArchiveEdit {
+        std::string path, before, after;
+        std::vector<std::string> lines;  // the lines taken out
+    };
     struct Command {
         std::vector<Op> ops;
         std::string archivePath, archiveLine;  // a removal's archive entry
         bool archiveStarted = false;           // the removal made the archive file
+        std::vector<ArchiveEdit> restored;
     };
     static Command Single(Op op) {
         Command command;
@@ -101,6 +114,8 @@ private:
     }
 
     void Apply(const Op& op, bool forward);
+    static void ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool forward);
+    static void ApplyArchiveEdit(const ArchiveEdit& edit, bool forward);
     void Run(Command command);  // applies, records, notifies
     void Record(Command command);
     void RecordOrder(std::vector<TItemId> before);

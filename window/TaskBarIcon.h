@@ -41,6 +41,13 @@ public:
     bool Added() const { return added_; }
     HWND Handle() const { return window_; }
 
+    // A balloon from the icon (title and text Shift-JIS, cut to the shell's 63 and 255 units).
+    // Without the enabled icon a temporary one carries it and goes with it (or after
+    // kBalloonSeconds, for shells that never say the balloon has gone).
+    void ShowBalloon(const std::string& title, const std::string& text);
+    bool Temporary() const { return temporary_; }
+    static constexpr UINT kBalloonSeconds = 30;
+
     // "最小化": into the notification area when enabled, else the application minimises.
     void Minimize();
     void UpdateTaskbarButton();
@@ -48,6 +55,7 @@ public:
     std::function<void()> OnDblClick;
     std::function<void(TTrayButton button, int shift, int x, int y)> OnMouseDown, OnMouseUp;
     std::function<void(int shift, int x, int y)> OnMouseMove;
+    std::function<void()> OnBalloonClick;
     // The shell's notify-icon call; tests put a recorder here.
     std::function<BOOL(DWORD request, NOTIFYICONDATAW* data)> Notify = [](DWORD request, NOTIFYICONDATAW* data) {
         return Shell_NotifyIconW(request, data);
@@ -59,7 +67,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void Send(DWORD request);
+    void Send(DWORD request, const std::wstring* title = nullptr, const std::wstring* info = nullptr);
+    void BalloonGone();
     void Notification(UINT mouseMessage);
     HWND TaskbarButtonWindow() const;
 
@@ -68,6 +77,6 @@ private:
     HWND applicationWindow_ = nullptr;
     TIconHandle icon_;
     std::string text_;
-    bool enabled_ = false, added_ = false;
+    bool enabled_ = false, added_ = false, temporary_ = false;
     UINT taskbarCreated_ = 0;
 };

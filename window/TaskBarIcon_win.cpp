@@ -43,7 +43,8 @@ void TTaskBarIcon::SetEnabled(bool enabled) {
     enabled_ = enabled;
     UpdateTaskbarButton();
     if (enabled) {
-        Send(NIM_ADD);
+        temporary_ = false;  // the balloon's icon stays as the real one
+        Send(added_ ? NIM_MODIFY : NIM_ADD);
     } else {
         Send(NIM_DELETE);
         // Without the icon a hidden window could no longer be reached.
@@ -83,10 +84,30 @@ std::wstring TTaskBarIcon::TipText(const std::string& text) {
     return tip;
 }
 
-void TTaskBarIcon::Send(DWORD request) {
+void TTaskBarIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!added_) {
+        Send(NIM_ADD);
+        temporary_ = true;
+    }
+    std::wstring wideTitle = ToWide(title), wideText = ToWide(text);
+    if (wideTitle.size() > 63) wideTitle.resize(63);
+    if (wideText.size() > 255) wideText.resize(255);
+    Send(NIM_MODIFY, &wideTitle, &wideText);
+    if (temporary_ && window_) SetTimer(window_, 1, kBalloonSeconds * 1000, nullptr);
+}
+
+void TTaskBarIcon::BalloonGone() {
+    if (window_) KillTimer(window_, 1);
+    if (!temporary_) return;
+    temporary_ = false;
+    if (added_ && !enabled_) Send(NIM_DELETE);
+}
+
+void TTaskBarIcon::Send(DWORD request, const std::wstring* title, const std::wstring* info) {
     if (request == NIM_MODIFY && !added_) request = NIM_ADD;
     NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    // The first record's size, but for a balloon, which needs the whole one.
+    data.cbSize = info ? sizeof data : NOTIFYICONDATAW_V1_SIZE;
     data.hWnd = window_;
     data.uID = 1;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -95,12 +116,24 @@ void TTaskBarIcon::Send(DWORD request) {
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     const std::wstring tip = TipText(text_);
     wcsncpy(data.szTip, tip.c_str(), 63);
+    if (info) {
+        data.uFlags |= NIF_INFO;
+        data.dwInfoFlags = NIIF_INFO;
+        wcsncpy(data.szInfo, info->c_str(), 255);
+        wcsncpy(data.szInfoTitle, title ? title->c_str() : L"", 63);
+    }
     // The shell's answer is not examined: a refused add leaves the icon missing until the next.
     if (Notify) Notify(request, &data);
     added_ = request != NIM_DELETE;
 }
 
 void TTaskBarIcon::Notification(UINT mouseMessage) {
+    if (mouseMessage == NIN_BALLOONUSERCLICK) {
+        BalloonGone();
+        if (OnBalloonClick) OnBalloonClick();
+        return;
+    }
+    if (mouseMessage == NIN_BALLOONTIMEOUT || mouseMessage == NIN_BALLOONHIDE) return BalloonGone();
     enum TKind { kMove, kDown, kUp, kDoubleDown };
     struct TEntry {
         UINT message;
@@ -149,6 +182,10 @@ LRESULT CALLBACK TTaskBarIcon::WindowProc(HWND hwnd, UINT message, WPARAM wParam
             if (message == icon->taskbarCreated_ && icon->taskbarCreated_ != 0) {
                 // Explorer restarted and forgot every icon.
                 if (icon->enabled_) icon->Send(NIM_ADD);
+                return 0;
+            }
+            if (message == WM_TIMER && wParam == 1) {
+                icon->BalloonGone();
                 return 0;
             }
         } catch (const std::exception& e) {

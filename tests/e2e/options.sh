@@ -7,6 +7,8 @@ printf '20240305,0000FF,"牛乳を買う","★"\r\n20240306,000000,"とても長
 printf '[PICTURE]\r\nalpha=100\r\n' > "$old/default.ini"  # a plain white window
 cp "$old/todo/todo.txt" "$old/todo-before"
 printf '[TFMTODOMAIN]\r\nTOP=0\r\nLEFT=0\r\n' > "$old/application.ini"  # clear of the centred dialogs
+# No reminder of the overdue items: Wine's stand-alone tray for its icon would lie over the list's corner.
+printf '[OPTION]\r\nnotify=0\r\n' > "$old/memorail.ini"
 start_program
 read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
 open_options() {

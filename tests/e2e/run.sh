@@ -370,6 +370,7 @@ source "$root/tests/e2e/pictures.sh"
 source "$root/tests/e2e/options.sh"
 source "$root/tests/e2e/dpi.sh"
 source "$root/tests/e2e/services.sh"
+source "$root/tests/e2e/dates.sh"
 source "$root/tests/e2e/installer.sh"
 
 echo "e2e: killed during the exit save, the item file is whole"

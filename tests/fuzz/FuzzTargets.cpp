@@ -8,6 +8,7 @@
 #include "settings/ProfileList.h"
 #include "support/Errors.h"
 #include "support/TextWork.h"
+#include "todo/ArchivedItems.h"
 #include "todo/CategoryList.h"
 
 namespace {
@@ -64,4 +65,24 @@ void FuzzIni(const std::uint8_t* data, std::size_t size) {
     list.WriteInteger("SORT", "auto", 1);
     list.UpdatedText(text);
     CategoryLines(text);
+}
+
+void FuzzItems(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    TTodoData items;
+    items.LoadFromText(text);
+    TTodoData again;
+    again.LoadFromText(items.SaveToText());
+    if (again.SaveToText() != items.SaveToText()) __builtin_trap();
+    // Every line taken out, one at a time, leaves the bytes of every other.
+    TArchivedItem line;
+    std::vector<TArchivedItem> wanted;
+    for (int i = 0; i < 4; ++i) {
+        line.line = i;
+        line.text = text.substr(0, text.find_first_of("\r\n"));
+        wanted.push_back(line);
+    }
+    const std::vector<int> found = LocateLines(text, wanted);
+    const std::string kept = RemoveLines(text, found);
+    if (kept.size() > text.size() || RemoveLines(text, {}) != text) __builtin_trap();
 }

@@ -11,3 +11,4 @@ void FuzzJpeg(const std::uint8_t* data, std::size_t size);  // the first byte pi
 void FuzzFarc(const std::uint8_t* data, std::size_t size);
 void FuzzClr(const std::uint8_t* data, std::size_t size);  // colour schemes
 void FuzzIni(const std::uint8_t* data, std::size_t size);  // settings files, read and updated; category lists
+void FuzzItems(const std::uint8_t* data, std::size_t size);  // item files and archives, lines taken out

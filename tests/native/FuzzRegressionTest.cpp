@@ -10,7 +10,7 @@ TEST(FuzzRegressions, KnownInputsLoadWithoutFault) {
     const std::filesystem::path root = MEMORAIL_FUZZ_DIR;
     int files = 0;
     for (const char* kind : {"seeds", "regressions"})
-        for (const char* target : {"png", "bmp", "jpeg", "farc", "clr", "ini"}) {
+        for (const char* target : {"png", "bmp", "jpeg", "farc", "clr", "ini", "items"}) {
             const std::filesystem::path folder = root / kind / target;
             if (!std::filesystem::exists(folder)) continue;
             for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -23,6 +23,7 @@ TEST(FuzzRegressions, KnownInputsLoadWithoutFault) {
                 if (t == "farc") FuzzFarc(data, bytes.size());
                 if (t == "clr") FuzzClr(data, bytes.size());
                 if (t == "ini") FuzzIni(data, bytes.size());
+                if (t == "items") FuzzItems(data, bytes.size());
                 ++files;
             }
         }

@@ -61,6 +61,17 @@ TEST(RenderLine, TextDateAndMarkOnlyOnTheFirstLine) {
     EXPECT_EQ(At(later.bitmap, 3, textY), (Pixel{255, 255, 255}));
 }
 
+TEST(RenderLine, DateInItsOwnColourTheRestInTheItems) {
+    Row row;
+    row.line.color = 0x0000FF;
+    row.line.dateColor = 0x0000E0;
+    row.Render();
+    const int textY = 16 / 8;
+    EXPECT_EQ(At(row.bitmap, 3, textY), (Pixel{0, 0, 0xE0}));
+    EXPECT_EQ(At(row.bitmap, 36, textY), (Pixel{0, 0, 255}));
+    EXPECT_EQ(At(row.bitmap, 33 + 13 + 3, textY), (Pixel{0, 0, 255}));
+}
+
 TEST(RenderLine, ShadowFormulaAtAKnownMask) {
     TBitmap row(10, 10), mask(10, 10);
     FillBitmap32(row, 0xFF000000);

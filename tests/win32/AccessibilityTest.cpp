@@ -8,12 +8,15 @@
 
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
+#include "app/FmTodoOption.h"
 #include "app/ListSpeech.h"
+#include "background/FormColorSetUp.h"
+#include "framework/Accessible_win.h"
+#include "todo/FmTODOdata.h"
+#include "framework/Handles.h"
 #include "framework/Messages.h"
 
 namespace {
-
-const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 VARIANT Child(long id) {
     VARIANT v;
@@ -93,6 +96,7 @@ protected:
         }
     }
 
+    TComScope com_;  // as the program has it
     TFmTODOmain form_;
     IAccessible* list_ = nullptr;
 };
@@ -178,4 +182,61 @@ TEST_F(Accessibility, AnObjectOutlivingTheWindowAnswersWithoutIt) {
     long count = -1;
     EXPECT_EQ(list_->get_accChildCount(&count), RPC_E_DISCONNECTED);
     EXPECT_EQ(Name(list_, 1), "");
+}
+
+namespace {
+
+BOOL CALLBACK AddUnnamed(HWND hwnd, LPARAM out) {
+    wchar_t className[64] = L"";
+    GetClassNameW(hwnd, className, 64);
+    // A label is its text; a hidden page's controls are named when their page shows.
+    if (lstrcmpiW(className, L"Static") == 0 || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    IAccessible* object = nullptr;
+    std::string name;
+    if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                             reinterpret_cast<void**>(&object)))) {
+        name = Name(object, CHILDID_SELF);
+        object->Release();
+    }
+    if (name.empty())
+        reinterpret_cast<std::vector<std::string>*>(out)->push_back(FromWide(className) + " " +
+                                                                   std::to_string(GetDlgCtrlID(hwnd)));
+    return TRUE;
+}
+
+std::string ControlName(HWND control) {
+    IAccessible* object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), kIidAccessible,
+                                          reinterpret_cast<void**>(&object))))
+        return "";
+    const std::string name = Name(object, CHILDID_SELF);
+    object->Release();
+    return name;
+}
+
+std::vector<std::string> Unnamed(HWND dialog) {
+    std::vector<std::string> unnamed;
+    EnumChildWindows(dialog, AddUnnamed, reinterpret_cast<LPARAM>(&unnamed));
+    return unnamed;
+}
+
+}  // namespace
+
+// The editor, the options on every page and the colour set-up: each control has a name a
+// reader can say, the spin boxes, the date picker and the colour boxes included.
+TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
+    TFmTODOdata editor(nullptr);
+    EXPECT_EQ(Unnamed(editor.Handle()), std::vector<std::string>{});
+    EXPECT_EQ(ControlName(editor.DateTimePicker1->Handle()), "期日");
+    EXPECT_EQ(ControlName(editor.ColorBox1.Handle()), "文字色");
+    TFmTodoOption options(nullptr);
+    for (int page = 0; page < TFmTodoOption::kPageCount; ++page) {
+        options.ShowPage(page);
+        EXPECT_EQ(Unnamed(options.Handle()), std::vector<std::string>{}) << page;
+    }
+    options.ShowPage(0);  // a spin box is its label's, not a hidden page's label at the same place
+    EXPECT_EQ(ControlName(options.SEalpha.UpDown->Handle()), "透明度");
+    EXPECT_EQ(ControlName(options.CmbPicture->Handle()), "画像");
+    TFormColorSetUp colors(nullptr);
+    EXPECT_EQ(Unnamed(colors.Handle()), std::vector<std::string>{});
 }

@@ -140,6 +140,24 @@ TEST_F(ColorSetUp, BranchShowsWhiteWithThePickerOff) {
     EXPECT_TRUE(IsWindowEnabled(form.FrameColorSelect1->LeR->Handle()));
 }
 
+TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
+    ColorsList.LoadDefaults();  // the program's resource
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    const struct {
+        const char* key;
+        std::int32_t color;
+    } rows[] = {{kColorOverdue, 0x0000E0}, {kColorDueToday, 0x0080FF}};
+    for (const auto& row : rows) {
+        HTREEITEM node = form.FindNode(row.key);
+        ASSERT_NE(node, nullptr) << row.key;
+        EXPECT_TRUE(form.IsLeaf(node));
+        EXPECT_EQ(form.NodeColor(node), row.color);
+        EXPECT_EQ(TreeView_GetParent(form.TreeView1->Handle(), form.FindNode(kColorHighlight)),
+                  TreeView_GetParent(form.TreeView1->Handle(), node));  // under テキスト
+    }
+}
+
 TEST_F(ColorSetUp, DroppedColoursGoToLeavesOnly) {
     TFormColorSetUp form(nullptr);
     form.FillTree();

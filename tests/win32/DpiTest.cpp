@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WinTestFolder.h"
+#include "app/FmArchive.h"
 #include "app/FmTODOmain.h"
 #include "app/FmTodoOption.h"
 #include "app/FormProgress.h"
@@ -161,7 +162,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TWindowCase{"Options", [](HWND owner) { return std::make_unique<TFmTodoOption>(owner); }},
                       TWindowCase{"ColorSetUp", [](HWND owner) { return std::make_unique<TFormColorSetUp>(owner); }},
                       TWindowCase{"Progress", [](HWND) { return std::make_unique<TFormProgress>(); }},
-                      TWindowCase{"About", [](HWND owner) { return std::make_unique<TFormVersionInfo>(owner); }}),
+                      TWindowCase{"About", [](HWND owner) { return std::make_unique<TFormVersionInfo>(owner); }},
+                      TWindowCase{"Archive",
+                                  [](HWND owner) {
+                                      return std::make_unique<TFmArchive>(owner, GlobalEnv.DataFolderPath());
+                                  }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 namespace {

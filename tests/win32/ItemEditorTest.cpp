@@ -158,14 +158,14 @@ TEST_F(ItemEditor, TabGoesThroughTheControlsInOrderAndTheMemoOpensTheInputMethod
         imeOpen = ImmGetOpenStatus(context);
         ImmReleaseContext(GetFocus(), context);
     }};
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         steps.push_back([] { PressKey(VK_TAB); });
         steps.push_back([&] { visited.push_back(GetFocus()); });
     }
     RunModal(editor, steps);
     const std::vector<HWND> order{
-        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(), editor.DateTimePicker1->Handle(),
-        editor.ColorBox1.Handle(), editor.CBcate->Handle(),   editor.Memo->Handle()};
+        editor.Memo->Handle(),     editor.BtCancel->Handle(), editor.BtOK->Handle(),  editor.DateTimePicker1->Handle(),
+        editor.CBnoDate->Handle(), editor.ColorBox1.Handle(), editor.CBcate->Handle(), editor.Memo->Handle()};
     EXPECT_EQ(visited, order);
     EXPECT_TRUE(imeOpen);
     EXPECT_EQ(editor.Text(), "一行目");  // Tab moved on and wrote nothing
@@ -198,7 +198,7 @@ TEST_P(ItemEditorRun, ButtonsAndKeys) {
     const BYTE released[256] = {};
     SetKeyboardState(const_cast<BYTE*>(released));
     EXPECT_EQ(stillOpen, !GetParam().closes);
-    EXPECT_EQ(editor.EditResult, GetParam().result);
+    EXPECT_EQ(editor.ModalResult, GetParam().result);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -206,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RunCase{"ok", "牛乳", [](TFmTODOdata& e) { Click(e.BtOK); }, true, 1},
         RunCase{"ok_empty", "", [](TFmTODOdata& e) { Click(e.BtOK); }, true, 2},
-        RunCase{"cancel", "牛乳", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 0},
+        RunCase{"cancel", "牛乳", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"cancel_empty", "", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"enter_on_ok", "x", [](TFmTODOdata& e) { KeyOn(e.BtOK->Handle(), VK_RETURN); }, true, 1},
         RunCase{"enter_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_RETURN); }, false, 0},
@@ -276,6 +276,22 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"before_day_zero", -1.25, {}, -1}, DateCase{"far_out_of_range", 1e300, {}, 1e300}),
     kCaseName);
 
+TEST_F(ItemEditor, NoDateBoxSwitchesThePickerOff) {
+    TFmTODOdata editor(owner_);
+    EXPECT_EQ(editor.CBnoDate->Text(), "期日なし");
+    editor.SetDate(kNoDate);
+    EXPECT_TRUE(editor.NoDate());
+    EXPECT_FALSE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_EQ(editor.Date(), kNoDate);
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);  // a date wanted after all: the picker's
+    EXPECT_TRUE(IsWindowEnabled(editor.DateTimePicker1->Handle()));
+    EXPECT_TRUE(HasDate(editor.Date()));
+    editor.SetDate(Day(2024, 5, 6));
+    EXPECT_FALSE(editor.NoDate());
+    SendMessageW(editor.CBnoDate->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(editor.Date(), kNoDate);
+}
+
 TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
     TFmTODOdata editor(owner_);
     std::wstring said;
@@ -293,7 +309,7 @@ TEST_F(ItemEditor, OkWithCharactersShiftJisCannotHoldSaysWhichAndStaysOpen) {
                       [&] { stayedOpen = IsWindowVisible(editor.Handle()) != FALSE; }});
     EXPECT_EQ(said, ToWide("保存できない文字があります: ") + L"\U0001F600");  // the wave dash can be held
     EXPECT_TRUE(stayedOpen);
-    EXPECT_NE(editor.EditResult, 1);
+    EXPECT_NE(editor.ModalResult, TForm::mrOk);
 }
 
 TEST_F(ItemEditor, ColourBoxOffersTheSixteenAndAnUntouchedColourIsKept) {

@@ -210,3 +210,38 @@ TEST_F(MainWindow, NoDragFromTheCaptionButtons) {
     }
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
+
+TEST_F(MainWindow, TheReminderComesAtStartAndWithANewDayOnly) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    ReplaceFileSafely(Path("todo\\todo.txt"), "20260609,000000,\"late\",\"\"\r\n20260610,000000,\"now\",\"\"\r\n"
+                                               ",000000,\"someday\",\"\"\r\n");
+    std::vector<std::wstring> balloons;  // outlives the form, whose icon reports to it at the end
+    TFmTODOmain form;
+    form.Create();
+    form.TaskBarIcon1.Notify = [&](DWORD, NOTIFYICONDATAW* data) {
+        if (data->uFlags & NIF_INFO) balloons.push_back(data->szInfo);
+        return TRUE;
+    };
+    TDateTime now = 0;
+    TryEncodeDate(2026, 6, 10, now);
+    form.Clock = [&] { return now; };
+    form.CheckDay();
+    ASSERT_EQ(balloons.size(), 1u);
+    EXPECT_EQ(FromWide(balloons[0]), "今日が期日の項目: 1件 / 期限切れ: 1件\r\nnow\r\nlate");
+    EXPECT_EQ(form.List.DateColor(0), 0x0000E0);
+    EXPECT_EQ(form.List.DateColor(1), 0x0080FF);
+    EXPECT_EQ(form.List.DateColor(2), -1);
+    now += 0.5;
+    form.CheckDay();
+    EXPECT_EQ(balloons.size(), 1u);  // the same day: nothing new
+    now += 1;
+    form.CheckDay();
+    ASSERT_EQ(balloons.size(), 2u);
+    EXPECT_EQ(FromWide(balloons[1]), "今日が期日の項目: 0件 / 期限切れ: 2件\r\nlate\r\nnow");
+    EXPECT_EQ(form.List.DateColor(1), 0x0000E0);  // the marks followed midnight
+    form.NotifyDue = false;
+    now += 1;
+    form.CheckDay();
+    EXPECT_EQ(balloons.size(), 2u);
+    CloseEndsTheRun(form);  // takes the run's end out of the queue, as the next test needs it empty
+}

@@ -179,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {CONTROL(CBshadow), "文字に影をつける", {}},
                   {CONTROL(CBwordWrap), "文章を折り返して全て表示する", {}},
                   {CONTROL(CBwindowRound), "ウィンドウの角を丸くする", {}},
+                  {CONTROL(CBoverdue), "期日を過ぎた項目を強調する", {}},
                   {CONTROL(CMBselected), "", {"反転", "色反転", "下線", "波線", "囲枠", "下枠"}},
                   {CONTROL(GbFont), "フォント", {}},
                   {CONTROL(LBScreenFontName), "ＭＳ Ｐゴシック", {}},
@@ -203,6 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{CONTROL(CBstartup), "スタートアップに登録", {}},
                   {CONTROL(CBintasktray), "タスクトレイに入れる", {}},
                   {CONTROL(CBwindowOnTop), "常に一番前に表示する", {}},
+                  {CONTROL(CBnotify), "期日を通知する", {}},
                   {CONTROL(LeLink), "https://korvane.example/", {}},
                   {CONTROL(GbPrintFont), "印刷フォント", {}},
                   {CONTROL(LbPrintFontName), "ＭＳ Ｐゴシック", {}},
@@ -253,6 +255,27 @@ TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     std::string lines;
     for (const std::string& mark : marks) lines += mark + "\r\n";
     EXPECT_EQ(Read("Category.txt"), lines);
+}
+
+TEST_F(OptionsFolder, DueDateSettingsStartOnAndAreStored) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "");
+    MainSettings.Load();
+    {
+        TFmTodoOption dialog(nullptr);
+        EXPECT_TRUE(TFmTodoOption::Checked(dialog.CBoverdue));
+        EXPECT_TRUE(TFmTodoOption::Checked(dialog.CBnotify));
+        TFmTodoOption::SetChecked(dialog.CBoverdue, false);
+        TFmTodoOption::SetChecked(dialog.CBnotify, false);
+        dialog.SaveSettings(0);
+        dialog.SaveSettings(2);
+    }
+    MainSettings.Save();
+    const std::string ini = Read("memorail_win32_tests.ini");
+    EXPECT_NE(ini.find("overdue=0"), std::string::npos);
+    EXPECT_NE(ini.find("notify=0"), std::string::npos);
+    TFmTodoOption again(nullptr);
+    EXPECT_FALSE(TFmTodoOption::Checked(again.CBoverdue));
+    EXPECT_FALSE(TFmTodoOption::Checked(again.CBnotify));
 }
 
 // A folder that exists but takes no files (under Wine as root only a read-only file system

@@ -15,13 +15,16 @@ struct Request {
     std::wstring tip;
     UINT callback;
     DWORD size;
+    UINT flags;
+    std::wstring infoTitle, info;
 };
 
 class TrayIcon : public ::testing::Test {
 protected:
     void SetUp() override {
         icon_.Notify = [this](DWORD kind, NOTIFYICONDATAW* data) {
-            requests_.push_back({kind, data->szTip, data->uCallbackMessage, data->cbSize});
+            requests_.push_back({kind, data->szTip, data->uCallbackMessage, data->cbSize, data->uFlags,
+                                 data->uFlags & NIF_INFO ? data->szInfoTitle : L"", data->uFlags & NIF_INFO ? data->szInfo : L""});
             return TRUE;
         };
         owner_ =
@@ -111,6 +114,31 @@ TEST_F(TrayIcon, MinimizeAndTheWayBack) {
     EXPECT_FALSE(IsWindowVisible(owner_));
     icon_.SetEnabled(false);  // without the icon a hidden window would be out of reach
     EXPECT_TRUE(IsWindowVisible(owner_));
+}
+
+TEST_F(TrayIcon, BalloonWithoutTheTrayComesAndGoesWithATemporaryIcon) {
+    bool clicked = false;
+    icon_.OnBalloonClick = [&] { clicked = true; };
+    icon_.ShowBalloon("Memorail", "今日が期日の項目: 1件 / 期限切れ: 0件");
+    ASSERT_EQ(requests_.size(), 2u);
+    EXPECT_EQ(requests_[0].kind, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(requests_[1].kind, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_TRUE(requests_[1].flags & NIF_INFO);
+    EXPECT_EQ(requests_[1].size, static_cast<DWORD>(sizeof(NOTIFYICONDATAW)));
+    EXPECT_EQ(requests_[1].infoTitle, L"Memorail");
+    EXPECT_EQ(FromWide(requests_[1].info), "今日が期日の項目: 1件 / 期限切れ: 0件");
+    EXPECT_TRUE(icon_.Temporary());
+    EXPECT_TRUE(IsWindowVisible(button_));  // no tray option: the taskbar button stays
+    SendMessageW(icon_.Handle(), TTaskBarIcon::kCallbackMessage, 1, NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(requests_.back().kind, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(icon_.Added());
+    // With the tray option the icon stays after its balloon.
+    icon_.SetEnabled(true);
+    icon_.ShowBalloon("Memorail", "x");
+    SendMessageW(icon_.Handle(), TTaskBarIcon::kCallbackMessage, 1, NIN_BALLOONTIMEOUT);
+    EXPECT_EQ(requests_.back().kind, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_TRUE(icon_.Added());
 }
 
 TEST(TrayTip, CutAt63Units) {

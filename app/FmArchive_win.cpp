@@ -1,0 +1,178 @@
+#include "app/FmArchive.h"
+
+#include <commctrl.h>
+
+#include "support/Encoding_win.h"
+#include "todo/DueDates.h"
+
+namespace {
+
+enum : int { kMonthId = 101, kSearchId, kListId, kRestoreId, kCloseId };
+
+std::string MonthText(const std::string& month) { return month.substr(0, 4) + "/" + month.substr(4, 2); }
+
+void AddColumn(HWND list, int index, const wchar_t* caption, int width) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<wchar_t*>(caption);
+    column.cx = width;
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
+void SetCell(HWND list, int row, int column, const std::string& text) {
+    std::wstring wide = ToWide(text);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = wide.data();
+    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+TFmArchive::TFmArchive(HWND owner, std::string todoFolder) : folder_(std::move(todoFolder)) {
+    CreateArgs args;
+    args.className = L"TFmArchive";  // also its section in application.ini
+    args.caption = "削除した項目";
+    args.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    args.exStyle = WS_EX_CONTROLPARENT;
+    args.clientWidth = TLayout::kClientWidth;
+    args.clientHeight = TLayout::kClientHeight;
+    args.owner = owner;
+    args.classStyle = 0;
+    args.background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(args);
+}
+
+void TFmArchive::FormCreate() {
+    FormFunc.Attach(*this);
+    FormFunc.Preserve = true;
+    FormFunc.KeepSize = true;
+    FormFunc.KeepLocation = true;
+    FormFunc.EraseBackGround = true;  // the class's button face behind the controls
+    CreateControls();
+    RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { Reload(); }});
+}
+
+void TFmArchive::CreateControls() {
+    using L = TLayout;
+    HFONT font = DialogFont();
+    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+                       const std::string& text, int anchors) {
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font, anchors);
+    };
+    const int w = L::kClientWidth, h = L::kClientHeight, m = L::kMargin;
+    CmbMonth = &AddControl(args(WC_COMBOBOXW, kMonthId, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, m, m,
+                                L::kMonthWidth, 200, "", akLeft | akTop));
+    const int labelLeft = m + L::kMonthWidth + m, searchLeft = labelLeft + L::kSearchLabelWidth;
+    AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, labelLeft, m + 4, L::kSearchLabelWidth, 14, "検索", akLeft | akTop));
+    TControlArgs search = args(WC_EDITW, kSearchId, ES_AUTOHSCROLL | WS_TABSTOP, searchLeft, m, w - searchLeft - m,
+                               L::kRowHeight, "", akLeft | akTop | akRight);
+    search.exStyle = WS_EX_CLIENTEDGE;
+    EdSearch = &AddControl(search);
+    const int listTop = m + L::kRowHeight + m, buttonTop = h - m - L::kButtonHeight;
+    TControlArgs list = args(WC_LISTVIEWW, kListId, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, m, listTop, w - 2 * m,
+                             buttonTop - m - listTop, "", akLeft | akTop | akRight | akBottom);
+    list.exStyle = WS_EX_CLIENTEDGE;
+    LvItems = &AddControl(list);
+    BtRestore = &AddControl(args(WC_BUTTONW, kRestoreId, BS_PUSHBUTTON | WS_TABSTOP, w - 2 * (m + L::kButtonWidth),
+                                 buttonTop, L::kButtonWidth, L::kButtonHeight, "元に戻す", akRight | akBottom));
+    BtClose = &AddControl(args(WC_BUTTONW, kCloseId, BS_PUSHBUTTON | WS_TABSTOP, w - m - L::kButtonWidth, buttonTop,
+                               L::kButtonWidth, L::kButtonHeight, "閉じる", akRight | akBottom));
+    CancelButton = BtClose;
+
+    HWND listView = LvItems->Handle();
+    SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    AddColumn(listView, 0, L"\x671F\x65E5", Scale(L::kDateColumn));           // 期日
+    AddColumn(listView, 1, L"\x5206\x985E", Scale(L::kMarkColumn));           // 分類
+    AddColumn(listView, 2, L"\x30C6\x30AD\x30B9\x30C8", Scale(L::kTextColumn));  // テキスト
+
+    CmbMonth->OnCommand = [this](int code) {
+        if (code == CBN_SELCHANGE) ShowItems();
+    };
+    EdSearch->OnCommand = [this](int code) {
+        if (code == EN_CHANGE) ShowItems();
+    };
+    BtRestore->OnClick = [this] { BtRestoreClick(); };
+    BtClose->OnClick = [this] { Close(); };
+}
+
+void TFmArchive::Reload() {
+    const std::string chosen = ChosenMonth();
+    all_ = ReadAllArchivedItems(folder_);
+    months_.clear();
+    for (const TArchivedItem& a : all_)
+        if (months_.empty() || months_.back() != a.month) months_.push_back(a.month);
+    HWND box = CmbMonth->Handle();
+    SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"\x3059\x3079\x3066"));  // すべて
+    int selected = 0;
+    for (std::size_t i = 0; i < months_.size(); ++i) {
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(MonthText(months_[i])).c_str()));
+        if (months_[i] == chosen) selected = static_cast<int>(i) + 1;
+    }
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    ShowItems();
+}
+
+std::string TFmArchive::ChosenMonth() const {
+    const auto index = SendMessageW(CmbMonth->Handle(), CB_GETCURSEL, 0, 0);
+    return index >= 1 && static_cast<std::size_t>(index) <= months_.size() ? months_[static_cast<std::size_t>(index - 1)]
+                                                                          : std::string();
+}
+
+void TFmArchive::ShowItems() {
+    const std::string month = ChosenMonth(), words = EdSearch->Text();
+    HWND list = LvItems->Handle();
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    shown_.clear();
+    for (std::size_t i = 0; i < all_.size(); ++i) {
+        const TArchivedItem& a = all_[i];
+        if ((!month.empty() && a.month != month) || !MatchesSearch(a, words)) continue;
+        const int row = static_cast<int>(shown_.size());
+        std::wstring date = ToWide(DueDateText(a.item.Date, kNoDate, "/"));  // every year shown
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = date.data();
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        SetCell(list, row, 1, a.item.Category);
+        std::string text = a.item.Text;
+        for (char& c : text)
+            if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+        SetCell(list, row, 2, text);
+        shown_.push_back(static_cast<int>(i));
+    }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+void TFmArchive::SelectRow(int row, bool selected) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = selected ? LVIS_SELECTED : 0;
+    SendMessageW(LvItems->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+void TFmArchive::BtRestoreClick() {
+    std::vector<TArchivedItem> chosen;
+    HWND list = LvItems->Handle();
+    for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                              LVNI_SELECTED))) >= 0;)
+        if (static_cast<std::size_t>(row) < shown_.size()) chosen.push_back(all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])]);
+    if (chosen.empty() || !OnRestore) return;
+    OnRestore(chosen);
+    Reload();
+}
+
+LRESULT TFmArchive::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) {
+        RECT frame{0, 0, Scale(TLayout::kMinWidth), Scale(TLayout::kMinHeight)};
+        AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)), Dpi());
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        return 0;
+    }
+    return TForm::OnMessage(message, wParam, lParam);
+}

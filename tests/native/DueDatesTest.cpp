@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include "TestFolder.h"
+#include "background/kvneColors.h"
+#include "todo/ArchivedItems.h"
+#include "todo/DueDates.h"
+#include "todo/TodoStore.h"
+
+namespace {
+
+TDateTime Day(int y, int m, int d) {
+    TDateTime date = 0;
+    EXPECT_TRUE(TryEncodeDate(y, m, d, date));
+    return date;
+}
+
+struct StateCase {
+    const char* name;
+    TDateTime due, today;
+    TDueState state;
+    const char* shown;
+};
+
+class DueStates : public ::testing::TestWithParam<StateCase> {};
+
+}  // namespace
+
+TEST_P(DueStates, StateAndDateShown) {
+    const StateCase& c = GetParam();
+    EXPECT_EQ(DueState(c.due, c.today), c.state);
+    EXPECT_EQ(DueDateText(c.due, c.today, "/"), c.shown);
+}
+
+// today carries a time of day, as the clock gives it.
+INSTANTIATE_TEST_SUITE_P(
+    Table, DueStates,
+    ::testing::Values(StateCase{"yesterday", Day(2026, 6, 9), Day(2026, 6, 10) + 0.9, TDueState::Overdue, "06/09"},
+                      StateCase{"today", Day(2026, 6, 10), Day(2026, 6, 10) + 0.1, TDueState::Today, "06/10"},
+                      StateCase{"tomorrow", Day(2026, 6, 11), Day(2026, 6, 10) + 0.99, TDueState::Later, "06/11"},
+                      StateCase{"lastYear", Day(2025, 12, 31), Day(2026, 1, 1), TDueState::Overdue, "2025/12/31"},
+                      StateCase{"nextYear", Day(2027, 1, 1), Day(2026, 12, 31) + 0.5, TDueState::Later, "2027/01/01"},
+                      StateCase{"elevenMonthsAgo", Day(2025, 7, 10), Day(2026, 6, 10), TDueState::Overdue, "2025/07/10"},
+                      StateCase{"noDate", kNoDate, Day(2026, 6, 10), TDueState::None, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DueDates, SummaryCountsAndReminderText) {
+    TTodoData items;
+    items.LoadFromText("20260609,000000,\"late\",\"\"\r\n20260610,000000,\"now\\nsecond line\",\"\"\r\n"
+                       ",000000,\"someday\",\"\"\r\n20260611,000000,\"later\",\"\"\r\n20260610,000000,\"also now\",\"\"\r\n");
+    const TDueSummary summary = SummariseDue(items, Day(2026, 6, 10) + 0.5);
+    EXPECT_EQ(summary.today, 2);
+    EXPECT_EQ(summary.overdue, 1);
+    EXPECT_EQ(ReminderText(summary), "今日が期日の項目: 2件 / 期限切れ: 1件\r\nnow\r\nalso now\r\nlate");
+    EXPECT_FALSE(SummariseDue(items, Day(2026, 6, 1)).Any());
+}
+
+TEST(DueDates, DayWatchSeesMidnightOnly) {
+    TDayWatch watch;
+    EXPECT_TRUE(watch.Changed(Day(2026, 6, 10) + 0.99));
+    EXPECT_FALSE(watch.Changed(Day(2026, 6, 10) + 0.999));
+    EXPECT_TRUE(watch.Changed(Day(2026, 6, 11) + 0.0001));
+    EXPECT_EQ(watch.Today(), Day(2026, 6, 11));
+}
+
+TEST(DueDates, EmptyDateFieldLoadsSavesAndSortsLast) {
+    TTodoData items;
+    const std::string text = ",0000FF,\"none\",\"★\"\r\n20270105,000000,\"next year\",\"　\"\r\n"
+                             "20261224,000000,\"christmas\",\"　\"\r\n";
+    items.LoadFromText(text);
+    ASSERT_EQ(items.Count(), 3);
+    EXPECT_FALSE(HasDate(items.GetDate(0)));
+    EXPECT_EQ(items.GetText(0), "none");
+    EXPECT_EQ(items.GetColor(0), 0x0000FF);
+    EXPECT_EQ(items.SaveToText(), text);
+    // Any other bad date still makes the line plain text.
+    TTodoData other;
+    other.LoadFromText("2026X105,000000,\"x\",\"\"\r\n");
+    EXPECT_EQ(other.GetText(0), "2026X105,000000,\"x\",\"\"");
+    for (bool descending : {false, true}) {
+        items.SortItems(skDate, descending);
+        EXPECT_EQ(items.GetText(2), "none") << descending;
+        EXPECT_EQ(items.GetText(descending ? 0 : 1), "next year") << descending;
+    }
+}
+
+TEST(DueDates, SchemeHasTheTwoColoursUnderText) {
+    TColorsList scheme;
+    scheme.LoadDefaults();
+    EXPECT_EQ(scheme.GetColor(kColorOverdue), 0x0000E0);
+    EXPECT_EQ(scheme.GetColor(kColorDueToday), 0x0080FF);
+    // A scheme written before the two keys existed gets them at their built-in colours.
+    TColorsList old;
+    old.LoadFromText("<テキスト>\r\n\t<本文シャドウ>$F0F0F0</本文シャドウ>\r\n</テキスト>\r\n");
+    EXPECT_EQ(old.GetColorOrDefault(kColorOverdue), 0x0000E0);
+    EXPECT_NE(old.GetText().find("\t<期限切れ>$0000E0</期限切れ>"), std::string::npos);
+}
+
+namespace {
+
+const std::string kLineA = "20260105,000000,\"a\",\"★\"";
+const std::string kLineB = "20260107,0000FF,\"b\",\"　\"";
+
+}  // namespace
+
+TEST(ArchiveLines, RemovesExactlyTheChosenLines) {
+    // Hand-written lines with lone LF, a damaged line and no line end at the end all stay.
+    const std::string content = kLineA + "\r\nhand written\n" + kLineB + "\r\n\r\n20260199,x\r" + kLineA;
+    EXPECT_EQ(RemoveLines(content, {0}), "hand written\n" + kLineB + "\r\n\r\n20260199,x\r" + kLineA);
+    EXPECT_EQ(RemoveLines(content, {2, 5}), kLineA + "\r\nhand written\n\r\n20260199,x\r");
+    EXPECT_EQ(RemoveLines(content, {99, -1}), content);
+    // A line that moved is found by its text; twins are taken once each.
+    TArchivedItem a, twin, gone;
+    a.line = 2, a.text = kLineB;
+    twin.line = 0, twin.text = kLineA;
+    gone.line = 1, gone.text = "not there";
+    TArchivedItem twin2 = twin;
+    twin2.line = 7;
+    EXPECT_EQ(LocateLines(content, {a, twin, twin2, gone}), (std::vector<int>{2, 0, 5, -1}));
+}
+
+TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(folder / "202601.txt", kLineA + "\r\nnot an item\r\n\r\n" + kLineB + "\r\n");
+    WriteBytes(folder / "202512.txt", kLineB + "\r\n");
+    WriteBytes(folder / "todo.txt", kLineA + "\r\n");
+    WriteBytes(folder / "2026.txt", kLineA + "\r\n");
+    const std::vector<TArchivedItem> all = ReadAllArchivedItems(todo);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].month, "202601");
+    EXPECT_EQ(all[0].line, 0);
+    EXPECT_EQ(all[1].line, 3);
+    EXPECT_EQ(all[1].item.Text, "b");
+    EXPECT_EQ(all[2].month, "202512");
+    EXPECT_TRUE(MatchesSearch(all[0], "A"));
+    EXPECT_FALSE(MatchesSearch(all[0], "b"));
+}
+
+TEST(ArchiveLines, RestoreIsAnUndoableStoreCommand) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt";
+    const std::string content = "hand written\r\n" + kLineA + "\r\n" + kLineB + "\n20260199,damaged\r\n";
+    WriteBytes(archive, content);
+    TTodoStore store(folder / "");
+    store.Load();
+    std::vector<TArchivedItem> all = ReadAllArchivedItems(folder / "");
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(store.Restore({all[1]}), 1);
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Items().ItemToLine(0), kLineB);
+    EXPECT_EQ(ReadBytes(archive), "hand written\r\n" + kLineA + "\r\n20260199,damaged\r\n");
+    EXPECT_EQ(store.Restore({all[1]}), 0);  // already back: its line is gone
+    store.Undo();
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(ReadBytes(archive), content);
+    store.Redo();
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(ReadBytes(archive), "hand written\r\n" + kLineA + "\r\n20260199,damaged\r\n");
+}
+
+TEST(ArchiveLines, AnItemWithoutADateGoesToTodaysMonth) {
+    TestFolder folder;
+    WriteBytes(folder / "todo.txt", ",000000,\"someday\",\"　\"\r\n");
+    TTodoStore store(folder / "");
+    store.Clock = [] { return Day(2026, 3, 15) + 0.5; };
+    store.Load();
+    store.Remove(store.IdAt(0));
+    EXPECT_EQ(ReadBytes(folder / "202603.txt"), ",000000,\"someday\",\"　\"\r\n");
+}

@@ -1,0 +1,122 @@
+#include "todo/ArchivedItems.h"
+
+#include <algorithm>
+#include <set>
+
+#include "support/Errors.h"
+#include "support/FileIO.h"
+#include "support/FileWork.h"
+#include "support/TextWork.h"
+
+namespace {
+
+struct TLineSpan {
+    std::size_t start, end, next;  // text [start, end), the following line at next
+};
+
+std::vector<TLineSpan> LineSpans(const std::string& content) {
+    std::vector<TLineSpan> spans;
+    for (std::size_t start = 0; start < content.size();) {
+        std::size_t end = content.find_first_of("\r\n", start), next;
+        if (end == std::string::npos) {
+            end = next = content.size();
+        } else {
+            next = end + (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
+        }
+        spans.push_back({start, end, next});
+        start = next;
+    }
+    return spans;
+}
+
+bool IsMonthName(const std::string& name) {
+    if (name.size() != 10 || name.compare(6, 4, ".txt") != 0) return false;
+    return std::all_of(name.begin(), name.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::vector<std::string> ArchiveFiles(const std::string& todoFolder) {
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(todoFolder), "*.txt")) {
+        std::string name = entry.name;
+        if (name.size() == 10) name.replace(6, 4, ".txt");  // the system's case of the extension
+        if (!entry.isFolder && IsMonthName(name)) names.push_back(entry.name);
+    }
+    std::sort(names.begin(), names.end(), std::greater<>());
+    for (std::string& name : names) name = todoFolder + name;
+    return names;
+}
+
+std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
+    std::vector<TArchivedItem> items;
+    std::string content;
+    if (!ReadWholeFile(path, content)) return items;
+    const std::string name = ExtractFileName(path);
+    int number = 0;
+    for (const TLineSpan& span : LineSpans(content)) {
+        TArchivedItem archived;
+        archived.text = content.substr(span.start, span.end - span.start);
+        if (!archived.text.empty() && TTodoData::ParseItemLine(archived.text, archived.item)) {
+            archived.path = path;
+            archived.month = name.substr(0, 6);
+            archived.line = number;
+            items.push_back(std::move(archived));
+        }
+        ++number;
+    }
+    return items;
+}
+
+std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder) {
+    std::vector<TArchivedItem> all;
+    for (const std::string& path : ArchiveFiles(todoFolder)) {
+        try {
+            std::vector<TArchivedItem> items = ReadArchivedItems(path);
+            all.insert(all.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+        } catch (const EFileError&) {
+            // One unreadable month hides only its own items.
+        }
+    }
+    return all;
+}
+
+bool MatchesSearch(const TArchivedItem& archived, const std::string& words) {
+    if (words.empty()) return true;
+    const std::string wanted = UpperCaseSjis(words);
+    return UpperCaseSjis(archived.item.Text).find(wanted) != std::string::npos ||
+           UpperCaseSjis(archived.item.Category).find(wanted) != std::string::npos;
+}
+
+std::vector<int> LocateLines(const std::string& content, const std::vector<TArchivedItem>& wanted) {
+    const std::vector<TLineSpan> spans = LineSpans(content);
+    auto textAt = [&](std::size_t i) { return std::string_view(content).substr(spans[i].start, spans[i].end - spans[i].start); };
+    std::vector<int> found(wanted.size(), -1);
+    std::set<int> taken;
+    // Lines still in their places first, so a moved twin cannot take another's place.
+    for (std::size_t w = 0; w < wanted.size(); ++w) {
+        const int line = wanted[w].line;
+        if (line >= 0 && static_cast<std::size_t>(line) < spans.size() && textAt(static_cast<std::size_t>(line)) == wanted[w].text &&
+            taken.insert(line).second)
+            found[w] = line;
+    }
+    for (std::size_t w = 0; w < wanted.size(); ++w) {
+        if (found[w] >= 0) continue;
+        for (std::size_t i = 0; i < spans.size(); ++i)
+            if (textAt(i) == wanted[w].text && taken.insert(static_cast<int>(i)).second) {
+                found[w] = static_cast<int>(i);
+                break;
+            }
+    }
+    return found;
+}
+
+std::string RemoveLines(const std::string& content, const std::vector<int>& lines) {
+    const std::vector<TLineSpan> spans = LineSpans(content);
+    const std::set<int> gone(lines.begin(), lines.end());
+    std::string kept;
+    kept.reserve(content.size());
+    for (std::size_t i = 0; i < spans.size(); ++i)
+        if (!gone.count(static_cast<int>(i))) kept.append(content, spans[i].start, spans[i].next - spans[i].start);
+    return kept;
+}

@@ -1,0 +1,32 @@
+// The removed items kept in the monthly archives, read back for the archive window, and taken
+// out of their files again line by line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "todo/TodoData.h"
+
+struct TArchivedItem {
+    std::string path;   // the archive file
+    std::string month;  // "yyyymm" of its name
+    int line = 0;       // the line's number in the file from 0, empty lines counted
+    std::string text;   // the line's bytes without its line end
+    Tdata item;
+};
+
+// The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt", newest first.
+std::vector<std::string> ArchiveFiles(const std::string& todoFolder);
+// The item lines of one archive in file order; empty lines and lines of other kinds are left out.
+std::vector<TArchivedItem> ReadArchivedItems(const std::string& path);
+// Every archive's items, newest month first. An archive that cannot be read is skipped.
+std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder);
+// Whether the item's text or mark holds words (Latin letters in either case); "" matches all.
+bool MatchesSearch(const TArchivedItem& archived, const std::string& words);
+
+// Where each wanted line is in content now: at its remembered number when that line still
+// holds its text, else the first line with that text not already taken; -1 when it is gone.
+std::vector<int> LocateLines(const std::string& content, const std::vector<TArchivedItem>& wanted);
+// content without the given lines (numbers as above) and their line ends, every other byte as
+// it was. Lines end at CR LF, a lone CR or a lone LF; numbers out of range are ignored.
+std::string RemoveLines(const std::string& content, const std::vector<int>& lines);
