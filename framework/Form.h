@@ -129,6 +129,7 @@ private:
     void FollowParentDpi();
     void TellChildForms();
     static int ParentFormDpi(HWND parent);
+    static bool IsForm(HWND window);
 
     HWND handle_ = nullptr;
     int dpi_ = kDesignDpi;

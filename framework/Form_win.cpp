@@ -210,9 +210,14 @@ void TForm::RescaleFonts() {
         reinterpret_cast<LPARAM>(&swaps));
 }
 
+bool TForm::IsForm(HWND window) {
+    // The class's procedure: a window's own may have been subclassed (for its accessible name).
+    return GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc);
+}
+
 int TForm::ParentFormDpi(HWND parent) {
     // A form's own dpi leads: a test may have changed it without a monitor to match.
-    const auto* form = parent && GetWindowLongPtrW(parent, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc)
+    const auto* form = parent && IsForm(parent)
                            ? reinterpret_cast<const TForm*>(GetWindowLongPtrW(parent, GWLP_USERDATA))
                            : nullptr;
     return form ? form->dpi_ : DpiOfWindow(parent);
@@ -220,7 +225,7 @@ int TForm::ParentFormDpi(HWND parent) {
 
 void TForm::TellChildForms() {
     for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetWindowLongPtrW(child, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc))
+        if (IsForm(child))
             SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
 }
 
