@@ -212,7 +212,7 @@ void TForm::RescaleFonts() {
 
 bool TForm::IsForm(HWND window) {
     // The class's procedure: a window's own may have been subclassed (for its accessible name).
-    return GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<LONG_PTR>(WindowProc);
+    return GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(WindowProc);
 }
 
 int TForm::ParentFormDpi(HWND parent) {

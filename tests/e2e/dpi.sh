@@ -16,6 +16,7 @@ for dpi in 96 144 192; do
   list_items | sjis > "$data/todo/todo.txt"
   printf '[PICTURE]\r\nalpha=100\r\n' > "$data/default.ini"  # a plain white window
   printf '[TFMTODOMAIN]\r\nTOP=0\r\nLEFT=0\r\n' > "$data/application.ini"  # clear of the centred dialogs
+  printf '[OPTION]\r\nnotify=0\r\n' > "$data/memorail.ini"  # no reminder of the overdue items in front
   start_program
   read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
   sleep 1
