@@ -31,6 +31,8 @@ constexpr wchar_t kMainWindowClass[] = L"TFmTODOmain";
 constexpr UINT WM_ITEMFILECHANGED = WM_APP + 20;
 // Posted once the window is made: the first look at what is due, with its reminder.
 constexpr UINT WM_CHECKDAY = WM_APP + 21;
+// A screen reader's default action on an item: the editor opens once its call has returned.
+constexpr UINT WM_EDITSELECTED = WM_APP + 22;
 
 class TFmTODOmain : public TForm {
 public:
@@ -169,9 +171,11 @@ private:
 
     // Screen readers: the list's object, made at the first question, and the events they follow.
     LRESULT AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& answered);
-    void SetUpAccessibility();
+    void NotifySelection();
     void DetachAccessibility();
     TListAccessible* accessible_ = nullptr;
+    bool accessibilityClosed_ = false;
+    int notifiedSelection_ = -1;
     bool folded_ = false;
 
     bool active_ = false;

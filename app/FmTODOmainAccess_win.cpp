@@ -4,7 +4,8 @@
 
 LRESULT TFmTODOmain::AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& answered) {
     answered = false;
-    if (static_cast<LONG>(lParam) != OBJID_CLIENT || !Handle()) return 0;
+    // Once the window is going, no reader gets a new object that would outlive it.
+    if (static_cast<LONG>(lParam) != OBJID_CLIENT || !Handle() || accessibilityClosed_) return 0;
     if (!accessible_) {
         const auto buttonBounds = [](const TkvneGctButton& button) {
             const TRect& b = button.BtnDraw.Bounds();
@@ -18,21 +19,24 @@ LRESULT TFmTODOmain::AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& ans
               [this, buttonBounds] { return buttonBounds(kvneGctButton2); },
               [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); }},
              {[this] { return LinkLabel1.Caption(); }, ROLE_SYSTEM_LINK, [this] { return LinkLabel1.Bounds(); },
-              [this] { LinkLabel1.Click(); }}});
+              [this] { LinkLabel1.Click(); }}},
+            [this](int) { PostMessageW(Handle(), WM_EDITSELECTED, 0, 0); });
     }
     return AnswerGetObject(accessible_, wParam, lParam, answered);
 }
 
-void TFmTODOmain::SetUpAccessibility() {
-    List.OnSelectionChanged = [this](int index) {
-        if (index < 0) return;
-        const LONG child = index + 1;
-        if (GetFocus() == Handle()) NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, child);
-        NotifyWinEvent(EVENT_OBJECT_SELECTION, Handle(), OBJID_CLIENT, child);
-    };
+void TFmTODOmain::NotifySelection() {
+    // After the layout, so that a reader asking at once finds the item at its new place.
+    const int selected = Selection();
+    if (selected == notifiedSelection_) return;
+    notifiedSelection_ = selected;
+    if (selected < 0) return;
+    if (GetFocus() == Handle()) NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, selected + 1);
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, Handle(), OBJID_CLIENT, selected + 1);
 }
 
 void TFmTODOmain::DetachAccessibility() {
+    accessibilityClosed_ = true;
     if (!accessible_) return;
     accessible_->Detach();  // a reader may hold it longer than the window lives
     accessible_->Release();

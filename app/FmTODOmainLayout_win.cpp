@@ -25,8 +25,10 @@ void TFmTODOmain::PlacePicture() {
     auto place = [](int align, int room, int size) {
         return align == 2 ? (room - size) / 2 : align == 3 ? room - size : 0;
     };
-    const int left = place(h, client.right, background.Width());
-    const int top = place(v, client.bottom, background.Height());
+    // The rendered part sits where it lies in the whole background, placed as a whole.
+    const TRect part = BGprofile.BackgroundPart();
+    const int left = place(h, client.right, BGprofile.BackgroundFullWidth()) + part.Left;
+    const int top = place(v, client.bottom, BGprofile.BackgroundFullHeight()) + part.Top;
     PictureRect = {left, top, left + background.Width(), top + background.Height()};
     InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -42,8 +44,13 @@ void TFmTODOmain::LayoutList() {
     // A picture fitted to the window follows its size.
     RECT outer;
     GetWindowRect(Handle(), &outer);
-    if ((BGprofile.Read(keys::PictureHAlign) == 0 && BGprofile.RequestedWidth() != outer.right - outer.left) ||
-        (BGprofile.Read(keys::PictureVAlign) == 0 && BGprofile.RequestedHeight() != outer.bottom - outer.top))
+    // A background cut to the window's size is rendered again when the size changes.
+    const TRect part = BGprofile.BackgroundPart();
+    const bool cut = part.Width() < BGprofile.BackgroundFullWidth() || part.Height() < BGprofile.BackgroundFullHeight();
+    const bool widthChanged = BGprofile.RequestedWidth() != outer.right - outer.left;
+    const bool heightChanged = BGprofile.RequestedHeight() != outer.bottom - outer.top;
+    if ((BGprofile.Read(keys::PictureHAlign) == 0 && widthChanged) ||
+        (BGprofile.Read(keys::PictureVAlign) == 0 && heightChanged) || (cut && (widthChanged || heightChanged)))
         StartRender();
     PlacePicture();
     RECT client;

@@ -78,4 +78,5 @@ void TFmTODOmain::PaintList() {
     SelectClipRgn(dc.Get(), PaintRegion.Handle());
     List.Paint(dc.Get(), BGprofile.Background(), {PictureRect.left, PictureRect.top});
     LayoutPending = false;
+    NotifySelection();
 }

@@ -90,7 +90,6 @@ void TFmTODOmain::CreateControls() {
     ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 0, 0, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    SetUpAccessibility();
     List.OnScrolled = [this](int line) {
         if (GetScrollPos(ScrollBar, SB_CTL) != line) SetScrollPos(ScrollBar, SB_CTL, line, TRUE);
     };
@@ -202,6 +201,10 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (answered) return result;
         break;
     }
+    case WM_EDITSELECTED:
+        EditItemDialog(Selection());
+        UpdateWindow(Handle());
+        return 0;
     case WM_ITEMFILECHANGED:
         if (ItemWatcher) ItemWatcher->Handled();
         ItemFileChanged();

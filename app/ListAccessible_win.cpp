@@ -6,11 +6,13 @@ namespace {
 
 class TPartAccessible : public TAccessible {
 public:
-    TPartAccessible(HWND window, IAccessible* parent, const TAccessiblePart& part)
-        : TAccessible(window), parent_(parent), part_(part) {
+    TPartAccessible(TAccessible* parent, const TAccessiblePart& part)
+        : TAccessible(parent->Window()), parent_(parent), part_(part) {
         parent_->AddRef();
     }
     ~TPartAccessible() override { parent_->Release(); }
+    // Gone with the list: the part's calls reach into the window.
+    HWND Window() const override { return parent_->Window(); }
 
 protected:
     std::string Name(int) override { return part_.name(); }
@@ -32,25 +34,25 @@ protected:
     }
 
 private:
-    IAccessible* parent_;
+    TAccessible* parent_;
     TAccessiblePart part_;
 };
 
 }  // namespace
 
 TListAccessible::TListAccessible(HWND window, TListView& list, const TTodoStore& store,
-                                 std::vector<TAccessiblePart> parts)
-    : TAccessible(window), list_(list), store_(store), parts_(std::move(parts)) {}
+                                 std::vector<TAccessiblePart> parts, std::function<void(int)> activate)
+    : TAccessible(window), list_(list), store_(store), parts_(std::move(parts)), activate_(std::move(activate)) {}
 
 IAccessible* TListAccessible::Part(std::size_t index) {
-    return index < parts_.size() ? new TPartAccessible(Window(), this, parts_[index]) : nullptr;
+    return index < parts_.size() ? new TPartAccessible(this, parts_[index]) : nullptr;
 }
 
 int TListAccessible::ChildCount() { return Window() ? store_.Count() : 0; }
 
 std::string TListAccessible::Name(int child) {
     if (child == 0) return "項目";
-    return SpokenItem(store_.Items().Item(child - 1), NowDateTime());
+    return SpokenItem(store_.Items().Item(child - 1), list_.Today);
 }
 
 bool TListAccessible::HasFocus() const { return GetFocus() == Window(); }
@@ -59,7 +61,7 @@ long TListAccessible::State(int child) {
     if (child == 0) return STATE_SYSTEM_FOCUSABLE | (HasFocus() ? STATE_SYSTEM_FOCUSED : 0);
     long state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
     RECT r;
-    if (!list_.ItemBounds(child - 1, r)) state |= STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_INVISIBLE;
+    if (!list_.ItemBounds(child - 1, r)) state |= STATE_SYSTEM_OFFSCREEN;
     if (list_.Selection() == child - 1) {
         state |= STATE_SYSTEM_SELECTED;
         if (HasFocus()) state |= STATE_SYSTEM_FOCUSED;
@@ -81,6 +83,19 @@ bool TListAccessible::Select(int child, long flags) {
     list_.ShowSelection();
     InvalidateRect(Window(), &list_.Rect, FALSE);
     return true;
+}
+
+bool TListAccessible::DoDefaultAction(int child) {
+    if (child == 0 || !activate_) return false;
+    list_.Select(child - 1);
+    activate_(child - 1);
+    return true;
+}
+
+bool TListAccessible::Covers(POINT p) {
+    RECT client;
+    GetClientRect(Window(), &client);
+    return PtInRect(&client, p) != FALSE;
 }
 
 int TListAccessible::Focused() {

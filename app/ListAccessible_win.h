@@ -19,7 +19,9 @@ struct TAccessiblePart {
 
 class TListAccessible : public TAccessible {
 public:
-    TListAccessible(HWND window, TListView& list, const TTodoStore& store, std::vector<TAccessiblePart> parts);
+    // activate opens an item (its default action); it must not run a modal loop inside the call.
+    TListAccessible(HWND window, TListView& list, const TTodoStore& store, std::vector<TAccessiblePart> parts,
+                    std::function<void(int)> activate);
     // The object of one part, as a hit test answers it (AddRef'd).
     IAccessible* Part(std::size_t index);
 
@@ -31,6 +33,8 @@ protected:
     bool Bounds(int child, RECT& r) override;
     std::string DefaultAction(int child) override { return child > 0 ? "編集" : ""; }
     bool Select(int child, long flags) override;
+    bool DoDefaultAction(int child) override;
+    bool Covers(POINT p) override;
     int Focused() override;
     int Selected() override;
     IAccessible* PartAt(POINT p) override;
@@ -41,4 +45,5 @@ private:
     TListView& list_;
     const TTodoStore& store_;
     std::vector<TAccessiblePart> parts_;
+    std::function<void(int)> activate_;
 };

@@ -31,6 +31,8 @@ public:
     const std::vector<std::string>& Texts() const { return texts_; }
     const std::vector<int>& Items() const { return items_; }
     // The first display line of an item and the line after its last (equal when it has none).
+    // The items of the last build: the list may have changed since.
+    int ItemCount() const { return static_cast<int>(firstLine_.size()) - 1; }
     int FirstLineOf(int item) const { return firstLine_[static_cast<std::size_t>(item)]; }
     int EndLineOf(int item) const { return firstLine_[static_cast<std::size_t>(item) + 1]; }
     // The record an item index stood for at the last build, to find it again after the list

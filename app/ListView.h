@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     // The selection is an item, kept through sorting and merges; −1 or 0 for none.
     int Selection() const;
     TItemId SelectedId() const { return selectedId_; }
-    // The one place the selection changes (−1 for none); OnSelectionChanged follows a change.
+    // The one place the selection changes (−1 for none).
     void Select(int index);
     // Moves by a key, scrolling the selection into view.
     void SelectNext();
@@ -79,7 +80,6 @@ public:
     std::int32_t DateColor(int item) const;  // -1: the item's own
     // The widest date the items show, and never less than "00/00".
     int DateColumnWidth();
-    std::function<void(int index)> OnSelectionChanged;
     std::function<void(int line)> OnScrolled;  // the top line moved
 
 private:
@@ -95,4 +95,5 @@ private:
     int visibleRows_ = 0;
     bool focusShown_ = false;
     TBitmap rowBitmap_, shadowMask_;
+    std::mt19937 wave_{std::random_device{}()};  // the wave underline's jitter
 };

@@ -1,7 +1,6 @@
 #include "app/ListView.h"
 
 #include <algorithm>
-#include <random>
 #include <unordered_map>
 
 #include "background/DrawFrame.h"
@@ -53,10 +52,8 @@ int TListView::Selection() const {
 
 void TListView::Select(int index) {
     const TItemId id = index >= 0 && index < store_.Count() ? store_.IdAt(index) : 0;
-    if (id == selectedId_) return;
     selectedId_ = id;
     selectedHint_ = id ? index : -1;
-    if (OnSelectionChanged) OnSelectionChanged(Selection());
 }
 
 void TListView::Step(const TSelectionStep& step) {
@@ -84,6 +81,12 @@ void TListView::PageDown() {
     if (LineCount() == 0 || visibleRows_ <= 0) return;
     const int selected = Selection();
     const int lastShown = LineItems()[static_cast<std::size_t>(std::min(LineCount() - 1, FirstShownLine() + visibleRows_ - 1))];
+    const int shownEnd = FirstShownLine() + visibleRows_;
+    if (selected >= 0 && selected == lastShown && EndLineOf(selected) > shownEnd) {
+        // An item taller than the rows is paged through before the next one is taken.
+        SetTopLine(std::min(FirstShownLine() + std::max(1, visibleRows_ - 1), EndLineOf(selected) - visibleRows_));
+        return;
+    }
     int target = lastShown;
     if (selected >= lastShown) {
         // At the bottom already: a page further, at least one item.
@@ -98,6 +101,10 @@ void TListView::PageUp() {
     if (LineCount() == 0 || visibleRows_ <= 0) return;
     const int selected = Selection();
     const int firstShown = LineItems()[static_cast<std::size_t>(std::clamp(FirstShownLine(), 0, LineCount() - 1))];
+    if (selected >= 0 && selected == firstShown && FirstLineOf(selected) < FirstShownLine()) {
+        SetTopLine(std::max(FirstLineOf(selected), FirstShownLine() - std::max(1, visibleRows_ - 1)));
+        return;
+    }
     int target = firstShown;
     if (selected >= 0 && selected <= firstShown) {
         const int line = std::max(0, FirstLineOf(selected) - (visibleRows_ - 1));
@@ -125,7 +132,8 @@ int TListView::ItemAt(int x, int y) const {
 }
 
 bool TListView::ItemBounds(int item, RECT& r) const {
-    if (item < 0 || item >= store_.Count() || LineCount() == 0) return false;
+    // The lines may be of an older list until the next layout.
+    if (item < 0 || item >= lines_.ItemCount() || LineCount() == 0) return false;
     const int first = std::max(FirstLineOf(item), FirstShownLine());
     const int end = std::min(EndLineOf(item), FirstShownLine() + visibleRows_);
     if (first >= end) return false;
@@ -164,9 +172,8 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
         text.color = items.GetColor(item);
         Style.dateWidth = DateWidth;
         Style.markWidth = MarkWidth;
-        static std::mt19937 random(std::random_device{}());
         RenderLine(rowBitmap_, shadowMask_, text, Style, Text,
-                   [](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); });
+                   [this](int n) { return static_cast<int>(wave_() % static_cast<unsigned>(n)); });
     }
     BlitBitmap(dc, Rect.left, y, rowBitmap_);
 }

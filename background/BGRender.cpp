@@ -1,12 +1,16 @@
 #include "background/BGRender.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "background/GraphicWork.h"
+#include "background/RowPipe.h"
+#include "background/StreamResample.h"
 #include "background/ImageLoad.h"
 #include "background/kvneGraphicSource.h"
+#include "support/Errors.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
 
@@ -49,21 +53,41 @@ void MakeOpaque32(TBitmap& bitmap) {
     bitmap = std::move(wide);
 }
 
-// JPEGs decode straight into 32-bit pixels (no 24-bit copy, no alpha pass).
-std::shared_ptr<TBitmap> LoadFilePicture(const std::string& path, const std::atomic<bool>& stop) {
-    auto bitmap = std::make_shared<TBitmap>();
+// A picture's file as rows: JPEGs from their bytes (kept for the next rendering), BMP and PNG
+// straight from the file; what needs a whole decode comes as a bitmap.
+struct TPictureRows {
+    std::unique_ptr<TRowSource> rows;
+    std::shared_ptr<const TBitmap> bitmap;  // 32-bit, A = 255
+};
+
+TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache) {
     const std::string ext = ExtensionOf(path);
-    if (ext == ".jpg" || ext == ".jpeg") {
-        TFileStream file(path);
-        LoadJpegImage32(*bitmap, file, &stop);
-    } else if (ext == ".jpx") {
-        TFileStream file(path);
-        LoadJpxImage32(*bitmap, file, &stop);
-    } else {
+    TPictureRows picture;
+    if (ext == ".bmp" || ext == ".png") {
+        picture.rows = ext == ".bmp" ? OpenBmpRows(std::make_unique<TFileStream>(path))
+                                     : OpenPngRows(std::make_unique<TFileStream>(path));
+    } else if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpx") {
+        std::shared_ptr<const std::vector<std::uint8_t>> bytes = cache ? cache->Find(path, stamp) : nullptr;
+        if (!bytes) {
+            TFileStream file(path);
+            auto read = std::make_shared<std::vector<std::uint8_t>>();
+            // A .jpx too large to unscramble loads nothing, unread.
+            if (ext == ".jpx" ? !ReadRest(file, *read, kMaxJpxSize) : !ReadRest(file, *read, std::size_t{1} << 31)) {
+                picture.bitmap = std::make_shared<TBitmap>();
+                return picture;
+            }
+            bytes = std::move(read);
+            if (cache) cache->Keep(path, stamp, bytes);
+        }
+        picture.rows = OpenPictureRows(path, bytes);
+    }
+    if (!picture.rows) {
+        auto bitmap = std::make_shared<TBitmap>();
         LoadImageFile(*bitmap, path);
         MakeOpaque32(*bitmap);
+        picture.bitmap = std::move(bitmap);
     }
-    return bitmap;
+    return picture;
 }
 
 TBitmap LoadBuiltInPicture() {
@@ -85,8 +109,8 @@ TBitmap LoadBuiltInPicture() {
 }
 
 // Step 1: the picture, the built-in one with the notice, or the placeholder.
-std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
-                                           const std::atomic<bool>& stop, TPictureCache* cache, TTextDrawer& text) {
+TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output, TPictureCache* cache,
+                         TTextDrawer& text) {
     const std::string& path = snapshot.PicturePath;
     TFileStamp stamp;
     if (!GetFileStamp(path, stamp)) {
@@ -96,28 +120,77 @@ std::shared_ptr<const TBitmap> LoadPicture(const TRenderSnapshot& snapshot, TRen
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
         }
-        return bitmap;
+        return {nullptr, std::move(bitmap)};
     }
-    if (cache)
-        if (auto kept = cache->Find(path, stamp)) return kept;
     try {
-        std::shared_ptr<TBitmap> bitmap = LoadFilePicture(path, stop);
-        if (cache) cache->Keep(path, stamp, bitmap);
-        return bitmap;
+        return OpenFilePicture(path, stamp, cache);
     } catch (const std::exception& e) {
         output.Message = e.what();
-        return std::make_shared<TBitmap>(MakePlaceholder(e.what(), text));
+        return {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), text))};
     }
 }
 
-void ApplyEffect(TBitmap& bitmap, int effect) {
-    switch (effect) {
-        case 1: GradientAlpha(bitmap, true); break;
-        case 2: GradientAlpha(bitmap, false); break;
-        case 3: EllipseAlpha(bitmap); break;
-        default: SetAlpha(bitmap, 255); break;
+// Steps 8 to 12 for each resampled row: rotation, the effect's mask and the blend over the
+// colour, pixel by pixel into the result; the picture is opaque, so this is exact.
+class TFinisher {
+public:
+    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible)
+        : result_(result), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
+          opacity_(std::min(255 - s.OpacityReduction, 255)), ellipse_(width, height),
+          color_{(s.BackgroundColor >> 16) & 255, (s.BackgroundColor >> 8) & 255, s.BackgroundColor & 255} {
+        const bool turned = rotation_ == 1 || rotation_ == 3;
+        preparedWidth_ = turned ? height : width;
+        preparedHeight_ = turned ? width : height;
+        plain_ = (rotation_ < 1 || rotation_ > 3) && (effect_ < 1 || effect_ > 3) && opacity_ >= 255;
     }
-}
+    int PreparedWidth() const { return preparedWidth_; }
+    int PreparedHeight() const { return preparedHeight_; }
+    // The visible part before turning: the rows and columns to resample.
+    TRect PreparedPart() const {
+        const TRect& v = visible_;
+        const int pw = preparedWidth_, ph = preparedHeight_;
+        switch (rotation_) {
+        case 1: return {v.Top, ph - v.Right, v.Bottom, ph - v.Left};
+        case 2: return {pw - v.Right, ph - v.Bottom, pw - v.Left, ph - v.Top};
+        case 3: return {pw - v.Bottom, v.Left, pw - v.Top, v.Right};
+        default: return v;
+        }
+    }
+
+    void Row(int y, const std::uint8_t* pixels, int left, int count) {
+        if (plain_) {
+            // The resampled alpha of an opaque picture is 255 already.
+            std::memcpy(result_.ScanLine(y - visible_.Top) + (left - visible_.Left) * 4, pixels, static_cast<std::size_t>(count) * 4);
+            return;
+        }
+        for (int i = 0; i < count; ++i, pixels += 4) {
+            const int x = left + i;
+            int fx = x, fy = y;
+            if (rotation_ == 1) fx = preparedHeight_ - 1 - y, fy = x;
+            if (rotation_ == 2) fx = preparedWidth_ - 1 - x, fy = preparedHeight_ - 1 - y;
+            if (rotation_ == 3) fx = y, fy = preparedWidth_ - 1 - x;
+            const int mask = effect_ == 1 || effect_ == 2 ? GradientAlphaAt(fy, height_, effect_ == 1)
+                             : effect_ == 3              ? ellipse_.At(fx, fy)
+                                                         : 255;
+            const int alpha = opacity_ <= 0 ? 0 : opacity_ * mask / 255;
+            std::uint8_t* out = result_.ScanLine(fy - visible_.Top) + (fx - visible_.Left) * 4;
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<std::uint8_t>(alpha <= 0     ? color_[c]
+                                                   : alpha < 255 ? ((255 - alpha) * color_[c] + alpha * pixels[c]) / 255
+                                                                 : pixels[c]);
+            out[3] = 255;
+        }
+    }
+
+private:
+    TBitmap& result_;
+    TRect visible_;
+    int width_, height_, rotation_, effect_, opacity_;
+    TEllipseMask ellipse_;
+    int color_[3];
+    int preparedWidth_ = 0, preparedHeight_ = 0;
+    bool plain_ = false;  // unturned, no mask, opaque: the rows as they come
+};
 
 }  // namespace
 
@@ -147,6 +220,21 @@ TRenderSize ComputeRenderSize(int pictureWidth, int pictureHeight, const TRender
     if (newW <= 0 || newH <= 0) return {};
     if (newW > kMaxImageSide || newH > kMaxImageSide || newW * newH > kMaxImagePixels) return {0, 0, true};
     return {static_cast<int>(newW), static_cast<int>(newH), false};
+}
+
+TRect VisiblePart(const TRenderSnapshot& s, int width, int height) {
+    int h = s.HAlign, v = s.VAlign;
+    if (h == 0 && v == 0) h = v = 2;  // the window centres a picture fitted both ways
+    // A centred picture starts at (room - size) div 2, truncated: a smaller client area shows
+    // a range inside the one the whole room shows.
+    auto range = [](int align, int room, int size) {
+        if (room <= 0 || size <= room) return std::pair{0, size};
+        const int start = align == 2 ? (size - room) / 2 : align == 3 ? size - room : 0;
+        return std::pair{start, start + room};
+    };
+    const auto [left, right] = range(h, s.Width, width);
+    const auto [top, bottom] = range(v, s.Height, height);
+    return {left, top, right, bottom};
 }
 
 void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity) {
@@ -184,16 +272,15 @@ TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text) {
     return bitmap;
 }
 
-std::shared_ptr<const TBitmap> TPictureCache::Find(const std::string& path, const TFileStamp& stamp) {
+std::shared_ptr<const std::vector<std::uint8_t>> TPictureCache::Find(const std::string& path, const TFileStamp& stamp) {
     std::lock_guard<std::mutex> lock(mutex_);
     return picture_ && path == path_ && stamp == stamp_ ? picture_ : nullptr;
 }
 
-void TPictureCache::Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const TBitmap> picture) {
-    if (!picture || picture->Empty() ||
-        static_cast<std::int64_t>(picture->Width()) * picture->Height() > kMaxCachedPixels)
-        return;  // what was kept stays
-    std::shared_ptr<const TBitmap> old;  // freed outside the lock
+void TPictureCache::Keep(const std::string& path, const TFileStamp& stamp,
+                         std::shared_ptr<const std::vector<std::uint8_t>> picture) {
+    if (!picture || picture->empty() || picture->size() > kMaxCachedBytes) return;  // what was kept stays
+    std::shared_ptr<const std::vector<std::uint8_t>> old;  // freed outside the lock
     std::lock_guard<std::mutex> lock(mutex_);
     old = std::exchange(picture_, std::move(picture));
     path_ = path;
@@ -201,7 +288,7 @@ void TPictureCache::Keep(const std::string& path, const TFileStamp& stamp, std::
 }
 
 void TPictureCache::Clear() {
-    std::shared_ptr<const TBitmap> old;
+    std::shared_ptr<const std::vector<std::uint8_t>> old;
     std::lock_guard<std::mutex> lock(mutex_);
     old = std::exchange(picture_, nullptr);
 }
@@ -218,32 +305,53 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         return !output.Stopped;
     };
 
-    std::shared_ptr<const TBitmap> picture = LoadPicture(snapshot, output, stop, options.Cache, *text);
-    if (!done(rsLoad, "load") || picture->Empty()) return;
-    TRenderSize size = ComputeRenderSize(picture->Width(), picture->Height(), snapshot);
-    if (size.TooLarge) {
-        output.Message = kImageTooLargeMessage;
-        picture = std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text));
-        size = ComputeRenderSize(picture->Width(), picture->Height(), snapshot);
+    TPictureRows picture = LoadPicture(snapshot, output, options.Cache, *text);
+    if (!done(rsLoad, "load")) return;
+    // Resampled as the rows arrive; a damaged file found on the way becomes the placeholder.
+    for (;;) {
+        if (picture.bitmap && picture.bitmap->Empty()) return;
+        const int sourceWidth = picture.rows ? picture.rows->Width() : picture.bitmap->Width();
+        const int sourceHeight = picture.rows ? picture.rows->Height() : picture.bitmap->Height();
+        TRenderSize size = ComputeRenderSize(sourceWidth, sourceHeight, snapshot);
+        if (size.TooLarge) {
+            output.Message = kImageTooLargeMessage;
+            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text))};
+            continue;
+        }
+        if (size.Width <= 0 || size.Height <= 0) return;
+        const TRect visible = VisiblePart(snapshot, size.Width, size.Height);
+        TBitmap result(visible.Width(), visible.Height(), 32);
+        TFinisher finisher(snapshot, size.Width, size.Height, result, visible);
+        TResampleJob job;
+        job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
+        job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();
+        job.Part = finisher.PreparedPart();
+        auto emit = [&](int y, const std::uint8_t* pixels) { finisher.Row(y, pixels, job.Part.Left, job.Part.Width()); };
+        bool complete = false;
+        try {
+            if (picture.rows) {
+                TRowPipe pipe(*picture.rows, stop);
+                complete = ResampleRows(job, pipe, emit) && pipe.Finish();
+            } else {
+                TBitmapFeed feed(*picture.bitmap);
+                complete = ResampleRows(job, feed, emit);
+            }
+        } catch (const EError& e) {
+            output.Message = e.what();
+            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text))};
+            continue;
+        }
+        picture = {};
+        if (!complete || !done(rsResample, "resample")) {
+            output.Stopped = true;
+            return;
+        }
+        for (auto [step, name] : {std::pair{rsRotate, "rotate"}, std::pair{rsEffect, "effect"}})
+            if (!done(step, name)) return;
+        output.Bitmap = std::move(result);
+        output.Left = visible.Left, output.Top = visible.Top;
+        output.FullWidth = size.Width, output.FullHeight = size.Height;
+        if (options.OnStep) options.OnStep(rsBlend, "blend");
+        return;
     }
-    if (size.Width <= 0 || size.Height <= 0) return;
-
-    const bool turned = snapshot.Rotation == 1 || snapshot.Rotation == 3;
-    TBitmap prepared(turned ? size.Height : size.Width, turned ? size.Width : size.Height, 32);
-    TDrawParams draw;
-    draw.Dest = &prepared;
-    draw.Source = picture.get();
-    draw.Place = draw.Clip = {0, 0, prepared.Width(), prepared.Height()};
-    draw.Opacity = 255;
-    draw.DrawType = dtCopy;
-    DrawBitmap(draw);
-    picture.reset();
-    if (!done(rsResample, "resample")) return;
-    if (snapshot.Rotation > 0) RotateBitmap(prepared, snapshot.Rotation);
-    if (!done(rsRotate, "rotate")) return;
-    ApplyEffect(prepared, snapshot.Effect);
-    if (!done(rsEffect, "effect")) return;
-    BlendOverColor(prepared, snapshot.BackgroundColor, 255 - snapshot.OpacityReduction);
-    output.Bitmap = std::move(prepared);
-    if (options.OnStep) options.OnStep(rsBlend, "blend");
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "background/Bitmap.h"
 #include "support/FileIO.h"
@@ -30,17 +31,26 @@ inline int OpacityReductionFromPercent(int percent) { return std::clamp(percent,
 
 struct TRenderOutput {
     TBitmap Bitmap;        // the finished background; empty when there is nothing to show
+    // Only what a window of the snapshot's size can show is made: the bitmap is the part at
+    // (Left, Top) of a background FullWidth x FullHeight, placed by the window as a whole.
+    int Left = 0, Top = 0, FullWidth = 0, FullHeight = 0;
     std::string Message;   // the text of a placeholder or of the missing-file notice
     bool Stopped = false;  // ended early on a termination request
 };
 
 // The result's size for a picture of the given size; 0 x 0 for an empty picture or a zoom
-// that leaves nothing. TooLarge: past the loaders' caps, refused before any allocation.
+// that leaves nothing. TooLarge: a whole result past the caps of a whole decode, refused
+// before any allocation (though only its visible part is made).
 struct TRenderSize {
     int Width = 0, Height = 0;
     bool TooLarge = false;
 };
 TRenderSize ComputeRenderSize(int pictureWidth, int pictureHeight, const TRenderSnapshot& snapshot);
+
+// The part of a width x height background that a window of the snapshot's size can show,
+// whatever its client area within that size: placed at the top or left, centred, or at the
+// bottom or right as the window places it.
+TRect VisiblePart(const TRenderSnapshot& snapshot, int width, int height);
 
 // Steps 11 and 12 in one pass: every pixel blended over the colour with the picture's
 // opacity times its alpha, as an unscaled dtAlpha draw onto a filled bitmap does; A = 255.
@@ -59,20 +69,20 @@ std::unique_ptr<TTextDrawer> CreateTextDrawer();
 TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text);
 extern const char* const kMissingPictureMessage;
 
-// The last decoded picture, kept for re-renders after a resize or a settings change.
-// Holds one picture of at most kMaxCachedPixels (64 MB); shared by the renderings in turn.
+// The bytes of the last JPEG file rendered: a rendering after a resize or a settings change
+// decodes them again without reading the file. Shared by the renderings in turn.
 class TPictureCache {
 public:
-    static constexpr std::int64_t kMaxCachedPixels = 16LL * 1024 * 1024;
-    std::shared_ptr<const TBitmap> Find(const std::string& path, const TFileStamp& stamp);
-    void Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const TBitmap> picture);
+    static constexpr std::size_t kMaxCachedBytes = 64u * 1024 * 1024;
+    std::shared_ptr<const std::vector<std::uint8_t>> Find(const std::string& path, const TFileStamp& stamp);
+    void Keep(const std::string& path, const TFileStamp& stamp, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
     void Clear();
 
 private:
     std::mutex mutex_;
     std::string path_;
     TFileStamp stamp_;
-    std::shared_ptr<const TBitmap> picture_;
+    std::shared_ptr<const std::vector<std::uint8_t>> picture_;
 };
 
 struct TRenderOptions {

@@ -82,6 +82,11 @@ public:
     int RequestedWidth() const { return requestedWidth_; }
     int RequestedHeight() const { return requestedHeight_; }
     const TBitmap& Background() const { return background_; }
+    // Where Background() lies in the whole background the window places: only the part the
+    // window could show at the requested size is rendered.
+    TRect BackgroundPart() const { return backgroundPart_; }
+    int BackgroundFullWidth() const { return backgroundFullWidth_; }
+    int BackgroundFullHeight() const { return backgroundFullHeight_; }
     const std::string& BackgroundMessage() const { return backgroundMessage_; }
     // At exit: asks a running rendering to stop, waits for it at most that long, and from
     // then on starts nothing and hands nothing over. A rendering still running is left to end
@@ -118,6 +123,8 @@ private:
     std::shared_ptr<int> alive_ = std::make_shared<int>();  // end handlers left behind see it gone
     int requestedWidth_ = 0, requestedHeight_ = 0;
     TBitmap background_;
+    TRect backgroundPart_;
+    int backgroundFullWidth_ = 0, backgroundFullHeight_ = 0;
     std::string backgroundMessage_;
 };
 

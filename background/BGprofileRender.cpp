@@ -56,7 +56,13 @@ void TBGprofile::RenderEnded(const std::shared_ptr<TBGThread>& thread) {
         StartRender(requestedWidth_, requestedHeight_);
         return;
     }
-    background_ = std::move(thread->Output().Bitmap);
+    TRenderOutput& output = thread->Output();
+    background_ = std::move(output.Bitmap);
+    // A renderer that makes the whole background leaves the place unset.
+    const bool whole = output.FullWidth == 0;
+    backgroundFullWidth_ = whole ? background_.Width() : output.FullWidth;
+    backgroundFullHeight_ = whole ? background_.Height() : output.FullHeight;
+    backgroundPart_ = {output.Left, output.Top, output.Left + background_.Width(), output.Top + background_.Height()};
     backgroundMessage_ = thread->Output().Message;
     // Still the current thread while the window refreshes: its StartRender only marks a
     // restart, so a finished rendering never starts another by itself.

@@ -2,6 +2,7 @@
 // bottom-up and top-down. Palette and 16-bit pictures become 24-bit; 32-bit keeps its alpha.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "background/ImageLoad.h"
 #include "support/Errors.h"
@@ -38,6 +39,7 @@ struct BmpHeader {
     std::uint32_t compression = 0, colorsUsed = 0;
     std::uint32_t masks[4] = {0, 0, 0, 0};  // R, G, B, A
     bool hasMasks = false;
+    bool paletted = false;
     std::uint32_t infoSize = 0, dataOffset = 0;
 };
 
@@ -80,12 +82,11 @@ void DecodeRle(TBitmap& bitmap, const std::vector<std::uint8_t>& data, const std
     }
 }
 
-}  // namespace
-
-void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
+// Reads the headers and the palette and leaves the stream at the pixel data.
+void ReadBmpHeader(TStream& stream, BmpHeader& h, std::vector<std::uint8_t>& palette,
+                   void (*checkSize)(std::int64_t, std::int64_t)) {
     std::uint8_t file[14], info[124] = {};
     if (!stream.ReadExact(file, 14) || file[0] != 'B' || file[1] != 'M') throw EError(kUnsupportedBmp);
-    BmpHeader h;
     h.dataOffset = LittleEndian(file + 10, 4);
     if (!stream.ReadExact(info, 4)) throw EError(kUnsupportedBmp);
     h.infoSize = LittleEndian(info, 4);
@@ -113,12 +114,12 @@ void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
     if (h.topDown) h.height = -h.height;
     const bool rle = h.compression == 1 || h.compression == 2;
     const bool bitfields = h.compression == 3 || h.compression == 6;
-    const bool paletted = h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8;
+    h.paletted = h.bitCount == 1 || h.bitCount == 4 || h.bitCount == 8;
     if (!(h.compression == 0 || (h.compression == 1 && h.bitCount == 8) || (h.compression == 2 && h.bitCount == 4) ||
           (bitfields && (h.bitCount == 16 || h.bitCount == 32))) ||
-        !(paletted || h.bitCount == 16 || h.bitCount == 24 || h.bitCount == 32) || (rle && h.topDown))
+        !(h.paletted || h.bitCount == 16 || h.bitCount == 24 || h.bitCount == 32) || (rle && h.topDown))
         throw EError(kUnsupportedBmp);
-    CheckImageSize(h.width, h.height);
+    checkSize(h.width, h.height);
 
     // Masks in a 40-byte header follow it; 16-bit without masks is 5-5-5.
     if (bitfields && h.infoSize == 40) {
@@ -129,8 +130,7 @@ void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
     }
     if (!h.hasMasks && h.bitCount == 16) h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
 
-    std::vector<std::uint8_t> palette;
-    if (paletted) {
+    if (h.paletted) {
         std::uint32_t entries = h.colorsUsed ? std::min<std::uint32_t>(h.colorsUsed, 256) : (1u << h.bitCount);
         const int entrySize = h.infoSize == 12 ? 3 : 4;
         std::vector<std::uint8_t> raw(entries * entrySize);
@@ -138,43 +138,108 @@ void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
         palette.assign(256 * 4, 0);
         for (std::size_t k = 0; k * entrySize + 3 <= raw.size(); ++k) std::memcpy(&palette[k * 4], &raw[k * entrySize], 3);
     }
+    if (h.dataOffset) stream.Seek(h.dataOffset, soBeginning);
+}
 
+// One stored row into pixels `bytes` apart (3 or 4); the alpha byte only with keepAlpha.
+class BmpRowConverter {
+public:
+    BmpRowConverter(const BmpHeader& h, const std::vector<std::uint8_t>& palette)
+        : h_(h), palette_(palette), red_(h.masks[0]), green_(h.masks[1]), blue_(h.masks[2]), alpha_(h.masks[3]) {}
+    std::size_t Stride() const { return (static_cast<std::size_t>(h_.width) * h_.bitCount + 31) / 32 * 4; }
+    void Convert(const std::uint8_t* line, std::uint8_t* out, int bytes, bool keepAlpha) const {
+        for (int x = 0; x < static_cast<int>(h_.width); ++x) {
+            std::uint8_t* px = out + x * bytes;
+            if (h_.paletted) {
+                const int bit = x * h_.bitCount;
+                const int index = (line[bit / 8] >> (8 - h_.bitCount - bit % 8)) & ((1 << h_.bitCount) - 1);
+                PutPalette(px, palette_, index);
+            } else if (h_.bitCount == 24) {
+                std::memcpy(px, &line[x * 3], 3);
+            } else if (h_.bitCount == 32 && !h_.hasMasks) {
+                std::memcpy(px, &line[x * 4], keepAlpha ? 4 : 3);
+            } else {
+                const std::uint32_t v = LittleEndian(&line[x * (h_.bitCount / 8)], h_.bitCount / 8);
+                px[0] = static_cast<std::uint8_t>(blue_.Get(v));
+                px[1] = static_cast<std::uint8_t>(green_.Get(v));
+                px[2] = static_cast<std::uint8_t>(red_.Get(v));
+                if (keepAlpha) px[3] = static_cast<std::uint8_t>(alpha_.bits ? alpha_.Get(v) : 255);
+            }
+        }
+    }
+
+private:
+    const BmpHeader& h_;
+    const std::vector<std::uint8_t>& palette_;
+    const MaskChannel red_, green_, blue_, alpha_;
+};
+
+// Rows top first, each read where it lies in the file: bottom-up files are read backwards.
+class BmpRows : public TRowSource {
+public:
+    BmpRows(std::unique_ptr<TStream> stream, const BmpHeader& h, std::vector<std::uint8_t> palette)
+        : stream_(std::move(stream)), h_(h), palette_(std::move(palette)), converter_(h_, palette_),
+          line_(converter_.Stride()) {
+        dataStart_ = stream_->Position();
+        const std::int64_t size = stream_->Size();
+        // As the whole-picture reader: the first row cut short is read with zeros, later ones stay black.
+        shortRow_ = size <= dataStart_ ? 0 : (size - dataStart_) / static_cast<std::int64_t>(line_.size());
+    }
+    int Width() const override { return static_cast<int>(h_.width); }
+    int Height() const override { return static_cast<int>(h_.height); }
+    void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
+        for (int i = 0; i < count; ++i, ++y_, rows += stride) {
+            const std::int64_t fileRow = h_.topDown ? y_ : h_.height - 1 - y_;
+            std::fill(rows, rows + h_.width * 4, 0);
+            if (fileRow <= shortRow_) {
+                stream_->Seek(dataStart_ + fileRow * static_cast<std::int64_t>(line_.size()), soBeginning);
+                const std::size_t got = stream_->Read(line_.data(), line_.size());
+                std::fill(line_.begin() + static_cast<std::ptrdiff_t>(got), line_.end(), 0);
+                converter_.Convert(line_.data(), rows, 4, false);
+            }
+            for (std::int64_t x = 0; x < h_.width; ++x) rows[x * 4 + 3] = 255;
+        }
+    }
+
+private:
+    std::unique_ptr<TStream> stream_;
+    BmpHeader h_;
+    std::vector<std::uint8_t> palette_;
+    BmpRowConverter converter_;
+    std::vector<std::uint8_t> line_;
+    std::int64_t dataStart_ = 0, shortRow_ = 0;
+    std::int64_t y_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream) {
+    BmpHeader h;
+    std::vector<std::uint8_t> palette;
+    ReadBmpHeader(*stream, h, palette, CheckStreamedSize);
+    if (h.compression == 1 || h.compression == 2) return nullptr;  // run-length data: a whole decode
+    return std::make_unique<BmpRows>(std::move(stream), h, std::move(palette));
+}
+
+void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
+    BmpHeader h;
+    std::vector<std::uint8_t> palette;
+    ReadBmpHeader(stream, h, palette, CheckImageSize);
     const int w = static_cast<int>(h.width), hgt = static_cast<int>(h.height);
     const bool keepAlpha = h.bitCount == 32;
     bitmap.Allocate(w, hgt, keepAlpha ? 32 : 24);
-    if (h.dataOffset) stream.Seek(h.dataOffset, soBeginning);
-
-    if (rle) {
+    if (h.compression == 1 || h.compression == 2) {
         std::vector<std::uint8_t> data;
         ReadRest(stream, data, static_cast<std::size_t>(kMaxImagePixels) * 2);
         DecodeRle(bitmap, data, palette, h.compression == 2, h.topDown);
         return;
     }
-    const std::size_t stride = (static_cast<std::size_t>(w) * h.bitCount + 31) / 32 * 4;
-    std::vector<std::uint8_t> line(stride);
-    const MaskChannel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
+    const BmpRowConverter converter(h, palette);
+    std::vector<std::uint8_t> line(converter.Stride());
     for (int row = 0; row < hgt; ++row) {
-        const std::size_t got = stream.Read(line.data(), stride);
-        if (got < stride) std::fill(line.begin() + static_cast<std::ptrdiff_t>(got), line.end(), 0);
-        std::uint8_t* out = bitmap.ScanLine(h.topDown ? row : hgt - 1 - row);
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t* px = out + x * (keepAlpha ? 4 : 3);
-            if (paletted) {
-                const int bit = x * h.bitCount;
-                const int index = (line[bit / 8] >> (8 - h.bitCount - bit % 8)) & ((1 << h.bitCount) - 1);
-                PutPalette(px, palette, index);
-            } else if (h.bitCount == 24) {
-                std::memcpy(px, &line[x * 3], 3);
-            } else if (h.bitCount == 32 && !h.hasMasks) {
-                std::memcpy(px, &line[x * 4], 4);
-            } else {
-                const std::uint32_t v = LittleEndian(&line[x * (h.bitCount / 8)], h.bitCount / 8);
-                px[0] = static_cast<std::uint8_t>(blue.Get(v));
-                px[1] = static_cast<std::uint8_t>(green.Get(v));
-                px[2] = static_cast<std::uint8_t>(red.Get(v));
-                if (keepAlpha) px[3] = static_cast<std::uint8_t>(alpha.bits ? alpha.Get(v) : 255);
-            }
-        }
-        if (got < stride) break;  // a short file: the rows not read stay black
+        const std::size_t got = stream.Read(line.data(), line.size());
+        if (got < line.size()) std::fill(line.begin() + static_cast<std::ptrdiff_t>(got), line.end(), 0);
+        converter.Convert(line.data(), bitmap.ScanLine(h.topDown ? row : hgt - 1 - row), keepAlpha ? 4 : 3, keepAlpha);
+        if (got < line.size()) break;  // a short file: the rows not read stay black
     }
 }

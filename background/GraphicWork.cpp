@@ -261,27 +261,22 @@ void GradientAlpha(TBitmap& bitmap, bool fromTop) {
     if (!HasAlphaPixels(bitmap)) return;
     const int h = bitmap.Height();
     for (int y = 0; y < h; ++y) {
-        const int v = y * 255 / h;
+        const std::uint8_t v = GradientAlphaAt(y, h, fromTop);
         std::uint8_t* p = bitmap.ScanLine(y);
-        for (int x = 0; x < bitmap.Width(); ++x) p[x * 4 + 3] = static_cast<std::uint8_t>(fromTop ? v : 255 - v);
+        for (int x = 0; x < bitmap.Width(); ++x) p[x * 4 + 3] = v;
     }
+}
+
+TEllipseMask::TEllipseMask(int width, int height) : w2(width / 2), h2(height / 2), s(w2 + h2) {
+    D = s == 0 ? 0 : (w2 * w2 / s) * (h2 * h2 / s);
 }
 
 void EllipseAlpha(TBitmap& bitmap) {
     if (!HasAlphaPixels(bitmap)) return;
-    const long long w2 = bitmap.Width() / 2, h2 = bitmap.Height() / 2, s = w2 + h2;
-    const long long D = s == 0 ? 0 : (w2 * w2 / s) * (h2 * h2 / s);
-    if (D == 0) {
-        SetAlpha(bitmap, 255);
-        return;
-    }
+    const TEllipseMask mask(bitmap.Width(), bitmap.Height());
     for (int i = 0; i < bitmap.Height(); ++i) {
         std::uint8_t* p = bitmap.ScanLine(i);
-        const long long by = (i - h2) * w2 / s;
-        for (int j = 0; j < bitmap.Width(); ++j) {
-            const long long bx = (j - w2) * h2 / s, b = bx * bx + by * by;
-            p[j * 4 + 3] = static_cast<std::uint8_t>(b > D ? 0 : 255 - b * 255 / D);
-        }
+        for (int j = 0; j < bitmap.Width(); ++j) p[j * 4 + 3] = mask.At(j, i);
     }
 }
 

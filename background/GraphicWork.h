@@ -35,6 +35,21 @@ void SetAlpha(TBitmap& bitmap, std::uint8_t alpha);
 void SetAlphaRect(TBitmap& bitmap, std::uint8_t alpha, const TRect& rect);
 void SetAlphaByKey(TBitmap& bitmap, std::uint8_t alpha);
 void GradientAlpha(TBitmap& bitmap, bool fromTop);
+// The alpha GradientAlpha gives row y of a bitmap h rows high.
+inline std::uint8_t GradientAlphaAt(int y, int h, bool fromTop) {
+    const int v = static_cast<int>(static_cast<long long>(y) * 255 / h);
+    return static_cast<std::uint8_t>(fromTop ? v : 255 - v);
+}
+// The alpha EllipseAlpha gives pixel (j, i) of a width x height bitmap.
+struct TEllipseMask {
+    long long w2, h2, s, D;
+    TEllipseMask(int width, int height);
+    std::uint8_t At(long long j, long long i) const {
+        if (D == 0) return 255;
+        const long long bx = (j - w2) * h2 / s, by = (i - h2) * w2 / s, b = bx * bx + by * by;
+        return static_cast<std::uint8_t>(b > D ? 0 : 255 - b * 255 / D);
+    }
+};
 // Opaque at the centre, transparent at the inscribed ellipse; a bitmap too small for an
 // ellipse (a side of one pixel) stays opaque.
 void EllipseAlpha(TBitmap& bitmap);

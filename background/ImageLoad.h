@@ -4,18 +4,26 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "background/Bitmap.h"
+#include "background/RowSource.h"
 #include "support/Stream.h"
 
-// Pictures larger than this are refused before any pixel memory is taken.
+// A whole decode (a bitmap of the full picture) refuses pictures larger than this before any
+// pixel memory is taken; the background of a window streams its picture instead.
 constexpr int kMaxImageSide = 16384;
 constexpr std::int64_t kMaxImagePixels = 64LL * 1024 * 1024;  // 256 MiB at four bytes a pixel
 extern const char* const kImageTooLargeMessage;
 // Raises kImageTooLargeMessage for a size of 0 or past the limits.
 void CheckImageSize(std::int64_t width, std::int64_t height);
+
+// Pictures read a few rows at a time need no memory for the whole picture: only their sides
+// are bounded (a row in the ring must stay small). Raises kImageTooLargeMessage.
+constexpr int kMaxStreamedSide = 65535;
+void CheckStreamedSize(std::int64_t width, std::int64_t height);
 
 // A .jpx file larger than this loads nothing.
 constexpr std::int64_t kMaxJpxSize = 10000000;
@@ -27,6 +35,14 @@ void UnscrambleJpx(std::vector<std::uint8_t>& bytes);
 void LoadImageFile(TBitmap& bitmap, const std::string& path);
 // Unknown extensions load nothing and raise nothing.
 void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
+
+// The picture of a file's bytes as rows (32-bit, A = 255), named by its extension as for
+// LoadImageStream; nullptr for what only a whole decode reads (run-length BMP) or what loads
+// nothing (unknown extension, a PNG without IHDR, too big a .jpx). Raises what the loaders raise.
+std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data);
+std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream);
+std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream);
 
 void LoadBmpImage(TBitmap& bitmap, TStream& stream);
 void LoadPngImage(TBitmap& bitmap, TStream& stream);

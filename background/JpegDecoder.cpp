@@ -1,11 +1,13 @@
-// JPEG through libjpeg(-turbo): full size, 24-bit B, G, R (or 32-bit B, G, R, 255) written
-// straight into the rows.
-// libjpeg reports errors by longjmp; that jump stays inside DecodeJpeg, which holds no C++
-// object, and the error becomes an exception only after it has returned.
+// JPEG through libjpeg(-turbo): full size, B, G, R (or B, G, R, 255) rows, a strip at a time.
+// libjpeg reports errors by longjmp; each call into it runs in Guarded, whose frame and the
+// library's hold no C++ object, and the error becomes an exception only after it has returned.
+#include <algorithm>
 #include <atomic>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -17,22 +19,13 @@ namespace {
 // A progressive file with thousands of scans would take minutes; real files have a dozen.
 constexpr int kMaxScans = 500;
 
+enum JumpReason { kNone, kLibraryError, kTooManyScans };
+
 struct JpegErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
 };
-
-struct JpegTarget {
-    // Called once the size is known; answers a row pointer table or nullptr to give up.
-    std::uint8_t* (*prepare)(void* context, int width, int height, int* failure);
-    std::uint8_t* (*row)(void* context, int y);
-    void* context;
-    J_COLOR_SPACE space;                    // JCS_EXT_BGR or JCS_EXT_BGRX (whose fourth byte is 0xFF)
-    const std::atomic<bool>* stop;          // looked at between rows; may be null
-};
-
-enum DecodeResult { kDecoded, kLibraryError, kTooManyScans, kRefused, kStopped };
 
 void OnError(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
@@ -48,87 +41,130 @@ void OnProgress(j_common_ptr cinfo) {
         std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, kTooManyScans);
 }
 
-DecodeResult DecodeJpeg(const std::uint8_t* data, unsigned long size, JpegTarget* target, JpegErrorManager* err,
-                        int* failure) {
+struct JpegState {
     jpeg_decompress_struct cinfo;
     jpeg_progress_mgr progress;
-    cinfo.err = jpeg_std_error(&err->pub);
-    err->pub.error_exit = OnError;
-    err->pub.output_message = OnOutputMessage;
-    err->message[0] = 0;
-    int jumped = setjmp(err->jump);
-    if (jumped) {
-        jpeg_destroy_decompress(&cinfo);
-        return static_cast<DecodeResult>(jumped);
-    }
-    jpeg_create_decompress(&cinfo);
-    progress.progress_monitor = OnProgress;
-    cinfo.progress = &progress;
-    cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
-    jpeg_mem_src(&cinfo, data, size);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = target->space;
-    cinfo.scale_num = cinfo.scale_denom = 1;
-    cinfo.dct_method = JDCT_ISLOW;
-    if (!target->prepare(target->context, static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
-                         failure)) {
-        jpeg_destroy_decompress(&cinfo);
-        return kRefused;
-    }
-    jpeg_start_decompress(&cinfo);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        if (target->stop && (cinfo.output_scanline & 63) == 0 && target->stop->load(std::memory_order_relaxed)) {
-            jpeg_destroy_decompress(&cinfo);
-            return kStopped;
-        }
-        JSAMPROW row = target->row(target->context, static_cast<int>(cinfo.output_scanline));
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return kDecoded;
-}
-
-struct BitmapTarget {
-    TBitmap* bitmap;
-    int bitsPerPixel;
-    std::string error;
+    JpegErrorManager err;
 };
 
-std::uint8_t* PrepareBitmap(void* context, int width, int height, int* failure) {
-    auto* t = static_cast<BitmapTarget*>(context);
-    try {
-        CheckImageSize(width, height);
-        t->bitmap->Allocate(width, height, t->bitsPerPixel);
-        return t->bitmap->ScanLine(0);
-    } catch (const std::exception& e) {
-        t->error = e.what();
-        *failure = 1;
-        return nullptr;
-    }
+struct ReadArgs {
+    JSAMPROW* rows;
+    int count;
+};
+
+int Guarded(JpegState* s, void (*step)(JpegState*, void*), void* arg) {
+    if (int jumped = setjmp(s->err.jump)) return jumped;
+    step(s, arg);
+    return kNone;
 }
 
-std::uint8_t* BitmapRow(void* context, int y) { return static_cast<BitmapTarget*>(context)->bitmap->ScanLine(y); }
+void OpenStep(JpegState* s, void* arg) {
+    auto* data = static_cast<std::vector<std::uint8_t>*>(arg);
+    jpeg_mem_src(&s->cinfo, data->data(), static_cast<unsigned long>(data->size()));
+    jpeg_read_header(&s->cinfo, TRUE);
+}
+
+void StartStep(JpegState* s, void* arg) {
+    s->cinfo.out_color_space = *static_cast<J_COLOR_SPACE*>(arg);
+    s->cinfo.scale_num = s->cinfo.scale_denom = 1;
+    s->cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_decompress(&s->cinfo);
+}
+
+void ReadStep(JpegState* s, void* arg) {
+    auto* a = static_cast<ReadArgs*>(arg);
+    for (int done = 0; done < a->count && s->cinfo.output_scanline < s->cinfo.output_height;)
+        done += static_cast<int>(jpeg_read_scanlines(&s->cinfo, a->rows + done, static_cast<JDIMENSION>(a->count - done)));
+}
+
+void FinishStep(JpegState* s, void*) { jpeg_finish_decompress(&s->cinfo); }
+
+}  // namespace
+
+// The decoder behind both the whole-picture loaders and the row source.
+class TJpegRows : public TRowSource {
+public:
+    TJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data, bool withAlpha) : data_(std::move(data)) {
+        s_.cinfo.err = jpeg_std_error(&s_.err.pub);
+        s_.err.pub.error_exit = OnError;
+        s_.err.pub.output_message = OnOutputMessage;
+        s_.err.message[0] = 0;
+        jpeg_create_decompress(&s_.cinfo);
+        s_.progress.progress_monitor = OnProgress;
+        s_.cinfo.progress = &s_.progress;
+        s_.cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
+        space_ = withAlpha ? JCS_EXT_BGRX : JCS_EXT_BGR;  // X is written as 0xFF
+        try {
+            Run(OpenStep, const_cast<std::vector<std::uint8_t>*>(data_.get()));
+        } catch (...) {
+            jpeg_destroy_decompress(&s_.cinfo);
+            throw;
+        }
+    }
+    // After the size has been looked at: a progressive file takes its memory here.
+    void Start() { Run(StartStep, &space_); }
+    ~TJpegRows() override { jpeg_destroy_decompress(&s_.cinfo); }
+    TJpegRows(const TJpegRows&) = delete;
+    TJpegRows& operator=(const TJpegRows&) = delete;
+
+    int Width() const override { return static_cast<int>(s_.cinfo.image_width); }
+    int Height() const override { return static_cast<int>(s_.cinfo.image_height); }
+    void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
+        JSAMPROW pointers[16];
+        for (int at = 0; at < count; at += 16) {
+            const int n = std::min(16, count - at);
+            for (int i = 0; i < n; ++i) pointers[i] = rows + static_cast<std::size_t>(at + i) * stride;
+            ReadArgs args{pointers, n};
+            Run(ReadStep, &args);
+        }
+        if (s_.cinfo.output_scanline == s_.cinfo.output_height && !finished_) {
+            finished_ = true;
+            Run(FinishStep, nullptr);
+        }
+    }
+
+private:
+    void Run(void (*step)(JpegState*, void*), void* arg) {
+        switch (Guarded(&s_, step, arg)) {
+        case kLibraryError: throw EError(s_.err.message);
+        case kTooManyScans: throw EError("このJPEGはスキャン数が多すぎます");
+        default: break;
+        }
+    }
+
+    std::shared_ptr<const std::vector<std::uint8_t>> data_;
+    J_COLOR_SPACE space_;
+    JpegState s_;
+    bool finished_ = false;
+};
+
+namespace {
 
 bool DecodeInto(TBitmap& bitmap, TStream& stream, int bitsPerPixel, const std::atomic<bool>* stop) {
     std::vector<std::uint8_t> data;
     ReadRest(stream, data, static_cast<std::size_t>(1) << 31);
-    BitmapTarget context{&bitmap, bitsPerPixel, {}};
-    JpegTarget target{PrepareBitmap, BitmapRow, &context, bitsPerPixel == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR, stop};
-    JpegErrorManager err;
-    int failure = 0;
-    switch (DecodeJpeg(data.data(), static_cast<unsigned long>(data.size()), &target, &err, &failure)) {
-    case kDecoded: return true;
-    case kLibraryError: throw EError(err.message);
-    case kTooManyScans: throw EError("このJPEGはスキャン数が多すぎます");
-    case kRefused: throw EError(context.error);
-    case kStopped: break;
+    TJpegRows rows(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)), bitsPerPixel == 32);
+    CheckImageSize(rows.Width(), rows.Height());
+    rows.Start();
+    bitmap.Allocate(rows.Width(), rows.Height(), bitsPerPixel);
+    for (int y = 0; y < rows.Height(); y += 64) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            bitmap.Allocate(0, 0, bitsPerPixel);
+            return false;
+        }
+        rows.ReadRows(bitmap.ScanLine(y), static_cast<std::size_t>(bitmap.Stride()), std::min(64, rows.Height() - y));
     }
-    bitmap.Allocate(0, 0, bitsPerPixel);
-    return false;
+    return true;
 }
 
 }  // namespace
+
+std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data) {
+    auto rows = std::make_unique<TJpegRows>(std::move(data), true);
+    CheckStreamedSize(rows->Width(), rows->Height());
+    rows->Start();
+    return rows;
+}
 
 void LoadJpegImage(TBitmap& bitmap, TStream& stream) { DecodeInto(bitmap, stream, 24, nullptr); }
 

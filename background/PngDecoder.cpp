@@ -2,10 +2,10 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "background/ImageLoad.h"
+#include "background/PngFilter.h"
 #include "support/Errors.h"
 
 namespace {
@@ -121,51 +121,29 @@ private:
     bool damaged_ = false;
 };
 
-void Unfilter(std::uint8_t* row, const std::uint8_t* prev, std::size_t length, int bpp, std::uint8_t filter) {
-    switch (filter) {
-    case 1:
-        for (std::size_t x = bpp; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + row[x - bpp]);
-        break;
-    case 2:
-        for (std::size_t x = 0; x < length; ++x) row[x] = static_cast<std::uint8_t>(row[x] + prev[x]);
-        break;
-    case 3:
-        for (std::size_t x = 0; x < static_cast<std::size_t>(bpp) && x < length; ++x)
-            row[x] = static_cast<std::uint8_t>(row[x] + prev[x] / 2);
-        for (std::size_t x = bpp; x < length; ++x)
-            row[x] = static_cast<std::uint8_t>(row[x] + (row[x - bpp] + prev[x]) / 2);
-        break;
-    case 4:
-        for (std::size_t x = 0; x < length; ++x) {
-            const int a = x >= static_cast<std::size_t>(bpp) ? row[x - bpp] : 0, b = prev[x],
-                      c = x >= static_cast<std::size_t>(bpp) ? prev[x - bpp] : 0;
-            const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-            const int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
-            row[x] = static_cast<std::uint8_t>(row[x] + predictor);
-        }
-        break;
-    default: break;  // 0, and unknown filters, leave the row as read
-    }
-}
-
 void SwapRowRedBlue(std::uint8_t* row, std::uint32_t width, int bpp) {
     for (std::uint32_t x = 0; x < width; ++x, row += bpp) std::swap(row[0], row[2]);
 }
 
-}  // namespace
+struct PngHeader {
+    std::uint32_t width = 0, height = 0;
+    int bpp = 3;
+};
 
-void LoadPngImage(TBitmap& bitmap, TStream& stream) {
+// Reads up to the end of IHDR and checks it; false when the stream has no IHDR.
+bool ReadPngHeader(TStream& stream, PngHeader& h) {
     std::uint8_t signature[8];
     stream.Read(signature, 8);
     ChunkHead head;
     for (;;) {
-        if (!ReadHead(stream, head)) return;  // no IHDR: the bitmap stays as it was
+        if (!ReadHead(stream, head)) return false;
         if (IsType(head, "IHDR")) break;
         Skip(stream, head.length);
     }
     std::uint8_t ihdr[17] = {};
     stream.Read(ihdr, 17);
-    const std::uint32_t width = BigEndian32(ihdr), height = BigEndian32(ihdr + 4);
+    h.width = BigEndian32(ihdr);
+    h.height = BigEndian32(ihdr + 4);
     const int depth = ihdr[8], colorType = ihdr[9], compression = ihdr[10], filterMethod = ihdr[11],
               interlace = ihdr[12];
     if (depth != 8) throw EError("このPNG色深度には対応していません");
@@ -173,31 +151,101 @@ void LoadPngImage(TBitmap& bitmap, TStream& stream) {
     if (interlace != 0) throw EError("PNGインターレースには対応していません");
     if (filterMethod != 0) throw EError("PNGフィルタには対応していません");
     if (colorType != 2 && colorType != 6) throw EError("このPNGには対応していません");
-    const int bpp = colorType == 2 ? 3 : 4;
-    CheckImageSize(width, height);
-    bitmap.Allocate(static_cast<int>(width), static_cast<int>(height), bpp * 8);
+    h.bpp = colorType == 2 ? 3 : 4;
+    return true;
+}
 
-    ImageDataReader data(stream);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * bpp;
-    // Each row is unfiltered as soon as it is inflated, against the row above in PNG byte
-    // order; that row then gets its bytes swapped to B, G, R.
-    const std::vector<std::uint8_t> zeros(rowBytes, 0);
-    Inflater inflater(data);
-    std::uint8_t* prev = nullptr;
-    std::size_t last = 0;  // bytes of the last row that has any
-    for (int y = 0; y < static_cast<int>(height); ++y) {
+// The image data, one unfiltered row (PNG byte order) after the other.
+class PngRowReader {
+public:
+    PngRowReader(TStream& stream, const PngHeader& h)
+        : rowBytes_(static_cast<std::size_t>(h.width) * h.bpp), bpp_(h.bpp), zeros_(rowBytes_, 0), data_(stream),
+          inflater_(data_) {}
+
+    // Row y into row, against prev (the row above; nullptr for the first); answers the bytes it
+    // got, 0 past the data's end.
+    std::size_t Next(std::uint8_t* row, const std::uint8_t* prev, int y) {
         std::uint8_t filter = 0;
-        std::uint8_t* row = bitmap.ScanLine(y);
-        const std::size_t got = inflater.Read(&filter, 1) == 1 ? inflater.Read(row, rowBytes) : 0;
+        const std::size_t got = inflater_.Read(&filter, 1) == 1 ? inflater_.Read(row, rowBytes_) : 0;
         // Damaged data, or none at all, would otherwise leave black rows that look like a
         // picture; a file that ends early shows the rows it has, as a cut JPEG does.
-        if (inflater.Damaged() || (y == 0 && got == 0)) throw EError("PNGの画像データが壊れています");
+        if (inflater_.Damaged() || (y == 0 && got == 0)) throw EError("PNGの画像データが壊れています");
+        if (got > 0) UnfilterPngRow(row, prev ? prev : zeros_.data(), got, bpp_, filter);
+        return got;
+    }
+
+private:
+    std::size_t rowBytes_;
+    int bpp_;
+    const std::vector<std::uint8_t> zeros_;
+    ImageDataReader data_;
+    Inflater inflater_;
+};
+
+class PngRows : public TRowSource {
+public:
+    PngRows(std::unique_ptr<TStream> stream, const PngHeader& h)
+        : stream_(std::move(stream)), h_(h), reader_(*stream_, h), current_(static_cast<std::size_t>(h.width) * h.bpp),
+          previous_(current_.size()) {}
+    int Width() const override { return static_cast<int>(h_.width); }
+    int Height() const override { return static_cast<int>(h_.height); }
+    void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
+        for (int i = 0; i < count; ++i, rows += stride) {
+            std::fill(rows, rows + h_.width * 4, 0);
+            std::size_t got = 0;
+            if (!ended_) got = reader_.Next(current_.data(), y_ == 0 ? nullptr : previous_.data(), y_);
+            ++y_;
+            ended_ = ended_ || got < current_.size();
+            // Whole pixels swapped to B, G, R; a pixel cut off keeps its bytes as they came.
+            const std::size_t whole = got / h_.bpp;
+            for (std::size_t x = 0; x < whole; ++x) {
+                const std::uint8_t* p = &current_[x * h_.bpp];
+                rows[x * 4] = p[2], rows[x * 4 + 1] = p[1], rows[x * 4 + 2] = p[0];
+            }
+            std::copy(current_.begin() + static_cast<std::ptrdiff_t>(whole * h_.bpp),
+                      current_.begin() + static_cast<std::ptrdiff_t>(got), rows + whole * 4);
+            for (std::uint32_t x = 0; x < h_.width; ++x) rows[x * 4 + 3] = 255;
+            std::swap(current_, previous_);
+        }
+    }
+
+private:
+    std::unique_ptr<TStream> stream_;
+    PngHeader h_;
+    PngRowReader reader_;
+    std::vector<std::uint8_t> current_, previous_;
+    int y_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream) {
+    PngHeader h;
+    if (!ReadPngHeader(*stream, h)) return nullptr;
+    CheckStreamedSize(h.width, h.height);
+    return std::make_unique<PngRows>(std::move(stream), h);
+}
+
+void LoadPngImage(TBitmap& bitmap, TStream& stream) {
+    PngHeader h;
+    if (!ReadPngHeader(stream, h)) return;  // no IHDR: the bitmap stays as it was
+    CheckImageSize(h.width, h.height);
+    bitmap.Allocate(static_cast<int>(h.width), static_cast<int>(h.height), h.bpp * 8);
+    // Each row is unfiltered as soon as it is inflated, against the row above in PNG byte
+    // order; that row then gets its bytes swapped to B, G, R.
+    PngRowReader reader(stream, h);
+    const std::size_t rowBytes = static_cast<std::size_t>(h.width) * h.bpp;
+    std::uint8_t* prev = nullptr;
+    std::size_t last = 0;  // bytes of the last row that has any
+    for (int y = 0; y < static_cast<int>(h.height); ++y) {
+        std::uint8_t* row = bitmap.ScanLine(y);
+        const std::size_t got = reader.Next(row, prev, y);
         if (got == 0) break;
-        Unfilter(row, prev ? prev : zeros.data(), got, bpp, filter);
-        if (prev) SwapRowRedBlue(prev, width, bpp);
+        if (prev) SwapRowRedBlue(prev, h.width, h.bpp);
         prev = row;
         last = got;
         if (got < rowBytes) break;
     }
-    SwapRowRedBlue(prev, static_cast<std::uint32_t>(last / bpp), bpp);
+    SwapRowRedBlue(prev, static_cast<std::uint32_t>(last / h.bpp), h.bpp);
 }

@@ -59,27 +59,27 @@ HRESULT TAccessible::Text(const std::string& text, BSTR* out) {
 }
 
 int TAccessible::ChildOf(const VARIANT& child) {
-    if (!window_ || child.vt != VT_I4) return -1;
+    if (!Window() || child.vt != VT_I4) return -1;
     return child.lVal >= 0 && child.lVal <= ChildCount() ? child.lVal : -1;
 }
 
 IDispatch* TAccessible::Parent() {
     IDispatch* parent = nullptr;
-    if (window_) AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+    if (Window()) AccessibleObjectFromWindow(Window(), static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                             reinterpret_cast<void**>(&parent));
     return parent;
 }
 
 HRESULT TAccessible::get_accParent(IDispatch** parent) {
     if (!parent) return E_POINTER;
-    if (!window_) return RPC_E_DISCONNECTED;
+    if (!Window()) return RPC_E_DISCONNECTED;
     *parent = Parent();
     return *parent ? S_OK : S_FALSE;
 }
 
 HRESULT TAccessible::get_accChildCount(long* count) {
     if (!count) return E_POINTER;
-    if (!window_) return RPC_E_DISCONNECTED;
+    if (!Window()) return RPC_E_DISCONNECTED;
     *count = ChildCount();
     return S_OK;
 }
@@ -121,7 +121,7 @@ HRESULT TAccessible::get_accHelpTopic(BSTR* file, VARIANT, long* topic) {
 HRESULT TAccessible::get_accFocus(VARIANT* focus) {
     if (!focus) return E_POINTER;
     VariantInit(focus);
-    if (!window_) return RPC_E_DISCONNECTED;
+    if (!Window()) return RPC_E_DISCONNECTED;
     const int c = Focused();
     if (c < 0) return S_FALSE;
     *focus = Long(c);
@@ -131,7 +131,7 @@ HRESULT TAccessible::get_accFocus(VARIANT* focus) {
 HRESULT TAccessible::get_accSelection(VARIANT* selection) {
     if (!selection) return E_POINTER;
     VariantInit(selection);
-    if (!window_) return RPC_E_DISCONNECTED;
+    if (!Window()) return RPC_E_DISCONNECTED;
     const int c = Selected();
     if (c <= 0) return S_FALSE;
     *selection = Long(c);
@@ -158,7 +158,7 @@ HRESULT TAccessible::accLocation(long* left, long* top, long* width, long* heigh
     RECT r;
     if (!Bounds(c, r)) return S_FALSE;
     POINT p{r.left, r.top};
-    ClientToScreen(window_, &p);
+    ClientToScreen(Window(), &p);
     *left = p.x;
     *top = p.y;
     *width = r.right - r.left;
@@ -190,22 +190,24 @@ HRESULT TAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
 HRESULT TAccessible::accHitTest(long x, long y, VARIANT* child) {
     if (!child) return E_POINTER;
     VariantInit(child);
-    if (!window_) return RPC_E_DISCONNECTED;
+    if (!Window()) return RPC_E_DISCONNECTED;
     POINT p{x, y};
-    ScreenToClient(window_, &p);
+    ScreenToClient(Window(), &p);
     if (IAccessible* part = PartAt(p)) {
         child->vt = VT_DISPATCH;
         child->pdispVal = part;
         return S_OK;
     }
-    for (int c = ChildCount(); c >= 0; --c) {
+    for (int c = ChildCount(); c >= 1; --c) {
         RECT r;
         if (Bounds(c, r) && PtInRect(&r, p)) {
             *child = Long(c);
             return S_OK;
         }
     }
-    return S_FALSE;
+    if (!Covers(p)) return S_FALSE;
+    *child = Long(CHILDID_SELF);
+    return S_OK;
 }
 
 HRESULT TAccessible::accDoDefaultAction(VARIANT child) {

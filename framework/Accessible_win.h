@@ -17,7 +17,8 @@ public:
     explicit TAccessible(HWND window) : window_(window) {}
     virtual ~TAccessible() = default;
     void Detach() { window_ = nullptr; }
-    HWND Window() const { return window_; }
+    // Null once the window has gone: every question then fails.
+    virtual HWND Window() const { return window_; }
 
     // IUnknown and IDispatch.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
@@ -66,11 +67,16 @@ protected:
     virtual bool Select(int, long) { return false; }
     virtual int Focused() { return -1; }   // the child with the focus, 0 itself, −1 none
     virtual int Selected() { return -1; }  // the selected child, −1 none
+    // Whether a client point is the part's own (a hit test answers the part itself there).
+    virtual bool Covers(POINT p) {
+        RECT r;
+        return Bounds(CHILDID_SELF, r) && PtInRect(&r, p);
+    }
     // Another object under a client point (AddRef'd), or null.
     virtual IAccessible* PartAt(POINT) { return nullptr; }
     virtual IDispatch* Parent();
 
-    // A valid child number of VARIANT child, or −1.
+    // A valid child number of VARIANT child, or −1; −1 for every child once detached.
     int ChildOf(const VARIANT& child);
     static HRESULT Empty(BSTR* text);
     static HRESULT Text(const std::string& text, BSTR* out);

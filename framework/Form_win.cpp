@@ -105,7 +105,7 @@ int TForm::ShowModal() {
                 PostQuitMessage(static_cast<int>(msg.wParam));  // the program ends: so does the question
                 break;
             }
-            if (!PressFocusedButton(msg) && !DialogKey(msg) && !IsDialogMessageW(handle_, &msg)) {
+            if (!DialogKey(msg) && !PressFocusedButton(msg) && !IsDialogMessageW(handle_, &msg)) {
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }

@@ -31,7 +31,7 @@ const long long kEpochOffset = DaysFromCivil(1899, 12, 30);
 
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
-bool ParseDigits(const std::string& text, std::size_t from, std::size_t count, int& value) {
+bool ParseDigits(std::string_view text, std::size_t from, std::size_t count, int& value) {
     value = 0;
     for (std::size_t i = from; i < from + count; ++i) {
         char c = text[i];
@@ -57,20 +57,21 @@ void DecodeDate(TDateTime date, int& year, int& month, int& day) {
     CivilFromDays(static_cast<long long>(std::trunc(date)) + kEpochOffset, year, month, day);
 }
 
-std::string DateToText(TDateTime date) {
-    if (!std::isfinite(date) || std::fabs(date) > 3.0e6) return "00000000";
-    int y, m, d;
-    DecodeDate(date, y, m, d);
-    if (y < 1 || y > 9999) return "00000000";
-    char buf[9] = {static_cast<char>('0' + y / 1000),      static_cast<char>('0' + y / 100 % 10),
-                   static_cast<char>('0' + y / 10 % 10),   static_cast<char>('0' + y % 10),
-                   static_cast<char>('0' + m / 10),        static_cast<char>('0' + m % 10),
-                   static_cast<char>('0' + d / 10),        static_cast<char>('0' + d % 10),
-                   0};
-    return buf;
+void WriteDateText(char* out, TDateTime date) {
+    int y = 0, m = 0, d = 0;
+    if (std::isfinite(date) && std::fabs(date) <= 3.0e6) DecodeDate(date, y, m, d);
+    if (y < 1 || y > 9999) y = m = d = 0;
+    const int digits[8] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, m / 10, m % 10, d / 10, d % 10};
+    for (int k = 0; k < 8; ++k) out[k] = static_cast<char>('0' + digits[k]);
 }
 
-TDateTime DateFromText(const std::string& text) {
+std::string DateToText(TDateTime date) {
+    std::string text(8, '0');
+    WriteDateText(text.data(), date);
+    return text;
+}
+
+TDateTime DateFromText(std::string_view text) {
     int y, m, d;
     TDateTime result = 0;
     if (text.size() < 8 || !ParseDigits(text, 0, 4, y) || !ParseDigits(text, 4, 2, m) ||

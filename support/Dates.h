@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 using TDateTime = double;
 
@@ -16,8 +17,10 @@ void DecodeDate(TDateTime date, int& year, int& month, int& day);
 
 // "yyyymmdd" of the date; "00000000" when the year falls outside 1..9999.
 std::string DateToText(TDateTime date);
+// The same into out[0..7], for writers that build their lines themselves.
+void WriteDateText(char* out, TDateTime date);
 // Characters 1-4 year, 5-6 month, 7-8 day; any failure gives 0.
-TDateTime DateFromText(const std::string& text);
+TDateTime DateFromText(std::string_view text);
 
 // The current local date and time.
 TDateTime NowDateTime();

@@ -38,6 +38,26 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 // EFileError names the file.
 void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
 
+// ReplaceFileSafely for text written in pieces, so that a large file needs no buffer of its
+// size: the pieces go to the temporary file, and only Commit puts it in the old file's place.
+// Any failure, or a writer destroyed before Commit, removes the temporary file and leaves the
+// old file as it was; failures throw EFileError naming the file.
+class TSafeFileWriter {
+public:
+    explicit TSafeFileWriter(const std::string& path);
+    ~TSafeFileWriter();
+    TSafeFileWriter(const TSafeFileWriter&) = delete;
+    TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
+
+    void Write(const char* data, std::size_t size);
+    void Commit(bool flush = true);
+
+private:
+    void Fail();
+    std::string path_, temp_;
+    std::intptr_t file_ = -1;  // the system's handle; -1 when closed (also Windows' invalid handle)
+};
+
 // The temporary files ReplaceFileSafely may write before the swap: "<name>.tmp" and, while a
 // leftover one is in the way and cannot be overwritten, "<name>.1.tmp" and so on.
 constexpr int kTemporaryNameCount = 10;

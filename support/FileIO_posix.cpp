@@ -122,44 +122,80 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
         if (errno == ENOENT || errno == ENOTDIR) return false;
         throw EFileError(CannotReadMessage(path));
     }
+    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
     struct stat st;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) content.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[65536];
+    std::size_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    content.resize(size + 1);
+    std::size_t used = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (used == content.size()) content.resize(content.size() * 2);
+        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ::close(fd);
+            content.clear();
             throw EFileError(CannotReadMessage(path));
         }
         if (n == 0) break;
-        content.append(buf, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    content.resize(used);
     ::close(fd);
     return true;
 }
 
-void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
     // A temporary file left by an interrupted save is overwritten; whatever cannot be
     // (a folder, a file we may not write) is stepped over for the next name.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < kTemporaryNameCount && fd < 0; ++attempt) {
-        temp = TemporaryNameFor(path, attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    for (int attempt = 0; attempt < kTemporaryNameCount && file_ < 0; ++attempt) {
+        temp_ = TemporaryNameFor(path, attempt);
+        file_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     }
-    if (fd < 0) throw EFileError(CannotWriteMessage(path));
-    bool ok = WriteAll(fd, content) && (!flush || ::fsync(fd) == 0);
+    if (file_ < 0) throw EFileError(CannotWriteMessage(path));
+}
+
+TSafeFileWriter::~TSafeFileWriter() {
+    if (file_ < 0) return;
+    ::close(static_cast<int>(file_));
+    ::unlink(temp_.c_str());
+}
+
+void TSafeFileWriter::Fail() {
+    if (file_ >= 0) ::close(static_cast<int>(file_));
+    file_ = -1;
+    ::unlink(temp_.c_str());
+    throw EFileError(CannotWriteMessage(path_));
+}
+
+void TSafeFileWriter::Write(const char* data, std::size_t size) {
+    if (file_ < 0) Fail();
+    while (size > 0) {
+        ssize_t n = ::write(static_cast<int>(file_), data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail();
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void TSafeFileWriter::Commit(bool flush) {
+    if (file_ < 0) Fail();
+    const int fd = static_cast<int>(file_);
+    file_ = -1;
+    bool ok = !flush || ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw EFileError(CannotWriteMessage(path));
-    }
+    if (!ok || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
     if (flush) {  // make the rename itself durable
-        int dir = ::open(FolderOf(path).c_str(), O_RDONLY);
+        int dir = ::open(FolderOf(path_).c_str(), O_RDONLY);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
         }
     }
+}
+
+void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+    TSafeFileWriter writer(path);
+    writer.Write(content.data(), content.size());
+    writer.Commit(flush);
 }

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -100,39 +102,78 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
         throw EFileError(CannotReadMessage(path));
     }
+    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) content.reserve(static_cast<std::size_t>(size.QuadPart));
-    char buf[65536];
+    content.resize((GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0) + 1);
+    std::size_t used = 0;
     for (;;) {
+        if (used == content.size()) content.resize(content.size() * 2);
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - used, 1u << 30));
         DWORD got = 0;
-        if (!ReadFile(file, buf, sizeof buf, &got, nullptr)) {
+        if (!ReadFile(file, content.data() + used, want, &got, nullptr)) {
             CloseHandle(file);
+            content.clear();
             throw EFileError(CannotReadMessage(path));
         }
         if (got == 0) break;
-        content.append(buf, got);
+        used += got;
     }
+    content.resize(used);
     CloseHandle(file);
     return true;
 }
 
-void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
-    const std::wstring target = ToWide(path);
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
     // A temporary file left by an interrupted save is overwritten; whatever cannot be (a
     // folder, a read-only file, one another program holds open) is stepped over for the next name.
-    std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kTemporaryNameCount && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = ToWide(TemporaryNameFor(path, attempt));
-        file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        temp_ = TemporaryNameFor(path, attempt);
+        file = CreateFileW(ToWide(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     }
     if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
-    bool ok = WriteAll(file, content) && (!flush || FlushFileBuffers(file));
-    ok = CloseHandle(file) && ok;
-    if (!ok || !MoveReplacingWithRetries(temp, target)) {
-        DeleteFileW(temp.c_str());
-        throw EFileError(CannotWriteMessage(path));
+    file_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+TSafeFileWriter::~TSafeFileWriter() {
+    if (file_ == -1) return;
+    CloseHandle(reinterpret_cast<HANDLE>(file_));
+    DeleteFileW(ToWide(temp_).c_str());
+}
+
+void TSafeFileWriter::Fail() {
+    if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
+    file_ = -1;
+    DeleteFileW(ToWide(temp_).c_str());
+    throw EFileError(CannotWriteMessage(path_));
+}
+
+void TSafeFileWriter::Write(const char* data, std::size_t size) {
+    if (file_ == -1) Fail();
+    const HANDLE file = reinterpret_cast<HANDLE>(file_);
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) Fail();
+        data += written;
+        size -= written;
     }
+}
+
+void TSafeFileWriter::Commit(bool flush) {
+    if (file_ == -1) Fail();
+    const HANDLE file = reinterpret_cast<HANDLE>(file_);
+    file_ = -1;
+    bool ok = !flush || FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    if (!ok || !MoveReplacingWithRetries(ToWide(temp_), ToWide(path_))) Fail();
+}
+
+void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+    TSafeFileWriter writer(path);
+    writer.Write(content.data(), content.size());
+    writer.Commit(flush);
 }
 
 std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask) {

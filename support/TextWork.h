@@ -7,11 +7,23 @@
 #include <vector>
 
 // True for the first byte of a two-byte Shift-JIS character.
-inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Length in bytes of the character starting at position i (a lead byte at the very end counts as one).
 inline std::size_t CharLength(std::string_view s, std::size_t i) {
     return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+}
+
+// Whether position k starts a character, given that `from` (at most k) does. A lead byte
+// takes whatever follows it, so only the run of lead bytes just before k decides: an even
+// one ends on a character's end. Lets a byte found by memchr be checked without walking there.
+inline bool StartsCharacter(std::string_view s, std::size_t from, std::size_t k) {
+    std::size_t leads = 0;
+    while (k > from && IsLeadByte(static_cast<unsigned char>(s[k - 1]))) {
+        --k;
+        ++leads;
+    }
+    return leads % 2 == 0;
 }
 
 // The text cut to at most maxBytes, never inside a two-byte character.
@@ -78,4 +90,6 @@ public:
 std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas, int maxWidth);
 
 // Appends the escaped form of text to out (the item file writer's fast path).
-void AppendEscaped(std::string& out, const std::string& text);
+void AppendEscaped(std::string& out, std::string_view text);
+// Appends UnescapeText of text to out (the item file reader's fast path).
+void AppendUnescaped(std::string& out, std::string_view text);

@@ -1,6 +1,13 @@
 #include "todo/TodoData.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <stdexcept>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -11,33 +18,242 @@ const char* const kNoCategory = "　";
 
 namespace {
 
+// Each byte's value as a hex digit, -1 for other bytes: a table, since colours are random
+// mixes of digits and letters that defeat branch prediction.
+struct HexDigits {
+    signed char of[256] = {};
+    constexpr HexDigits() {
+        for (int c = 0; c < 256; ++c) of[c] = -1;
+        for (int d = 0; d < 10; ++d) of['0' + d] = static_cast<signed char>(d);
+        for (int d = 0; d < 6; ++d) of['A' + d] = of['a' + d] = static_cast<signed char>(10 + d);
+    }
+    int operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr HexDigits kHexDigit;
+
 // Hex digits without prefix or sign; anything else, or more than 32 bits, gives 0.
-std::int32_t ParseColor(const std::string& field) {
-    if (field.empty()) return 0;
+std::int32_t ParseColor(std::string_view field) {
     std::uint64_t value = 0;
     for (char c : field) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else
-            return 0;
+        const int digit = kHexDigit(c);
+        if (digit < 0) return 0;
         value = value * 16 + static_cast<std::uint64_t>(digit);
         if (value > 0xFFFFFFFFull) return 0;
     }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-void AppendColor(std::string& out, std::int32_t color) {
+// The first quote or backslash at or after i, n when there is none; sixteen bytes at a time,
+// since most fields hold neither.
+std::size_t FindQuoteOrBackslash(std::string_view line, std::size_t i) {
+    const std::size_t n = line.size();
+#ifdef __SSE2__
+    const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_cmpeq_epi8(x, backslash)));
+        if (hits != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+    }
+#endif
+    while (i < n && line[i] != '"' && line[i] != '\\') ++i;
+    return i;
+}
+
+// The end of a quoted field's text that starts at i: its closing quote when a comma or the
+// line's end follows it. npos for anything SplitCsvLine reads otherwise (a quote inside the
+// text, a backslash at the line's end, no closing quote). hasBackslash tells whether the
+// text needs UnescapeText.
+std::size_t ClosingQuote(std::string_view line, std::size_t i, bool& hasBackslash) {
+    const std::size_t n = line.size();
+    while (i < n) {
+        const std::size_t k = FindQuoteOrBackslash(line, i);
+        if (k == n) break;
+        if (!StartsCharacter(line, i, k)) {  // a two-byte character's second byte
+            i = k + 1;
+        } else if (line[k] == '"') {
+            return k + 1 == n || line[k + 1] == ',' ? k : std::string_view::npos;
+        } else {
+            if (k + 1 == n) return std::string_view::npos;
+            hasBackslash = true;
+            i = k + 1 + CharLength(line, k + 1);
+        }
+    }
+    return std::string_view::npos;
+}
+
+// A field's text unescaped into target, reusing its memory.
+void TakeText(std::string& target, std::string_view raw, bool hasBackslash) {
+    if (!hasBackslash) {
+        target.assign(raw);
+        return;
+    }
+    target.clear();
+    target.reserve(raw.size());
+    AppendUnescaped(target, raw);
+}
+
+// Where the next line break (CR or LF) is at or after `from`; sixteen bytes at a time.
+class LineBreaks {
+public:
+    explicit LineBreaks(std::string_view text) : text_(text) {}
+    std::size_t Next(std::size_t from) const {
+        const std::size_t n = text_.size();
+#ifdef __SSE2__
+        const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+        for (; from + 16 <= n; from += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + from));
+            const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
+            if (hits != 0) return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+        }
+#endif
+        while (from < n && text_[from] != '\r' && text_[from] != '\n') ++from;
+        return from;
+    }
+
+private:
+    std::string_view text_;
+};
+
+// The dates read lately, by their text: a list spans a few hundred days at most, and
+// working a date out takes longer than reading the rest of its line.
+class DateMemo {
+public:
+    TDateTime Read(std::string_view text) {
+        std::uint64_t key;
+        std::memcpy(&key, text.data(), sizeof key);
+        // By day, month and year's last two bits, so that two years' days never push each
+        // other out; anything else merely lands somewhere.
+        const auto digit = [&](int k) { return static_cast<unsigned>(text[k]) & 15; };
+        const unsigned day = (digit(6) & 3) * 10 + digit(7), month = (digit(4) & 1) * 10 + digit(5);
+        Entry& entry = entries_[(day + 32 * month + 384 * (digit(3) & 3)) & 1023];
+        if (entry.key != key) {
+            entry.value = DateFromText(text.substr(0, 8));
+            entry.key = key;
+        }
+        return entry.value;
+    }
+
+private:
+    struct Entry {  // an empty one stands for eight NULs, which are no date either
+        std::uint64_t key = 0;
+        TDateTime value = 0;
+    };
+    Entry entries_[1024];
+};
+
+// The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
+// without quotes inside. Answers false, leaving the item as it was, for any other line,
+// which FillFromLine then reads the general way.
+bool FillFromPlainItemLine(Tdata& item, std::string_view line, DateMemo& memo) {
+    const std::size_t n = line.size();
+    if (n < 9 || line[8] != ',') return false;
+    const TDateTime date = memo.Read(line);
+    if (date == 0) return false;
+    std::size_t i = 9;
+    while (i < n && kHexDigit(line[i]) >= 0) ++i;
+    if (i + 1 >= n || line[i] != ',' || line[i + 1] != '"') return false;
+    const std::string_view color = line.substr(9, i - 9);
+    const std::size_t textStart = i + 2;
+    bool textEscaped = false, markEscaped = false;
+    const std::size_t textEnd = ClosingQuote(line, textStart, textEscaped);
+    if (textEnd == std::string_view::npos || textEnd + 2 >= n || line[textEnd + 2] != '"') return false;
+    const std::size_t markStart = textEnd + 3;
+    const std::size_t markEnd = ClosingQuote(line, markStart, markEscaped);
+    if (markEnd == std::string_view::npos) return false;
+    item.Date = date;
+    item.Color = ParseColor(color);
+    TakeText(item.Text, line.substr(textStart, textEnd - textStart), textEscaped);
+    TakeText(item.Category, line.substr(markStart, markEnd - markStart), markEscaped);
+    return true;
+}
+
+// The texts of the dates written lately, by day: a list spans a few hundred days at most,
+// and working a date out takes longer than writing the rest of its line.
+class DateTexts {
+public:
+    void Write(char* out, TDateTime date) {
+        std::uint64_t bits;
+        std::memcpy(&bits, &date, sizeof bits);
+        // By day, so that the days of nearly three years never push each other out.
+        const std::size_t slot = std::fabs(date) < 1e9
+                                     ? static_cast<std::size_t>(static_cast<std::int64_t>(date) & 1023)
+                                     : static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> 54);
+        Entry& entry = entries_[slot];
+        if (!entry.used || entry.bits != bits) {
+            WriteDateText(entry.text, date);
+            entry.bits = bits;
+            entry.used = true;
+        }
+        std::memcpy(out, entry.text, 8);
+    }
+
+private:
+    struct Entry {
+        std::uint64_t bits = 0;
+        char text[8] = {};
+        bool used = false;
+    };
+    Entry entries_[1024];
+};
+
+// One line without its line end.
+void AppendItemLine(std::string& out, const Tdata& item, DateTexts* dates) {
     static const char kHex[] = "0123456789ABCDEF";
-    std::uint32_t v = static_cast<std::uint32_t>(color) & 0xFFFFFF;
-    for (int shift = 20; shift >= 0; shift -= 4) out += kHex[(v >> shift) & 0xF];
+    const std::uint32_t color = static_cast<std::uint32_t>(item.Color) & 0xFFFFFF;
+    char head[18];  // yyyymmdd,RRGGBB," (the date field stays empty for an item without one)
+    std::size_t at = 0;
+    if (HasDate(item.Date)) {
+        if (dates)
+            dates->Write(head, item.Date);
+        else
+            WriteDateText(head, item.Date);
+        at = 8;
+    }
+    head[at] = ',';
+    for (int k = 0; k < 6; ++k) head[at + 1 + k] = kHex[(color >> (20 - 4 * k)) & 0xF];
+    head[at + 7] = ',';
+    head[at + 8] = '"';
+    out.append(head, at + 9);
+    AppendEscaped(out, item.Text);
+    const std::string_view mark =
+        item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
+    // The usual mark, one two-byte character, needs no escaping and goes in with its quotes.
+    const unsigned char second = mark.size() == 2 ? static_cast<unsigned char>(mark[1]) : 0;
+    if (mark.size() == 2 && IsLeadByte(static_cast<unsigned char>(mark[0])) &&
+        ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC))) {
+        const char tail[6] = {'"', ',', '"', mark[0], mark[1], '"'};
+        out.append(tail, 6);
+        return;
+    }
+    out.append("\",\"", 3);
+    AppendEscaped(out, mark);
+    out += '"';
 }
 
 }  // namespace
+
+Tdata* TTodoData::TRecordPool::Take() {
+    if (!free_.empty()) {
+        Tdata* record = free_.back();
+        free_.pop_back();
+        return record;
+    }
+    if (usedInLast_ == kBlock) {
+        blocks_.push_back(std::make_unique<Tdata[]>(kBlock));
+        usedInLast_ = 0;
+    }
+    return &blocks_.back()[usedInLast_++];
+}
+
+void TTodoData::TRecordPool::Return(Tdata* record) {
+    *record = Tdata();
+    free_.push_back(record);
+}
+
+TTodoData::TRecord TTodoData::NewRecord() {
+    if (!pool_) pool_ = std::make_unique<TRecordPool>();
+    return TRecord(pool_->Take(), TReturnRecord{pool_.get()});
+}
 
 Tdata& TTodoData::At(int index) {
     if (index < 0 || index >= Count())
@@ -49,16 +265,15 @@ const Tdata& TTodoData::At(int index) const { return const_cast<TTodoData*>(this
 
 int TTodoData::NewItem() {
     ++revision_;
-    items_.push_back(std::make_unique<Tdata>());
+    items_.push_back(NewRecord());
     return Count() - 1;
 }
 
 int TTodoData::InsertItem(int index) {
     if (index < 0) index = 0;
-    if (index > Count())
-        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    if (index > Count()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
     ++revision_;
-    items_.insert(items_.begin() + index, std::make_unique<Tdata>());
+    items_.insert(items_.begin() + index, NewRecord());
     return index;
 }
 
@@ -70,7 +285,7 @@ void TTodoData::DeleteItem(int index) {
 
 void TTodoData::Permute(const std::vector<int>& order) {
     ++revision_;
-    std::vector<std::unique_ptr<Tdata>> moved(items_.size());
+    std::vector<TRecord> moved(items_.size());
     for (std::size_t i = 0; i < order.size() && i < moved.size(); ++i)
         moved[i] = std::move(items_[static_cast<std::size_t>(order[i])]);
     items_ = std::move(moved);
@@ -78,7 +293,10 @@ void TTodoData::Permute(const std::vector<int>& order) {
 
 void TTodoData::ClearItems() {
     ++revision_;
+    // All records go at once with their blocks, not one by one into the pool's free list.
+    for (TRecord& record : items_) record.release();
     items_.clear();
+    pool_.reset();
 }
 
 void TTodoData::Exchange(int a, int b) {
@@ -93,17 +311,7 @@ std::string TTodoData::GetCategory(int index) const {
     return category.empty() ? kNoCategory : category;
 }
 
-void TTodoData::AppendLine(std::string& out, int index) const {
-    const Tdata& item = At(index);
-    if (HasDate(item.Date)) out += DateToText(item.Date);
-    out += ',';
-    AppendColor(out, item.Color);
-    out += ",\"";
-    AppendEscaped(out, item.Text);
-    out += "\",\"";
-    AppendEscaped(out, item.Category.empty() ? std::string(kNoCategory) : item.Category);
-    out += '"';
-}
+void TTodoData::AppendLine(std::string& out, int index) const { AppendItemLine(out, At(index), nullptr); }
 
 std::string TTodoData::ItemToLine(int index) const {
     std::string line;
@@ -113,10 +321,25 @@ std::string TTodoData::ItemToLine(int index) const {
 
 void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Changed(At(index)), line); }
 
+void TTodoData::FillFromLine(Tdata& item, std::string_view line, bool plainTried) {
+    if (!plainTried) {
+        DateMemo memo;
+        if (FillFromPlainItemLine(item, line, memo)) return;
+    }
+    ParseItemLine(line, item);
+}
+
 bool TTodoData::ParseItemLine(std::string_view line, Tdata& item) {
     std::vector<std::string> fields = SplitCsvLine(line);
-    // An empty date field is an item without a date; any other unreadable date makes the line plain text.
-    const bool itemLine = fields.size() >= 4 && (fields[0].empty() || DateFromText(fields[0]) != 0);
+    // An empty date field is an item without a date, written as the program writes it (hex
+    // digits, then the quoted text); any other unreadable date makes the line plain text.
+    const auto undated = [&] {
+        if (!fields[0].empty() || fields[1].empty() || line.size() < fields[1].size() + 3) return false;
+        for (char c : fields[1])
+            if (kHexDigit(c) < 0) return false;
+        return line.substr(1 + fields[1].size(), 2) == ",\"";
+    };
+    const bool itemLine = fields.size() >= 4 && (DateFromText(fields[0]) != 0 || undated());
     if (itemLine) {
         const TDateTime date = fields[0].empty() ? kNoDate : DateFromText(fields[0]);
         item.Date = date;
@@ -137,9 +360,10 @@ std::string TTodoData::SaveToText() const {
     std::size_t estimate = 0;
     for (const auto& item : items_) estimate += item->Text.size() + 32;
     out.reserve(estimate + estimate / 16);
-    for (int i = 0; i < Count(); ++i) {
-        AppendLine(out, i);
-        out += "\r\n";
+    DateTexts dates;
+    for (const auto& item : items_) {
+        AppendItemLine(out, *item, &dates);
+        out.append("\r\n", 2);
     }
     return out;
 }
@@ -149,13 +373,23 @@ void TTodoData::LoadFromText(const std::string& text) {
     // Lines end at CR LF, lone CR or lone LF; since empty lines are skipped anyway,
     // every CR and LF can simply be taken as a break.
     const std::size_t n = text.size();
+    // Room for the records' pointers as the first lines suggest, with some to spare: growing
+    // would copy them and touch memory twice, and room never used costs no memory touched.
+    const std::size_t sample = std::min<std::size_t>(n, 64 * 1024);
+    const std::size_t sampleLines = static_cast<std::size_t>(std::count(text.data(), text.data() + sample, '\n'));
+    if (sampleLines > 0) {
+        const std::size_t estimate = sampleLines * (n / sample) + sampleLines;
+        items_.reserve(estimate + estimate / 4);
+    }
+    LineBreaks breaks(text);
+    DateMemo memo;
     for (std::size_t start = 0; start < n;) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) end = n;
+        const std::size_t end = breaks.Next(start);
         if (end > start) {
             ++revision_;
-            items_.push_back(std::make_unique<Tdata>());
-            FillFromLine(*items_.back(), std::string_view(text).substr(start, end - start));
+            items_.push_back(NewRecord());
+            const std::string_view line = std::string_view(text).substr(start, end - start);
+            if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line, true);
         }
         start = end + 1;
     }
@@ -171,4 +405,22 @@ void TTodoData::LoadFromFile(const std::string& path) {
     LoadFromText(text);
 }
 
-void TTodoData::SaveToFile(const std::string& path, bool flush) const { ReplaceFileSafely(path, SaveToText(), flush); }
+void TTodoData::SaveToFile(const std::string& path, bool flush) const {
+    // Written in pieces through one buffer that stays in the cache: a string of the whole
+    // file would cost a page fault for every 4 KB of it.
+    constexpr std::size_t kPiece = 256 * 1024;
+    TSafeFileWriter writer(path);
+    std::string out;
+    out.reserve(kPiece + 1024);
+    DateTexts dates;
+    for (const auto& item : items_) {
+        AppendItemLine(out, *item, &dates);
+        out.append("\r\n", 2);
+        if (out.size() >= kPiece) {
+            writer.Write(out.data(), out.size());
+            out.clear();
+        }
+    }
+    writer.Write(out.data(), out.size());
+    writer.Commit(flush);
+}

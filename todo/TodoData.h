@@ -31,6 +31,17 @@ enum TSortKey { skDate = 0, skCategory = 1, skText = 2, skColor = 3 };
 
 class TTodoData {
 public:
+    TTodoData() = default;
+    TTodoData(TTodoData&&) = default;
+    ~TTodoData() { ClearItems(); }
+    TTodoData& operator=(TTodoData&& other) noexcept {
+        // The records first, while the pool they go back to still stands.
+        items_ = std::move(other.items_);
+        pool_ = std::move(other.pool_);
+        revision_ = other.revision_;
+        return *this;
+    }
+
     // The last sort, one pair for the whole program.
     static int SortKey;
     static bool SortDescending;
@@ -74,6 +85,7 @@ public:
     void SetColor(int index, std::int32_t color) { Changed(At(index)).Color = color; }
     std::int32_t GetLineCount(int index) const { return At(index).LineCount; }
     void SetLineCount(int index, std::int32_t count) { At(index).LineCount = count; }
+    void SetId(int index, std::uint64_t id) { Changed(At(index)).Id = id; }
 
     // Fills item from one file line; false when the line is not in the item format (item then
     // holds the whole line as text, due now).
@@ -100,8 +112,30 @@ private:
     }
     const Tdata& At(int index) const;
     void AppendLine(std::string& out, int index) const;
-    static void FillFromLine(Tdata& item, std::string_view line) { ParseItemLine(line, item); }
+    // plainTried: the line is known not to be a usual one (the loader tried it with its memo).
+    static void FillFromLine(Tdata& item, std::string_view line, bool plainTried = false);
 
-    std::vector<std::unique_ptr<Tdata>> items_;
+    // Records are carved from blocks of a few hundred, so that loading many items costs one
+    // allocation per item (its text) rather than two; a deleted record waits for the next.
+    class TRecordPool {
+    public:
+        Tdata* Take();
+        void Return(Tdata* record);
+
+    private:
+        static constexpr std::size_t kBlock = 256;
+        std::vector<std::unique_ptr<Tdata[]>> blocks_;
+        std::size_t usedInLast_ = kBlock;
+        std::vector<Tdata*> free_;
+    };
+    struct TReturnRecord {
+        TRecordPool* pool = nullptr;
+        void operator()(Tdata* record) const { pool->Return(record); }
+    };
+    using TRecord = std::unique_ptr<Tdata, TReturnRecord>;
+    TRecord NewRecord();
+
+    std::unique_ptr<TRecordPool> pool_;  // on the heap, so that a moved list keeps its records
+    std::vector<TRecord> items_;         // after pool_: destroyed before it
     std::uint64_t revision_ = 0;
 };

@@ -9,12 +9,6 @@
 #include "support/TextWork.h"
 #include "todo/ItemArchive.h"
 
-std::uint64_t HashBytes(const std::string& bytes) {
-    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-    return hash;
-}
-
 TTodoStore::TTodoStore(std::string todoFolder) { SetFolder(std::move(todoFolder)); }
 
 void TTodoStore::SetFolder(std::string todoFolder) {
@@ -46,13 +40,25 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
 
 // What the file holds now becomes the base every later merge is measured from.
-void TTodoStore::TakeBase(const std::string& bytes) {
+void TTodoStore::TakeBase(std::string bytes) {
     stamp_.known = true;
     stamp_.file = {};
     GetFileStamp(path_, stamp_.file);
-    stamp_.hash = HashBytes(bytes);
-    base_ = SplitItemLines(bytes);
-    baseIndex_.clear();
+    baseText_ = std::move(bytes);
+    base_.clear();
+    baseSplit_ = false;
+    baseLine_.clear();
+}
+
+const std::vector<std::string>& TTodoStore::BaseLines() {
+    if (!baseSplit_) base_ = SplitItemLines(baseText_);
+    baseSplit_ = true;
+    return base_;
+}
+
+void TTodoStore::SetBaseLine(TItemId id, int line) {
+    if (id >= baseLine_.size()) baseLine_.resize(static_cast<std::size_t>(id) + 1, -1);
+    baseLine_[static_cast<std::size_t>(id)] = line;
 }
 
 void TTodoStore::Load(const std::string& oldPath) {
@@ -60,19 +66,21 @@ void TTodoStore::Load(const std::string& oldPath) {
     undo_.clear();
     redo_.clear();
     stamp_ = {};
+    baseText_.clear();
     base_.clear();
-    baseIndex_.clear();
-    std::string bytes;
+    baseSplit_ = false;
+    baseLine_.clear();
+    std::string bytes, olderBytes;
     const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
-    TakeBase(bytes);
+    TakeBase(std::move(bytes));
     // Items of the older place are the session's own: the item file does not hold them yet.
-    const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, bytes);
-    items_.LoadFromText(bytes);
+    const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+    items_.LoadFromText(older ? olderBytes : baseText_);
+    baseLine_.reserve(static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
-        Tdata item = items_.Item(i);
-        item.Id = NewId();
-        items_.SetItem(i, item);
-        if (!older) baseIndex_[item.Id] = i;
+        const TItemId id = NewId();
+        items_.SetId(i, id);
+        if (!older) SetBaseLine(id, i);
     }
 }
 
@@ -373,7 +381,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     } catch (const EFileError&) {
         return TFileState::Unreadable;
     }
-    if (stamp_.known && HashBytes(bytes) == stamp_.hash) {
+    if (stamp_.known && bytes == baseText_) {
         GetFileStamp(path_, stamp_.file);
         return TFileState::Unchanged;
     }
@@ -381,21 +389,21 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     std::vector<TMineLine> mine;
     mine.reserve(static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
-        auto base = baseIndex_.find(items_.Item(i).Id);
-        mine.push_back({items_.Item(i).Id, LineOf(i), base == baseIndex_.end() ? -1 : base->second});
+        mine.push_back({items_.Item(i).Id, LineOf(i), BaseLineOf(items_.Item(i).Id)});
     }
-    const TMergePlan plan = PlanMerge(base_, mine, theirs);
+    const TMergePlan plan = PlanMerge(BaseLines(), mine, theirs);
     if (plan.needsConfirmation && !keepOwn_) return TFileState::NeedsConfirmation;
     if (!plan.needsConfirmation) MergeLines(plan);
     keepOwn_ = false;
     // The file is now the base; the session's items are matched to its lines again.
-    TakeBase(bytes);
+    TakeBase(std::move(bytes));
+    const std::vector<std::string>& base = BaseLines();
     std::unordered_map<std::string, std::vector<int>> lineAt;
-    for (int b = static_cast<int>(base_.size()) - 1; b >= 0; --b) lineAt[base_[b]].push_back(b);
+    for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) lineAt[base[b]].push_back(b);
     for (int i = 0; i < items_.Count(); ++i) {
         auto it = lineAt.find(LineOf(i));
         if (it == lineAt.end() || it->second.empty()) continue;
-        baseIndex_[items_.Item(i).Id] = it->second.back();
+        SetBaseLine(items_.Item(i).Id, it->second.back());
         it->second.pop_back();
     }
     return TFileState::Merged;
@@ -425,8 +433,8 @@ void TTodoStore::TakeFileList() {
         command.ops.push_back(std::move(op));
     }
     Run(std::move(command));
-    TakeBase(bytes);
-    for (int i = 0; i < items_.Count(); ++i) baseIndex_[items_.Item(i).Id] = i;
+    TakeBase(std::move(bytes));
+    for (int i = 0; i < items_.Count(); ++i) SetBaseLine(items_.Item(i).Id, i);
 }
 
 void TTodoStore::KeepOwnList() { keepOwn_ = true; }
@@ -443,11 +451,11 @@ void TTodoStore::Save() {
         default: break;
     }
     ForceFolder(folder_.substr(0, folder_.size() - 1));
-    const std::string bytes = items_.SaveToText();
+    std::string bytes = items_.SaveToText();
     ReplaceFileSafely(path_, bytes);
     keepOwn_ = false;
-    TakeBase(bytes);
-    for (int i = 0; i < items_.Count(); ++i) baseIndex_[items_.Item(i).Id] = i;
+    TakeBase(std::move(bytes));
+    for (int i = 0; i < items_.Count(); ++i) SetBaseLine(items_.Item(i).Id, i);
 }
 
 std::string TTodoStore::SaveAside(TDateTime now) {

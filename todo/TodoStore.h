@@ -15,14 +15,11 @@
 #include "todo/ItemMerge.h"
 #include "todo/TodoData.h"
 
-// What the store knows of the item file's bytes as it last read or wrote them.
+// What the store knows of the item file as it last read or wrote it.
 struct TItemFileStamp {
     bool known = false;  // false: never read (missing files count as read and empty)
     TFileStamp file;     // size and time; zero when the file did not exist
-    std::uint64_t hash = 0;
 };
-
-std::uint64_t HashBytes(const std::string& bytes);
 
 class TTodoStore {
 public:
@@ -124,7 +121,11 @@ private:
     TItemId NewId() { return nextId_++; }
     int InsertWithId(int index, Tdata item);
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
-    void TakeBase(const std::string& bytes);
+    void TakeBase(std::string bytes);
+    // The base's lines, split when a merge first needs them: loads and saves never do.
+    const std::vector<std::string>& BaseLines();
+    int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
+    void SetBaseLine(TItemId id, int line);
     bool ReadFile(std::string& bytes);
     void MergeLines(const TMergePlan& plan);
 
@@ -132,8 +133,10 @@ private:
     TTodoData items_;
     TItemId nextId_ = 1;
     TItemFileStamp stamp_;
+    std::string baseText_;  // the file's bytes as last read or written
     std::vector<std::string> base_;
-    std::unordered_map<TItemId, int> baseIndex_;  // item -> its line in base_
+    bool baseSplit_ = false;
+    std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
     std::deque<Command> undo_, redo_;
 };

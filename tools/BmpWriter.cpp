@@ -1,5 +1,6 @@
 #include "tools/BmpWriter.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 #include <vector>
@@ -39,11 +40,19 @@ void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
         Put(out, 0x73524742, 4);  // LCS_sRGB
         out.resize(14 + 108, 0);
     }
-    for (int y = bitmap.Height() - 1; y >= 0; --y) {
-        const char* row = reinterpret_cast<const char*>(bitmap.ScanLine(y));
-        out.insert(out.end(), row, row + rowBytes);
-    }
+    // The rows straight from the bitmap, bottom row first, gathered into writes of about a
+    // megabyte: no copy of the whole picture.
     std::ofstream file(path, std::ios::binary);
     file.write(out.data(), static_cast<std::streamsize>(out.size()));
+    const int rowsPerWrite = std::max(1, static_cast<int>((1u << 20) / std::max<std::uint32_t>(rowBytes, 1)));
+    std::vector<char> chunk;
+    for (int y = bitmap.Height() - 1; y >= 0 && file;) {
+        chunk.clear();
+        for (int n = 0; n < rowsPerWrite && y >= 0; ++n, --y) {
+            const char* row = reinterpret_cast<const char*>(bitmap.ScanLine(y));
+            chunk.insert(chunk.end(), row, row + rowBytes);
+        }
+        file.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    }
     if (!file) throw std::runtime_error(path + ": cannot write");
 }

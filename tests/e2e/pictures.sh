@@ -75,6 +75,14 @@ printf '\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0\0\0\0\0\
 show placeholder
 check "a damaged PNG shows the placeholder's red frame and cross ($(red_pixels) red pixels)" test "$(red_pixels)" -gt 100
 
+pictures_folder huge.jpg
+"$root/build/native/bench/jpeg-reference" make "$data/pics/huge.jpg" 12000 9000
+show huge
+# The placeholder, stretched to the window's width, would be mostly white; the photo has no white.
+white=$(convert "$shot" -crop "$((cw - 16))x$((ch - 48))+$((cx + 8))+$((cy + 40))" +repage -fuzz 10% \
+  -fill black +opaque white -fill white -opaque white -format '%[fx:int(mean*w*h)]' info:)
+check "a 12000 x 9000 photo is shown, not the placeholder ($white white pixels)" test "$white" -lt 500
+
 pictures_folder big.jpg
 convert -size 6000x4000 gradient:white-navy -quality 90 "$data/pics/big.jpg"
 start_program

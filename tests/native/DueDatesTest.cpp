@@ -76,6 +76,10 @@ TEST(DueDates, EmptyDateFieldLoadsSavesAndSortsLast) {
     TTodoData other;
     other.LoadFromText("2026X105,000000,\"x\",\"\"\r\n");
     EXPECT_EQ(other.GetText(0), "2026X105,000000,\"x\",\"\"");
+    // So does a line that only begins with a comma, as plain text may.
+    other.LoadFromText(",a,b,c\r\n,00FF00,plain,text\r\n");
+    EXPECT_EQ(other.GetText(0), ",a,b,c");
+    EXPECT_EQ(other.GetText(1), ",00FF00,plain,text");
     for (bool descending : {false, true}) {
         items.SortItems(skDate, descending);
         EXPECT_EQ(items.GetText(2), "none") << descending;

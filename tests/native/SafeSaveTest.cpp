@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -135,4 +136,38 @@ TEST(ReadWholeFile, MissingIsNoErrorButAFolderIs) {
     EXPECT_FALSE(ReadWholeFile(folder / "missing.txt", content));
     EXPECT_EQ(content, "");
     EXPECT_THROW(ReadWholeFile(folder.Path().string(), content), EFileError);
+}
+
+TEST(TSafeFileWriter, FailedOrAbandonedWriteLeavesTheOldFile) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    WriteBytes(path, "old");
+    {
+        TSafeFileWriter writer(path);
+        writer.Write("half", 4);
+    }  // dropped without Commit
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(NamesIn(folder), std::set<std::string>{"todo.txt"});
+
+    // The second piece runs into the file size limit: the write fails part way.
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string piece(48 * 1024, 'x');
+    try {
+        TSafeFileWriter writer(path);
+        writer.Write(piece.data(), piece.size());
+        writer.Write(piece.data(), piece.size());
+        writer.Commit(false);
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(NamesIn(folder), std::set<std::string>{"todo.txt"});
 }

@@ -19,6 +19,51 @@ TEST(EscapeText, LeavesTwoByteCharactersWhole) {
     EXPECT_EQ(EscapeText("表\\"), "表\\\\");
 }
 
+TEST(EscapeText, LongTextsMatchTheByteRule) {
+    // Texts past sixteen bytes are looked at in blocks: lead bytes, 0x5C trail bytes, quotes
+    // and bytes that cannot be trail bytes land on every place around the blocks' edges.
+    const auto byteRule = [](const std::string& text) {
+        std::string out;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]), next = i + 1 < text.size() ? text[i + 1] : 0;
+            const bool trail = (next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC);
+            if (IsLeadByte(c) && trail) {
+                out += text.substr(i++, 2);
+            } else if (IsLeadByte(c)) {
+                const char* hex = "0123456789ABCDEF";
+                out += std::string("\\x") + hex[c >> 4] + hex[c & 0xF];
+            } else if (c == '\r' && next == '\n') {
+                out += "\\n";
+                ++i;
+            } else {
+                const std::string plain(1, static_cast<char>(c));
+                out += c == '\\'   ? "\\\\"
+                       : c == '\r' ? "\\d"
+                       : c == '\n' ? "\\a"
+                       : c == '\t' ? "\\t"
+                       : c == '"'  ? "\\\""
+                                   : plain;
+            }
+        }
+        return out;
+    };
+    const char alphabet[] = {'a',    '\x81', '\x95', '\x5C', '"',  '\x40', '\x7F',
+                             '\xFC', '\xFD', '\x9F', '\r',   '\n', '\xE0'};
+    unsigned seed = 1;
+    for (int round = 0; round < 20000; ++round) {
+        const std::size_t length = 14 + round % 40;
+        std::string text(length, 'a');
+        const int odd = round % 4;  // how many bytes come from the whole alphabet rather than "a\x81\x40"
+        for (std::size_t i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const unsigned pick = seed >> 16;
+            text[i] = pick % 8 < static_cast<unsigned>(odd) ? alphabet[pick / 8 % sizeof alphabet]
+                                                            : "a\x81\x40"[pick / 8 % 3];
+        }
+        ASSERT_EQ(EscapeText(text), byteRule(text)) << round;
+    }
+}
+
 TEST(UnescapeText, ReadsEverySequence) {
     EXPECT_EQ(UnescapeText("plain"), "plain");
     EXPECT_EQ(UnescapeText("a\\nb"), "a\r\nb");
@@ -95,7 +140,9 @@ TEST(TextHelpers, CaseFoldingStepsOverTwoByteCharacters) {
     EXPECT_EQ(LowerCaseSjis("アAbC"), "アabc");  // ア is 83 41
     EXPECT_EQ(UpperCaseSjis("アa"), "アA");
     EXPECT_TRUE(SameTextSjis("Option", "OPTION"));
-    EXPECT_FALSE(SameTextSjis("ア", "\x83" "a"));
+    EXPECT_FALSE(SameTextSjis("ア",
+                              "\x83"
+                              "a"));
 }
 
 TEST(TextHelpers, IndentLinesAndTextFrom) {

@@ -118,6 +118,11 @@ TEST_F(Accessibility, TheListHasTheItemsAsPaintedBeforeAndAfterScrollingAndSelec
     // A reader's selection is the window's.
     EXPECT_EQ(list_->accSelect(SELFLAG_TAKESELECTION, Child(3)), S_OK);
     EXPECT_EQ(form_.Selection(), 2);
+    // Its default action opens the editor once the call has returned.
+    EXPECT_EQ(list_->accDoDefaultAction(Child(2)), S_OK);
+    EXPECT_EQ(form_.Selection(), 1);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, form_.Handle(), WM_EDITSELECTED, WM_EDITSELECTED, PM_REMOVE));
 }
 
 TEST_F(Accessibility, FocusAndSelectionEventsFollowTheDownKey) {
@@ -173,15 +178,36 @@ TEST_F(Accessibility, TheButtonsAndTheLinkHaveRolesAndNames) {
     EXPECT_EQ(role, ROLE_SYSTEM_LINK);
     form_.FoldClick();
     EXPECT_EQ(partAt(bounds(form_.kvneGctButton1), role), "広げる");
+    // The title is the window's own place.
+    POINT title{12, 8};
+    ClientToScreen(form_.Handle(), &title);
+    VARIANT child;
+    VariantInit(&child);
+    EXPECT_EQ(list_->accHitTest(title.x, title.y, &child), S_OK);
+    EXPECT_TRUE(child.vt == VT_I4 && child.lVal == CHILDID_SELF);
 }
 
 // A reader may hold the object after the window is gone: it answers, without the window.
 TEST_F(Accessibility, AnObjectOutlivingTheWindowAnswersWithoutIt) {
     Start(2);
+    POINT close{(form_.kvneGctButton2.BtnDraw.Bounds().Left + form_.kvneGctButton2.BtnDraw.Bounds().Right) / 2,
+                form_.kvneGctButton2.BtnDraw.Bounds().Top + 4};
+    ClientToScreen(form_.Handle(), &close);
+    VARIANT part;
+    VariantInit(&part);
+    ASSERT_EQ(list_->accHitTest(close.x, close.y, &part), S_OK);
+    ASSERT_EQ(part.vt, VT_DISPATCH);
+    IAccessible* button = nullptr;
+    part.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&button));
+    part.pdispVal->Release();
+    ASSERT_TRUE(button);
     DestroyWindow(form_.Handle());
     long count = -1;
     EXPECT_EQ(list_->get_accChildCount(&count), RPC_E_DISCONNECTED);
     EXPECT_EQ(Name(list_, 1), "");
+    EXPECT_EQ(Name(button, CHILDID_SELF), "");  // the button went with its window
+    EXPECT_EQ(button->accDoDefaultAction(Child(CHILDID_SELF)), E_INVALIDARG);
+    button->Release();
 }
 
 namespace {

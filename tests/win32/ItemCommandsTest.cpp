@@ -276,6 +276,23 @@ TEST_F(ItemCommands, TheKeysMoveTheSelectionAndCopyPasteAndCut) {
     EXPECT_NE(form_.Items.GetText(1), "item0");
 }
 
+// An item taller than the rows is paged through before PageDown takes the next one.
+TEST_F(ItemCommands, PageDownPagesThroughATallItem) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
+    std::string tall;
+    for (int i = 0; i < 40; ++i) tall += "line" + std::to_string(i) + "\\n";
+    Start(DateToText(45000) + ",000000,\"" + tall + "\",\"　\"\r\n" + ItemLines(1));
+    ASSERT_GT(form_.List.EndLineOf(0), form_.List.VisibleRows() * 2);
+    PressKey(form_, VK_HOME);
+    PressKey(form_, VK_NEXT);
+    EXPECT_EQ(form_.Selection(), 0);
+    EXPECT_EQ(form_.List.FirstShownLine(), form_.List.VisibleRows() - 1);
+    for (int i = 0; i < 40; ++i) PressKey(form_, VK_NEXT);
+    EXPECT_EQ(form_.Selection(), 1);
+    PressKey(form_, VK_HOME);
+    EXPECT_EQ(form_.List.FirstShownLine(), 0);
+}
+
 TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
     form_.List.Select(0);

@@ -218,6 +218,14 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyOn(e.Memo->Handle(), VK_RETURN);
                 },
                 true, 1},
+        RunCase{"ctrl_enter_on_cancel", "x",
+                [](TFmTODOdata& e) {
+                    BYTE keys[256] = {};
+                    keys[VK_CONTROL] = 0x80;
+                    SetKeyboardState(keys);
+                    KeyOn(e.BtCancel->Handle(), VK_RETURN);
+                },
+                true, 1},
         RunCase{"escape_on_the_form", "x", [](TFmTODOdata& e) { KeyOn(e.Handle(), VK_ESCAPE); }, true, 0},
         RunCase{"escape_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_ESCAPE); }, false, 0},
         RunCase{"escape_on_a_button", "x", [](TFmTODOdata& e) { KeyOn(e.BtCancel->Handle(), VK_ESCAPE); }, false, 0}),
