@@ -55,5 +55,4 @@ private:
     std::vector<TArchivedItem> all_;
     std::vector<std::string> months_;  // the chooser's entries after "すべて"
     std::vector<int> shown_;
-    TFontHandle font_;
 };

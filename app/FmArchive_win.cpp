@@ -57,10 +57,10 @@ void TFmArchive::FormCreate() {
 
 void TFmArchive::CreateControls() {
     using L = TLayout;
-    font_.Reset(CreateDialogFont());
-    auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+    HFONT font = DialogFont();
+    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text, int anchors) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font_.Get(), anchors);
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font, anchors);
     };
     const int w = L::kClientWidth, h = L::kClientHeight, m = L::kMargin;
     CmbMonth = &AddControl(args(WC_COMBOBOXW, kMonthId, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, m, m,
@@ -86,9 +86,9 @@ void TFmArchive::CreateControls() {
     SetAccessibleName(LvItems->Handle(), "削除した項目");
     HWND listView = LvItems->Handle();
     SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    AddColumn(listView, 0, L"\x671F\x65E5", L::kDateColumn);           // 期日
-    AddColumn(listView, 1, L"\x5206\x985E", L::kMarkColumn);           // 分類
-    AddColumn(listView, 2, L"\x30C6\x30AD\x30B9\x30C8", L::kTextColumn);  // テキスト
+    AddColumn(listView, 0, L"\x671F\x65E5", Scale(L::kDateColumn));           // 期日
+    AddColumn(listView, 1, L"\x5206\x985E", Scale(L::kMarkColumn));           // 分類
+    AddColumn(listView, 2, L"\x30C6\x30AD\x30B9\x30C8", Scale(L::kTextColumn));  // テキスト
 
     CmbMonth->OnCommand = [this](int code) {
         if (code == CBN_SELCHANGE) ShowItems();
@@ -175,9 +175,9 @@ void TFmArchive::BtRestoreClick() {
 
 LRESULT TFmArchive::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETMINMAXINFO) {
-        RECT frame{0, 0, TLayout::kMinWidth, TLayout::kMinHeight};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
+        RECT frame{0, 0, Scale(TLayout::kMinWidth), Scale(TLayout::kMinHeight)};
+        AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)),
+                               static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)), Dpi());
         auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
         limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
         return 0;

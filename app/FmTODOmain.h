@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/FrameLayout.h"
 #include "app/ListAccessible_win.h"
 #include "app/ListView.h"
 #include "background/Bitmap.h"
@@ -109,7 +110,10 @@ public:
     COLORREF InnerFrameColor = 0, OuterFrameColor = 0, NewTextColor = 0;
     TFontHandle TitleFont, ScreenFont;
     TFontSpec ScreenFontSpec;
-    int TitleTop = -4;
+    int TitleLeft = 4, TitleTop = -4;  // pixels at the window's dpi
+    int TitleDesignTop = -4;           // at 96 dpi; lower with the older title face
+    std::string TitleFace = "Century Gothic";
+    int InnerFrameInset = 4;
     bool WordWrap = false;
     TkvneFormFunc FormFunc;
     TTaskBarIcon TaskBarIcon1;
@@ -135,6 +139,7 @@ public:
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void FormCreate() override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     void FormDestroy() override;
 
 private:
@@ -148,6 +153,9 @@ private:
     void TaskBarIcon1MouseDown(TTrayButton button, int x, int y);
     void CreateControls();
     void AnchorControls(int clientWidth);
+    // The title, the list's font and rows, the link's and the buttons' fonts at the window's dpi.
+    void MakeFonts();
+    void SetFrameFonts();
     void PaintFrame(HDC dc);
     void CreateMenu();
     void SaveItems();

@@ -63,9 +63,10 @@ void TFmTODOmain::LayoutList() {
     g.outerHeight = OuterHeight(Handle());
     g.linkBottom = LinkLabel1.Bounds().bottom;
     g.rowHeight = List.RowHeight;
-    g.dateWidth = List.DateWidth = List.DateColumnWidth() + 3;
-    g.markWidth = List.MarkWidth = List.Text.TextWidth("☆") + 1;
-    g.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    g.dateWidth = List.DateWidth = List.DateColumnWidth() + Scale(3);
+    g.markWidth = List.MarkWidth = List.Text.TextWidth("☆") + Scale(1);
+    g.scrollBarWidth = SystemMetricForDpi(SM_CXVSCROLL, Dpi());
+    g.dpi = Dpi();
     LayoutColumns(g);
     FoldedHeight = g.foldedHeight;
     TextColumnWidth = g.textColumnWidth;

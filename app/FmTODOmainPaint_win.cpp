@@ -7,9 +7,10 @@
 
 namespace {
 
-RECT InnerRect(const TkvneGctButton& button) {
+RECT InnerRect(const TkvneGctButton& button, int dpi) {
     const TRect& b = button.BtnDraw.Bounds();
-    return {b.Left + 2, b.Top + 2, b.Right - 3, b.Bottom - 3};
+    const int two = MulDiv(2, dpi, 96), three = MulDiv(3, dpi, 96);
+    return {b.Left + two, b.Top + two, b.Right - three, b.Bottom - three};
 }
 
 void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
@@ -19,7 +20,7 @@ void SubtractRect(TRegion& region, const RECT& r) { region.AddRect(r, rmDiff); }
 void TFmTODOmain::PaintFrame(HDC dc) {
     RECT client;
     GetClientRect(Handle(), &client);
-    const RECT b1 = InnerRect(kvneGctButton1), b2 = InnerRect(kvneGctButton2);
+    const RECT b1 = InnerRect(kvneGctButton1, Dpi()), b2 = InnerRect(kvneGctButton2, Dpi());
 
     PaintRegion.AddRect(client, rmCopy);
     SubtractRect(PaintRegion, List.Rect);
@@ -41,15 +42,16 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     SubtractRect(PaintRegion, b1);
     SubtractRect(PaintRegion, b2);
     SelectClipRgn(dc, PaintRegion.Handle());
-    DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
-    const RECT inner{4, LinkLabel1.Bounds().top, client.right - 4, client.bottom - 4};
-    DrawFrameInColor(dc, InnerFrameColor, inner, WindowRound ? 2 : 0);
+    DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0, Dpi());
+    const RECT inner{InnerFrameInset, LinkLabel1.Bounds().top, client.right - InnerFrameInset,
+                     client.bottom - InnerFrameInset};
+    DrawFrameInColor(dc, InnerFrameColor, inner, WindowRound ? 2 : 0, Dpi());
 
     {
         TSelectObject font(dc, TitleFont.Get());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, active_ ? ActiveTitleColor : InactiveTitleColor);
-        TextOutW(dc, 4, TitleTop, L"Memorail", 8);
+        TextOutW(dc, TitleLeft, TitleTop, L"Memorail", 8);
     }
     LinkLabel1.Paint(dc);
     SelectClipRgn(dc, nullptr);
@@ -58,12 +60,12 @@ void TFmTODOmain::PaintFrame(HDC dc) {
     // (their inner part was kept out of the painting above so as not to flicker), a new
     // snapshot is taken, and the button paints over it at once.
     for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
-        const RECT inner = InnerRect(*button);
+        const RECT inner = InnerRect(*button, Dpi());
         PaintRegion.AddRect(inner, rmCopy);
         SelectClipRgn(dc, PaintRegion.Handle());
         FillRect(dc, &inner, brush.Get());
         BlitBitmap(dc, PictureRect.left, PictureRect.top, BGprofile.Background());
-        DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0);
+        DrawFrameInColor(dc, OuterFrameColor, client, WindowRound ? 4 : 0, Dpi());
         SelectClipRgn(dc, nullptr);
         button->CaptureBackground(dc);
         button->Paint(dc);

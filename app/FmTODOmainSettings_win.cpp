@@ -10,8 +10,8 @@
 
 namespace {
 
-HFONT CreatePointFont(const std::string& face, int points, int charset) {
-    const int height = -MulDiv(points, GetDeviceCaps(TWindowDC(nullptr).Get(), LOGPIXELSY), 72);
+HFONT CreatePointFont(const std::string& face, int points, int charset, int dpi) {
+    const int height = -PointFontPixels(points, dpi);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, static_cast<DWORD>(charset),
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH,
                        ToWide(face).c_str());
@@ -42,16 +42,10 @@ void TFmTODOmain::ApplySettings() {
     NotifyDue = MainSettings.Read(keys::Notify);
 
     const bool windowsXP = GlobalEnv.OSName() == "WindowsXP";
-    TitleFont.Reset(CreatePointFont(windowsXP ? "Alba" : "Century Gothic", 24, ANSI_CHARSET));
-    TitleTop = windowsXP ? -8 : -4;
-
+    TitleFace = windowsXP ? "Alba" : "Century Gothic";
+    TitleDesignTop = windowsXP ? -8 : -4;
     MainSettings.ReadFont(keys::ScreenFont, ScreenFontSpec);
-    // The list's painter gets the new font before the old one is freed.
-    TFontHandle screenFont(CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset));
-    List.Text.SetFont(screenFont.Get());
-    ScreenFont = std::move(screenFont);
-    const int h = FontPixelHeight(ScreenFont.Get());
-    List.RowHeight = h + h / 8 + 3;
+    MakeFonts();
 
     wchar_t separator[8] = L"/";
     GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8);
@@ -81,6 +75,19 @@ void TFmTODOmain::ApplySettings() {
     Timer1.SetInterval(static_cast<UINT>(minutes) * 60u * 1000u);
 
     InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TFmTODOmain::MakeFonts() {
+    // In points, at the window's dpi: a monitor of another scale gets its own pixels.
+    TitleFont.Reset(CreatePointFont(TitleFace, 24, ANSI_CHARSET, Dpi()));
+    TitleTop = ScaleForDpi(TitleDesignTop, Dpi());
+    // The list's painter gets the new font before the old one is freed.
+    TFontHandle screenFont(
+        CreatePointFont(ScreenFontSpec.Name, ScreenFontSpec.Size, ScreenFontSpec.Charset, Dpi()));
+    List.Text.SetFont(screenFont.Get());
+    ScreenFont = std::move(screenFont);
+    List.RowHeight = ListRowHeight(FontPixelHeight(ScreenFont.Get()), Dpi());
+    List.Style.dpi = Dpi();
 }
 
 void TFmTODOmain::FormFuncWindowReset() {

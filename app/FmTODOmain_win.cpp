@@ -23,8 +23,10 @@ void TFmTODOmain::Create() {
     args.style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     args.clientWidth = kDesignClientWidth;
     args.clientHeight = kDesignClientHeight;
-    args.left = work.left + (work.right - work.left - kDesignClientWidth) / 2;
-    args.top = work.top + (work.bottom - work.top - kDesignClientHeight) / 2;
+    // Centred on the primary monitor, whose work area this is, at its scale.
+    const int dpi = SystemDpi();
+    args.left = work.left + (work.right - work.left - MulDiv(kDesignClientWidth, dpi, kDesignDpi)) / 2;
+    args.top = work.top + (work.bottom - work.top - MulDiv(kDesignClientHeight, dpi, kDesignDpi)) / 2;
     args.owner = Application.Handle();
     args.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     CreateHandle(args);
@@ -52,16 +54,21 @@ void TFmTODOmain::FormCreate() {
     PostMessageW(Handle(), WM_CHECKDAY, 0, 0);
 }
 
-void TFmTODOmain::CreateControls() {
+void TFmTODOmain::SetFrameFonts() {
+    const int pixels = MainFrameLayout(kDesignClientWidth, Dpi()).markFontHeight;
     LOGFONTW uiFont{};
-    uiFont.lfHeight = -12;
+    uiFont.lfHeight = -pixels;
     uiFont.lfCharSet = ANSI_CHARSET;
     wcscpy(uiFont.lfFaceName, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
     LinkLabel1.SetFont(uiFont);
     LOGFONTW marlett{};
-    marlett.lfHeight = -12;
+    marlett.lfHeight = -pixels;
     marlett.lfCharSet = SYMBOL_CHARSET;
     wcscpy(marlett.lfFaceName, L"Marlett");
+    for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) button->BtnDraw.SetFont(marlett, RGB(0, 0, 0));
+}
+
+void TFmTODOmain::CreateControls() {
     for (TkvneGctButton* button : {&kvneGctButton1, &kvneGctButton2}) {
         button->SetOwner(Handle());
         TkvneBtnDraw& d = button->BtnDraw;
@@ -72,14 +79,15 @@ void TFmTODOmain::CreateControls() {
         d.SetColorFocus(0xFFA080);
         d.SetOverDrawType(dtAlpha);
         d.SetOverDrawAlpha(128);
-        d.SetFont(marlett, RGB(0, 0, 0));
     }
-    AnchorControls(kDesignClientWidth);
+    SetFrameFonts();
+    AnchorControls(Scale(kDesignClientWidth));
     kvneGctButton1.SetCaption("t");
     kvneGctButton2.SetCaption("r");
     kvneGctButton1.OnClick = [this] { FoldClick(); };
     kvneGctButton2.OnClick = [this] { PostMessageW(Handle(), WM_CLOSE, 0, 0); };
-    ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 310, 30, 17, 210, Handle(), nullptr,
+    // Its place comes with the first layout.
+    ScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 0, 0, Handle(), nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(ScrollBar, ScrollBarProc, 1, reinterpret_cast<DWORD_PTR>(this));
     List.OnScrolled = [this](int line) {
@@ -89,15 +97,31 @@ void TFmTODOmain::CreateControls() {
 }
 
 void TFmTODOmain::AnchorControls(int clientWidth) {
-    // The link label and both buttons keep their distance to the right edge.
-    const int shift = clientWidth - kDesignClientWidth;
+    // The link label and both buttons keep their distance to the right edge; the link has the
+    // design width until it fits its caption.
     const int sized = LinkLabel1.Bounds().right - LinkLabel1.Bounds().left;
-    const int labelWidth = sized > 0 ? sized : 88;  // the design width until it fits its caption
-    LinkLabel1.SetBounds(239 + 88 + shift - labelWidth, 17, labelWidth, 12);
-    if (kvneGctButton1.BtnDraw.Bounds().Left != 282 + shift) {
-        kvneGctButton1.SetBounds(282 + shift, 3, 24, 14);
-        kvneGctButton2.SetBounds(306 + shift, 3, 24, 14);
+    const TFrameLayout f = MainFrameLayout(clientWidth, Dpi(), sized, TitleDesignTop);
+    LinkLabel1.SetBounds(f.link.Left, f.link.Top, f.link.Width(), f.link.Height());
+    TitleLeft = f.titleLeft;
+    TitleTop = f.titleTop;
+    InnerFrameInset = f.innerFrameInset;
+    const TRect& fold = f.foldButton;
+    const TRect& close = f.closeButton;
+    if (kvneGctButton1.BtnDraw.Bounds().Left != fold.Left || kvneGctButton1.BtnDraw.Bounds().Width() != fold.Width()) {
+        kvneGctButton1.SetBounds(fold.Left, fold.Top, fold.Width(), fold.Height());
+        kvneGctButton2.SetBounds(close.Left, close.Top, close.Width(), close.Height());
     }
+}
+
+void TFmTODOmain::DpiChanged(int oldDpi, RECT& suggested) {
+    // Heights the window keeps for folding follow the scale; the rest is laid out anew.
+    NormalHeight = MulDiv(NormalHeight, Dpi(), oldDpi);
+    SetFrameFonts();
+    MakeFonts();
+    LinkLabel1.AutoSize(TWindowDC(Handle()).Get());
+    LayoutList();  // the folded height at the new scale
+    if (folded_) suggested.bottom = suggested.top + FoldedHeight;
+    StartRender();  // the background for the new number of pixels
 }
 
 void TFmTODOmain::LoadData() {
@@ -121,7 +145,8 @@ void TFmTODOmain::LoadData() {
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
     MainSettings.Load();
-    NormalHeight = MainSettings.Read(keys::NormalHeight);
+    // Kept at 96 dpi, as the sizes in application.ini are.
+    NormalHeight = Scale(MainSettings.Read(keys::NormalHeight));
 
     // The picture, its settings and its colour scheme; the caller renders it.
     BGprofile.SetDataFolderPath(dataPath);
@@ -163,7 +188,7 @@ void TFmTODOmain::FormDestroy() {
     ItemWatcher.reset();
     RunSteps({[this] { SaveItemsAtExit(); },
               [this] {
-                  MainSettings.Write(keys::NormalHeight, NormalHeight);
+                  MainSettings.Write(keys::NormalHeight, UnscaleForDpi(NormalHeight, Dpi()));
                   MainSettings.Save();
               }});
 }
@@ -196,7 +221,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize.x = 58;
+        info->ptMinTrackSize.x = Scale(58);
         info->ptMinTrackSize.y = FoldedHeight;
         return 0;
     }

@@ -28,6 +28,7 @@ public:
     static constexpr int kClientWidth = 412, kClientHeight = 304;
     static constexpr int kPageCount = 3;
     static constexpr int kTabsHeight = 24;
+    static constexpr int kListHeight = 20;  // every drop-down list's closed field
     static constexpr TSpinRange kZoomRange{1, 500}, kAlphaRange{0, 100}, kMinutesRange{1, 9999}, kFitScreenRange{0, 64};
 
     // Owned by the main window, which "変更適用" asks to apply the display page.
@@ -83,6 +84,7 @@ public:
 
 protected:
     void FormCreate() override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool DialogKey(const MSG& msg) override;
 
@@ -99,6 +101,7 @@ private:
     TControl* AddButton(int page, TPlace place, const std::string& text);
     TControl* AddCheck(int page, TPlace place, const std::string& text);
     TControl* AddList(int page, TPlace place, const std::vector<std::string>& entries);
+    void FitListHeight(TControl* list) const;
     TSpinEdit AddSpin(int page, TPlace place, TSpinRange range);
     void LoadSettings();
     void LoadCategories();
@@ -106,7 +109,6 @@ private:
     void CheckFolder();
 
     HWND mainWindow_ = nullptr;
-    TFontHandle font_;
     TBrushHandle colorBrush_;
     std::vector<std::pair<TControl*, int>> pages_;  // each control with its page
     int nextId_ = 101;

@@ -5,6 +5,7 @@
 
 #include "background/FormColorSetUp.h"
 #include "framework/Accessible_win.h"
+#include "framework/ColorBox.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
 #include "support/TextWork.h"
@@ -57,7 +58,7 @@ void TFmTodoOption::FormCreate() {
 TControl* TFmTodoOption::Add(int page, const wchar_t* className, DWORD style, TPlace place, const std::string& text) {
     TControl* control =
         &AddControl(MakeControlArgs(className, nextId_++, style, place.left, place.top, place.width, place.height, text,
-                                    font_.Get()));
+                                    DialogFont()));
     pages_.emplace_back(control, page);
     return control;
 }
@@ -78,8 +79,24 @@ TControl* TFmTodoOption::AddList(int page, TPlace place, const std::vector<std::
     TControl* list = Add(page, WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, place);
     for (const std::string& entry : entries)
         SendMessageW(list->Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(entry).c_str()));
-    SetWindowPos(list->Handle(), nullptr, 0, 0, place.width, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FitListHeight(list);
     return list;
+}
+
+void TFmTodoOption::FitListHeight(TControl* list) const {
+    // The closed field at the design's height (the font alone would leave it short above 96
+    // dpi); the window's height is the open list's.
+    SetComboHeights(list->Handle(), Scale(kListHeight), 8);
+    const RECT r = list->Bounds();
+    SetWindowPos(list->Handle(), nullptr, 0, 0, r.right - r.left, Scale(200), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFmTodoOption::DpiChanged(int, RECT&) {
+    for (const auto& [control, page] : pages_) {
+        wchar_t name[32] = L"";
+        GetClassNameW(control->Handle(), name, 32);
+        if (lstrcmpiW(name, WC_COMBOBOXW) == 0) FitListHeight(control);
+    }
 }
 
 TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
@@ -89,6 +106,8 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
     spin.UpDown = Add(page, UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                       {place.left + place.width, place.top, 16, place.height});
     SendMessageW(spin.UpDown->Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(spin.Edit->Handle()), 0);
+    PlaceUpDown(spin.UpDown->Handle(), spin.Edit->Handle(),
+                {place.left, place.top, place.left + place.width, place.top + place.height}, Dpi());
     SendMessageW(spin.UpDown->Handle(), UDM_SETRANGE32, static_cast<WPARAM>(range.min), range.max);
     spin.SetValue(range.min);
     // Leaving the box shows the value it stands for.
@@ -100,8 +119,7 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
 }
 
 void TFmTodoOption::CreateControls() {
-    font_.Reset(CreateDialogFont());
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
     // Only the tabs: the page under them is the form's background in a frame of its own, so the
     // labels' background is the page's on every theme.
     PageControl1 = Add(-1, WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, {4, 4, 404, kTabsHeight});
@@ -275,7 +293,7 @@ int TFmTodoOption::PageOf(const TControl* control) const {
 
 bool TFmTodoOption::RunFontDialog(TFontSpec& font, bool withEffects) {
     LOGFONTW face{};
-    const int dpi = GetDeviceCaps(TWindowDC(nullptr).Get(), LOGPIXELSY);
+    const int dpi = Dpi();  // the size in points is shown as it appears on this window's monitor
     face.lfHeight = -MulDiv(font.Size, dpi, 72);
     face.lfCharSet = static_cast<BYTE>(font.Charset);
     face.lfWeight = FW_NORMAL;
@@ -303,7 +321,7 @@ LRESULT TFmTodoOption::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         TPaintDC dc(Handle());
         RECT tab{};
         SendMessageW(PageControl1->Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
-        RECT page{4, 4 + tab.bottom, 408, 268};
+        RECT page{Scale(4), Scale(4) + tab.bottom, Scale(408), Scale(268)};
         DrawEdge(dc.Get(), &page, EDGE_RAISED, BF_RECT);
         return 0;
     }

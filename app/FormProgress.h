@@ -26,7 +26,6 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    TFontHandle font_;
 };
 
 // The program's single progress window, made and shown (not modally) by CreateProgressForm and

@@ -21,10 +21,10 @@ TFormProgress::TFormProgress() {
 }
 
 void TFormProgress::FormCreate() {
-    font_.Reset(CreateDialogFont());
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    HFONT font = DialogFont();
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     RunGuarded([this] { SetWindowTextW(Handle(), ToWide(GlobalEnv.ProductName()).c_str()); });
-    Label1 = &AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 8, 8, 384, 37, "", font_.Get()));
+    Label1 = &AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 8, 8, 384, 37, "", font));
     ProgressBar1 = &AddControl(MakeControlArgs(PROGRESS_CLASSW, 0, 0, 8, 52, 384, 17, "", nullptr));
     SendMessageW(ProgressBar1->Handle(), PBM_SETRANGE32, 0, 100);
 }

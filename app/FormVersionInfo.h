@@ -24,6 +24,8 @@ public:
 
 protected:
     void FormCreate() override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
+    void MakeFonts();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

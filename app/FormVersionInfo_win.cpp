@@ -39,19 +39,14 @@ void TFormVersionInfo::FormCreate() {
     FormFunc.SetWindowRound(true);
     FormFunc.OnWindowReset = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
     // The title as the main window writes it; the rest in the dialogs' font.
-    titleFont_.Reset(MakeFont(32, L"Century Gothic", ANSI_CHARSET));
-    textFont_.Reset(MakeFont(12, L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF", SHIFTJIS_CHARSET));  // ＭＳ Ｐゴシック
-
     CloseButton.Create(Handle(), kClientWidth - 92, kClientHeight - 34, 80, 22, "  閉じる");
+    MakeFonts();
     TkvneBtnDraw& look = CloseButton.BtnDraw;
     look.SetColorBack(static_cast<std::int32_t>(SchemeColor(kColorWindowBackground)));
     look.SetColorOver(0x60A0FF);
     look.SetColorFocus(0xFFA080);
     look.SetOverDrawType(dtAlpha);
     look.SetOverDrawAlpha(128);
-    LOGFONTW font{};
-    GetObjectW(textFont_.Get(), sizeof font, &font);
-    look.SetFont(font, RGB(0, 0, 0));
     CloseButton.OnClick = [this] { Close(); };
     // Alt+C reaches the button, which has the focus.
     CloseButton.AddHook([this](UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
@@ -65,6 +60,19 @@ void TFormVersionInfo::FormCreate() {
     CentreWindow(Handle(), owner_);
     FormFunc.LoadPosition();
     EnsureOnScreen(Handle());
+}
+
+void TFormVersionInfo::MakeFonts() {
+    titleFont_.Reset(MakeFont(Scale(32), L"Century Gothic", ANSI_CHARSET));
+    textFont_.Reset(MakeFont(Scale(12), L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF", SHIFTJIS_CHARSET));  // ＭＳ Ｐゴシック
+    LOGFONTW font{};
+    GetObjectW(textFont_.Get(), sizeof font, &font);
+    CloseButton.BtnDraw.SetFont(font, RGB(0, 0, 0));
+}
+
+void TFormVersionInfo::DpiChanged(int, RECT&) {
+    MakeFonts();
+    FormFunc.ApplyWindowRound();
 }
 
 bool TFormVersionInfo::IsCloseKey(UINT message, WPARAM key) const {
@@ -98,20 +106,20 @@ void TFormVersionInfo::FormPaint() {
     GetClientRect(Handle(), &client);
     TBrushHandle brush(CreateSolidBrush(SchemeColor(kColorWindowBackground)));
     FillRect(dc.Get(), &client, brush.Get());
-    DrawFrameInColor(dc.Get(), SchemeColor(kColorOuterFrame), client, 4);
-    const RECT inner{4, 4, client.right - 4, client.bottom - 4};
-    DrawFrameInColor(dc.Get(), SchemeColor(kColorInnerFrame), inner, 1);
+    DrawFrameInColor(dc.Get(), SchemeColor(kColorOuterFrame), client, 4, Dpi());
+    const RECT inner{Scale(4), Scale(4), client.right - Scale(4), client.bottom - Scale(4)};
+    DrawFrameInColor(dc.Get(), SchemeColor(kColorInnerFrame), inner, 1, Dpi());
 
     SetBkMode(dc.Get(), TRANSPARENT);
     {
         TSelectObject font(dc.Get(), titleFont_.Get());
         SetTextColor(dc.Get(), SchemeColor(kColorActiveTitle));
         const std::wstring product = ToWide(GlobalEnv.ProductName());
-        TextOutW(dc.Get(), 14, 8, product.c_str(), static_cast<int>(product.size()));
+        TextOutW(dc.Get(), Scale(14), Scale(8), product.c_str(), static_cast<int>(product.size()));
     }
     TSelectObject font(dc.Get(), textFont_.Get());
     SetTextColor(dc.Get(), SchemeColor(kColorInnerFrame));
     const std::wstring lines[] = {ToWide(VersionLine()), ToWide("(C) " + GlobalEnv.CompanyName())};
     for (int i = 0; i < 2; ++i)
-        TextOutW(dc.Get(), 18, 50 + 16 * i, lines[i].c_str(), static_cast<int>(lines[i].size()));
+        TextOutW(dc.Get(), Scale(18), Scale(50 + 16 * i), lines[i].c_str(), static_cast<int>(lines[i].size()));
 }

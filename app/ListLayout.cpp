@@ -1,5 +1,7 @@
 #include "app/ListLayout.h"
 
+#include "framework/Dpi.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -71,20 +73,22 @@ std::string SingleDisplayLine(const std::string& text, const TTextMeasurer& canv
 }
 
 void LayoutColumns(TListGeometry& g) {
-    g.listLeft = 8;
-    g.listTop = g.linkBottom + 4;
-    g.listRight = g.clientWidth - 8;
-    g.listBottom = g.clientHeight - 8;
+    const int margin = ScaleForDpi(8, g.dpi);
+    g.listLeft = margin;
+    g.listTop = g.linkBottom + ScaleForDpi(4, g.dpi);
+    g.listRight = g.clientWidth - margin;
+    g.listBottom = g.clientHeight - margin;
     g.foldedHeight = g.outerHeight - (g.listBottom - g.listTop);
     g.listWidth = g.listRight - g.listLeft;
     // The scroll bar's width counts whether the bar is shown or not.
-    g.textColumnWidth = std::max(0, g.listWidth - g.dateWidth - g.markWidth - g.scrollBarWidth - 4);
+    g.textColumnWidth =
+        std::max(0, g.listWidth - g.dateWidth - g.markWidth - g.scrollBarWidth - ScaleForDpi(4, g.dpi));
 }
 
 void LayoutRows(TListGeometry& g) {
     g.visibleRows = g.rowHeight > 0 ? (g.listBottom - g.listTop) / g.rowHeight : 0;
     g.scrollBarShown = g.displayLineCount > g.visibleRows && g.visibleRows > 0;
-    g.scrollBarLeft = g.clientWidth - 7 - g.scrollBarWidth;
+    g.scrollBarLeft = g.clientWidth - ScaleForDpi(7, g.dpi) - g.scrollBarWidth;
     if (g.scrollBarShown) g.listRight = g.scrollBarLeft - 1;
 }
 

@@ -24,6 +24,7 @@ struct TListGeometry {
     int dateWidth = 0, markWidth = 0;
     int scrollBarWidth = 17;
     int displayLineCount = 0;
+    int dpi = 96;  // the margins are the design's at 96 dpi
     // Results.
     int listLeft = 0, listTop = 0, listRight = 0, listBottom = 0;
     int foldedHeight = 0;

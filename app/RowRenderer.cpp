@@ -1,5 +1,7 @@
 #include "app/RowRenderer.h"
 
+#include "framework/Dpi.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -52,33 +54,35 @@ void RenderLine(TBitmap& row, TBitmap& mask, const TRowLine& line, const TRowSty
     const int W = row.Width(), H = row.Height();
     const int S = style.highlightStyle;
     const bool sel = line.selected;
+    auto s = [&style](int value) { return ScaleForDpi(value, style.dpi); };
+    const double k = style.dpi / 96.0;  // line widths
     const int textY = H / 8;
-    const int textX = style.dateWidth + style.markWidth + 3;
+    const int textX = style.dateWidth + style.markWidth + s(3);
     const int endX = textX + painter.TextWidth(line.text);
-    const int startX = line.first ? 3 : textX;
+    const int startX = line.first ? s(3) : textX;
     TSoftPen pen;
     pen.Bitmap = &row;
 
     // The rule under every display line (or the underline style of the selection).
     pen.X = 0;
-    pen.Y = H - 1;
+    pen.Y = H - s(1);
     const bool underline = sel && S == 2;
     pen.Color = underline ? style.highlightColor : style.underlineColor;
     pen.Opacity = underline ? 190 : 128;
-    pen.Width = underline ? 2.0 : 1.0;
-    SoftLineTo(pen, W - 1, H - 1);
+    pen.Width = (underline ? 2.0 : 1.0) * k;
+    SoftLineTo(pen, W - 1, H - s(1));
 
     if (sel && S == 4) {  // a translucent bar with rounded ends under the text
-        const int r = (H - 2) / 2;
+        const int r = (H - s(2)) / 2;
         pen.X = r;
         pen.Y = r;
-        pen.Width = H - 2;
+        pen.Width = H - s(2);
         pen.Color = style.highlightColor;
         pen.Opacity = 190;
-        SoftLineTo(pen, W - r - 2, r);
+        SoftLineTo(pen, W - r - s(2), r);
     }
     if (sel && S == 5) {  // three bars under the lower part of the text, densest at the bottom
-        const int h = H - 2;
+        const int h = H - s(2);
         pen.Color = style.highlightColor;
         pen.Opacity = 64;
         for (int q = 13; q <= 15; ++q) {
@@ -93,8 +97,8 @@ void RenderLine(TBitmap& row, TBitmap& mask, const TRowLine& line, const TRowSty
     auto drawTexts = [&](TBitmap& target, bool onMask) {
         const std::int32_t color = onMask ? 0xFFFFFF : line.color;
         if (line.first) {
-            painter.DrawText(target, 3, textY, line.date, onMask || line.dateColor < 0 ? color : line.dateColor);
-            painter.DrawText(target, style.dateWidth + 3, textY, line.mark, color);
+            painter.DrawText(target, s(3), textY, line.date, onMask || line.dateColor < 0 ? color : line.dateColor);
+            painter.DrawText(target, style.dateWidth + s(3), textY, line.mark, color);
         }
         painter.DrawText(target, textX, textY, line.text, color);
     };
@@ -109,11 +113,11 @@ void RenderLine(TBitmap& row, TBitmap& mask, const TRowLine& line, const TRowSty
     if (sel && S == 1) XorRect32(row, {0, 0, W, H}, static_cast<std::uint32_t>(style.highlightColor));
     if (sel && S == 3) {  // the wave, with new random heights at every repaint
         pen.X = startX;
-        pen.Y = H - 2;
-        pen.Width = 2.5;
+        pen.Y = H - s(2);
+        pen.Width = 2.5 * k;
         pen.Color = style.highlightColor;
         pen.Opacity = 128;
-        const int n = (endX - startX) / 2;
-        for (int m = 0; m <= n; ++m) SoftLineTo(pen, startX + 2 * m, H - 4 + random(3));
+        const int step = s(2), n = (endX - startX) / step;
+        for (int m = 0; m <= n; ++m) SoftLineTo(pen, startX + step * m, H - s(4) + random(3) * step / 2);
     }
 }

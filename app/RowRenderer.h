@@ -22,6 +22,7 @@ struct TRowStyle {
     bool shadowOn = true;
     int highlightStyle = 0;  // 0 invert, 1 colour invert, 2 underline, 3 wave, 4 box, 5 lower box
     int dateWidth = 0, markWidth = 0;
+    int dpi = 96;  // margins and line widths are the design's at 96 dpi
 };
 
 struct TRowLine {

@@ -41,7 +41,43 @@ void DrawFrame(HDC dc, const RECT& rect, int style) {
     }
 }
 
-void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style) {
+namespace {
+
+// The frame's outline as a region, its lengths at dpi.
+HRGN FrameShape(const RECT& r, int style, int dpi) {
+    auto s = [dpi](int value) { return MulDiv(value, dpi, 96); };
+    if (style == 4) {
+        const RECT parts[] = {{r.left, r.top + s(4), r.right, r.bottom - s(4)},
+                              {r.left + s(4), r.top, r.right - s(4), r.bottom},
+                              {r.left + s(2), r.top + s(1), r.right - s(2), r.bottom - s(1)},
+                              {r.left + s(1), r.top + s(2), r.right - s(1), r.bottom - s(2)}};
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        for (const RECT& part : parts) {
+            TRegionHandle piece(CreateRectRgnIndirect(&part));
+            CombineRgn(shape, shape, piece.Get(), RGN_OR);
+        }
+        return shape;
+    }
+    if (style >= 1 && style <= 3) {
+        const int a = s(style);
+        const POINT outline[] = {{r.left + a, r.top},     {r.right - a, r.top},    {r.right, r.top + a},
+                                 {r.right, r.bottom - a}, {r.right - a, r.bottom}, {r.left + a, r.bottom},
+                                 {r.left, r.bottom - a},  {r.left, r.top + a}};
+        return CreatePolygonRgn(outline, 8, WINDING);
+    }
+    return CreateRectRgnIndirect(&r);
+}
+
+}  // namespace
+
+void DrawFrameInColor(HDC canvas, COLORREF color, const RECT& rect, int style, int dpi) {
+    if (dpi > 96) {
+        const int width = MulDiv(1, dpi, 96);
+        TRegionHandle shape(FrameShape(rect, style, dpi));
+        TBrushHandle brush(CreateSolidBrush(color));
+        FrameRgn(canvas, shape.Get(), brush.Get(), width, width);
+        return;
+    }
     TPenHandle pen(CreatePen(PS_SOLID, 1, color));
     TSelectObject usePen(canvas, pen.Get());
     DrawFrame(canvas, rect, style);

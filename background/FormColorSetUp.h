@@ -60,7 +60,6 @@ private:
     TControl& AddEdit(int id, int left, int top, int width, const std::string& caption, int group);
 
     HFONT font_;
-    TFontHandle fixedFont_;
     TBitmap field_;       // shown: the field with the marker
     TBitmap plainField_;  // the field alone, which depends on the brightness only
     int plainFieldV_ = -1;
@@ -120,7 +119,6 @@ private:
     void SetClientWidth(int width);
     void MakeLeafIcon();
 
-    TFontHandle font_, boldFont_;
     HIMAGELIST imageList_ = nullptr;
     std::map<HTREEITEM, std::string> paths_;  // of the leaves
     std::int32_t shapeColor_ = 0xFFFFFF;

@@ -116,7 +116,7 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, left, top + 4, labelWidth, 12, caption, font_));
     TControlArgs edit =
         MakeControlArgs(WC_EDITW, id, ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0),
-                        left + labelWidth, top, width, 20, "", group == kGroupHex ? fixedFont_.Get() : font_);
+                        left + labelWidth, top, width, 20, "", group == kGroupHex ? DialogFont(FW_NORMAL, kGothic) : font_);
     edit.exStyle = WS_EX_CLIENTEDGE;
     TControl& control = AddControl(edit);
     SetWindowSubclass(control.Handle(), EnterProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -133,6 +133,7 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     spin.style = UDS_AUTOBUDDY | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
                  (id == kLeHId ? UDS_WRAP : 0);
     TControl& updown = AddControl(spin);
+    PlaceUpDown(updown.Handle(), control.Handle(), {left + labelWidth, top, left + labelWidth + width, top + 20}, Dpi());
     const int maximum = id == kLeHId ? 359 : group == kGroupHSV ? 100 : 255;
     SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, maximum);
     updown.OnScroll = [this, &control](int code, int) {
@@ -142,7 +143,7 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
 }
 
 void TFrameColorSelect::FormCreate() {
-    fixedFont_.Reset(CreateDialogFont(FW_NORMAL, kGothic));
+
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // Made in the tab order.
     LeR = &AddEdit(kLeRId, 88, 8, 44, "赤(R)", kGroupRGB);
@@ -189,8 +190,9 @@ void TFrameColorSelect::Show(const TPickerValues& values) {
     LeRGB->SetText(FormatRRGGBB(values.color));
     SendMessageW(TrackBar1->Handle(), TBM_SETPOS, TRUE, 100 - values.v);
     DrawField();
-    InvalidateRect(Handle(), &kPickerShape, FALSE);
-    InvalidateRect(Handle(), &kField, FALSE);
+    const RECT shape = Scale(kPickerShape), field = Scale(kField);
+    InvalidateRect(Handle(), &shape, FALSE);
+    InvalidateRect(Handle(), &field, FALSE);
 }
 
 void TFrameColorSelect::DrawField() {
@@ -226,13 +228,13 @@ void TFrameColorSelect::SetInputsEnabled(bool enabled) {
 void TFrameColorSelect::SetSwatchColor(int index, std::int32_t color) {
     if (index < 0 || index >= kSwatchRows * kSwatchColumns) return;
     swatches_[index] = color;
-    const RECT r = SwatchRectAt(index);
+    const RECT r = Scale(SwatchRectAt(index));
     InvalidateRect(Handle(), &r, FALSE);
 }
 
 int TFrameColorSelect::SwatchAt(POINT p) const {
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i) {
-        const RECT r = SwatchRectAt(i);
+        const RECT r = Scale(SwatchRectAt(i));
         if (PtInRect(&r, p)) return i;
     }
     return -1;
@@ -248,8 +250,10 @@ void TFrameColorSelect::EditDone(HWND edit) {
 }
 
 void TFrameColorSelect::MouseDown(POINT p) {
-    if (inputsEnabled_ && PtInRect(&kField, p)) {
-        PickAt(p.x - kFieldLeft, p.y - kFieldTop);
+    const RECT field = Scale(kField);
+    if (inputsEnabled_ && PtInRect(&field, p)) {
+        PickAt(std::clamp(UnscaleForDpi(p.x, Dpi()) - kFieldLeft, 0, kFieldWidth - 1),
+               std::clamp(UnscaleForDpi(p.y, Dpi()) - kFieldTop, 0, kFieldHeight - 1));
         dragging_ = true;
         SetCapture(Handle());
         return;
@@ -259,14 +263,17 @@ void TFrameColorSelect::MouseDown(POINT p) {
 }
 
 void TFrameColorSelect::Paint(HDC dc) {
-    OutlinedRect(dc, kPickerShape, RGB(0, 0, 0), ToColorRef(values_.color));
+    OutlinedRect(dc, Scale(kPickerShape), RGB(0, 0, 0), ToColorRef(values_.color));
     {
+        // The field is worked out at the design's size and drawn at the window's.
         TMemoryDC source(CreateCompatibleDC(dc));
         TSelectObject bitmap(source.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
-        BitBlt(dc, kFieldLeft, kFieldTop, kFieldWidth, kFieldHeight, source.Get(), 0, 0, SRCCOPY);
+        const RECT field = Scale(kField);
+        StretchBlt(dc, field.left, field.top, field.right - field.left, field.bottom - field.top, source.Get(), 0, 0,
+                   kFieldWidth, kFieldHeight, SRCCOPY);
     }
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i)
-        OutlinedRect(dc, SwatchRectAt(i), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
+        OutlinedRect(dc, Scale(SwatchRectAt(i)), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
 }
 
 LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -279,8 +286,8 @@ LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_LBUTTONDOWN: MouseDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_MOUSEMOVE:
             if (dragging_)
-                PickAt(std::clamp(GET_X_LPARAM(lParam) - kFieldLeft, 0, kFieldWidth - 1),
-                       std::clamp(GET_Y_LPARAM(lParam) - kFieldTop, 0, kFieldHeight - 1));
+                PickAt(std::clamp(UnscaleForDpi(GET_X_LPARAM(lParam), Dpi()) - kFieldLeft, 0, kFieldWidth - 1),
+                       std::clamp(UnscaleForDpi(GET_Y_LPARAM(lParam), Dpi()) - kFieldTop, 0, kFieldHeight - 1));
             return 0;
         case WM_LBUTTONUP:
             if (dragging_) ReleaseCapture();
@@ -308,25 +315,25 @@ TFormColorSetUp::~TFormColorSetUp() {
 
 void TFormColorSetUp::MakeLeafIcon() {
     // Window colour with two offset squares of the active border's colour.
-    TBitmap icon(kIndent, kIndent, 24);
+    const int side = Scale(kIndent), square = Scale(kIndent - 5), step = Scale(1);
+    TBitmap icon(side, side, 24);
     {
         TMemoryDC dc(CreateCompatibleDC(nullptr));
         TSelectObject select(dc.Get(), static_cast<HBITMAP>(icon.NativeHandle()));
-        FillColor(dc.Get(), {0, 0, kIndent, kIndent}, GetSysColor(COLOR_WINDOW));
-        FillColor(dc.Get(), {1, 0, kIndent - 5, kIndent - 5}, GetSysColor(COLOR_ACTIVEBORDER));
-        FillColor(dc.Get(), {0, 1, kIndent - 5, kIndent - 5}, GetSysColor(COLOR_ACTIVEBORDER));
+        FillColor(dc.Get(), {0, 0, side, side}, GetSysColor(COLOR_WINDOW));
+        FillColor(dc.Get(), {step, 0, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
+        FillColor(dc.Get(), {0, step, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
     }
-    imageList_ = ImageList_Create(kIndent, kIndent, ILC_COLOR24, 1, 1);
+    imageList_ = ImageList_Create(side, side, ILC_COLOR24, 1, 1);
     ImageList_Add(imageList_, static_cast<HBITMAP>(icon.NativeHandle()), nullptr);
 }
 
 void TFormColorSetUp::FormCreate() {
-    font_.Reset(CreateDialogFont());
-    boldFont_.Reset(CreateDialogFont(FW_BOLD));
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+    HFONT font = DialogFont();
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font_.Get());
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font);
     };
     TControlArgs tree =
         args(WC_TREEVIEWW, kTreeId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
@@ -335,7 +342,7 @@ void TFormColorSetUp::FormCreate() {
     TreeView1 = &AddControl(tree);
     MakeLeafIcon();
     SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
-    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, kIndent, 0);
+    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, static_cast<WPARAM>(Scale(kIndent)), 0);
     TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
 
     constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
@@ -350,7 +357,7 @@ void TFormColorSetUp::FormCreate() {
     BtApply->OnClick = [this] { BtApplyClick(); };
     BtOK->OnClick = [this] { BtOKClick(); };
 
-    FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font_.Get());
+    FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font);
     FrameColorSelect1->SetColor(0);
     SetAccessibleName(TreeView1->Handle(), "配色の項目");
     SetAccessibleName(FrameColorSelect1->Handle(), "色の選択");
@@ -442,14 +449,15 @@ void TFormColorSetUp::TreeView1Change(HTREEITEM item) {
     EnableWindow(ButtonSelect->Handle(), leaf);
     FrameColorSelect1->SetInputsEnabled(leaf);
     FrameColorSelect1->SetColor(shapeColor_);
-    InvalidateRect(Handle(), &kDialogShape, FALSE);
+    const RECT shape = Scale(kDialogShape);
+    InvalidateRect(Handle(), &shape, FALSE);
 }
 
 void TFormColorSetUp::ButtonSelectClick() {
     if (!TreeView_GetSelection(TreeView1->Handle())) return;
     if (ButtonSelect->Text() != "色変更") {
         ButtonSelect->SetText("色変更");
-        SetClientWidth(kWideWidth);
+        SetClientWidth(Scale(kWideWidth));
     } else {
         ColorChanged();
     }
@@ -460,7 +468,8 @@ void TFormColorSetUp::ColorChanged() {
     if (!IsLeaf(item)) return;
     shapeColor_ = FrameColorSelect1->Color();
     SetNodeColor(item, shapeColor_);
-    InvalidateRect(Handle(), &kDialogShape, FALSE);
+    const RECT shape = Scale(kDialogShape);
+    InvalidateRect(Handle(), &shape, FALSE);
 }
 
 void TFormColorSetUp::BtDefaultClick() {
@@ -517,13 +526,13 @@ LRESULT TFormColorSetUp::CustomDraw(NMTVCUSTOMDRAW& draw) const {
             if (!IsLeaf(item)) {
                 draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
                 draw.clrTextBk = GetSysColor(COLOR_WINDOW);
-                SelectObject(cd.hdc, boldFont_.Get());
+                SelectObject(cd.hdc, DialogFont(FW_BOLD));
                 return CDRF_NEWFONT;
             }
             const bool selected = (cd.uItemState & CDIS_SELECTED) != 0;
             draw.clrText = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
             draw.clrTextBk = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-            SelectObject(cd.hdc, font_.Get());
+            SelectObject(cd.hdc, DialogFont());
             return CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT;
         }
         case CDDS_ITEMPOSTPAINT: {
@@ -591,7 +600,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             TPaintDC dc(Handle());
-            OutlinedRect(dc.Get(), kDialogShape, RGB(0, 0, 0), ToColorRef(shapeColor_));
+            OutlinedRect(dc.Get(), Scale(kDialogShape), RGB(0, 0, 0), ToColorRef(shapeColor_));
             return 0;
         }
         case WM_MOUSEMOVE:

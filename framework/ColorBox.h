@@ -33,6 +33,9 @@ public:
     TControl* Control() const { return control_; }
     HWND Handle() const { return control_ ? control_->Handle() : nullptr; }
 
+    // Rows and the closed field again at the form's dpi, after it changed.
+    void FitToDpi();
+
     // A colour not among the 16 leaves the box without a selection.
     void SetColor(std::int32_t color);
     // kNoColor without a selection.
@@ -47,6 +50,7 @@ private:
     TControl* control_ = nullptr;
     int hookId_ = 0;
     int id_ = 0;
+    int designHeight_ = 0;
 };
 
 // Makes a drop-down list's closed field closedHeight pixels high and its open list rows entries long.

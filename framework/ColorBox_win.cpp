@@ -25,7 +25,14 @@ void TColorBox::Create(TForm& form, TControlArgs args) {
     control_ = &form.AddControl(args);
     for (const TStandardColor& c : kStandardColors)
         SendMessageW(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(c.name).c_str()));
-    SetComboHeights(Handle(), args.height, kRows);
+    designHeight_ = args.height;
+    SetComboHeights(Handle(), form.Scale(args.height), kRows);
+}
+
+void TColorBox::FitToDpi() {
+    if (!control_) return;
+    SendMessageW(Handle(), CB_SETITEMHEIGHT, 0, form_->Scale(16));
+    SetComboHeights(Handle(), form_->Scale(designHeight_), kRows);
 }
 
 void TColorBox::SetColor(std::int32_t color) {
@@ -46,7 +53,7 @@ bool TColorBox::OnFormMessage(UINT message, LPARAM lParam, LRESULT& result) {
     if (message == WM_MEASUREITEM) {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (item->CtlType != ODT_COMBOBOX || static_cast<int>(item->CtlID) != id_) return false;
-        item->itemHeight = 16;  // the closed field is fitted afterwards
+        item->itemHeight = static_cast<UINT>(form_->Scale(16));  // the closed field is fitted afterwards
         result = TRUE;
         return true;
     }
@@ -67,12 +74,12 @@ void TColorBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemID < std::size(kStandardColors)) {
         const TStandardColor& c = kStandardColors[item.itemID];
-        const int side = r.bottom - r.top - 4;
-        const RECT square{r.left + 2, r.top + 2, r.left + 2 + side, r.top + 2 + side};
+        const int margin = form_->Scale(2), side = r.bottom - r.top - 2 * margin;
+        const RECT square{r.left + margin, r.top + margin, r.left + margin + side, r.top + margin + side};
         TBrushHandle fill(CreateSolidBrush(static_cast<COLORREF>(c.color)));
         FillRect(dc, &square, fill.Get());
         FrameRect(dc, &square, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        RECT text{square.right + 4, r.top, r.right, r.bottom};
+        RECT text{square.right + form_->Scale(4), r.top, r.right, r.bottom};
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         const std::wstring name = ToWide(c.name);

@@ -39,6 +39,8 @@ public:
     bool Visible() const { return (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_VISIBLE) != 0; }
     // Keeps the anchored distances when the parent's client area changes size.
     void ParentResized(int clientWidth, int clientHeight);
+    // Place, size and anchored distances from one dpi to another, the parent's size unchanged.
+    void Rescale(int fromDpi, int toDpi);
 
     std::function<void()> OnClick;            // BN_CLICKED
     std::function<void(int code)> OnCommand;  // every WM_COMMAND code
@@ -55,9 +57,14 @@ private:
 // Once per process, before the first common control.
 void InitCommonControlsOnce();
 
-// The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels with the Shift-JIS character set;
-// the caller owns it.
-HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr);
+// An up-down control beside its buddy edit, as UDS_ALIGNRIGHT puts it at 96 dpi, at the dpi's
+// scale: the systems keep the up-down 16 pixels wide at every dpi. editPlace is the edit's
+// design place before the up-down took its part of it.
+void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi);
+
+// The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels at 96 dpi with the Shift-JIS
+// character set; the caller owns it.
+HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr, int dpi = 96);
 // The arguments of one control in one call.
 TControlArgs MakeControlArgs(const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                              const std::string& text, HFONT font, int anchors = akLeft | akTop);

@@ -67,8 +67,28 @@ void TControl::ParentResized(int clientWidth, int clientHeight) {
     SetBounds(left, top, width < 0 ? 0 : width, height < 0 ? 0 : height);
 }
 
-HFONT CreateDialogFont(int weight, const wchar_t* face) {
-    return CreateFontW(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+void TControl::Rescale(int fromDpi, int toDpi) {
+    // Edges rather than sizes, so neighbours that touched still touch.
+    auto scale = [fromDpi, toDpi](int value) { return MulDiv(value, toDpi, fromDpi); };
+    const RECT r = Bounds();
+    const int left = scale(r.left), top = scale(r.top);
+    SetBounds(left, top, scale(r.right) - left, scale(r.bottom) - top);
+    rightGap_ = scale(rightGap_);
+    bottomGap_ = scale(bottomGap_);
+}
+
+void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi) {
+    auto s = [dpi](int value) { return MulDiv(value, dpi, 96); };
+    const int top = s(editPlace.top), height = s(editPlace.bottom) - top;
+    const int upDownLeft = s(editPlace.right - 18);
+    SetWindowPos(edit, nullptr, s(editPlace.left), top, s(editPlace.right - 16) - s(editPlace.left), height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(upDown, nullptr, upDownLeft, top, s(editPlace.right - 2) - upDownLeft, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT CreateDialogFont(int weight, const wchar_t* face, int dpi) {
+    return CreateFontW(-MulDiv(12, dpi, 96), 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                        face ? face : L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
 }

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "framework/Controls.h"
+#include "framework/Dpi_win.h"
+#include "framework/Handles.h"
 #include "support/Wine_win.h"
 
 // "<what>: <class> (<last error>)", for a window class or window that could not be made.
@@ -23,6 +25,16 @@ void DestroyWindowAtOnce(HWND hwnd, bool skipHide = RunningUnderWine());
 void CentreWindow(HWND window, HWND over = nullptr, HWND insertAfter = nullptr);
 constexpr wchar_t kClosingProperty[] = L"Memorail.Closing";
 
+// While one lives, windows made lay out at its dpi whatever their monitor's: a test sees one
+// window at two scales on one screen.
+class TDpiOverride {
+public:
+    explicit TDpiOverride(int dpi);
+    ~TDpiOverride();
+    TDpiOverride(const TDpiOverride&) = delete;
+    TDpiOverride& operator=(const TDpiOverride&) = delete;
+};
+
 class TForm {
 public:
     TForm() = default;
@@ -31,6 +43,14 @@ public:
     TForm& operator=(const TForm&) = delete;
 
     HWND Handle() const { return handle_; }
+
+    // The dpi the window lays out at, and a design length (96 dpi) at it.
+    int Dpi() const { return dpi_; }
+    int Scale(int value) const { return MulDiv(value, dpi_, kDesignDpi); }
+    RECT Scale(const RECT& r) const { return {Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)}; }
+    // The dialogs' font at the window's dpi, made on first use; the form owns it and, when the
+    // dpi changes, gives its successor to every control that had it.
+    HFONT DialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr) const;
 
     // A hook sees every message of the window before OnMessage, in the order the hooks were
     // added. Answering true stops the message there, with result as its answer.
@@ -50,7 +70,8 @@ public:
     // The button Esc presses (the dialog manager's cancel command), when enabled and shown.
     TControl* CancelButton = nullptr;
 
-    // A child control of this window; its notifications go to its own handlers.
+    // A child control of this window at args' design place, scaled to the window's dpi; its
+    // notifications go to its own handlers.
     TControl& AddControl(const TControlArgs& args);
 
 protected:
@@ -61,7 +82,7 @@ protected:
         DWORD exStyle = 0;
         int left = CW_USEDEFAULT;
         int top = CW_USEDEFAULT;
-        int clientWidth = 0;
+        int clientWidth = 0;  // at 96 dpi: scaled to the window's dpi
         int clientHeight = 0;
         HWND owner = nullptr;
         HICON icon = nullptr;
@@ -82,6 +103,13 @@ protected:
     // Run by the base at WM_CREATE and WM_DESTROY, after the hooks and before OnMessage.
     virtual void FormCreate() {}
     virtual void FormDestroy() {}
+    // After the window moved to a monitor of another dpi: the controls and the dialog fonts are
+    // scaled already, the window still has its old size (WM_SIZE follows); the form redoes what
+    // it measured or drew itself.
+    // suggested is where the window goes next; a form may change it.
+    virtual void DpiChanged(int /*oldDpi*/, RECT& /*suggested*/) {}
+    // WM_DPICHANGED's work: the window at the suggested rectangle, its controls and fonts at dpi.
+    void ApplyDpi(int dpi, RECT suggested);
     // Runs each step whatever the steps before it did; a failing step is reported.
     static void RunSteps(std::initializer_list<std::function<void()>> steps);
     // Destroys the window while the derived form still exists, so that it sees WM_DESTROY;
@@ -96,7 +124,21 @@ private:
     bool PressFocusedButton(const MSG& msg);
     bool PressCancelButton(WPARAM wParam, LPARAM lParam);
 
+    void RescaleFonts();
+    // A child form takes its parent form's new dpi: its place, its controls, its fonts.
+    void FollowParentDpi();
+    void TellChildForms();
+    static int ParentFormDpi(HWND parent);
+    static bool IsForm(HWND window);
+
     HWND handle_ = nullptr;
+    int dpi_ = kDesignDpi;
+    struct TDialogFont {
+        int weight;
+        const wchar_t* face;
+        TFontHandle font;
+    };
+    mutable std::vector<TDialogFont> fonts_;
     std::vector<std::pair<int, THook>> hooks_;
     int nextHookId_ = 1;
     std::vector<std::unique_ptr<TControl>> controls_;

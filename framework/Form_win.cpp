@@ -1,6 +1,7 @@
 #include "framework/Form.h"
 
 #include <exception>
+#include <utility>
 
 #include "framework/Accessible_win.h"
 #include "framework/Application.h"
@@ -18,6 +19,18 @@ void DestroyWindowAtOnce(HWND hwnd, bool skipHide) {
     DestroyWindow(hwnd);
 }
 
+namespace {
+int gDpiOverride = 0;
+
+int DpiOfNewForm(HWND hwnd) {
+    if (gDpiOverride) return gDpiOverride;
+    return DpiOfWindow(hwnd);
+}
+}  // namespace
+
+TDpiOverride::TDpiOverride(int dpi) { gDpiOverride = SaneDpi(dpi); }
+TDpiOverride::~TDpiOverride() { gDpiOverride = 0; }
+
 TForm::~TForm() {
     controls_.clear();
     if (handle_) {
@@ -32,7 +45,12 @@ void TForm::DestroyHandle() {
 }
 
 TControl& TForm::AddControl(const TControlArgs& args) {
-    controls_.push_back(std::make_unique<TControl>(handle_, args));
+    TControlArgs scaled = args;
+    scaled.left = Scale(args.left);
+    scaled.top = Scale(args.top);
+    scaled.width = Scale(args.left + args.width) - scaled.left;
+    scaled.height = Scale(args.top + args.height) - scaled.top;
+    controls_.push_back(std::make_unique<TControl>(handle_, scaled));
     return *controls_.back();
 }
 
@@ -141,12 +159,109 @@ void TForm::CreateHandle(const CreateArgs& args) {
         wc.lpszClassName = args.className;
         if (!RegisterClassExW(&wc)) throw EError(WindowFailure("ウィンドウ クラスを登録できません", args.className));
     }
-    RECT r{0, 0, args.clientWidth, args.clientHeight};
-    AdjustWindowRectEx(&r, args.style, FALSE, args.exStyle);
-    const HWND made =
-        CreateWindowExW(args.exStyle, args.className, ToWide(args.caption).c_str(), args.style, args.left, args.top,
-                        r.right - r.left, r.bottom - r.top, args.owner, nullptr, instance, this);
+    const bool child = (args.style & WS_CHILD) != 0;
+    // The system draws the frame at the monitor's dpi, also while a test lays the inside out
+    // at another.
+    const int monitorDpi = child ? ParentFormDpi(args.owner) : DpiForNewWindow(args.owner, {args.left, args.top});
+    auto outerSize = [&args, monitorDpi](int dpi) {
+        RECT r{0, 0, MulDiv(args.clientWidth, dpi, kDesignDpi), MulDiv(args.clientHeight, dpi, kDesignDpi)};
+        AdjustWindowRectForDpi(r, args.style, args.exStyle, gDpiOverride ? monitorDpi : dpi);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
+    const int expected = gDpiOverride && !child ? gDpiOverride : monitorDpi;
+    const SIZE size = outerSize(expected);
+    // A child's place is a design place in its parent, like a control's.
+    const int left = child ? MulDiv(args.left, expected, kDesignDpi) : args.left;
+    const int top = child ? MulDiv(args.top, expected, kDesignDpi) : args.top;
+    const HWND made = CreateWindowExW(args.exStyle, args.className, ToWide(args.caption).c_str(), args.style, left, top,
+                                      size.cx, size.cy, args.owner, nullptr, instance, this);
     if (!made) throw EError(WindowFailure("ウィンドウを作成できません", args.className));
+    // The monitor it landed on decides; the controls made in WM_CREATE had that dpi already.
+    if (dpi_ != expected) {
+        const SIZE right = outerSize(dpi_);
+        SetWindowPos(made, nullptr, 0, 0, right.cx, right.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+HFONT TForm::DialogFont(int weight, const wchar_t* face) const {
+    for (const TDialogFont& f : fonts_)
+        if (f.weight == weight && f.face == face) return f.font.Get();
+    fonts_.push_back({weight, face, TFontHandle(CreateDialogFont(weight, face, dpi_))});
+    return fonts_.back().font.Get();
+}
+
+void TForm::RescaleFonts() {
+    std::vector<TFontHandle> old;
+    std::vector<std::pair<HFONT, HFONT>> swaps;
+    for (TDialogFont& f : fonts_) {
+        TFontHandle next(CreateDialogFont(f.weight, f.face, dpi_));
+        swaps.emplace_back(f.font.Get(), next.Get());
+        old.push_back(std::exchange(f.font, std::move(next)));
+    }
+    // Every descendant, those of child forms included, before the old fonts go.
+    EnumChildWindows(
+        handle_,
+        [](HWND child, LPARAM data) -> BOOL {
+            const auto had = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+            for (const auto& [from, to] : *reinterpret_cast<std::vector<std::pair<HFONT, HFONT>>*>(data))
+                if (had == from) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(to), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&swaps));
+}
+
+bool TForm::IsForm(HWND window) {
+    // The class's procedure: a window's own may have been subclassed (for its accessible name).
+    return GetClassLongPtrW(window, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(WindowProc);
+}
+
+int TForm::ParentFormDpi(HWND parent) {
+    // A form's own dpi leads: a test may have changed it without a monitor to match.
+    const auto* form = parent && IsForm(parent)
+                           ? reinterpret_cast<const TForm*>(GetWindowLongPtrW(parent, GWLP_USERDATA))
+                           : nullptr;
+    return form ? form->dpi_ : DpiOfWindow(parent);
+}
+
+void TForm::TellChildForms() {
+    for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsForm(child))
+            SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+}
+
+void TForm::FollowParentDpi() {
+    HWND parent = GetParent(handle_);
+    const int dpi = ParentFormDpi(parent);
+    if (dpi == dpi_) return;
+    const int oldDpi = std::exchange(dpi_, dpi);
+    RECT r{};
+    GetWindowRect(handle_, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    auto scale = [oldDpi, dpi](int value) { return MulDiv(value, dpi, oldDpi); };
+    SetWindowPos(handle_, nullptr, scale(r.left), scale(r.top), scale(r.right) - scale(r.left),
+                 scale(r.bottom) - scale(r.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const auto& control : controls_) control->Rescale(oldDpi, dpi);
+    RescaleFonts();
+    TellChildForms();
+    RECT place{};
+    GetWindowRect(handle_, &place);
+    RunGuarded([this, oldDpi, &place] { DpiChanged(oldDpi, place); });
+}
+
+void TForm::ApplyDpi(int dpi, RECT suggested) {
+    dpi = SaneDpi(dpi);
+    const int oldDpi = dpi_;
+    if (dpi != oldDpi) {
+        dpi_ = dpi;
+        for (const auto& control : controls_) control->Rescale(oldDpi, dpi);
+        RescaleFonts();
+        TellChildForms();
+        // Before the new size: controls anchored to the bottom are placed by their final heights.
+        RunGuarded([this, oldDpi, &suggested] { DpiChanged(oldDpi, suggested); });
+    }
+    SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(handle_, nullptr, TRUE);
 }
 
 int TForm::AddHook(THook hook) {
@@ -182,6 +297,11 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (ReflectToControl(message, wParam, lParam, reflected)) return reflected;
     if (message == WM_SIZE && wParam != SIZE_MINIMIZED)
         for (const auto& control : controls_) control->ParentResized(LOWORD(lParam), HIWORD(lParam));
+    if (message == WM_DPICHANGED) {
+        ApplyDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
+    if (message == WM_DPICHANGED_AFTERPARENT) FollowParentDpi();
     if (message == WM_CREATE) RunGuarded([this] {
         FormCreate();
         NameControlsByLabels(handle_);  // the controls made so far; ShowModal names later ones
@@ -205,6 +325,7 @@ LRESULT CALLBACK TForm::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (message == WM_NCCREATE) {
         auto* form = static_cast<TForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->handle_ = hwnd;
+        form->dpi_ = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? ParentFormDpi(GetParent(hwnd)) : DpiOfNewForm(hwnd);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         Application.FormCreated(hwnd);
     }

@@ -54,6 +54,7 @@ public:
 
 protected:
     void FormCreate() override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Ctrl+Enter presses OK from any control; Enter alone stays a new line in the text.
     bool DialogKey(const MSG& msg) override;
@@ -72,7 +73,6 @@ private:
     std::wstring MemoText() const;
 
     HWND mainWindow_ = nullptr;
-    TFontHandle font_;
     TBrushHandle labelBrush_;
     COLORREF labelBrushColor_ = 0;
     HWND focus_ = nullptr;

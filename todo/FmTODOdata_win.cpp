@@ -88,11 +88,11 @@ void TFmTODOdata::SetUpFormFunc() {
 }
 
 void TFmTODOdata::CreateControls() {
-    font_.Reset(CreateDialogFont());
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
-    auto args = [this](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
+    HFONT font = DialogFont();
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
                        const std::string& text, int anchors) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font_.Get(), anchors);
+        return MakeControlArgs(className, id, style, left, top, width, height, text, font, anchors);
     };
     constexpr int kBottomLeft = akLeft | akBottom, kBottomRight = akRight | akBottom;
     // Made in the tab order; the labels take no focus and come last.
@@ -110,7 +110,7 @@ void TFmTODOdata::CreateControls() {
     ColorBox1.Create(*this, args(nullptr, kColorId, WS_TABSTOP, 48, 115, 100, 22, "", kBottomLeft));
     CBcate = &AddControl(args(WC_COMBOBOXW, kCategoryId, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 48, 138,
                               100, 20, "", kBottomLeft));
-    SetComboHeights(CBcate->Handle(), 20, 8);
+    SetComboHeights(CBcate->Handle(), Scale(20), 8);
     Label1 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 98, 36, 12, "期日", kBottomLeft));
     Label2 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 120, 36, 12, "文字色", kBottomLeft));
     Label3 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 142, 36, 12, "分類", kBottomLeft));
@@ -133,7 +133,7 @@ void TFmTODOdata::PlaceOverMainWindow() {
     const int width = self.right - self.left, height = self.bottom - self.top;
     POINT cursor{};
     GetCursorPos(&cursor);
-    int left = main.left - 16, top = main.top + 16;
+    int left = main.left - Scale(16), top = main.top + Scale(16);
     if (main.left < cursor.x && cursor.x < main.right && main.top < cursor.y && cursor.y < main.bottom) {
         left = cursor.x - width / 2;
         top = cursor.y - height / 2;
@@ -275,6 +275,13 @@ void TFmTODOdata::ButtonClick(int result) {
     Close();
 }
 
+void TFmTODOdata::DpiChanged(int, RECT&) {
+    // A drop-down's height is its open list's: the closed fields are fitted again.
+    SetComboHeights(CBcate->Handle(), Scale(20), 8);
+    ColorBox1.FitToDpi();
+    FormFunc.ApplyWindowRound();
+}
+
 bool TFmTODOdata::DialogKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || GetKeyState(VK_CONTROL) >= 0) return false;
     ButtonClick(1);
@@ -289,10 +296,10 @@ void TFmTODOdata::FormPaint() {
     GetClientRect(Handle(), &client);
     TBrushHandle background(CreateSolidBrush(static_cast<COLORREF>(ColorsList.GetColor(kColorWindowBackground))));
     FillRect(dc.Get(), &client, background.Get());
-    const RECT inner{4, 4, client.right - 4, client.bottom - 4};
-    DrawFrameInColor(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)), inner, 1);
+    const RECT inner{Scale(4), Scale(4), client.right - Scale(4), client.bottom - Scale(4)};
+    DrawFrameInColor(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)), inner, 1, Dpi());
     DrawFrameInColor(dc.Get(), static_cast<COLORREF>(ColorsList.GetColor(kColorOuterFrame)), client,
-            FormFunc.WindowRound() ? 4 : 0);
+                     FormFunc.WindowRound() ? 4 : 0, Dpi());
 }
 
 LRESULT TFmTODOdata::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -300,7 +307,7 @@ LRESULT TFmTODOdata::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: FormPaint(); return 0;
         case WM_SIZE: RepaintAll(); return 0;
         case WM_GETMINMAXINFO:
-            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {kMinWidth, kMinHeight};
+            reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Scale(kMinWidth), Scale(kMinHeight)};
             return 0;
         case WM_KEYUP:
             // Only keys of the window itself come here; those of its controls stay with them.

@@ -30,7 +30,6 @@ protected:
 
 private:
     void ButtonClick(int number);
-    TFontHandle font_;
     HWND focus_ = nullptr;  // where the focus goes back to when the box is active again
 };
 

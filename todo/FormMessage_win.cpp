@@ -20,8 +20,8 @@ TFormMessage::TFormMessage(HWND owner) {
 }
 
 void TFormMessage::FormCreate() {
-    font_.Reset(CreateDialogFont());
-    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    HFONT font = DialogFont();
+    SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     TControlArgs label;
     label.className = WC_STATICW;
     label.style = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -29,7 +29,7 @@ void TFormMessage::FormCreate() {
     label.top = 12;
     label.width = 305;
     label.height = 41;
-    label.font = font_.Get();
+    label.font = font;
     Label1 = &AddControl(label);
     TControl** buttons[] = {&Button1, &Button2, &Button3};
     for (int i = 0; i < 3; ++i) {
@@ -40,7 +40,7 @@ void TFormMessage::FormCreate() {
         button.top = 60;
         button.width = kButtonWidth;
         button.height = 25;
-        button.font = font_.Get();
+        button.font = font;
         *buttons[i] = &AddControl(button);
         (*buttons[i])->OnClick = [this, i] { ButtonClick(i + 1); };
     }
@@ -72,7 +72,8 @@ void TFormMessage::SetButtons(const std::string& message, const std::vector<std:
         buttons[i]->SetVisible(shown);
         if (!shown) continue;
         buttons[i]->SetText(captions[i]);
-        buttons[i]->SetBounds(lefts[i], 60, kButtonWidth, 25);
+        const int left = Scale(lefts[i]);
+        buttons[i]->SetBounds(left, Scale(60), Scale(lefts[i] + kButtonWidth) - left, Scale(25));
     }
 }
 

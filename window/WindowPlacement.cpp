@@ -1,5 +1,7 @@
 #include "window/WindowPlacement.h"
 
+#include "framework/Dpi.h"
+
 #include <algorithm>
 
 THitCode EdgeHitTest(int x, int y, const TRect& window, int border) {
@@ -61,10 +63,26 @@ TWindowSize RestoredSize(TWindowSize stored, TWindowSize fallback, TWindowSize m
             BoundStoredSize(stored.height, minimum.height, screen.height)};
 }
 
-std::vector<TRect> WindowRegionRects(int width, int height, bool round) {
+std::vector<TRect> WindowRegionRects(int width, int height, bool round, int dpi) {
     if (!round) return {{0, 0, width, height + 1}};
-    return {{0, 4, width, height - 4},
-            {4, 0, width - 4, height},
-            {2, 1, width - 2, height - 1},
-            {1, 2, width - 1, height - 2}};
+    const int s1 = ScaleForDpi(1, dpi), s2 = ScaleForDpi(2, dpi), s4 = ScaleForDpi(4, dpi);
+    return {{0, s4, width, height - s4},
+            {s4, 0, width - s4, height},
+            {s2, s1, width - s2, height - s1},
+            {s1, s2, width - s1, height - s2}};
+}
+
+TWindowSize StoredSizeAtDpi(TWindowSize pixels, int dpi) {
+    return {UnscaleForDpi(pixels.width, dpi), UnscaleForDpi(pixels.height, dpi)};
+}
+
+TWindowSize RestoredSizeAtDpi(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen,
+                              int dpi) {
+    auto toPixels = [dpi](int storedLength, int minimumLength) {
+        // The minimum went out rounded to whole units and would come back a pixel off: a folded
+        // window would no longer count as folded.
+        return storedLength == UnscaleForDpi(minimumLength, dpi) ? minimumLength : ScaleForDpi(storedLength, dpi);
+    };
+    return RestoredSize({toPixels(stored.width, minimum.width), toPixels(stored.height, minimum.height)}, fallback,
+                        minimum, screen);
 }

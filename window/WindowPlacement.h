@@ -46,12 +46,20 @@ struct TWindowSize {
     int width = 0, height = 0;
 };
 
+// A window's size kept in application.ini is in 96-dpi units, so a new display scale keeps the
+// window's look; places stay in screen pixels. From pixels at dpi to the stored units:
+TWindowSize StoredSizeAtDpi(TWindowSize pixels, int dpi);
+
 // The size a window comes back at. One below the minimum (none the program stores: a
 // hand-edited or damaged file) brings back the window's default size whole; a folded height
 // is the minimum and stays. Sizes past the screen are bounded to it.
 TWindowSize RestoredSize(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen);
+// The same from a size stored in 96-dpi units, for a window at dpi: a stored minimum (a folded
+// window) comes back as the minimum exactly, whatever the rounding on the way.
+TWindowSize RestoredSizeAtDpi(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen,
+                              int dpi);
 
 // The window region: with round corners the four rectangles whose union cuts a stepped corner
 // of 4 pixels (4, 2, 1, 1 pixels from the outermost rows); otherwise the whole window and one
-// row more.
-std::vector<TRect> WindowRegionRects(int width, int height, bool round);
+// row more. Above 96 dpi the steps grow with the dpi.
+std::vector<TRect> WindowRegionRects(int width, int height, bool round, int dpi = 96);

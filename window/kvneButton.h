@@ -139,6 +139,7 @@ public:
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
 
 private:
     void UpdateState();

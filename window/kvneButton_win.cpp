@@ -363,8 +363,14 @@ void TkvneWinButton::Create(HWND parent, int left, int top, int width, int heigh
     CreateHandle(args);
     BtnDraw.OnChanged = [this] { SettingsChanged(); };
     BtnDraw.SetCaption(caption);
-    BtnDraw.SetBounds(0, 0, width, height);
+    BtnDraw.SetBounds(0, 0, Scale(width), Scale(height));
     SettingsChanged();
+}
+
+void TkvneWinButton::DpiChanged(int, RECT&) {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    BtnDraw.SetBounds(0, 0, client.right, client.bottom);
 }
 
 void TkvneWinButton::SettingsChanged() {

@@ -94,7 +94,7 @@ void TkvneFormFunc::ApplyWindowRound() {
     try {
         TRegion region;
         region.AddRect(0, 0, 0, 0, rmCopy);
-        for (const TRect& part : WindowRegionRects(r.Width(), r.Height(), windowRound_))
+        for (const TRect& part : WindowRegionRects(r.Width(), r.Height(), windowRound_, owner_->Dpi()))
             region.AddRect(part.Left, part.Top, part.Right, part.Bottom, rmOr);
         SetWindowRgn(hwnd_, region.CopyHandle(), TRUE);  // Windows owns the copy
     } catch (const ERgnError&) {
@@ -127,7 +127,8 @@ bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
             return !IsWindow(hwnd_);
         case WM_NCHITTEST: {
             if (!WindowResize) return false;
-            const THitCode code = EdgeHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), WindowRectOf(hwnd_));
+            const THitCode code =
+                EdgeHitTest(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), WindowRectOf(hwnd_), owner_->Scale(5));
             if (code == htNone) return false;
             result = code;
             return true;
@@ -194,7 +195,7 @@ void TkvneFormFunc::Snap(RECT& proposed) {
     const TRect wanted{left, top, left + w, top + h};
     const RECT wantedRect = ToRECT(wanted);
     const TRect work = WorkAreaOf(MonitorFromRect(&wantedRect, MONITOR_DEFAULTTONEAREST));
-    proposed = ToRECT(SnapToWorkArea(wanted, work, FitScreenPx));
+    proposed = ToRECT(SnapToWorkArea(wanted, work, owner_->Scale(FitScreenPx)));
 }
 
 void TkvneFormFunc::DropFiles(HDROP drop) {
@@ -231,8 +232,9 @@ void TkvneFormFunc::SavePosition() {
         GlobalEnv.WriteAppInteger(section, "LEFT", r.left);
     }
     if (KeepSize) {
-        GlobalEnv.WriteAppInteger(section, "WIDTH", r.right - r.left);
-        GlobalEnv.WriteAppInteger(section, "HEIGHT", r.bottom - r.top);
+        const TWindowSize stored = StoredSizeAtDpi({r.right - r.left, r.bottom - r.top}, owner_->Dpi());
+        GlobalEnv.WriteAppInteger(section, "WIDTH", stored.width);
+        GlobalEnv.WriteAppInteger(section, "HEIGHT", stored.height);
     }
     GlobalEnv.WriteAppString(section, "DOCKSITE", dockSite_);
 }
@@ -245,12 +247,15 @@ void TkvneFormFunc::LoadPosition() {
     if (KeepSize) {
         // A hand-edited or outdated file may hold any number: keep the window usable.
         MINMAXINFO limits{};
-        limits.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        const int dpi = owner_->Dpi();
+        limits.ptMinTrackSize = {SystemMetricForDpi(SM_CXMINTRACK, dpi), SystemMetricForDpi(SM_CYMINTRACK, dpi)};
         SendMessageW(hwnd_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-        const TWindowSize size = RestoredSize(
-            {GlobalEnv.ReadAppInteger(section, "WIDTH", width), GlobalEnv.ReadAppInteger(section, "HEIGHT", height)},
+        const TWindowSize designed = StoredSizeAtDpi({width, height}, dpi);
+        const TWindowSize size = RestoredSizeAtDpi(
+            {GlobalEnv.ReadAppInteger(section, "WIDTH", designed.width),
+             GlobalEnv.ReadAppInteger(section, "HEIGHT", designed.height)},
             {width, height}, {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y},
-            {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+            {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)}, dpi);
         width = size.width;
         height = size.height;
     }

@@ -31,6 +31,21 @@ ensure_wine_prefix() {
   if [ $made -eq 1 ]; then "$WINESERVER" -w; fi
 }
 
+# Switches to a prefix of its own whose screen is at dpi (LogPixels), beside the usual one and
+# made once; use_usual_prefix switches back. Each prefix has its own server.
+usual_prefix=$WINEPREFIX
+use_dpi_prefix() {
+  export WINEPREFIX="$usual_prefix-dpi$1"
+  ensure_wine_prefix
+  if [ "$(cat "$WINEPREFIX/.memorail-dpi" 2>/dev/null)" != "$1" ]; then
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    # The server reads the value as it starts: the next program starts a new one.
+    "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w
+    echo "$1" > "$WINEPREFIX/.memorail-dpi"
+  fi
+}
+use_usual_prefix() { export WINEPREFIX=$usual_prefix; }
+
 # Starts Xvfb on a free display number unless DISPLAY is set; sets XVFB_PID when it did.
 XVFB_PID=""
 ensure_display() {
