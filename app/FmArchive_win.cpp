@@ -58,28 +58,36 @@ void TFmArchive::FormCreate() {
 void TFmArchive::CreateControls() {
     using L = TLayout;
     HFONT font = DialogFont();
-    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
-                       const std::string& text, int anchors) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font, anchors);
+    const auto withFont = [font](TControlArgs a) {
+        a.font = font;
+        return a;
     };
     const int w = L::kClientWidth, h = L::kClientHeight, m = L::kMargin;
-    CmbMonth = &AddControl(args(WC_COMBOBOXW, kMonthId, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, m, m,
-                                L::kMonthWidth, 200, "", akLeft | akTop));
+    CmbMonth = &AddControl(withFont({.className = WC_COMBOBOXW, .id = kMonthId,
+                                     .style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, .left = m, .top = m,
+                                     .width = L::kMonthWidth, .height = 200, .text = "", .anchors = akLeft | akTop}));
     const int labelLeft = m + L::kMonthWidth + m, searchLeft = labelLeft + L::kSearchLabelWidth;
-    AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, labelLeft, m + 4, L::kSearchLabelWidth, 14, "検索", akLeft | akTop));
-    TControlArgs search = args(WC_EDITW, kSearchId, ES_AUTOHSCROLL | WS_TABSTOP, searchLeft, m, w - searchLeft - m,
-                               L::kRowHeight, "", akLeft | akTop | akRight);
+    AddControl(withFont({.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = labelLeft, .top = m + 4,
+                         .width = L::kSearchLabelWidth, .height = 14, .text = "検索", .anchors = akLeft | akTop}));
+    TControlArgs search = withFont({.className = WC_EDITW, .id = kSearchId, .style = ES_AUTOHSCROLL | WS_TABSTOP,
+                                    .left = searchLeft, .top = m, .width = w - searchLeft - m,
+                                    .height = L::kRowHeight, .text = "", .anchors = akLeft | akTop | akRight});
     search.exStyle = WS_EX_CLIENTEDGE;
     EdSearch = &AddControl(search);
     const int listTop = m + L::kRowHeight + m, buttonTop = h - m - L::kButtonHeight;
-    TControlArgs list = args(WC_LISTVIEWW, kListId, LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, m, listTop, w - 2 * m,
-                             buttonTop - m - listTop, "", akLeft | akTop | akRight | akBottom);
+    TControlArgs list = withFont({.className = WC_LISTVIEWW, .id = kListId,
+                                  .style = LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, .left = m, .top = listTop,
+                                  .width = w - 2 * m, .height = buttonTop - m - listTop, .text = "",
+                                  .anchors = akLeft | akTop | akRight | akBottom});
     list.exStyle = WS_EX_CLIENTEDGE;
     LvItems = &AddControl(list);
-    BtRestore = &AddControl(args(WC_BUTTONW, kRestoreId, BS_PUSHBUTTON | WS_TABSTOP, w - 2 * (m + L::kButtonWidth),
-                                 buttonTop, L::kButtonWidth, L::kButtonHeight, "元に戻す", akRight | akBottom));
-    BtClose = &AddControl(args(WC_BUTTONW, kCloseId, BS_PUSHBUTTON | WS_TABSTOP, w - m - L::kButtonWidth, buttonTop,
-                               L::kButtonWidth, L::kButtonHeight, "閉じる", akRight | akBottom));
+    BtRestore = &AddControl(withFont({.className = WC_BUTTONW, .id = kRestoreId, .style = BS_PUSHBUTTON | WS_TABSTOP,
+                                      .left = w - 2 * (m + L::kButtonWidth), .top = buttonTop,
+                                      .width = L::kButtonWidth, .height = L::kButtonHeight, .text = "元に戻す",
+                                      .anchors = akRight | akBottom}));
+    BtClose = &AddControl(withFont({.className = WC_BUTTONW, .id = kCloseId, .style = BS_PUSHBUTTON | WS_TABSTOP,
+                                    .left = w - m - L::kButtonWidth, .top = buttonTop, .width = L::kButtonWidth,
+                                    .height = L::kButtonHeight, .text = "閉じる", .anchors = akRight | akBottom}));
     CancelButton = BtClose;
 
     SetAccessibleName(CmbMonth->Handle(), "月");

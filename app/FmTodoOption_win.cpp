@@ -57,8 +57,9 @@ void TFmTodoOption::FormCreate() {
 
 TControl* TFmTodoOption::Add(int page, const wchar_t* className, DWORD style, TPlace place, const std::string& text) {
     TControl* control =
-        &AddControl(MakeControlArgs(className, nextId_++, style, place.left, place.top, place.width, place.height, text,
-                                    DialogFont()));
+        &AddControl(TControlArgs{.className = className, .id = nextId_++, .style = style, .left = place.left,
+                                 .top = place.top, .width = place.width, .height = place.height, .text = text,
+                                 .font = DialogFont()});
     pages_.emplace_back(control, page);
     return control;
 }

@@ -24,8 +24,10 @@ void TFormProgress::FormCreate() {
     HFONT font = DialogFont();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     RunGuarded([this] { SetWindowTextW(Handle(), ToWide(GlobalEnv.ProductName()).c_str()); });
-    Label1 = &AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 8, 8, 384, 37, "", font));
-    ProgressBar1 = &AddControl(MakeControlArgs(PROGRESS_CLASSW, 0, 0, 8, 52, 384, 17, "", nullptr));
+    Label1 = &AddControl(TControlArgs{.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = 8, .top = 8,
+                                      .width = 384, .height = 37, .text = "", .font = font});
+    ProgressBar1 = &AddControl(TControlArgs{.className = PROGRESS_CLASSW, .style = 0, .left = 8, .top = 52,
+                                            .width = 384, .height = 17, .text = ""});
     SendMessageW(ProgressBar1->Handle(), PBM_SETRANGE32, 0, 100);
 }
 

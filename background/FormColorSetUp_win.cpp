@@ -113,10 +113,13 @@ TFrameColorSelect::TFrameColorSelect(HWND parent, int left, int top, HFONT font)
 
 TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const std::string& caption, int group) {
     const int labelWidth = group == kGroupHSV ? 42 : 38;
-    AddControl(MakeControlArgs(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, left, top + 4, labelWidth, 12, caption, font_));
+    AddControl(TControlArgs{.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = left, .top = top + 4,
+                            .width = labelWidth, .height = 12, .text = caption, .font = font_});
     TControlArgs edit =
-        MakeControlArgs(WC_EDITW, id, ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0),
-                        left + labelWidth, top, width, 20, "", group == kGroupHex ? DialogFont(FW_NORMAL, kGothic) : font_);
+        TControlArgs{.className = WC_EDITW, .id = id,
+                     .style = static_cast<DWORD>(ES_AUTOHSCROLL | WS_TABSTOP | (group == kGroupHex ? ES_UPPERCASE : 0)),
+                     .left = left + labelWidth, .top = top, .width = width, .height = 20, .text = "",
+                     .font = group == kGroupHex ? DialogFont(FW_NORMAL, kGothic) : font_};
     edit.exStyle = WS_EX_CLIENTEDGE;
     TControl& control = AddControl(edit);
     SetWindowSubclass(control.Handle(), EnterProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -331,13 +334,14 @@ void TFormColorSetUp::MakeLeafIcon() {
 void TFormColorSetUp::FormCreate() {
     HFONT font = DialogFont();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
-                       const std::string& text) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font);
+    const auto withFont = [font](TControlArgs a) {
+        a.font = font;
+        return a;
     };
     TControlArgs tree =
-        args(WC_TREEVIEWW, kTreeId, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
-             kTreeLeft, 8, 189, kClientHeight - 16, "");
+        withFont({.className = WC_TREEVIEWW, .id = kTreeId,
+                  .style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
+                  .left = kTreeLeft, .top = 8, .width = 189, .height = kClientHeight - 16, .text = ""});
     tree.exStyle = WS_EX_CLIENTEDGE;
     TreeView1 = &AddControl(tree);
     MakeLeafIcon();
@@ -346,11 +350,16 @@ void TFormColorSetUp::FormCreate() {
     TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
 
     constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
-    ButtonSelect = &AddControl(args(WC_BUTTONW, kSelectId, kButton, 202, 91, 76, 25, "色選択>>"));
-    BtDefault = &AddControl(args(WC_BUTTONW, kDefaultId, kButton, 202, 121, 76, 25, "初期値"));
-    BtReset = &AddControl(args(WC_BUTTONW, kResetId, kButton, 202, 151, 76, 25, "元に戻す"));
-    BtApply = &AddControl(args(WC_BUTTONW, kApplyId, kButton, 202, 181, 76, 25, "反映させる"));
-    BtOK = &AddControl(args(WC_BUTTONW, kOkId, kButton, 202, kClientHeight - 33, 76, 25, "OK"));
+    ButtonSelect = &AddControl(withFont({.className = WC_BUTTONW, .id = kSelectId, .style = kButton, .left = 202,
+                                         .top = 91, .width = 76, .height = 25, .text = "色選択>>"}));
+    BtDefault = &AddControl(withFont({.className = WC_BUTTONW, .id = kDefaultId, .style = kButton, .left = 202,
+                                      .top = 121, .width = 76, .height = 25, .text = "初期値"}));
+    BtReset = &AddControl(withFont({.className = WC_BUTTONW, .id = kResetId, .style = kButton, .left = 202,
+                                    .top = 151, .width = 76, .height = 25, .text = "元に戻す"}));
+    BtApply = &AddControl(withFont({.className = WC_BUTTONW, .id = kApplyId, .style = kButton, .left = 202,
+                                    .top = 181, .width = 76, .height = 25, .text = "反映させる"}));
+    BtOK = &AddControl(withFont({.className = WC_BUTTONW, .id = kOkId, .style = kButton, .left = 202,
+                                 .top = kClientHeight - 33, .width = 76, .height = 25, .text = "OK"}));
     ButtonSelect->OnClick = [this] { ButtonSelectClick(); };
     BtDefault->OnClick = [this] { BtDefaultClick(); };
     BtReset->OnClick = [this] { BtResetClick(); };

@@ -65,6 +65,3 @@ void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi);
 // The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels at 96 dpi with the Shift-JIS
 // character set; the caller owns it.
 HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr, int dpi = 96);
-// The arguments of one control in one call.
-TControlArgs MakeControlArgs(const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
-                             const std::string& text, HFONT font, int anchors = akLeft | akTop);

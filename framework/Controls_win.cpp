@@ -93,18 +93,3 @@ HFONT CreateDialogFont(int weight, const wchar_t* face, int dpi) {
                        face ? face : L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");  // ＭＳ Ｐゴシック
 }
 
-TControlArgs MakeControlArgs(const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
-                             const std::string& text, HFONT font, int anchors) {
-    TControlArgs a;
-    a.className = className;
-    a.id = id;
-    a.style = style;
-    a.left = left;
-    a.top = top;
-    a.width = width;
-    a.height = height;
-    a.text = text;
-    a.font = font;
-    a.anchors = anchors;
-    return a;
-}

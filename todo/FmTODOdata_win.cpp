@@ -90,30 +90,42 @@ void TFmTODOdata::SetUpFormFunc() {
 void TFmTODOdata::CreateControls() {
     HFONT font = DialogFont();
     SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    auto args = [font](const wchar_t* className, int id, DWORD style, int left, int top, int width, int height,
-                       const std::string& text, int anchors) {
-        return MakeControlArgs(className, id, style, left, top, width, height, text, font, anchors);
+    const auto withFont = [font](TControlArgs a) {
+        a.font = font;
+        return a;
     };
     constexpr int kBottomLeft = akLeft | akBottom, kBottomRight = akRight | akBottom;
     // Made in the tab order; the labels take no focus and come last.
-    TControlArgs memo = args(WC_EDITW, kMemoId, ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                             8, 8, 393, 80, "", akLeft | akTop | akRight | akBottom);
+    TControlArgs memo = withFont({.className = WC_EDITW, .id = kMemoId,
+                                  .style = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                                  .left = 8, .top = 8, .width = 393, .height = 80, .text = "",
+                                  .anchors = akLeft | akTop | akRight | akBottom});
     memo.exStyle = WS_EX_CLIENTEDGE;
     Memo = &AddControl(memo);
-    BtCancel = &AddControl(
-        args(WC_BUTTONW, kCancelId, BS_PUSHBUTTON | WS_TABSTOP, 324, 111, 75, 21, "キャンセル", kBottomRight));
-    BtOK = &AddControl(args(WC_BUTTONW, kOkId, BS_PUSHBUTTON | WS_TABSTOP, 324, 135, 75, 20, "OK", kBottomRight));
-    DateTimePicker1 = &AddControl(
-        args(DATETIMEPICK_CLASSW, kPickerId, DTS_SHORTDATEFORMAT | WS_TABSTOP, 48, 94, 100, 20, "", kBottomLeft));
-    CBnoDate = &AddControl(
-        args(WC_BUTTONW, kNoDateId, BS_AUTOCHECKBOX | WS_TABSTOP, 156, 96, 80, 16, "期日なし", kBottomLeft));
-    ColorBox1.Create(*this, args(nullptr, kColorId, WS_TABSTOP, 48, 115, 100, 22, "", kBottomLeft));
-    CBcate = &AddControl(args(WC_COMBOBOXW, kCategoryId, CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 48, 138,
-                              100, 20, "", kBottomLeft));
+    BtCancel = &AddControl(withFont({.className = WC_BUTTONW, .id = kCancelId, .style = BS_PUSHBUTTON | WS_TABSTOP,
+                                     .left = 324, .top = 111, .width = 75, .height = 21, .text = "キャンセル",
+                                     .anchors = kBottomRight}));
+    BtOK = &AddControl(withFont({.className = WC_BUTTONW, .id = kOkId, .style = BS_PUSHBUTTON | WS_TABSTOP,
+                                 .left = 324, .top = 135, .width = 75, .height = 20, .text = "OK",
+                                 .anchors = kBottomRight}));
+    DateTimePicker1 = &AddControl(withFont({.className = DATETIMEPICK_CLASSW, .id = kPickerId,
+                                            .style = DTS_SHORTDATEFORMAT | WS_TABSTOP, .left = 48, .top = 94,
+                                            .width = 100, .height = 20, .text = "", .anchors = kBottomLeft}));
+    CBnoDate = &AddControl(withFont({.className = WC_BUTTONW, .id = kNoDateId, .style = BS_AUTOCHECKBOX | WS_TABSTOP,
+                                     .left = 156, .top = 96, .width = 80, .height = 16, .text = "期日なし",
+                                     .anchors = kBottomLeft}));
+    ColorBox1.Create(*this, withFont({.className = nullptr, .id = kColorId, .style = WS_TABSTOP, .left = 48,
+                                      .top = 115, .width = 100, .height = 22, .text = "", .anchors = kBottomLeft}));
+    CBcate = &AddControl(withFont({.className = WC_COMBOBOXW, .id = kCategoryId,
+                                   .style = CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, .left = 48,
+                                   .top = 138, .width = 100, .height = 20, .text = "", .anchors = kBottomLeft}));
     SetComboHeights(CBcate->Handle(), Scale(20), 8);
-    Label1 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 98, 36, 12, "期日", kBottomLeft));
-    Label2 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 120, 36, 12, "文字色", kBottomLeft));
-    Label3 = &AddControl(args(WC_STATICW, 0, SS_LEFT | SS_NOPREFIX, 9, 142, 36, 12, "分類", kBottomLeft));
+    Label1 = &AddControl(withFont({.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = 9, .top = 98,
+                                   .width = 36, .height = 12, .text = "期日", .anchors = kBottomLeft}));
+    Label2 = &AddControl(withFont({.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = 9, .top = 120,
+                                   .width = 36, .height = 12, .text = "文字色", .anchors = kBottomLeft}));
+    Label3 = &AddControl(withFont({.className = WC_STATICW, .style = SS_LEFT | SS_NOPREFIX, .left = 9, .top = 142,
+                                   .width = 36, .height = 12, .text = "分類", .anchors = kBottomLeft}));
 
     SetAccessibleName(Memo->Handle(), "内容");  // the only control without a label
     SendMessageW(Memo->Handle(), EM_SETLIMITTEXT, 0, 0);
