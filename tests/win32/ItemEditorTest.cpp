@@ -186,6 +186,13 @@ void KeyOn(HWND focus, WPARAM key) {
     SetFocus(focus);
     PressKey(key);
 }
+// Ctrl stays down until the run's end.
+void CtrlEnterOn(HWND focus) {
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    KeyOn(focus, VK_RETURN);
+}
 
 }  // namespace
 
@@ -210,22 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"cancel_empty", "", [](TFmTODOdata& e) { Click(e.BtCancel); }, true, 2},
         RunCase{"enter_on_ok", "x", [](TFmTODOdata& e) { KeyOn(e.BtOK->Handle(), VK_RETURN); }, true, 1},
         RunCase{"enter_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_RETURN); }, false, 0},
-        RunCase{"ctrl_enter_in_the_memo", "x",
-                [](TFmTODOdata& e) {
-                    BYTE keys[256] = {};
-                    keys[VK_CONTROL] = 0x80;
-                    SetKeyboardState(keys);
-                    KeyOn(e.Memo->Handle(), VK_RETURN);
-                },
-                true, 1},
-        RunCase{"ctrl_enter_on_cancel", "x",
-                [](TFmTODOdata& e) {
-                    BYTE keys[256] = {};
-                    keys[VK_CONTROL] = 0x80;
-                    SetKeyboardState(keys);
-                    KeyOn(e.BtCancel->Handle(), VK_RETURN);
-                },
-                true, 1},
+        RunCase{"ctrl_enter_in_the_memo", "x", [](TFmTODOdata& e) { CtrlEnterOn(e.Memo->Handle()); }, true, 1},
+        RunCase{"ctrl_enter_on_cancel", "x", [](TFmTODOdata& e) { CtrlEnterOn(e.BtCancel->Handle()); }, true, 1},
         RunCase{"escape_on_the_form", "x", [](TFmTODOdata& e) { KeyOn(e.Handle(), VK_ESCAPE); }, true, 0},
         RunCase{"escape_in_the_memo", "x", [](TFmTODOdata& e) { KeyOn(e.Memo->Handle(), VK_ESCAPE); }, false, 0},
         RunCase{"escape_on_a_button", "x", [](TFmTODOdata& e) { KeyOn(e.BtCancel->Handle(), VK_ESCAPE); }, false, 0}),
