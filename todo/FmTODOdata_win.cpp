@@ -333,7 +333,10 @@ LRESULT TFmTODOdata::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CTLCOLORSTATIC: {
             const auto from = reinterpret_cast<HWND>(lParam);
-            if (from != Label1->Handle() && from != Label2->Handle() && from != Label3->Handle()) break;
+            // The labels and the 期日なし box on the window's own colour.
+            if (from != Label1->Handle() && from != Label2->Handle() && from != Label3->Handle() &&
+                from != CBnoDate->Handle())
+                break;
             const auto dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, static_cast<COLORREF>(ColorsList.GetColor(kColorInnerFrame)));
             SetBkMode(dc, TRANSPARENT);
