@@ -9,17 +9,13 @@
 
 const IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-namespace {
-
-VARIANT Long(LONG value) {
+VARIANT LongVariant(LONG value) {
     VARIANT v;
     VariantInit(&v);
     v.vt = VT_I4;
     v.lVal = value;
     return v;
 }
-
-}  // namespace
 
 HRESULT TAccessible::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
@@ -100,7 +96,7 @@ HRESULT TAccessible::get_accRole(VARIANT child, VARIANT* role) {
     if (!role) return E_POINTER;
     const int c = ChildOf(child);
     if (c < 0) return E_INVALIDARG;
-    *role = Long(Role(c));
+    *role = LongVariant(Role(c));
     return S_OK;
 }
 
@@ -108,7 +104,7 @@ HRESULT TAccessible::get_accState(VARIANT child, VARIANT* state) {
     if (!state) return E_POINTER;
     const int c = ChildOf(child);
     if (c < 0) return E_INVALIDARG;
-    *state = Long(State(c));
+    *state = LongVariant(State(c));
     return S_OK;
 }
 
@@ -124,7 +120,7 @@ HRESULT TAccessible::get_accFocus(VARIANT* focus) {
     if (!Window()) return RPC_E_DISCONNECTED;
     const int c = Focused();
     if (c < 0) return S_FALSE;
-    *focus = Long(c);
+    *focus = LongVariant(c);
     return S_OK;
 }
 
@@ -134,7 +130,7 @@ HRESULT TAccessible::get_accSelection(VARIANT* selection) {
     if (!Window()) return RPC_E_DISCONNECTED;
     const int c = Selected();
     if (c <= 0) return S_FALSE;
-    *selection = Long(c);
+    *selection = LongVariant(c);
     return S_OK;
 }
 
@@ -183,7 +179,7 @@ HRESULT TAccessible::accNavigate(long direction, VARIANT start, VARIANT* end) {
         default: return E_INVALIDARG;
     }
     if (next == 0) return S_FALSE;
-    *end = Long(next);
+    *end = LongVariant(next);
     return S_OK;
 }
 
@@ -201,12 +197,12 @@ HRESULT TAccessible::accHitTest(long x, long y, VARIANT* child) {
     for (int c = ChildCount(); c >= 1; --c) {
         RECT r;
         if (Bounds(c, r) && PtInRect(&r, p)) {
-            *child = Long(c);
+            *child = LongVariant(c);
             return S_OK;
         }
     }
     if (!Covers(p)) return S_FALSE;
-    *child = Long(CHILDID_SELF);
+    *child = LongVariant(CHILDID_SELF);
     return S_OK;
 }
 

@@ -10,6 +10,9 @@
 // IID_IAccessible, defined here: taken from a static oleacc, it would be an import thunk's address.
 extern const IID kIidAccessible;
 
+// A number as MSAA passes it (VT_I4): a child (CHILDID_SELF is the object itself), a role, a state.
+VARIANT LongVariant(LONG value);
+
 // An IAccessible with every property empty and every action refused; a part overrides what
 // it has. The owner detaches it when the window goes: clients holding it then get an error.
 class TAccessible : public IAccessible {

@@ -19,13 +19,7 @@
 
 namespace {
 
-VARIANT Child(long id) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
+VARIANT Child(long id) { return LongVariant(id); }
 
 std::string Name(IAccessible* object, long child) {
     BSTR name = nullptr;
