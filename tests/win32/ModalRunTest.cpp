@@ -96,8 +96,10 @@ HWND FindSystemDialog() { return FindWindowW(L"#32770", nullptr); }
 }  // namespace
 
 TEST_P(TrayDuringModal, OnlyBringsTheModalWindowForward) {
+    // The tray's own icon, not the overdue reminder's; from the settings, which every finished
+    // rendering applies again.
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nintasktray=1\r\n");
     Start("20240305,000000,\"a\",\"　\"\r\n20240306,000000,\"b\",\"　\"\r\n");
-    form_.TaskBarIcon1.SetEnabled(true);  // the tray's own icon, not the overdue reminder's
     form_.List.Select(0);
     const ModalCase& c = GetParam();
     HWND modal = nullptr;
