@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/FmTODOmain.h"
+#include "background/BGprofile.h"
 #include "framework/Application.h"
 #include "framework/Handles.h"
 #include "support/Collator_win.h"
@@ -47,7 +48,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         mainForm.Create();
         ShowWindow(mainForm.Handle(), SW_SHOW);
         UpdateWindow(mainForm.Handle());
-        return Application.Run();
+        const int code = Application.Run();
+        // Everything is saved by now. A rendering that would not stop may still use the heap and
+        // the libraries: the process ends here rather than destroying them under it.
+        if (BGprofile.RenderLeftRunning()) TerminateProcess(GetCurrentProcess(), static_cast<UINT>(code));
+        return code;
     } catch (const std::exception& e) {
         // Nothing can run without its windows: say why before ending.
         MessageBoxW(nullptr, ToWide(e.what()).c_str(), L"Memorail", MB_OK | MB_ICONERROR);

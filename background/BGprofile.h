@@ -91,7 +91,10 @@ public:
     // At exit: asks a running rendering to stop, waits for it at most that long, and from
     // then on starts nothing and hands nothing over. A rendering still running is left to end
     // by itself; it touches nothing of this object.
-    void Shutdown(int waitMilliseconds = 200);
+    void Shutdown(int waitMilliseconds = 1000);
+    // A rendering that did not stop in time is still running: the program must end without
+    // tearing down what the process shares with it.
+    bool RenderLeftRunning() const;
 
 private:
     std::string BaseName(const std::string& entry) const;
@@ -117,7 +120,7 @@ private:
     std::shared_ptr<TRenderHost> host_;
     TRenderFunction render_;
     std::shared_ptr<TPictureCache> cache_ = std::make_shared<TPictureCache>();
-    std::shared_ptr<TBGThread> thread_;
+    std::shared_ptr<TBGThread> thread_, leftRunning_;
     bool restart_ = false;
     bool shutDown_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>();  // end handlers left behind see it gone

@@ -75,9 +75,11 @@ void TBGprofile::Shutdown(int waitMilliseconds) {
     shutDown_ = true;
     if (thread_) {
         thread_->Terminate();
-        thread_->WaitFor(waitMilliseconds);
+        if (!thread_->WaitFor(waitMilliseconds)) leftRunning_ = thread_;
         thread_.reset();
     }
     if (host_) host_->Close();
     host_.reset();
 }
+
+bool TBGprofile::RenderLeftRunning() const { return leftRunning_ && !leftRunning_->WaitFor(0); }

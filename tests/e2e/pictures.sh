@@ -98,7 +98,11 @@ for round in $(seq 20); do
   "$WINE" "$probe" gone TFmTODOmain 20
   timeout 20 tail --pid="$pid" -f /dev/null
   wait "$pid"; rc=$?
-  [ "$rc" -eq 0 ] && [ "$("$WINE" "$probe" count '#32770' | tr -d '\r')" = 0 ] && clean=$((clean + 1))
+  boxes=$("$WINE" "$probe" count '#32770' | tr -d '\r')
+  if [ "$rc" -eq 0 ] && [ "$boxes" = 0 ]; then clean=$((clean + 1)); continue; fi
+  echo "  round $round: exit code $rc, $boxes boxes (artifacts/e2e/close-round-$round.png)"
+  import -window root "$artifacts/close-round-$round.png"
+  [ "$boxes" = 0 ] || "$WINESERVER" -k
 done
 check "closed while a large picture renders, the program ends cleanly ($clean of 20 rounds)" test "$clean" = 20
 

@@ -154,6 +154,16 @@ TEST_F(RenderStates, ShutdownAsksTheRenderingToStopAndHandsNothingOver) {
     EXPECT_FALSE(ui->RunNext(100));
 }
 
+TEST_F(RenderStates, ARenderingThatWillNotStopIsReportedUntilItEnds) {
+    library.StartRender(100, 50);
+    renderer.WaitForStarts(1);
+    library.Shutdown(50);  // the gate stays shut: the stop is not seen
+    EXPECT_TRUE(library.RenderLeftRunning());
+    renderer.Open();
+    ui->RunNext(2000);
+    EXPECT_FALSE(library.RenderLeftRunning());
+}
+
 TEST_F(RenderStates, ZeroSizeStartsNothing) {
     library.StartRender(0, 50);
     EXPECT_FALSE(library.Rendering());
