@@ -29,6 +29,38 @@ struct EscapeClasses {
 };
 constexpr EscapeClasses kEscape;
 
+#ifdef __SSE2__
+__m128i Splat(int c) { return _mm_set1_epi8(static_cast<char>(c)); }
+
+// The bytes at p + 0 .. 15 that escaping may change, as bits (p[16] is read too), and some
+// control bytes that it does not, which FirstEscape steps over. Compared as signed bytes
+// after flipping the top bit, which orders them as unsigned.
+unsigned EscapeHits(const unsigned char* p) {
+    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), Splat(0x80));
+    // The backslash, the quote, and every byte below 0x0E for CR, LF and TAB.
+    const __m128i escaped = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(raw, Splat('\\')), _mm_cmpeq_epi8(raw, Splat('"'))),
+                                         _mm_cmplt_epi8(_mm_xor_si128(raw, Splat(0x80)), Splat(0x0E ^ 0x80)));
+    // Lead bytes 0x81-0x9F and 0xE0-0xFC become one run 0x21-0x5C after flipping 0xA0.
+    const __m128i lifted = _mm_xor_si128(raw, Splat(0xA0));
+    const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(lifted, Splat(0x20)), _mm_cmplt_epi8(lifted, Splat(0x5D)));
+    // No trail byte: below 0x40, 0x7F, or above 0xFC.
+    const __m128i noTrail =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(next, Splat(0x40 ^ 0x80)), _mm_cmpgt_epi8(next, Splat(0xFC ^ 0x80))),
+                     _mm_cmpeq_epi8(next, Splat(0x7F ^ 0x80)));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_and_si128(noTrail, lead))));
+}
+
+// The first of the hits from base that is one, or none (npos).
+std::size_t FirstEscape(const unsigned char* p, std::size_t base, unsigned hits) {
+    for (; hits; hits &= hits - 1) {
+        const std::size_t k = base + static_cast<std::size_t>(__builtin_ctz(hits));
+        if (p[k] >= 0x0E || kEscape.of[p[k]] == 2) return k;
+    }
+    return std::string_view::npos;
+}
+#endif
+
 // The first byte at or after i that escaping may change: one to escape, or a byte that could
 // be a lead byte without a trail byte after it. Bytes are looked at without telling lead
 // from trail bytes (the caller does that); everything before the answer is written as it
@@ -37,35 +69,15 @@ std::size_t NextToEscape(std::string_view text, std::size_t i) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
 #ifdef __SSE2__
-    // Compared as signed bytes after flipping the top bit, which orders them as unsigned.
-    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
-    const auto below = [](__m128i x, int limit) {
-        return _mm_cmplt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
-    };
-    const auto above = [](__m128i x, int limit) {
-        return _mm_cmpgt_epi8(x, _mm_set1_epi8(static_cast<char>(limit ^ 0x80)));
-    };
-    // The bytes at base .. base + 15 that may change, as bits.
-    const auto hitsAt = [&](std::size_t base) {
-        const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base));
-        const __m128i x = _mm_xor_si128(raw, flip);
-        const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + base + 1)), flip);
-        __m128i escaped = _mm_cmpeq_epi8(raw, _mm_set1_epi8('\\'));
-        for (char c : {'\r', '\n', '\t', '"'}) escaped = _mm_or_si128(escaped, _mm_cmpeq_epi8(raw, _mm_set1_epi8(c)));
-        const __m128i lead =
-            _mm_or_si128(_mm_and_si128(above(x, 0x80), below(x, 0xA0)), _mm_and_si128(above(x, 0xDF), below(x, 0xFD)));
-        const __m128i trail = _mm_or_si128(_mm_and_si128(above(next, 0x3F), below(next, 0x7F)),
-                                           _mm_and_si128(above(next, 0x7F), below(next, 0xFD)));
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_andnot_si128(trail, lead))));
-    };
     if (n >= 17 && i + 1 < n) {
         for (; i + 17 <= n; i += 16)
-            if (const unsigned hits = hitsAt(i)) return i + static_cast<std::size_t>(__builtin_ctz(hits));
+            if (const unsigned hits = EscapeHits(p + i))
+                if (const std::size_t k = FirstEscape(p, i, hits); k != std::string_view::npos) return k;
         // The last block overlaps the one before; bits before i are already passed.
         if (i + 1 < n) {
             const std::size_t base = n - 17;
-            if (const unsigned hits = hitsAt(base) & (~0u << (i - base)))
-                return base + static_cast<std::size_t>(__builtin_ctz(hits));
+            if (const unsigned hits = EscapeHits(p + base) & (~0u << (i - base)))
+                if (const std::size_t k = FirstEscape(p, base, hits); k != std::string_view::npos) return k;
             i = n - 1;
         }
     }
@@ -92,45 +104,64 @@ std::string StripTrailingBackslashes(const std::string& path) {
     return path.substr(0, keep);
 }
 
-void AppendEscaped(std::string& out, std::string_view text) {
+char* WriteEscaped(char* out, std::string_view text) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    std::size_t written = 0;  // everything before it is in out
-    std::size_t start = 0;    // a character's first byte, at or after written
-    for (std::size_t from = 0;;) {
-        const std::size_t k = NextToEscape(text, from);
+    std::size_t from = 0;   // everything before it is in out
+    std::size_t start = 0;  // a character's first byte, at or after from
+    const auto copy = [&](std::size_t end) {
+        if (end == from) return;
+        std::memcpy(out, p + from, end - from);
+        out += end - from;
+        from = end;
+    };
+    const auto put = [&](char a, char b) {
+        out[0] = a;
+        out[1] = b;
+        out += 2;
+    };
+    for (std::size_t next = 0;;) {
+        const std::size_t k = NextToEscape(text, next);
         if (k == n) break;
         if (!StartsCharacter(text, start, k)) {  // a two-byte character's second byte stays
-            start = from = k + 1;
+            start = next = k + 1;
             continue;
         }
-        out.append(text.data() + written, k - written);
+        copy(k);
         const char c = text[k];
         std::size_t used = 1;
         if (IsLeadByte(static_cast<unsigned char>(c))) {
             // The reader pairs a lead byte with whatever follows, a closing quote or a
             // line end too; written as hex, it stands alone.
             static const char kHex[] = "0123456789ABCDEF";
-            const char hex[4] = {'\\', 'x', kHex[static_cast<unsigned char>(c) >> 4], kHex[c & 0xF]};
-            out.append(hex, 4);
+            put('\\', 'x');
+            put(kHex[static_cast<unsigned char>(c) >> 4], kHex[c & 0xF]);
         } else {
             switch (c) {
-                case '\\': out += "\\\\"; break;
+                case '\\': put('\\', '\\'); break;
                 case '\r':
                     if (k + 1 < n && text[k + 1] == '\n') {
-                        out += "\\n";
+                        put('\\', 'n');
                         used = 2;
                     } else {
-                        out += "\\d";
+                        put('\\', 'd');
                     }
                     break;
-                case '\n': out += "\\a"; break;
-                case '\t': out += "\\t"; break;
-                default: out += "\\\""; break;  // the quote
+                case '\n': put('\\', 'a'); break;
+                case '\t': put('\\', 't'); break;
+                default: put('\\', '"'); break;  // the quote
             }
         }
-        written = start = from = k + used;
+        start = next = from = k + used;
     }
-    out.append(text.data() + written, n - written);
+    copy(n);
+    return out;
+}
+
+void AppendEscaped(std::string& out, std::string_view text) {
+    const std::size_t old = out.size();
+    out.resize(old + kMaxEscapedGrowth * text.size());
+    out.resize(static_cast<std::size_t>(WriteEscaped(out.data() + old, text) - out.data()));
 }
 
 std::string EscapeText(const std::string& text) {

@@ -196,38 +196,83 @@ private:
     Entry entries_[1024];
 };
 
-// One line without its line end.
-void AppendItemLine(std::string& out, const Tdata& item, DateTexts* dates) {
+// The most bytes WriteItemLine may write for the item: the line, escaped at worst, and its end.
+std::size_t ItemLineBound(const Tdata& item) {
+    return 32 + kMaxEscapedGrowth * (item.Text.size() + std::max(item.Category.size(), std::size_t{2}));
+}
+
+// One line without its line end, written at out (room for ItemLineBound); answers its end.
+char* WriteItemLine(char* out, const Tdata& item, DateTexts* dates) {
     static const char kHex[] = "0123456789ABCDEF";
     const std::uint32_t color = static_cast<std::uint32_t>(item.Color) & 0xFFFFFF;
-    char head[18];  // yyyymmdd,RRGGBB," (the date field stays empty for an item without one)
-    std::size_t at = 0;
+    // yyyymmdd,RRGGBB," (the date field stays empty for an item without one)
     if (HasDate(item.Date)) {
         if (dates)
-            dates->Write(head, item.Date);
+            dates->Write(out, item.Date);
         else
-            WriteDateText(head, item.Date);
-        at = 8;
+            WriteDateText(out, item.Date);
+        out += 8;
     }
-    head[at] = ',';
-    for (int k = 0; k < 6; ++k) head[at + 1 + k] = kHex[(color >> (20 - 4 * k)) & 0xF];
-    head[at + 7] = ',';
-    head[at + 8] = '"';
-    out.append(head, at + 9);
-    AppendEscaped(out, item.Text);
+    out[0] = ',';
+    for (int k = 0; k < 6; ++k) out[1 + k] = kHex[(color >> (20 - 4 * k)) & 0xF];
+    out[7] = ',';
+    out[8] = '"';
+    out = WriteEscaped(out + 9, item.Text);
     const std::string_view mark =
         item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
-    // The usual mark, one two-byte character, needs no escaping and goes in with its quotes.
+    out[0] = '"', out[1] = ',', out[2] = '"';
+    // The usual mark, one two-byte character, needs no escaping.
     const unsigned char second = mark.size() == 2 ? static_cast<unsigned char>(mark[1]) : 0;
     if (mark.size() == 2 && IsLeadByte(static_cast<unsigned char>(mark[0])) &&
         ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC))) {
-        const char tail[6] = {'"', ',', '"', mark[0], mark[1], '"'};
-        out.append(tail, 6);
-        return;
+        out[3] = mark[0], out[4] = mark[1];
+        out += 5;
+    } else {
+        out = WriteEscaped(out + 3, mark);
     }
-    out.append("\",\"", 3);
-    AppendEscaped(out, mark);
-    out += '"';
+    *out++ = '"';
+    return out;
+}
+
+void AppendItemLine(std::string& out, const Tdata& item) {
+    const std::size_t old = out.size();
+    out.resize(old + ItemLineBound(item));
+    out.resize(static_cast<std::size_t>(WriteItemLine(out.data() + old, item, nullptr) - out.data()));
+}
+
+// Every item's line with CR LF, formatted into a buffer that stays in the cache and goes on
+// to flush(data, size) whenever it fills: a string of the whole file built piece by piece
+// would cost a call for every piece of every line.
+template <typename Items, typename Flush>
+void FormatItemLines(const Items& items, Flush flush) {
+    constexpr std::size_t kPiece = 256 * 1024;
+    std::unique_ptr<char[]> buffer(new char[kPiece]);
+    char* at = buffer.get();
+    char* const end = at + kPiece;
+    DateTexts dates;
+    const std::size_t count = items.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        // The records and their texts lie all over the heap: asked for a few items ahead.
+        if (i + 8 < count) __builtin_prefetch(items[i + 8].get());
+        if (i + 4 < count) __builtin_prefetch(items[i + 4]->Text.data());
+        const Tdata& item = *items[i];
+        const std::size_t bound = ItemLineBound(item);
+        if (bound > static_cast<std::size_t>(end - at)) {
+            flush(buffer.get(), static_cast<std::size_t>(at - buffer.get()));
+            at = buffer.get();
+            if (bound > kPiece) {  // a very long text: a line of its own
+                std::string line;
+                AppendItemLine(line, item);
+                line.append("\r\n", 2);
+                flush(line.data(), line.size());
+                continue;
+            }
+        }
+        at = WriteItemLine(at, item, &dates);
+        at[0] = '\r', at[1] = '\n';
+        at += 2;
+    }
+    flush(buffer.get(), static_cast<std::size_t>(at - buffer.get()));
 }
 
 }  // namespace
@@ -311,7 +356,7 @@ std::string TTodoData::GetCategory(int index) const {
     return category.empty() ? kNoCategory : category;
 }
 
-void TTodoData::AppendLine(std::string& out, int index) const { AppendItemLine(out, At(index), nullptr); }
+void TTodoData::AppendLine(std::string& out, int index) const { AppendItemLine(out, At(index)); }
 
 std::string TTodoData::ItemToLine(int index) const {
     std::string line;
@@ -360,11 +405,7 @@ std::string TTodoData::SaveToText() const {
     std::size_t estimate = 0;
     for (const auto& item : items_) estimate += item->Text.size() + 32;
     out.reserve(estimate + estimate / 16);
-    DateTexts dates;
-    for (const auto& item : items_) {
-        AppendItemLine(out, *item, &dates);
-        out.append("\r\n", 2);
-    }
+    FormatItemLines(items_, [&](const char* data, std::size_t size) { out.append(data, size); });
     return out;
 }
 
@@ -406,21 +447,7 @@ void TTodoData::LoadFromFile(const std::string& path) {
 }
 
 void TTodoData::SaveToFile(const std::string& path, bool flush) const {
-    // Written in pieces through one buffer that stays in the cache: a string of the whole
-    // file would cost a page fault for every 4 KB of it.
-    constexpr std::size_t kPiece = 256 * 1024;
     TSafeFileWriter writer(path);
-    std::string out;
-    out.reserve(kPiece + 1024);
-    DateTexts dates;
-    for (const auto& item : items_) {
-        AppendItemLine(out, *item, &dates);
-        out.append("\r\n", 2);
-        if (out.size() >= kPiece) {
-            writer.Write(out.data(), out.size());
-            out.clear();
-        }
-    }
-    writer.Write(out.data(), out.size());
+    FormatItemLines(items_, [&](const char* data, std::size_t size) { writer.Write(data, size); });
     writer.Commit(flush);
 }

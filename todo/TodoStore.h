@@ -119,6 +119,8 @@ private:
     void Notify();
     std::vector<TItemId> Order() const;
     TItemId NewId() { return nextId_++; }
+    // After a save or a reload the file's line i is the item at i.
+    void MatchBaseLinesInOrder();
     int InsertWithId(int index, Tdata item);
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
     void TakeBase(std::string bytes);
