@@ -47,8 +47,10 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
         }
         return out;
     };
-    const char alphabet[] = {'a',    '\x81', '\x95', '\x5C', '"',  '\x40', '\x7F',
-                             '\xFC', '\xFD', '\x9F', '\r',   '\n', '\xE0'};
+    // Also the control bytes next to TAB, LF and CR, which stay, and the edges of the lead runs.
+    const char alphabet[] = {'a',    '\x81', '\x95', '\x5C', '"',    '\x40', '\x7F', '\xFC', '\xFD',
+                             '\x9F', '\r',   '\n',   '\xE0', '\t',   '\x01', '\x0B', '\x0E', '\x3F',
+                             '\x80', '\xA0', '\xDF'};
     unsigned seed = 1;
     for (int round = 0; round < 20000; ++round) {
         const std::size_t length = 14 + round % 40;
