@@ -43,42 +43,45 @@ std::int32_t ParseColor(std::string_view field) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-// The first quote or backslash at or after i, n when there is none; sixteen bytes at a time,
-// since most fields hold neither.
-std::size_t FindQuoteOrBackslash(std::string_view line, std::size_t i) {
+// The first quote, backslash, CR or LF at or after i, n when there is none; sixteen bytes at
+// a time, since most fields hold none of them.
+std::size_t FindQuoteBackslashOrBreak(std::string_view line, std::size_t i) {
     const std::size_t n = line.size();
 #ifdef __SSE2__
     const __m128i quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     for (; i + 16 <= n; i += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_cmpeq_epi8(x, backslash)));
-        if (hits != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, quote), _mm_cmpeq_epi8(x, backslash)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf)));
+        if (const int hits = _mm_movemask_epi8(hit)) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
     }
 #endif
-    while (i < n && line[i] != '"' && line[i] != '\\') ++i;
+    while (i < n && line[i] != '"' && line[i] != '\\' && line[i] != '\r' && line[i] != '\n') ++i;
     return i;
 }
 
+bool IsLineEnd(std::string_view text, std::size_t k) { return k == text.size() || text[k] == '\r' || text[k] == '\n'; }
+
 // The end of a quoted field's text that starts at i: its closing quote when a comma or the
 // line's end follows it. npos for anything SplitCsvLine reads otherwise (a quote inside the
-// text, a backslash at the line's end, no closing quote). hasBackslash tells whether the
-// text needs UnescapeText.
-std::size_t ClosingQuote(std::string_view line, std::size_t i, bool& hasBackslash) {
-    const std::size_t n = line.size();
-    while (i < n) {
-        const std::size_t k = FindQuoteOrBackslash(line, i);
-        if (k == n) break;
-        if (!StartsCharacter(line, i, k)) {  // a two-byte character's second byte
+// text, a backslash at the line's end, no closing quote). The line ends at the text's end or
+// its next CR or LF. hasBackslash tells whether the text needs UnescapeText.
+std::size_t ClosingQuote(std::string_view text, std::size_t i, bool& hasBackslash) {
+    while (true) {
+        const std::size_t k = FindQuoteBackslashOrBreak(text, i);
+        if (IsLineEnd(text, k)) return std::string_view::npos;  // the line ends inside the field
+        if (!StartsCharacter(text, i, k)) {  // a two-byte character's second byte
             i = k + 1;
-        } else if (line[k] == '"') {
-            return k + 1 == n || line[k + 1] == ',' ? k : std::string_view::npos;
+        } else if (text[k] == '"') {
+            return IsLineEnd(text, k + 1) || text[k + 1] == ',' ? k : std::string_view::npos;
         } else {
-            if (k + 1 == n) return std::string_view::npos;
+            if (IsLineEnd(text, k + 1)) return std::string_view::npos;
             hasBackslash = true;
-            i = k + 1 + CharLength(line, k + 1);
+            // The escaped character, which a line end cuts short.
+            i = k + 1 + (IsLeadByte(static_cast<unsigned char>(text[k + 1])) && !IsLineEnd(text, k + 2) ? 2 : 1);
         }
     }
-    return std::string_view::npos;
 }
 
 // A field's text unescaped into target, reusing its memory.
@@ -141,30 +144,32 @@ private:
     Entry entries_[1024];
 };
 
-// The usual line, read in place: an eight-digit date, hex digits, then two quoted fields
-// without quotes inside. Answers false, leaving the item as it was, for any other line,
+// The usual line at the start of text, read in place: an eight-digit date, hex digits, then
+// two quoted fields without quotes inside, then the line's end (the text's end, CR or LF).
+// Answers where the line ends, or npos, leaving the item as it was, for any other line,
 // which FillFromLine then reads the general way.
-bool FillFromPlainItemLine(Tdata& item, std::string_view line, DateMemo& memo) {
-    const std::size_t n = line.size();
-    if (n < 9 || line[8] != ',') return false;
-    const TDateTime date = memo.Read(line);
-    if (date == 0) return false;
+std::size_t FillFromPlainItemLine(Tdata& item, std::string_view text, DateMemo& memo) {
+    constexpr std::size_t no = std::string_view::npos;
+    const std::size_t n = text.size();
+    if (n < 9 || text[8] != ',') return no;
+    const TDateTime date = memo.Read(text);
+    if (date == 0) return no;
     std::size_t i = 9;
-    while (i < n && kHexDigit(line[i]) >= 0) ++i;
-    if (i + 1 >= n || line[i] != ',' || line[i + 1] != '"') return false;
-    const std::string_view color = line.substr(9, i - 9);
+    while (i < n && kHexDigit(text[i]) >= 0) ++i;
+    if (i + 1 >= n || text[i] != ',' || text[i + 1] != '"') return no;
+    const std::string_view color = text.substr(9, i - 9);
     const std::size_t textStart = i + 2;
     bool textEscaped = false, markEscaped = false;
-    const std::size_t textEnd = ClosingQuote(line, textStart, textEscaped);
-    if (textEnd == std::string_view::npos || textEnd + 2 >= n || line[textEnd + 2] != '"') return false;
+    const std::size_t textEnd = ClosingQuote(text, textStart, textEscaped);
+    if (textEnd == no || textEnd + 2 >= n || text[textEnd + 1] != ',' || text[textEnd + 2] != '"') return no;
     const std::size_t markStart = textEnd + 3;
-    const std::size_t markEnd = ClosingQuote(line, markStart, markEscaped);
-    if (markEnd == std::string_view::npos) return false;
+    const std::size_t markEnd = ClosingQuote(text, markStart, markEscaped);
+    if (markEnd == no || !IsLineEnd(text, markEnd + 1)) return no;  // more fields: the general way
     item.Date = date;
     item.Color = ParseColor(color);
-    TakeText(item.Text, line.substr(textStart, textEnd - textStart), textEscaped);
-    TakeText(item.Category, line.substr(markStart, markEnd - markStart), markEscaped);
-    return true;
+    TakeText(item.Text, text.substr(textStart, textEnd - textStart), textEscaped);
+    TakeText(item.Category, text.substr(markStart, markEnd - markStart), markEscaped);
+    return markEnd + 1;
 }
 
 // The texts of the dates written lately, by day: a list spans a few hundred days at most,
@@ -369,7 +374,8 @@ void TTodoData::LineToItem(int index, const std::string& line) { FillFromLine(Ch
 void TTodoData::FillFromLine(Tdata& item, std::string_view line, bool plainTried) {
     if (!plainTried) {
         DateMemo memo;
-        if (FillFromPlainItemLine(item, line, memo)) return;
+        // A line with more after its mark is read again below, which sets every field anew.
+        if (FillFromPlainItemLine(item, line, memo) == line.size()) return;
     }
     ParseItemLine(line, item);
 }
@@ -424,13 +430,21 @@ void TTodoData::LoadFromText(const std::string& text) {
     }
     LineBreaks breaks(text);
     DateMemo memo;
+    const std::string_view all(text);
     for (std::size_t start = 0; start < n;) {
-        const std::size_t end = breaks.Next(start);
-        if (end > start) {
-            ++revision_;
-            items_.push_back(NewRecord());
-            const std::string_view line = std::string_view(text).substr(start, end - start);
-            if (!FillFromPlainItemLine(*items_.back(), line, memo)) FillFromLine(*items_.back(), line, true);
+        if (text[start] == '\r' || text[start] == '\n') {  // an empty line, or the LF of a CR LF
+            ++start;
+            continue;
+        }
+        ++revision_;
+        items_.push_back(NewRecord());
+        // The usual line tells its own end; any other is looked for.
+        std::size_t end = FillFromPlainItemLine(*items_.back(), all.substr(start), memo);
+        if (end != std::string_view::npos) {
+            end += start;
+        } else {
+            end = breaks.Next(start);
+            FillFromLine(*items_.back(), all.substr(start, end - start), true);
         }
         start = end + 1;
     }

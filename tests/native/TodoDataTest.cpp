@@ -119,6 +119,11 @@ TEST(TodoData, LoadSkipsEmptyLinesAndSplitsAtEveryLineEnd) {
     ASSERT_EQ(data.Count(), 5);
     EXPECT_EQ(data.GetText(2), "c");
     EXPECT_EQ(data.GetText(4), " ");
+    // A field cut short by the line's end, after a backslash and a lead byte: the next line's
+    // quotes do not close it.
+    data.LoadFromText("20240305,0000FF,\"a\\\x81\rx\",\"★\"\n");
+    ASSERT_EQ(data.Count(), 2);
+    EXPECT_EQ(data.GetText(1), "x\",\"★\"");
 }
 
 TEST(TodoData, InsertDeleteAndBounds) {
