@@ -58,7 +58,16 @@ void MakeOpaque32(TBitmap& bitmap) {
 struct TPictureRows {
     std::unique_ptr<TRowSource> rows;
     std::shared_ptr<const TBitmap> bitmap;  // 32-bit, A = 255
+    // A JPEG file's bytes as the decoder reads them, for the cache once the decode has ended.
+    std::shared_ptr<std::vector<std::uint8_t>> read;
+    TFileStamp stamp;
 };
+
+TPictureRows WholePicture(std::shared_ptr<const TBitmap> bitmap) {
+    TPictureRows picture;
+    picture.bitmap = std::move(bitmap);
+    return picture;
+}
 
 TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache) {
     const std::string ext = ExtensionOf(path);
@@ -68,6 +77,22 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
                                      : OpenPngRows(std::make_unique<TFileStream>(path));
     } else if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpx") {
         std::shared_ptr<const std::vector<std::uint8_t>> bytes = cache ? cache->Find(path, stamp) : nullptr;
+        if (!bytes && ext != ".jpx") {
+            // Read while it is decoded, rather than whole first: the decoding starts at once.
+            auto file = std::make_unique<TFileStream>(path);
+            const std::int64_t size = file->Size();
+            if (size > std::int64_t{1} << 31) {
+                picture.bitmap = std::make_shared<TBitmap>();
+                return picture;
+            }
+            if (cache && size <= static_cast<std::int64_t>(TPictureCache::kMaxCachedBytes)) {
+                picture.read = std::make_shared<std::vector<std::uint8_t>>();
+                picture.read->reserve(static_cast<std::size_t>(size));
+                picture.stamp = stamp;
+            }
+            picture.rows = OpenJpegStreamRows(std::move(file), picture.read);
+            return picture;
+        }
         if (!bytes) {
             TFileStream file(path);
             auto read = std::make_shared<std::vector<std::uint8_t>>();
@@ -120,13 +145,13 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
         }
-        return {nullptr, std::move(bitmap)};
+        return WholePicture(std::move(bitmap));
     }
     try {
         return OpenFilePicture(path, stamp, cache);
     } catch (const std::exception& e) {
         output.Message = e.what();
-        return {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), text))};
+        return WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), text)));
     }
 }
 
@@ -142,6 +167,11 @@ public:
         preparedWidth_ = turned ? height : width;
         preparedHeight_ = turned ? width : height;
         plain_ = (rotation_ < 1 || rotation_ > 3) && (effect_ < 1 || effect_ > 3) && opacity_ >= 255;
+    }
+    // The result row that prepared row y completes; -1 when rows are done only at the end (turned a quarter).
+    int FinishedRow(int y) const {
+        if (rotation_ == 1 || rotation_ == 3) return -1;
+        return (rotation_ == 2 ? preparedHeight_ - 1 - y : y) - visible_.Top;
     }
     int PreparedWidth() const { return preparedWidth_; }
     int PreparedHeight() const { return preparedHeight_; }
@@ -315,7 +345,7 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         TRenderSize size = ComputeRenderSize(sourceWidth, sourceHeight, snapshot);
         if (size.TooLarge) {
             output.Message = kImageTooLargeMessage;
-            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text))};
+            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text)));
             continue;
         }
         if (size.Width <= 0 || size.Height <= 0) return;
@@ -326,7 +356,10 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
         job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();
         job.Part = finisher.PreparedPart();
-        auto emit = [&](int y, const std::uint8_t* pixels) { finisher.Row(y, pixels, job.Part.Left, job.Part.Width()); };
+        auto emit = [&](int y, const std::uint8_t* pixels) {
+            finisher.Row(y, pixels, job.Part.Left, job.Part.Width());
+            if (const int row = finisher.FinishedRow(y); options.OnRows && row >= 0) options.OnRows(result, row, row + 1);
+        };
         bool complete = false;
         try {
             if (picture.rows) {
@@ -338,9 +371,10 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
             }
         } catch (const EError& e) {
             output.Message = e.what();
-            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text))};
+            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text)));
             continue;
         }
+        if (complete && picture.read && options.Cache) options.Cache->Keep(snapshot.PicturePath, picture.stamp, picture.read);
         picture = {};
         if (!complete || !done(rsResample, "resample")) {
             output.Stopped = true;
@@ -348,6 +382,7 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         }
         for (auto [step, name] : {std::pair{rsRotate, "rotate"}, std::pair{rsEffect, "effect"}})
             if (!done(step, name)) return;
+        if (options.OnRows && finisher.FinishedRow(0) < 0) options.OnRows(result, 0, result.Height());
         output.Bitmap = std::move(result);
         output.Left = visible.Left, output.Top = visible.Top;
         output.FullWidth = size.Width, output.FullHeight = size.Height;

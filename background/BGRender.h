@@ -90,6 +90,10 @@ struct TRenderOptions {
     TTextDrawer* Text = nullptr;  // CreateTextDrawer() when null
     // Called after each of the steps below, with its number and name (timing, tests).
     std::function<void(int step, const char* name)> OnStep;
+    // Called on the rendering thread as rows [top, bottom) of the result become final, so that
+    // they can be written out while the rest is made. After a damaged picture the placeholder's
+    // rows follow in a new bitmap; the rows of a stopped rendering are not all reported.
+    std::function<void(const TBitmap& result, int top, int bottom)> OnRows;
 };
 enum TRenderStep { rsLoad = 1, rsResample = 8, rsRotate = 9, rsEffect = 10, rsBlend = 12 };
 

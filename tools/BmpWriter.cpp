@@ -1,23 +1,26 @@
 #include "tools/BmpWriter.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstring>
 #include <stdexcept>
-#include <vector>
 
 namespace {
+
+// Rows gathered into one write: about 256 KB.
+constexpr std::size_t kChunkBytes = 256 * 1024;
 
 void Put(std::vector<char>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-}  // namespace
+std::size_t RowBytes(const TBitmap& bitmap) {
+    return (static_cast<std::size_t>(bitmap.Width()) * (bitmap.Is32Bit() ? 4 : 3) + 3) / 4 * 4;
+}
 
-void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
+std::vector<char> Header(const TBitmap& bitmap) {
     const bool alpha = bitmap.Is32Bit();
     const std::uint32_t infoSize = alpha ? 108 : 40;
-    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(bitmap.Width()) * (alpha ? 4 : 3) + 3) / 4 * 4;
-    const std::uint32_t dataSize = rowBytes * static_cast<std::uint32_t>(bitmap.Height());
+    const std::uint32_t dataSize = static_cast<std::uint32_t>(RowBytes(bitmap)) * static_cast<std::uint32_t>(bitmap.Height());
     std::vector<char> out;
     out.push_back('B');
     out.push_back('M');
@@ -40,19 +43,84 @@ void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
         Put(out, 0x73524742, 4);  // LCS_sRGB
         out.resize(14 + 108, 0);
     }
-    // The rows straight from the bitmap, bottom row first, gathered into writes of about a
-    // megabyte: no copy of the whole picture.
-    std::ofstream file(path, std::ios::binary);
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    const int rowsPerWrite = std::max(1, static_cast<int>((1u << 20) / std::max<std::uint32_t>(rowBytes, 1)));
-    std::vector<char> chunk;
-    for (int y = bitmap.Height() - 1; y >= 0 && file;) {
-        chunk.clear();
-        for (int n = 0; n < rowsPerWrite && y >= 0; ++n, --y) {
-            const char* row = reinterpret_cast<const char*>(bitmap.ScanLine(y));
-            chunk.insert(chunk.end(), row, row + rowBytes);
+    return out;
+}
+
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+}  // namespace
+
+void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
+    TBmpRowWriter writer(path);
+    writer.Finish(bitmap);
+}
+
+TBmpRowWriter::~TBmpRowWriter() {
+    if (file_) std::fclose(file_);
+}
+
+void TBmpRowWriter::Start(const TBitmap& bitmap) {
+    if (file_) std::fclose(file_);
+    file_ = std::fopen(path_.c_str(), "wb");
+    if (!file_) throw std::runtime_error(path_ + ": cannot write");
+    width_ = bitmap.Width(), height_ = bitmap.Height(), bitsPerPixel_ = bitmap.BitsPerPixel();
+    const std::vector<char> header = Header(bitmap);
+    headerBytes_ = header.size();
+    rowBytes_ = RowBytes(bitmap);
+    written_.assign(static_cast<std::size_t>(height_), 0);
+    chunk_.resize(std::max<std::size_t>(1, kChunkBytes / std::max<std::size_t>(rowBytes_, 1)) * rowBytes_);
+    chunkTop_ = chunkBottom_ = 0;
+    if (std::fwrite(header.data(), 1, header.size(), file_) != header.size())
+        throw std::runtime_error(path_ + ": cannot write");
+}
+
+void TBmpRowWriter::Flush() {
+    if (chunkTop_ == chunkBottom_) return;
+    // The chunk is filled from its end, so that its rows are already in the file's order.
+    const std::size_t bytes = static_cast<std::size_t>(chunkBottom_ - chunkTop_) * rowBytes_;
+    const std::uint64_t offset = headerBytes_ + static_cast<std::uint64_t>(height_ - chunkBottom_) * rowBytes_;
+    if (!SeekTo(file_, offset) || std::fwrite(chunk_.data() + chunk_.size() - bytes, 1, bytes, file_) != bytes)
+        throw std::runtime_error(path_ + ": cannot write");
+    chunkTop_ = chunkBottom_ = 0;
+}
+
+void TBmpRowWriter::WriteRows(const TBitmap& bitmap, int top, int bottom) {
+    if (bitmap.Empty()) return;
+    if (!file_ || bitmap.Width() != width_ || bitmap.Height() != height_ || bitmap.BitsPerPixel() != bitsPerPixel_)
+        Start(bitmap);
+    const std::size_t capacity = chunk_.size() / rowBytes_;
+    for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
+        if (y != chunkBottom_ || static_cast<std::size_t>(chunkBottom_ - chunkTop_) == capacity) {
+            Flush();
+            chunkTop_ = chunkBottom_ = y;
         }
-        file.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const std::size_t slot = capacity - 1 - static_cast<std::size_t>(y - chunkTop_);
+        std::memcpy(chunk_.data() + slot * rowBytes_, bitmap.ScanLine(y), rowBytes_);
+        ++chunkBottom_;
+        written_[static_cast<std::size_t>(y)] = 1;
     }
-    if (!file) throw std::runtime_error(path + ": cannot write");
+}
+
+void TBmpRowWriter::Finish(const TBitmap& bitmap) {
+    if (!file_ || bitmap.Width() != width_ || bitmap.Height() != height_ || bitmap.BitsPerPixel() != bitsPerPixel_)
+        Start(bitmap);
+    for (int y = 0; y < height_; ++y)
+        if (!written_[static_cast<std::size_t>(y)]) WriteRows(bitmap, y, y + 1);
+    Flush();
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!closed) throw std::runtime_error(path_ + ": cannot write");
+}
+
+void TBmpRowWriter::Discard() {
+    if (!file_) return;
+    std::fclose(file_);
+    file_ = nullptr;
+    std::remove(path_.c_str());
 }
