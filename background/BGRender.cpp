@@ -159,8 +159,10 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
 // colour, pixel by pixel into the result; the picture is opaque, so this is exact.
 class TFinisher {
 public:
-    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible)
-        : result_(result), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
+    // oneRow: the result is a single row that each prepared row is finished into in turn.
+    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible, bool oneRow)
+        : result_(result),
+          oneRow_(oneRow), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
           opacity_(std::min(255 - s.OpacityReduction, 255)), ellipse_(width, height),
           color_{(s.BackgroundColor >> 16) & 255, (s.BackgroundColor >> 8) & 255, s.BackgroundColor & 255} {
         const bool turned = rotation_ == 1 || rotation_ == 3;
@@ -190,7 +192,8 @@ public:
     void Row(int y, const std::uint8_t* pixels, int left, int count) {
         if (plain_) {
             // The resampled alpha of an opaque picture is 255 already.
-            std::memcpy(result_.ScanLine(y - visible_.Top) + (left - visible_.Left) * 4, pixels, static_cast<std::size_t>(count) * 4);
+            std::memcpy(result_.ScanLine(oneRow_ ? 0 : y - visible_.Top) + (left - visible_.Left) * 4, pixels,
+                        static_cast<std::size_t>(count) * 4);
             return;
         }
         for (int i = 0; i < count; ++i, pixels += 4) {
@@ -203,7 +206,7 @@ public:
                              : effect_ == 3              ? ellipse_.At(fx, fy)
                                                          : 255;
             const int alpha = opacity_ <= 0 ? 0 : opacity_ * mask / 255;
-            std::uint8_t* out = result_.ScanLine(fy - visible_.Top) + (fx - visible_.Left) * 4;
+            std::uint8_t* out = result_.ScanLine(oneRow_ ? 0 : fy - visible_.Top) + (fx - visible_.Left) * 4;
             for (int c = 0; c < 3; ++c)
                 out[c] = static_cast<std::uint8_t>(alpha <= 0     ? color_[c]
                                                    : alpha < 255 ? ((255 - alpha) * color_[c] + alpha * pixels[c]) / 255
@@ -214,6 +217,7 @@ public:
 
 private:
     TBitmap& result_;
+    bool oneRow_;
     TRect visible_;
     int width_, height_, rotation_, effect_, opacity_;
     TEllipseMask ellipse_;
@@ -350,15 +354,18 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         }
         if (size.Width <= 0 || size.Height <= 0) return;
         const TRect visible = VisiblePart(snapshot, size.Width, size.Height);
-        TBitmap result(visible.Width(), visible.Height(), 32);
-        TFinisher finisher(snapshot, size.Width, size.Height, result, visible);
+        const bool turned = snapshot.Rotation == 1 || snapshot.Rotation == 3;
+        const bool oneRow = options.RowsOnly && options.OnRow && !turned;
+        TBitmap result(visible.Width(), oneRow ? 1 : visible.Height(), 32);
+        TFinisher finisher(snapshot, size.Width, size.Height, result, visible, oneRow);
         TResampleJob job;
         job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
         job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();
         job.Part = finisher.PreparedPart();
         auto emit = [&](int y, const std::uint8_t* pixels) {
             finisher.Row(y, pixels, job.Part.Left, job.Part.Width());
-            if (const int row = finisher.FinishedRow(y); options.OnRows && row >= 0) options.OnRows(result, row, row + 1);
+            if (const int row = finisher.FinishedRow(y); options.OnRow && row >= 0)
+                options.OnRow(visible.Width(), visible.Height(), row, result.ScanLine(oneRow ? 0 : row));
         };
         bool complete = false;
         try {
@@ -382,8 +389,9 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         }
         for (auto [step, name] : {std::pair{rsRotate, "rotate"}, std::pair{rsEffect, "effect"}})
             if (!done(step, name)) return;
-        if (options.OnRows && finisher.FinishedRow(0) < 0) options.OnRows(result, 0, result.Height());
-        output.Bitmap = std::move(result);
+        if (options.OnRow && turned)
+            for (int row = 0; row < result.Height(); ++row) options.OnRow(result.Width(), result.Height(), row, result.ScanLine(row));
+        if (!options.RowsOnly || !options.OnRow) output.Bitmap = std::move(result);
         output.Left = visible.Left, output.Top = visible.Top;
         output.FullWidth = size.Width, output.FullHeight = size.Height;
         if (options.OnStep) options.OnStep(rsBlend, "blend");

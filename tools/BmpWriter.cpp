@@ -13,14 +13,14 @@ void Put(std::vector<char>& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-std::size_t RowBytes(const TBitmap& bitmap) {
-    return (static_cast<std::size_t>(bitmap.Width()) * (bitmap.Is32Bit() ? 4 : 3) + 3) / 4 * 4;
+std::size_t RowBytes(int width, int bitsPerPixel) {
+    return (static_cast<std::size_t>(width) * (bitsPerPixel / 8) + 3) / 4 * 4;
 }
 
-std::vector<char> Header(const TBitmap& bitmap) {
-    const bool alpha = bitmap.Is32Bit();
+std::vector<char> Header(int width, int height, int bitsPerPixel) {
+    const bool alpha = bitsPerPixel == 32;
     const std::uint32_t infoSize = alpha ? 108 : 40;
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(RowBytes(bitmap)) * static_cast<std::uint32_t>(bitmap.Height());
+    const std::uint32_t dataSize = static_cast<std::uint32_t>(RowBytes(width, bitsPerPixel)) * static_cast<std::uint32_t>(height);
     std::vector<char> out;
     out.push_back('B');
     out.push_back('M');
@@ -28,8 +28,8 @@ std::vector<char> Header(const TBitmap& bitmap) {
     Put(out, 0, 4);
     Put(out, 14 + infoSize, 4);
     Put(out, infoSize, 4);
-    Put(out, static_cast<std::uint32_t>(bitmap.Width()), 4);
-    Put(out, static_cast<std::uint32_t>(bitmap.Height()), 4);  // bottom-up
+    Put(out, static_cast<std::uint32_t>(width), 4);
+    Put(out, static_cast<std::uint32_t>(height), 4);  // bottom-up
     Put(out, 1, 2);
     Put(out, alpha ? 32 : 24, 2);
     Put(out, alpha ? 3 : 0, 4);  // bit fields for 32-bit, so the alpha mask is stated
@@ -65,14 +65,14 @@ TBmpRowWriter::~TBmpRowWriter() {
     if (file_) std::fclose(file_);
 }
 
-void TBmpRowWriter::Start(const TBitmap& bitmap) {
+void TBmpRowWriter::Start(int width, int height, int bitsPerPixel) {
     if (file_) std::fclose(file_);
     file_ = std::fopen(path_.c_str(), "wb");
     if (!file_) throw std::runtime_error(path_ + ": cannot write");
-    width_ = bitmap.Width(), height_ = bitmap.Height(), bitsPerPixel_ = bitmap.BitsPerPixel();
-    const std::vector<char> header = Header(bitmap);
+    width_ = width, height_ = height, bitsPerPixel_ = bitsPerPixel;
+    const std::vector<char> header = Header(width, height, bitsPerPixel);
     headerBytes_ = header.size();
-    rowBytes_ = RowBytes(bitmap);
+    rowBytes_ = RowBytes(width, bitsPerPixel);
     written_.assign(static_cast<std::size_t>(height_), 0);
     chunk_.resize(std::max<std::size_t>(1, kChunkBytes / std::max<std::size_t>(rowBytes_, 1)) * rowBytes_);
     chunkTop_ = chunkBottom_ = 0;
@@ -90,32 +90,36 @@ void TBmpRowWriter::Flush() {
     chunkTop_ = chunkBottom_ = 0;
 }
 
-void TBmpRowWriter::WriteRows(const TBitmap& bitmap, int top, int bottom) {
-    if (bitmap.Empty()) return;
-    if (!file_ || bitmap.Width() != width_ || bitmap.Height() != height_ || bitmap.BitsPerPixel() != bitsPerPixel_)
-        Start(bitmap);
+void TBmpRowWriter::WriteRow(int width, int height, int bitsPerPixel, int y, const std::uint8_t* pixels) {
+    if (!file_ || width != width_ || height != height_ || bitsPerPixel != bitsPerPixel_) Start(width, height, bitsPerPixel);
+    if (y < 0 || y >= height_ || rowBytes_ == 0) return;
     const std::size_t capacity = chunk_.size() / rowBytes_;
-    for (int y = std::max(top, 0); y < std::min(bottom, height_); ++y) {
-        if (y != chunkBottom_ || static_cast<std::size_t>(chunkBottom_ - chunkTop_) == capacity) {
-            Flush();
-            chunkTop_ = chunkBottom_ = y;
-        }
-        const std::size_t slot = capacity - 1 - static_cast<std::size_t>(y - chunkTop_);
-        std::memcpy(chunk_.data() + slot * rowBytes_, bitmap.ScanLine(y), rowBytes_);
-        ++chunkBottom_;
-        written_[static_cast<std::size_t>(y)] = 1;
+    if (y != chunkBottom_ || static_cast<std::size_t>(chunkBottom_ - chunkTop_) == capacity) {
+        Flush();
+        chunkTop_ = chunkBottom_ = y;
     }
+    const std::size_t slot = capacity - 1 - static_cast<std::size_t>(y - chunkTop_);
+    std::memcpy(chunk_.data() + slot * rowBytes_, pixels, rowBytes_);
+    ++chunkBottom_;
+    written_[static_cast<std::size_t>(y)] = 1;
 }
 
 void TBmpRowWriter::Finish(const TBitmap& bitmap) {
-    if (!file_ || bitmap.Width() != width_ || bitmap.Height() != height_ || bitmap.BitsPerPixel() != bitsPerPixel_)
-        Start(bitmap);
+    const int w = bitmap.Width(), h = bitmap.Height(), bits = bitmap.BitsPerPixel();
+    if (!file_ || w != width_ || h != height_ || bits != bitsPerPixel_) Start(w, h, bits);
     for (int y = 0; y < height_; ++y)
-        if (!written_[static_cast<std::size_t>(y)]) WriteRows(bitmap, y, y + 1);
+        if (!written_[static_cast<std::size_t>(y)]) WriteRow(w, h, bits, y, bitmap.ScanLine(y));
+    Close();
+}
+
+void TBmpRowWriter::Close() {
+    if (!file_) return;
     Flush();
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (!closed) throw std::runtime_error(path_ + ": cannot write");
+    if (std::find(written_.begin(), written_.end(), 0) != written_.end())
+        throw std::runtime_error(path_ + ": rows are missing");
 }
 
 void TBmpRowWriter::Discard() {

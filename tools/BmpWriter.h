@@ -1,6 +1,7 @@
 // Writes a bitmap as a BMP file of the same pixel format; 32-bit keeps its alpha (V4 header).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,17 +20,21 @@ public:
     TBmpRowWriter(const TBmpRowWriter&) = delete;
     TBmpRowWriter& operator=(const TBmpRowWriter&) = delete;
 
-    // Rows [top, bottom) of bitmap are final. Raises std::runtime_error when the file cannot be written.
-    void WriteRows(const TBitmap& bitmap, int top, int bottom);
+    // Row y of a width x height picture is final. Raises std::runtime_error when the file cannot be written.
+    void WriteRow(int width, int height, int bitsPerPixel, int y, const std::uint8_t* pixels);
     // Writes the rows of bitmap not written yet and closes the file.
     void Finish(const TBitmap& bitmap);
-    // Whether a file has been started (and is left behind unless finished).
+    // Closes the file; raises when a row was never written.
+    void Close();
+    // Whether a file has been started (and is left behind unless closed).
     bool Started() const { return file_ != nullptr; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
     // Closes and removes a started file.
     void Discard();
 
 private:
-    void Start(const TBitmap& bitmap);
+    void Start(int width, int height, int bitsPerPixel);
     void Flush();
 
     std::string path_;

@@ -150,10 +150,11 @@ TEST(Bmp, RowWriterInAnyOrder) {
         const std::string whole = folder / "whole.bmp", pieces = folder / "pieces.bmp";
         SaveBmpFile(picture, whole);
         TBmpRowWriter writer(pieces);
-        writer.WriteRows(TBitmap(3, 3, bits), 0, 3);
-        writer.WriteRows(picture, 3, 5);
-        writer.WriteRows(picture, 0, 1);
-        writer.WriteRows(picture, 1, 2);
+        const TBitmap other(3, 3, bits);
+        writer.WriteRow(3, 3, bits, 0, other.ScanLine(0));
+        for (int y : {3, 4, 0, 1}) writer.WriteRow(7, 5, bits, y, picture.ScanLine(y));
+        EXPECT_THROW(writer.Close(), std::runtime_error);  // row 2 is missing
+        for (int y : {3, 4, 0, 1}) writer.WriteRow(7, 5, bits, y, picture.ScanLine(y));
         writer.Finish(picture);
         EXPECT_EQ(ReadBytes(pieces), ReadBytes(whole)) << bits;
         TBitmap back;
