@@ -8,8 +8,18 @@ namespace {
 
 // Rows asked of the decoder at once: few enough to stay in the cache.
 constexpr int kStripRows = 16;
+#ifdef _WIN32
 // A stop request comes without a notification; waits look at it this often.
-constexpr auto kStopPoll = std::chrono::milliseconds(20);
+constexpr auto kWaitPoll = std::chrono::milliseconds(20);
+constexpr bool kWakeEachOther = true;
+#else
+// Linux puts a thread woken by another on the waker's core where it can, so the decoder and the
+// resampler waking each other end up taking turns on one core. Here neither wakes the other: a
+// wait looks again this often, and the sleeper wakes where it ran. (Windows wakes a thread on
+// its own core, and its timers are too coarse for such short waits.)
+constexpr auto kWaitPoll = std::chrono::microseconds(300);
+constexpr bool kWakeEachOther = false;
+#endif
 
 }  // namespace
 
@@ -39,7 +49,7 @@ void TRowPipe::Decode() {
             // A strip fits in the slots below the ring's end that the resampler has released.
             while (!Stopped() && decoded_ - released_ >= ringRows_) {
                 decoderWaiting_ = true;
-                decoderWake_.wait_for(lock, kStopPoll);
+                decoderWake_.wait_for(lock, kWaitPoll);
                 decoderWaiting_ = false;
             }
             if (Stopped()) break;
@@ -49,7 +59,7 @@ void TRowPipe::Decode() {
             source_.ReadRows(ring_.data() + static_cast<std::size_t>(slot) * stride_, stride_, count);
             lock.lock();
             decoded_ += count;
-            if (resamplerWaiting_ && decoded_ >= wanted_) resamplerWake_.notify_one();
+            if (kWakeEachOther && resamplerWaiting_ && decoded_ >= wanted_) resamplerWake_.notify_one();
         }
     } catch (...) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -66,7 +76,7 @@ const std::uint8_t* TRowPipe::Row(int y) {
     wanted_ = std::min({y + 1 + 3 * kStripRows, released_ + ringRows_, height_});
     while (decoded_ <= y && !done_ && !stop_.load(std::memory_order_relaxed)) {
         resamplerWaiting_ = true;
-        resamplerWake_.wait_for(lock, kStopPoll);
+        resamplerWake_.wait_for(lock, kWaitPoll);
         resamplerWaiting_ = false;
     }
     if (error_) std::rethrow_exception(error_);
@@ -79,7 +89,7 @@ void TRowPipe::Release(int below) {
     if (below <= released_) return;
     released_ = below;
     // The decoder sleeps until a whole strip fits: fewer wake-ups, each worth it.
-    if (decoderWaiting_ && (ringRows_ - (decoded_ - released_) >= kStripRows || released_ >= height_))
+    if (kWakeEachOther && decoderWaiting_ && (ringRows_ - (decoded_ - released_) >= kStripRows || released_ >= height_))
         decoderWake_.notify_one();
 }
 
@@ -88,7 +98,7 @@ bool TRowPipe::Finish() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!done_) {
         resamplerWaiting_ = true;
-        resamplerWake_.wait_for(lock, kStopPoll);
+        resamplerWake_.wait_for(lock, kWaitPoll);
         resamplerWaiting_ = false;
     }
     if (error_) std::rethrow_exception(error_);
