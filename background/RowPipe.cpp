@@ -29,7 +29,7 @@ TRowPipe::TRowPipe(TRowSource& source, const std::atomic<bool>& stop)
       height_(source.Height()),
       ringRows_(std::min(kRingRows, std::max(source.Height(), 1))),
       stride_(static_cast<std::size_t>(source.Width()) * 4),
-      ring_(stride_ * static_cast<std::size_t>(ringRows_)) {
+      ring_(new std::uint8_t[stride_ * static_cast<std::size_t>(ringRows_)]) {
     helper_ = std::thread([this] { Decode(); });
 }
 
@@ -56,7 +56,7 @@ void TRowPipe::Decode() {
             const int slot = decoded_ % ringRows_;
             const int count = std::min({kStripRows, ringRows_ - (decoded_ - released_), ringRows_ - slot, height_ - decoded_});
             lock.unlock();
-            source_.ReadRows(ring_.data() + static_cast<std::size_t>(slot) * stride_, stride_, count);
+            source_.ReadRows(ring_.get() + static_cast<std::size_t>(slot) * stride_, stride_, count);
             lock.lock();
             decoded_ += count;
             if (kWakeEachOther && resamplerWaiting_ && decoded_ >= wanted_) resamplerWake_.notify_one();
@@ -81,7 +81,7 @@ const std::uint8_t* TRowPipe::Row(int y) {
     }
     if (error_) std::rethrow_exception(error_);
     if (decoded_ <= y) return nullptr;  // stopped
-    return ring_.data() + static_cast<std::size_t>(y % ringRows_) * stride_;
+    return ring_.get() + static_cast<std::size_t>(y % ringRows_) * stride_;
 }
 
 void TRowPipe::Release(int below) {

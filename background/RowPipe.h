@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -34,7 +35,7 @@ private:
     const std::atomic<bool>& stop_;
     const int height_, ringRows_;
     const std::size_t stride_;
-    std::vector<std::uint8_t> ring_;
+    std::unique_ptr<std::uint8_t[]> ring_;  // not cleared: the decoder fills a slot before it is read
     std::mutex mutex_;
     std::condition_variable decoderWake_, resamplerWake_;
     int decoded_ = 0, released_ = 0;
