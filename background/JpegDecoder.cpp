@@ -75,12 +75,24 @@ struct StreamSource {
     std::uint8_t buffer[kChunk];
 };
 
+// Nothing may raise inside libjpeg: the bytes go only into the room reserved for them, and a
+// file that grew meanwhile is not kept at all.
+void Keep(StreamSource* src, std::size_t got) {
+    if (!src->keep) return;
+    if (src->keep->capacity() - src->keep->size() < got) {
+        src->keep->clear();
+        src->keep = nullptr;
+        return;
+    }
+    src->keep->insert(src->keep->end(), src->buffer, src->buffer + got);
+}
+
 void InitSource(j_decompress_ptr) {}
 
 boolean FillInput(j_decompress_ptr cinfo) {
     auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
     std::size_t got = src->stream->Read(src->buffer, StreamSource::kChunk);
-    if (src->keep) src->keep->insert(src->keep->end(), src->buffer, src->buffer + got);
+    Keep(src, got);
     if (got == 0) {
         // As libjpeg's own file source: a truncated file ends in a fake EOI, with a warning.
         WARNMS(cinfo, JWRN_JPEG_EOF);
@@ -170,10 +182,9 @@ public:
             finished_ = true;
             Run(FinishStep, nullptr);
             // Bytes after the end of the picture belong to the file a cache keeps.
-            if (keep_) {
-                std::uint8_t* rest = source_->buffer;
-                while (const std::size_t got = stream_->Read(rest, StreamSource::kChunk))
-                    keep_->insert(keep_->end(), rest, rest + got);
+            for (std::size_t got = 1; source_ && source_->keep && got > 0;) {
+                got = stream_->Read(source_->buffer, StreamSource::kChunk);
+                Keep(source_.get(), got);
             }
         }
     }

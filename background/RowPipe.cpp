@@ -15,8 +15,8 @@ constexpr bool kWakeEachOther = true;
 #else
 // Linux puts a thread woken by another on the waker's core where it can, so the decoder and the
 // resampler waking each other end up taking turns on one core. Here neither wakes the other: a
-// wait looks again this often, and the sleeper wakes where it ran. (Windows wakes a thread on
-// its own core, and its timers are too coarse for such short waits.)
+// wait looks again this often, and the sleeper wakes where it ran. (On Windows the other side
+// wakes the sleeper, as timers there are too coarse for such short waits.)
 constexpr auto kWaitPoll = std::chrono::microseconds(300);
 constexpr bool kWakeEachOther = false;
 #endif
