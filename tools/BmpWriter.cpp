@@ -4,6 +4,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Rows gathered into one write: about 256 KB.
@@ -54,6 +60,14 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 #endif
 }
 
+bool CutTo(std::FILE* file, std::uint64_t size) {
+#ifdef _WIN32
+    return _chsize_s(_fileno(file), static_cast<long long>(size)) == 0;
+#else
+    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+#endif
+}
+
 }  // namespace
 
 void SaveBmpFile(const TBitmap& bitmap, const std::string& path) {
@@ -67,12 +81,17 @@ TBmpRowWriter::~TBmpRowWriter() {
 
 void TBmpRowWriter::Start(int width, int height, int bitsPerPixel) {
     if (file_) std::fclose(file_);
-    file_ = std::fopen(path_.c_str(), "wb");
+    // An old file is written over in place and cut to the new size: emptying it first drops
+    // its cached pages one by one (7 ms for 8 MB just written), more than writing them costs.
+    file_ = std::fopen(path_.c_str(), "r+b");
+    if (!file_) file_ = std::fopen(path_.c_str(), "wb");
     if (!file_) throw std::runtime_error(path_ + ": cannot write");
     width_ = width, height_ = height, bitsPerPixel_ = bitsPerPixel;
     const std::vector<char> header = Header(width, height, bitsPerPixel);
     headerBytes_ = header.size();
     rowBytes_ = RowBytes(width, bitsPerPixel);
+    if (!CutTo(file_, headerBytes_ + static_cast<std::uint64_t>(rowBytes_) * static_cast<std::uint64_t>(height_)))
+        throw std::runtime_error(path_ + ": cannot write");
     written_.assign(static_cast<std::size_t>(height_), 0);
     chunk_.resize(std::max<std::size_t>(1, kChunkBytes / std::max<std::size_t>(rowBytes_, 1)) * rowBytes_);
     chunkTop_ = chunkBottom_ = 0;
@@ -120,11 +139,4 @@ void TBmpRowWriter::Close() {
     if (!closed) throw std::runtime_error(path_ + ": cannot write");
     if (std::find(written_.begin(), written_.end(), 0) != written_.end())
         throw std::runtime_error(path_ + ": rows are missing");
-}
-
-void TBmpRowWriter::Discard() {
-    if (!file_) return;
-    std::fclose(file_);
-    file_ = nullptr;
-    std::remove(path_.c_str());
 }

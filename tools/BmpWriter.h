@@ -30,8 +30,6 @@ public:
     bool Started() const { return file_ != nullptr; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // Closes and removes a started file.
-    void Discard();
 
 private:
     void Start(int width, int height, int bitsPerPixel);

@@ -140,7 +140,7 @@ TEST(Bmp, BrokenAndHostileFiles) {
 }
 
 // memorail-image's writer: rows given in any order, in pieces, after rows of a bitmap of
-// another size, make the file the bitmap reads back from exactly.
+// another size, over an older file, make the file the bitmap reads back from exactly.
 TEST(Bmp, RowWriterInAnyOrder) {
     TestFolder folder;
     for (int bits : {24, 32}) {
@@ -149,6 +149,7 @@ TEST(Bmp, RowWriterInAnyOrder) {
             for (int i = 0; i < 7 * bits / 8; ++i) picture.ScanLine(y)[i] = static_cast<std::uint8_t>(y * 40 + i);
         const std::string whole = folder / "whole.bmp", pieces = folder / "pieces.bmp";
         SaveBmpFile(picture, whole);
+        WriteBytes(pieces, std::string(5000, 'z'));  // an older, larger file is written over
         TBmpRowWriter writer(pieces);
         const TBitmap other(3, 3, bits);
         writer.WriteRow(3, 3, bits, 0, other.ScanLine(0));
