@@ -58,7 +58,16 @@ void MakeOpaque32(TBitmap& bitmap) {
 struct TPictureRows {
     std::unique_ptr<TRowSource> rows;
     std::shared_ptr<const TBitmap> bitmap;  // 32-bit, A = 255
+    // A JPEG file's bytes as the decoder reads them, for the cache once the decode has ended.
+    std::shared_ptr<std::vector<std::uint8_t>> read;
+    TFileStamp stamp;
 };
+
+TPictureRows WholePicture(std::shared_ptr<const TBitmap> bitmap) {
+    TPictureRows picture;
+    picture.bitmap = std::move(bitmap);
+    return picture;
+}
 
 TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache) {
     const std::string ext = ExtensionOf(path);
@@ -68,6 +77,22 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
                                      : OpenPngRows(std::make_unique<TFileStream>(path));
     } else if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpx") {
         std::shared_ptr<const std::vector<std::uint8_t>> bytes = cache ? cache->Find(path, stamp) : nullptr;
+        if (!bytes && ext != ".jpx") {
+            // Read while it is decoded, rather than whole first: the decoding starts at once.
+            auto file = std::make_unique<TFileStream>(path);
+            const std::int64_t size = file->Size();
+            if (size > std::int64_t{1} << 31) {
+                picture.bitmap = std::make_shared<TBitmap>();
+                return picture;
+            }
+            if (cache && size <= static_cast<std::int64_t>(TPictureCache::kMaxCachedBytes)) {
+                picture.read = std::make_shared<std::vector<std::uint8_t>>();
+                picture.read->reserve(static_cast<std::size_t>(size));
+                picture.stamp = stamp;
+            }
+            picture.rows = OpenJpegStreamRows(std::move(file), picture.read);
+            return picture;
+        }
         if (!bytes) {
             TFileStream file(path);
             auto read = std::make_shared<std::vector<std::uint8_t>>();
@@ -120,13 +145,13 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
         }
-        return {nullptr, std::move(bitmap)};
+        return WholePicture(std::move(bitmap));
     }
     try {
         return OpenFilePicture(path, stamp, cache);
     } catch (const std::exception& e) {
         output.Message = e.what();
-        return {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), text))};
+        return WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), text)));
     }
 }
 
@@ -134,14 +159,21 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
 // colour, pixel by pixel into the result; the picture is opaque, so this is exact.
 class TFinisher {
 public:
-    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible)
-        : result_(result), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
+    // oneRow: the result is a single row that each prepared row is finished into in turn.
+    TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible, bool oneRow)
+        : result_(result),
+          oneRow_(oneRow), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
           opacity_(std::min(255 - s.OpacityReduction, 255)), ellipse_(width, height),
           color_{(s.BackgroundColor >> 16) & 255, (s.BackgroundColor >> 8) & 255, s.BackgroundColor & 255} {
         const bool turned = rotation_ == 1 || rotation_ == 3;
         preparedWidth_ = turned ? height : width;
         preparedHeight_ = turned ? width : height;
         plain_ = (rotation_ < 1 || rotation_ > 3) && (effect_ < 1 || effect_ > 3) && opacity_ >= 255;
+    }
+    // The result row that prepared row y completes; -1 when rows are done only at the end (turned a quarter).
+    int FinishedRow(int y) const {
+        if (rotation_ == 1 || rotation_ == 3) return -1;
+        return (rotation_ == 2 ? preparedHeight_ - 1 - y : y) - visible_.Top;
     }
     int PreparedWidth() const { return preparedWidth_; }
     int PreparedHeight() const { return preparedHeight_; }
@@ -160,7 +192,8 @@ public:
     void Row(int y, const std::uint8_t* pixels, int left, int count) {
         if (plain_) {
             // The resampled alpha of an opaque picture is 255 already.
-            std::memcpy(result_.ScanLine(y - visible_.Top) + (left - visible_.Left) * 4, pixels, static_cast<std::size_t>(count) * 4);
+            std::memcpy(result_.ScanLine(oneRow_ ? 0 : y - visible_.Top) + (left - visible_.Left) * 4, pixels,
+                        static_cast<std::size_t>(count) * 4);
             return;
         }
         for (int i = 0; i < count; ++i, pixels += 4) {
@@ -173,7 +206,7 @@ public:
                              : effect_ == 3              ? ellipse_.At(fx, fy)
                                                          : 255;
             const int alpha = opacity_ <= 0 ? 0 : opacity_ * mask / 255;
-            std::uint8_t* out = result_.ScanLine(fy - visible_.Top) + (fx - visible_.Left) * 4;
+            std::uint8_t* out = result_.ScanLine(oneRow_ ? 0 : fy - visible_.Top) + (fx - visible_.Left) * 4;
             for (int c = 0; c < 3; ++c)
                 out[c] = static_cast<std::uint8_t>(alpha <= 0     ? color_[c]
                                                    : alpha < 255 ? ((255 - alpha) * color_[c] + alpha * pixels[c]) / 255
@@ -184,6 +217,7 @@ public:
 
 private:
     TBitmap& result_;
+    bool oneRow_;
     TRect visible_;
     int width_, height_, rotation_, effect_, opacity_;
     TEllipseMask ellipse_;
@@ -315,18 +349,24 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         TRenderSize size = ComputeRenderSize(sourceWidth, sourceHeight, snapshot);
         if (size.TooLarge) {
             output.Message = kImageTooLargeMessage;
-            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text))};
+            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text)));
             continue;
         }
         if (size.Width <= 0 || size.Height <= 0) return;
         const TRect visible = VisiblePart(snapshot, size.Width, size.Height);
-        TBitmap result(visible.Width(), visible.Height(), 32);
-        TFinisher finisher(snapshot, size.Width, size.Height, result, visible);
+        const bool turned = snapshot.Rotation == 1 || snapshot.Rotation == 3;
+        const bool oneRow = options.RowsOnly && options.OnRow && !turned;
+        TBitmap result(visible.Width(), oneRow ? 1 : visible.Height(), 32);
+        TFinisher finisher(snapshot, size.Width, size.Height, result, visible, oneRow);
         TResampleJob job;
         job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
         job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();
         job.Part = finisher.PreparedPart();
-        auto emit = [&](int y, const std::uint8_t* pixels) { finisher.Row(y, pixels, job.Part.Left, job.Part.Width()); };
+        auto emit = [&](int y, const std::uint8_t* pixels) {
+            finisher.Row(y, pixels, job.Part.Left, job.Part.Width());
+            if (const int row = finisher.FinishedRow(y); options.OnRow && row >= 0)
+                options.OnRow(visible.Width(), visible.Height(), row, result.ScanLine(oneRow ? 0 : row));
+        };
         bool complete = false;
         try {
             if (picture.rows) {
@@ -338,9 +378,10 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
             }
         } catch (const EError& e) {
             output.Message = e.what();
-            picture = {nullptr, std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text))};
+            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text)));
             continue;
         }
+        if (complete && picture.read && options.Cache) options.Cache->Keep(snapshot.PicturePath, picture.stamp, picture.read);
         picture = {};
         if (!complete || !done(rsResample, "resample")) {
             output.Stopped = true;
@@ -348,7 +389,9 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         }
         for (auto [step, name] : {std::pair{rsRotate, "rotate"}, std::pair{rsEffect, "effect"}})
             if (!done(step, name)) return;
-        output.Bitmap = std::move(result);
+        if (options.OnRow && turned)
+            for (int row = 0; row < result.Height(); ++row) options.OnRow(result.Width(), result.Height(), row, result.ScanLine(row));
+        if (!options.RowsOnly || !options.OnRow) output.Bitmap = std::move(result);
         output.Left = visible.Left, output.Top = visible.Top;
         output.FullWidth = size.Width, output.FullHeight = size.Height;
         if (options.OnStep) options.OnStep(rsBlend, "blend");

@@ -90,6 +90,13 @@ struct TRenderOptions {
     TTextDrawer* Text = nullptr;  // CreateTextDrawer() when null
     // Called after each of the steps below, with its number and name (timing, tests).
     std::function<void(int step, const char* name)> OnStep;
+    // Called on the rendering thread as each row y of a width x height result is final (32-bit
+    // pixels), so that it can be written out while the rest is made. After a damaged picture the
+    // placeholder's rows follow, at its size; the rows of a stopped rendering are not all handed out.
+    std::function<void(int width, int height, int y, const std::uint8_t* pixels)> OnRow;
+    // With OnRow: the rows go only there and the output's bitmap stays empty, so that a rendering
+    // that is not turned a quarter needs no memory for the whole result.
+    bool RowsOnly = false;
 };
 enum TRenderStep { rsLoad = 1, rsResample = 8, rsRotate = 9, rsEffect = 10, rsBlend = 12 };
 

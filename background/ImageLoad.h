@@ -41,6 +41,10 @@ void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
 // nothing (unknown extension, a PNG without IHDR, too big a .jpx). Raises what the loaders raise.
 std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
 std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data);
+// A JPEG read from the stream as it is decoded, on the decoding thread; every byte of the stream
+// goes into keep (when given) once the picture is decoded to its end.
+std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
+                                               std::shared_ptr<std::vector<std::uint8_t>> keep = nullptr);
 std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream);
 std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream);
 

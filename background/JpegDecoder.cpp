@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "background/ImageLoad.h"
 #include "support/Errors.h"
@@ -64,6 +65,74 @@ void OpenStep(JpegState* s, void* arg) {
     jpeg_read_header(&s->cinfo, TRUE);
 }
 
+// A file read a chunk at a time as the decoder asks for it, on the thread that decodes: the
+// reading overlaps the decoding and the bytes are never all in memory (unless kept for a cache).
+struct StreamSource {
+    static constexpr std::size_t kChunk = 64 * 1024;
+    jpeg_source_mgr pub;
+    TStream* stream;
+    std::vector<std::uint8_t>* keep;  // every byte read is added here; may be null
+    std::uint8_t buffer[kChunk];
+};
+
+// Nothing may raise inside libjpeg: the bytes go only into the room reserved for them, and a
+// file that grew meanwhile is not kept at all.
+void Keep(StreamSource* src, std::size_t got) {
+    if (!src->keep) return;
+    if (src->keep->capacity() - src->keep->size() < got) {
+        src->keep->clear();
+        src->keep = nullptr;
+        return;
+    }
+    src->keep->insert(src->keep->end(), src->buffer, src->buffer + got);
+}
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInput(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<StreamSource*>(cinfo->src);
+    std::size_t got = src->stream->Read(src->buffer, StreamSource::kChunk);
+    Keep(src, got);
+    if (got == 0) {
+        // As libjpeg's own file source: a truncated file ends in a fake EOI, with a warning.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        got = 2;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipInput(j_decompress_ptr cinfo, long count) {
+    auto* src = &cinfo->src->bytes_in_buffer;
+    while (count > 0) {
+        if (static_cast<std::size_t>(count) <= *src) {
+            cinfo->src->next_input_byte += count;
+            *src -= static_cast<std::size_t>(count);
+            return;
+        }
+        count -= static_cast<long>(*src);
+        FillInput(cinfo);
+    }
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void OpenStreamStep(JpegState* s, void* arg) {
+    auto* src = static_cast<StreamSource*>(arg);
+    src->pub.init_source = InitSource;
+    src->pub.fill_input_buffer = FillInput;
+    src->pub.skip_input_data = SkipInput;
+    src->pub.resync_to_restart = jpeg_resync_to_restart;
+    src->pub.term_source = TermSource;
+    src->pub.next_input_byte = nullptr;
+    src->pub.bytes_in_buffer = 0;
+    s->cinfo.src = &src->pub;
+    jpeg_read_header(&s->cinfo, TRUE);
+}
+
 void StartStep(JpegState* s, void* arg) {
     s->cinfo.out_color_space = *static_cast<J_COLOR_SPACE*>(arg);
     s->cinfo.scale_num = s->cinfo.scale_denom = 1;
@@ -85,21 +154,13 @@ void FinishStep(JpegState* s, void*) { jpeg_finish_decompress(&s->cinfo); }
 class TJpegRows : public TRowSource {
 public:
     TJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data, bool withAlpha) : data_(std::move(data)) {
-        s_.cinfo.err = jpeg_std_error(&s_.err.pub);
-        s_.err.pub.error_exit = OnError;
-        s_.err.pub.output_message = OnOutputMessage;
-        s_.err.message[0] = 0;
-        jpeg_create_decompress(&s_.cinfo);
-        s_.progress.progress_monitor = OnProgress;
-        s_.cinfo.progress = &s_.progress;
-        s_.cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
-        space_ = withAlpha ? JCS_EXT_BGRX : JCS_EXT_BGR;  // X is written as 0xFF
-        try {
-            Run(OpenStep, const_cast<std::vector<std::uint8_t>*>(data_.get()));
-        } catch (...) {
-            jpeg_destroy_decompress(&s_.cinfo);
-            throw;
-        }
+        Open(withAlpha, OpenStep, const_cast<std::vector<std::uint8_t>*>(data_.get()));
+    }
+    TJpegRows(std::unique_ptr<TStream> stream, std::shared_ptr<std::vector<std::uint8_t>> keep)
+        : stream_(std::move(stream)), keep_(std::move(keep)), source_(std::make_unique<StreamSource>()) {
+        source_->stream = stream_.get();
+        source_->keep = keep_.get();
+        Open(true, OpenStreamStep, source_.get());
     }
     // After the size has been looked at: a progressive file takes its memory here.
     void Start() { Run(StartStep, &space_); }
@@ -120,10 +181,33 @@ public:
         if (s_.cinfo.output_scanline == s_.cinfo.output_height && !finished_) {
             finished_ = true;
             Run(FinishStep, nullptr);
+            // Bytes after the end of the picture belong to the file a cache keeps.
+            for (std::size_t got = 1; source_ && source_->keep && got > 0;) {
+                got = stream_->Read(source_->buffer, StreamSource::kChunk);
+                Keep(source_.get(), got);
+            }
         }
     }
 
 private:
+    void Open(bool withAlpha, void (*open)(JpegState*, void*), void* arg) {
+        s_.cinfo.err = jpeg_std_error(&s_.err.pub);
+        s_.err.pub.error_exit = OnError;
+        s_.err.pub.output_message = OnOutputMessage;
+        s_.err.message[0] = 0;
+        jpeg_create_decompress(&s_.cinfo);
+        s_.progress.progress_monitor = OnProgress;
+        s_.cinfo.progress = &s_.progress;
+        s_.cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
+        space_ = withAlpha ? JCS_EXT_BGRX : JCS_EXT_BGR;  // X is written as 0xFF
+        try {
+            Run(open, arg);
+        } catch (...) {
+            jpeg_destroy_decompress(&s_.cinfo);
+            throw;
+        }
+    }
+
     void Run(void (*step)(JpegState*, void*), void* arg) {
         switch (Guarded(&s_, step, arg)) {
         case kLibraryError: throw EError(s_.err.message);
@@ -133,6 +217,9 @@ private:
     }
 
     std::shared_ptr<const std::vector<std::uint8_t>> data_;
+    std::unique_ptr<TStream> stream_;
+    std::shared_ptr<std::vector<std::uint8_t>> keep_;
+    std::unique_ptr<StreamSource> source_;
     J_COLOR_SPACE space_;
     JpegState s_;
     bool finished_ = false;
@@ -161,6 +248,13 @@ bool DecodeInto(TBitmap& bitmap, TStream& stream, int bitsPerPixel, const std::a
 
 std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data) {
     auto rows = std::make_unique<TJpegRows>(std::move(data), true);
+    CheckStreamedSize(rows->Width(), rows->Height());
+    rows->Start();
+    return rows;
+}
+
+std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream, std::shared_ptr<std::vector<std::uint8_t>> keep) {
+    auto rows = std::make_unique<TJpegRows>(std::move(stream), std::move(keep));
     CheckStreamedSize(rows->Width(), rows->Height());
     rows->Start();
     return rows;

@@ -2,14 +2,42 @@
 
 #include <algorithm>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 #include "background/Bitmap.h"
 
 namespace {
 
 // Rows asked of the decoder at once: few enough to stay in the cache.
 constexpr int kStripRows = 16;
+#ifdef _WIN32
 // A stop request comes without a notification; waits look at it this often.
-constexpr auto kStopPoll = std::chrono::milliseconds(20);
+constexpr auto kWaitPoll = std::chrono::milliseconds(20), kDecoderPoll = kWaitPoll;
+constexpr bool kWakeEachOther = true;
+#else
+// Linux puts a thread woken by another on the waker's core where it can, so the decoder and the
+// resampler waking each other end up taking turns on one core. Here neither wakes the other: a
+// wait looks again this often, and the sleeper wakes where it ran. (On Windows the other side
+// wakes the sleeper, as timers there are too coarse for such short waits.)
+// The decoder, which sets the pace, waits the least.
+constexpr auto kWaitPoll = std::chrono::microseconds(300), kDecoderPoll = std::chrono::microseconds(100);
+constexpr bool kWakeEachOther = false;
+#endif
+
+#ifdef __linux__
+// A new thread starts on its creator's core, where the two then take turns until the balancer
+// moves one (several milliseconds). The helper starts on another core; it is then free again,
+// and as neither thread wakes the other, each stays where it runs.
+void StartAwayFrom(int cpu) {
+    cpu_set_t all, others;
+    if (cpu < 0 || sched_getaffinity(0, sizeof all, &all) != 0 || CPU_COUNT(&all) < 2) return;
+    others = all;
+    CPU_CLR(cpu, &others);
+    if (sched_setaffinity(0, sizeof others, &others) == 0) sched_setaffinity(0, sizeof all, &all);
+}
+#endif
 
 }  // namespace
 
@@ -19,8 +47,15 @@ TRowPipe::TRowPipe(TRowSource& source, const std::atomic<bool>& stop)
       height_(source.Height()),
       ringRows_(std::min(kRingRows, std::max(source.Height(), 1))),
       stride_(static_cast<std::size_t>(source.Width()) * 4),
-      ring_(stride_ * static_cast<std::size_t>(ringRows_)) {
+      ring_(new std::uint8_t[stride_ * static_cast<std::size_t>(ringRows_)]) {
+#ifdef __linux__
+    helper_ = std::thread([this, cpu = sched_getcpu()] {
+        StartAwayFrom(cpu);
+        Decode();
+    });
+#else
     helper_ = std::thread([this] { Decode(); });
+#endif
 }
 
 TRowPipe::~TRowPipe() {
@@ -34,22 +69,27 @@ TRowPipe::~TRowPipe() {
 
 void TRowPipe::Decode() {
     try {
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (decoded_ < height_) {
+        for (int decoded = 0; decoded < height_;) {
             // A strip fits in the slots below the ring's end that the resampler has released.
-            while (!Stopped() && decoded_ - released_ >= ringRows_) {
-                decoderWaiting_ = true;
-                decoderWake_.wait_for(lock, kStopPoll);
-                decoderWaiting_ = false;
+            if (decoded - released_.load(std::memory_order_acquire) >= ringRows_) {
+                std::unique_lock<std::mutex> lock(mutex_);
+                while (!Stopped() && decoded - released_.load(std::memory_order_acquire) >= ringRows_) {
+                    decoderWaiting_ = true;
+                    decoderWake_.wait_for(lock, kDecoderPoll);
+                    decoderWaiting_ = false;
+                }
             }
             if (Stopped()) break;
-            const int slot = decoded_ % ringRows_;
-            const int count = std::min({kStripRows, ringRows_ - (decoded_ - released_), ringRows_ - slot, height_ - decoded_});
-            lock.unlock();
-            source_.ReadRows(ring_.data() + static_cast<std::size_t>(slot) * stride_, stride_, count);
-            lock.lock();
-            decoded_ += count;
-            if (resamplerWaiting_ && decoded_ >= wanted_) resamplerWake_.notify_one();
+            const int slot = decoded % ringRows_;
+            const int room = ringRows_ - (decoded - released_.load(std::memory_order_acquire));
+            const int count = std::min({kStripRows, room, ringRows_ - slot, height_ - decoded});
+            source_.ReadRows(ring_.get() + static_cast<std::size_t>(slot) * stride_, stride_, count);
+            decoded += count;
+            decoded_.store(decoded, std::memory_order_release);
+            if (kWakeEachOther) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (resamplerWaiting_ && decoded >= wanted_) resamplerWake_.notify_one();
+            }
         }
     } catch (...) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -61,25 +101,28 @@ void TRowPipe::Decode() {
 }
 
 const std::uint8_t* TRowPipe::Row(int y) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    // Once waiting, the resampler sleeps until a few strips are there, or as many as fit.
-    wanted_ = std::min({y + 1 + 3 * kStripRows, released_ + ringRows_, height_});
-    while (decoded_ <= y && !done_ && !stop_.load(std::memory_order_relaxed)) {
-        resamplerWaiting_ = true;
-        resamplerWake_.wait_for(lock, kStopPoll);
-        resamplerWaiting_ = false;
+    if (y >= decoded_.load(std::memory_order_acquire)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        // Once waiting, the resampler sleeps until a few strips are there, or as many as fit.
+        wanted_ = std::min({y + 1 + 3 * kStripRows, released_.load(std::memory_order_relaxed) + ringRows_, height_});
+        while (decoded_.load(std::memory_order_acquire) <= y && !done_ && !stop_.load(std::memory_order_relaxed)) {
+            resamplerWaiting_ = true;
+            resamplerWake_.wait_for(lock, kWaitPoll);
+            resamplerWaiting_ = false;
+        }
+        if (error_) std::rethrow_exception(error_);
+        if (decoded_.load(std::memory_order_acquire) <= y) return nullptr;  // stopped
     }
-    if (error_) std::rethrow_exception(error_);
-    if (decoded_ <= y) return nullptr;  // stopped
-    return ring_.data() + static_cast<std::size_t>(y % ringRows_) * stride_;
+    return ring_.get() + static_cast<std::size_t>(y % ringRows_) * stride_;
 }
 
 void TRowPipe::Release(int below) {
+    if (below <= released_.load(std::memory_order_relaxed)) return;
+    released_.store(below, std::memory_order_release);
+    if (!kWakeEachOther) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (below <= released_) return;
-    released_ = below;
     // The decoder sleeps until a whole strip fits: fewer wake-ups, each worth it.
-    if (decoderWaiting_ && (ringRows_ - (decoded_ - released_) >= kStripRows || released_ >= height_))
+    if (decoderWaiting_ && (ringRows_ - (decoded_.load(std::memory_order_relaxed) - below) >= kStripRows || below >= height_))
         decoderWake_.notify_one();
 }
 
@@ -88,11 +131,11 @@ bool TRowPipe::Finish() {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!done_) {
         resamplerWaiting_ = true;
-        resamplerWake_.wait_for(lock, kStopPoll);
+        resamplerWake_.wait_for(lock, kWaitPoll);
         resamplerWaiting_ = false;
     }
     if (error_) std::rethrow_exception(error_);
-    return decoded_ == height_;
+    return decoded_.load(std::memory_order_acquire) == height_;
 }
 
 const std::uint8_t* TBitmapFeed::Row(int y) { return bitmap_.ScanLine(y); }

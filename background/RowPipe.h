@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -28,17 +29,20 @@ public:
 
 private:
     void Decode();
-    bool Stopped() const { return stop_.load(std::memory_order_relaxed) || quit_; }
+    bool Stopped() const { return stop_.load(std::memory_order_relaxed) || quit_.load(std::memory_order_relaxed); }
 
     TRowSource& source_;
     const std::atomic<bool>& stop_;
     const int height_, ringRows_;
     const std::size_t stride_;
-    std::vector<std::uint8_t> ring_;
-    std::mutex mutex_;
+    std::unique_ptr<std::uint8_t[]> ring_;  // not cleared: the decoder fills a slot before it is read
+    // The counts pass the rows between the threads without the lock: a row is read only once
+    // counted as decoded, and its slot filled again only once released.
+    std::atomic<int> decoded_{0}, released_{0};
+    std::atomic<bool> quit_{false};
+    std::mutex mutex_;  // for the waits, the error and the end
     std::condition_variable decoderWake_, resamplerWake_;
-    int decoded_ = 0, released_ = 0;
-    bool quit_ = false, done_ = false;
+    bool done_ = false;
     bool decoderWaiting_ = false, resamplerWaiting_ = false;  // asleep: only then woken
     int wanted_ = 0;                                          // rows the waiting resampler wakes for
     std::exception_ptr error_;

@@ -108,16 +108,22 @@ int Render(int argc, char** argv) {
             std::printf("step %d %-8s %8.1f ms\n", step, name, now - last);
             last = now;
         };
+    // The rows go to the file as they are finished, while the picture is still being decoded.
+    TBmpRowWriter writer(argv[5]);
+    options.OnRow = [&](int width, int height, int y, const std::uint8_t* pixels) {
+        writer.WriteRow(width, height, 32, y, pixels);
+    };
+    options.RowsOnly = true;
     TRenderOutput output;
     RenderBackground(snapshot, output, stop, options);
     if (timed) std::printf("total          %8.1f ms\n", Milliseconds() - start);
     if (!output.Message.empty()) std::fprintf(stderr, "%s\n", ForConsole(output.Message).c_str());
-    if (output.Bitmap.Empty()) {
+    if (!writer.Started()) {
         std::puts("0 x 0 (an empty background: only the background colour shows)");
         return 0;
     }
-    SaveBmpFile(output.Bitmap, argv[5]);
-    std::printf("%d x %d\n", output.Bitmap.Width(), output.Bitmap.Height());
+    writer.Close();
+    std::printf("%d x %d\n", writer.Width(), writer.Height());
     return 0;
 }
 

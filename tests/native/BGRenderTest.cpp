@@ -236,6 +236,48 @@ TEST_F(RenderFiles, StopsBetweenSteps) {
     EXPECT_EQ(steps, std::vector<int>{rsLoad});
 }
 
+// The rows handed out while rendering are those of the finished bitmap, each of them, whatever
+// the turn, also when they go only there; a streamed file's bytes are kept for the next rendering.
+TEST_F(RenderFiles, HandedOutRowsAreTheFinishedOnesAndTheFileIsKept) {
+    TRenderSnapshot s;
+    s.PicturePath = Photo("a.jpg", 401, 299);
+    s.Width = 250, s.Height = 170, s.VAlign = 2, s.HAlign = 3, s.Zoom = 90, s.Effect = 3, s.OpacityReduction = 40;
+    std::vector<std::string> expected;
+    for (int rotation = 0; rotation < 4; ++rotation) {
+        s.Rotation = rotation;
+        for (bool rowsOnly : {false, true}) {
+            TPictureCache cache;
+            std::vector<std::string> rows;
+            TRenderOptions options;
+            options.Cache = &cache;
+            options.RowsOnly = rowsOnly;
+            options.OnRow = [&](int width, int height, int y, const std::uint8_t* pixels) {
+                rows.resize(static_cast<std::size_t>(height));
+                rows[static_cast<std::size_t>(y)].assign(reinterpret_cast<const char*>(pixels), static_cast<std::size_t>(width) * 4);
+            };
+            std::atomic<bool> stop{false};
+            TRenderOutput out;
+            RenderBackground(s, out, stop, options);
+            if (!rowsOnly) {
+                ASSERT_EQ(rows.size(), static_cast<std::size_t>(out.Bitmap.Height())) << rotation;
+                for (int y = 0; y < out.Bitmap.Height(); ++y)
+                    ASSERT_EQ(rows[static_cast<std::size_t>(y)],
+                              std::string(reinterpret_cast<const char*>(out.Bitmap.ScanLine(y)), static_cast<std::size_t>(out.Bitmap.Width()) * 4))
+                        << rotation << " row " << y;
+                expected = rows;
+            } else {
+                EXPECT_TRUE(out.Bitmap.Empty());
+                EXPECT_EQ(rows, expected) << rotation;
+            }
+            TFileStamp stamp;
+            ASSERT_TRUE(GetFileStamp(s.PicturePath, stamp));
+            const auto kept = cache.Find(s.PicturePath, stamp);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(std::string(kept->begin(), kept->end()), ReadBytes(s.PicturePath));
+        }
+    }
+}
+
 TEST_F(RenderFiles, KeptPictureIsDroppedWhenTheFileChanges) {
     TPictureCache cache;
     TRenderSnapshot s;

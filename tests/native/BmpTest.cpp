@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "ImageFiles.h"
+#include "TestFolder.h"
 #include "background/ImageLoad.h"
 #include "support/Errors.h"
+#include "tools/BmpWriter.h"
 
 namespace {
 
@@ -133,4 +137,31 @@ TEST(Bmp, BrokenAndHostileFiles) {
     EXPECT_EQ(Px(cut, 0, 0)[0], 0);
     TBitmap noPalette = Load(MakeBmp(2, 1, 8, 0, {}, {200, 3, 0, 0}));  // indexes past the palette read black
     EXPECT_EQ(Px(noPalette, 0, 0)[0], 0);
+}
+
+// memorail-image's writer: rows given in any order, in pieces, after rows of a bitmap of
+// another size, over an older file, make the file the bitmap reads back from exactly.
+TEST(Bmp, RowWriterInAnyOrder) {
+    TestFolder folder;
+    for (int bits : {24, 32}) {
+        TBitmap picture(7, 5, bits);
+        for (int y = 0; y < 5; ++y)
+            for (int i = 0; i < 7 * bits / 8; ++i) picture.ScanLine(y)[i] = static_cast<std::uint8_t>(y * 40 + i);
+        const std::string whole = folder / "whole.bmp", pieces = folder / "pieces.bmp";
+        SaveBmpFile(picture, whole);
+        WriteBytes(pieces, std::string(5000, 'z'));  // an older, larger file is written over
+        TBmpRowWriter writer(pieces);
+        const TBitmap other(3, 3, bits);
+        writer.WriteRow(3, 3, bits, 0, other.ScanLine(0));
+        for (int y : {3, 4, 0, 1}) writer.WriteRow(7, 5, bits, y, picture.ScanLine(y));
+        EXPECT_THROW(writer.Close(), std::runtime_error);  // row 2 is missing
+        for (int y : {3, 4, 0, 1}) writer.WriteRow(7, 5, bits, y, picture.ScanLine(y));
+        writer.Finish(picture);
+        EXPECT_EQ(ReadBytes(pieces), ReadBytes(whole)) << bits;
+        TBitmap back;
+        LoadImageFile(back, pieces);
+        ASSERT_EQ(back.Height(), 5);
+        for (int y = 0; y < 5; ++y)
+            EXPECT_EQ(std::memcmp(back.ScanLine(y), picture.ScanLine(y), 7 * bits / 8), 0) << bits << " row " << y;
+    }
 }

@@ -194,7 +194,11 @@ TEST(StreamedRender, FilesCutShortMatchTheWholeDecode) {
     PngSpec alphaSpec{33, 21};
     alphaSpec.colorType = 6;
     const Bytes pngAlpha = MakePng(alphaSpec, rgba, {2, 4});
-    for (const auto& [name, bytes] : {std::pair{"c.png", png}, std::pair{"a.png", pngAlpha}, std::pair{"c.bmp", bmp}}) {
+    Bytes flat;
+    for (const Bytes& row : rgb) flat.insert(flat.end(), row.begin(), row.end());
+    const Bytes jpeg = EncodeJpegRgb(flat, 33, 21);  // read from the file as it is decoded
+    for (const auto& [name, bytes] : {std::pair{"c.png", png}, std::pair{"a.png", pngAlpha}, std::pair{"c.bmp", bmp},
+                                      std::pair{"c.jpg", jpeg}}) {
         for (std::size_t keep : {bytes.size() * 2 / 3, bytes.size() / 2 + 7, bytes.size() - 30}) {
             const std::string path = folder / name;
             WriteBytes(path, std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(keep)));
