@@ -98,7 +98,7 @@ for round in $(seq 20); do
   "$WINE" "$probe" gone TFmTODOmain 20
   timeout 20 tail --pid="$pid" -f /dev/null
   wait "$pid"; rc=$?
-  boxes=$("$WINE" "$probe" count '#32770' | tr -d '\r')
+  boxes=$(count_windows '#32770')
   if [ "$rc" -eq 0 ] && [ "$boxes" = 0 ]; then clean=$((clean + 1)); continue; fi
   echo "  round $round: exit code $rc, $boxes boxes (artifacts/e2e/close-round-$round.png)"
   import -window root "$artifacts/close-round-$round.png"

@@ -56,7 +56,7 @@ xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 3
 sleep 0.7
 import -window root "$artifacts/tray-menu-under-editor.png"
 check "the tray's right button opens no menu while the editor is open" \
-  test "$("$WINE" "$probe" visible '#32768' | tr -d '\r')" = 0 -a "$("$WINE" "$probe" count TFmTODOdata | tr -d '\r')" = 1
+  test "$("$WINE" "$probe" visible '#32768' | tr -d '\r')" = 0 -a "$(count_windows TFmTODOdata)" = 1
 "$WINE" "$probe" close TFmTODOdata
 "$WINE" "$probe" gone TFmTODOdata 10 >/dev/null
 sleep 1
@@ -92,7 +92,7 @@ started=$(date +%s%N)
 pid=$!
 "$WINE" "$probe" wait TFormProgress 20 >/dev/null && import -window root "$artifacts/drop-progress.png"
 for _ in $(seq 20); do  # the last look while it is up: after the scan the bar moves file by file
-  [ "$("$WINE" "$probe" count TFormProgress | tr -d '\r')" = 1 ] || break
+  [ "$(count_windows TFormProgress)" = 1 ] || break
   import -window root "$artifacts/drop-progress-registering.png"
 done
 "$WINE" "$probe" wait TFmTODOmain 120 >/dev/null
