@@ -51,41 +51,50 @@ unsigned EscapeHits(const unsigned char* p) {
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_and_si128(noTrail, lead))));
 }
 
+// Whether k, a byte that escaping may change, starts a character: a second byte never
+// changes. start is a character's first byte at or before k, and moves past the second bytes
+// found, so that the next look back is short.
+bool StartsCharacterAt(std::string_view text, std::size_t& start, std::size_t k) {
+    if (StartsCharacter(text, start, k)) return true;
+    start = k + 1;
+    return false;
+}
+
 // The first of the hits from base that is one, or none (npos).
-std::size_t FirstEscape(const unsigned char* p, std::size_t base, unsigned hits) {
+std::size_t FirstEscape(std::string_view text, std::size_t& start, std::size_t base, unsigned hits) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     for (; hits; hits &= hits - 1) {
         const std::size_t k = base + static_cast<std::size_t>(__builtin_ctz(hits));
-        if (p[k] >= 0x0E || kEscape.of[p[k]] == 2) return k;
+        if ((p[k] >= 0x0E || kEscape.of[p[k]] == 2) && StartsCharacterAt(text, start, k)) return k;
     }
     return std::string_view::npos;
 }
 #endif
 
-// The first byte at or after i that escaping may change: one to escape, or a byte that could
-// be a lead byte without a trail byte after it. Bytes are looked at without telling lead
-// from trail bytes (the caller does that); everything before the answer is written as it
-// is. Sixteen bytes at a time, since most texts hold few such bytes or none.
-std::size_t NextToEscape(std::string_view text, std::size_t i) {
+// The first character at or after i that escaping changes: one to escape, or a lead byte
+// without a trail byte after it; n when there is none. start: as for StartsCharacterAt.
+// Sixteen bytes at a time, since most texts hold few such bytes or none.
+std::size_t NextToEscape(std::string_view text, std::size_t i, std::size_t& start) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
 #ifdef __SSE2__
     if (n >= 17 && i + 1 < n) {
         for (; i + 17 <= n; i += 16)
             if (const unsigned hits = EscapeHits(p + i))
-                if (const std::size_t k = FirstEscape(p, i, hits); k != std::string_view::npos) return k;
+                if (const std::size_t k = FirstEscape(text, start, i, hits); k != std::string_view::npos) return k;
         // The last block overlaps the one before; bits before i are already passed.
         if (i + 1 < n) {
             const std::size_t base = n - 17;
             if (const unsigned hits = EscapeHits(p + base) & (~0u << (i - base)))
-                if (const std::size_t k = FirstEscape(p, base, hits); k != std::string_view::npos) return k;
+                if (const std::size_t k = FirstEscape(text, start, base, hits); k != std::string_view::npos) return k;
             i = n - 1;
         }
     }
 #endif
     for (; i < n; ++i) {
         const unsigned char c = p[i];
-        if (kEscape.of[c] == 2) return i;
-        if (kEscape.of[c] == 1 && (i + 1 == n || !IsTrailByte(p[i + 1]))) return i;
+        const bool changes = kEscape.of[c] == 2 || (kEscape.of[c] == 1 && (i + 1 == n || !IsTrailByte(p[i + 1])));
+        if (changes && StartsCharacterAt(text, start, i)) return i;
     }
     return n;
 }
@@ -120,13 +129,9 @@ char* WriteEscaped(char* out, std::string_view text) {
         out[1] = b;
         out += 2;
     };
-    for (std::size_t next = 0;;) {
-        const std::size_t k = NextToEscape(text, next);
+    for (;;) {
+        const std::size_t k = NextToEscape(text, from, start);
         if (k == n) break;
-        if (!StartsCharacter(text, start, k)) {  // a two-byte character's second byte stays
-            start = next = k + 1;
-            continue;
-        }
         copy(k);
         const char c = text[k];
         std::size_t used = 1;
@@ -152,7 +157,7 @@ char* WriteEscaped(char* out, std::string_view text) {
                 default: put('\\', '"'); break;  // the quote
             }
         }
-        start = next = from = k + used;
+        start = from = k + used;
     }
     copy(n);
     return out;
