@@ -26,10 +26,22 @@ new_data_folder() {
   "$WINE" reg add 'HKCU\software\Korvane\memorail\DATA' /v PATH /d "$(winpath "$data")" /f >/dev/null 2>&1
 }
 
+# Keys go to the X window that holds the input focus, and without a window manager nothing
+# is sure to give it to a new window: the shown main window gets it here, as a click would.
+focus_main() {
+  local xwin
+  for _ in 1 2 3 4 5; do  # a window started hidden never shows: a second at most
+    xwin=$(xdotool search --onlyvisible --name '^TODO$' 2>/dev/null | head -1)
+    [ -n "$xwin" ] && { timeout 5 xdotool windowfocus --sync "$xwin" 2>/dev/null; return 0; }
+    sleep 0.2
+  done
+}
+
 start_program() {
   "$WINE" "$exe" &
   pid=$!
   "$WINE" "$probe" wait TFmTODOmain 60 >/dev/null
+  focus_main
 }
 
 close_program() {
@@ -99,8 +111,7 @@ check "the first copy's window is in front" test "$("$WINE" "$probe" foreground 
 check "the second copy touched no file" test "$before" = "$(snapshot "$data")"
 
 echo "e2e: Alt+F4 closes the window and saves"
-xwin=$(xdotool search --name '^TODO$' | head -1)
-xdotool windowfocus --sync "$xwin" 2>/dev/null
+focus_main
 xdotool key alt+F4
 "$WINE" "$probe" gone TFmTODOmain 30
 check "the window is gone after Alt+F4" test $? -eq 0

@@ -42,7 +42,7 @@ start_program
 check "the unreadable file is reported" test $? -eq 0
 "$WINE" "$probe" close '#32770'
 "$WINE" "$probe" gone '#32770' 10
-xdotool windowfocus --sync "$(xdotool search --name '^TODO$' | head -1)" 2>/dev/null
+focus_main
 xdotool key ctrl+n
 "$WINE" "$probe" wait TFmTODOdata 10 >/dev/null
 xdotool type --delay 60 meanwhile
