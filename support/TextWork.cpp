@@ -29,13 +29,67 @@ struct EscapeClasses {
 };
 constexpr EscapeClasses kEscape;
 
+// Writes the escape of the character at k, one that escaping changes; answers how many bytes
+// of the text it stands for (CR LF together, else one).
+[[gnu::always_inline]] inline std::size_t PutEscape(char*& out, const unsigned char* p, std::size_t k, std::size_t n) {
+    static const char kHex[] = "0123456789ABCDEF";
+    const unsigned char c = p[k];
+    out[0] = '\\';
+    switch (c) {
+        case '\\': out[1] = '\\'; break;
+        case '\r':
+            if (k + 1 < n && p[k + 1] == '\n') {
+                out[1] = 'n';
+                out += 2;
+                return 2;
+            }
+            out[1] = 'd';
+            break;
+        case '\n': out[1] = 'a'; break;
+        case '\t': out[1] = 't'; break;
+        case '"': out[1] = '"'; break;
+        default:  // a lead byte: the reader pairs it with whatever follows; as hex it stands alone
+            out[1] = 'x';
+            out[2] = kHex[c >> 4];
+            out[3] = kHex[c & 0xF];
+            out += 4;
+            return 1;
+    }
+    out += 2;
+    return 1;
+}
+
+// The text from i, a character's first byte, one byte at a time.
+char* WriteEscapedBytes(char* out, const unsigned char* p, std::size_t i, std::size_t n) {
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (kEscape.of[c] == 0) {
+            *out++ = static_cast<char>(c);
+            ++i;
+        } else if (kEscape.of[c] == 1 && i + 1 < n && IsTrailByte(p[i + 1])) {
+            out[0] = static_cast<char>(c);
+            out[1] = static_cast<char>(p[i + 1]);
+            out += 2;
+            i += 2;
+        } else {
+            i += PutEscape(out, p, i, n);
+        }
+    }
+    return out;
+}
+
 #ifdef __SSE2__
 __m128i Splat(int c) { return _mm_set1_epi8(static_cast<char>(c)); }
 
-// The bytes at p + 0 .. 15 that escaping may change, as bits (p[16] is read too), and some
-// control bytes that it does not, which FirstEscape steps over. Compared as signed bytes
-// after flipping the top bit, which orders them as unsigned.
-unsigned EscapeHits(const unsigned char* p) {
+// Sixteen bytes of text as bits: the lead bytes, and the bytes that escaping may change (a
+// few control bytes that it does not too, stepped over later). The byte after them is read.
+struct TextBlock {
+    __m128i raw;
+    unsigned hits, leads;
+};
+
+// Compared as signed bytes after flipping the top bit, which orders them as unsigned.
+TextBlock ReadBlock(const unsigned char* p) {
     const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), Splat(0x80));
     // The backslash, the quote, and every byte below 0x0E for CR, LF and TAB.
@@ -48,56 +102,35 @@ unsigned EscapeHits(const unsigned char* p) {
     const __m128i noTrail =
         _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(next, Splat(0x40 ^ 0x80)), _mm_cmpgt_epi8(next, Splat(0xFC ^ 0x80))),
                      _mm_cmpeq_epi8(next, Splat(0x7F ^ 0x80)));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_and_si128(noTrail, lead))));
+    return {raw, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_and_si128(noTrail, lead)))),
+            static_cast<unsigned>(_mm_movemask_epi8(lead))};
 }
 
-// Whether k, a byte that escaping may change, starts a character: a second byte never
-// changes. start is a character's first byte at or before k, and moves past the second bytes
-// found, so that the next look back is short.
-bool StartsCharacterAt(std::string_view text, std::size_t& start, std::size_t k) {
-    if (StartsCharacter(text, start, k)) return true;
-    start = k + 1;
-    return false;
-}
+int HighestBit(unsigned bits) { return 31 - __builtin_clz(bits); }
 
-// The first of the hits from base that is one, or none (npos).
-std::size_t FirstEscape(std::string_view text, std::size_t& start, std::size_t base, unsigned hits) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    for (; hits; hits &= hits - 1) {
-        const std::size_t k = base + static_cast<std::size_t>(__builtin_ctz(hits));
-        if ((p[k] >= 0x0E || kEscape.of[p[k]] == 2) && StartsCharacterAt(text, start, k)) return k;
+// A lead byte takes the byte after it, so a byte starts a character when the run of lead
+// bytes just before it is even. inPair: the run before the block is odd, and its first byte
+// is a second byte.
+
+// The first byte of the block that escaping changes and that starts a character; 16 for none.
+int FirstChange(const unsigned char* p, const TextBlock& block, bool inPair) {
+    const unsigned others = ~block.leads & 0xFFFFu;
+    for (unsigned hits = block.hits; hits; hits &= hits - 1) {
+        const int k = __builtin_ctz(hits);
+        if (p[k] < 0x0E && kEscape.of[p[k]] != 2) continue;  // a control byte that stays
+        const unsigned before = others & ((1u << k) - 1);
+        const int run = before ? k - 1 - HighestBit(before) : k + inPair;
+        if (run % 2 == 0) return k;
     }
-    return std::string_view::npos;
+    return 16;
+}
+
+// Whether the byte after the block is a second byte.
+bool EndsInPair(const TextBlock& block, bool inPair) {
+    const unsigned others = ~block.leads & 0xFFFFu;
+    return others ? (15 - HighestBit(others)) % 2 != 0 : inPair;
 }
 #endif
-
-// The first character at or after i that escaping changes: one to escape, or a lead byte
-// without a trail byte after it; n when there is none. start: as for StartsCharacterAt.
-// Sixteen bytes at a time, since most texts hold few such bytes or none.
-std::size_t NextToEscape(std::string_view text, std::size_t i, std::size_t& start) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-#ifdef __SSE2__
-    if (n >= 17 && i + 1 < n) {
-        for (; i + 17 <= n; i += 16)
-            if (const unsigned hits = EscapeHits(p + i))
-                if (const std::size_t k = FirstEscape(text, start, i, hits); k != std::string_view::npos) return k;
-        // The last block overlaps the one before; bits before i are already passed.
-        if (i + 1 < n) {
-            const std::size_t base = n - 17;
-            if (const unsigned hits = EscapeHits(p + base) & (~0u << (i - base)))
-                if (const std::size_t k = FirstEscape(text, start, base, hits); k != std::string_view::npos) return k;
-            i = n - 1;
-        }
-    }
-#endif
-    for (; i < n; ++i) {
-        const unsigned char c = p[i];
-        const bool changes = kEscape.of[c] == 2 || (kEscape.of[c] == 1 && (i + 1 == n || !IsTrailByte(p[i + 1])));
-        if (changes && StartsCharacterAt(text, start, i)) return i;
-    }
-    return n;
-}
 
 }  // namespace
 
@@ -116,51 +149,29 @@ std::string StripTrailingBackslashes(const std::string& path) {
 char* WriteEscaped(char* out, std::string_view text) {
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t n = text.size();
-    std::size_t from = 0;   // everything before it is in out
-    std::size_t start = 0;  // a character's first byte, at or after from
-    const auto copy = [&](std::size_t end) {
-        if (end == from) return;
-        std::memcpy(out, p + from, end - from);
-        out += end - from;
-        from = end;
-    };
-    const auto put = [&](char a, char b) {
-        out[0] = a;
-        out[1] = b;
-        out += 2;
-    };
-    for (;;) {
-        const std::size_t k = NextToEscape(text, from, start);
-        if (k == n) break;
-        copy(k);
-        const char c = text[k];
-        std::size_t used = 1;
-        if (IsLeadByte(static_cast<unsigned char>(c))) {
-            // The reader pairs a lead byte with whatever follows, a closing quote or a
-            // line end too; written as hex, it stands alone.
-            static const char kHex[] = "0123456789ABCDEF";
-            put('\\', 'x');
-            put(kHex[static_cast<unsigned char>(c) >> 4], kHex[c & 0xF]);
-        } else {
-            switch (c) {
-                case '\\': put('\\', '\\'); break;
-                case '\r':
-                    if (k + 1 < n && text[k + 1] == '\n') {
-                        put('\\', 'n');
-                        used = 2;
-                    } else {
-                        put('\\', 'd');
-                    }
-                    break;
-                case '\n': put('\\', 'a'); break;
-                case '\t': put('\\', 't'); break;
-                default: put('\\', '"'); break;  // the quote
-            }
+    std::size_t i = 0;
+#ifdef __SSE2__
+    bool inPair = false;  // i is a second byte
+    // Whole blocks go out as they are, then the place of the first change is written over:
+    // there is always room, as at least as many bytes are still to come.
+    while (i + 17 <= n) {
+        const TextBlock block = ReadBlock(p + i);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block.raw);
+        const int k = FirstChange(p + i, block, inPair);
+        if (k == 16) {
+            inPair = EndsInPair(block, inPair);
+            out += 16;
+            i += 16;
+            continue;
         }
-        start = from = k + used;
+        out += k;
+        i += static_cast<std::size_t>(k);
+        i += PutEscape(out, p, i, n);
+        inPair = false;  // nothing escaped takes the byte after it
     }
-    copy(n);
-    return out;
+    if (inPair) *out++ = static_cast<char>(p[i++]);
+#endif
+    return WriteEscapedBytes(out, p, i, n);
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {

@@ -20,8 +20,9 @@ TEST(EscapeText, LeavesTwoByteCharactersWhole) {
 }
 
 TEST(EscapeText, LongTextsMatchTheByteRule) {
-    // Texts past sixteen bytes are looked at in blocks: lead bytes, 0x5C trail bytes, quotes
-    // and bytes that cannot be trail bytes land on every place around the blocks' edges.
+    // Texts of seventeen bytes and more are written in blocks: lead bytes, 0x5C trail bytes,
+    // quotes and bytes that cannot be trail bytes land on every place around the blocks' edges,
+    // and runs of lead bytes cross them.
     const auto byteRule = [](const std::string& text) {
         std::string out;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -53,7 +54,7 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
                              '\x80', '\xA0', '\xDF'};
     unsigned seed = 1;
     for (int round = 0; round < 20000; ++round) {
-        const std::size_t length = 14 + round % 40;
+        const std::size_t length = 1 + round % 70;
         std::string text(length, 'a');
         const int odd = round % 4;  // how many bytes come from the whole alphabet rather than "a\x81\x40"
         for (std::size_t i = 0; i < length; ++i) {
