@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #ifdef _WIN32
@@ -31,6 +33,32 @@ bool CanWriteInFolder(const std::string& folder);
 // Reads the whole file into content. False when the file does not exist;
 // EFileError when it exists but cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& content);
+
+// A file read from its start, as much as asked at a time.
+class TFileReader {
+public:
+    TFileReader() = default;
+    ~TFileReader();
+    TFileReader(const TFileReader&) = delete;
+    TFileReader& operator=(const TFileReader&) = delete;
+
+    // False when the file does not exist; EFileError when it cannot be opened.
+    bool Open(const std::string& path);
+    // The size when opened, as a guide: the file may grow meanwhile.
+    std::size_t Size() const { return size_; }
+    // Up to most bytes into `into`; 0 at the end. EFileError when reading fails.
+    std::size_t Read(char* into, std::size_t most);
+
+private:
+    std::string path_;
+    std::intptr_t file_ = -1;  // the system's handle; -1 when closed (also Windows' invalid handle)
+    std::size_t size_ = 0;
+};
+
+// Reads the rest of an open file a piece at a time, into one buffer used again and again:
+// take gets whole lines, each piece ending after a CR or LF (the last where the file ends;
+// a line longer than a piece comes whole). EFileError when reading fails.
+void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take);
 
 // Replaces the file by content in one step: the text goes to a temporary file in the
 // same folder, is flushed to disk (unless flush is false), and then takes the old file's

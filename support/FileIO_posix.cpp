@@ -115,33 +115,29 @@ void AppendToFile(const std::string& path, const std::string& text) {
     if (::close(fd) != 0 || !ok) throw EFileError(CannotWriteMessage(path));
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
-    content.clear();
-    int fd = ::open(path.c_str(), O_RDONLY);
+TFileReader::~TFileReader() {
+    if (file_ >= 0) ::close(static_cast<int>(file_));
+}
+
+bool TFileReader::Open(const std::string& path) {
+    path_ = path;
+    const int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return false;
         throw EFileError(CannotReadMessage(path));
     }
-    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
+    file_ = fd;
     struct stat st;
-    std::size_t size = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    content.resize(size + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == content.size()) content.resize(content.size() * 2);
-        ssize_t n = ::read(fd, content.data() + used, content.size() - used);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            content.clear();
-            throw EFileError(CannotReadMessage(path));
-        }
-        if (n == 0) break;
-        used += static_cast<std::size_t>(n);
-    }
-    content.resize(used);
-    ::close(fd);
+    size_ = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
     return true;
+}
+
+std::size_t TFileReader::Read(char* into, std::size_t most) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(file_), into, most);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw EFileError(CannotReadMessage(path_));
+    }
 }
 
 TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {

@@ -93,34 +93,31 @@ void AppendToFile(const std::string& path, const std::string& text) {
     if (!written) throw EFileError(CannotWriteMessage(path));
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
-    content.clear();
+TFileReader::~TFileReader() {
+    if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
+}
+
+bool TFileReader::Open(const std::string& path) {
+    path_ = path;
     HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
+        const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
         throw EFileError(CannotReadMessage(path));
     }
-    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
+    file_ = reinterpret_cast<std::intptr_t>(file);
     LARGE_INTEGER size{};
-    content.resize((GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == content.size()) content.resize(content.size() * 2);
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(content.size() - used, 1u << 30));
-        DWORD got = 0;
-        if (!ReadFile(file, content.data() + used, want, &got, nullptr)) {
-            CloseHandle(file);
-            content.clear();
-            throw EFileError(CannotReadMessage(path));
-        }
-        if (got == 0) break;
-        used += got;
-    }
-    content.resize(used);
-    CloseHandle(file);
+    size_ = GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::size_t>(size.QuadPart) : 0;
     return true;
+}
+
+std::size_t TFileReader::Read(char* into, std::size_t most) {
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(file_), into, static_cast<DWORD>(std::min<std::size_t>(most, 1u << 30)),
+                  &got, nullptr))
+        throw EFileError(CannotReadMessage(path_));
+    return got;
 }
 
 TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {

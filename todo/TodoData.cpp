@@ -415,22 +415,26 @@ std::string TTodoData::SaveToText() const {
     return out;
 }
 
-void TTodoData::LoadFromText(const std::string& text) {
-    ClearItems();
+struct TTodoData::TLoadMemo {
+    DateMemo dates;
+};
+
+void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
+    // Room for the records' pointers as the first lines suggest, with some to spare: growing
+    // would copy them and touch memory twice, and room never used costs no memory touched.
+    const std::size_t sample = std::min<std::size_t>(start.size(), 64 * 1024);
+    const std::size_t sampleLines = static_cast<std::size_t>(std::count(start.data(), start.data() + sample, '\n'));
+    if (sampleLines > 0) {
+        const std::size_t estimate = sampleLines * (size / sample) + sampleLines;
+        items_.reserve(estimate + estimate / 4);
+    }
+}
+
+void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
     // Lines end at CR LF, lone CR or lone LF; since empty lines are skipped anyway,
     // every CR and LF can simply be taken as a break.
     const std::size_t n = text.size();
-    // Room for the records' pointers as the first lines suggest, with some to spare: growing
-    // would copy them and touch memory twice, and room never used costs no memory touched.
-    const std::size_t sample = std::min<std::size_t>(n, 64 * 1024);
-    const std::size_t sampleLines = static_cast<std::size_t>(std::count(text.data(), text.data() + sample, '\n'));
-    if (sampleLines > 0) {
-        const std::size_t estimate = sampleLines * (n / sample) + sampleLines;
-        items_.reserve(estimate + estimate / 4);
-    }
     LineBreaks breaks(text);
-    DateMemo memo;
-    const std::string_view all(text);
     for (std::size_t start = 0; start < n;) {
         if (text[start] == '\r' || text[start] == '\n') {  // an empty line, or the LF of a CR LF
             ++start;
@@ -439,25 +443,46 @@ void TTodoData::LoadFromText(const std::string& text) {
         ++revision_;
         items_.push_back(NewRecord());
         // The usual line tells its own end; any other is looked for.
-        std::size_t end = FillFromPlainItemLine(*items_.back(), all.substr(start), memo);
+        std::size_t end = FillFromPlainItemLine(*items_.back(), text.substr(start), memo.dates);
         if (end != std::string_view::npos) {
             end += start;
         } else {
             end = breaks.Next(start);
-            FillFromLine(*items_.back(), all.substr(start, end - start), true);
+            FillFromLine(*items_.back(), text.substr(start, end - start), true);
         }
         start = end + 1;
     }
 }
 
+void TTodoData::LoadFromText(const std::string& text) {
+    ClearItems();
+    ReserveFor(text, text.size());
+    TLoadMemo memo;
+    AddLines(text, memo);
+}
+
 void TTodoData::LoadFromFile(const std::string& path) {
     ClearItems();
-    std::string text;
-    if (!ReadWholeFile(path, text)) return;
-    // Read as Shift-JIS it would give items full of NULs, and the next save would keep them so.
-    if (LooksLikeUtf16(text)) throw EFileError(NotShiftJisMessage(path));
-    if (SkipUtf8Mark(text).size() != text.size()) text.erase(0, 3);
-    LoadFromText(text);
+    // A piece at a time: the file's bytes never need memory of their size.
+    TFileReader file;
+    if (!file.Open(path)) return;
+    TLoadMemo memo;
+    bool first = true;
+    try {
+        ReadInLines(file, [&](std::string_view lines) {
+            if (first) {
+                first = false;
+                // Read as Shift-JIS it would give items full of NULs, and the next save would keep them so.
+                if (LooksLikeUtf16(lines)) throw EFileError(NotShiftJisMessage(path));
+                lines = SkipUtf8Mark(lines);
+                ReserveFor(lines, file.Size());
+            }
+            AddLines(lines, memo);
+        });
+    } catch (...) {
+        ClearItems();  // never half a list, which a save would take for the whole
+        throw;
+    }
 }
 
 void TTodoData::SaveToFile(const std::string& path, bool flush) const {

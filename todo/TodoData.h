@@ -114,6 +114,11 @@ private:
     void AppendLine(std::string& out, int index) const;
     // plainTried: the line is known not to be a usual one (the loader tried it with its memo).
     static void FillFromLine(Tdata& item, std::string_view line, bool plainTried = false);
+    // Loading: room for the items of a text of `size` bytes, judged by its start; then its
+    // lines, given whole, in one or more pieces.
+    struct TLoadMemo;
+    void ReserveFor(std::string_view start, std::size_t size);
+    void AddLines(std::string_view lines, TLoadMemo& memo);
 
     // Records are carved from blocks of a few hundred, so that loading many items costs one
     // allocation per item (its text) rather than two; a deleted record waits for the next.

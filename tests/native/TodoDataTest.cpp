@@ -185,6 +185,30 @@ TEST(TodoData, FileLoadAndSave) {
     EXPECT_EQ(ReadBytes(folder / "todo.txt"), "");
 }
 
+// A file is read a piece at a time: lines across the pieces' edges, a CR LF split between
+// two, a line longer than a piece and a last line without its end read as the whole text.
+TEST(TodoData, LargeFileReadsAsItsWholeText) {
+    TestFolder folder;
+    std::string text;
+    for (int i = 0; text.size() < 700 * 1024; ++i) {
+        text += "20240305,00A0FF,\"項目 " + std::to_string(i) + (i % 7 ? "\",\"★\"" : "\"");
+        text += i % 5 ? "\r\n" : i % 3 ? "\n" : "\r";
+        if (i == 3000) text += "20240306,000000,\"" + std::string(600 * 1024, 'x') + "\",\"●\"\r\n";
+    }
+    text += "20240307,000000,\"last\",\"★\"";
+    for (std::size_t cut : {std::size_t{256 * 1024 - 1}, text.size()}) {  // CR LF split at the first edge
+        std::string bytes = text.substr(0, cut);
+        if (cut < text.size()) bytes += "\r\n" + text.substr(cut);
+        WriteBytes(folder / "todo.txt", bytes);
+        TTodoData fromFile, fromText;
+        fromFile.LoadFromFile(folder / "todo.txt");
+        fromText.LoadFromText(bytes);
+        ASSERT_EQ(fromFile.Count(), fromText.Count());
+        EXPECT_EQ(fromFile.SaveToText(), fromText.SaveToText());
+        EXPECT_EQ(fromFile.GetText(fromFile.Count() - 1), "last");
+    }
+}
+
 // Byte-order marks: UTF-8's is skipped; UTF-16 text is refused whole, the file named.
 TEST(TodoData, FileWithByteOrderMarks) {
     TestFolder folder;

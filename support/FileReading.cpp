@@ -1,0 +1,48 @@
+// Reading files, whole or a piece at a time, on top of the system's TFileReader.
+#include <cstring>
+
+#include "support/FileIO.h"
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+    content.clear();
+    TFileReader file;
+    if (!file.Open(path)) return false;
+    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
+    content.resize(file.Size() + 1);
+    std::size_t used = 0;
+    try {
+        for (;;) {
+            if (used == content.size()) content.resize(content.size() * 2);
+            const std::size_t got = file.Read(content.data() + used, content.size() - used);
+            if (got == 0) break;
+            used += got;
+        }
+    } catch (...) {
+        content.clear();
+        throw;
+    }
+    content.resize(used);
+    return true;
+}
+
+void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {
+    // Small enough to stay in the cache, and pages the system has not to find for every read.
+    std::string buffer(256 * 1024, '\0');
+    std::size_t held = 0;  // the start of a line, at the buffer's start, with no line break in it
+    for (;;) {
+        if (held == buffer.size()) buffer.resize(buffer.size() * 2);
+        const std::size_t got = file.Read(buffer.data() + held, buffer.size() - held);
+        if (got == 0) break;
+        const std::size_t end = held + got;
+        std::size_t cut = end;
+        while (cut > held && buffer[cut - 1] != '\r' && buffer[cut - 1] != '\n') --cut;
+        if (cut == held) {
+            held = end;
+            continue;
+        }
+        take(std::string_view(buffer.data(), cut));
+        std::memmove(buffer.data(), buffer.data() + cut, end - cut);
+        held = end - cut;
+    }
+    if (held > 0) take(std::string_view(buffer.data(), held));
+}
