@@ -26,7 +26,8 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 }
 
 void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {
-    // Small enough to stay in the cache, and pages the system has not to find for every read.
+    // Small enough to stay in the cache; memory of the file's size would cost the system a
+    // fresh page for every 4 KB read.
     std::string buffer(256 * 1024, '\0');
     std::size_t held = 0;  // the start of a line, at the buffer's start, with no line break in it
     for (;;) {

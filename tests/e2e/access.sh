@@ -6,6 +6,7 @@ mkdir -p "$data/todo"
   echo "$(date +%Y%m%d),000000,\"今日の件\",\"　\""
   echo "$(date -d '+400 days' +%Y%m%d),000000,\"来年の件\",\"●\""; } | sed 's/$/\r/' | sjis > "$data/todo/todo.txt"
 start_program
+focus_main
 xdotool key Down
 sleep 0.5
 "$WINE" "$probe" accessible TFmTODOmain | tr -d '\r' > "$artifacts/accessible-tree.txt"

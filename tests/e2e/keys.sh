@@ -4,6 +4,7 @@ new_data_folder
 mkdir -p "$data/todo"
 for i in $(seq 10 39); do printf '203001%02d,000000,"key%d","　"\r\n' $((i - 9)) "$i"; done | sjis > "$data/todo/todo.txt"
 start_program
+focus_main
 selected() { "$WINE" "$probe" accessible TFmTODOmain | tr -d '\r' | grep ' selected' | grep -o 'key[0-9]*'; }
 shown() { "$WINE" "$probe" accessible TFmTODOmain | tr -d '\r' | grep ' selected' | grep -vc offscreen; }
 xdotool key End; sleep 0.3

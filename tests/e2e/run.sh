@@ -26,22 +26,19 @@ new_data_folder() {
   "$WINE" reg add 'HKCU\software\Korvane\memorail\DATA' /v PATH /d "$(winpath "$data")" /f >/dev/null 2>&1
 }
 
-# Keys go to the X window that holds the input focus, and without a window manager nothing
-# is sure to give it to a new window: the shown main window gets it here, as a click would.
-focus_main() {
-  local xwin
-  for _ in 1 2 3 4 5; do  # a window started hidden never shows: a second at most
-    xwin=$(xdotool search --onlyvisible --name '^TODO$' 2>/dev/null | head -1)
-    [ -n "$xwin" ] && { timeout 5 xdotool windowfocus --sync "$xwin" 2>/dev/null; return 0; }
-    sleep 0.2
-  done
-}
+# Keys go where the X input focus is, and without a window manager nothing looks after it:
+# now and then it is left on no window, and every key is lost. With the root window as the
+# focus, keys go to the window under the pointer, wherever a test has moved it.
+focus_pointer() { xdotool windowfocus "$(xdotool search --maxdepth 0 --name '')" 2>/dev/null; }
+
+# The main window itself as the focus, for keys sent with the pointer elsewhere.
+focus_main() { xdotool windowfocus --sync "$(xdotool search --name '^TODO$' | head -1)" 2>/dev/null; }
 
 start_program() {
   "$WINE" "$exe" &
   pid=$!
   "$WINE" "$probe" wait TFmTODOmain 60 >/dev/null
-  focus_main
+  focus_pointer
 }
 
 close_program() {
