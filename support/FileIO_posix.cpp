@@ -111,8 +111,13 @@ bool CanWriteInFolder(const std::string& folder) {
 void AppendToFile(const std::string& path, const std::string& text) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0666);
     if (fd < 0) throw EFileError(CannotWriteMessage(path));
-    const bool ok = WriteAll(fd, text);
-    if (::close(fd) != 0 || !ok) throw EFileError(CannotWriteMessage(path));
+    struct stat st;
+    const bool sized = ::fstat(fd, &st) == 0;
+    bool ok = sized && WriteAll(fd, text);
+    // A write cut short (a full disk) takes its part line away again.
+    if (!ok && sized) (void)!::ftruncate(fd, st.st_size);
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) throw EFileError(CannotWriteMessage(path));
 }
 
 TFileReader::~TFileReader() {

@@ -85,12 +85,17 @@ bool CanWriteInFolder(const std::string& folder) {
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-    HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+    // Write access as well as appending, so that a write cut short (a full disk) can take its
+    // part line away again; no other program writes meanwhile.
+    HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw EFileError(CannotWriteMessage(path));
-    const bool written = WriteAll(file, text);
-    CloseHandle(file);
-    if (!written) throw EFileError(CannotWriteMessage(path));
+    LARGE_INTEGER end{};
+    const bool atEnd = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) != FALSE;
+    bool ok = atEnd && WriteAll(file, text);
+    if (!ok && atEnd && SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+    ok = CloseHandle(file) && ok;
+    if (!ok) throw EFileError(CannotWriteMessage(path));
 }
 
 TFileReader::~TFileReader() {

@@ -171,3 +171,27 @@ TEST(TSafeFileWriter, FailedOrAbandonedWriteLeavesTheOldFile) {
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(NamesIn(folder), std::set<std::string>{"todo.txt"});
 }
+
+// A disk that fills up mid-append (here the file size limit) must not leave half a line,
+// which the next append would run into.
+TEST(AppendToFile, FailedWriteLeavesTheFileAsItWas) {
+    TestFolder folder;
+    const std::string path = folder / "picture.lst";
+    WriteBytes(path, "c:\\a.jpg\r\n");
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string line(80 * 1024, 'x');
+    try {
+        AppendToFile(path, line + "\r\n");
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadBytes(path), "c:\\a.jpg\r\n");
+}
