@@ -84,7 +84,8 @@ public:
     void Load();
     void LoadFromFile(const std::string& path);
     void ParseLines(const std::vector<std::string>& lines);
-    // Writes every entry into the file in one safe step; nothing when FileName is empty.
+    // Writes every entry into the file in one safe step; nothing when FileName is empty. A file
+    // in UTF-16 is left as it is, with EFileError saying it is not Shift-JIS.
     void Save();
     // The file's text after every entry has been set in it.
     std::string UpdatedText(const std::string& fileText) const;

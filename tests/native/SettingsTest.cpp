@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 #include "settings/ProfileList.h"
 #include "settings/ProfileText.h"
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 
@@ -132,6 +133,26 @@ TEST(Settings, SaveFailureKeepsTheFileAndNamesIt) {
         EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
     }
     EXPECT_EQ(ReadBytes(path), "[A]\r\nb=0\r\n");
+}
+
+// A settings file an editor saved as UTF-16: saving Shift-JIS lines into it would ruin the
+// settings the user has there, so the save refuses with a clear error and leaves it alone.
+TEST(Settings, SaveLeavesAUtf16FileAndSaysSo) {
+    TestFolder folder;
+    const std::string path = folder / "memorail.ini";
+    const std::string utf16("\xFF\xFE[\0A\0]\0\r\0\n\0b\0=\0" "0\0\r\0\n\0", 22);
+    WriteBytes(path, utf16);
+    TprofileList list;
+    list.SetFileName(path);
+    list.Load();
+    list.WriteInteger("A", "b", 1);
+    try {
+        list.Save();
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()), NotShiftJisMessage(path));
+    }
+    EXPECT_EQ(ReadBytes(path), utf16);
 }
 
 TEST(Settings, DefaultFileNameFollowsTheProgramFile) {
