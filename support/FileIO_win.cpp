@@ -5,6 +5,7 @@
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/FileIO.h"
+#include "support/TextWork.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ bool MakeFolder(const std::string& path) { return CreateDirectoryW(ToWide(path).
 bool CanWriteInFolder(const std::string& folder) {
     if (!FolderExists(folder)) return false;
     std::string stem = folder;
-    if (stem.back() != '\\') stem += '\\';
+    if (!EndsWithChar(stem, '\\')) stem += '\\';  // "表" ends in a backslash byte too
     stem += "memorail-" + std::to_string(GetCurrentProcessId()) + "-";
     for (int attempt = 0; attempt < 10; ++attempt) {
         HANDLE probe = CreateFileW(ToWide(stem + std::to_string(attempt) + ".tmp").c_str(), GENERIC_WRITE | DELETE, 0,

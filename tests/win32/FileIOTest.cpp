@@ -140,3 +140,17 @@ TEST(FileIO, MoveAcrossDrivesKeepsTheSourceWhenTheCopyFails) {
     EXPECT_EQ(content, "old");
     DeleteFileAt(target);
 }
+
+// The second byte of "表" is a backslash: the probe must still go inside the folder, not
+// beside it, where here only folders of the probe's names are.
+TEST(FileIO, WritableFolderIsFoundUnderAJapaneseName) {
+    WinTestFolder folder;
+    const std::string base = FromWide(folder.Wide());
+    const std::string japanese = base + "\\表";
+    ASSERT_TRUE(MakeFolder(japanese));
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(MakeFolder(japanese + "memorail-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(i) + ".tmp"));
+    EXPECT_TRUE(CanWriteInFolder(japanese));
+    EXPECT_TRUE(CanWriteInFolder(japanese + "\\"));
+}
