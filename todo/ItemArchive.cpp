@@ -1,6 +1,8 @@
 #include "todo/ItemArchive.h"
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
+#include "support/TextWork.h"
 
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
     // The month part of the item file's own date text, so both always agree.
@@ -10,6 +12,8 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
 void AppendToArchive(const std::string& path, const std::string& line) {
     std::string content;
     ReadWholeFile(path, content);
+    // A Shift-JIS line at the end of an editor's UTF-16 file would ruin it.
+    if (LooksLikeUtf16(content)) throw EFileError(NotShiftJisMessage(path));
     const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
     content += line;

@@ -54,3 +54,18 @@ TEST(ArchiveFile, AnUnreadableArchiveIsReportedAndLeftAsItIs) {
     EXPECT_THROW(AppendToArchive(path, kLine), EFileError);
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
+
+// An archive an editor saved as UTF-16 would be ruined by a Shift-JIS line at its end.
+TEST(ArchiveFile, AUtf16ArchiveIsReportedAndLeftAsItIs) {
+    TestFolder folder;
+    const std::string path = folder / "200507.txt";
+    const std::string utf16("\xFF\xFEx\0\r\0\n\0", 8);
+    WriteBytes(path, utf16);
+    try {
+        AppendToArchive(path, kLine);
+        ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), NotShiftJisMessage(path));
+    }
+    EXPECT_EQ(ReadBytes(path), utf16);
+}
