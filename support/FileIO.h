@@ -94,7 +94,8 @@ inline std::string TemporaryNameFor(const std::string& path, int attempt = 0) {
 }
 
 // Adds text at the end of the file (made when missing) in one write; EFileError names the
-// file when it cannot be opened or written.
+// file when it cannot be opened or written, and a write cut short is taken back, so the file
+// never ends in part of the text.
 void AppendToFile(const std::string& path, const std::string& text);
 
 struct FolderEntry {
