@@ -422,7 +422,8 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
 
 void TTodoStore::TakeFileList() {
     std::string bytes;
-    ReadFile(bytes);
+    // Gone since the question: no list to take, and the next save writes the session's again.
+    if (!ReadFile(bytes)) return;
     TTodoData theirs;
     theirs.LoadFromText(bytes);
     Command command;

@@ -66,7 +66,7 @@ public:
     // command. A change that empties the file or removes more than half of the items is left
     // to the caller (NeedsConfirmation): TakeFileList or KeepOwnList.
     TFileState CheckFile();
-    void TakeFileList();  // the file's list becomes the session's (one command)
+    void TakeFileList();  // the file's list becomes the session's (one command); a file gone meanwhile changes nothing
     void KeepOwnList();   // the next save writes the session's list over the file
 
     // Writes the list when the file is as last seen (merging first when it is not, asking

@@ -248,3 +248,19 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "a");
 }
+
+TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b", "c"}));
+    TTodoStore store(todo);
+    store.Load();
+    WriteOutside(store.FilePath(), FileOf({"z"}));
+    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::NeedsConfirmation);
+    // The sync client takes the file away while the question is open.
+    std::filesystem::remove(store.FilePath());
+    store.TakeFileList();
+    EXPECT_EQ(Texts(store), "a b c");
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c"}));
+}
