@@ -35,6 +35,17 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// A file line as this program would write it: lines written by hand or by another program
+// (lower-case colours, plain words) stand for the same item. Plain words have no date of
+// their own; they take plainDate.
+std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
+    Tdata item;
+    if (!TTodoData::ParseItemLine(fileLine, item)) item.Date = plainDate;
+    TTodoData one;
+    one.SetItem(one.NewItem(), item);
+    return one.ItemToLine(0);
+}
+
 }  // namespace
 
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
@@ -397,10 +408,17 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
         return TFileState::Unchanged;
     }
     const std::vector<std::string> theirs = SplitItemLines(bytes);
+    const std::vector<std::string>& before = BaseLines();
     std::vector<TMineLine> mine;
     mine.reserve(static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
-        mine.push_back({items_.Item(i).Id, LineOf(i), BaseLineOf(items_.Item(i).Id)});
+        const int b = BaseLineOf(items_.Item(i).Id);
+        std::string line = LineOf(i);
+        // An item the session left alone is its file line, however that line was written.
+        if (b >= 0 && b < static_cast<int>(before.size()) && line != before[b] &&
+            line == WrittenLine(before[b], items_.GetDate(i)))
+            line = before[b];
+        mine.push_back({items_.Item(i).Id, std::move(line), b});
     }
     const TMergePlan plan = PlanMerge(BaseLines(), mine, theirs);
     if (plan.needsConfirmation && !keepOwn_) return TFileState::NeedsConfirmation;
@@ -411,11 +429,31 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     const std::vector<std::string>& base = BaseLines();
     std::unordered_map<std::string, std::vector<int>> lineAt;
     for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) lineAt[base[b]].push_back(b);
+    std::vector<bool> matched(base.size(), false);
+    std::vector<int> unmatched;
     for (int i = 0; i < items_.Count(); ++i) {
         auto it = lineAt.find(LineOf(i));
-        if (it == lineAt.end() || it->second.empty()) continue;
+        if (it == lineAt.end() || it->second.empty()) {
+            unmatched.push_back(i);
+            continue;
+        }
         SetBaseLine(items_.Item(i).Id, it->second.back());
+        matched[static_cast<std::size_t>(it->second.back())] = true;
         it->second.pop_back();
+    }
+    // Lines written otherwise are matched as this program would write them; a plain line's
+    // item was read today.
+    if (!unmatched.empty()) {
+        std::unordered_map<std::string, std::vector<int>> writtenAt;
+        const TDateTime today = NowDateTime();
+        for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b)
+            if (!matched[static_cast<std::size_t>(b)]) writtenAt[WrittenLine(base[b], today)].push_back(b);
+        for (int i : unmatched) {
+            auto it = writtenAt.find(LineOf(i));
+            if (it == writtenAt.end() || it->second.empty()) continue;
+            SetBaseLine(items_.Item(i).Id, it->second.back());
+            it->second.pop_back();
+        }
     }
     return TFileState::Merged;
 }

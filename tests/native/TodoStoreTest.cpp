@@ -249,6 +249,27 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
     EXPECT_EQ(Texts(store), "a");
 }
 
+TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    // Written by hand or by another program: lower-case colour, a line of plain words.
+    const std::string lower = "20240105,ff0000,\"a\",\"★\"\r\n";
+    WriteBytes(todo + "todo.txt", lower + "plain words\r\n" + FileOf({"b", "c", "d"}));
+    TTodoStore store(todo);
+    store.Load();
+    // Their edit replaces the item and their removal removes it: nothing doubled or back.
+    WriteOutside(store.FilePath(), "20240105,ff0000,\"A2\",\"★\"\r\n" + FileOf({"b", "c", "d"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "A2 b c d");
+    // A plain line merged in is matched to the file again, so a later removal takes it.
+    WriteOutside(store.FilePath(), FileOf({"b", "c", "d"}) + "note\r\n");
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b c d note");
+    WriteOutside(store.FilePath(), FileOf({"b", "c", "d"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b c d");
+}
+
 TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
     TestFolder folder;
     const std::string todo = folder / "";
