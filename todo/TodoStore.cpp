@@ -51,14 +51,19 @@ std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
 
 // What the file holds now becomes the base every later merge is measured from.
-void TTodoStore::TakeBase(std::string bytes) {
+void TTodoStore::TakeBase(std::string bytes, const TFileStamp& stamp) {
     stamp_.known = true;
-    stamp_.file = {};
-    GetFileStamp(path_, stamp_.file);
+    stamp_.file = stamp;
     baseText_ = std::move(bytes);
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
+}
+
+TFileStamp TTodoStore::StampNow() const {
+    TFileStamp stamp{};  // zero when the file does not exist
+    GetFileStamp(path_, stamp);
+    return stamp;
 }
 
 const std::vector<std::string>& TTodoStore::BaseLines() {
@@ -92,8 +97,9 @@ void TTodoStore::Load(const std::string& oldPath) {
     baseSplit_ = false;
     baseLine_.clear();
     std::string bytes, olderBytes;
+    const TFileStamp stamp = StampNow();
     const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), stamp);
     // Items of the older place are the session's own: the item file does not hold them yet.
     const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
     items_.LoadFromText(older ? olderBytes : baseText_);
@@ -404,7 +410,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
         return TFileState::Unreadable;
     }
     if (stamp_.known && bytes == baseText_) {
-        GetFileStamp(path_, stamp_.file);
+        stamp_.file = now;
         return TFileState::Unchanged;
     }
     const std::vector<std::string> theirs = SplitItemLines(bytes);
@@ -425,7 +431,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     if (!plan.needsConfirmation) MergeLines(plan);
     keepOwn_ = false;
     // The file is now the base; the session's items are matched to its lines again.
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), now);
     const std::vector<std::string>& base = BaseLines();
     std::unordered_map<std::string, std::vector<int>> lineAt;
     for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) lineAt[base[b]].push_back(b);
@@ -460,6 +466,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
 
 void TTodoStore::TakeFileList() {
     std::string bytes;
+    const TFileStamp stamp = StampNow();
     // Gone since the question: no list to take, and the next save writes the session's again.
     if (!ReadFile(bytes)) return;
     TTodoData theirs;
@@ -483,7 +490,7 @@ void TTodoStore::TakeFileList() {
         command.ops.push_back(std::move(op));
     }
     Run(std::move(command));
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), stamp);
     MatchBaseLinesInOrder();
 }
 
@@ -504,7 +511,7 @@ void TTodoStore::Save() {
     std::string bytes = items_.SaveToText();
     ReplaceFileSafely(path_, bytes);
     keepOwn_ = false;
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), StampNow());
     MatchBaseLinesInOrder();
 }
 

@@ -123,7 +123,10 @@ private:
     void MatchBaseLinesInOrder();
     int InsertWithId(int index, Tdata item);
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
-    void TakeBase(std::string bytes);
+    // stamp: the file's, taken before its bytes were read, so that a change in between is seen
+    // at the next check.
+    void TakeBase(std::string bytes, const TFileStamp& stamp);
+    TFileStamp StampNow() const;
     // The base's lines, split when a merge first needs them: loads and saves never do.
     const std::vector<std::string>& BaseLines();
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }

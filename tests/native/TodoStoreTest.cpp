@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "TestFolder.h"
 #include "support/Errors.h"
@@ -284,4 +285,21 @@ TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
     EXPECT_EQ(Texts(store), "a b c");
     store.Save();
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c"}));
+}
+
+TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    // The sync client delivers again while the first delivery is being merged.
+    bool delivered = false;
+    store.OnChange = [&] {
+        if (!std::exchange(delivered, true)) WriteOutside(store.FilePath(), FileOf({"a", "b", "c", "d"}));
+    };
+    WriteOutside(store.FilePath(), FileOf({"a", "b", "c"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b c d");
 }
