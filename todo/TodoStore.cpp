@@ -497,15 +497,21 @@ void TTodoStore::TakeFileList() {
 void TTodoStore::KeepOwnList() { keepOwn_ = true; }
 
 void TTodoStore::Save() {
-    switch (CheckFile()) {
-        case TFileState::Unreadable: throw EFileError(CannotReadMessage(path_));
-        case TFileState::NeedsConfirmation:
-            if (ConfirmLargeChange && ConfirmLargeChange())
-                TakeFileList();
-            else
-                keepOwn_ = true;
-            break;
-        default: break;
+    // A file written again while this merged (or asked) is merged too before it is written
+    // over; a file that never stops changing is written over after a few rounds.
+    for (int round = 0; round < kSaveMergeRounds; ++round) {
+        switch (CheckFile()) {
+            case TFileState::Unreadable: throw EFileError(CannotReadMessage(path_));
+            case TFileState::NeedsConfirmation:
+                if (ConfirmLargeChange && ConfirmLargeChange())
+                    TakeFileList();
+                else
+                    keepOwn_ = true;
+                break;
+            default: break;
+        }
+        TFileStamp now{};
+        if (!GetFileStamp(path_, now) || now == stamp_.file) break;
     }
     ForceFolder(folder_.substr(0, folder_.size() - 1));
     std::string bytes = items_.SaveToText();

@@ -24,6 +24,8 @@ struct TItemFileStamp {
 class TTodoStore {
 public:
     static constexpr std::size_t kUndoSteps = 100;
+    // How often a save merges a file that keeps changing under it before writing over it.
+    static constexpr int kSaveMergeRounds = 4;
 
     // todoFolder ends with a separator; the items live in todoFolder + "todo.txt".
     explicit TTodoStore(std::string todoFolder = "");

@@ -303,3 +303,19 @@ TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
     EXPECT_EQ(Texts(store), "a b c d");
 }
+
+TEST(TodoStore, AChangeWrittenWhileASaveMergesIsNotWrittenOver) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("m"));
+    int merges = 0;
+    store.OnChange = [&] {
+        if (++merges == 1) WriteOutside(store.FilePath(), FileOf({"a", "b", "c", "d"}));
+    };
+    WriteOutside(store.FilePath(), FileOf({"a", "b", "c"}));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c", "d", "m"}));
+}
