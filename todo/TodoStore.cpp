@@ -96,12 +96,19 @@ void TTodoStore::Load(const std::string& oldPath) {
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
+    olderPath_.clear();
     std::string bytes, olderBytes;
     const TFileStamp stamp = StampNow();
     const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
-    TakeBase(std::move(bytes), stamp);
     // Items of the older place are the session's own: the item file does not hold them yet.
-    const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+    bool older = false;
+    try {
+        older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+    } catch (const EFileError&) {
+        olderPath_ = oldPath;  // unread: saves would write a new file without its items
+        throw;
+    }
+    TakeBase(std::move(bytes), stamp);
     items_.LoadFromText(older ? olderBytes : baseText_);
     baseLine_.reserve(static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
@@ -403,17 +410,19 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
     if (stamp_.known && (!exists || now == stamp_.file)) return TFileState::Unchanged;
-    std::string bytes;
+    std::string bytes, olderBytes;
     try {
-        ReadFile(bytes);
+        // Without the item file, an older file that could not be read at the load brings its items.
+        if (!ReadFile(bytes) && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
     } catch (const EFileError&) {
         return TFileState::Unreadable;
     }
+    olderPath_.clear();
     if (stamp_.known && bytes == baseText_) {
         stamp_.file = now;
         return TFileState::Unchanged;
     }
-    const std::vector<std::string> theirs = SplitItemLines(bytes);
+    const std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
     const std::vector<std::string>& before = BaseLines();
     std::vector<TMineLine> mine;
     mine.reserve(static_cast<std::size_t>(items_.Count()));

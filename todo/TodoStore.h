@@ -43,6 +43,8 @@ public:
     // Reads the file; a missing one gives an empty list. EFileError when it exists but cannot
     // be read: the list stays empty, and the file is tried again at every check and save.
     // Without the file, an older one (oldPath, when given) is read: never written, never merged.
+    // An older file that cannot be read leaves the store unread too; its items join the list
+    // at the first check that reads it.
     void Load(const std::string& oldPath = "");
     bool FileUnread() const { return !stamp_.known; }
 
@@ -145,5 +147,6 @@ private:
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
+    std::string olderPath_;  // an older item file not read yet, tried at every check
     std::deque<Command> undo_, redo_;
 };

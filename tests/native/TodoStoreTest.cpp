@@ -319,3 +319,22 @@ TEST(TodoStore, AChangeWrittenWhileASaveMergesIsNotWrittenOver) {
     store.Save();
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c", "d", "m"}));
 }
+
+TEST(TodoStore, AnOlderFileThatCannotBeReadYetIsReadAtALaterSave) {
+    TestFolder folder;
+    const std::string todo = folder / "todo/";
+    std::filesystem::create_directories(folder.Path() / "todo");
+    const std::string older = folder / "todo.txt";
+    WriteBytes(older, std::string("\xFF\xFE" "a\0", 4));
+    TTodoStore store(todo);
+    EXPECT_THROW(store.Load(older), EFileError);
+    EXPECT_TRUE(store.FileUnread());
+    store.Add(ItemOf("mine"));
+    // Nothing is written in the new place while the older items are unknown.
+    EXPECT_THROW(store.Save(), EFileError);
+    EXPECT_FALSE(std::filesystem::exists(store.FilePath()));
+    WriteBytes(older, FileOf({"old"}));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"old", "mine"}));
+    EXPECT_EQ(ReadBytes(older), FileOf({"old"}));
+}
