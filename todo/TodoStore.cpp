@@ -153,12 +153,16 @@ void TTodoStore::Apply(const Op& op, bool forward) {
         case Op::Order: {
             // Items that came or went since keep their places at the end, in today's order.
             const std::vector<TItemId>& wanted = forward ? op.orderAfter : op.orderBefore;
+            // Each item's place found once: a search per id would take seconds for a long list.
+            std::unordered_map<TItemId, int> indexOf;
+            indexOf.reserve(static_cast<std::size_t>(items_.Count()));
+            for (int i = 0; i < items_.Count(); ++i) indexOf.emplace(items_.Item(i).Id, i);
             std::vector<int> order;
             std::vector<bool> used(static_cast<std::size_t>(items_.Count()), false);
             for (TItemId id : wanted)
-                if (int i = IndexOf(id); i >= 0 && !used[static_cast<std::size_t>(i)]) {
-                    order.push_back(i);
-                    used[static_cast<std::size_t>(i)] = true;
+                if (auto at = indexOf.find(id); at != indexOf.end() && !used[static_cast<std::size_t>(at->second)]) {
+                    order.push_back(at->second);
+                    used[static_cast<std::size_t>(at->second)] = true;
                 }
             for (int i = 0; i < items_.Count(); ++i)
                 if (!used[static_cast<std::size_t>(i)]) order.push_back(i);
