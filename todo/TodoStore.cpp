@@ -375,6 +375,8 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         op.before = items_.Item(i);
         op.after = itemFromLine(replace.line);
         op.after.Id = replace.id;
+        // The same item written otherwise: nothing to change, nothing to undo.
+        if (WrittenLine(replace.line, op.before.Date) == LineOf(i)) continue;
         Apply(op, true);
         command.ops.push_back(std::move(op));
     }

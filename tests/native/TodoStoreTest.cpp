@@ -269,6 +269,13 @@ TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
     WriteOutside(store.FilePath(), FileOf({"b", "c", "d"}));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
     EXPECT_EQ(Texts(store), "b c d");
+    // The same items written as this program writes them change nothing: no step to undo.
+    WriteBytes(todo + "todo.txt", lower + FileOf({"b"}));
+    store.Load();
+    WriteOutside(store.FilePath(), "20240105,FF0000,\"a\",\"★\"\r\n" + FileOf({"b"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b");
+    EXPECT_FALSE(store.CanUndo());
 }
 
 TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
