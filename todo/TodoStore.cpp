@@ -17,9 +17,19 @@ void TTodoStore::SetFolder(std::string todoFolder) {
 }
 
 int TTodoStore::IndexOf(TItemId id) const {
+    if (!Present(id)) return -1;
     for (int i = 0; i < items_.Count(); ++i)
         if (items_.Item(i).Id == id) return i;
     return -1;
+}
+
+int TTodoStore::IndexNear(TItemId id, int hint) const {
+    return hint >= 0 && hint < items_.Count() && items_.Item(hint).Id == id ? hint : IndexOf(id);
+}
+
+void TTodoStore::SetPresent(TItemId id, bool present) {
+    if (id >= present_.size()) present_.resize(static_cast<std::size_t>(id) + 1, false);
+    present_[static_cast<std::size_t>(id)] = present;
 }
 
 namespace {
@@ -89,6 +99,7 @@ void TTodoStore::MatchBaseLinesInOrder() {
 
 void TTodoStore::Load(const std::string& oldPath) {
     items_.ClearItems();
+    present_.clear();
     undo_.clear();
     redo_.clear();
     stamp_ = {};
@@ -115,6 +126,7 @@ void TTodoStore::Load(const std::string& oldPath) {
         if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
         const TItemId id = NewId();
         items_.SetId(i, id);
+        SetPresent(id, true);
         if (!older) SetBaseLine(id, i);
     }
 }
@@ -130,6 +142,7 @@ int TTodoStore::InsertWithId(int index, Tdata item) {
     if (index < 0 || index > items_.Count()) index = items_.Count();
     items_.InsertItem(index);
     items_.SetItem(index, item);
+    SetPresent(item.Id, true);
     return index;
 }
 
@@ -138,13 +151,14 @@ void TTodoStore::Apply(const Op& op, bool forward) {
         case Op::Insert:
         case Op::Erase:
             if ((op.kind == Op::Insert) == forward) {
-                if (IndexOf(op.id) < 0) InsertWithId(op.index, op.before);
-            } else if (int i = IndexOf(op.id); i >= 0) {
+                if (!Present(op.id)) InsertWithId(op.index, op.before);
+            } else if (int i = IndexNear(op.id, op.index); i >= 0) {
                 items_.DeleteItem(i);
+                SetPresent(op.id, false);
             }
             break;
         case Op::Change:
-            if (int i = IndexOf(op.id); i >= 0) {
+            if (int i = IndexNear(op.id, op.index); i >= 0) {
                 Tdata item = forward ? op.after : op.before;
                 item.LineCount = items_.Item(i).LineCount;
                 items_.SetItem(i, item);
@@ -205,6 +219,7 @@ void TTodoStore::Edit(TItemId id, const Tdata& item) {
     Op op;
     op.kind = Op::Change;
     op.id = id;
+    op.index = i;
     op.before = items_.Item(i);
     op.after = item;
     op.after.Id = id;
@@ -366,12 +381,22 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         one.LineToItem(one.NewItem(), line);
         return one.Item(0);
     };
+    // Places found once for all: a search per item would take seconds for a long list.
+    auto places = [&] {
+        std::unordered_map<TItemId, int> at;
+        at.reserve(static_cast<std::size_t>(items_.Count()));
+        for (int i = 0; i < items_.Count(); ++i) at.emplace(items_.Item(i).Id, i);
+        return at;
+    };
+    std::unordered_map<TItemId, int> at = places();
     for (const auto& replace : plan.replace) {
-        const int i = IndexOf(replace.id);
-        if (i < 0) continue;
+        const auto found = at.find(replace.id);
+        if (found == at.end()) continue;
+        const int i = found->second;
         Op op;
         op.kind = Op::Change;
         op.id = replace.id;
+        op.index = i;
         op.before = items_.Item(i);
         op.after = itemFromLine(replace.line);
         op.after.Id = replace.id;
@@ -381,22 +406,29 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         command.ops.push_back(std::move(op));
     }
     std::vector<TItemId> added;
+    std::vector<int> addedAt;  // where each add went; a chain of adds follows the one before
     for (const auto& add : plan.add) {
-        TItemId after = add.afterAdd >= 0 ? added[static_cast<std::size_t>(add.afterAdd)] : add.afterId;
+        const bool chained = add.afterAdd >= 0;
+        TItemId after = chained ? added[static_cast<std::size_t>(add.afterAdd)] : add.afterId;
         Op op;
         op.kind = Op::Insert;
         op.id = NewId();
-        op.index = after == 0 ? 0 : IndexOf(after) + 1;
+        op.index = after == 0 ? 0 : IndexNear(after, chained ? addedAt[static_cast<std::size_t>(add.afterAdd)] : -1) + 1;
         if (after != 0 && op.index == 0) op.index = items_.Count();
         op.before = itemFromLine(add.line);
         op.before.Id = op.id;
         Apply(op, true);
         added.push_back(op.id);
+        addedAt.push_back(IndexNear(op.id, op.index));
         command.ops.push_back(std::move(op));
     }
-    for (TItemId id : plan.remove) {
-        const int i = IndexOf(id);
-        if (i < 0) continue;
+    // From the end, so that the places found before stay right; undone in reverse, from the start.
+    at = places();
+    std::vector<std::pair<int, TItemId>> removed;
+    for (TItemId id : plan.remove)
+        if (const auto found = at.find(id); found != at.end()) removed.emplace_back(found->second, id);
+    std::sort(removed.begin(), removed.end(), std::greater<>());
+    for (const auto& [i, id] : removed) {
         Op op;
         op.kind = Op::Erase;
         op.id = id;

@@ -93,7 +93,7 @@ private:
     struct Op {
         enum Kind { Insert, Erase, Change, Order } kind = Insert;
         TItemId id = 0;
-        int index = 0;
+        int index = 0;  // where the op finds or puts the item when applied
         Tdata before, after;
         std::vector<TItemId> orderBefore, orderAfter;
     };
@@ -126,6 +126,10 @@ private:
     // After a save or a reload the file's line i is the item at i.
     void MatchBaseLinesInOrder();
     int InsertWithId(int index, Tdata item);
+    // The item's index, looked for at hint first (-1 when it is gone).
+    int IndexNear(TItemId id, int hint) const;
+    bool Present(TItemId id) const { return id < present_.size() && present_[static_cast<std::size_t>(id)]; }
+    void SetPresent(TItemId id, bool present);
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
     // stamp: the file's, taken before its bytes were read, so that a change in between is seen
     // at the next check.
@@ -147,6 +151,7 @@ private:
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
+    std::vector<bool> present_;  // item id -> whether it is in the list
     std::string olderPath_;  // an older item file not read yet, tried at every check
     std::deque<Command> undo_, redo_;
 };
