@@ -413,7 +413,8 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         Op op;
         op.kind = Op::Insert;
         op.id = NewId();
-        op.index = after == 0 ? 0 : IndexNear(after, chained ? addedAt[static_cast<std::size_t>(add.afterAdd)] : -1) + 1;
+        op.index =
+            after == 0 ? 0 : IndexNear(after, chained ? addedAt[static_cast<std::size_t>(add.afterAdd)] : -1) + 1;
         if (after != 0 && op.index == 0) op.index = items_.Count();
         op.before = itemFromLine(add.line);
         op.before.Id = op.id;

@@ -152,6 +152,6 @@ private:
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
     std::vector<bool> present_;  // item id -> whether it is in the list
-    std::string olderPath_;  // an older item file not read yet, tried at every check
+    std::string olderPath_;      // an older item file not read yet, tried at every check
     std::deque<Command> undo_, redo_;
 };
