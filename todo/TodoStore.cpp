@@ -549,7 +549,9 @@ void TTodoStore::Save() {
     // over; a file that never stops changing is written over after a few rounds.
     for (int round = 0; round < kSaveMergeRounds; ++round) {
         switch (CheckFile()) {
-            case TFileState::Unreadable: throw EFileError(CannotReadMessage(path_));
+            case TFileState::Unreadable:
+                // Without the item file it is the older file that could not be read.
+                throw EFileError(CannotReadMessage(olderPath_.empty() || FileExists(path_) ? path_ : olderPath_));
             case TFileState::NeedsConfirmation:
                 if (ConfirmLargeChange && ConfirmLargeChange())
                     TakeFileList();
