@@ -17,9 +17,19 @@ void TTodoStore::SetFolder(std::string todoFolder) {
 }
 
 int TTodoStore::IndexOf(TItemId id) const {
+    if (!Present(id)) return -1;
     for (int i = 0; i < items_.Count(); ++i)
         if (items_.Item(i).Id == id) return i;
     return -1;
+}
+
+int TTodoStore::IndexNear(TItemId id, int hint) const {
+    return hint >= 0 && hint < items_.Count() && items_.Item(hint).Id == id ? hint : IndexOf(id);
+}
+
+void TTodoStore::SetPresent(TItemId id, bool present) {
+    if (id >= present_.size()) present_.resize(static_cast<std::size_t>(id) + 1, false);
+    present_[static_cast<std::size_t>(id)] = present;
 }
 
 namespace {
@@ -35,19 +45,35 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// A file line as this program would write it: lines written by hand or by another program
+// (lower-case colours, plain words) stand for the same item. Plain words have no date of
+// their own; they take plainDate.
+std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
+    Tdata item;
+    if (!TTodoData::ParseItemLine(fileLine, item)) item.Date = plainDate;
+    TTodoData one;
+    one.SetItem(one.NewItem(), item);
+    return one.ItemToLine(0);
+}
+
 }  // namespace
 
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
 
 // What the file holds now becomes the base every later merge is measured from.
-void TTodoStore::TakeBase(std::string bytes) {
+void TTodoStore::TakeBase(std::string bytes, const TFileStamp& stamp) {
     stamp_.known = true;
-    stamp_.file = {};
-    GetFileStamp(path_, stamp_.file);
+    stamp_.file = stamp;
     baseText_ = std::move(bytes);
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
+}
+
+TFileStamp TTodoStore::StampNow() const {
+    TFileStamp stamp{};  // zero when the file does not exist
+    GetFileStamp(path_, stamp);
+    return stamp;
 }
 
 const std::vector<std::string>& TTodoStore::BaseLines() {
@@ -73,6 +99,7 @@ void TTodoStore::MatchBaseLinesInOrder() {
 
 void TTodoStore::Load(const std::string& oldPath) {
     items_.ClearItems();
+    present_.clear();
     undo_.clear();
     redo_.clear();
     stamp_ = {};
@@ -80,17 +107,26 @@ void TTodoStore::Load(const std::string& oldPath) {
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
+    olderPath_.clear();
     std::string bytes, olderBytes;
+    const TFileStamp stamp = StampNow();
     const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
-    TakeBase(std::move(bytes));
     // Items of the older place are the session's own: the item file does not hold them yet.
-    const bool older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+    bool older = false;
+    try {
+        older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+    } catch (const EFileError&) {
+        olderPath_ = oldPath;  // unread: saves would write a new file without its items
+        throw;
+    }
+    TakeBase(std::move(bytes), stamp);
     items_.LoadFromText(older ? olderBytes : baseText_);
     baseLine_.reserve(static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
         if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
         const TItemId id = NewId();
         items_.SetId(i, id);
+        SetPresent(id, true);
         if (!older) SetBaseLine(id, i);
     }
 }
@@ -106,6 +142,7 @@ int TTodoStore::InsertWithId(int index, Tdata item) {
     if (index < 0 || index > items_.Count()) index = items_.Count();
     items_.InsertItem(index);
     items_.SetItem(index, item);
+    SetPresent(item.Id, true);
     return index;
 }
 
@@ -114,13 +151,14 @@ void TTodoStore::Apply(const Op& op, bool forward) {
         case Op::Insert:
         case Op::Erase:
             if ((op.kind == Op::Insert) == forward) {
-                if (IndexOf(op.id) < 0) InsertWithId(op.index, op.before);
-            } else if (int i = IndexOf(op.id); i >= 0) {
+                if (!Present(op.id)) InsertWithId(op.index, op.before);
+            } else if (int i = IndexNear(op.id, op.index); i >= 0) {
                 items_.DeleteItem(i);
+                SetPresent(op.id, false);
             }
             break;
         case Op::Change:
-            if (int i = IndexOf(op.id); i >= 0) {
+            if (int i = IndexNear(op.id, op.index); i >= 0) {
                 Tdata item = forward ? op.after : op.before;
                 item.LineCount = items_.Item(i).LineCount;
                 items_.SetItem(i, item);
@@ -129,12 +167,16 @@ void TTodoStore::Apply(const Op& op, bool forward) {
         case Op::Order: {
             // Items that came or went since keep their places at the end, in today's order.
             const std::vector<TItemId>& wanted = forward ? op.orderAfter : op.orderBefore;
+            // Each item's place found once: a search per id would take seconds for a long list.
+            std::unordered_map<TItemId, int> indexOf;
+            indexOf.reserve(static_cast<std::size_t>(items_.Count()));
+            for (int i = 0; i < items_.Count(); ++i) indexOf.emplace(items_.Item(i).Id, i);
             std::vector<int> order;
             std::vector<bool> used(static_cast<std::size_t>(items_.Count()), false);
             for (TItemId id : wanted)
-                if (int i = IndexOf(id); i >= 0 && !used[static_cast<std::size_t>(i)]) {
-                    order.push_back(i);
-                    used[static_cast<std::size_t>(i)] = true;
+                if (auto at = indexOf.find(id); at != indexOf.end() && !used[static_cast<std::size_t>(at->second)]) {
+                    order.push_back(at->second);
+                    used[static_cast<std::size_t>(at->second)] = true;
                 }
             for (int i = 0; i < items_.Count(); ++i)
                 if (!used[static_cast<std::size_t>(i)]) order.push_back(i);
@@ -177,6 +219,7 @@ void TTodoStore::Edit(TItemId id, const Tdata& item) {
     Op op;
     op.kind = Op::Change;
     op.id = id;
+    op.index = i;
     op.before = items_.Item(i);
     op.after = item;
     op.after.Id = id;
@@ -338,35 +381,55 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         one.LineToItem(one.NewItem(), line);
         return one.Item(0);
     };
+    // Places found once for all: a search per item would take seconds for a long list.
+    auto places = [&] {
+        std::unordered_map<TItemId, int> at;
+        at.reserve(static_cast<std::size_t>(items_.Count()));
+        for (int i = 0; i < items_.Count(); ++i) at.emplace(items_.Item(i).Id, i);
+        return at;
+    };
+    std::unordered_map<TItemId, int> at = places();
     for (const auto& replace : plan.replace) {
-        const int i = IndexOf(replace.id);
-        if (i < 0) continue;
+        const auto found = at.find(replace.id);
+        if (found == at.end()) continue;
+        const int i = found->second;
         Op op;
         op.kind = Op::Change;
         op.id = replace.id;
+        op.index = i;
         op.before = items_.Item(i);
         op.after = itemFromLine(replace.line);
         op.after.Id = replace.id;
+        // The same item written otherwise: nothing to change, nothing to undo.
+        if (WrittenLine(replace.line, op.before.Date) == LineOf(i)) continue;
         Apply(op, true);
         command.ops.push_back(std::move(op));
     }
     std::vector<TItemId> added;
+    std::vector<int> addedAt;  // where each add went; a chain of adds follows the one before
     for (const auto& add : plan.add) {
-        TItemId after = add.afterAdd >= 0 ? added[static_cast<std::size_t>(add.afterAdd)] : add.afterId;
+        const bool chained = add.afterAdd >= 0;
+        TItemId after = chained ? added[static_cast<std::size_t>(add.afterAdd)] : add.afterId;
         Op op;
         op.kind = Op::Insert;
         op.id = NewId();
-        op.index = after == 0 ? 0 : IndexOf(after) + 1;
+        op.index =
+            after == 0 ? 0 : IndexNear(after, chained ? addedAt[static_cast<std::size_t>(add.afterAdd)] : -1) + 1;
         if (after != 0 && op.index == 0) op.index = items_.Count();
         op.before = itemFromLine(add.line);
         op.before.Id = op.id;
         Apply(op, true);
         added.push_back(op.id);
+        addedAt.push_back(IndexNear(op.id, op.index));
         command.ops.push_back(std::move(op));
     }
-    for (TItemId id : plan.remove) {
-        const int i = IndexOf(id);
-        if (i < 0) continue;
+    // From the end, so that the places found before stay right; undone in reverse, from the start.
+    at = places();
+    std::vector<std::pair<int, TItemId>> removed;
+    for (TItemId id : plan.remove)
+        if (const auto found = at.find(id); found != at.end()) removed.emplace_back(found->second, id);
+    std::sort(removed.begin(), removed.end(), std::greater<>());
+    for (const auto& [i, id] : removed) {
         Op op;
         op.kind = Op::Erase;
         op.id = id;
@@ -386,43 +449,74 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
     if (stamp_.known && (!exists || now == stamp_.file)) return TFileState::Unchanged;
-    std::string bytes;
+    std::string bytes, olderBytes;
     try {
-        ReadFile(bytes);
+        // Without the item file, an older file that could not be read at the load brings its items.
+        if (!ReadFile(bytes) && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
     } catch (const EFileError&) {
         return TFileState::Unreadable;
     }
+    olderPath_.clear();
     if (stamp_.known && bytes == baseText_) {
-        GetFileStamp(path_, stamp_.file);
+        stamp_.file = now;
         return TFileState::Unchanged;
     }
-    const std::vector<std::string> theirs = SplitItemLines(bytes);
+    const std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
+    const std::vector<std::string>& before = BaseLines();
     std::vector<TMineLine> mine;
     mine.reserve(static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i) {
-        mine.push_back({items_.Item(i).Id, LineOf(i), BaseLineOf(items_.Item(i).Id)});
+        const int b = BaseLineOf(items_.Item(i).Id);
+        std::string line = LineOf(i);
+        // An item the session left alone is its file line, however that line was written.
+        if (b >= 0 && b < static_cast<int>(before.size()) && line != before[b] &&
+            line == WrittenLine(before[b], items_.GetDate(i)))
+            line = before[b];
+        mine.push_back({items_.Item(i).Id, std::move(line), b});
     }
     const TMergePlan plan = PlanMerge(BaseLines(), mine, theirs);
     if (plan.needsConfirmation && !keepOwn_) return TFileState::NeedsConfirmation;
     if (!plan.needsConfirmation) MergeLines(plan);
     keepOwn_ = false;
     // The file is now the base; the session's items are matched to its lines again.
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), now);
     const std::vector<std::string>& base = BaseLines();
     std::unordered_map<std::string, std::vector<int>> lineAt;
     for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) lineAt[base[b]].push_back(b);
+    std::vector<bool> matched(base.size(), false);
+    std::vector<int> unmatched;
     for (int i = 0; i < items_.Count(); ++i) {
         auto it = lineAt.find(LineOf(i));
-        if (it == lineAt.end() || it->second.empty()) continue;
+        if (it == lineAt.end() || it->second.empty()) {
+            unmatched.push_back(i);
+            continue;
+        }
         SetBaseLine(items_.Item(i).Id, it->second.back());
+        matched[static_cast<std::size_t>(it->second.back())] = true;
         it->second.pop_back();
+    }
+    // Lines written otherwise are matched as this program would write them; a plain line's
+    // item was read today.
+    if (!unmatched.empty()) {
+        std::unordered_map<std::string, std::vector<int>> writtenAt;
+        const TDateTime today = NowDateTime();
+        for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b)
+            if (!matched[static_cast<std::size_t>(b)]) writtenAt[WrittenLine(base[b], today)].push_back(b);
+        for (int i : unmatched) {
+            auto it = writtenAt.find(LineOf(i));
+            if (it == writtenAt.end() || it->second.empty()) continue;
+            SetBaseLine(items_.Item(i).Id, it->second.back());
+            it->second.pop_back();
+        }
     }
     return TFileState::Merged;
 }
 
 void TTodoStore::TakeFileList() {
     std::string bytes;
-    ReadFile(bytes);
+    const TFileStamp stamp = StampNow();
+    // Gone since the question: no list to take, and the next save writes the session's again.
+    if (!ReadFile(bytes)) return;
     TTodoData theirs;
     theirs.LoadFromText(bytes);
     Command command;
@@ -444,28 +538,36 @@ void TTodoStore::TakeFileList() {
         command.ops.push_back(std::move(op));
     }
     Run(std::move(command));
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), stamp);
     MatchBaseLinesInOrder();
 }
 
 void TTodoStore::KeepOwnList() { keepOwn_ = true; }
 
 void TTodoStore::Save() {
-    switch (CheckFile()) {
-        case TFileState::Unreadable: throw EFileError(CannotReadMessage(path_));
-        case TFileState::NeedsConfirmation:
-            if (ConfirmLargeChange && ConfirmLargeChange())
-                TakeFileList();
-            else
-                keepOwn_ = true;
-            break;
-        default: break;
+    // A file written again while this merged (or asked) is merged too before it is written
+    // over; a file that never stops changing is written over after a few rounds.
+    for (int round = 0; round < kSaveMergeRounds; ++round) {
+        switch (CheckFile()) {
+            case TFileState::Unreadable:
+                // Without the item file it is the older file that could not be read.
+                throw EFileError(CannotReadMessage(olderPath_.empty() || FileExists(path_) ? path_ : olderPath_));
+            case TFileState::NeedsConfirmation:
+                if (ConfirmLargeChange && ConfirmLargeChange())
+                    TakeFileList();
+                else
+                    keepOwn_ = true;
+                break;
+            default: break;
+        }
+        TFileStamp now{};
+        if (!GetFileStamp(path_, now) || now == stamp_.file) break;
     }
     ForceFolder(folder_.substr(0, folder_.size() - 1));
     std::string bytes = items_.SaveToText();
     ReplaceFileSafely(path_, bytes);
     keepOwn_ = false;
-    TakeBase(std::move(bytes));
+    TakeBase(std::move(bytes), StampNow());
     MatchBaseLinesInOrder();
 }
 

@@ -24,6 +24,8 @@ struct TItemFileStamp {
 class TTodoStore {
 public:
     static constexpr std::size_t kUndoSteps = 100;
+    // How often a save merges a file that keeps changing under it before writing over it.
+    static constexpr int kSaveMergeRounds = 4;
 
     // todoFolder ends with a separator; the items live in todoFolder + "todo.txt".
     explicit TTodoStore(std::string todoFolder = "");
@@ -41,6 +43,8 @@ public:
     // Reads the file; a missing one gives an empty list. EFileError when it exists but cannot
     // be read: the list stays empty, and the file is tried again at every check and save.
     // Without the file, an older one (oldPath, when given) is read: never written, never merged.
+    // An older file that cannot be read leaves the store unread too; its items join the list
+    // at the first check that reads it.
     void Load(const std::string& oldPath = "");
     bool FileUnread() const { return !stamp_.known; }
 
@@ -66,7 +70,7 @@ public:
     // command. A change that empties the file or removes more than half of the items is left
     // to the caller (NeedsConfirmation): TakeFileList or KeepOwnList.
     TFileState CheckFile();
-    void TakeFileList();  // the file's list becomes the session's (one command)
+    void TakeFileList();  // the file's list becomes the session's (one command); a file gone meanwhile changes nothing
     void KeepOwnList();   // the next save writes the session's list over the file
 
     // Writes the list when the file is as last seen (merging first when it is not, asking
@@ -89,7 +93,7 @@ private:
     struct Op {
         enum Kind { Insert, Erase, Change, Order } kind = Insert;
         TItemId id = 0;
-        int index = 0;
+        int index = 0;  // where the op finds or puts the item when applied
         Tdata before, after;
         std::vector<TItemId> orderBefore, orderAfter;
     };
@@ -122,8 +126,15 @@ private:
     // After a save or a reload the file's line i is the item at i.
     void MatchBaseLinesInOrder();
     int InsertWithId(int index, Tdata item);
+    // The item's index, looked for at hint first (-1 when it is gone).
+    int IndexNear(TItemId id, int hint) const;
+    bool Present(TItemId id) const { return id < present_.size() && present_[static_cast<std::size_t>(id)]; }
+    void SetPresent(TItemId id, bool present);
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
-    void TakeBase(std::string bytes);
+    // stamp: the file's, taken before its bytes were read, so that a change in between is seen
+    // at the next check.
+    void TakeBase(std::string bytes, const TFileStamp& stamp);
+    TFileStamp StampNow() const;
     // The base's lines, split when a merge first needs them: loads and saves never do.
     const std::vector<std::string>& BaseLines();
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
@@ -140,5 +151,7 @@ private:
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
+    std::vector<bool> present_;  // item id -> whether it is in the list
+    std::string olderPath_;      // an older item file not read yet, tried at every check
     std::deque<Command> undo_, redo_;
 };

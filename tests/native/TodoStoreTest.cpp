@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "TestFolder.h"
 #include "support/Errors.h"
@@ -247,4 +248,105 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
     WriteBytes(store.FilePath(), ReadBytes(store.FilePath()));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "a");
+}
+
+TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    // Written by hand or by another program: lower-case colour, a line of plain words.
+    const std::string lower = "20240105,ff0000,\"a\",\"★\"\r\n";
+    WriteBytes(todo + "todo.txt", lower + "plain words\r\n" + FileOf({"b", "c", "d"}));
+    TTodoStore store(todo);
+    store.Load();
+    // Their edit replaces the item and their removal removes it: nothing doubled or back.
+    WriteOutside(store.FilePath(), "20240105,ff0000,\"A2\",\"★\"\r\n" + FileOf({"b", "c", "d"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "A2 b c d");
+    // A plain line merged in is matched to the file again, so a later removal takes it.
+    WriteOutside(store.FilePath(), FileOf({"b", "c", "d"}) + "note\r\n");
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b c d note");
+    WriteOutside(store.FilePath(), FileOf({"b", "c", "d"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b c d");
+    // The same items written as this program writes them change nothing: no step to undo.
+    WriteBytes(todo + "todo.txt", lower + FileOf({"b"}));
+    store.Load();
+    WriteOutside(store.FilePath(), "20240105,FF0000,\"a\",\"★\"\r\n" + FileOf({"b"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b");
+    EXPECT_FALSE(store.CanUndo());
+}
+
+TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b", "c"}));
+    TTodoStore store(todo);
+    store.Load();
+    WriteOutside(store.FilePath(), FileOf({"z"}));
+    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::NeedsConfirmation);
+    // The sync client takes the file away while the question is open.
+    std::filesystem::remove(store.FilePath());
+    store.TakeFileList();
+    EXPECT_EQ(Texts(store), "a b c");
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c"}));
+}
+
+TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    // The sync client delivers again while the first delivery is being merged.
+    bool delivered = false;
+    store.OnChange = [&] {
+        if (!std::exchange(delivered, true)) WriteOutside(store.FilePath(), FileOf({"a", "b", "c", "d"}));
+    };
+    WriteOutside(store.FilePath(), FileOf({"a", "b", "c"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b c d");
+}
+
+TEST(TodoStore, AChangeWrittenWhileASaveMergesIsNotWrittenOver) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("m"));
+    int merges = 0;
+    store.OnChange = [&] {
+        if (++merges == 1) WriteOutside(store.FilePath(), FileOf({"a", "b", "c", "d"}));
+    };
+    WriteOutside(store.FilePath(), FileOf({"a", "b", "c"}));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c", "d", "m"}));
+}
+
+TEST(TodoStore, AnOlderFileThatCannotBeReadYetIsReadAtALaterSave) {
+    TestFolder folder;
+    const std::string todo = folder / "todo/";
+    std::filesystem::create_directories(folder.Path() / "todo");
+    const std::string older = folder / "todo.txt";
+    WriteBytes(older, std::string("\xFF\xFE" "a\0", 4));
+    TTodoStore store(todo);
+    EXPECT_THROW(store.Load(older), EFileError);
+    EXPECT_TRUE(store.FileUnread());
+    store.Add(ItemOf("mine"));
+    // Nothing is written in the new place while the older items are unknown; the error names the older file.
+    try {
+        store.Save();
+        ADD_FAILURE() << "saved";
+    } catch (const EFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(older), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(store.FilePath()));
+    WriteBytes(older, FileOf({"old"}));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"old", "mine"}));
+    EXPECT_EQ(ReadBytes(older), FileOf({"old"}));
 }
