@@ -40,6 +40,27 @@ long long MicrosecondsNow() {
     return t.tv_sec * 1000000LL + t.tv_nsec / 1000;
 }
 
+// A disk that fills up at 64 KB, while it lives: the file size limit, its signal ignored so
+// that the write fails instead.
+class TFileSizeLimit {
+public:
+    TFileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit small = saved_;
+        small.rlim_cur = 64 * 1024;
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_;
+    void (*oldHandler_)(int);
+};
+
 }  // namespace
 
 TEST(ReplaceFileSafely, FailureLeavesTheOldFileAndNamesIt) {
@@ -150,14 +171,9 @@ TEST(TSafeFileWriter, FailedOrAbandonedWriteLeavesTheOldFile) {
     EXPECT_EQ(NamesIn(folder), std::set<std::string>{"todo.txt"});
 
     // The second piece runs into the file size limit: the write fails part way.
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
     const std::string piece(48 * 1024, 'x');
     try {
+        TFileSizeLimit full;
         TSafeFileWriter writer(path);
         writer.Write(piece.data(), piece.size());
         writer.Write(piece.data(), piece.size());
@@ -166,8 +182,6 @@ TEST(TSafeFileWriter, FailedOrAbandonedWriteLeavesTheOldFile) {
     } catch (const EFileError& e) {
         EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(NamesIn(folder), std::set<std::string>{"todo.txt"});
 }
@@ -178,20 +192,13 @@ TEST(AppendToFile, FailedWriteLeavesTheFileAsItWas) {
     TestFolder folder;
     const std::string path = folder / "picture.lst";
     WriteBytes(path, "c:\\a.jpg\r\n");
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
     const std::string line(80 * 1024, 'x');
     try {
+        TFileSizeLimit full;
         AppendToFile(path, line + "\r\n");
         ADD_FAILURE() << "no error";
     } catch (const EFileError& e) {
         EXPECT_EQ(std::string(e.what()), path + " に書き込めません");
     }
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadBytes(path), "c:\\a.jpg\r\n");
 }
