@@ -140,6 +140,7 @@ void TFmTodoOption::SaveSettings(int page) {
         RunSteps({[this] {
                       std::string text;
                       for (const std::string& mark : Categories()) text += mark + "\r\n";
+                      RefuseUtf16File(CategoryFilePath());
                       ReplaceFileSafely(CategoryFilePath(), text);
                   },
                   [this] { CheckFolder(); }});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
@@ -178,7 +179,8 @@ void TBGprofile::AppendListLine(const std::string& entry) {
     if (!listEndChecked_) {
         // A list written by hand may lack its last line break.
         std::string text;
-        if (ReadWholeFile(file, text) && !text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
+        if (ReadWholeFile(file, text) && LooksLikeUtf16(text)) throw EFileError(NotShiftJisMessage(file));
+        if (!text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
         listEndChecked_ = true;
     }
     AppendToFile(file, entry + "\r\n");
@@ -209,6 +211,7 @@ void TBGprofile::RegisterPictures(const std::vector<std::string>& paths,
 void TBGprofile::SavePictureList() {
     std::string text;
     for (std::size_t i = 1; i < pictures_.size(); ++i) text += pictures_[i] + "\r\n";
+    RefuseUtf16File(dataPath_ + "picture.lst");
     ReplaceFileSafely(dataPath_ + "picture.lst", text);
 }
 

@@ -1,7 +1,9 @@
 // Reading files, whole or a piece at a time, on top of the system's TFileReader.
 #include <cstring>
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
+#include "support/TextWork.h"
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
     content.clear();
@@ -23,6 +25,11 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     }
     content.resize(used);
     return true;
+}
+
+void RefuseUtf16File(const std::string& path) {
+    std::string content;
+    if (ReadWholeFile(path, content) && LooksLikeUtf16(content)) throw EFileError(NotShiftJisMessage(path));
 }
 
 void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {

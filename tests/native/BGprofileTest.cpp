@@ -132,6 +132,19 @@ TEST_F(PictureLibrary, SavedListHoldsOnlyRegisteredPicturesAndAFailedSaveKeepsTh
     EXPECT_EQ(Listed(), before);
 }
 
+// An editor may save the list as UTF-16: neither a registration nor a save writes Shift-JIS
+// into it or over it; both say the file is not Shift-JIS.
+TEST_F(PictureLibrary, AUtf16ListIsReportedAndLeftAsItIs) {
+    const std::string utf16("\xFF\xFE" "c\0:\0\\\0a\0.\0j\0p\0g\0\r\0\n\0", 22);
+    WriteBytes(Data("picture.lst"), utf16);
+    WriteBytes(Photos("x.jpx"), "jpx");
+    library.LoadPictureList();
+    EXPECT_THROW(library.RegisterPicture(Photos("x.jpx")), EFileError);
+    EXPECT_TRUE(fs::exists(Photos("x.jpx")));  // not moved away unlisted
+    EXPECT_THROW(library.SavePictureList(), EFileError);
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), utf16);
+}
+
 TEST_F(PictureLibrary, DeletingRemovesTheEntryAndTheLibrarysOwnFiles) {
     library.LoadPictureList();
     WriteBytes(Photos("y.jpx"), "jpx");
