@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
@@ -179,7 +178,7 @@ void TBGprofile::AppendListLine(const std::string& entry) {
     if (!listEndChecked_) {
         // A list written by hand may lack its last line break.
         std::string text;
-        if (ReadWholeFile(file, text) && LooksLikeUtf16(text)) throw EFileError(NotShiftJisMessage(file));
+        if (ReadWholeFile(file, text)) RefuseUtf16(file, text);
         if (!text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
         listEndChecked_ = true;
     }

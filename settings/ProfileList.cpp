@@ -194,7 +194,7 @@ void TprofileList::Save() {
         throw EFileError(CannotWriteMessage(fileName_));
     }
     // Shift-JIS lines set into an editor's UTF-16 file would ruin every setting in it.
-    if (exists && LooksLikeUtf16(current)) throw EFileError(NotShiftJisMessage(fileName_));
+    if (exists) RefuseUtf16(fileName_, current);
     std::string updated = UpdatedText(current);
     if (!exists && Count() == 0) return;
     if (exists && updated == current) return;

@@ -33,8 +33,10 @@ bool CanWriteInFolder(const std::string& folder);
 // Reads the whole file into content. False when the file does not exist;
 // EFileError when it exists but cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& content);
-// Raises EFileError naming the file as not Shift-JIS when it is there in UTF-16, as an editor
-// may have saved it: Shift-JIS lines written into it or over it would ruin what it holds.
+// Raise EFileError naming the file as not Shift-JIS when it (or its content, as read) is in
+// UTF-16, as an editor may have saved it: read as Shift-JIS it gives NULs, and Shift-JIS
+// lines written into it or over it would ruin what it holds.
+void RefuseUtf16(const std::string& path, std::string_view content);
 void RefuseUtf16File(const std::string& path);
 
 // A file read from its start, as much as asked at a time.

@@ -27,9 +27,13 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     return true;
 }
 
+void RefuseUtf16(const std::string& path, std::string_view content) {
+    if (LooksLikeUtf16(content)) throw EFileError(NotShiftJisMessage(path));
+}
+
 void RefuseUtf16File(const std::string& path) {
     std::string content;
-    if (ReadWholeFile(path, content) && LooksLikeUtf16(content)) throw EFileError(NotShiftJisMessage(path));
+    if (ReadWholeFile(path, content)) RefuseUtf16(path, content);
 }
 
 void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {

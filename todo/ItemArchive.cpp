@@ -1,8 +1,6 @@
 #include "todo/ItemArchive.h"
 
-#include "support/Errors.h"
 #include "support/FileIO.h"
-#include "support/TextWork.h"
 
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
     // The month part of the item file's own date text, so both always agree.
@@ -13,7 +11,7 @@ void AppendToArchive(const std::string& path, const std::string& line) {
     std::string content;
     ReadWholeFile(path, content);
     // A Shift-JIS line at the end of an editor's UTF-16 file would ruin it.
-    if (LooksLikeUtf16(content)) throw EFileError(NotShiftJisMessage(path));
+    RefuseUtf16(path, content);
     const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
     content += line;

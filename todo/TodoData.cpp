@@ -9,7 +9,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 #include "todo/CsvLine.h"
@@ -473,7 +472,7 @@ void TTodoData::LoadFromFile(const std::string& path) {
             if (first) {
                 first = false;
                 // Read as Shift-JIS it would give items full of NULs, and the next save would keep them so.
-                if (LooksLikeUtf16(lines)) throw EFileError(NotShiftJisMessage(path));
+                RefuseUtf16(path, lines);
                 lines = SkipUtf8Mark(lines);
                 ReserveFor(lines, file.Size());
             }

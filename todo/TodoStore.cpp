@@ -40,7 +40,7 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     // A folder in the file's place holds no items; writing there fails and says so.
     if (FolderExists(path) || !ReadWholeFile(path, bytes)) return false;
-    if (LooksLikeUtf16(bytes)) throw EFileError(NotShiftJisMessage(path));
+    RefuseUtf16(path, bytes);
     if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
     return true;
 }
