@@ -15,11 +15,13 @@ constexpr char kPathDelimiter = '/';
 #endif
 
 bool FileExists(const std::string& path);
-// Size and last-write time of a file, together telling whether it changed; false when it
-// does not exist.
+// Size, last-write time and identity of a file, together telling whether it changed; false
+// when it does not exist. The identity tells a file put in its place (as sync clients deliver)
+// even with the same size and time.
 struct TFileStamp {
     std::int64_t size = 0;
-    std::int64_t modified = 0;  // the system's own unit
+    std::int64_t modified = 0;    // the system's own unit
+    std::uint64_t identity = 0;  // the file's number on its volume; 0 where it could not be had
     bool operator==(const TFileStamp&) const = default;
 };
 bool GetFileStamp(const std::string& path, TFileStamp& stamp);
@@ -68,8 +70,9 @@ void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>&
 // Replaces the file by content in one step: the text goes to a temporary file in the
 // same folder, is flushed to disk (unless flush is false), and then takes the old file's
 // place. On any failure the old file stays as it was, no temporary file is left, and
-// EFileError names the file.
-void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
+// EFileError names the file. Answers the stamp of the file written, taken before it took the
+// old file's place: a file put there after it is then seen as a change.
+TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
 
 // ReplaceFileSafely for text written in pieces, so that a large file needs no buffer of its
 // size: the pieces go to the temporary file, and only Commit puts it in the old file's place.
@@ -83,7 +86,8 @@ public:
     TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
 
     void Write(const char* data, std::size_t size);
-    void Commit(bool flush = true);
+    // Answers the stamp of the file written (see ReplaceFileSafely).
+    TFileStamp Commit(bool flush = true);
 
 private:
     void Fail();

@@ -88,6 +88,7 @@ bool GetFileStamp(const std::string& path, TFileStamp& stamp) {
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     stamp.size = st.st_size;
     stamp.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.identity = static_cast<std::uint64_t>(st.st_ino);
     return true;
 }
 
@@ -179,12 +180,14 @@ void TSafeFileWriter::Write(const char* data, std::size_t size) {
     }
 }
 
-void TSafeFileWriter::Commit(bool flush) {
+TFileStamp TSafeFileWriter::Commit(bool flush) {
     if (file_ < 0) Fail();
     const int fd = static_cast<int>(file_);
     file_ = -1;
     bool ok = !flush || ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    TFileStamp written{};
+    GetFileStamp(temp_, written);
     if (!ok || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
     if (flush) {  // make the rename itself durable
         int dir = ::open(FolderOf(path_).c_str(), O_RDONLY);
@@ -193,10 +196,11 @@ void TSafeFileWriter::Commit(bool flush) {
             ::close(dir);
         }
     }
+    return written;
 }
 
-void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
     TSafeFileWriter writer(path);
     writer.Write(content.data(), content.size());
-    writer.Commit(flush);
+    return writer.Commit(flush);
 }

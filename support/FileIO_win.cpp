@@ -51,13 +51,27 @@ bool FileExists(const std::string& path) {
 }
 
 bool GetFileStamp(const std::string& path, TFileStamp& stamp) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    stamp.size = (static_cast<std::int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const std::wstring name = ToWide(path);
+    // Opened for nothing but its information, beside whoever holds it; a file that cannot be
+    // opened so still has a size and a time.
+    const HANDLE file = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool opened = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!opened) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data)) return false;
+        info.dwFileAttributes = data.dwFileAttributes;
+        info.ftLastWriteTime = data.ftLastWriteTime;
+        info.nFileSizeHigh = data.nFileSizeHigh;
+        info.nFileSizeLow = data.nFileSizeLow;
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    stamp.size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     stamp.modified =
-        (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        (static_cast<std::int64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    stamp.identity = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return true;
 }
 
@@ -164,19 +178,22 @@ void TSafeFileWriter::Write(const char* data, std::size_t size) {
     }
 }
 
-void TSafeFileWriter::Commit(bool flush) {
+TFileStamp TSafeFileWriter::Commit(bool flush) {
     if (file_ == -1) Fail();
     const HANDLE file = reinterpret_cast<HANDLE>(file_);
     file_ = -1;
     bool ok = !flush || FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
+    TFileStamp written{};
+    GetFileStamp(temp_, written);
     if (!ok || !MoveReplacingWithRetries(ToWide(temp_), ToWide(path_))) Fail();
+    return written;
 }
 
-void ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
+TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {
     TSafeFileWriter writer(path);
     writer.Write(content.data(), content.size());
-    writer.Commit(flush);
+    return writer.Commit(flush);
 }
 
 std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask) {

@@ -565,9 +565,10 @@ void TTodoStore::Save() {
     }
     ForceFolder(folder_.substr(0, folder_.size() - 1));
     std::string bytes = items_.SaveToText();
-    ReplaceFileSafely(path_, bytes);
+    // The stamp of what was written, not of what is there by now: a delivery in between is merged.
+    const TFileStamp written = ReplaceFileSafely(path_, bytes);
     keepOwn_ = false;
-    TakeBase(std::move(bytes), StampNow());
+    TakeBase(std::move(bytes), written);
     MatchBaseLinesInOrder();
 }
 

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <utility>
@@ -248,6 +250,24 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
     WriteBytes(store.FilePath(), ReadBytes(store.FilePath()));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "a");
+}
+
+TEST(TodoStore, AFilePutInPlaceWithTheSameSizeAndTimeIsMerged) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("a"));
+    store.Save();
+    // A sync client delivers the other computer's list, just as long, with the same time.
+    struct stat saved;
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    WriteBytes(todo + "delivery", FileOf({"b"}));
+    const timespec times[2] = {saved.st_atim, saved.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (todo + "delivery").c_str(), times, 0), 0);
+    std::filesystem::rename(todo + "delivery", store.FilePath());
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b");
 }
 
 TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {

@@ -27,6 +27,28 @@ TEST(FileIO, SafeReplaceUnderAJapaneseName) {
     EXPECT_FALSE(FileExists(TemporaryNameFor(path)));
 }
 
+TEST(FileIO, TheStampOfAReplaceIsTheFilesAndTellsAFilePutInItsPlace) {
+    WinTestFolder folder;
+    const std::string path = FromWide(folder.Wide()) + "\\todo.txt", other = path + ".other";
+    const TFileStamp written = ReplaceFileSafely(path, "mine");
+    TFileStamp now;
+    ASSERT_TRUE(GetFileStamp(path, now));
+    EXPECT_EQ(now, written);
+    EXPECT_NE(now.identity, 0u);
+    // The same length and time, delivered by a move: only its identity tells it.
+    ReplaceFileSafely(other, "them");
+    HANDLE file = CreateFileW(ToWide(other).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME time{static_cast<DWORD>(written.modified), static_cast<DWORD>(written.modified >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+    ASSERT_TRUE(MoveFileExW(ToWide(other).c_str(), ToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(GetFileStamp(path, now));
+    EXPECT_EQ(now.size, written.size);
+    EXPECT_EQ(now.modified, written.modified);
+    EXPECT_NE(now, written);
+}
+
 TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     WinTestFolder folder;
     const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
