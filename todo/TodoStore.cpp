@@ -1,6 +1,7 @@
 #include "todo/TodoStore.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -573,15 +574,19 @@ void TTodoStore::Save() {
 }
 
 std::string TTodoStore::SaveAside(TDateTime now) {
+    // Whole seconds of the whole date and time, so that rounding up at 23:59:59.5 moves the day too.
+    const long long total = std::llround(now * 86400.0);
+    const long long days = total / 86400, seconds = total % 86400;
     int year, month, day;
-    DecodeDate(now, year, month, day);
-    const double fraction = now - static_cast<double>(static_cast<long long>(now));
-    const int seconds = static_cast<int>(fraction * 86400.0 + 0.5) % 86400;
+    DecodeDate(static_cast<TDateTime>(days), year, month, day);
     char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d", year, month, day, seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    const std::string aside = folder_ + "todo-" + stamp + ".txt";
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02lld%02lld%02lld", year, month, day, seconds / 3600,
+                  seconds / 60 % 60, seconds % 60);
     ForceFolder(folder_.substr(0, folder_.size() - 1));
+    // A file of the same second (a second failure, or the other computer's) is kept beside it.
+    std::string aside = folder_ + "todo-" + stamp + ".txt";
+    for (int other = 2; FileExists(aside); ++other)
+        aside = folder_ + "todo-" + stamp + "-" + std::to_string(other) + ".txt";
     ReplaceFileSafely(aside, items_.SaveToText());
     return aside;
 }

@@ -77,8 +77,8 @@ public:
     // through ConfirmLargeChange); a missing folder is made again. EFileError when it cannot
     // be written or not be read (it is then left as it is).
     void Save();
-    // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file;
-    // answers that file's path.
+    // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file
+    // (todo-<yyyymmddhhnnss>-2.txt and on when that exists); answers that file's path.
     std::string SaveAside(TDateTime now);
 
     // Today, for the archive month of an item without a date.

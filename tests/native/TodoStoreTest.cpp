@@ -236,6 +236,12 @@ TEST(TodoStore, ARemovedFolderIsMadeAgainAndTheLastResortFileHoldsTheItems) {
     const std::string aside = store.SaveAside(when + (13 * 3600 + 4 * 60 + 5) / 86400.0);
     EXPECT_EQ(aside, todo + "todo-20261209130405.txt");
     EXPECT_EQ(ReadBytes(aside), FileOf({"a", "b"}));
+    // A second failure in the same second keeps the first file; half a second before midnight
+    // rounds into the next day.
+    store.Add(ItemOf("c"));
+    EXPECT_EQ(store.SaveAside(when + (13 * 3600 + 4 * 60 + 5) / 86400.0), todo + "todo-20261209130405-2.txt");
+    EXPECT_EQ(ReadBytes(aside), FileOf({"a", "b"}));
+    EXPECT_EQ(store.SaveAside(when + (86400 - 0.4) / 86400.0), todo + "todo-20261210000000.txt");
 }
 
 TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
