@@ -150,7 +150,11 @@ void TFmTODOmain::LoadData() {
 
     // The picture, its settings and its colour scheme; the caller renders it.
     BGprofile.SetDataFolderPath(dataPath);
-    BGprofile.LoadPictureList();
+    try {
+        BGprofile.LoadPictureList();
+    } catch (const std::exception& e) {
+        Application.ShowException(e);  // the default picture is shown meanwhile
+    }
     if (!(MainSettings.Read(keys::PictureRandom) && BGprofile.SelectRandomPicture()))
         BGprofile.SelectPicture(MainSettings.Read(keys::PictureFileName));
     ImportAddPictureFolder();

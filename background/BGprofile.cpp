@@ -1,8 +1,10 @@
 #include "background/BGprofile.h"
 
 #include <algorithm>
+#include <exception>
 #include <unordered_map>
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
@@ -58,14 +60,25 @@ std::string TBGprofile::BaseName(const std::string& entry) const { return SplitP
 
 void TBGprofile::LoadPictureList() {
     pictures_.clear();
+    const std::string file = dataPath_ + "picture.lst";
     std::string text;
-    if (ReadWholeFile(dataPath_ + "picture.lst", text))
-        for (std::string& line : SplitLines(SkipUtf8Mark(text)))
-            if (!TrimBlanks(line).empty()) pictures_.push_back(std::move(line));
+    // A list that cannot be read, or in UTF-16 (its lines would be junk), leaves the default
+    // picture alone in the list; the error is raised once that is set up.
+    std::exception_ptr failed;
+    try {
+        if (ReadWholeFile(file, text)) {
+            RefuseUtf16(file, text);
+            for (std::string& line : SplitLines(SkipUtf8Mark(text)))
+                if (!TrimBlanks(line).empty()) pictures_.push_back(std::move(line));
+        }
+    } catch (const EFileError&) {
+        failed = std::current_exception();
+    }
     std::stable_sort(pictures_.begin(), pictures_.end(),
                      [](const std::string& a, const std::string& b) { return LowerCaseSjis(a) < LowerCaseSjis(b); });
     pictures_.insert(pictures_.begin(), DefaultEntry());
     SelectPicture(currentPicture_);
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TBGprofile::SelectPicture(const std::string& path) {

@@ -43,6 +43,7 @@ public:
     const std::string& CurrentPicture() const { return currentPicture_; }
 
     // picture.lst sorted, behind the default entry; the current picture selected again.
+    // EFileError, with only the default entry listed, when the file cannot be read or is in UTF-16.
     void LoadPictureList();
     // Makes the listed picture (the default one when it is not listed) current: its settings
     // into this list, its colour scheme into the scheme list. Does not render.

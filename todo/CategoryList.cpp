@@ -26,6 +26,7 @@ std::vector<std::string> CategoryLines(const std::string& text) {
 std::vector<std::string> ReadCategoryList(const std::string& fileName) {
     std::string text;
     if (!ReadWholeFile(fileName, text)) return BuiltInCategories();
+    RefuseUtf16(fileName, text);  // its marks would be junk
     return CategoryLines(text);
 }
 

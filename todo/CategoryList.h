@@ -20,7 +20,7 @@ constexpr std::size_t kMaxCategories = 1000;
 std::vector<std::string> CategoryLines(const std::string& text);
 
 // The marks of the file, or the built-in ones when it does not exist; EFileError when it
-// exists but cannot be read.
+// exists but cannot be read or is in UTF-16.
 std::vector<std::string> ReadCategoryList(const std::string& fileName);
 
 // True when the list offers "　".

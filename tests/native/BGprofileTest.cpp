@@ -138,7 +138,9 @@ TEST_F(PictureLibrary, AUtf16ListIsReportedAndLeftAsItIs) {
     const std::string utf16("\xFF\xFE" "c\0:\0\\\0a\0.\0j\0p\0g\0\r\0\n\0", 22);
     WriteBytes(Data("picture.lst"), utf16);
     WriteBytes(Photos("x.jpx"), "jpx");
-    library.LoadPictureList();
+    EXPECT_THROW(library.LoadPictureList(), EFileError);
+    EXPECT_EQ(Listed(), std::vector<std::string>{library.DefaultEntry()});
+    EXPECT_EQ(library.CurrentPicture(), library.DefaultEntry());
     EXPECT_THROW(library.RegisterPicture(Photos("x.jpx")), EFileError);
     EXPECT_TRUE(fs::exists(Photos("x.jpx")));  // not moved away unlisted
     EXPECT_THROW(library.SavePictureList(), EFileError);

@@ -45,10 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"bytes_kept", "表\r\n a\r\nｱ\r\n　 \r\n", {"表", " a", "ｱ", "　 "}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CategoryFile, ThatCannotBeReadIsAnError) {
+TEST(CategoryFile, ThatCannotBeReadOrIsInUtf16IsAnError) {
     TestFolder folder;
     std::filesystem::create_directory(folder / "Category.txt");
     EXPECT_THROW(ReadCategoryList(folder / "Category.txt"), EFileError);
+    WriteBytes(folder / "utf16.txt", std::string("\xFF\xFE\x06\x26\r\0\n\0", 8));  // ★
+    EXPECT_THROW(ReadCategoryList(folder / "utf16.txt"), EFileError);
 }
 
 TEST(CategoryFile, OffersAtMostAThousandMarks) {
