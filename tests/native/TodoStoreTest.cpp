@@ -244,7 +244,7 @@ TEST(TodoStore, ARemovedFolderIsMadeAgainAndTheLastResortFileHoldsTheItems) {
     EXPECT_EQ(store.SaveAside(when + (86400 - 0.4) / 86400.0), todo + "todo-20261210000000.txt");
 }
 
-TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
+TEST(TodoStore, OwnSavesAreNotTakenForOutsideChangesButEveryDeliveryIs) {
     TestFolder folder;
     const std::string todo = folder / "";
     TTodoStore store(todo);
@@ -256,16 +256,7 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChanges) {
     WriteBytes(store.FilePath(), ReadBytes(store.FilePath()));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "a");
-}
-
-TEST(TodoStore, AFilePutInPlaceWithTheSameSizeAndTimeIsMerged) {
-    TestFolder folder;
-    const std::string todo = folder / "";
-    TTodoStore store(todo);
-    store.Load();
-    store.Add(ItemOf("a"));
-    store.Save();
-    // A sync client delivers the other computer's list, just as long, with the same time.
+    // The other computer's list put in place, just as long and with the same time.
     struct stat saved;
     ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
     WriteBytes(todo + "delivery", FileOf({"b"}));
