@@ -265,3 +265,17 @@ TEST_F(PictureLibrary, OnlyANewlyListedPictureBecomesCurrentWhenAsked) {
     library.RegisterPictures({Photos("a.jpg")}, nullptr);
     EXPECT_EQ(library.CurrentPicture(), Photos("a.jpg"));
 }
+
+// A placement outside 0 ... 3 in a settings file written by hand is rendered where the window
+// puts it, at the top or left: a byte of it must not read as fitted, centred or at the bottom.
+TEST_F(PictureLibrary, PlacementsOutOfRangeAreRenderedAtTheTopOrLeft) {
+    const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 3}, {256, 1}, {258, 1}, {259, 1}, {-1, 1}, {-254, 1}, {7, 1}};
+    for (const auto& [stored, rendered] : cases) {
+        WriteBytes(Data("default.ini"), "[PICTURE]\r\nvalign=" + std::to_string(stored) + "\r\nhalign=" +
+                                            std::to_string(stored) + "\r\n");
+        library.LoadPictureList();
+        const TRenderSnapshot s = library.MakeSnapshot(400, 300);
+        EXPECT_EQ(s.VAlign, rendered) << stored;
+        EXPECT_EQ(s.HAlign, rendered) << stored;
+    }
+}
