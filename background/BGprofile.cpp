@@ -117,12 +117,22 @@ bool TBGprofile::IsOwnDataFile(const std::string& path) const {
 }
 
 // The picture folder's name for a dropped .jpx: its own, or "<base>-2" ... while a different
-// picture already has it.
+// picture already has it. A name made up here is also none a listed picture of another kind
+// goes by, whose settings and scheme it would take over.
 std::string TBGprofile::FreeJpxBase(const std::string& source, const std::string& base) const {
+    std::unordered_set<std::string> otherBases;  // only gathered on a clash
     for (int n = 1; n < 10000; ++n) {
         const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
         const std::string target = PictureFolder() + candidate + ".jpx";
-        if (SameTextSjis(source, target) || !FileExists(target) || SameFileContent(source, target)) return candidate;
+        if (SameTextSjis(source, target)) return candidate;
+        if (n == 2)
+            for (std::size_t i = 1; i < pictures_.size(); ++i) {
+                const TSplitPath split = SplitPath(pictures_[i]);
+                if (split.ext != ".jpx" || !SameTextSjis(split.folder, PictureFolder()))
+                    otherBases.insert(LowerCaseSjis(split.base));
+            }
+        if (otherBases.count(candidate)) continue;
+        if (!FileExists(target) || SameFileContent(source, target)) return candidate;
     }
     return base;
 }

@@ -279,3 +279,22 @@ TEST_F(PictureLibrary, PlacementsOutOfRangeAreRenderedAtTheTopOrLeft) {
         EXPECT_EQ(s.HAlign, rendered) << stored;
     }
 }
+
+// The name a clashing .jpx is given is one no listed picture has: it would take over that
+// picture's settings and scheme, and its companions would be moved over them.
+TEST_F(PictureLibrary, AClashingJpxIsNotGivenTheNameOfAnotherListedPicture) {
+    library.LoadPictureList();
+    fs::create_directories(root / "other");
+    WriteBytes(Photos("x-2.jpg"), "jpeg");
+    WriteBytes(Photos("x-2.ini"), "[PICTURE]\r\nzoom=30\r\n");
+    WriteBytes(Photos("x.jpx"), "first");
+    library.RegisterPictures({Photos("x-2.jpg"), Photos("x.jpx")}, nullptr);
+    WriteBytes((root / "other" / "x.jpx").string(), "second");
+    WriteBytes((root / "other" / "x.ini").string(), "[PICTURE]\r\nzoom=80\r\n");
+    library.RegisterPicture((root / "other" / "x.jpx").string());
+
+    EXPECT_EQ(ReadBytes(Data("picture/x-2.ini")), "[PICTURE]\r\nzoom=30\r\n");
+    EXPECT_EQ(ReadBytes(Data("picture/x-3.jpx")), "second");
+    EXPECT_EQ(ReadBytes(Data("picture/x-3.ini")), "[PICTURE]\r\nzoom=80\r\n");
+    EXPECT_EQ(library.CurrentPicture(), Data("picture/x-3.jpx"));
+}
