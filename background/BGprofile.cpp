@@ -249,7 +249,9 @@ bool TBGprofile::DeletePicture(int index) {
     }
     const TSplitPath split = SplitPath(entry);
     const std::string stem = PictureFolder() + LowerCaseSjis(split.base);
-    if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder())) DeleteFileAt(stem + ".jpx");
+    // A .jpx that another entry still names (a list edited by hand) is its only copy.
+    if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder()) && IndexOfPicture(entry) < 0)
+        DeleteFileAt(stem + ".jpx");
     // Pictures of one base name share their settings and scheme: those stay while one is listed.
     bool shared = false;
     for (std::size_t i = 1; i < pictures_.size(); ++i)

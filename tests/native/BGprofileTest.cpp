@@ -298,3 +298,16 @@ TEST_F(PictureLibrary, AClashingJpxIsNotGivenTheNameOfAnotherListedPicture) {
     EXPECT_EQ(ReadBytes(Data("picture/x-3.ini")), "[PICTURE]\r\nzoom=80\r\n");
     EXPECT_EQ(library.CurrentPicture(), Data("picture/x-3.jpx"));
 }
+
+// A list edited by hand may name a picture twice: deleting one entry leaves the .jpx that the
+// other still names, its only copy.
+TEST_F(PictureLibrary, DeletingOneOfTwoEntriesOfAJpxKeepsIt) {
+    fs::create_directories(root / "data" / "picture");
+    WriteBytes(Data("picture/x.jpx"), "jpx");
+    WriteBytes(Data("picture.lst"), Data("picture/x.jpx") + "\r\n" + Data("picture/x.jpx") + "\r\n");
+    library.LoadPictureList();
+    ASSERT_TRUE(library.DeletePicture(1));
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "jpx");
+    ASSERT_TRUE(library.DeletePicture(1));
+    EXPECT_FALSE(fs::exists(Data("picture/x.jpx")));
+}
