@@ -106,6 +106,8 @@ void TBGprofile::SelectPicture(const std::string& path) {
 }
 
 bool TBGprofile::IsOwnDataFile(const std::string& path) const {
+    // Named after the program, which may have been renamed.
+    if (SameTextSjis(path, MainSettings.FileName())) return true;
     const TSplitPath split = SplitPath(path);
     if (SameTextSjis(split.folder, dataPath_)) {
         const std::string name = LowerCaseSjis(path.substr(split.folder.size()));

@@ -311,3 +311,17 @@ TEST_F(PictureLibrary, DeletingOneOfTwoEntriesOfAJpxKeepsIt) {
     ASSERT_TRUE(library.DeletePicture(1));
     EXPECT_FALSE(fs::exists(Data("picture/x.jpx")));
 }
+
+// The main settings are named after the program, which may have been renamed: a picture of that
+// name in the data folder does not take them away as its own.
+TEST_F(PictureLibrary, TheMainSettingsOfARenamedProgramAreNoCompanion) {
+    const std::string before = MainSettings.FileName();
+    MainSettings.SetFileName(Data("mytodo.ini"));
+    WriteBytes(Data("mytodo.ini"), "[OPTION]\r\nshadow=1\r\n");
+    WriteBytes(Data("mytodo.jpg"), "jpeg");
+    library.LoadPictureList();
+    library.RegisterPicture(Data("mytodo.jpg"));
+    MainSettings.SetFileName(before);
+    EXPECT_EQ(ReadBytes(Data("mytodo.ini")), "[OPTION]\r\nshadow=1\r\n");
+    EXPECT_FALSE(fs::exists(Data("picture/mytodo.ini")));
+}
