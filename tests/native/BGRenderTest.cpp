@@ -181,7 +181,7 @@ TEST_F(RenderFiles, ShortcutsGiveThePlainPipelinesPixels) {
 TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
     WriteBytes(folder / "x.gif", "GIF89a");
     WriteBytes(folder / "bad.png",
-               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0", 33));
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0\0\0\0\0", 33));
     TRenderSnapshot s;
     s.Width = 400, s.Height = 300, s.VAlign = s.HAlign = 1;
 
@@ -229,7 +229,7 @@ TEST_F(RenderFiles, APlaceholderTooLargeForTheZoomIsShownAtItsOwnSize) {
         }
     } text;
     WriteBytes(folder / "bad.png",  // 16-bit: the loader's placeholder first
-               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0", 33));
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0\0\0\0\0", 33));
     for (const std::string& path : {Photo("a.jpg", 40, 30), folder / "bad.png"}) {
         TRenderSnapshot s;
         s.PicturePath = path;
