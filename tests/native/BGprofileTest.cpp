@@ -325,3 +325,17 @@ TEST_F(PictureLibrary, TheMainSettingsOfARenamedProgramAreNoCompanion) {
     EXPECT_EQ(ReadBytes(Data("mytodo.ini")), "[OPTION]\r\nshadow=1\r\n");
     EXPECT_FALSE(fs::exists(Data("picture/mytodo.ini")));
 }
+
+// A list that could not be read at start (held by another program) is not written over by the
+// next save with only what was registered since: the entries it holds stay listed.
+TEST_F(PictureLibrary, AListUnreadAtStartKeepsItsEntriesWhenSavedLater) {
+    fs::create_directories(Data("picture.lst"));  // reading fails
+    EXPECT_THROW(library.LoadPictureList(), EFileError);
+    fs::remove(Data("picture.lst"));
+    WriteBytes(Data("picture.lst"), Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    WriteBytes(Photos("c.jpg"), "jpeg");
+    library.RegisterPicture(Photos("c.jpg"));
+    library.SavePictureList();
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), Photos("c.jpg") + "\r\n" + Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    EXPECT_EQ(library.IndexOfPicture(Photos("a.jpg")), 2);
+}
