@@ -269,10 +269,11 @@ TEST_F(PictureLibrary, OnlyANewlyListedPictureBecomesCurrentWhenAsked) {
 // A placement outside 0 ... 3 in a settings file written by hand is rendered where the window
 // puts it, at the top or left: a byte of it must not read as fitted, centred or at the bottom.
 TEST_F(PictureLibrary, PlacementsOutOfRangeAreRenderedAtTheTopOrLeft) {
-    const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 3}, {256, 1}, {258, 1}, {259, 1}, {-1, 1}, {-254, 1}, {7, 1}};
+    const std::pair<int, int> cases[] = {{0, 0},   {2, 2},  {3, 3},    {256, 1}, {258, 1},
+                                         {259, 1}, {-1, 1}, {-254, 1}, {7, 1}};
     for (const auto& [stored, rendered] : cases) {
-        WriteBytes(Data("default.ini"), "[PICTURE]\r\nvalign=" + std::to_string(stored) + "\r\nhalign=" +
-                                            std::to_string(stored) + "\r\n");
+        WriteBytes(Data("default.ini"),
+                   "[PICTURE]\r\nvalign=" + std::to_string(stored) + "\r\nhalign=" + std::to_string(stored) + "\r\n");
         library.LoadPictureList();
         const TRenderSnapshot s = library.MakeSnapshot(400, 300);
         EXPECT_EQ(s.VAlign, rendered) << stored;
@@ -336,6 +337,7 @@ TEST_F(PictureLibrary, AListUnreadAtStartKeepsItsEntriesWhenSavedLater) {
     WriteBytes(Photos("c.jpg"), "jpeg");
     library.RegisterPicture(Photos("c.jpg"));
     library.SavePictureList();
-    EXPECT_EQ(ReadBytes(Data("picture.lst")), Photos("c.jpg") + "\r\n" + Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    EXPECT_EQ(ReadBytes(Data("picture.lst")),
+              Photos("c.jpg") + "\r\n" + Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
     EXPECT_EQ(library.IndexOfPicture(Photos("a.jpg")), 2);
 }
