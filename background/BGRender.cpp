@@ -138,9 +138,11 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
                          TTextDrawer& text) {
     const std::string& path = snapshot.PicturePath;
     TFileStamp stamp;
-    if (!GetFileStamp(path, stamp)) {
+    // The default entry names no file, even where the data folder holds one of that name.
+    const bool builtIn = ExtractFileName(path) == "default";
+    if (builtIn || !GetFileStamp(path, stamp)) {
         auto bitmap = std::make_shared<TBitmap>(LoadBuiltInPicture());
-        if (ExtractFileName(path) != "default") {
+        if (!builtIn) {
             output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);

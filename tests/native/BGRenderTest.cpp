@@ -207,6 +207,10 @@ TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
 
     s.PicturePath = folder / "default";  // the default entry: no notice
     EXPECT_EQ(Render(s).Message, "");
+    WriteBytes(folder / "default", "some file of that name");  // it names no file all the same
+    out = Render(s);
+    EXPECT_EQ(out.Message, "");
+    EXPECT_EQ(out.Bitmap.Width(), 320);
 }
 
 TEST_F(RenderFiles, TooLargeAResultIsThePlaceholder) {
