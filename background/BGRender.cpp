@@ -138,9 +138,11 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
                          TTextDrawer& text) {
     const std::string& path = snapshot.PicturePath;
     TFileStamp stamp;
-    if (!GetFileStamp(path, stamp)) {
+    // The default entry names no file, even where the data folder holds one of that name.
+    const bool builtIn = ExtractFileName(path) == "default";
+    if (builtIn || !GetFileStamp(path, stamp)) {
         auto bitmap = std::make_shared<TBitmap>(LoadBuiltInPicture());
-        if (ExtractFileName(path) != "default") {
+        if (!builtIn) {
             output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
             text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
             SetAlpha(*bitmap, 255);
@@ -342,22 +344,33 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
     TPictureRows picture = LoadPicture(snapshot, output, options.Cache, *text);
     if (!done(rsLoad, "load")) return;
     // Resampled as the rows arrive; a damaged file found on the way becomes the placeholder.
+    TRenderSnapshot shown = snapshot;
+    bool placeholderTooLarge = false;
     for (;;) {
         if (picture.bitmap && picture.bitmap->Empty()) return;
         const int sourceWidth = picture.rows ? picture.rows->Width() : picture.bitmap->Width();
         const int sourceHeight = picture.rows ? picture.rows->Height() : picture.bitmap->Height();
-        TRenderSize size = ComputeRenderSize(sourceWidth, sourceHeight, snapshot);
+        TRenderSize size = ComputeRenderSize(sourceWidth, sourceHeight, shown);
+        if (size.TooLarge && placeholderTooLarge) {
+            // The placeholder itself is too large at this zoom or fitted to this window: it is
+            // shown at its own size, which always fits.
+            shown.Zoom = 100;
+            if (shown.VAlign == 0) shown.VAlign = 1;
+            if (shown.HAlign == 0) shown.HAlign = 1;
+            continue;
+        }
         if (size.TooLarge) {
             output.Message = kImageTooLargeMessage;
+            placeholderTooLarge = true;
             picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text)));
             continue;
         }
         if (size.Width <= 0 || size.Height <= 0) return;
-        const TRect visible = VisiblePart(snapshot, size.Width, size.Height);
-        const bool turned = snapshot.Rotation == 1 || snapshot.Rotation == 3;
+        const TRect visible = VisiblePart(shown, size.Width, size.Height);
+        const bool turned = shown.Rotation == 1 || shown.Rotation == 3;
         const bool oneRow = options.RowsOnly && options.OnRow && !turned;
         TBitmap result(visible.Width(), oneRow ? 1 : visible.Height(), 32);
-        TFinisher finisher(snapshot, size.Width, size.Height, result, visible, oneRow);
+        TFinisher finisher(shown, size.Width, size.Height, result, visible, oneRow);
         TResampleJob job;
         job.SourceWidth = sourceWidth, job.SourceHeight = sourceHeight;
         job.Width = finisher.PreparedWidth(), job.Height = finisher.PreparedHeight();

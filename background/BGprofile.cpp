@@ -58,22 +58,34 @@ int TBGprofile::IndexOfPicture(const std::string& path) const {
 
 std::string TBGprofile::BaseName(const std::string& entry) const { return SplitPath(entry).base; }
 
+namespace {
+
+// The entries of picture.lst; none when it does not exist. EFileError when it cannot be read or
+// is in UTF-16 (its lines would be junk).
+std::vector<std::string> ReadPictureList(const std::string& file) {
+    std::vector<std::string> entries;
+    std::string text;
+    if (ReadWholeFile(file, text)) {
+        RefuseUtf16(file, text);
+        for (std::string& line : SplitLines(SkipUtf8Mark(text)))
+            if (!TrimBlanks(line).empty()) entries.push_back(std::move(line));
+    }
+    return entries;
+}
+
+}  // namespace
+
 void TBGprofile::LoadPictureList() {
     pictures_.clear();
-    const std::string file = dataPath_ + "picture.lst";
-    std::string text;
-    // A list that cannot be read, or in UTF-16 (its lines would be junk), leaves the default
-    // picture alone in the list; the error is raised once that is set up.
+    // A list that cannot be read leaves the default picture alone in the list; the error is
+    // raised once that is set up.
     std::exception_ptr failed;
     try {
-        if (ReadWholeFile(file, text)) {
-            RefuseUtf16(file, text);
-            for (std::string& line : SplitLines(SkipUtf8Mark(text)))
-                if (!TrimBlanks(line).empty()) pictures_.push_back(std::move(line));
-        }
+        pictures_ = ReadPictureList(dataPath_ + "picture.lst");
     } catch (const EFileError&) {
         failed = std::current_exception();
     }
+    listUnread_ = failed != nullptr;
     std::stable_sort(pictures_.begin(), pictures_.end(),
                      [](const std::string& a, const std::string& b) { return LowerCaseSjis(a) < LowerCaseSjis(b); });
     pictures_.insert(pictures_.begin(), DefaultEntry());
@@ -106,6 +118,8 @@ void TBGprofile::SelectPicture(const std::string& path) {
 }
 
 bool TBGprofile::IsOwnDataFile(const std::string& path) const {
+    // Named after the program, which may have been renamed.
+    if (SameTextSjis(path, MainSettings.FileName())) return true;
     const TSplitPath split = SplitPath(path);
     if (SameTextSjis(split.folder, dataPath_)) {
         const std::string name = LowerCaseSjis(path.substr(split.folder.size()));
@@ -117,12 +131,22 @@ bool TBGprofile::IsOwnDataFile(const std::string& path) const {
 }
 
 // The picture folder's name for a dropped .jpx: its own, or "<base>-2" ... while a different
-// picture already has it.
+// picture already has it. A name made up here is also none a listed picture of another kind
+// goes by, whose settings and scheme it would take over.
 std::string TBGprofile::FreeJpxBase(const std::string& source, const std::string& base) const {
+    std::unordered_set<std::string> otherBases;  // only gathered on a clash
     for (int n = 1; n < 10000; ++n) {
         const std::string candidate = n == 1 ? base : base + "-" + std::to_string(n);
         const std::string target = PictureFolder() + candidate + ".jpx";
-        if (SameTextSjis(source, target) || !FileExists(target) || SameFileContent(source, target)) return candidate;
+        if (SameTextSjis(source, target)) return candidate;
+        if (n == 2)
+            for (std::size_t i = 1; i < pictures_.size(); ++i) {
+                const TSplitPath split = SplitPath(pictures_[i]);
+                if (split.ext != ".jpx" || !SameTextSjis(split.folder, PictureFolder()))
+                    otherBases.insert(LowerCaseSjis(split.base));
+            }
+        if (otherBases.count(candidate)) continue;
+        if (!FileExists(target) || SameFileContent(source, target)) return candidate;
     }
     return base;
 }
@@ -220,7 +244,16 @@ void TBGprofile::RegisterPictures(const std::vector<std::string>& paths,
     if (!last.empty()) SelectPicture(last);
 }
 
+void TBGprofile::TakeUpUnreadList() {
+    if (!listUnread_) return;
+    std::unordered_set<std::string> listed = ListedSet();
+    for (std::string& entry : ReadPictureList(dataPath_ + "picture.lst"))
+        if (listed.insert(LowerCaseSjis(entry)).second) pictures_.push_back(std::move(entry));
+    listUnread_ = false;
+}
+
 void TBGprofile::SavePictureList() {
+    TakeUpUnreadList();
     std::string text;
     for (std::size_t i = 1; i < pictures_.size(); ++i) text += pictures_[i] + "\r\n";
     RefuseUtf16File(dataPath_ + "picture.lst");
@@ -229,6 +262,7 @@ void TBGprofile::SavePictureList() {
 
 bool TBGprofile::DeletePicture(int index) {
     if (index <= 0 || index >= static_cast<int>(pictures_.size())) return false;
+    TakeUpUnreadList();  // so that the save cannot bring the entry back
     const std::string entry = pictures_[static_cast<std::size_t>(index)];
     pictures_.erase(pictures_.begin() + index);
     try {
@@ -239,7 +273,9 @@ bool TBGprofile::DeletePicture(int index) {
     }
     const TSplitPath split = SplitPath(entry);
     const std::string stem = PictureFolder() + LowerCaseSjis(split.base);
-    if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder())) DeleteFileAt(stem + ".jpx");
+    // A .jpx that another entry still names (a list edited by hand) is its only copy.
+    if (split.ext == ".jpx" && SameTextSjis(split.folder, PictureFolder()) && IndexOfPicture(entry) < 0)
+        DeleteFileAt(stem + ".jpx");
     // Pictures of one base name share their settings and scheme: those stay while one is listed.
     bool shared = false;
     for (std::size_t i = 1; i < pictures_.size(); ++i)

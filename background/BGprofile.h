@@ -59,6 +59,8 @@ public:
     void RegisterPictures(const std::vector<std::string>& paths, const std::function<void(std::size_t)>& beforeEach,
                           bool onlyNewBecomesCurrent = false);
     // Entries 1 ... as picture.lst in one safe replace; raises EFileError, the list unchanged.
+    // After a load that failed, the entries the file holds by then are listed too, behind those
+    // registered since, so that it is never written over with only those.
     void SavePictureList();
     // Removes a registered picture (never entry 0) and saves the list; false for a bad index.
     bool DeletePicture(int index);
@@ -105,6 +107,8 @@ private:
                            class TFolderNames* names = nullptr);
     // One line at the end of picture.lst, without writing the whole list again.
     void AppendListLine(const std::string& entry);
+    // After a load that failed: the entries picture.lst holds now, behind those listed.
+    void TakeUpUnreadList();
     std::unordered_set<std::string> ListedSet() const;
     bool IsOwnDataFile(const std::string& path) const;
     std::string FreeJpxBase(const std::string& source, const std::string& base) const;
@@ -115,6 +119,7 @@ private:
     std::vector<std::string> pictures_;
     int currentIndex_ = 0;
     bool listEndChecked_ = false;  // picture.lst ends in a line break, for this registration
+    bool listUnread_ = false;      // the last LoadPictureList could not read picture.lst
     std::string currentPicture_;
     std::mt19937 random_{std::random_device{}()};
 

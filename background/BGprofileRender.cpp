@@ -4,14 +4,21 @@
 
 #include "background/BGprofile.h"
 
+namespace {
+
+// The window places a picture of any other value at the top or left, and fits only at 0.
+std::uint8_t PlacementOf(int stored) { return static_cast<std::uint8_t>(stored >= 0 && stored <= 3 ? stored : 1); }
+
+}  // namespace
+
 TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
     TRenderSnapshot s;
     s.PicturePath = currentPicture_;
     s.BackgroundColor = colors_.GetColor(kColorWindowBackground);
     s.Width = width;
     s.Height = height;
-    s.VAlign = static_cast<std::uint8_t>(Read(keys::PictureVAlign));
-    s.HAlign = static_cast<std::uint8_t>(Read(keys::PictureHAlign));
+    s.VAlign = PlacementOf(Read(keys::PictureVAlign));
+    s.HAlign = PlacementOf(Read(keys::PictureHAlign));
     s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
     s.Zoom = Read(keys::PictureZoom);
     s.Effect = Read(keys::PictureEffect);

@@ -5,6 +5,7 @@
 #include "background/kvneGraphicSource.h"
 #include "support/FileIO.h"
 #include "support/Functions.h"
+#include "support/TextWork.h"
 
 const char* const kColorWindowBackground = "ウィンドウ\\背景";
 const char* const kColorActiveTitle = "ウィンドウ\\アクティブタイトル";
@@ -72,4 +73,18 @@ void TColorsList::LoadFrom(const std::string& fileName) {
         LoadFromFile(fileName);
     else
         LoadDefaults();
+}
+
+void TColorsList::LoadFromFile(const std::string& fileName) {
+    std::string text;
+    ReadWholeFile(fileName, text);
+    if (LooksLikeUtf16(text))
+        LoadDefaults();
+    else
+        LoadFromText(text);
+}
+
+void TColorsList::SaveAs(const std::string& fileName) const {
+    RefuseUtf16File(fileName);
+    SaveToFile(fileName);
 }

@@ -36,8 +36,11 @@ public:
 
     void Load();  // the own file if it exists, else the built-in scheme
     void LoadFrom(const std::string& fileName);
-    void Save() const { SaveToFile(fileName_); }
-    void SaveAs(const std::string& fileName) const { SaveToFile(fileName); }
+    // A file in UTF-16 (an editor's) gives the built-in scheme: read as Shift-JIS it is junk.
+    void LoadFromFile(const std::string& fileName);
+    // Both raise EFileError, the file left as it is, when it is in UTF-16.
+    void Save() const { SaveAs(fileName_); }
+    void SaveAs(const std::string& fileName) const;
 
 private:
     std::string fileName_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 
 #include "ImageFiles.h"
 #include "TestFolder.h"
@@ -180,7 +181,7 @@ TEST_F(RenderFiles, ShortcutsGiveThePlainPipelinesPixels) {
 TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
     WriteBytes(folder / "x.gif", "GIF89a");
     WriteBytes(folder / "bad.png",
-               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0", 33));
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0\0\0\0\0", 33));
     TRenderSnapshot s;
     s.Width = 400, s.Height = 300, s.VAlign = s.HAlign = 1;
 
@@ -206,6 +207,10 @@ TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
 
     s.PicturePath = folder / "default";  // the default entry: no notice
     EXPECT_EQ(Render(s).Message, "");
+    WriteBytes(folder / "default", "some file of that name");  // it names no file all the same
+    out = Render(s);
+    EXPECT_EQ(out.Message, "");
+    EXPECT_EQ(out.Bitmap.Width(), 320);
 }
 
 TEST_F(RenderFiles, TooLargeAResultIsThePlaceholder) {
@@ -216,6 +221,34 @@ TEST_F(RenderFiles, TooLargeAResultIsThePlaceholder) {
     const TRenderOutput out = Render(s);
     EXPECT_EQ(out.Message, kImageTooLargeMessage);
     EXPECT_EQ(out.FullWidth, 500);  // the 100 x 100 placeholder at 500 %
+}
+
+// A zoom no picture may take (from a settings file written by hand) makes even the placeholder
+// too large: it is then shown at its own size, once, rather than made again and again.
+TEST_F(RenderFiles, APlaceholderTooLargeForTheZoomIsShownAtItsOwnSize) {
+    struct CountingDrawer : TTextDrawer {
+        int draws = 0;
+        void DrawWrapped(TBitmap&, const TRect&, const std::string&, std::int32_t) override {
+            if (++draws > 3) throw std::runtime_error("placeholder made again and again");
+        }
+    } text;
+    WriteBytes(folder / "bad.png",  // 16-bit: the loader's placeholder first
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0\0\0\0\0", 33));
+    for (const std::string& path : {Photo("a.jpg", 40, 30), folder / "bad.png"}) {
+        TRenderSnapshot s;
+        s.PicturePath = path;
+        s.Width = 400, s.Height = 300, s.VAlign = s.HAlign = 2;
+        s.Zoom = 1000000;
+        TRenderOutput out;
+        std::atomic<bool> stop{false};
+        TRenderOptions options;
+        options.Text = &text;
+        text.draws = 0;
+        ASSERT_NO_THROW(RenderBackground(s, out, stop, options)) << path;
+        EXPECT_EQ(out.Message, kImageTooLargeMessage);
+        EXPECT_EQ(out.Bitmap.Width(), 100);
+        EXPECT_EQ(out.Bitmap.Height(), 100);
+    }
 }
 
 TEST_F(RenderFiles, StopsBetweenSteps) {

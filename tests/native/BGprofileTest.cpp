@@ -265,3 +265,79 @@ TEST_F(PictureLibrary, OnlyANewlyListedPictureBecomesCurrentWhenAsked) {
     library.RegisterPictures({Photos("a.jpg")}, nullptr);
     EXPECT_EQ(library.CurrentPicture(), Photos("a.jpg"));
 }
+
+// A placement outside 0 ... 3 in a settings file written by hand is rendered where the window
+// puts it, at the top or left: a byte of it must not read as fitted, centred or at the bottom.
+TEST_F(PictureLibrary, PlacementsOutOfRangeAreRenderedAtTheTopOrLeft) {
+    const std::pair<int, int> cases[] = {{0, 0},   {2, 2},  {3, 3},    {256, 1}, {258, 1},
+                                         {259, 1}, {-1, 1}, {-254, 1}, {7, 1}};
+    for (const auto& [stored, rendered] : cases) {
+        WriteBytes(Data("default.ini"),
+                   "[PICTURE]\r\nvalign=" + std::to_string(stored) + "\r\nhalign=" + std::to_string(stored) + "\r\n");
+        library.LoadPictureList();
+        const TRenderSnapshot s = library.MakeSnapshot(400, 300);
+        EXPECT_EQ(s.VAlign, rendered) << stored;
+        EXPECT_EQ(s.HAlign, rendered) << stored;
+    }
+}
+
+// The name a clashing .jpx is given is one no listed picture has: it would take over that
+// picture's settings and scheme, and its companions would be moved over them.
+TEST_F(PictureLibrary, AClashingJpxIsNotGivenTheNameOfAnotherListedPicture) {
+    library.LoadPictureList();
+    fs::create_directories(root / "other");
+    WriteBytes(Photos("x-2.jpg"), "jpeg");
+    WriteBytes(Photos("x-2.ini"), "[PICTURE]\r\nzoom=30\r\n");
+    WriteBytes(Photos("x.jpx"), "first");
+    library.RegisterPictures({Photos("x-2.jpg"), Photos("x.jpx")}, nullptr);
+    WriteBytes((root / "other" / "x.jpx").string(), "second");
+    WriteBytes((root / "other" / "x.ini").string(), "[PICTURE]\r\nzoom=80\r\n");
+    library.RegisterPicture((root / "other" / "x.jpx").string());
+
+    EXPECT_EQ(ReadBytes(Data("picture/x-2.ini")), "[PICTURE]\r\nzoom=30\r\n");
+    EXPECT_EQ(ReadBytes(Data("picture/x-3.jpx")), "second");
+    EXPECT_EQ(ReadBytes(Data("picture/x-3.ini")), "[PICTURE]\r\nzoom=80\r\n");
+    EXPECT_EQ(library.CurrentPicture(), Data("picture/x-3.jpx"));
+}
+
+// A list edited by hand may name a picture twice: deleting one entry leaves the .jpx that the
+// other still names, its only copy.
+TEST_F(PictureLibrary, DeletingOneOfTwoEntriesOfAJpxKeepsIt) {
+    fs::create_directories(root / "data" / "picture");
+    WriteBytes(Data("picture/x.jpx"), "jpx");
+    WriteBytes(Data("picture.lst"), Data("picture/x.jpx") + "\r\n" + Data("picture/x.jpx") + "\r\n");
+    library.LoadPictureList();
+    ASSERT_TRUE(library.DeletePicture(1));
+    EXPECT_EQ(ReadBytes(Data("picture/x.jpx")), "jpx");
+    ASSERT_TRUE(library.DeletePicture(1));
+    EXPECT_FALSE(fs::exists(Data("picture/x.jpx")));
+}
+
+// The main settings are named after the program, which may have been renamed: a picture of that
+// name in the data folder does not take them away as its own.
+TEST_F(PictureLibrary, TheMainSettingsOfARenamedProgramAreNoCompanion) {
+    const std::string before = MainSettings.FileName();
+    MainSettings.SetFileName(Data("mytodo.ini"));
+    WriteBytes(Data("mytodo.ini"), "[OPTION]\r\nshadow=1\r\n");
+    WriteBytes(Data("mytodo.jpg"), "jpeg");
+    library.LoadPictureList();
+    library.RegisterPicture(Data("mytodo.jpg"));
+    MainSettings.SetFileName(before);
+    EXPECT_EQ(ReadBytes(Data("mytodo.ini")), "[OPTION]\r\nshadow=1\r\n");
+    EXPECT_FALSE(fs::exists(Data("picture/mytodo.ini")));
+}
+
+// A list that could not be read at start (held by another program) is not written over by the
+// next save with only what was registered since: the entries it holds stay listed.
+TEST_F(PictureLibrary, AListUnreadAtStartKeepsItsEntriesWhenSavedLater) {
+    fs::create_directories(Data("picture.lst"));  // reading fails
+    EXPECT_THROW(library.LoadPictureList(), EFileError);
+    fs::remove(Data("picture.lst"));
+    WriteBytes(Data("picture.lst"), Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    WriteBytes(Photos("c.jpg"), "jpeg");
+    library.RegisterPicture(Photos("c.jpg"));
+    library.SavePictureList();
+    EXPECT_EQ(ReadBytes(Data("picture.lst")),
+              Photos("c.jpg") + "\r\n" + Photos("a.jpg") + "\r\n" + Photos("b.jpg") + "\r\n");
+    EXPECT_EQ(library.IndexOfPicture(Photos("a.jpg")), 2);
+}

@@ -2,6 +2,7 @@
 
 #include "TestFolder.h"
 #include "background/kvneColors.h"
+#include "support/Errors.h"
 
 TEST(Colors, BuiltInSchemeRoundTripsByteForByte) {
     TColorsList colors;
@@ -79,6 +80,22 @@ TEST(Colors, LoadFallsBackToTheBuiltInScheme) {
     TColorsList again;
     again.LoadFrom(folder / "colors.clr");
     EXPECT_EQ(again.GetColor(kColorWindowBackground), 0x102030);
+}
+
+// An editor may save a scheme as UTF-16: it shows the built-in colours rather than black ones,
+// and a save says the file is not Shift-JIS instead of writing those colours over it.
+TEST(Colors, AUtf16SchemeIsNeitherReadAsBlackNorWrittenOver) {
+    TestFolder folder;
+    const std::string utf16("\xFF\xFE<\0a\0>\0" "1\0<\0/\0a\0>\0", 18);
+    WriteBytes(folder / "x.clr", utf16);
+    TColorsList colors;
+    colors.SetFileName(folder / "x.clr");
+    colors.Load();
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0xFFFFFF);
+    colors.LoadFromFile(folder / "x.clr");
+    EXPECT_EQ(colors.GetColor(kColorActiveTitle), 0x0000FF);
+    EXPECT_THROW(colors.Save(), EFileError);
+    EXPECT_EQ(ReadBytes(folder / "x.clr"), utf16);
 }
 
 // Hostile files: each loads quickly, never runs out of stack, and keeps the keys that matter.
