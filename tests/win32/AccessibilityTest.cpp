@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <functional>
 #include <vector>
 
 #include "DataFolderTest.h"
@@ -203,6 +204,60 @@ TEST_F(Accessibility, AnObjectOutlivingTheWindowAnswersWithoutIt) {
     EXPECT_EQ(Name(button, CHILDID_SELF), "");  // the button went with its window
     EXPECT_EQ(button->accDoDefaultAction(Child(CHILDID_SELF)), E_INVALIDARG);
     button->Release();
+}
+
+namespace {
+
+std::function<void()> gStep;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (gStep) gStep();
+}
+
+}  // namespace
+
+// While a question is open the window takes no input, and no reader's action either: an
+// editor opened under the question, or the close button taking both away, would lose work.
+TEST_F(Accessibility, NoActionWhileAQuestionIsOpen) {
+    Start(2);
+    const RECT b = {form_.kvneGctButton2.BtnDraw.Bounds().Left, form_.kvneGctButton2.BtnDraw.Bounds().Top,
+                    form_.kvneGctButton2.BtnDraw.Bounds().Right, form_.kvneGctButton2.BtnDraw.Bounds().Bottom};
+    POINT p{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    ClientToScreen(form_.Handle(), &p);
+    VARIANT part;
+    VariantInit(&part);
+    ASSERT_EQ(list_->accHitTest(p.x, p.y, &part), S_OK);
+    ASSERT_EQ(part.vt, VT_DISPATCH);
+    IAccessible* close = nullptr;
+    part.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&close));
+    part.pdispVal->Release();
+    ASSERT_TRUE(close);
+
+    form_.List.Select(1);
+    HRESULT opened = S_OK, pressed = S_OK, selected = S_OK;
+    bool posted = true;
+    gStep = [&] {
+        opened = list_->accDoDefaultAction(Child(1));
+        selected = list_->accSelect(SELFLAG_TAKESELECTION, Child(1));
+        pressed = close->accDoDefaultAction(Child(CHILDID_SELF));
+        // Taken out before the question's loop would run them.
+        MSG msg;
+        posted = PeekMessageW(&msg, form_.Handle(), WM_EDITSELECTED, WM_EDITSELECTED, PM_REMOVE) ||
+                 PeekMessageW(&msg, form_.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE);
+        if (HWND box = FindWindowW(L"TFormMessage", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    gStep = nullptr;
+    close->Release();
+    EXPECT_EQ(opened, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(selected, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(pressed, DISP_E_MEMBERNOTFOUND);
+    EXPECT_FALSE(posted);
+    EXPECT_EQ(form_.Selection(), 1);
+    EXPECT_EQ(form_.Items.Count(), 2);
+    // Afterwards the reader acts again.
+    EXPECT_EQ(list_->accSelect(SELFLAG_TAKESELECTION, Child(1)), S_OK);
 }
 
 namespace {
