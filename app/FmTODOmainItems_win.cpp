@@ -121,8 +121,11 @@ void TFmTODOmain::SaveItemsAtExit() {
 }
 
 void TFmTODOmain::ItemFileChanged() {
-    // A question or editor is open: the next save merges, asking then if it must.
-    if (Application.ModalLevel() > 0) return;
+    // A question or editor is open: the file is looked at once it has closed (or merged by the
+    // save that ends it); the watcher tells of a change only once.
+    const bool modal = Application.ModalLevel() > 0;
+    FileCheckTimer.SetEnabled(modal);
+    if (modal) return;
     switch (Store.CheckFile()) {
         case TTodoStore::TFileState::Merged: LayoutList(); break;
         case TTodoStore::TFileState::NeedsConfirmation:
@@ -199,21 +202,25 @@ void TFmTODOmain::EditItemDialog(int index) {
         }
         if (index >= 0) List.Select(index);
     }
-    SaveItems();
-    LayoutList();
+    LayoutList();  // shown before the save, which may fail or ask
     List.ShowSelection();
+    SaveItems();
 }
 
-void TFmTODOmain::P1todoCopyClick() {
+bool TFmTODOmain::P1todoCopyClick() {
     const int selected = Selection();
-    if (selected < 0) return;
-    if (!SetClipboardText(Handle(), Items.ItemToLine(selected)))
-        Application.ReportError("クリップボードに書き込めません");
+    if (selected < 0) return false;
+    if (SetClipboardText(Handle(), Items.ItemToLine(selected))) return true;
+    Application.ReportError("クリップボードに書き込めません");
+    return false;
 }
 
 void TFmTODOmain::PasteItem(int index) {
     std::wstring lost;
-    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost);
+    bool opened = false;
+    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    // Another program holding the clipboard is no empty text.
+    if (!opened) return Application.ReportError("クリップボードを読めません");
     TTodoData parsed;
     parsed.LineToItem(parsed.NewItem(), text);
     Tdata item = parsed.Item(0);
@@ -229,8 +236,7 @@ void TFmTODOmain::PasteItem(int index) {
 
 void TFmTODOmain::P1todoCutClick() {
     const int selected = Selection();
-    if (selected < 0) return;
-    P1todoCopyClick();
+    if (selected < 0 || !P1todoCopyClick()) return;  // an item not on the clipboard stays in the list
     ArchiveItem(selected);
     UpdateWindow(Handle());
 }

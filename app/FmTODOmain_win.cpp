@@ -39,6 +39,10 @@ void TFmTODOmain::FormCreate() {
     DayTimer.SetOwner(Handle());
     DayTimer.SetInterval(60 * 1000);
     DayTimer.OnTimer = [this] { CheckDay(); };
+    FileCheckTimer.SetEnabled(false);
+    FileCheckTimer.SetInterval(500);
+    FileCheckTimer.SetOwner(Handle());
+    FileCheckTimer.OnTimer = [this] { ItemFileChanged(); };
     List.Today = Clock();  // the first paint already marks the dates; the reminder waits for WM_CHECKDAY
     BGprofile.SetRenderHost(std::make_shared<TWin32RenderHost>(Handle()));
     SetUpFormFunc();
@@ -279,7 +283,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_TIMER:
-        if (!Timer1.Handle(wParam)) DayTimer.Handle(wParam);
+        if (!Timer1.Handle(wParam) && !DayTimer.Handle(wParam)) FileCheckTimer.Handle(wParam);
         return 0;
     case WM_CHECKDAY: CheckDay(); return 0;
     case WM_ERASEBKGND: return 1;

@@ -159,9 +159,10 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
     // The strip of the background behind the row, as the rendering left it (whatever its
     // alpha); where the picture does not reach, the window colour stays.
     CopyPixels(rowBitmap_, picture.x - Rect.left, picture.y - y, background);
-    if (line >= 0 && line < LineCount()) {
+    // The lines may be of an older list until the next layout: a row of an item gone since stays empty.
+    const int item = line >= 0 && line < LineCount() ? LineItems()[static_cast<std::size_t>(line)] : -1;
+    if (item >= 0 && item < store_.Count()) {
         const TTodoData& items = store_.ItemsForLayout();
-        const int item = LineItems()[static_cast<std::size_t>(line)];
         TRowLine text;
         text.text = lines_.Texts()[static_cast<std::size_t>(line)];
         text.first = line == 0 || LineItems()[static_cast<std::size_t>(line - 1)] != item;

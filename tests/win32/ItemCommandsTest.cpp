@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <thread>
 
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
@@ -188,6 +189,39 @@ TEST_F(ItemCommands, AcceptingAnUntouchedEditorChangesNothing) {
     EXPECT_DOUBLE_EQ(form_.Items.GetDate(0) - static_cast<long long>(form_.Items.GetDate(0)), 0.75);
 }
 
+// An edit shows at once, also when its save fails (another program holds the file): the
+// rows are not left showing the old text.
+TEST_F(ItemCommands, AnEditShowsEvenWhenItsSaveFails) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
+    Start(ItemLines(2));
+    ASSERT_EQ(form_.List.LineCount(), 2);
+    const std::wstring file = ToWide(Path("todo\\todo.txt"));
+    HANDLE locked = INVALID_HANDLE_VALUE;
+    gStep = [&] {
+        HWND editor = FindWindowW(L"TFmTODOdata", nullptr);
+        if (!editor) return;
+        SetWindowTextW(FindWindowExW(editor, nullptr, L"Edit", nullptr), L"a\r\nb\r\nc");
+        locked = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, 103)));
+    };
+    SetTimer(nullptr, 0, 200, RunStep);
+    EXPECT_THROW(form_.EditItemDialog(0), EFileError);
+    gStep = nullptr;
+    CloseHandle(locked);
+    EXPECT_EQ(form_.Items.GetText(0), "a\r\nb\r\nc");
+    EXPECT_EQ(form_.List.LineCount(), 4);
+}
+
+// A paint can come between a change of the list and its layout (a question a save asks shows
+// over the window): the rows of items gone meanwhile stay empty instead of failing the paint.
+TEST_F(ItemCommands, APaintBeforeTheLayoutSkipsItemsGoneMeanwhile) {
+    Start(ItemLines(3));
+    form_.List.Select(2);
+    form_.Store.Remove(form_.Store.IdAt(2));
+    EXPECT_NO_THROW(form_.PaintList());
+    EXPECT_EQ(form_.Selection(), -1);
+}
+
 TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
     CreateDirectoryW(ToWide(Path("todo\\200507.txt")).c_str(), nullptr);
@@ -310,6 +344,28 @@ TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     EXPECT_EQ(saved.find("牛乳"), std::string::npos);
 }
 
+// The watcher's word that arrives while a question is open is not lost: the file is merged
+// once the question is answered, though nothing was saved.
+TEST_F(ItemCommands, AFileChangeDuringAQuestionIsMergedAfterIt) {
+    Start(ItemLines(2));
+    form_.List.Select(0);
+    gStep = [this] {
+        ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(3));
+        SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+        MSG msg;
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 500; Sleep(5))  // the watcher's own too
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (HWND box = FindWindowW(L"TFormMessage", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);  // not deleted
+    };
+    SetTimer(nullptr, 0, 200, RunStep);
+    PressKey(form_, VK_DELETE);
+    gStep = nullptr;
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000 && form_.Items.Count() != 3; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(form_.Items.Count(), 3);
+}
+
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
     form_.List.Select(2);  // "a"
@@ -319,6 +375,35 @@ TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     form_.SortBy(skText);  // and back
     EXPECT_EQ(form_.Items.GetText(0), "a");
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+}
+
+// Another program holds the clipboard: Ctrl+V adds no empty item and Ctrl+X keeps the item
+// it could not copy; each says so.
+TEST_F(ItemCommands, ABusyClipboardAddsOrCutsNothing) {
+    Start(ItemLines(2));
+    const std::string before = Read("todo\\todo.txt");
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([held, done] {
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        const bool opened = OpenClipboard(owner);
+        SetEvent(held);
+        WaitForSingleObject(done, 10000);
+        if (opened) CloseClipboard();
+        DestroyWindow(owner);
+    });
+    WaitForSingleObject(held, 10000);
+    form_.List.Select(0);
+    PressKey(form_, 'V', true);
+    const int afterPaste = form_.Items.Count();
+    PressKey(form_, 'X', true);
+    SetEvent(done);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(done);
+    EXPECT_EQ(afterPaste, 2);
+    EXPECT_EQ(form_.Items.Count(), 2);
+    EXPECT_EQ(Read("todo\\todo.txt"), before);
+    EXPECT_EQ(Application.PendingReports().size(), 2u);
 }
 
 TEST(Clipboard, JapaneseTextSurvivesAnySessionCodePage) {
