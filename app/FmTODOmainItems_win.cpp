@@ -221,9 +221,17 @@ void TFmTODOmain::PasteItem(int index) {
     const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
     // Another program holding the clipboard is no empty text.
     if (!opened) return Application.ReportError("クリップボードを読めません");
-    TTodoData parsed;
-    parsed.LineToItem(parsed.NewItem(), text);
-    Tdata item = parsed.Item(0);
+    // A line copied from an editor brings its line break. One item line is that item; any other
+    // text, several lines of them too, is the new item's text as it stands, not fields or escapes.
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    Tdata item;
+    if (line.find_first_of("\r\n") != std::string::npos || !TTodoData::ParseItemLine(line, item)) {
+        TTodoData plain;
+        plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
+        item = plain.Item(0);
+        item.Text = line;
+    }
     if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
     List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));
     LayoutList();
@@ -273,6 +281,6 @@ void TFmTODOmain::PsAutoClick() {
 void TFmTODOmain::SortBy(int key) {
     MainSettings.Write(keys::SortOrder, Store.ToggleSort(key));
     MainSettings.Write(keys::SortType, key);
-    List.BuildLines(LineSettings());
+    LayoutList();  // keeps the selected item in view wherever the sort took it
     PaintList();
 }

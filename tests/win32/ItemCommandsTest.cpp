@@ -422,3 +422,41 @@ TEST(Clipboard, JapaneseTextSurvivesAnySessionCodePage) {
     EXPECT_EQ(GetClipboardText(owner, 20), line.substr(0, 19));  // not inside "牛"
     DestroyWindow(owner);
 }
+
+// A sort that moves the selected item out of view scrolls to it instead of dropping it.
+TEST_F(ItemCommands, SortingKeepsAFarSelection) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[SORT]\r\ntype=0\r\norder=0\r\n");
+    Start(ItemLines(40));
+    form_.List.Select(35);
+    form_.List.ShowSelection();
+    form_.PaintList();
+    form_.SortBy(skDate);  // descending now: item35 moves to the top part
+    ASSERT_GE(form_.Selection(), 0);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "item35");
+    RECT r;
+    EXPECT_TRUE(form_.List.ItemBounds(form_.Selection(), r));
+}
+
+// Text from other programs: a file line copied with its line break is that item; several lines,
+// or backslashes, are the text as it stands; nothing ends up in the item's mark.
+TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
+    Start("");
+    const std::string two = "20240305,0000FF,\"a\",\"★\"\r\n20240306,0000FF,\"b\",\"★\"";
+    const struct {
+        std::string clipboard, text, mark;
+    } cases[] = {
+        {"20240305,0000FF,\"a\",\"★\"\r\n", "a", "★"},
+        {two + "\r\n", two, "　"},
+        {"C:\\new\\temp \\\\server", "C:\\new\\temp \\\\server", "　"},
+        {"\r\n\r\n", "", "　"},  // as an empty clipboard
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        ASSERT_TRUE(SetClipboardText(form_.Handle(), c.clipboard));
+        form_.PasteItem(-1);
+        ASSERT_GE(form_.Selection(), 0);
+        EXPECT_EQ(form_.Items.GetText(form_.Selection()), c.text);
+        EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
+    }
+    EXPECT_EQ(form_.Items.Count(), 4);
+}
