@@ -236,10 +236,13 @@ void TFmTODOmain::PasteItem(int index) {
     List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));
     LayoutList();
     List.ShowSelection();
-    SaveItems();
-    if (!lost.empty())
+    if (!lost.empty()) {
+        // Before the save, which may fail and end the command; counted, like every question.
+        const TModalScope modal(Handle());
         MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
                     MB_OK | MB_ICONWARNING);
+    }
+    SaveItems();
 }
 
 void TFmTODOmain::P1todoCutClick() {

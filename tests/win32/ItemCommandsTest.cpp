@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <thread>
 
@@ -459,4 +460,28 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
     }
     EXPECT_EQ(form_.Items.Count(), 4);
+}
+
+// The warning about characters Shift-JIS cannot hold is a modal run like every question: no
+// command from the tray or a reader starts under it.
+TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
+    Start(ItemLines(1));
+    ASSERT_TRUE(OpenClipboard(form_.Handle()));
+    EmptyClipboard();
+    const wchar_t text[] = L"a\u20AC";  // the euro sign is not in code page 932
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    std::memcpy(GlobalLock(memory), text, sizeof text);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    int level = -1;
+    gStep = [&level] {
+        level = Application.ModalLevel();
+        if (HWND box = FindWindowW(L"#32770", L"Memorail")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    form_.PasteItem(-1);
+    gStep = nullptr;
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a?");
 }
