@@ -210,6 +210,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_EDITSELECTED:
+        // For the item the reader acted on; gone meanwhile, nothing opens rather than a new item.
+        if (Selection() < 0) return 0;
         EditItemDialog(Selection());
         UpdateWindow(Handle());
         return 0;

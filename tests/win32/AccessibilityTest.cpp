@@ -260,6 +260,32 @@ TEST_F(Accessibility, NoActionWhileAQuestionIsOpen) {
     EXPECT_EQ(list_->accSelect(SELFLAG_TAKESELECTION, Child(1)), S_OK);
 }
 
+// The default action is for its item: merged away before it runs, no editor opens, where the
+// new item's editor would take what the user means for the item.
+TEST_F(Accessibility, TheDefaultActionOnAnItemGoneMeanwhileOpensNothing) {
+    Start(3);
+    ASSERT_EQ(list_->accDoDefaultAction(Child(3)), S_OK);
+    std::string lines;
+    for (int i = 0; i < 2; ++i) lines += DateToText(45000 + i) + ",000000,\"item" + std::to_string(i) + "\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\todo.txt"), lines);
+    SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+    ASSERT_EQ(form_.Items.Count(), 2);
+    bool opened = false;
+    gStep = [&opened] {
+        if (HWND editor = FindWindowW(L"TFmTODOdata", nullptr)) {
+            opened = true;
+            PostMessageW(editor, WM_CLOSE, 0, 0);
+        }
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 800; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    gStep = nullptr;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(form_.Items.Count(), 2);
+}
+
 namespace {
 
 BOOL CALLBACK AddUnnamed(HWND hwnd, LPARAM out) {
