@@ -179,6 +179,7 @@ private:
     TListAccessible* accessible_ = nullptr;
     bool accessibilityClosed_ = false;
     int notifiedSelection_ = -1;
+    TItemId notifiedId_ = 0;
     bool folded_ = false;
 
     bool active_ = false;

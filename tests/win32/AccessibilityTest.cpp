@@ -17,6 +17,7 @@
 #include "todo/FmTODOdata.h"
 #include "framework/Handles.h"
 #include "framework/Messages.h"
+#include "support/Clipboard_win.h"
 
 namespace {
 
@@ -142,6 +143,29 @@ TEST_F(Accessibility, FocusAndSelectionEventsFollowTheDownKey) {
                                                        {EVENT_OBJECT_SELECTION, 2}};
     EXPECT_EQ(gEvents, expected);
     EXPECT_NE(Number(&IAccessible::get_accState, list_, 2) & STATE_SYSTEM_FOCUSED, 0);
+}
+
+// The events follow the item, not its place: a pasted item selected where the last one was is
+// announced too.
+TEST_F(Accessibility, ANewItemSelectedAtTheSamePlaceIsAnnounced) {
+    Start(3);
+    SetFocus(form_.Handle());
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_HOME, 0);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, OnEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    gEvents.clear();
+    ASSERT_TRUE(SetClipboardText(form_.Handle(), "20000101,000000,\"first\",\"★\""));
+    form_.P1todoInsertClick();  // before item0, and first by its date
+    ASSERT_EQ(form_.Selection(), 0);
+    form_.PaintList();
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    UnhookWinEvent(hook);
+    EXPECT_EQ(gEvents, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SELECTION, 1}}));
 }
 
 TEST_F(Accessibility, TheButtonsAndTheLinkHaveRolesAndNames) {
