@@ -50,6 +50,8 @@ void TFmTODOmain::CreateMenu() {
         Entry("P1todoAdd", "新規(&N)\tCtrl+N", [this] { AddItemDialog(); }),
         Entry("P1todoEdit", "編集(&E)\tF2",
               [this] {
+                  // Offered for the selected item: merged away while the menu was open, no new one.
+                  if (Selection() < 0) return;
                   EditItemDialog(Selection());
                   UpdateWindow(Handle());
               }),

@@ -367,6 +367,34 @@ TEST_F(ItemCommands, AFileChangeDuringAQuestionIsMergedAfterIt) {
     EXPECT_EQ(form_.Items.Count(), 3);
 }
 
+// "編集" is offered for the selected item; merged away while the menu was open, it opens no
+// editor for a new item.
+TEST_F(ItemCommands, EditFromTheMenuForAnItemGoneMeanwhileOpensNothing) {
+    Start(ItemLines(3));
+    form_.List.Select(2);
+    form_.PopupMenu1Popup();
+    ASSERT_TRUE(form_.PopupMenu1.Find("P1todoEdit")->enabled);
+    ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(2));
+    SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+    ASSERT_EQ(form_.Selection(), -1);
+    bool opened = false;
+    gStep = [&opened] {
+        if (HWND editor = FindWindowW(L"TFmTODOdata", nullptr)) {
+            opened = true;
+            PostMessageW(editor, WM_CLOSE, 0, 0);
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    form_.PopupMenu1.Find("P1todoEdit")->onClick();
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 600; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    KillTimer(nullptr, timer);
+    gStep = nullptr;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(form_.Items.Count(), 2);
+}
+
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
     form_.List.Select(2);  // "a"
