@@ -92,6 +92,8 @@ void TListView::PageDown() {
         // At the bottom already: a page further, at least one item.
         const int line = std::min(LineCount() - 1, FirstLineOf(selected) + visibleRows_ - 1);
         target = std::max(LineItems()[static_cast<std::size_t>(line)], std::min(selected + 1, store_.Count() - 1));
+        // The last item, seen to its end: showing it again would jump back to its first line.
+        if (target == selected) return;
     }
     Select(target);
     ShowSelection();

@@ -328,6 +328,21 @@ TEST_F(ItemCommands, PageDownPagesThroughATallItem) {
     EXPECT_EQ(form_.List.FirstShownLine(), 0);
 }
 
+// At the end of a tall last item PageDown stays, instead of jumping back to the item's top.
+TEST_F(ItemCommands, PageDownStopsAtTheEndOfATallLastItem) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
+    std::string tall;
+    for (int i = 0; i < 40; ++i) tall += "line" + std::to_string(i) + "\\n";
+    Start(ItemLines(1) + DateToText(46000) + ",000000,\"" + tall + "\",\"　\"\r\n");
+    const int bottom = form_.List.LineCount() - form_.List.VisibleRows();
+    PressKey(form_, VK_END);
+    for (int i = 0; i < 10 && form_.List.FirstShownLine() < bottom; ++i) PressKey(form_, VK_NEXT);
+    ASSERT_EQ(form_.List.FirstShownLine(), bottom);
+    PressKey(form_, VK_NEXT);
+    EXPECT_EQ(form_.Selection(), 1);
+    EXPECT_EQ(form_.List.FirstShownLine(), bottom);
+}
+
 TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
     form_.List.Select(0);
