@@ -83,8 +83,7 @@ bool TListAccessible::Bounds(int child, RECT& r) {
 }
 
 bool TListAccessible::Select(int child, long flags) {
-    if (child == 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS | SELFLAG_ADDSELECTION)) ||
-        ActionsRefused())
+    if (child == 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS | SELFLAG_ADDSELECTION)) || ActionsRefused())
         return false;
     list_.Select(child - 1);
     list_.ShowSelection();

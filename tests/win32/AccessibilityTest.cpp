@@ -290,7 +290,8 @@ TEST_F(Accessibility, TheDefaultActionOnAnItemGoneMeanwhileOpensNothing) {
     Start(3);
     ASSERT_EQ(list_->accDoDefaultAction(Child(3)), S_OK);
     std::string lines;
-    for (int i = 0; i < 2; ++i) lines += DateToText(45000 + i) + ",000000,\"item" + std::to_string(i) + "\",\"★\"\r\n";
+    for (int i = 0; i < 2; ++i)
+        lines += DateToText(45000 + i) + ",000000,\"item" + std::to_string(i) + "\",\"★\"\r\n";
     ReplaceFileSafely(Path("todo\\todo.txt"), lines);
     SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
     ASSERT_EQ(form_.Items.Count(), 2);

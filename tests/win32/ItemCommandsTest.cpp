@@ -203,7 +203,8 @@ TEST_F(ItemCommands, AnEditShowsEvenWhenItsSaveFails) {
         if (!editor) return;
         SetWindowTextW(FindWindowExW(editor, nullptr, L"Edit", nullptr), L"a\r\nb\r\nc");
         locked = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, 103)));
+        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(editor, 103)));
     };
     SetTimer(nullptr, 0, 200, RunStep);
     EXPECT_THROW(form_.EditItemDialog(0), EFileError);
