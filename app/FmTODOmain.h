@@ -67,7 +67,8 @@ public:
     void OpenMenu(int screenX, int screenY);
     void AddItemDialog();
     void EditItemDialog(int index);
-    void P1todoCopyClick();
+    // False when nothing was put on the clipboard (the failure is reported).
+    bool P1todoCopyClick();
     void P1todoInsertClick() { PasteItem(Selection()); }
     void PasteItem(int index);
     void P1todoCutClick();
@@ -164,6 +165,8 @@ private:
     // Replaces the current list by the file's, after a large outside removal, or keeps it.
     bool AskTakeFileList();
     std::unique_ptr<TFolderWatcher> ItemWatcher;
+    // A change of the item file met while a modal window ran: looked at again once it has closed.
+    TTimer FileCheckTimer{nullptr, 3};
     void DeleteWithConfirmation();
     static LRESULT CALLBACK ScrollBarProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void OnMouse(UINT message, int x, int y);
@@ -176,6 +179,7 @@ private:
     TListAccessible* accessible_ = nullptr;
     bool accessibilityClosed_ = false;
     int notifiedSelection_ = -1;
+    TItemId notifiedId_ = 0;
     bool folded_ = false;
 
     bool active_ = false;

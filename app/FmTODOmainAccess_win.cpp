@@ -27,9 +27,11 @@ LRESULT TFmTODOmain::AnswerAccessibility(WPARAM wParam, LPARAM lParam, bool& ans
 
 void TFmTODOmain::NotifySelection() {
     // After the layout, so that a reader asking at once finds the item at its new place.
+    // Another item at the same place is news as much as the same item at another place.
     const int selected = Selection();
-    if (selected == notifiedSelection_) return;
+    if (selected == notifiedSelection_ && List.SelectedId() == notifiedId_) return;
     notifiedSelection_ = selected;
+    notifiedId_ = List.SelectedId();
     if (selected < 0) return;
     if (GetFocus() == Handle()) NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, selected + 1);
     NotifyWinEvent(EVENT_OBJECT_SELECTION, Handle(), OBJID_CLIENT, selected + 1);

@@ -50,6 +50,8 @@ void TFmTODOmain::CreateMenu() {
         Entry("P1todoAdd", "新規(&N)\tCtrl+N", [this] { AddItemDialog(); }),
         Entry("P1todoEdit", "編集(&E)\tF2",
               [this] {
+                  // Offered for the selected item: merged away while the menu was open, no new one.
+                  if (Selection() < 0) return;
                   EditItemDialog(Selection());
                   UpdateWindow(Handle());
               }),
@@ -121,8 +123,11 @@ void TFmTODOmain::SaveItemsAtExit() {
 }
 
 void TFmTODOmain::ItemFileChanged() {
-    // A question or editor is open: the next save merges, asking then if it must.
-    if (Application.ModalLevel() > 0) return;
+    // A question or editor is open: the file is looked at once it has closed (or merged by the
+    // save that ends it); the watcher tells of a change only once.
+    const bool modal = Application.ModalLevel() > 0;
+    FileCheckTimer.SetEnabled(modal);
+    if (modal) return;
     switch (Store.CheckFile()) {
         case TTodoStore::TFileState::Merged: LayoutList(); break;
         case TTodoStore::TFileState::NeedsConfirmation:
@@ -199,38 +204,52 @@ void TFmTODOmain::EditItemDialog(int index) {
         }
         if (index >= 0) List.Select(index);
     }
-    SaveItems();
-    LayoutList();
+    LayoutList();  // shown before the save, which may fail or ask
     List.ShowSelection();
+    SaveItems();
 }
 
-void TFmTODOmain::P1todoCopyClick() {
+bool TFmTODOmain::P1todoCopyClick() {
     const int selected = Selection();
-    if (selected < 0) return;
-    if (!SetClipboardText(Handle(), Items.ItemToLine(selected)))
-        Application.ReportError("クリップボードに書き込めません");
+    if (selected < 0) return false;
+    if (SetClipboardText(Handle(), Items.ItemToLine(selected))) return true;
+    Application.ReportError("クリップボードに書き込めません");
+    return false;
 }
 
 void TFmTODOmain::PasteItem(int index) {
     std::wstring lost;
-    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost);
-    TTodoData parsed;
-    parsed.LineToItem(parsed.NewItem(), text);
-    Tdata item = parsed.Item(0);
+    bool opened = false;
+    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    // Another program holding the clipboard is no empty text.
+    if (!opened) return Application.ReportError("クリップボードを読めません");
+    // A line copied from an editor brings its line break. One item line is that item; any other
+    // text, several lines of them too, is the new item's text as it stands, not fields or escapes.
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    Tdata item;
+    if (line.find_first_of("\r\n") != std::string::npos || !TTodoData::ParseItemLine(line, item)) {
+        TTodoData plain;
+        plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
+        item = plain.Item(0);
+        item.Text = line;
+    }
     if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
     List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));
     LayoutList();
     List.ShowSelection();
-    SaveItems();
-    if (!lost.empty())
+    if (!lost.empty()) {
+        // Before the save, which may fail and end the command; counted, like every question.
+        const TModalScope modal(Handle());
         MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
                     MB_OK | MB_ICONWARNING);
+    }
+    SaveItems();
 }
 
 void TFmTODOmain::P1todoCutClick() {
     const int selected = Selection();
-    if (selected < 0) return;
-    P1todoCopyClick();
+    if (selected < 0 || !P1todoCopyClick()) return;  // an item not on the clipboard stays in the list
     ArchiveItem(selected);
     UpdateWindow(Handle());
 }
@@ -267,6 +286,6 @@ void TFmTODOmain::PsAutoClick() {
 void TFmTODOmain::SortBy(int key) {
     MainSettings.Write(keys::SortOrder, Store.ToggleSort(key));
     MainSettings.Write(keys::SortType, key);
-    List.BuildLines(LineSettings());
+    LayoutList();  // keeps the selected item in view wherever the sort took it
     PaintList();
 }

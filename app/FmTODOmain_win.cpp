@@ -39,6 +39,10 @@ void TFmTODOmain::FormCreate() {
     DayTimer.SetOwner(Handle());
     DayTimer.SetInterval(60 * 1000);
     DayTimer.OnTimer = [this] { CheckDay(); };
+    FileCheckTimer.SetEnabled(false);
+    FileCheckTimer.SetInterval(500);
+    FileCheckTimer.SetOwner(Handle());
+    FileCheckTimer.OnTimer = [this] { ItemFileChanged(); };
     List.Today = Clock();  // the first paint already marks the dates; the reminder waits for WM_CHECKDAY
     BGprofile.SetRenderHost(std::make_shared<TWin32RenderHost>(Handle()));
     SetUpFormFunc();
@@ -206,6 +210,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_EDITSELECTED:
+        // For the item the reader acted on; gone meanwhile, nothing opens rather than a new item.
+        if (Selection() < 0) return 0;
         EditItemDialog(Selection());
         UpdateWindow(Handle());
         return 0;
@@ -279,7 +285,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_TIMER:
-        if (!Timer1.Handle(wParam)) DayTimer.Handle(wParam);
+        if (!Timer1.Handle(wParam) && !DayTimer.Handle(wParam)) FileCheckTimer.Handle(wParam);
         return 0;
     case WM_CHECKDAY: CheckDay(); return 0;
     case WM_ERASEBKGND: return 1;

@@ -1,8 +1,13 @@
 #include "app/ListAccessible_win.h"
 
 #include "app/ListSpeech.h"
+#include "framework/Application.h"
 
 namespace {
+
+// While a modal window runs, the main window takes no input; a reader's action would run under
+// the question or editor (a second editor, or the close button taking the open one away).
+bool ActionsRefused() { return Application.ModalLevel() > 0; }
 
 class TPartAccessible : public TAccessible {
 public:
@@ -24,7 +29,7 @@ protected:
     }
     std::string DefaultAction(int) override { return part_.role == ROLE_SYSTEM_LINK ? "ジャンプ" : "押す"; }
     bool DoDefaultAction(int) override {
-        if (!Window() || !part_.press) return false;
+        if (!Window() || !part_.press || ActionsRefused()) return false;
         part_.press();
         return true;
     }
@@ -78,7 +83,8 @@ bool TListAccessible::Bounds(int child, RECT& r) {
 }
 
 bool TListAccessible::Select(int child, long flags) {
-    if (child == 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS | SELFLAG_ADDSELECTION))) return false;
+    if (child == 0 || !(flags & (SELFLAG_TAKESELECTION | SELFLAG_TAKEFOCUS | SELFLAG_ADDSELECTION)) || ActionsRefused())
+        return false;
     list_.Select(child - 1);
     list_.ShowSelection();
     InvalidateRect(Window(), &list_.Rect, FALSE);
@@ -86,7 +92,7 @@ bool TListAccessible::Select(int child, long flags) {
 }
 
 bool TListAccessible::DoDefaultAction(int child) {
-    if (child == 0 || !activate_) return false;
+    if (child == 0 || !activate_ || ActionsRefused()) return false;
     list_.Select(child - 1);
     activate_(child - 1);
     return true;

@@ -40,5 +40,8 @@ const std::vector<std::string>& TListLines::PiecesOf(const std::string& text, co
     std::vector<std::string> pieces = settings_.wordWrap
                                           ? WrapText(text, canvas, settings_.width)
                                           : std::vector<std::string>{SingleDisplayLine(text, canvas, settings_.width)};
+    // An empty text, or a column too narrow for its first character, still gets a row: its
+    // date and mark show, and the item can be selected, edited and deleted.
+    if (pieces.empty()) pieces.emplace_back();
     return pieces_.emplace(text, std::move(pieces)).first->second;
 }

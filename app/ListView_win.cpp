@@ -92,6 +92,8 @@ void TListView::PageDown() {
         // At the bottom already: a page further, at least one item.
         const int line = std::min(LineCount() - 1, FirstLineOf(selected) + visibleRows_ - 1);
         target = std::max(LineItems()[static_cast<std::size_t>(line)], std::min(selected + 1, store_.Count() - 1));
+        // The last item, seen to its end: showing it again would jump back to its first line.
+        if (target == selected) return;
     }
     Select(target);
     ShowSelection();
@@ -159,9 +161,10 @@ void TListView::PaintRow(HDC dc, int row, const TBitmap& background, POINT pictu
     // The strip of the background behind the row, as the rendering left it (whatever its
     // alpha); where the picture does not reach, the window colour stays.
     CopyPixels(rowBitmap_, picture.x - Rect.left, picture.y - y, background);
-    if (line >= 0 && line < LineCount()) {
+    // The lines may be of an older list until the next layout: a row of an item gone since stays empty.
+    const int item = line >= 0 && line < LineCount() ? LineItems()[static_cast<std::size_t>(line)] : -1;
+    if (item >= 0 && item < store_.Count()) {
         const TTodoData& items = store_.ItemsForLayout();
-        const int item = LineItems()[static_cast<std::size_t>(line)];
         TRowLine text;
         text.text = lines_.Texts()[static_cast<std::size_t>(line)];
         text.first = line == 0 || LineItems()[static_cast<std::size_t>(line - 1)] != item;

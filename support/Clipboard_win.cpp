@@ -62,8 +62,10 @@ bool SetClipboardText(HWND owner, const std::string& text) {
     return ok;
 }
 
-std::string GetClipboardText(HWND owner, std::size_t maxBytes, std::wstring* lost) {
-    if (!OpenClipboardPatiently(owner)) return {};
+std::string GetClipboardText(HWND owner, std::size_t maxBytes, std::wstring* lost, bool* opened) {
+    const bool open = OpenClipboardPatiently(owner);
+    if (opened) *opened = open;
+    if (!open) return {};
     std::string text;
     // Each wide character gives at least one byte, so maxBytes of them are always enough.
     if (IsClipboardFormatAvailable(CF_UNICODETEXT))

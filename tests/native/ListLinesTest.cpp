@@ -106,3 +106,19 @@ TEST_F(ListLines, WithoutAutomaticSortingTheOrderStays) {
     EXPECT_EQ(items_.GetText(0), "delta");
     EXPECT_EQ(lines_.RecordAt(0), items_.Record(0));
 }
+
+// Wrapped, every item keeps a row for its date and mark: an empty text, or one whose first
+// character is wider than a narrowed column, would leave an item nobody can see or select.
+TEST_F(ListLines, AnItemWithNoTextToShowKeepsOneLine) {
+    items_.SetText(items_.NewItem(), "");
+    settings_.sortAuto = false;
+    Build();
+    ASSERT_EQ(lines_.ItemCount(), 6);
+    EXPECT_EQ(lines_.EndLineOf(5) - lines_.FirstLineOf(5), 1);
+    EXPECT_EQ(lines_.Texts().back(), "");
+    EXPECT_EQ(items_.GetLineCount(5), 1);
+    settings_.width = 0;
+    Build();
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(lines_.EndLineOf(i) - lines_.FirstLineOf(i), 1) << i;
+    EXPECT_EQ(lines_.Items(), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <functional>
 #include <vector>
 
 #include "DataFolderTest.h"
@@ -16,6 +17,7 @@
 #include "todo/FmTODOdata.h"
 #include "framework/Handles.h"
 #include "framework/Messages.h"
+#include "support/Clipboard_win.h"
 
 namespace {
 
@@ -143,6 +145,29 @@ TEST_F(Accessibility, FocusAndSelectionEventsFollowTheDownKey) {
     EXPECT_NE(Number(&IAccessible::get_accState, list_, 2) & STATE_SYSTEM_FOCUSED, 0);
 }
 
+// The events follow the item, not its place: a pasted item selected where the last one was is
+// announced too.
+TEST_F(Accessibility, ANewItemSelectedAtTheSamePlaceIsAnnounced) {
+    Start(3);
+    SetFocus(form_.Handle());
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_HOME, 0);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SELECTION, EVENT_OBJECT_SELECTION, nullptr, OnEvent,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_TRUE(hook);
+    gEvents.clear();
+    ASSERT_TRUE(SetClipboardText(form_.Handle(), "20000101,000000,\"first\",\"★\""));
+    form_.P1todoInsertClick();  // before item0, and first by its date
+    ASSERT_EQ(form_.Selection(), 0);
+    form_.PaintList();
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    UnhookWinEvent(hook);
+    EXPECT_EQ(gEvents, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_SELECTION, 1}}));
+}
+
 TEST_F(Accessibility, TheButtonsAndTheLinkHaveRolesAndNames) {
     Start(1);
     const auto partAt = [this](const RECT& r, long& role) {
@@ -203,6 +228,87 @@ TEST_F(Accessibility, AnObjectOutlivingTheWindowAnswersWithoutIt) {
     EXPECT_EQ(Name(button, CHILDID_SELF), "");  // the button went with its window
     EXPECT_EQ(button->accDoDefaultAction(Child(CHILDID_SELF)), E_INVALIDARG);
     button->Release();
+}
+
+namespace {
+
+std::function<void()> gStep;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (gStep) gStep();
+}
+
+}  // namespace
+
+// While a question is open the window takes no input, and no reader's action either: an
+// editor opened under the question, or the close button taking both away, would lose work.
+TEST_F(Accessibility, NoActionWhileAQuestionIsOpen) {
+    Start(2);
+    const RECT b = {form_.kvneGctButton2.BtnDraw.Bounds().Left, form_.kvneGctButton2.BtnDraw.Bounds().Top,
+                    form_.kvneGctButton2.BtnDraw.Bounds().Right, form_.kvneGctButton2.BtnDraw.Bounds().Bottom};
+    POINT p{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    ClientToScreen(form_.Handle(), &p);
+    VARIANT part;
+    VariantInit(&part);
+    ASSERT_EQ(list_->accHitTest(p.x, p.y, &part), S_OK);
+    ASSERT_EQ(part.vt, VT_DISPATCH);
+    IAccessible* close = nullptr;
+    part.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&close));
+    part.pdispVal->Release();
+    ASSERT_TRUE(close);
+
+    form_.List.Select(1);
+    HRESULT opened = S_OK, pressed = S_OK, selected = S_OK;
+    bool posted = true;
+    gStep = [&] {
+        opened = list_->accDoDefaultAction(Child(1));
+        selected = list_->accSelect(SELFLAG_TAKESELECTION, Child(1));
+        pressed = close->accDoDefaultAction(Child(CHILDID_SELF));
+        // Taken out before the question's loop would run them.
+        MSG msg;
+        posted = PeekMessageW(&msg, form_.Handle(), WM_EDITSELECTED, WM_EDITSELECTED, PM_REMOVE) ||
+                 PeekMessageW(&msg, form_.Handle(), WM_CLOSE, WM_CLOSE, PM_REMOVE);
+        if (HWND box = FindWindowW(L"TFormMessage", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    SendMessageW(form_.Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    gStep = nullptr;
+    close->Release();
+    EXPECT_EQ(opened, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(selected, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(pressed, DISP_E_MEMBERNOTFOUND);
+    EXPECT_FALSE(posted);
+    EXPECT_EQ(form_.Selection(), 1);
+    EXPECT_EQ(form_.Items.Count(), 2);
+    // Afterwards the reader acts again.
+    EXPECT_EQ(list_->accSelect(SELFLAG_TAKESELECTION, Child(1)), S_OK);
+}
+
+// The default action is for its item: merged away before it runs, no editor opens, where the
+// new item's editor would take what the user means for the item.
+TEST_F(Accessibility, TheDefaultActionOnAnItemGoneMeanwhileOpensNothing) {
+    Start(3);
+    ASSERT_EQ(list_->accDoDefaultAction(Child(3)), S_OK);
+    std::string lines;
+    for (int i = 0; i < 2; ++i)
+        lines += DateToText(45000 + i) + ",000000,\"item" + std::to_string(i) + "\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\todo.txt"), lines);
+    SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+    ASSERT_EQ(form_.Items.Count(), 2);
+    bool opened = false;
+    gStep = [&opened] {
+        if (HWND editor = FindWindowW(L"TFmTODOdata", nullptr)) {
+            opened = true;
+            PostMessageW(editor, WM_CLOSE, 0, 0);
+        }
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 800; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    gStep = nullptr;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(form_.Items.Count(), 2);
 }
 
 namespace {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
+#include <thread>
 
 #include "DataFolderTest.h"
 #include "app/FmTODOmain.h"
@@ -188,6 +190,40 @@ TEST_F(ItemCommands, AcceptingAnUntouchedEditorChangesNothing) {
     EXPECT_DOUBLE_EQ(form_.Items.GetDate(0) - static_cast<long long>(form_.Items.GetDate(0)), 0.75);
 }
 
+// An edit shows at once, also when its save fails (another program holds the file): the
+// rows are not left showing the old text.
+TEST_F(ItemCommands, AnEditShowsEvenWhenItsSaveFails) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
+    Start(ItemLines(2));
+    ASSERT_EQ(form_.List.LineCount(), 2);
+    const std::wstring file = ToWide(Path("todo\\todo.txt"));
+    HANDLE locked = INVALID_HANDLE_VALUE;
+    gStep = [&] {
+        HWND editor = FindWindowW(L"TFmTODOdata", nullptr);
+        if (!editor) return;
+        SetWindowTextW(FindWindowExW(editor, nullptr, L"Edit", nullptr), L"a\r\nb\r\nc");
+        locked = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(103, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(editor, 103)));
+    };
+    SetTimer(nullptr, 0, 200, RunStep);
+    EXPECT_THROW(form_.EditItemDialog(0), EFileError);
+    gStep = nullptr;
+    CloseHandle(locked);
+    EXPECT_EQ(form_.Items.GetText(0), "a\r\nb\r\nc");
+    EXPECT_EQ(form_.List.LineCount(), 4);
+}
+
+// A paint can come between a change of the list and its layout (a question a save asks shows
+// over the window): the rows of items gone meanwhile stay empty instead of failing the paint.
+TEST_F(ItemCommands, APaintBeforeTheLayoutSkipsItemsGoneMeanwhile) {
+    Start(ItemLines(3));
+    form_.List.Select(2);
+    form_.Store.Remove(form_.Store.IdAt(2));
+    EXPECT_NO_THROW(form_.PaintList());
+    EXPECT_EQ(form_.Selection(), -1);
+}
+
 TEST_F(ItemCommands, AnArchiveThatCannotBeWrittenKeepsTheItem) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
     CreateDirectoryW(ToWide(Path("todo\\200507.txt")).c_str(), nullptr);
@@ -293,6 +329,21 @@ TEST_F(ItemCommands, PageDownPagesThroughATallItem) {
     EXPECT_EQ(form_.List.FirstShownLine(), 0);
 }
 
+// At the end of a tall last item PageDown stays, instead of jumping back to the item's top.
+TEST_F(ItemCommands, PageDownStopsAtTheEndOfATallLastItem) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
+    std::string tall;
+    for (int i = 0; i < 40; ++i) tall += "line" + std::to_string(i) + "\\n";
+    Start(ItemLines(1) + DateToText(46000) + ",000000,\"" + tall + "\",\"　\"\r\n");
+    const int bottom = form_.List.LineCount() - form_.List.VisibleRows();
+    PressKey(form_, VK_END);
+    for (int i = 0; i < 10 && form_.List.FirstShownLine() < bottom; ++i) PressKey(form_, VK_NEXT);
+    ASSERT_EQ(form_.List.FirstShownLine(), bottom);
+    PressKey(form_, VK_NEXT);
+    EXPECT_EQ(form_.Selection(), 1);
+    EXPECT_EQ(form_.List.FirstShownLine(), bottom);
+}
+
 TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     Start("20050714,0000FF,\"牛乳\",\"★\"\r\n");
     form_.List.Select(0);
@@ -310,6 +361,56 @@ TEST_F(ItemCommands, AnItemAnotherProgramAddsIsMergedAndKept) {
     EXPECT_EQ(saved.find("牛乳"), std::string::npos);
 }
 
+// The watcher's word that arrives while a question is open is not lost: the file is merged
+// once the question is answered, though nothing was saved.
+TEST_F(ItemCommands, AFileChangeDuringAQuestionIsMergedAfterIt) {
+    Start(ItemLines(2));
+    form_.List.Select(0);
+    gStep = [this] {
+        ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(3));
+        SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+        MSG msg;
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 500; Sleep(5))  // the watcher's own too
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        if (HWND box = FindWindowW(L"TFormMessage", nullptr)) PostMessageW(box, WM_CLOSE, 0, 0);  // not deleted
+    };
+    SetTimer(nullptr, 0, 200, RunStep);
+    PressKey(form_, VK_DELETE);
+    gStep = nullptr;
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000 && form_.Items.Count() != 3; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_EQ(form_.Items.Count(), 3);
+}
+
+// "編集" is offered for the selected item; merged away while the menu was open, it opens no
+// editor for a new item.
+TEST_F(ItemCommands, EditFromTheMenuForAnItemGoneMeanwhileOpensNothing) {
+    Start(ItemLines(3));
+    form_.List.Select(2);
+    form_.PopupMenu1Popup();
+    ASSERT_TRUE(form_.PopupMenu1.Find("P1todoEdit")->enabled);
+    ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(2));
+    SendMessageW(form_.Handle(), WM_ITEMFILECHANGED, 0, 0);
+    ASSERT_EQ(form_.Selection(), -1);
+    bool opened = false;
+    gStep = [&opened] {
+        if (HWND editor = FindWindowW(L"TFmTODOdata", nullptr)) {
+            opened = true;
+            PostMessageW(editor, WM_CLOSE, 0, 0);
+        }
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    form_.PopupMenu1.Find("P1todoEdit")->onClick();
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 600; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    KillTimer(nullptr, timer);
+    gStep = nullptr;
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(form_.Items.Count(), 2);
+}
+
 TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
     form_.List.Select(2);  // "a"
@@ -319,6 +420,35 @@ TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     form_.SortBy(skText);  // and back
     EXPECT_EQ(form_.Items.GetText(0), "a");
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+}
+
+// Another program holds the clipboard: Ctrl+V adds no empty item and Ctrl+X keeps the item
+// it could not copy; each says so.
+TEST_F(ItemCommands, ABusyClipboardAddsOrCutsNothing) {
+    Start(ItemLines(2));
+    const std::string before = Read("todo\\todo.txt");
+    HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr), done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([held, done] {
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        const bool opened = OpenClipboard(owner);
+        SetEvent(held);
+        WaitForSingleObject(done, 10000);
+        if (opened) CloseClipboard();
+        DestroyWindow(owner);
+    });
+    WaitForSingleObject(held, 10000);
+    form_.List.Select(0);
+    PressKey(form_, 'V', true);
+    const int afterPaste = form_.Items.Count();
+    PressKey(form_, 'X', true);
+    SetEvent(done);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(done);
+    EXPECT_EQ(afterPaste, 2);
+    EXPECT_EQ(form_.Items.Count(), 2);
+    EXPECT_EQ(Read("todo\\todo.txt"), before);
+    EXPECT_EQ(Application.PendingReports().size(), 2u);
 }
 
 TEST(Clipboard, JapaneseTextSurvivesAnySessionCodePage) {
@@ -336,4 +466,66 @@ TEST(Clipboard, JapaneseTextSurvivesAnySessionCodePage) {
     CloseClipboard();
     EXPECT_EQ(GetClipboardText(owner, 20), line.substr(0, 19));  // not inside "牛"
     DestroyWindow(owner);
+}
+
+// A sort that moves the selected item out of view scrolls to it instead of dropping it.
+TEST_F(ItemCommands, SortingKeepsAFarSelection) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[SORT]\r\ntype=0\r\norder=0\r\n");
+    Start(ItemLines(40));
+    form_.List.Select(35);
+    form_.List.ShowSelection();
+    form_.PaintList();
+    form_.SortBy(skDate);  // descending now: item35 moves to the top part
+    ASSERT_GE(form_.Selection(), 0);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "item35");
+    RECT r;
+    EXPECT_TRUE(form_.List.ItemBounds(form_.Selection(), r));
+}
+
+// Text from other programs: a file line copied with its line break is that item; several lines,
+// or backslashes, are the text as it stands; nothing ends up in the item's mark.
+TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
+    Start("");
+    const std::string two = "20240305,0000FF,\"a\",\"★\"\r\n20240306,0000FF,\"b\",\"★\"";
+    const struct {
+        std::string clipboard, text, mark;
+    } cases[] = {
+        {"20240305,0000FF,\"a\",\"★\"\r\n", "a", "★"},
+        {two + "\r\n", two, "　"},
+        {"C:\\new\\temp \\\\server", "C:\\new\\temp \\\\server", "　"},
+        {"\r\n\r\n", "", "　"},  // as an empty clipboard
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clipboard);
+        ASSERT_TRUE(SetClipboardText(form_.Handle(), c.clipboard));
+        form_.PasteItem(-1);
+        ASSERT_GE(form_.Selection(), 0);
+        EXPECT_EQ(form_.Items.GetText(form_.Selection()), c.text);
+        EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
+    }
+    EXPECT_EQ(form_.Items.Count(), 4);
+}
+
+// The warning about characters Shift-JIS cannot hold is a modal run like every question: no
+// command from the tray or a reader starts under it.
+TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
+    Start(ItemLines(1));
+    ASSERT_TRUE(OpenClipboard(form_.Handle()));
+    EmptyClipboard();
+    const wchar_t text[] = L"a\u20AC";  // the euro sign is not in code page 932
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    std::memcpy(GlobalLock(memory), text, sizeof text);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    int level = -1;
+    gStep = [&level] {
+        level = Application.ModalLevel();
+        if (HWND box = FindWindowW(L"#32770", L"Memorail")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    form_.PasteItem(-1);
+    gStep = nullptr;
+    EXPECT_EQ(level, 1);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a?");
 }
