@@ -2,6 +2,7 @@
 // the single-instance lock and the window-position store.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class TkvneGlobal {
@@ -18,6 +19,8 @@ public:
     std::string DataFolder();
     std::string DataFolderPath() { return DataFolder() + "\\"; }
     std::string DefaultDataFolder();
+    // Stored in the registry for the next start; raises EError, the folder unchanged, when the
+    // registry refuses it.
     void SetDataFolder(const std::string& path);
 
     std::string CompanyName();
@@ -35,6 +38,9 @@ public:
     std::string ReadAppString(const std::string& section, const std::string& key, const std::string& defaultValue);
     void WriteAppInteger(const std::string& section, const std::string& key, int value);
     void WriteAppString(const std::string& section, const std::string& key, const std::string& value);
+    // Told the first time a write fails, again only after one succeeded or the folder changed:
+    // the windows write their places as they close, and one report says it for all of them.
+    std::function<void(const std::string& message)> OnAppIniWriteFailed;
 
     void OpenHelp();
 
@@ -45,6 +51,7 @@ private:
     void ReadVersion();
     void DetectSystem();
     std::string AppIniPath();
+    void StoreFolderChoice(const std::string& folder);  // raises EError when the registry refuses
 
     bool versionRead_ = false;
     int majorVersion_ = 0;
@@ -57,8 +64,8 @@ private:
     std::string exeFileName_;
     std::string internalName_ = "unknown";
     std::string product_ = "unknown";
-    void* registryStore_ = nullptr;  // HKEY, opened on first write
     std::string appIniPath_;          // fixed on first use
+    bool appIniFailed_ = false;       // its last write failed and was told
     void* mutex_ = nullptr;           // held until the process ends
 };
 
