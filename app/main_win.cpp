@@ -44,8 +44,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
         Application.Initialize();
         Application.SetTitle("Memorail");
-        // Every window writes its place as it closes: the failure is told once, after the handler.
-        GlobalEnv.OnAppIniWriteFailed = [](const std::string& message) { Application.ReportError(message); };
         TFmTODOmain mainForm;
         mainForm.Create();
         ShowWindow(mainForm.Handle(), SW_SHOW);

@@ -2,7 +2,6 @@
 // the single-instance lock and the window-position store.
 #pragma once
 
-#include <functional>
 #include <string>
 
 class TkvneGlobal {
@@ -38,9 +37,6 @@ public:
     std::string ReadAppString(const std::string& section, const std::string& key, const std::string& defaultValue);
     void WriteAppInteger(const std::string& section, const std::string& key, int value);
     void WriteAppString(const std::string& section, const std::string& key, const std::string& value);
-    // Told the first time a write fails, again only after one succeeded or the folder changed:
-    // the windows write their places as they close, and one report says it for all of them.
-    std::function<void(const std::string& message)> OnAppIniWriteFailed;
 
     void OpenHelp();
 
@@ -65,7 +61,6 @@ private:
     std::string internalName_ = "unknown";
     std::string product_ = "unknown";
     std::string appIniPath_;          // fixed on first use
-    bool appIniFailed_ = false;       // its last write failed and was told
     void* mutex_ = nullptr;           // held until the process ends
 };
 

@@ -201,7 +201,6 @@ void TkvneGlobal::SetDataFolder(const std::string& path) {
     registryFolder_.clear();
     dataFolder_ = folder;
     appIniPath_.clear();
-    appIniFailed_ = false;
 }
 
 void TkvneGlobal::StoreFolderChoice(const std::string& folder) {
@@ -246,11 +245,10 @@ void TkvneGlobal::WriteAppInteger(const std::string& section, const std::string&
 }
 
 void TkvneGlobal::WriteAppString(const std::string& section, const std::string& key, const std::string& value) {
-    const bool written = WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
-                                                    ToWide(value).c_str(), ToWide(AppIniPath()).c_str()) != FALSE;
-    if (!written && !appIniFailed_ && OnAppIniWriteFailed)
-        OnAppIniWriteFailed(CannotWriteMessage(AppIniPath()) + "\r\nウィンドウの位置と大きさは記憶されません。");
-    appIniFailed_ = !written;
+    // A failure is not told: a window's place is a convenience, written as each window closes,
+    // and Wine fails such a write now and then at exit, where a box would keep the program open.
+    WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), ToWide(value).c_str(),
+                               ToWide(AppIniPath()).c_str());
 }
 
 void TkvneGlobal::OpenHelp() {

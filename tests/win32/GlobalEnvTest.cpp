@@ -105,26 +105,6 @@ TEST(GlobalEnv, ApplicationIniStore) {
     ClearRegistry(env);
 }
 
-// A write that fails (here application.ini is a folder) is told once, not at every window that
-// closes, and nothing of the store raises.
-TEST(GlobalEnv, AFailedWriteOfApplicationIniIsToldOnce) {
-    WinTestFolder folder;
-    TkvneGlobal env;
-    env.SetDataFolder(FromWide(folder.Wide()));
-    std::vector<std::string> told;
-    env.OnAppIniWriteFailed = [&](const std::string& message) { told.push_back(message); };
-    env.WriteAppInteger("FmTODOmain", "left", 1);
-    EXPECT_TRUE(told.empty());
-    ASSERT_TRUE(CreateDirectoryW((folder.Wide() + L"\\sub").c_str(), nullptr));
-    env.SetDataFolder(FromWide(folder.Wide()) + "\\sub");
-    ASSERT_TRUE(CreateDirectoryW((folder.Wide() + L"\\sub\\application.ini").c_str(), nullptr));
-    env.WriteAppInteger("FmTODOmain", "left", 1);
-    env.WriteAppInteger("FmTODOmain", "top", 2);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_EQ(told[0].find(env.DataFolderPath() + "application.ini"), 0u) << told[0];
-    ClearRegistry(env);
-}
-
 // A choice the registry cannot keep (a volatile key takes no lasting subkey) would hold only
 // until the program ends: it is refused and the folder stays.
 TEST(GlobalEnv, AFolderTheRegistryCannotKeepIsRefused) {
