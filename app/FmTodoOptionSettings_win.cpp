@@ -162,9 +162,11 @@ void TFmTodoOption::CheckFolder() {
     // Stored in full: the Startup shortcut starts the program in another working folder.
     const std::string typed = LEdatafolder->Text();
     const std::string full = typed.empty() ? typed : FullPath(typed), folder = StripTrailingBackslashes(full);
-    const char* refusal = !FolderExists(full)       ? "が存在しません。"
-                          : !CanWriteInFolder(full) ? "に書き込めません。"
-                                                    : nullptr;
+    // A file named todo takes the items' folder's place: nothing could be saved, even at the end.
+    const char* refusal = !FolderExists(full)                ? "が存在しません。"
+                          : !CanWriteInFolder(full)          ? "に書き込めません。"
+                          : FileExists(folder + "\\todo") ? "には、項目のフォルダ todo と同じ名前のファイルがあります。"
+                                                             : nullptr;
     if (refusal) {
         const std::string text =
             "データ保存フォルダに指定された\"" + folder + "\"" + refusal + "\r\n変更は保存されません。";

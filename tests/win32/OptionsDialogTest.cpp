@@ -291,6 +291,20 @@ TEST_F(OptionsFolder, OkRefusesAFolderThatCannotBeWritten) {
     EXPECT_TRUE(CanWriteInFolder(data_));
 }
 
+// A file named todo (someone's notes) takes the place of the items' folder: nothing of the
+// session could be saved there, not even beside the item file at the end.
+TEST_F(OptionsFolder, OkRefusesAFolderWhereAFileHoldsTheItemsPlace) {
+    const std::string other = Path("notes");
+    CreateDirectoryW(ToWide(other).c_str(), nullptr);
+    ReplaceFileSafely(other + "\\todo", "buy milk\r\n");
+    TFmTodoOption dialog(nullptr);
+    dialog.LEdatafolder->SetText(other);
+    const std::string message = OkWithFolderMessage(dialog);
+    EXPECT_EQ(message, "データ保存フォルダに指定された\"" + other +
+                           "\"には、項目のフォルダ todo と同じ名前のファイルがあります。\r\n変更は保存されません。");
+    EXPECT_EQ(GlobalEnv.DataFolder(), data_);
+}
+
 namespace {
 
 struct DeleteCase {
