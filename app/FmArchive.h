@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -36,6 +37,8 @@ public:
     // Indices into Archived() of the rows, in order.
     const std::vector<int>& Shown() const { return shown_; }
     void SelectRow(int row, bool selected);
+    // Cell texts made for the list so far, for the tests' count of the work a search does.
+    std::size_t CellsFormatted() const { return cellsFormatted_; }
 
     // Puts the items back; answers how many came back.
     std::function<int(const std::vector<TArchivedItem>&)> OnRestore;
@@ -50,9 +53,11 @@ protected:
 private:
     void CreateControls();
     std::string ChosenMonth() const;  // "" for every month
+    void FillCell(LVITEMW& cell);       // a text the owner-data list asks for
 
     std::string folder_;
     std::vector<TArchivedItem> all_;
     std::vector<std::string> months_;  // the chooser's entries after "すべて"
     std::vector<int> shown_;
+    std::size_t cellsFormatted_ = 0;
 };

@@ -21,14 +21,6 @@ void AddColumn(HWND list, int index, const wchar_t* caption, int width) {
     SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-void SetCell(HWND list, int row, int column, const std::string& text) {
-    std::wstring wide = ToWide(text);
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = wide.data();
-    SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
 }  // namespace
 
 TFmArchive::TFmArchive(HWND owner, std::string todoFolder) : folder_(std::move(todoFolder)) {
@@ -76,7 +68,7 @@ void TFmArchive::CreateControls() {
     EdSearch = &AddControl(search);
     const int listTop = m + L::kRowHeight + m, buttonTop = h - m - L::kButtonHeight;
     TControlArgs list = withFont({.className = WC_LISTVIEWW, .id = kListId,
-                                  .style = LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP, .left = m, .top = listTop,
+                                  .style = LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP, .left = m, .top = listTop,
                                   .width = w - 2 * m, .height = buttonTop - m - listTop, .text = "",
                                   .anchors = akLeft | akTop | akRight | akBottom});
     list.exStyle = WS_EX_CLIENTEDGE;
@@ -100,6 +92,12 @@ void TFmArchive::CreateControls() {
 
     CmbMonth->OnCommand = [this](int code) {
         if (code == CBN_SELCHANGE) ShowItems();
+    };
+    // The rows' texts are made as the list asks for them: a month of thousands of items opens
+    // and narrows at once.
+    LvItems->OnNotify = [this](NMHDR* header) -> LRESULT {
+        if (header->code == LVN_GETDISPINFOW) FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+        return 0;
     };
     EdSearch->OnCommand = [this](int code) {
         if (code == EN_CHANGE) ShowItems();
@@ -134,26 +132,27 @@ std::string TFmArchive::ChosenMonth() const {
 
 void TFmArchive::ShowItems() {
     const std::string month = ChosenMonth(), words = EdSearch->Text();
-    HWND list = LvItems->Handle();
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     shown_.clear();
     for (std::size_t i = 0; i < all_.size(); ++i) {
         const TArchivedItem& a = all_[i];
-        if ((!month.empty() && a.month != month) || !MatchesSearch(a, words)) continue;
-        const int row = static_cast<int>(shown_.size());
-        std::wstring date = ToWide(DueDateText(a.item.Date, kNoDate, "/"));  // every year shown
-        LVITEMW item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = date.data();
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        SetCell(list, row, 1, a.item.Category);
-        SetCell(list, row, 2, OneLine(a.item.Text));
-        shown_.push_back(static_cast<int>(i));
+        if ((month.empty() || a.month == month) && MatchesSearch(a, words)) shown_.push_back(static_cast<int>(i));
     }
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    HWND list = LvItems->Handle();
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);  // and the choice, made among other rows
+    SendMessageW(list, LVM_SETITEMCOUNT, shown_.size(), 0);
     InvalidateRect(list, nullptr, TRUE);
+}
+
+void TFmArchive::FillCell(LVITEMW& cell) {
+    if (!(cell.mask & LVIF_TEXT) || !cell.pszText || cell.cchTextMax <= 0 || cell.iItem < 0 ||
+        static_cast<std::size_t>(cell.iItem) >= shown_.size())
+        return;
+    const Tdata& item = all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(cell.iItem)])].item;
+    ++cellsFormatted_;
+    const std::wstring text = ToWide(cell.iSubItem == 0   ? DueDateText(item.Date, kNoDate, "/")  // every year shown
+                                     : cell.iSubItem == 1 ? item.Category
+                                                          : OneLine(item.Text));
+    lstrcpynW(cell.pszText, text.c_str(), cell.cchTextMax);
 }
 
 void TFmArchive::SelectRow(int row, bool selected) {

@@ -16,11 +16,14 @@
 
 namespace {
 
+// With long names too: a folder's short 8.3 name is the same folder.
 std::string FullPath(const std::string& path) {
     const std::wstring wide = ToWide(path);
-    wchar_t full[MAX_PATH * 2];
+    wchar_t full[MAX_PATH * 2], longName[MAX_PATH * 2];
     const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH * 2, full, nullptr);
-    return length == 0 || length >= MAX_PATH * 2 ? path : PathFromWide(full);
+    if (length == 0 || length >= MAX_PATH * 2) return path;
+    const DWORD longLength = GetLongPathNameW(full, longName, MAX_PATH * 2);  // 0 for a missing one
+    return PathFromWide(longLength == 0 || longLength >= MAX_PATH * 2 ? full : longName);
 }
 
 // The list's index of the value, the nearest end for one it does not hold.
@@ -68,7 +71,7 @@ void TFmTodoOption::ShowFontsAndFolder() {
     LbPrintFontName->SetText(PrintFont.Name);
     LbPrintFontSize->SetText(PointsText(PrintFont.Size));
     InvalidateRect(SpPrintFontColor->Handle(), nullptr, TRUE);
-    LEdatafolder->SetText(GlobalEnv.DataFolder());
+    LEdatafolder->SetText(FolderText(GlobalEnv.DataFolder()));
 }
 
 void TFmTodoOption::ShowPictureSettings() {
@@ -159,9 +162,11 @@ void TFmTodoOption::CheckFolder() {
     // Stored in full: the Startup shortcut starts the program in another working folder.
     const std::string typed = LEdatafolder->Text();
     const std::string full = typed.empty() ? typed : FullPath(typed), folder = StripTrailingBackslashes(full);
-    const char* refusal = !FolderExists(full)       ? "が存在しません。"
-                          : !CanWriteInFolder(full) ? "に書き込めません。"
-                                                    : nullptr;
+    // A file named todo takes the items' folder's place: nothing could be saved, even at the end.
+    const char* refusal = !FolderExists(full)                ? "が存在しません。"
+                          : !CanWriteInFolder(full)          ? "に書き込めません。"
+                          : FileExists(folder + "\\todo") ? "には、項目のフォルダ todo と同じ名前のファイルがあります。"
+                                                             : nullptr;
     if (refusal) {
         const std::string text =
             "データ保存フォルダに指定された\"" + folder + "\"" + refusal + "\r\n変更は保存されません。";
@@ -169,7 +174,7 @@ void TFmTodoOption::CheckFolder() {
         return;
     }
     // One folder may be typed in many ways: only another folder changes anything.
-    if (!SameFolderText(folder, FullPath(GlobalEnv.DataFolder()))) GlobalEnv.SetDataFolder(folder);
+    if (!SameFolderText(folder, FullPath(GlobalEnv.DataFolderPath()))) GlobalEnv.SetDataFolder(folder);
 }
 
 void TFmTodoOption::BtOKClick() {
@@ -200,7 +205,7 @@ void TFmTodoOption::BtDataFolderSelectClick() {
     SelectFolder.Title = "データ保存フォルダを選択してください。";
     SelectFolder.Options = sfoUseNewStyle | sfoUseInitialFolder;
     SelectFolder.InitialFolder = LEdatafolder->Text();
-    if (SelectFolder.Execute()) LEdatafolder->SetText(StripTrailingBackslashes(SelectFolder.Folder));
+    if (SelectFolder.Execute()) LEdatafolder->SetText(FolderText(StripTrailingBackslashes(SelectFolder.Folder)));
 }
 
 void TFmTodoOption::LoadCategories() {

@@ -53,3 +53,7 @@ bool SameFolderText(const std::string& a, const std::string& b) {
     };
     return SameTextSjis(normal(a), normal(b));
 }
+
+std::string FolderText(const std::string& folder) {
+    return folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+}

@@ -26,3 +26,6 @@ int PictureSelectionAfterDelete(int removed, int countAfter);
 
 // Two full paths of one folder: trailing separators and letter case aside.
 bool SameFolderText(const std::string& a, const std::string& b);
+// A folder as the data folder's box shows it: a drive's root keeps its backslash, as "C:" alone
+// names the drive's current folder.
+std::string FolderText(const std::string& folder);

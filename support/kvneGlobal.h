@@ -18,6 +18,8 @@ public:
     std::string DataFolder();
     std::string DataFolderPath() { return DataFolder() + "\\"; }
     std::string DefaultDataFolder();
+    // Stored in the registry for the next start; raises EError, the folder unchanged, when the
+    // registry refuses it.
     void SetDataFolder(const std::string& path);
 
     std::string CompanyName();
@@ -45,6 +47,7 @@ private:
     void ReadVersion();
     void DetectSystem();
     std::string AppIniPath();
+    void StoreFolderChoice(const std::string& folder);  // raises EError when the registry refuses
 
     bool versionRead_ = false;
     int majorVersion_ = 0;
@@ -57,7 +60,6 @@ private:
     std::string exeFileName_;
     std::string internalName_ = "unknown";
     std::string product_ = "unknown";
-    void* registryStore_ = nullptr;  // HKEY, opened on first write
     std::string appIniPath_;          // fixed on first use
     void* mutex_ = nullptr;           // held until the process ends
 };

@@ -67,9 +67,7 @@ TkvneGlobal::TkvneGlobal() {
         if (key) RegCloseKey(key);
 }
 
-TkvneGlobal::~TkvneGlobal() {
-    if (registryStore_) RegCloseKey(static_cast<HKEY>(registryStore_));
-}
+TkvneGlobal::~TkvneGlobal() = default;
 
 std::string TkvneGlobal::RegistryKeyName() { return "software\\" + CompanyName() + "\\" + InternalName(); }
 
@@ -194,26 +192,31 @@ std::string TkvneGlobal::DefaultDataFolder() {
 }
 
 void TkvneGlobal::SetDataFolder(const std::string& path) {
-    registryFolder_.clear();
-    dataFolder_ = StripTrailingBackslashes(path);
-    appIniPath_.clear();
-    if (dataFolder_.empty()) return;
-    ForceFolder(dataFolder_);
-    if (!registryStore_) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, ToWide(RegistryKeyName()).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        registryStore_ = key;
+    const std::string folder = StripTrailingBackslashes(path);
+    // Remembered first: a folder the next start would not find again is not taken at all.
+    if (!folder.empty()) {
+        ForceFolder(folder);
+        StoreFolderChoice(folder);
     }
+    registryFolder_.clear();
+    dataFolder_ = folder;
+    appIniPath_.clear();
+}
+
+void TkvneGlobal::StoreFolderChoice(const std::string& folder) {
+    const auto refuse = [&folder] {
+        throw EError("データ保存フォルダ\"" + folder + "\"をレジストリに記憶できません。\r\n変更は保存されません。");
+    };
+    // Opened at each choice, never kept: a key deleted meanwhile is made again.
     HKEY data = nullptr;
-    if (RegCreateKeyExW(static_cast<HKEY>(registryStore_), L"DATA", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &data,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    std::wstring value = ToWide(dataFolder_);
-    RegSetValueExW(data, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, ToWide(RegistryKeyName() + "\\DATA").c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &data, nullptr) != ERROR_SUCCESS)
+        refuse();
+    const std::wstring value = ToWide(folder);
+    const LONG written = RegSetValueExW(data, L"PATH", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(data);
+    if (written != ERROR_SUCCESS) refuse();
 }
 
 std::string TkvneGlobal::AppIniPath() {
@@ -242,6 +245,8 @@ void TkvneGlobal::WriteAppInteger(const std::string& section, const std::string&
 }
 
 void TkvneGlobal::WriteAppString(const std::string& section, const std::string& key, const std::string& value) {
+    // A failure is not told: a window's place is a convenience, written as each window closes,
+    // and Wine fails such a write now and then at exit, where a box would keep the program open.
     WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(), ToWide(value).c_str(),
                                ToWide(AppIniPath()).c_str());
 }

@@ -14,9 +14,12 @@ struct TLineSpan {
     std::size_t start, end, next;  // text [start, end), the following line at next
 };
 
+// An editor's UTF-8 mark is no part of the first line: that line stays an item.
+std::size_t MarkLength(const std::string& content) { return content.size() - SkipUtf8Mark(content).size(); }
+
 std::vector<TLineSpan> LineSpans(const std::string& content) {
     std::vector<TLineSpan> spans;
-    for (std::size_t start = 0; start < content.size();) {
+    for (std::size_t start = MarkLength(content); start < content.size();) {
         std::size_t end = content.find_first_of("\r\n", start), next;
         if (end == std::string::npos) {
             end = next = content.size();
@@ -115,7 +118,7 @@ std::vector<int> LocateLines(const std::string& content, const std::vector<TArch
 std::string RemoveLines(const std::string& content, const std::vector<int>& lines) {
     const std::vector<TLineSpan> spans = LineSpans(content);
     const std::set<int> gone(lines.begin(), lines.end());
-    std::string kept;
+    std::string kept = content.substr(0, MarkLength(content));
     kept.reserve(content.size());
     for (std::size_t i = 0; i < spans.size(); ++i)
         if (!gone.count(static_cast<int>(i))) kept.append(content, spans[i].start, spans[i].next - spans[i].start);

@@ -122,6 +122,17 @@ TEST(ArchiveLines, RemovesExactlyTheChosenLines) {
     EXPECT_EQ(LocateLines(content, {a, twin, twin2, gone}), (std::vector<int>{2, 0, 5, -1}));
 }
 
+TEST(ArchiveLines, AMonthSavedWithAUtf8MarkKeepsItsFirstItem) {
+    TestFolder folder;
+    const std::string mark = "\xEF\xBB\xBF", content = mark + kLineA + "\r\n" + kLineB + "\r\n";
+    WriteBytes(folder / "202601.txt", content);
+    const std::vector<TArchivedItem> all = ReadAllArchivedItems(folder / "");
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].item.Text, "a");
+    EXPECT_EQ(LocateLines(content, {all[0]}), std::vector<int>{0});
+    EXPECT_EQ(RemoveLines(content, {0}), mark + kLineB + "\r\n");
+}
+
 TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
     TestFolder folder;
     const std::string todo = folder / "";

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "WinTestFolder.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/kvneGlobal.h"
 
@@ -98,6 +102,23 @@ TEST(GlobalEnv, ApplicationIniStore) {
     EXPECT_EQ(env.ReadAppString("FmTODOmain", "名前", ""), "値");
     EXPECT_EQ(env.ReadAppString("nothing", "here", "default"), "default");
     EXPECT_TRUE(FileExists(env.DataFolderPath() + "application.ini"));
+    ClearRegistry(env);
+}
+
+// A choice the registry cannot keep (a volatile key takes no lasting subkey) would hold only
+// until the program ends: it is refused and the folder stays.
+TEST(GlobalEnv, AFolderTheRegistryCannotKeepIsRefused) {
+    WinTestFolder folder;
+    TkvneGlobal env;
+    ClearRegistry(env);
+    const std::string before = env.DataFolder();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, ToWide(env.RegistryKeyName()).c_str(), 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_THROW(env.SetDataFolder(FromWide(folder.Wide())), EError);
+    EXPECT_EQ(env.DataFolder(), before);
     ClearRegistry(env);
 }
 

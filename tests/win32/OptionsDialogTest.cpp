@@ -291,6 +291,20 @@ TEST_F(OptionsFolder, OkRefusesAFolderThatCannotBeWritten) {
     EXPECT_TRUE(CanWriteInFolder(data_));
 }
 
+// A file named todo (someone's notes) takes the place of the items' folder: nothing of the
+// session could be saved there, not even beside the item file at the end.
+TEST_F(OptionsFolder, OkRefusesAFolderWhereAFileHoldsTheItemsPlace) {
+    const std::string other = Path("notes");
+    CreateDirectoryW(ToWide(other).c_str(), nullptr);
+    ReplaceFileSafely(other + "\\todo", "buy milk\r\n");
+    TFmTodoOption dialog(nullptr);
+    dialog.LEdatafolder->SetText(other);
+    const std::string message = OkWithFolderMessage(dialog);
+    EXPECT_EQ(message, "データ保存フォルダに指定された\"" + other +
+                           "\"には、項目のフォルダ todo と同じ名前のファイルがあります。\r\n変更は保存されません。");
+    EXPECT_EQ(GlobalEnv.DataFolder(), data_);
+}
+
 namespace {
 
 struct DeleteCase {
@@ -415,6 +429,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FolderSwitchCase{"same_with_backslash", [](auto& data, auto&) { return data + "\\"; }, false},
                       FolderSwitchCase{"same_in_upper_case", [](auto& data, auto&) { return UpperCaseSjis(data); },
                                        false},
+                      FolderSwitchCase{"same_by_its_short_name",
+                                       [](auto& data, auto&) {
+                                           wchar_t shortName[MAX_PATH] = {};
+                                           GetShortPathNameW(ToWide(data).c_str(), shortName, MAX_PATH);
+                                           EXPECT_FALSE(SameTextSjis(FromWide(shortName), data));
+                                           return FromWide(shortName);
+                                       },
+                                       false},
                       FolderSwitchCase{"empty_folder", [](auto&, auto& other) { return other + "\\"; }, true},
                       FolderSwitchCase{"relative", [](auto&, auto&) { return std::string("..\\new"); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A drive root as data folder (a memory stick, say) is shown and compared as "C:\": "C:" alone
+// names the drive's current folder, so an OK without changes moved the data folder there.
+TEST_F(OptionsFolder, ADriveRootStaysTheDataFolder) {
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    SetCurrentDirectoryW(L"C:\\windows");
+    GlobalEnv.SetDataFolder("C:\\");
+    {
+        TFmTodoOption dialog(nullptr);
+        EXPECT_EQ(dialog.LEdatafolder->Text(), "C:\\");
+        dialog.SaveSettings(1);
+    }
+    EXPECT_EQ(GlobalEnv.DataFolderPath(), "C:\\");
+    DeleteFileW(ToWide(GlobalEnv.DataFolderPath() + "Category.txt").c_str());
+    SetCurrentDirectoryW(cwd);
+}

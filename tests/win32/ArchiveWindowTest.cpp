@@ -1,0 +1,56 @@
+// The archive window over a large month: rows drawn as they come into view, narrowed by words,
+// and the chosen row's item handed back.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "DataFolderTest.h"
+#include "app/FmArchive.h"
+#include "support/FileIO.h"
+
+namespace {
+
+class ArchiveWindow : public DataFolderTest {};
+
+std::string Cell(const TFmArchive& archive, int row, int column) {
+    wchar_t text[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(archive.LvItems->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return FromWide(text);
+}
+
+}  // namespace
+
+// Every keystroke in the search box shows the rows again: a month of thousands of items must
+// not format each of them (it took seconds under Wine), only the rows asked for.
+TEST_F(ArchiveWindow, FormatsOnlyTheRowsAskedFor) {
+    std::string lines;
+    for (int i = 0; i < 5000; ++i) lines += "20260105,000000,\"item " + std::to_string(i) + "\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\202601.txt"), lines);
+    TFmArchive archive(nullptr, Path("todo\\"));
+    archive.EdSearch->SetText("item 49");
+    ASSERT_EQ(archive.Shown().size(), 111u);  // 49, 490 to 499, 4900 to 4999
+    EXPECT_EQ(SendMessageW(archive.LvItems->Handle(), LVM_GETITEMCOUNT, 0, 0), 111);
+    EXPECT_EQ(Cell(archive, 1, 2), "item 490");
+    EXPECT_EQ(Cell(archive, 1, 1), "★");
+    EXPECT_EQ(Cell(archive, 1, 0), "2026/01/05");
+    EXPECT_LE(archive.CellsFormatted(), 10u);
+    std::vector<TArchivedItem> restored;
+    archive.OnRestore = [&](const std::vector<TArchivedItem>& items) {
+        restored = items;
+        return 0;
+    };
+    archive.SelectRow(1, true);
+    archive.BtRestoreClick();
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].item.Text, "item 490");
+    EXPECT_EQ(restored[0].line, 490);
+    // Read again with the same words: no row stays chosen for another item.
+    EXPECT_EQ(SendMessageW(archive.LvItems->Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+}
