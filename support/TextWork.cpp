@@ -1,6 +1,7 @@
 #include "support/TextWork.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -81,54 +82,137 @@ char* WriteEscapedBytes(char* out, const unsigned char* p, std::size_t i, std::s
 #ifdef __SSE2__
 __m128i Splat(int c) { return _mm_set1_epi8(static_cast<char>(c)); }
 
-// Sixteen bytes of text as bits: the lead bytes, and the bytes that escaping may change (a
-// few control bytes that it does not too, stepped over later). The byte after them is read.
-struct TextBlock {
-    __m128i raw;
-    unsigned hits, leads;
+// Up to 63 bytes of text as bits, bit k for byte k: the bytes that escaping may change (and a
+// few control bytes that it does not, stepped over later), the lead bytes, and the bytes that
+// cannot be a pair's second byte.
+struct TextBits {
+    std::uint64_t escapable = 0, leads = 0, notTrail = 0;
 };
 
 // Compared as signed bytes after flipping the top bit, which orders them as unsigned.
-TextBlock ReadBlock(const unsigned char* p) {
-    const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i next = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1)), Splat(0x80));
+[[gnu::always_inline]] inline void AddBlockBits(__m128i raw, int at, TextBits& bits) {
+    const __m128i flipped = _mm_xor_si128(raw, Splat(0x80));
     // The backslash, the quote, and every byte below 0x0E for CR, LF and TAB.
-    const __m128i escaped = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(raw, Splat('\\')), _mm_cmpeq_epi8(raw, Splat('"'))),
-                                         _mm_cmplt_epi8(_mm_xor_si128(raw, Splat(0x80)), Splat(0x0E ^ 0x80)));
+    const __m128i escapable = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(raw, Splat('\\')), _mm_cmpeq_epi8(raw, Splat('"'))),
+                                           _mm_cmplt_epi8(flipped, Splat(0x0E ^ 0x80)));
     // Lead bytes 0x81-0x9F and 0xE0-0xFC become one run 0x21-0x5C after flipping 0xA0.
     const __m128i lifted = _mm_xor_si128(raw, Splat(0xA0));
     const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(lifted, Splat(0x20)), _mm_cmplt_epi8(lifted, Splat(0x5D)));
-    // No trail byte: below 0x40, 0x7F, or above 0xFC.
-    const __m128i noTrail =
-        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(next, Splat(0x40 ^ 0x80)), _mm_cmpgt_epi8(next, Splat(0xFC ^ 0x80))),
-                     _mm_cmpeq_epi8(next, Splat(0x7F ^ 0x80)));
-    return {raw, static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, _mm_and_si128(noTrail, lead)))),
-            static_cast<unsigned>(_mm_movemask_epi8(lead))};
+    // Below 0x40, 0x7F, or above 0xFC.
+    const __m128i notTrail =
+        _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(flipped, Splat(0x40 ^ 0x80)), _mm_cmpgt_epi8(flipped, Splat(0xFC ^ 0x80))),
+                     _mm_cmpeq_epi8(raw, Splat(0x7F)));
+    const auto bitsOf = [at](__m128i m) {
+        return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m))) << at;
+    };
+    bits.escapable |= bitsOf(escapable);
+    bits.leads |= bitsOf(lead);
+    bits.notTrail |= bitsOf(notTrail);
 }
 
-int HighestBit(unsigned bits) { return 31 - __builtin_clz(bits); }
+// The bytes just after a run of lead bytes of odd length. A run starts on a character (the
+// byte before it is no lead byte), and its bytes pair off from there, so the byte after an odd
+// run is taken as a second byte if it can be one. Adding a run's first bit carries through the
+// run to the bit after it; runs starting at even and at odd places are added apart.
+std::uint64_t AfterOddRuns(std::uint64_t leads) {
+    constexpr std::uint64_t kEven = 0x5555555555555555ull;
+    const std::uint64_t starts = leads & ~(leads << 1);
+    const std::uint64_t evenEnds = (leads + (starts & kEven)) & ~leads;
+    const std::uint64_t oddEnds = (leads + (starts & ~kEven)) & ~leads;
+    return (evenEnds & ~kEven) | (oddEnds & kEven);
+}
 
-// A lead byte takes the byte after it, so a byte starts a character when the run of lead
-// bytes just before it is even. inPair: the run before the block is odd, and its first byte
-// is a second byte.
-
-// The first byte of the block that escaping changes and that starts a character; 16 for none.
-int FirstChange(const unsigned char* p, const TextBlock& block, bool inPair) {
-    const unsigned others = ~block.leads & 0xFFFFu;
-    for (unsigned hits = block.hits; hits; hits &= hits - 1) {
-        const int k = __builtin_ctz(hits);
-        if (p[k] < 0x0E && kEscape.of[p[k]] != 2) continue;  // a control byte that stays
-        const unsigned before = others & ((1u << k) - 1);
-        const int run = before ? k - 1 - HighestBit(before) : k + inPair;
-        if (run % 2 == 0) return k;
+// The second character of each escape written as a backslash and one letter; 0 for the rest.
+struct EscapeLetters {
+    char of[256] = {};
+    constexpr EscapeLetters() {
+        of['\\'] = '\\', of['"'] = '"', of['\n'] = 'a', of['\t'] = 't', of['\r'] = 'd';
     }
-    return 16;
+};
+constexpr EscapeLetters kLetters;
+
+// A window of len bytes of text (16 to 63) at p, which starts a character or, when inPair, is
+// the second byte of a pair, escaped at out: the whole window when it ends the text, else its
+// first kTake bytes, the bytes after them telling only how those end. Answers how many bytes it
+// wrote for (one more when a CR LF straddles the end) and sets inPair for the byte there.
+// Writes up to 15 bytes past its end.
+constexpr std::size_t kTake = 47;
+template <bool kLast>
+[[gnu::always_inline]] inline std::size_t EscapeWindow(char*& out, const unsigned char* p, std::size_t len, bool& inPair) {
+    const std::size_t take = kLast ? len : kTake;
+    // One to three whole blocks from the front, and the last 16 bytes.
+    const std::size_t whole = len / 16;
+    const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i b1 = whole > 1 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)) : b0;
+    const __m128i b2 = whole > 2 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32)) : b0;
+    const __m128i last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + len - 16));
+    TextBits bits;
+    AddBlockBits(b0, 0, bits);
+    if (whole > 1) AddBlockBits(b1, 16, bits);
+    if (whole > 2) AddBlockBits(b2, 32, bits);
+    AddBlockBits(last, static_cast<int>(len - 16), bits);
+    if (inPair) bits.leads &= ~std::uint64_t{1};
+    const std::uint64_t after = AfterOddRuns(bits.leads);
+    const std::uint64_t notTrail = bits.notTrail | std::uint64_t{1} << len;  // the end pairs with nothing
+    const std::uint64_t seconds = (after & ~notTrail) | (inPair ? 1 : 0);
+    const std::uint64_t loneLeads = (after & notTrail) >> 1;
+    std::uint64_t changes = ((bits.escapable & ~seconds) | loneLeads) & ((std::uint64_t{1} << take) - 1);
+
+    // Whether byte t is a second byte: the run of lead bytes before it, cut at t, is odd.
+    const auto secondAt = [&](std::size_t t) {
+        const std::uint64_t below = (std::uint64_t{1} << t) - 1;
+        return ((AfterOddRuns(bits.leads & below) & ~notTrail) >> t & 1) != 0;
+    };
+    const auto put = [&](char* to) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), b0);
+        if (whole > 1) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), b1);
+        if (whole > 2) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 32), b2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + len - 16), last);
+    };
+    if (changes == 0) {  // as it is: the usual case
+        put(out);
+        out += take;
+        if (!kLast) inPair = secondAt(take);
+        return take;
+    }
+    // Runs between the changes are copied 16 bytes at a time from a copy with room after it.
+    alignas(16) char copy[80];
+    put(copy);
+    std::size_t i = 0;
+    const auto copyUpTo = [&](std::size_t k) {
+        for (std::size_t j = i; j < k; j += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (j - i)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(copy + j)));
+        out += k - i;
+        i = k;
+    };
+    for (; changes; changes &= changes - 1) {
+        const std::size_t k = static_cast<std::size_t>(__builtin_ctzll(changes));
+        if (k < i) continue;  // the LF of a CR LF
+        const unsigned char c = p[k];
+        const char letter = kLetters.of[c];
+        if (letter == 0 && !IsLeadByte(c)) continue;  // a control byte that stays
+        copyUpTo(k);
+        if (letter == 0) {  // a lead byte with no second byte
+            i += PutEscape(out, p, k, len);
+            continue;
+        }
+        const bool crlf = c == '\r' && k + 1 < len && p[k + 1] == '\n';
+        out[0] = '\\';
+        out[1] = crlf ? 'n' : letter;
+        out += 2;
+        i = k + 1 + crlf;
+    }
+    if (i < take) copyUpTo(take);
+    if (!kLast) inPair = secondAt(i);
+    return i;
 }
 
-// Whether the byte after the block is a second byte.
-bool EndsInPair(const TextBlock& block, bool inPair) {
-    const unsigned others = ~block.leads & 0xFFFFu;
-    return others ? (15 - HighestBit(others)) % 2 != 0 : inPair;
+// Escapes all but the last 16 to 63 bytes of a text of at least 64; answers where it stopped.
+[[gnu::noinline]] std::size_t EscapeLongFront(char*& out, const unsigned char* p, std::size_t n, bool& inPair) {
+    std::size_t i = 0;
+    while (n - i >= 64) i += EscapeWindow<false>(out, p + i, 63, inPair);
+    return i;
 }
 #endif
 
@@ -151,32 +235,20 @@ char* WriteEscaped(char* out, std::string_view text) {
     const std::size_t n = text.size();
     std::size_t i = 0;
 #ifdef __SSE2__
-    bool inPair = false;  // i is a second byte
-    // Whole blocks go out as they are, then the place of the first change is written over:
-    // there is always room, as at least as many bytes are still to come.
-    while (i + 17 <= n) {
-        const TextBlock block = ReadBlock(p + i);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block.raw);
-        const int k = FirstChange(p + i, block, inPair);
-        if (k == 16) {
-            inPair = EndsInPair(block, inPair);
-            out += 16;
-            i += 16;
-            continue;
-        }
-        out += k;
-        i += static_cast<std::size_t>(k);
-        i += PutEscape(out, p, i, n);
-        inPair = false;  // nothing escaped takes the byte after it
+    // One window of up to 63 bytes; a longer text goes kTake bytes at a time before it.
+    if (n >= 16) {
+        bool inPair = false;  // i is a second byte
+        if (n >= 64) i = EscapeLongFront(out, p, n, inPair);
+        EscapeWindow<true>(out, p + i, n - i, inPair);
+        return out;
     }
-    if (inPair) *out++ = static_cast<char>(p[i++]);
 #endif
     return WriteEscapedBytes(out, p, i, n);
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {
     const std::size_t old = out.size();
-    out.resize(old + kMaxEscapedGrowth * text.size());
+    out.resize(old + kMaxEscapedGrowth * text.size() + kEscapedSlack);
     out.resize(static_cast<std::size_t>(WriteEscaped(out.data() + old, text) - out.data()));
 }
 

@@ -95,9 +95,10 @@ std::string FitTextWithDots(const std::string& text, const TTextMeasurer& canvas
 
 // Appends the escaped form of text to out (the item file writer's fast path).
 void AppendEscaped(std::string& out, std::string_view text);
-// The same written at out, which has room for kMaxEscapedGrowth bytes per byte of text;
-// answers the end of what was written.
+// The same written at out, which has room for kMaxEscapedGrowth bytes per byte of text and
+// kEscapedSlack more (written over, not kept); answers the end of what was written.
 constexpr std::size_t kMaxEscapedGrowth = 4;
+constexpr std::size_t kEscapedSlack = 16;
 char* WriteEscaped(char* out, std::string_view text);
 // Appends UnescapeText of text to out (the item file reader's fast path).
 void AppendUnescaped(std::string& out, std::string_view text);

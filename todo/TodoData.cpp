@@ -202,7 +202,7 @@ private:
 
 // The most bytes WriteItemLine may write for the item: the line, escaped at worst, and its end.
 std::size_t ItemLineBound(const Tdata& item) {
-    return 32 + kMaxEscapedGrowth * (item.Text.size() + std::max(item.Category.size(), std::size_t{2}));
+    return 32 + 2 * kEscapedSlack + kMaxEscapedGrowth * (item.Text.size() + std::max(item.Category.size(), std::size_t{2}));
 }
 
 // One line without its line end, written at out (room for ItemLineBound); answers its end.

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "support/TextWork.h"
 
 TEST(EscapeText, ReplacesControlCharactersQuotesAndBackslashes) {
@@ -20,9 +23,10 @@ TEST(EscapeText, LeavesTwoByteCharactersWhole) {
 }
 
 TEST(EscapeText, LongTextsMatchTheByteRule) {
-    // Texts of seventeen bytes and more are written in blocks: lead bytes, 0x5C trail bytes,
-    // quotes and bytes that cannot be trail bytes land on every place around the blocks' edges,
-    // and runs of lead bytes cross them.
+    // Texts of sixteen bytes and more are written in blocks, a long one in windows: lead
+    // bytes, 0x5C trail bytes, quotes, CR LF and bytes that cannot be trail bytes land on every
+    // place around their edges, and runs of lead bytes cross them. Nothing is written before
+    // the text's place or more than kEscapedSlack bytes after its end.
     const auto byteRule = [](const std::string& text) {
         std::string out;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -53,8 +57,9 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
                              '\x9F', '\r',   '\n',   '\xE0', '\t',   '\x01', '\x0B', '\x0E', '\x3F',
                              '\x80', '\xA0', '\xDF'};
     unsigned seed = 1;
+    std::vector<char> out(1024);
     for (int round = 0; round < 20000; ++round) {
-        const std::size_t length = 1 + round % 70;
+        const std::size_t length = 1 + round % 160;
         std::string text(length, 'a');
         const int odd = round % 4;  // how many bytes come from the whole alphabet rather than "a\x81\x40"
         for (std::size_t i = 0; i < length; ++i) {
@@ -63,7 +68,13 @@ TEST(EscapeText, LongTextsMatchTheByteRule) {
             text[i] = pick % 8 < static_cast<unsigned>(odd) ? alphabet[pick / 8 % sizeof alphabet]
                                                             : "a\x81\x40"[pick / 8 % 3];
         }
-        ASSERT_EQ(EscapeText(text), byteRule(text)) << round;
+        const std::string expected = byteRule(text);
+        ASSERT_EQ(EscapeText(text), expected) << round;
+        std::fill(out.begin(), out.end(), '#');
+        char* const end = WriteEscaped(out.data() + 16, text);
+        ASSERT_EQ(std::string(out.data() + 16, end), expected) << round;
+        ASSERT_EQ(std::count(out.begin(), out.begin() + 16, '#'), 16) << round;
+        ASSERT_EQ(std::count(end + kEscapedSlack, out.data() + out.size(), '#'), out.data() + out.size() - end - 16) << round;
     }
 }
 
