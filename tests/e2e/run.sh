@@ -41,9 +41,12 @@ start_program() {
   focus_pointer
 }
 
+# A probe under load now and then ends without a word, the close unsent: it is sent again.
 close_program() {
-  "$WINE" "$probe" close TFmTODOmain
-  "$WINE" "$probe" gone TFmTODOmain 30
+  for wait_seconds in 10 20; do
+    "$WINE" "$probe" close TFmTODOmain
+    "$WINE" "$probe" gone TFmTODOmain "$wait_seconds" && break
+  done
   wait "$pid" 2>/dev/null
 }
 
@@ -405,9 +408,14 @@ for round in $(seq 1 16); do
   rm -f "$data/todo/todo.txt.tmp"
   start_program
   linux_pid=$(pgrep -f "^$exe" | head -1)  # this checkout's copy, not another one's on the machine
-  "$WINE" "$probe" close TFmTODOmain
-  # Kill at varied moments around the save: it starts when the temporary file appears.
-  while [ ! -e "$data/todo/todo.txt.tmp" ] && kill -0 "$linux_pid" 2>/dev/null; do :; done
+  # Kill at varied moments around the save: it starts when the temporary file appears. The
+  # close is sent again should the probe have ended without sending it.
+  for _ in 1 2 3; do
+    "$WINE" "$probe" close TFmTODOmain
+    until_time=$((SECONDS + 10))
+    while [ ! -e "$data/todo/todo.txt.tmp" ] && kill -0 "$linux_pid" 2>/dev/null && [ "$SECONDS" -lt "$until_time" ]; do :; done
+    [ "$SECONDS" -lt "$until_time" ] && break
+  done
   [ $((round % 4)) -ne 0 ] && sleep "0.00$(( round % 10 ))"
   kill -9 "$linux_pid" 2>/dev/null
   wait "$pid" 2>/dev/null
