@@ -126,7 +126,8 @@ std::uint64_t AfterOddRuns(std::uint64_t leads) {
 struct EscapeLetters {
     char of[256] = {};
     constexpr EscapeLetters() {
-        of['\\'] = '\\', of['"'] = '"', of['\n'] = 'a', of['\t'] = 't', of['\r'] = 'd';
+        const char pairs[][2] = {{'\\', '\\'}, {'"', '"'}, {'\n', 'a'}, {'\t', 't'}, {'\r', 'd'}};
+        for (const auto& pair : pairs) of[static_cast<unsigned char>(pair[0])] = pair[1];
     }
 };
 constexpr EscapeLetters kLetters;
