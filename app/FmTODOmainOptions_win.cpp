@@ -23,12 +23,14 @@ void TFmTODOmain::P1optionClick() {
 
 void TFmTODOmain::ChangeDataFolder() {
     // The new folder's items are taken as they are; only what the old folder could not take
-    // (its saves failed, as the user was told) comes along, so that no item is lost.
-    std::vector<Tdata> unsaved;
+    // (its saves failed, as the user was told) comes along, so that no item is lost. A file
+    // that holds every item is left untouched.
+    std::vector<Tdata> unsaved = Store.UnsavedItems();
     try {
-        Store.Save();
+        if (!unsaved.empty()) Store.Save();
+        unsaved.clear();
     } catch (const EFileError&) {
-        unsaved = Store.UnsavedItems();
+        unsaved = Store.UnsavedItems();  // a merge may have brought the file's changes in
     }
     LoadData();
     if (Store.TakeOver(unsaved) > 0) SaveItems();
