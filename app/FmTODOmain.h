@@ -160,6 +160,8 @@ private:
     void PaintFrame(HDC dc);
     void CreateMenu();
     void SaveItems();
+    // Loads the new data folder's items, with those the old one could not save.
+    void ChangeDataFolder();
     // At the end: the items to their file, else beside it, and the user told where.
     void SaveItemsAtExit();
     // Replaces the current list by the file's, after a large outside removal, or keeps it.

@@ -3,6 +3,7 @@
 
 #include "app/FmTodoOption.h"
 #include "framework/Application.h"
+#include "support/Errors.h"
 #include "support/kvneGlobal.h"
 
 void TFmTODOmain::P1optionClick() {
@@ -14,8 +15,23 @@ void TFmTODOmain::P1optionClick() {
         dialog.ShowModal();
     });
     RunSteps({[this, &folder] {
-                  if (GlobalEnv.DataFolder() != folder) LoadData();
+                  if (GlobalEnv.DataFolder() != folder) ChangeDataFolder();
               },
               [this] { ApplySettings(); }, [this] { LayoutList(); }});
     Timer1.SetEnabled(true);
+}
+
+void TFmTODOmain::ChangeDataFolder() {
+    // The new folder's items are taken as they are; only what the old folder could not take
+    // (its saves failed, as the user was told) comes along, so that no item is lost. A file
+    // that holds every item is left untouched.
+    std::vector<Tdata> unsaved = Store.UnsavedItems();
+    try {
+        if (!unsaved.empty()) Store.Save();
+        unsaved.clear();
+    } catch (const EFileError&) {
+        unsaved = Store.UnsavedItems();  // a merge may have brought the file's changes in
+    }
+    LoadData();
+    if (Store.TakeOver(unsaved) > 0) SaveItems();
 }

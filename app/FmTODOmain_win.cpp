@@ -148,7 +148,11 @@ void TFmTODOmain::LoadData() {
                                                    WM_ITEMFILECHANGED);
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
-    MainSettings.Load();
+    try {
+        MainSettings.Load();
+    } catch (const std::exception& e) {
+        Application.ShowException(e);  // the defaults meanwhile; the file is never written over
+    }
     // Kept at 96 dpi, as the sizes in application.ini are.
     NormalHeight = Scale(MainSettings.Read(keys::NormalHeight));
 

@@ -52,7 +52,15 @@ void TColorsList::LoadDefaults() {
 
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;
-    return TryStrToInt(GetValue(key), color) ? color : 0;
+    if (!TryStrToInt(GetValue(key), color)) return 0;
+    // A system colour, as hand-written schemes hold them (the button face is $FF00000F); drawn as
+    // the number it is, it would be near-black.
+    if (color < 0 && !ReadSystemColor(color & 0xFF, color)) {
+        TColorsList defaults;
+        defaults.LoadDefaults();
+        if (!TryStrToInt(defaults.GetValue(key), color)) color = 0;
+    }
+    return color;
 }
 
 std::int32_t TColorsList::GetColorOrDefault(const std::string& key) {

@@ -27,7 +27,8 @@ public:
     void SetFileName(const std::string& fileName) { fileName_ = fileName; }
 
     void LoadDefaults();  // the built-in scheme
-    // 0 when the value is empty or not a number ("$" hex or decimal).
+    // 0 when the value is empty or not a number ("$" hex or decimal). A negative number names a
+    // system colour by its index in the low byte: the system's colour, else the built-in one.
     std::int32_t GetColor(const std::string& key);
     // A key missing from an older scheme file (or left empty) takes its built-in colour, and
     // the scheme then holds it.
@@ -45,6 +46,10 @@ public:
 private:
     std::string fileName_;
 };
+
+// The colour the system gives one of its colour indexes (COLOR_BTNFACE and the like); false for
+// an index it does not have. The portable build answers Windows' default colours.
+bool ReadSystemColor(int index, std::int32_t& color);
 
 // "$" and at least six upper-case hex digits.
 std::string ColorToText(std::int32_t color);

@@ -132,7 +132,16 @@ void TprofileList::UseDefaultFileName(const std::string& dataFolderPath, const s
 }
 
 void TprofileList::Load() {
-    if (FileExists(fileName_)) LoadFromFile(fileName_);
+    if (!FileExists(fileName_)) return;
+    LoadFromFile(fileName_);
+    // Read as Shift-JIS an editor's UTF-16 file holds no setting: the defaults stay, and the user
+    // hears of it now rather than only when the save refuses it.
+    try {
+        RefuseUtf16File(fileName_);
+    } catch (const EFileError&) {
+        Clear();
+        throw;
+    }
 }
 
 void TprofileList::LoadFromFile(const std::string& path) {

@@ -81,6 +81,7 @@ public:
     // The data folder's file named after the program, with ".ini".
     void UseDefaultFileName(const std::string& dataFolderPath, const std::string& exeFileName);
 
+    // Reads the file when it exists. EFileError when it is in UTF-16: the defaults stay.
     void Load();
     void LoadFromFile(const std::string& path);
     void ParseLines(const std::vector<std::string>& lines);

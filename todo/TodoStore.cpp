@@ -590,3 +590,38 @@ std::string TTodoStore::SaveAside(TDateTime now) {
     ReplaceFileSafely(aside, items_.SaveToText());
     return aside;
 }
+
+std::vector<Tdata> TTodoStore::UnsavedItems() {
+    std::vector<Tdata> unsaved;
+    const std::vector<std::string>& base = BaseLines();
+    for (int i = 0; i < items_.Count(); ++i) {
+        const int b = BaseLineOf(items_.Item(i).Id);
+        const std::string line = LineOf(i);
+        // A line written by hand stands for the item as this program writes it.
+        const bool saved = b >= 0 && b < static_cast<int>(base.size()) &&
+                           (line == base[b] || line == WrittenLine(base[b], items_.GetDate(i)));
+        if (!saved) unsaved.push_back(items_.Item(i));
+    }
+    return unsaved;
+}
+
+int TTodoStore::TakeOver(const std::vector<Tdata>& items) {
+    std::unordered_map<std::string, int> held;  // line -> how many of the list's items have it
+    for (int i = 0; i < items_.Count(); ++i) ++held[LineOf(i)];
+    int taken = 0;
+    for (const Tdata& item : items) {
+        TTodoData one;
+        one.SetItem(one.NewItem(), item);
+        if (int& count = held[one.ItemToLine(0)]; count > 0) {
+            --count;  // the list holds it already
+            continue;
+        }
+        Tdata copy = item;
+        copy.Id = NewId();
+        copy.LineCount = 0;
+        InsertWithId(-1, copy);
+        ++taken;
+    }
+    if (taken > 0) Notify();
+    return taken;
+}

@@ -80,6 +80,12 @@ public:
     // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file
     // (todo-<yyyymmddhhnnss>-2.txt and on when that exists); answers that file's path.
     std::string SaveAside(TDateTime now);
+    // The items the item file does not hold as the list has them: added or changed since the
+    // last save or read, in the list's order. After a failed save they live in memory only.
+    std::vector<Tdata> UnsavedItems();
+    // Puts the items at the end of the list, each one the list does not hold as it is already.
+    // Not a command: it follows a load, and no undo may take them away again. Answers how many came.
+    int TakeOver(const std::vector<Tdata>& items);
 
     // Today, for the archive month of an item without a date.
     std::function<TDateTime()> Clock = NowDateTime;

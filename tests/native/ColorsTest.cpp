@@ -45,7 +45,7 @@ TEST(Colors, SetColorAndNumberForms) {
     EXPECT_EQ(colors.GetValue("a\\b"), "$0000FF");
     colors.SetColor("a\\b", -16777201);
     EXPECT_EQ(colors.GetValue("A\\B"), "$FF00000F");  // letters match in any case
-    EXPECT_EQ(colors.GetColor("a\\b"), -16777201);
+    EXPECT_EQ(colors.GetValue("a\\b"), "$FF00000F");
     colors.SetValue("a\\c", "1234");
     EXPECT_EQ(colors.GetColor("a\\c"), 1234);
     colors.SetValue("a\\d", "red");
@@ -155,4 +155,23 @@ TEST(Colors, WideSchemeKeepsEveryKey) {
     std::string expected = wide.substr(0, wide.find("\t<K7>")) + "</多>\r\n";
     expected.replace(expected.find("<k7>$000007"), 11, "<k7>$ABCDEF");
     EXPECT_EQ(colors.GetText(), expected);
+}
+
+// A scheme edited by hand may name system colours (0xFF000000 or 0x80000000 with the system's
+// colour index): they show in the system's colour, never near-black; an index the system does
+// not have shows the entry's built-in colour. The file keeps what it says.
+TEST(Colors, SystemColoursShowAsTheSystemHasThem) {
+    TColorsList colors;
+    colors.LoadDefaults();
+    colors.SetValue(kColorWindowBackground, "-16777201");  // the button face
+    colors.SetValue(kColorActiveTitle, "$80000005");       // the window colour, written the older way
+    colors.SetValue(kColorUnderline, "$FF0000FF");
+    std::int32_t face = 0, window = 0, none = 0;
+    ASSERT_TRUE(ReadSystemColor(15, face));
+    ASSERT_TRUE(ReadSystemColor(5, window));
+    EXPECT_FALSE(ReadSystemColor(255, none));
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), face);
+    EXPECT_EQ(colors.GetColor(kColorActiveTitle), window);
+    EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
+    EXPECT_EQ(colors.GetValue(kColorWindowBackground), "-16777201");
 }

@@ -135,8 +135,9 @@ TEST(Settings, SaveFailureKeepsTheFileAndNamesIt) {
     EXPECT_EQ(ReadBytes(path), "[A]\r\nb=0\r\n");
 }
 
-// A settings file an editor saved as UTF-16: saving Shift-JIS lines into it would ruin the
-// settings the user has there, so the save refuses with a clear error and leaves it alone.
+// A settings file an editor saved as UTF-16: the load says so and keeps the defaults; saving
+// Shift-JIS lines into it would ruin the settings the user has there, so the save refuses with
+// a clear error and leaves it alone.
 TEST(Settings, SaveLeavesAUtf16FileAndSaysSo) {
     TestFolder folder;
     const std::string path = folder / "memorail.ini";
@@ -144,7 +145,13 @@ TEST(Settings, SaveLeavesAUtf16FileAndSaysSo) {
     WriteBytes(path, utf16);
     TprofileList list;
     list.SetFileName(path);
-    list.Load();
+    try {
+        list.Load();
+        ADD_FAILURE() << "no error at the load";
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()), NotShiftJisMessage(path));
+    }
+    EXPECT_EQ(list.Count(), 0);
     list.WriteInteger("A", "b", 1);
     try {
         list.Save();

@@ -367,3 +367,31 @@ TEST(TodoStore, AnOlderFileThatCannotBeReadYetIsReadAtALaterSave) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"old", "mine"}));
     EXPECT_EQ(ReadBytes(older), FileOf({"old"}));
 }
+
+// The data folder changes while saves fail (its stick was pulled): what the session added or
+// changed joins the new folder's list, once, and stays there; the rest stays in the old file.
+TEST(TodoStore, UnsavedItemsJoinAnotherFolderOnce) {
+    TestFolder folder;
+    const std::string stick = folder / "stick/todo/", other = folder / "other/todo/";
+    std::filesystem::create_directories(folder.Path() / "stick/todo");
+    std::filesystem::create_directories(folder.Path() / "other/todo");
+    WriteBytes(stick + "todo.txt", FileOf({"saved", "edited"}));
+    WriteBytes(other + "todo.txt", FileOf({"there", "twice"}));
+    TTodoStore store(stick);
+    store.Load();
+    std::filesystem::remove_all(folder.Path() / "stick");
+    WriteBytes(folder / "stick", "");  // no folder can be made there again
+    store.Add(ItemOf("new"));
+    store.Add(ItemOf("twice"));
+    EditText(store, "edited", "changed");
+    EXPECT_THROW(store.Save(), EFileError);
+    const std::vector<Tdata> unsaved = store.UnsavedItems();
+    store.SetFolder(other);
+    store.Load();
+    EXPECT_EQ(store.TakeOver(unsaved), 2);
+    EXPECT_EQ(Texts(store), "there twice changed new");
+    EXPECT_FALSE(store.CanUndo());  // no undo takes them away again
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"there", "twice", "changed", "new"}));
+    EXPECT_TRUE(store.UnsavedItems().empty());
+}

@@ -210,3 +210,13 @@ INSTANTIATE_TEST_SUITE_P(Edits, PickerEdits,
                                            EditCase{"value_0", [](TFrameColorSelect& f) { return f.LeV; }, "0",
                                                     [](TFrameColorSelect& f) { return f.LeRGB; }, "000000", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A system colour in a scheme is the colour this system gives it; an index it lacks is not.
+TEST(SchemeColors, SystemColoursComeFromTheSystem) {
+    TColorsList colors;
+    colors.LoadDefaults();
+    colors.SetValue(kColorWindowBackground, ColorToText(static_cast<std::int32_t>(0xFF000000 | COLOR_BTNFACE)));
+    colors.SetValue(kColorUnderline, "$FF0000FF");
+    EXPECT_EQ(static_cast<COLORREF>(colors.GetColor(kColorWindowBackground)), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
+}

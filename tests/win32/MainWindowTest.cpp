@@ -96,6 +96,25 @@ TEST_F(MainWindow, AUtf16ItemFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(after, items);
 }
 
+// Settings an editor saved as UTF-16 are told of at start, the defaults in use meanwhile, and
+// the end does not write over them.
+TEST_F(MainWindow, AUtf16SettingsFileIsReportedAtStartAndKept) {
+    const std::wstring wide = L"\xFEFF[OPTION]\r\nshadow=0\r\n";
+    const std::string settings(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), settings);
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_EQ(Application.PendingReports().front(),
+              Path("memorail_win32_tests.ini") + " はShift-JISのファイルではありません");
+    EXPECT_TRUE(form.List.Style.shadowOn);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    std::string after;
+    ReadWholeFile(Path("memorail_win32_tests.ini"), after);
+    EXPECT_EQ(after, settings);
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();

@@ -441,6 +441,37 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderSwitchCase{"relative", [](auto&, auto&) { return std::string("..\\new"); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Saves fail (an editor wrote the item file in UTF-16) when another data folder is chosen: the
+// item only the session holds joins the new folder's items and is written there.
+TEST_F(OptionsFolder, AFolderChangeKeepsTheItemsASaveCouldNotWrite) {
+    const std::string other = Path("new");
+    CreateDirectoryW(ToWide(other).c_str(), nullptr);
+    CreateDirectoryW(ToWide(other + "\\todo").c_str(), nullptr);
+    ReplaceFileSafely(other + "\\todo\\todo.txt", "20240305,000000,\"there\",\"　\"\r\n");
+    StartMain("");
+    const std::string utf16("\xFF\xFE" "a\0", 4);
+    ReplaceFileSafely(Path("todo\\todo.txt"), utf16);
+    TTodoData one;
+    one.LineToItem(one.NewItem(), "20240306,000000,\"mine\",\"　\"");
+    main_.Store.Add(one.Item(0));
+    NextStep([&] {
+        TFmTodoOption* dialog = OpenDialog();
+        ASSERT_TRUE(dialog);
+        dialog->LEdatafolder->SetText(other);
+        Click(*dialog, dialog->BtOK);
+    });
+    main_.P1optionClick();
+    ASSERT_EQ(GlobalEnv.DataFolder(), other);
+    ASSERT_EQ(main_.Items.Count(), 2);
+    EXPECT_EQ(main_.Items.GetText(1), "mine");
+    std::string written;
+    ReadWholeFile(other + "\\todo\\todo.txt", written);
+    EXPECT_NE(written.find("there"), std::string::npos);
+    EXPECT_NE(written.find("mine"), std::string::npos);
+    EXPECT_EQ(written.find("item"), std::string::npos);  // the saved one stays where it was
+    EXPECT_EQ(Read("todo\\todo.txt"), utf16);
+}
+
 // A drive root as data folder (a memory stick, say) is shown and compared as "C:\": "C:" alone
 // names the drive's current folder, so an OK without changes moved the data folder there.
 TEST_F(OptionsFolder, ADriveRootStaysTheDataFolder) {
