@@ -1,5 +1,6 @@
 // Sorting the item list by date, category, text or colour.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "todo/TodoData.h"
@@ -29,7 +30,10 @@ int TTodoData::CompareItems(const Tdata& a, const Tdata& b, int key, bool descen
     case skDate:
         // Items without a date stay below every dated one, whichever the direction.
         if (HasDate(a.Date) != HasDate(b.Date)) return HasDate(a.Date) ? 1 : -1;
-        difference = WholeDay(a.Date) - WholeDay(b.Date);
+        // Days compared as doubles, so that no far date overflows; one that is no number counts as the latest.
+        difference = std::isnan(a.Date) - std::isnan(b.Date);
+        if (difference == 0)
+            difference = (std::trunc(a.Date) > std::trunc(b.Date)) - (std::trunc(a.Date) < std::trunc(b.Date));
         break;
     case skColor: difference = static_cast<long long>(a.Color) - b.Color; break;
     case skCategory: difference = Sign(collator->Compare(a.Category, b.Category)); break;
