@@ -1,5 +1,6 @@
 #include "todo/DueDates.h"
 
+#include <algorithm>
 
 #include "support/TextWork.h"
 
@@ -13,8 +14,10 @@ std::string Digits(int value, int count) {
     return text;
 }
 
+// The first line with something to read: an item may start with empty lines.
 std::string FirstLine(const std::string& text) {
-    const std::string line = text.substr(0, text.find_first_of("\r\n"));
+    const std::size_t start = std::min(text.find_first_not_of("\r\n\t "), text.size());
+    const std::string line = text.substr(start, text.find_first_of("\r\n", start) - start);
     const std::string cut = CutToWholeCharacters(line, kTextLength);
     return cut.size() < line.size() ? cut + "..." : cut;
 }
@@ -33,7 +36,7 @@ std::string DueDateText(TDateTime due, TDateTime today, const std::string& separ
     DecodeDate(due, y, m, d);
     DecodeDate(today, thisYear, unusedMonth, unusedDay);
     const std::string monthDay = Digits(m, 2) + separator + Digits(d, 2);
-    return y == thisYear ? monthDay : Digits(y, 4) + separator + monthDay;
+    return y == thisYear && HasDate(today) ? monthDay : Digits(y, 4) + separator + monthDay;
 }
 
 TDueSummary SummariseDue(const TTodoData& items, TDateTime today) {

@@ -12,7 +12,7 @@ enum class TDueState { None, Overdue, Today, Later };
 // today's time of day is ignored; an item without a date is never overdue.
 TDueState DueState(TDateTime due, TDateTime today);
 
-// "mm/dd" in today's year, "yyyy/mm/dd" in any other, "" without a date.
+// "mm/dd" in today's year, "yyyy/mm/dd" in any other or when today is kNoDate, "" without a date.
 std::string DueDateText(TDateTime due, TDateTime today, const std::string& separator);
 
 // The items due today and overdue, with the texts of the first few of them (today's first).

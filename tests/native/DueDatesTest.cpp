@@ -40,7 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"lastYear", Day(2025, 12, 31), Day(2026, 1, 1), TDueState::Overdue, "2025/12/31"},
                       StateCase{"nextYear", Day(2027, 1, 1), Day(2026, 12, 31) + 0.5, TDueState::Later, "2027/01/01"},
                       StateCase{"elevenMonthsAgo", Day(2025, 7, 10), Day(2026, 6, 10), TDueState::Overdue, "2025/07/10"},
-                      StateCase{"noDate", kNoDate, Day(2026, 6, 10), TDueState::None, ""}),
+                      StateCase{"noDate", kNoDate, Day(2026, 6, 10), TDueState::None, ""},
+                      // Without a today (the archive's list) every date shows its year, 1899's too.
+                      StateCase{"noToday", Day(1899, 12, 31), kNoDate, TDueState::Later, "1899/12/31"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DueDates, SummaryCountsAndReminderText) {
@@ -52,6 +54,14 @@ TEST(DueDates, SummaryCountsAndReminderText) {
     EXPECT_EQ(summary.overdue, 1);
     EXPECT_EQ(ReminderText(summary), "今日が期日の項目: 2件 / 期限切れ: 1件\r\nnow\r\nalso now\r\nlate");
     EXPECT_FALSE(SummariseDue(items, Day(2026, 6, 1)).Any());
+}
+
+TEST(DueDates, ReminderShowsTheFirstLineWithText) {
+    TTodoData items;
+    const int i = items.NewItem();
+    items.SetDate(i, Day(2026, 6, 10));
+    items.SetText(i, "\r\n\t\nmilk\r\nand bread");
+    EXPECT_EQ(SummariseDue(items, Day(2026, 6, 10)).texts, std::vector<std::string>{"milk"});
 }
 
 TEST(DueDates, DayWatchSeesMidnightOnly) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 
 #include "todo/TodoData.h"
@@ -107,4 +109,34 @@ TEST(Sort, RecordsAreFoundAgainAfterSorting) {
     data.SortItems(skDate, false);
     EXPECT_EQ(data.IndexOfRecord(record), 0);
     EXPECT_EQ(data.IndexOfRecord(nullptr), -1);
+}
+
+// Dates no file gives but a caller may set: the order is still a strict weak one, with the
+// far future last and a date that is no number after it.
+TEST(Sort, DatesOutOfAnyCalendarStillOrderStrictly) {
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> dates = {45000.5, 1e300, -1e300, nan, inf, -inf, 9.3e18, -9.3e18, -0.5, 45000};
+    for (const double a : dates)
+        for (const double b : dates) {
+            Tdata x, y;
+            x.Date = a, y.Date = b;
+            EXPECT_EQ(TTodoData::CompareItems(x, y, skDate, false), -TTodoData::CompareItems(y, x, skDate, false))
+                << a << " " << b;
+        }
+    TTodoData data;
+    for (const double date : dates) data.SetDate(data.NewItem(), date);
+    data.SortItems(skDate, false);
+    std::vector<double> sorted;
+    for (int i = 0; i < data.Count(); ++i) sorted.push_back(data.GetDate(i));
+    ASSERT_EQ(sorted.size(), dates.size());
+    EXPECT_EQ(sorted[0], -inf);
+    EXPECT_EQ(sorted[1], -1e300);
+    EXPECT_EQ(sorted[2], -9.3e18);
+    EXPECT_EQ(sorted[3], -0.5);
+    EXPECT_EQ(sorted[4], 45000.5);  // the same day as 45000: the list's order stays
+    EXPECT_EQ(sorted[5], 45000);
+    EXPECT_EQ(sorted[6], 9.3e18);
+    EXPECT_EQ(sorted[7], 1e300);
+    EXPECT_EQ(sorted[8], inf);
+    EXPECT_TRUE(std::isnan(sorted[9]));
 }
