@@ -160,6 +160,8 @@ private:
     void PaintFrame(HDC dc);
     void CreateMenu();
     void SaveItems();
+    // The sort chosen, as an undo or redo left it, into the settings.
+    void FollowSortChoice();
     // Loads the new data folder's items, with those the old one could not save.
     void ChangeDataFolder();
     // At the end: the items to their file, else beside it, and the user told where.

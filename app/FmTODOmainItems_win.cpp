@@ -150,14 +150,24 @@ bool TFmTODOmain::AskTakeFileList() {
 
 void TFmTODOmain::UndoClick() {
     if (!Store.Undo()) return;
+    FollowSortChoice();
     LayoutList();
     SaveItems();
 }
 
 void TFmTODOmain::RedoClick() {
     if (!Store.Redo()) return;
+    FollowSortChoice();
     LayoutList();
     SaveItems();
+}
+
+void TFmTODOmain::FollowSortChoice() {
+    // An undone or redone sort brings its choice back; automatic sorting would undo it again.
+    const TTodoStore::TSortChoice sort = Store.SortChoice();
+    if (sort.key < 0) return;
+    MainSettings.Write(keys::SortType, sort.key);
+    MainSettings.Write(keys::SortOrder, sort.descending);
 }
 
 void TFmTODOmain::AddItemDialog() {
@@ -284,6 +294,7 @@ void TFmTODOmain::PsAutoClick() {
 }
 
 void TFmTODOmain::SortBy(int key) {
+    Store.SetSortChoice({MainSettings.Read(keys::SortType), MainSettings.Read(keys::SortOrder)});
     MainSettings.Write(keys::SortOrder, Store.ToggleSort(key));
     MainSettings.Write(keys::SortType, key);
     LayoutList();  // keeps the selected item in view wherever the sort took it

@@ -166,6 +166,10 @@ void TTodoStore::Apply(const Op& op, bool forward) {
             }
             break;
         case Op::Order: {
+            if (const TSortChoice& sort = forward ? op.sortAfter : op.sortBefore; sort.key >= 0) {
+                sort_ = sort;
+                TTodoData::SortDescending = sort.descending;  // the next toggle turns from here
+            }
             // Items that came or went since keep their places at the end, in today's order.
             const std::vector<TItemId>& wanted = forward ? op.orderAfter : op.orderBefore;
             // Each item's place found once: a search per id would take seconds for a long list.
@@ -325,11 +329,13 @@ void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
     }
 }
 
-void TTodoStore::RecordOrder(std::vector<TItemId> before) {
+void TTodoStore::RecordOrder(std::vector<TItemId> before, TSortChoice sortBefore) {
     Op op;
     op.kind = Op::Order;
     op.orderBefore = std::move(before);
     op.orderAfter = Order();
+    op.sortBefore = sortBefore;
+    op.sortAfter = sort_;
     if (op.orderAfter == op.orderBefore) return;
     Record(Single(op));
     Notify();
@@ -337,14 +343,18 @@ void TTodoStore::RecordOrder(std::vector<TItemId> before) {
 
 void TTodoStore::Sort(int key, bool descending) {
     std::vector<TItemId> before = Order();
+    const TSortChoice sortBefore = sort_;
     items_.SortItems(key, descending);
-    RecordOrder(std::move(before));
+    sort_ = {key, descending};
+    RecordOrder(std::move(before), sortBefore);
 }
 
 bool TTodoStore::ToggleSort(int key) {
     std::vector<TItemId> before = Order();
+    const TSortChoice sortBefore = sort_;
     const bool descending = items_.ToggleSort(key);
-    RecordOrder(std::move(before));
+    sort_ = {key, descending};
+    RecordOrder(std::move(before), sortBefore);
     return descending;
 }
 

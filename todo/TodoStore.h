@@ -57,6 +57,14 @@ public:
     // archives (lines gone meanwhile are skipped); answers how many came back. EFileError when
     // an archive cannot be written: nothing has changed then.
     int Restore(const std::vector<TArchivedItem>& archived);
+    // The sort the user chose; an undo of a sort gives back the one before it.
+    struct TSortChoice {
+        int key = -1;  // none yet
+        bool descending = false;
+        bool operator==(const TSortChoice&) const = default;
+    };
+    TSortChoice SortChoice() const { return sort_; }
+    void SetSortChoice(TSortChoice choice) { sort_ = choice; }
     void Sort(int key, bool descending);
     // The direction opposite to the last sort's, whatever its key; answers it.
     bool ToggleSort(int key);
@@ -102,6 +110,7 @@ private:
         int index = 0;  // where the op finds or puts the item when applied
         Tdata before, after;
         std::vector<TItemId> orderBefore, orderAfter;
+        TSortChoice sortBefore, sortAfter;  // of a sort
     };
     // An archive's bytes before and after a restore took lines out of it.
     struct ArchiveEdit {
@@ -125,7 +134,7 @@ private:
     static void ApplyArchiveEdit(const ArchiveEdit& edit, bool forward);
     void Run(Command command);  // applies, records, notifies
     void Record(Command command);
-    void RecordOrder(std::vector<TItemId> before);
+    void RecordOrder(std::vector<TItemId> before, TSortChoice sortBefore);
     void Notify();
     std::vector<TItemId> Order() const;
     TItemId NewId() { return nextId_++; }
@@ -151,6 +160,7 @@ private:
     std::string folder_, path_;
     TTodoData items_;
     TItemId nextId_ = 1;
+    TSortChoice sort_;
     TItemFileStamp stamp_;
     std::string baseText_;  // the file's bytes as last read or written
     std::vector<std::string> base_;

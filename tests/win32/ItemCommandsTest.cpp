@@ -10,6 +10,8 @@
 #include "app/FmTODOmain.h"
 #include "framework/Application.h"
 #include "framework/Messages.h"
+#include "settings/ProfileList.h"
+#include "settings/SettingsKeys.h"
 #include "support/Clipboard_win.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
@@ -420,6 +422,24 @@ TEST_F(ItemCommands, SortingFollowsTheSelectedRecord) {
     form_.SortBy(skText);  // and back
     EXPECT_EQ(form_.Items.GetText(0), "a");
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a");
+}
+
+// With sorting automatic, undoing a sort gives back the sort that was chosen before, or the
+// next layout would sort the list again at once; redoing it takes the new one again.
+TEST_F(ItemCommands, UndoingASortGivesBackTheSortBefore) {
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[SORT]\r\nauto=1\r\ntype=0\r\norder=0\r\n");
+    Start("20240101,000000,\"b\",\"　\"\r\n20240102,000000,\"c\",\"　\"\r\n20240103,000000,\"a\",\"　\"\r\n");
+    form_.SortBy(skText);  // descending: c b a
+    ASSERT_EQ(form_.Items.GetText(0), "c");
+    form_.UndoClick();
+    form_.PaintList();
+    EXPECT_EQ(form_.Items.GetText(0), "b");
+    EXPECT_EQ(form_.Items.GetText(2), "a");
+    EXPECT_EQ(MainSettings.Read(keys::SortType), skDate);
+    form_.RedoClick();
+    form_.PaintList();
+    EXPECT_EQ(form_.Items.GetText(0), "c");
+    EXPECT_EQ(form_.Items.GetText(2), "a");
 }
 
 // Another program holds the clipboard: Ctrl+V adds no empty item and Ctrl+X keeps the item
