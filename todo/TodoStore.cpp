@@ -350,11 +350,8 @@ void TTodoStore::Sort(int key, bool descending) {
 }
 
 bool TTodoStore::ToggleSort(int key) {
-    std::vector<TItemId> before = Order();
-    const TSortChoice sortBefore = sort_;
-    const bool descending = items_.ToggleSort(key);
-    sort_ = {key, descending};
-    RecordOrder(std::move(before), sortBefore);
+    const bool descending = !TTodoData::SortDescending;
+    Sort(key, descending);
     return descending;
 }
 

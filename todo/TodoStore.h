@@ -61,7 +61,6 @@ public:
     struct TSortChoice {
         int key = -1;  // none yet
         bool descending = false;
-        bool operator==(const TSortChoice&) const = default;
     };
     TSortChoice SortChoice() const { return sort_; }
     void SetSortChoice(TSortChoice choice) { sort_ = choice; }
