@@ -244,27 +244,46 @@ void AppendItemLine(std::string& out, const Tdata& item) {
     out.resize(static_cast<std::size_t>(WriteItemLine(out.data() + old, item, nullptr) - out.data()));
 }
 
+// The line of items[i] with its CR LF at `at` (room for ItemLineBound + 2); answers its end.
+// The records and their texts lie all over the heap: those a few items ahead are asked for.
+template <typename Items>
+char* WriteListedLine(char* at, const Items& items, std::size_t i, DateTexts& dates) {
+    const std::size_t count = items.size();
+    if (i + 8 < count) __builtin_prefetch(items[i + 8].get());
+    if (i + 4 < count) __builtin_prefetch(items[i + 4]->Text.data());
+    at = WriteItemLine(at, *items[i], &dates);
+    at[0] = '\r', at[1] = '\n';
+    return at + 2;
+}
+
+constexpr std::size_t kFormatPiece = 256 * 1024;
+
+// Makes room bytes at used writable within the memory out has, a piece at a time, so that the
+// bytes resize clears are still in the cache when the lines are written over them; false when
+// that memory cannot hold them.
+bool TakeRoom(std::string& out, std::size_t used, std::size_t room) {
+    const std::size_t piece = std::min(out.capacity(), std::max(out.size() + kFormatPiece, used + room));
+    if (used + room > piece) return false;
+    out.resize(piece);
+    return true;
+}
+
 // Every item's line with CR LF, formatted into a buffer that stays in the cache and goes on
 // to flush(data, size) whenever it fills: a string of the whole file built piece by piece
 // would cost a call for every piece of every line.
 template <typename Items, typename Flush>
 void FormatItemLines(const Items& items, Flush flush) {
-    constexpr std::size_t kPiece = 256 * 1024;
-    std::unique_ptr<char[]> buffer(new char[kPiece]);
+    std::unique_ptr<char[]> buffer(new char[kFormatPiece]);
     char* at = buffer.get();
-    char* const end = at + kPiece;
+    char* const end = at + kFormatPiece;
     DateTexts dates;
-    const std::size_t count = items.size();
-    for (std::size_t i = 0; i < count; ++i) {
-        // The records and their texts lie all over the heap: asked for a few items ahead.
-        if (i + 8 < count) __builtin_prefetch(items[i + 8].get());
-        if (i + 4 < count) __builtin_prefetch(items[i + 4]->Text.data());
+    for (std::size_t i = 0; i < items.size(); ++i) {
         const Tdata& item = *items[i];
-        const std::size_t bound = ItemLineBound(item);
+        const std::size_t bound = ItemLineBound(item) + 2;
         if (bound > static_cast<std::size_t>(end - at)) {
             flush(buffer.get(), static_cast<std::size_t>(at - buffer.get()));
             at = buffer.get();
-            if (bound > kPiece) {  // a very long text: a line of its own
+            if (bound > kFormatPiece) {  // a very long text: a line of its own
                 std::string line;
                 AppendItemLine(line, item);
                 line.append("\r\n", 2);
@@ -272,9 +291,7 @@ void FormatItemLines(const Items& items, Flush flush) {
                 continue;
             }
         }
-        at = WriteItemLine(at, item, &dates);
-        at[0] = '\r', at[1] = '\n';
-        at += 2;
+        at = WriteListedLine(at, items, i, dates);
     }
     flush(buffer.get(), static_cast<std::size_t>(at - buffer.get()));
 }
@@ -407,11 +424,39 @@ bool TTodoData::ParseItemLine(std::string_view line, Tdata& item) {
 
 std::string TTodoData::SaveToText() const {
     std::string out;
-    std::size_t estimate = 0;
-    for (const auto& item : items_) estimate += item->Text.size() + 32;
-    out.reserve(estimate + estimate / 16);
-    FormatItemLines(items_, [&](const char* data, std::size_t size) { out.append(data, size); });
+    FormatFile(out, {});
     return out;
+}
+
+void TTodoData::FormatFile(std::string& out, const std::function<void(const char*, std::size_t)>& finished,
+                           std::vector<std::uint64_t>* ids) const {
+    out.clear();
+    if (ids) {
+        ids->clear();
+        ids->reserve(items_.size());
+    }
+    std::size_t used = 0, handed = 0;
+    DateTexts dates;
+    std::string line;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const std::size_t room = ItemLineBound(*items_[i]) + 2;
+        if (room <= out.size() - used || TakeRoom(out, used, room)) {
+            used = static_cast<std::size_t>(WriteListedLine(out.data() + used, items_, i, dates) - out.data());
+        } else {  // formatted apart, so that only a line that really does not fit grows the string
+            out.resize(used);
+            line.clear();
+            AppendItemLine(line, *items_[i]);
+            out.append(line).append("\r\n", 2);
+            used = out.size();
+        }
+        if (ids) ids->push_back(items_[i]->Id);
+        if (finished && used - handed >= kFormatPiece) {
+            finished(out.data() + handed, used - handed);
+            handed = used;
+        }
+    }
+    out.resize(used);
+    if (finished && used > handed) finished(out.data() + handed, used - handed);
 }
 
 struct TTodoData::TLoadMemo {

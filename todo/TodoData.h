@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -102,6 +103,11 @@ public:
 
     // The whole file text, and the list from a whole file text.
     std::string SaveToText() const;
+    // The whole file text into out, whose memory is used again. Each finished stretch of
+    // it goes on to finished(data, size) while still in the cache; ids, when given, receives
+    // the items' ids in the order of their lines.
+    void FormatFile(std::string& out, const std::function<void(const char*, std::size_t)>& finished,
+                    std::vector<std::uint64_t>* ids = nullptr) const;
     void LoadFromText(const std::string& text);
 
 private:

@@ -65,6 +65,7 @@ bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes
 void TTodoStore::TakeBase(std::string bytes, const TFileStamp& stamp) {
     stamp_.known = true;
     stamp_.file = stamp;
+    spareText_ = std::move(baseText_);
     baseText_ = std::move(bytes);
     base_.clear();
     baseSplit_ = false;
@@ -86,6 +87,11 @@ const std::vector<std::string>& TTodoStore::BaseLines() {
 void TTodoStore::SetBaseLine(TItemId id, int line) {
     if (id >= baseLine_.size()) baseLine_.resize(static_cast<std::size_t>(id) + 1, -1);
     baseLine_[static_cast<std::size_t>(id)] = line;
+}
+
+void TTodoStore::MatchBaseLines(const std::vector<TItemId>& ids) {
+    baseLine_.assign(static_cast<std::size_t>(nextId_), -1);
+    for (std::size_t line = 0; line < ids.size(); ++line) baseLine_[ids[line]] = static_cast<int>(line);
 }
 
 void TTodoStore::MatchBaseLinesInOrder() {
@@ -572,12 +578,19 @@ void TTodoStore::Save() {
         if (!GetFileStamp(path_, now) || now == stamp_.file) break;
     }
     ForceFolder(folder_.substr(0, folder_.size() - 1));
-    std::string bytes = items_.SaveToText();
+    // Formatted into the memory of the base before last, which is in use already, and written
+    // a piece at a time while each piece is still in the cache.
+    std::string bytes = std::move(spareText_);
+    bytes.clear();
+    bytes.reserve(baseText_.size() + baseText_.size() / 8);
+    std::vector<TItemId> ids;
+    TSafeFileWriter file(path_);
+    items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);
     // The stamp of what was written, not of what is there by now: a delivery in between is merged.
-    const TFileStamp written = ReplaceFileSafely(path_, bytes);
+    const TFileStamp written = file.Commit(true);
     keepOwn_ = false;
     TakeBase(std::move(bytes), written);
-    MatchBaseLinesInOrder();
+    MatchBaseLines(ids);
 }
 
 std::string TTodoStore::SaveAside(TDateTime now) {

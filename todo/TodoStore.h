@@ -139,6 +139,7 @@ private:
     TItemId NewId() { return nextId_++; }
     // After a save or a reload the file's line i is the item at i.
     void MatchBaseLinesInOrder();
+    void MatchBaseLines(const std::vector<TItemId>& ids);  // the file's line i is the item ids[i]
     int InsertWithId(int index, Tdata item);
     // The item's index, looked for at hint first (-1 when it is gone).
     int IndexNear(TItemId id, int hint) const;
@@ -161,7 +162,8 @@ private:
     TItemId nextId_ = 1;
     TSortChoice sort_;
     TItemFileStamp stamp_;
-    std::string baseText_;  // the file's bytes as last read or written
+    std::string baseText_;   // the file's bytes as last read or written
+    std::string spareText_;  // the base before, its memory kept for the next save
     std::vector<std::string> base_;
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none

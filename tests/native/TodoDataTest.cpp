@@ -185,6 +185,32 @@ TEST(TodoData, FileLoadAndSave) {
     EXPECT_EQ(ReadBytes(folder / "todo.txt"), "");
 }
 
+// The file text formatted into memory used again: whatever that memory holds and however
+// big it is (none, too little by a byte, plenty), the same bytes, each handed on exactly once
+// and in order, with the ids of the lines; plenty of memory is used where it is.
+TEST(TodoData, FormatFileGivesTheTextWhateverMemoryItGets) {
+    TTodoData data;
+    std::string expected;
+    for (int i = 0; expected.size() < 900 * 1024; ++i) {
+        AddItem(data, "20240305", i, i == 2000 ? std::string(300 * 1024, '"') : "項目 \\ " + std::to_string(i), "★");
+        data.SetId(i, 1000 + static_cast<std::uint64_t>(i));
+        expected += data.ItemToLine(i) + "\r\n";
+    }
+    for (std::size_t capacity : {std::size_t{0}, expected.size() - 1, expected.size(), expected.size() + 600 * 1024}) {
+        std::string out(capacity, 'x'), handed;
+        const char* memory = out.data();
+        std::vector<std::uint64_t> ids{7};
+        data.FormatFile(out, [&](const char* bytes, std::size_t size) { handed.append(bytes, size); }, &ids);
+        ASSERT_EQ(out, expected) << capacity;
+        EXPECT_EQ(handed, expected) << capacity;
+        ASSERT_EQ(ids.size(), static_cast<std::size_t>(data.Count()));
+        for (int i = 0; i < data.Count(); ++i) ASSERT_EQ(ids[static_cast<std::size_t>(i)], 1000u + i);
+        if (capacity > expected.size()) {
+            EXPECT_EQ(out.data(), memory);
+        }
+    }
+}
+
 // A file is read a piece at a time: lines across the pieces' edges, a CR LF split between
 // two, a line longer than a piece and a last line without its end read as the whole text.
 TEST(TodoData, LargeFileReadsAsItsWholeText) {
