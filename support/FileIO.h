@@ -25,6 +25,10 @@ struct TFileStamp {
     bool operator==(const TFileStamp&) const = default;
 };
 bool GetFileStamp(const std::string& path, TFileStamp& stamp);
+// Whether any later rewrite of the file must show in this stamp: its time lies further back
+// than the coarsest resolution of file times (2 s on FAT) and a margin. Until then a rewrite
+// of the same size in place may leave the stamp as it was.
+bool StampSettled(const TFileStamp& stamp);
 bool FolderExists(const std::string& path);
 // Creates one folder whose parent exists; false if it could not be created.
 bool MakeFolder(const std::string& path);

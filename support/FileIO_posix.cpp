@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -90,6 +91,13 @@ bool GetFileStamp(const std::string& path, TFileStamp& stamp) {
     stamp.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.identity = static_cast<std::uint64_t>(st.st_ino);
     return true;
+}
+
+bool StampSettled(const TFileStamp& stamp) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t clock = static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return clock - stamp.modified >= std::int64_t{3} * 1000000000;
 }
 
 bool FolderExists(const std::string& path) {

@@ -75,6 +75,13 @@ bool GetFileStamp(const std::string& path, TFileStamp& stamp) {
     return true;
 }
 
+bool StampSettled(const TFileStamp& stamp) {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::int64_t clock = (static_cast<std::int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return clock - stamp.modified >= std::int64_t{3} * 10000000;  // in 100 ns
+}
+
 bool FolderExists(const std::string& path) {
     DWORD a = AttributesOf(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -62,9 +62,9 @@ std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
 
 // What the file holds now becomes the base every later merge is measured from.
-void TTodoStore::TakeBase(std::string bytes, const TFileStamp& stamp) {
+void TTodoStore::TakeBase(std::string bytes, const TItemFileStamp& stamp) {
+    stamp_ = stamp;
     stamp_.known = true;
-    stamp_.file = stamp;
     spareText_ = std::move(baseText_);
     baseText_ = std::move(bytes);
     base_.clear();
@@ -72,9 +72,11 @@ void TTodoStore::TakeBase(std::string bytes, const TFileStamp& stamp) {
     baseLine_.clear();
 }
 
-TFileStamp TTodoStore::StampNow() const {
-    TFileStamp stamp{};  // zero when the file does not exist
-    GetFileStamp(path_, stamp);
+TItemFileStamp TTodoStore::StampNow() const {
+    TItemFileStamp stamp;
+    stamp.known = true;
+    GetFileStamp(path_, stamp.file);  // zero when the file does not exist
+    stamp.settled = StampSettled(stamp.file);
     return stamp;
 }
 
@@ -116,7 +118,7 @@ void TTodoStore::Load(const std::string& oldPath) {
     baseLine_.clear();
     olderPath_.clear();
     std::string bytes, olderBytes;
-    const TFileStamp stamp = StampNow();
+    const TItemFileStamp stamp = StampNow();
     const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
     // Items of the older place are the session's own: the item file does not hold them yet.
     bool older = false;
@@ -128,7 +130,9 @@ void TTodoStore::Load(const std::string& oldPath) {
     }
     TakeBase(std::move(bytes), stamp);
     items_.LoadFromText(older ? olderBytes : baseText_);
-    baseLine_.reserve(static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count()));
+    const std::size_t ids = static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count());
+    baseLine_.reserve(ids);
+    present_.resize(ids, false);
     for (int i = 0; i < items_.Count(); ++i) {
         if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
         const TItemId id = NewId();
@@ -462,17 +466,23 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     TFileStamp now{};
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
-    if (stamp_.known && (!exists || now == stamp_.file)) return TFileState::Unchanged;
+    // Judged before the bytes are read: a rewrite after this changes the time once it has settled.
+    const TItemFileStamp stamp{true, now, StampSettled(now)};
+    if (stamp_.known && (!exists || (now == stamp_.file && stamp_.settled))) return TFileState::Unchanged;
     std::string bytes, olderBytes;
+    bool read = false;
     try {
+        read = ReadFile(bytes);
         // Without the item file, an older file that could not be read at the load brings its items.
-        if (!ReadFile(bytes) && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
+        if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
     } catch (const EFileError&) {
-        return TFileState::Unreadable;
+        // A stamp still the same stands while the bytes cannot be read (a sync client holds them).
+        return stamp_.known && now == stamp_.file ? TFileState::Unchanged : TFileState::Unreadable;
     }
+    if (stamp_.known && !read) return TFileState::Unchanged;  // gone since its stamp: as gone before
     olderPath_.clear();
     if (stamp_.known && bytes == baseText_) {
-        stamp_.file = now;
+        stamp_ = stamp;
         return TFileState::Unchanged;
     }
     const std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
@@ -493,7 +503,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
     if (!plan.needsConfirmation) MergeLines(plan);
     keepOwn_ = false;
     // The file is now the base; the session's items are matched to its lines again.
-    TakeBase(std::move(bytes), now);
+    TakeBase(std::move(bytes), stamp);
     const std::vector<std::string>& base = BaseLines();
     std::unordered_map<std::string, std::vector<int>> lineAt;
     for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) lineAt[base[b]].push_back(b);
@@ -528,7 +538,7 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
 
 void TTodoStore::TakeFileList() {
     std::string bytes;
-    const TFileStamp stamp = StampNow();
+    const TItemFileStamp stamp = StampNow();
     // Gone since the question: no list to take, and the next save writes the session's again.
     if (!ReadFile(bytes)) return;
     TTodoData theirs;
@@ -589,7 +599,7 @@ void TTodoStore::Save() {
     // The stamp of what was written, not of what is there by now: a delivery in between is merged.
     const TFileStamp written = file.Commit(true);
     keepOwn_ = false;
-    TakeBase(std::move(bytes), written);
+    TakeBase(std::move(bytes), {true, written, StampSettled(written)});
     MatchBaseLines(ids);
 }
 

@@ -19,6 +19,9 @@
 struct TItemFileStamp {
     bool known = false;  // false: never read (missing files count as read and empty)
     TFileStamp file;     // size and time; zero when the file did not exist
+    // Whether the file's time had settled (StampSettled) when the stamp was taken; until it
+    // has, a check compares the bytes even when the stamp is the same.
+    bool settled = false;
 };
 
 class TTodoStore {
@@ -148,8 +151,8 @@ private:
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
     // stamp: the file's, taken before its bytes were read, so that a change in between is seen
     // at the next check.
-    void TakeBase(std::string bytes, const TFileStamp& stamp);
-    TFileStamp StampNow() const;
+    void TakeBase(std::string bytes, const TItemFileStamp& stamp);
+    TItemFileStamp StampNow() const;
     // The base's lines, split when a merge first needs them: loads and saves never do.
     const std::vector<std::string>& BaseLines();
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }

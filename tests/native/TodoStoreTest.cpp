@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <utility>
@@ -265,6 +266,27 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChangesButEveryDeliveryIs) {
     std::filesystem::rename(todo + "delivery", store.FilePath());
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
     EXPECT_EQ(Texts(store), "b");
+    // Rewritten in place, just as long, within the time's resolution (2 s on FAT): same stamp.
+    const auto rewriteInPlace = [&](const std::string& bytes, timespec modified) {
+        const int fd = ::open(store.FilePath().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ::close(fd);
+        const timespec times[2] = {modified, modified};
+        ASSERT_EQ(::utimensat(AT_FDCWD, store.FilePath().c_str(), times, 0), 0);
+    };
+    store.Save();
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    rewriteInPlace(FileOf({"c"}), saved.st_mtim);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "c");
+    // A time long past has settled: seen unchanged once, the stamp is trusted from then on.
+    const timespec hourAgo{saved.st_mtim.tv_sec - 3600, 0};
+    rewriteInPlace(FileOf({"c"}), hourAgo);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    rewriteInPlace(FileOf({"d"}), hourAgo);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    EXPECT_EQ(Texts(store), "c");
 }
 
 TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
