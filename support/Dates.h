@@ -6,9 +6,11 @@
 
 using TDateTime = double;
 
-// An item without a due date holds day 0 (1899-12-30), a day the item file cannot name.
-constexpr TDateTime kNoDate = 0;
-inline bool HasDate(TDateTime date) { return date != kNoDate; }
+// An item without a due date holds day 0 (1899-12-30), a day the item file cannot name. Nor
+// can it name a day outside 0001-01-01 to 9999-12-31 (or no number at all): such a date is
+// none either, wherever it came from.
+constexpr TDateTime kNoDate = 0, kFirstDay = -693593, kDayAfterLast = 2958466;
+inline bool HasDate(TDateTime date) { return date != kNoDate && date >= kFirstDay && date < kDayAfterLast; }
 
 // The day of a date and time: its whole part.
 inline long long WholeDay(TDateTime date) { return static_cast<long long>(date); }

@@ -1,6 +1,5 @@
 // Sorting the item list by date, category, text or colour.
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "todo/TodoData.h"
@@ -17,13 +16,6 @@ const TTextCollator* collator = &kByteCollator;
 
 int Sign(long long v) { return (v > 0) - (v < 0); }
 
-// Days this far off, and dates that are no number, compared as doubles: their conversion to a
-// whole number would overflow. One that is no number counts as the latest.
-constexpr double kFarDay = 1e15;
-int CompareFarDays(TDateTime a, TDateTime b) {
-    const double x = std::trunc(a), y = std::trunc(b);
-    return x < y ? -1 : x > y ? 1 : std::isnan(x) - std::isnan(y);
-}
 
 }  // namespace
 
@@ -36,10 +28,10 @@ int TTodoData::CompareItems(const Tdata& a, const Tdata& b, int key, bool descen
     long long difference;
     switch (key) {
     case skDate:
-        // Items without a date stay below every dated one, whichever the direction.
+        // Items without a date stay below every dated one, whichever the direction, in their order.
         if (HasDate(a.Date) != HasDate(b.Date)) return HasDate(a.Date) ? 1 : -1;
-        difference = std::fabs(a.Date) < kFarDay && std::fabs(b.Date) < kFarDay ? WholeDay(a.Date) - WholeDay(b.Date)
-                                                                                : CompareFarDays(a.Date, b.Date);
+        if (!HasDate(a.Date)) return 0;
+        difference = WholeDay(a.Date) - WholeDay(b.Date);
         break;
     case skColor: difference = static_cast<long long>(a.Color) - b.Color; break;
     case skCategory: difference = Sign(collator->Compare(a.Category, b.Category)); break;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "TestFolder.h"
 #include "background/kvneColors.h"
 #include "todo/ArchivedItems.h"
@@ -41,6 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
                       StateCase{"nextYear", Day(2027, 1, 1), Day(2026, 12, 31) + 0.5, TDueState::Later, "2027/01/01"},
                       StateCase{"elevenMonthsAgo", Day(2025, 7, 10), Day(2026, 6, 10), TDueState::Overdue, "2025/07/10"},
                       StateCase{"noDate", kNoDate, Day(2026, 6, 10), TDueState::None, ""},
+                      StateCase{"lastDay", Day(9999, 12, 31) + 0.5, Day(2026, 6, 10), TDueState::Later, "9999/12/31"},
+                      // Days the file cannot name, or no number at all, are no date.
+                      StateCase{"pastTheCalendar", Day(9999, 12, 31) + 1, Day(2026, 6, 10), TDueState::None, ""},
+                      StateCase{"noNumber", std::numeric_limits<double>::quiet_NaN(), Day(2026, 6, 10), TDueState::None, ""},
+                      StateCase{"farPast", -1e300, Day(2026, 6, 10), TDueState::None, ""},
                       // Without a today (the archive's list) every date shows its year, 1899's too.
                       StateCase{"noToday", Day(1899, 12, 31), kNoDate, TDueState::Later, "1899/12/31"}),
     [](const auto& info) { return std::string(info.param.name); });
