@@ -53,8 +53,13 @@ void TColorsList::LoadDefaults() {
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;
     if (!TryStrToInt(GetValue(key), color)) return 0;
+    return ResolveColor(key, color);
+}
+
+std::int32_t ResolveColor(const std::string& key, std::int32_t value) {
     // A system colour, as hand-written schemes hold them (the button face is $FF00000F); drawn as
     // the number it is, it would be near-black.
+    std::int32_t color = value;
     if (color < 0 && !ReadSystemColor(color & 0xFF, color)) {
         TColorsList defaults;
         defaults.LoadDefaults();

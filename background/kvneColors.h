@@ -47,6 +47,10 @@ private:
     std::string fileName_;
 };
 
+// The colour key's stored value is drawn in: a system colour the system's (else the key's built-in
+// colour), any other value itself.
+std::int32_t ResolveColor(const std::string& key, std::int32_t value);
+
 // The colour the system gives one of its colour indexes (COLOR_BTNFACE and the like); false for
 // an index it does not have. The portable build answers Windows' default colours.
 bool ReadSystemColor(int index, std::int32_t& color);
