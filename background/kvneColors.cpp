@@ -57,10 +57,12 @@ std::int32_t TColorsList::GetColor(const std::string& key) {
 }
 
 std::int32_t ResolveColor(const std::string& key, std::int32_t value) {
+    // A high byte above zero would make GDI read a palette index.
+    if (value >= 0) return value & 0xFFFFFF;
     // A system colour, as hand-written schemes hold them (the button face is $FF00000F); drawn as
     // the number it is, it would be near-black.
-    std::int32_t color = value;
-    if (color < 0 && !ReadSystemColor(color & 0xFF, color)) {
+    std::int32_t color = 0;
+    if (!ReadSystemColor(value & 0xFF, color)) {
         TColorsList defaults;
         defaults.LoadDefaults();
         if (!TryStrToInt(defaults.GetValue(key), color)) color = 0;

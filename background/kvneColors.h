@@ -48,7 +48,7 @@ private:
 };
 
 // The colour key's stored value is drawn in: a system colour the system's (else the key's built-in
-// colour), any other value itself.
+// colour), any other value its low 24 bits.
 std::int32_t ResolveColor(const std::string& key, std::int32_t value);
 
 // The colour the system gives one of its colour indexes (COLOR_BTNFACE and the like); false for

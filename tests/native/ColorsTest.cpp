@@ -175,3 +175,20 @@ TEST(Colors, SystemColoursShowAsTheSystemHasThem) {
     EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
     EXPECT_EQ(colors.GetValue(kColorWindowBackground), "-16777201");
 }
+
+// A positive value above 24 bits (a hand-written alpha byte, a decimal too large): GDI takes
+// such a high byte as a palette index and draws black, while the set-up dialog shows the low
+// 24 bits. Both use the low 24 bits; the file keeps what it says.
+TEST(Colors, PositiveValuesAbove24BitsDrawInTheirLow24Bits) {
+    TColorsList colors;
+    colors.LoadDefaults();
+    const struct {
+        const char* value;
+        std::int32_t color;
+    } rows[] = {{"$01123456", 0x123456}, {"$7F0000FF", 0x0000FF}, {"33554431", 0xFFFFFF}};
+    for (const auto& row : rows) {
+        colors.SetValue(kColorWindowBackground, row.value);
+        EXPECT_EQ(colors.GetColor(kColorWindowBackground), row.color) << row.value;
+        EXPECT_EQ(colors.GetValue(kColorWindowBackground), row.value);
+    }
+}
