@@ -378,7 +378,7 @@ void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std
         const std::string childPath = path.empty() ? node.Names(i) : path + "\\" + node.Names(i);
         const bool leaf = child.Count() == 0;
         std::int32_t color = 0;
-        if (leaf && !TryStrToInt(child.Value(), color)) color = 0;
+        if (leaf && !ColorValue(child.Value(), color)) color = 0;
         const std::wstring text = ToWide(node.Names(i));
         TVINSERTSTRUCTW insert{};
         insert.hParent = parent;

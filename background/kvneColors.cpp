@@ -52,8 +52,12 @@ void TColorsList::LoadDefaults() {
 
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;
-    if (!TryStrToInt(GetValue(key), color)) return 0;
+    if (!ColorValue(GetValue(key), color)) return 0;
     return ResolveColor(key, color);
+}
+
+bool ColorValue(const std::string& text, std::int32_t& value) {
+    return TryStrToInt(std::string(TrimBlanks(text)), value);
 }
 
 std::int32_t ResolveColor(const std::string& key, std::int32_t value) {

@@ -47,6 +47,10 @@ private:
     std::string fileName_;
 };
 
+// A stored value as its number ("$" hex or decimal); line breaks and control characters around it,
+// as a hand-laid-out file has them, are not part of it. False for anything else.
+bool ColorValue(const std::string& text, std::int32_t& value);
+
 // The colour key's stored value is drawn in: a system colour the system's (else the key's built-in
 // colour), any other value its low 24 bits.
 std::int32_t ResolveColor(const std::string& key, std::int32_t value);

@@ -192,3 +192,19 @@ TEST(Colors, PositiveValuesAbove24BitsDrawInTheirLow24Bits) {
         EXPECT_EQ(colors.GetValue(kColorWindowBackground), row.value);
     }
 }
+
+// A value on a line of its own (as an editor may lay a scheme out) or followed by NUL bytes is
+// still the number it says, not black; the text stays as it is.
+TEST(Colors, LineBreaksAndNulsAroundAValueAreNotPartOfIt) {
+    TColorsList colors;
+    colors.LoadFromText("<ウィンドウ>\r\n\t<背景>\r\n\t\t$123456\r\n\t</背景>\r\n\t<内フレーム>\n255\n</内フレーム>\r\n"
+                        "\t<外フレーム>$0000FF" + std::string(3, '\0') + "</外フレーム>\r\n</ウィンドウ>\r\n");
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0x123456);
+    EXPECT_EQ(colors.GetColor(kColorInnerFrame), 255);
+    EXPECT_EQ(colors.GetColor(kColorOuterFrame), 255);
+    EXPECT_EQ(colors.GetValue(kColorInnerFrame), "\n255\n");
+    std::int32_t value = 0;
+    EXPECT_TRUE(ColorValue("\r\n-16777201\r\n", value));
+    EXPECT_EQ(value, -16777201);
+    EXPECT_FALSE(ColorValue("\r\n", value));
+}

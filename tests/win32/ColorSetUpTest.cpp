@@ -270,3 +270,11 @@ TEST_F(ColorSetUp, SystemColourEntriesShowTheColourTheyAreDrawnIn) {
     form.StoreTree();
     EXPECT_EQ(ColorsList.GetValue(kColorWindowBackground), "$00FF00");
 }
+
+// A value on a line of its own shows its colour, as the window draws it, not black.
+TEST_F(ColorSetUp, ValuesOnTheirOwnLinesShowTheirColour) {
+    ColorsList.SetValue(kColorInnerFrame, "\r\n$123456\r\n");
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    EXPECT_EQ(form.ShownColor(form.FindNode(kColorInnerFrame)), 0x123456);
+}
