@@ -75,7 +75,7 @@ std::int32_t ResolveColor(const std::string& key, std::int32_t value) {
 }
 
 std::int32_t TColorsList::GetColorOrDefault(const std::string& key) {
-    if (GetValue(key).empty()) {
+    if (TrimBlanks(GetValue(key)).empty()) {
         TColorsList defaults;
         defaults.LoadDefaults();
         SetValue(key, defaults.GetValue(key));

@@ -197,8 +197,10 @@ TEST(Colors, PositiveValuesAbove24BitsDrawInTheirLow24Bits) {
 // still the number it says, not black; the text stays as it is.
 TEST(Colors, LineBreaksAndNulsAroundAValueAreNotPartOfIt) {
     TColorsList colors;
-    colors.LoadFromText("<ウィンドウ>\r\n\t<背景>\r\n\t\t$123456\r\n\t</背景>\r\n\t<内フレーム>\n255\n</内フレーム>\r\n"
-                        "\t<外フレーム>$0000FF" + std::string(3, '\0') + "</外フレーム>\r\n</ウィンドウ>\r\n");
+    colors.LoadFromText(
+        "<ウィンドウ>\r\n\t<背景>\r\n\t\t$123456\r\n\t</背景>\r\n\t<内フレーム>\n255\n</内フレーム>\r\n"
+        "\t<外フレーム>$0000FF" +
+        std::string(3, '\0') + "</外フレーム>\r\n</ウィンドウ>\r\n");
     EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0x123456);
     EXPECT_EQ(colors.GetColor(kColorInnerFrame), 255);
     EXPECT_EQ(colors.GetColor(kColorOuterFrame), 255);
@@ -207,4 +209,8 @@ TEST(Colors, LineBreaksAndNulsAroundAValueAreNotPartOfIt) {
     EXPECT_TRUE(ColorValue("\r\n-16777201\r\n", value));
     EXPECT_EQ(value, -16777201);
     EXPECT_FALSE(ColorValue("\r\n", value));
+
+    // Nothing but line breaks is an empty value: the built-in colour where a key has one.
+    colors.LoadFromText("<テキスト>\r\n\t<期限切れ>\r\n\t</期限切れ>\r\n</テキスト>\r\n");
+    EXPECT_EQ(colors.GetColorOrDefault(kColorOverdue), 0x0000E0);
 }
