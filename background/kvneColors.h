@@ -30,8 +30,8 @@ public:
     // 0 when the value is empty or not a number ("$" hex or decimal). A negative number names a
     // system colour by its index in the low byte: the system's colour, else the built-in one.
     std::int32_t GetColor(const std::string& key);
-    // A key missing from an older scheme file (or left empty, line breaks aside) takes its built-in colour, and
-    // the scheme then holds it.
+    // A key missing from an older scheme file (or left empty, line breaks aside) takes its
+    // built-in colour, and the scheme then holds it.
     std::int32_t GetColorOrDefault(const std::string& key);
     void SetColor(const std::string& key, std::int32_t color);
 
