@@ -91,7 +91,9 @@ public:
     void DropOnNode(HTREEITEM item, std::int32_t color);
 
     std::int32_t ShapeColor() const { return shapeColor_; }
+    // A leaf holds its stored value (a system colour stays one); it shows the colour drawn.
     std::int32_t NodeColor(HTREEITEM item) const;
+    std::int32_t ShownColor(HTREEITEM item) const;
     bool IsLeaf(HTREEITEM item) const;
     // The node at a scheme path ("ウィンドウ\背景"), or null.
     HTREEITEM FindNode(const std::string& path) const;

@@ -378,7 +378,7 @@ void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std
         const std::string childPath = path.empty() ? node.Names(i) : path + "\\" + node.Names(i);
         const bool leaf = child.Count() == 0;
         std::int32_t color = 0;
-        if (leaf && !TryStrToInt(child.Value(), color)) color = 0;
+        if (leaf && !ColorValue(child.Value(), color)) color = 0;
         const std::wstring text = ToWide(node.Names(i));
         TVINSERTSTRUCTW insert{};
         insert.hParent = parent;
@@ -452,9 +452,14 @@ void TFormColorSetUp::SetNodeColor(HTREEITEM item, std::int32_t color) {
     InvalidateRect(TreeView1->Handle(), nullptr, FALSE);
 }
 
+std::int32_t TFormColorSetUp::ShownColor(HTREEITEM item) const {
+    const auto path = paths_.find(item);
+    return path == paths_.end() ? NodeColor(item) : ResolveColor(path->second, NodeColor(item));
+}
+
 void TFormColorSetUp::TreeView1Change(HTREEITEM item) {
     const bool leaf = item && IsLeaf(item);
-    shapeColor_ = leaf ? NodeColor(item) : 0xFFFFFF;
+    shapeColor_ = leaf ? ShownColor(item) : 0xFFFFFF;
     EnableWindow(ButtonSelect->Handle(), leaf);
     FrameColorSelect1->SetInputsEnabled(leaf);
     FrameColorSelect1->SetColor(shapeColor_);
@@ -474,7 +479,8 @@ void TFormColorSetUp::ButtonSelectClick() {
 
 void TFormColorSetUp::ColorChanged() {
     HTREEITEM item = TreeView_GetSelection(TreeView1->Handle());
-    if (!IsLeaf(item)) return;
+    // The colour it shows already is no new pick: a system colour stays one.
+    if (!IsLeaf(item) || FrameColorSelect1->Color() == ShownColor(item)) return;
     shapeColor_ = FrameColorSelect1->Color();
     SetNodeColor(item, shapeColor_);
     const RECT shape = Scale(kDialogShape);
@@ -553,7 +559,7 @@ LRESULT TFormColorSetUp::CustomDraw(NMTVCUSTOMDRAW& draw) const {
             const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
             FillColor(cd.hdc, {square.left - 4, text.top, text.left, text.bottom}, back);
             FillColor(cd.hdc, {text.right, text.top, cd.rc.right, text.bottom}, back);
-            FillColor(cd.hdc, square, ToColorRef(static_cast<std::int32_t>(cd.lItemlParam)));
+            FillColor(cd.hdc, square, ToColorRef(ShownColor(item)));
             TPenHandle pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_ACTIVEBORDER)));
             TSelectObject usePen(cd.hdc, pen.Get());
             MoveToEx(cd.hdc, square.left - 1, square.bottom, nullptr);
@@ -571,7 +577,7 @@ void TFormColorSetUp::BeginDrag(const NMTREEVIEWW& info) {
     if (!IsLeaf(item) || !TreeView_GetItemRect(TreeView1->Handle(), item, &text, TRUE)) return;
     const RECT square = ToRECT(LeafSquare(text.left, text.top, text.bottom));
     if (!PtInRect(&square, info.ptDrag)) return;
-    dragColor_ = NodeColor(item);
+    dragColor_ = ShownColor(item);
     dragging_ = true;
     SetCapture(Handle());
     SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -52,10 +52,21 @@ void TColorsList::LoadDefaults() {
 
 std::int32_t TColorsList::GetColor(const std::string& key) {
     std::int32_t color = 0;
-    if (!TryStrToInt(GetValue(key), color)) return 0;
+    if (!ColorValue(GetValue(key), color)) return 0;
+    return ResolveColor(key, color);
+}
+
+bool ColorValue(const std::string& text, std::int32_t& value) {
+    return TryStrToInt(std::string(TrimBlanks(text)), value);
+}
+
+std::int32_t ResolveColor(const std::string& key, std::int32_t value) {
+    // A high byte above zero would make GDI read a palette index.
+    if (value >= 0) return value & 0xFFFFFF;
     // A system colour, as hand-written schemes hold them (the button face is $FF00000F); drawn as
     // the number it is, it would be near-black.
-    if (color < 0 && !ReadSystemColor(color & 0xFF, color)) {
+    std::int32_t color = 0;
+    if (!ReadSystemColor(value & 0xFF, color)) {
         TColorsList defaults;
         defaults.LoadDefaults();
         if (!TryStrToInt(defaults.GetValue(key), color)) color = 0;
@@ -64,7 +75,7 @@ std::int32_t TColorsList::GetColor(const std::string& key) {
 }
 
 std::int32_t TColorsList::GetColorOrDefault(const std::string& key) {
-    if (GetValue(key).empty()) {
+    if (TrimBlanks(GetValue(key)).empty()) {
         TColorsList defaults;
         defaults.LoadDefaults();
         SetValue(key, defaults.GetValue(key));

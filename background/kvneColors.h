@@ -30,8 +30,8 @@ public:
     // 0 when the value is empty or not a number ("$" hex or decimal). A negative number names a
     // system colour by its index in the low byte: the system's colour, else the built-in one.
     std::int32_t GetColor(const std::string& key);
-    // A key missing from an older scheme file (or left empty) takes its built-in colour, and
-    // the scheme then holds it.
+    // A key missing from an older scheme file (or left empty, line breaks aside) takes its
+    // built-in colour, and the scheme then holds it.
     std::int32_t GetColorOrDefault(const std::string& key);
     void SetColor(const std::string& key, std::int32_t color);
 
@@ -46,6 +46,14 @@ public:
 private:
     std::string fileName_;
 };
+
+// A stored value as its number ("$" hex or decimal); line breaks and control characters around it,
+// as a hand-laid-out file has them, are not part of it. False for anything else.
+bool ColorValue(const std::string& text, std::int32_t& value);
+
+// The colour key's stored value is drawn in: a system colour the system's (else the key's built-in
+// colour), any other value its low 24 bits.
+std::int32_t ResolveColor(const std::string& key, std::int32_t value);
 
 // The colour the system gives one of its colour indexes (COLOR_BTNFACE and the like); false for
 // an index it does not have. The portable build answers Windows' default colours.

@@ -175,3 +175,42 @@ TEST(Colors, SystemColoursShowAsTheSystemHasThem) {
     EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
     EXPECT_EQ(colors.GetValue(kColorWindowBackground), "-16777201");
 }
+
+// A positive value above 24 bits (a hand-written alpha byte, a decimal too large): GDI takes
+// such a high byte as a palette index and draws black, while the set-up dialog shows the low
+// 24 bits. Both use the low 24 bits; the file keeps what it says.
+TEST(Colors, PositiveValuesAbove24BitsDrawInTheirLow24Bits) {
+    TColorsList colors;
+    colors.LoadDefaults();
+    const struct {
+        const char* value;
+        std::int32_t color;
+    } rows[] = {{"$01123456", 0x123456}, {"$7F0000FF", 0x0000FF}, {"33554431", 0xFFFFFF}};
+    for (const auto& row : rows) {
+        colors.SetValue(kColorWindowBackground, row.value);
+        EXPECT_EQ(colors.GetColor(kColorWindowBackground), row.color) << row.value;
+        EXPECT_EQ(colors.GetValue(kColorWindowBackground), row.value);
+    }
+}
+
+// A value on a line of its own (as an editor may lay a scheme out) or followed by NUL bytes is
+// still the number it says, not black; the text stays as it is.
+TEST(Colors, LineBreaksAndNulsAroundAValueAreNotPartOfIt) {
+    TColorsList colors;
+    colors.LoadFromText(
+        "<ウィンドウ>\r\n\t<背景>\r\n\t\t$123456\r\n\t</背景>\r\n\t<内フレーム>\n255\n</内フレーム>\r\n"
+        "\t<外フレーム>$0000FF" +
+        std::string(3, '\0') + "</外フレーム>\r\n</ウィンドウ>\r\n");
+    EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0x123456);
+    EXPECT_EQ(colors.GetColor(kColorInnerFrame), 255);
+    EXPECT_EQ(colors.GetColor(kColorOuterFrame), 255);
+    EXPECT_EQ(colors.GetValue(kColorInnerFrame), "\n255\n");
+    std::int32_t value = 0;
+    EXPECT_TRUE(ColorValue("\r\n-16777201\r\n", value));
+    EXPECT_EQ(value, -16777201);
+    EXPECT_FALSE(ColorValue("\r\n", value));
+
+    // Nothing but line breaks is an empty value: the built-in colour where a key has one.
+    colors.LoadFromText("<テキスト>\r\n\t<期限切れ>\r\n\t</期限切れ>\r\n</テキスト>\r\n");
+    EXPECT_EQ(colors.GetColorOrDefault(kColorOverdue), 0x0000E0);
+}

@@ -220,3 +220,61 @@ TEST(SchemeColors, SystemColoursComeFromTheSystem) {
     EXPECT_EQ(static_cast<COLORREF>(colors.GetColor(kColorWindowBackground)), GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(colors.GetColor(kColorUnderline), 0xC0C0C0);
 }
+
+namespace {
+
+// The colour of the tree's square for a leaf, as the tree paints it.
+COLORREF LeafSquarePixel(TFormColorSetUp& form, HTREEITEM item) {
+    HWND tree = form.TreeView1->Handle();
+    RECT client{}, text{};
+    GetClientRect(tree, &client);
+    if (!TreeView_GetItemRect(tree, item, &text, TRUE)) return CLR_INVALID;
+    const TRect square = LeafSquare(text.left, text.top, text.bottom);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(tree, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF pixel = GetPixel(dc, (square.Left + square.Right) / 2, (square.Top + square.Bottom) / 2);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixel;
+}
+
+}  // namespace
+
+// A system colour (the button face; an index the system lacks gives the built-in colour) shows as
+// it is drawn, in the square, the shape and the picker; the file keeps it until a new colour is picked.
+TEST_F(ColorSetUp, SystemColourEntriesShowTheColourTheyAreDrawnIn) {
+    ColorsList.SetValue(kColorWindowBackground, "$FF00000F");
+    ColorsList.SetValue(kColorUnderline, "-2147483393");  // $800000FF
+    ColorsList.Save();
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    HTREEITEM background = form.FindNode(kColorWindowBackground), underline = form.FindNode(kColorUnderline);
+    EXPECT_EQ(LeafSquarePixel(form, background), face);
+    EXPECT_EQ(LeafSquarePixel(form, underline), RGB(0xC0, 0xC0, 0xC0));
+    TreeView_SelectItem(form.TreeView1->Handle(), background);
+    EXPECT_EQ(static_cast<COLORREF>(form.ShapeColor()), face);
+    EXPECT_EQ(static_cast<COLORREF>(form.FrameColorSelect1->Color()), face);
+
+    form.ColorChanged();  // the picker still at the colour shown: nothing picked
+    form.StoreTree();
+    EXPECT_EQ(ColorsList.GetValue(kColorWindowBackground), "$FF00000F");
+    EXPECT_EQ(ColorsList.GetValue(kColorUnderline), "$800000FF");
+    form.FrameColorSelect1->SetColor(0x00FF00);
+    form.ColorChanged();
+    form.StoreTree();
+    EXPECT_EQ(ColorsList.GetValue(kColorWindowBackground), "$00FF00");
+}
+
+// A value on a line of its own shows its colour, as the window draws it, not black.
+TEST_F(ColorSetUp, ValuesOnTheirOwnLinesShowTheirColour) {
+    ColorsList.SetValue(kColorInnerFrame, "\r\n$123456\r\n");
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    EXPECT_EQ(form.ShownColor(form.FindNode(kColorInnerFrame)), 0x123456);
+}
