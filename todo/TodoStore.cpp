@@ -462,7 +462,9 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
     }
 }
 
-TTodoStore::TFileState TTodoStore::CheckFile() {
+TTodoStore::TFileState TTodoStore::CheckFile() { return Check(false); }
+
+TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     TFileStamp now{};
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
@@ -476,8 +478,9 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
         // Without the item file, an older file that could not be read at the load brings its items.
         if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
     } catch (const EFileError&) {
-        // A stamp still the same stands while the bytes cannot be read (a sync client holds them).
-        return stamp_.known && now == stamp_.file ? TFileState::Unchanged : TFileState::Unreadable;
+        // A stamp still the same stands while the bytes cannot be read (a sync client holds them),
+        // but no write goes over bytes it could not compare.
+        return !beforeWrite && stamp_.known && now == stamp_.file ? TFileState::Unchanged : TFileState::Unreadable;
     }
     if (stamp_.known && !read) return TFileState::Unchanged;  // gone since its stamp: as gone before
     olderPath_.clear();
@@ -572,7 +575,7 @@ void TTodoStore::Save() {
     // A file written again while this merged (or asked) is merged too before it is written
     // over; a file that never stops changing is written over after a few rounds.
     for (int round = 0; round < kSaveMergeRounds; ++round) {
-        switch (CheckFile()) {
+        switch (Check(true)) {
             case TFileState::Unreadable:
                 // Without the item file it is the older file that could not be read.
                 throw EFileError(CannotReadMessage(olderPath_.empty() || FileExists(path_) ? path_ : olderPath_));

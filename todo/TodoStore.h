@@ -158,6 +158,8 @@ private:
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
     void SetBaseLine(TItemId id, int line);
     bool ReadFile(std::string& bytes);
+    // CheckFile; beforeWrite: a file that cannot be read is Unreadable even with the stamp last seen.
+    TFileState Check(bool beforeWrite);
     void MergeLines(const TMergePlan& plan);
 
     std::string folder_, path_;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 #include <utility>
 
@@ -41,6 +42,17 @@ int IndexOfText(const TTodoStore& store, const std::string& text) {
 
 // Another program writes the file: a different size guarantees a new stamp.
 void WriteOutside(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
+
+// Another program writes over the file in place and leaves it the time given: a rewrite within
+// the time's resolution (2 s on FAT) keeps the time the file had.
+void RewriteInPlace(const std::string& path, const std::string& bytes, timespec modified) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+    const timespec times[2] = {modified, modified};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
 
 struct MergeCase {
     const char* name;
@@ -287,6 +299,25 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChangesButEveryDeliveryIs) {
     rewriteInPlace(FileOf({"d"}), hourAgo);
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "c");
+}
+
+// A save writes over no bytes it could not compare: while the stamp has not settled, a file
+// that cannot be read may hold a rewrite just as long and with the same time.
+TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
+    TestFolder folder;
+    TTodoStore store(folder / "");
+    store.Load();
+    store.Add(ItemOf("a"));
+    store.Save();
+    struct stat saved;
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    std::string utf16("\xFF\xFE", 2);  // not read: an editor saved it in UTF-16
+    utf16.resize(static_cast<std::size_t>(saved.st_size), '\0');
+    RewriteInPlace(store.FilePath(), utf16, saved.st_mtim);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);  // looked at again later
+    store.Add(ItemOf("b"));
+    EXPECT_THROW(store.Save(), EFileError);
+    EXPECT_EQ(ReadBytes(store.FilePath()), utf16);
 }
 
 TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
