@@ -320,6 +320,28 @@ TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
     EXPECT_EQ(ReadBytes(store.FilePath()), utf16);
 }
 
+// A time ahead of the clock (another computer's, delivered as it was) settles once the store
+// has seen it for as long as its own would take, rather than being read at every check and save.
+TEST(TodoStore, AStampAheadOfTheClockSettlesOnceSeenLongEnough) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    const timespec ahead{::time(nullptr) + 3600, 0};
+    WriteBytes(path, FileOf({"a"}));
+    RewriteInPlace(path, FileOf({"a"}), ahead);
+    TTodoStore store(folder / "");
+    std::int64_t ticks = 0;
+    store.Ticks = [&] { return ticks; };
+    store.Load();
+    ticks += 2000;
+    RewriteInPlace(path, FileOf({"b"}), ahead);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    ticks += 1000;
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    RewriteInPlace(path, FileOf({"c"}), ahead);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    EXPECT_EQ(Texts(store), "b");
+}
+
 TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
     TestFolder folder;
     const std::string todo = folder / "";
