@@ -29,6 +29,8 @@ bool GetFileStamp(const std::string& path, TFileStamp& stamp);
 // than the coarsest resolution of file times (2 s on FAT) and a margin. Until then a rewrite
 // of the same size in place may leave the stamp as it was.
 bool StampSettled(const TFileStamp& stamp);
+// Milliseconds of a clock that only moves forward, for how long something has been seen.
+std::int64_t SteadyMilliseconds();
 bool FolderExists(const std::string& path);
 // Creates one folder whose parent exists; false if it could not be created.
 bool MakeFolder(const std::string& path);

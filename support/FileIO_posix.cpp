@@ -100,6 +100,12 @@ bool StampSettled(const TFileStamp& stamp) {
     return clock - stamp.modified >= std::int64_t{3} * 1000000000;
 }
 
+std::int64_t SteadyMilliseconds() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 bool FolderExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -82,6 +82,8 @@ bool StampSettled(const TFileStamp& stamp) {
     return clock - stamp.modified >= std::int64_t{3} * 10000000;  // in 100 ns
 }
 
+std::int64_t SteadyMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }
+
 bool FolderExists(const std::string& path) {
     DWORD a = AttributesOf(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -57,6 +57,10 @@ std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
     return one.ItemToLine(0);
 }
 
+// How long a stamp must be seen before a rewrite must change it: as StampSettled, the
+// coarsest resolution of file times (2 s on FAT) and a margin.
+constexpr std::int64_t kSettleMilliseconds = 3000;
+
 }  // namespace
 
 bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
@@ -77,6 +81,7 @@ TItemFileStamp TTodoStore::StampNow() const {
     stamp.known = true;
     GetFileStamp(path_, stamp.file);  // zero when the file does not exist
     stamp.settled = StampSettled(stamp.file);
+    stamp.seen = Ticks();
     return stamp;
 }
 
@@ -462,13 +467,22 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
     }
 }
 
-TTodoStore::TFileState TTodoStore::CheckFile() {
+TTodoStore::TFileState TTodoStore::CheckFile() { return Check(false); }
+
+TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     TFileStamp now{};
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
     // Judged before the bytes are read: a rewrite after this changes the time once it has settled.
-    const TItemFileStamp stamp{true, now, StampSettled(now)};
-    if (stamp_.known && (!exists || (now == stamp_.file && stamp_.settled))) return TFileState::Unchanged;
+    TItemFileStamp stamp{true, now, StampSettled(now), Ticks()};
+    const bool same = stamp_.known && now == stamp_.file;
+    if (same) {
+        // A time ahead of the clock (another computer's) settles too, once seen for as long: the
+        // clock that wrote it has moved on as far since.
+        stamp.settled = stamp.settled || stamp.seen - stamp_.seen >= kSettleMilliseconds;
+        stamp.seen = stamp_.seen;
+    }
+    if (stamp_.known && (!exists || (same && stamp_.settled))) return TFileState::Unchanged;
     std::string bytes, olderBytes;
     bool read = false;
     try {
@@ -476,8 +490,9 @@ TTodoStore::TFileState TTodoStore::CheckFile() {
         // Without the item file, an older file that could not be read at the load brings its items.
         if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
     } catch (const EFileError&) {
-        // A stamp still the same stands while the bytes cannot be read (a sync client holds them).
-        return stamp_.known && now == stamp_.file ? TFileState::Unchanged : TFileState::Unreadable;
+        // A stamp still the same stands while the bytes cannot be read (a sync client holds them),
+        // but no write goes over bytes it could not compare.
+        return !beforeWrite && same ? TFileState::Unchanged : TFileState::Unreadable;
     }
     if (stamp_.known && !read) return TFileState::Unchanged;  // gone since its stamp: as gone before
     olderPath_.clear();
@@ -572,7 +587,7 @@ void TTodoStore::Save() {
     // A file written again while this merged (or asked) is merged too before it is written
     // over; a file that never stops changing is written over after a few rounds.
     for (int round = 0; round < kSaveMergeRounds; ++round) {
-        switch (CheckFile()) {
+        switch (Check(true)) {
             case TFileState::Unreadable:
                 // Without the item file it is the older file that could not be read.
                 throw EFileError(CannotReadMessage(olderPath_.empty() || FileExists(path_) ? path_ : olderPath_));
@@ -599,7 +614,7 @@ void TTodoStore::Save() {
     // The stamp of what was written, not of what is there by now: a delivery in between is merged.
     const TFileStamp written = file.Commit(true);
     keepOwn_ = false;
-    TakeBase(std::move(bytes), {true, written, StampSettled(written)});
+    TakeBase(std::move(bytes), {true, written, StampSettled(written), Ticks()});
     MatchBaseLines(ids);
 }
 

@@ -22,6 +22,7 @@ struct TItemFileStamp {
     // Whether the file's time had settled (StampSettled) when the stamp was taken; until it
     // has, a check compares the bytes even when the stamp is the same.
     bool settled = false;
+    std::int64_t seen = 0;  // Ticks when this stamp was first taken
 };
 
 class TTodoStore {
@@ -99,6 +100,8 @@ public:
 
     // Today, for the archive month of an item without a date.
     std::function<TDateTime()> Clock = NowDateTime;
+    // Steady time in milliseconds: how long the store has seen a stamp unchanged.
+    std::function<std::int64_t()> Ticks = SteadyMilliseconds;
     // Raised after every command, undo, redo and merge.
     std::function<void()> OnChange;
     // Asked when a save meets a large outside removal: true takes the file's list. Without an
@@ -158,6 +161,8 @@ private:
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
     void SetBaseLine(TItemId id, int line);
     bool ReadFile(std::string& bytes);
+    // CheckFile; beforeWrite: a file that cannot be read is Unreadable even with the stamp last seen.
+    TFileState Check(bool beforeWrite);
     void MergeLines(const TMergePlan& plan);
 
     std::string folder_, path_;

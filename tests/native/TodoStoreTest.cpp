@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <functional>
 #include <utility>
 
@@ -41,6 +42,17 @@ int IndexOfText(const TTodoStore& store, const std::string& text) {
 
 // Another program writes the file: a different size guarantees a new stamp.
 void WriteOutside(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
+
+// Another program writes over the file in place and leaves it the time given: a rewrite within
+// the time's resolution (2 s on FAT) keeps the time the file had.
+void RewriteInPlace(const std::string& path, const std::string& bytes, timespec modified) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    ::close(fd);
+    const timespec times[2] = {modified, modified};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
 
 struct MergeCase {
     const char* name;
@@ -287,6 +299,47 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChangesButEveryDeliveryIs) {
     rewriteInPlace(FileOf({"d"}), hourAgo);
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     EXPECT_EQ(Texts(store), "c");
+}
+
+// A save writes over no bytes it could not compare: while the stamp has not settled, a file
+// that cannot be read may hold a rewrite just as long and with the same time.
+TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
+    TestFolder folder;
+    TTodoStore store(folder / "");
+    store.Load();
+    store.Add(ItemOf("a"));
+    store.Save();
+    struct stat saved;
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    std::string utf16("\xFF\xFE", 2);  // not read: an editor saved it in UTF-16
+    utf16.resize(static_cast<std::size_t>(saved.st_size), '\0');
+    RewriteInPlace(store.FilePath(), utf16, saved.st_mtim);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);  // looked at again later
+    store.Add(ItemOf("b"));
+    EXPECT_THROW(store.Save(), EFileError);
+    EXPECT_EQ(ReadBytes(store.FilePath()), utf16);
+}
+
+// A time ahead of the clock (another computer's, delivered as it was) settles once the store
+// has seen it for as long as its own would take, rather than being read at every check and save.
+TEST(TodoStore, AStampAheadOfTheClockSettlesOnceSeenLongEnough) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    const timespec ahead{::time(nullptr) + 3600, 0};
+    WriteBytes(path, FileOf({"a"}));
+    RewriteInPlace(path, FileOf({"a"}), ahead);
+    TTodoStore store(folder / "");
+    std::int64_t ticks = 0;
+    store.Ticks = [&] { return ticks; };
+    store.Load();
+    ticks += 2000;
+    RewriteInPlace(path, FileOf({"b"}), ahead);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    ticks += 1000;
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    RewriteInPlace(path, FileOf({"c"}), ahead);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    EXPECT_EQ(Texts(store), "b");
 }
 
 TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
