@@ -88,7 +88,7 @@ check "Esc closes the options dialog as キャンセル does" test $? -eq 0
 sleep 0.5
 check "and the settings file stays as it was" cmp -s "$old/memorail.ini" "$old/ini-before"
 
-new=$(mktemp -d /tmp/memorail-e2e.XXXXXX)
+new=$(mktemp -d "$e2e_tmp/data.XXXXXX")
 printf '[PICTURE]\r\nalpha=100\r\n' > "$new/default.ini"
 open_options
 data_tab

@@ -21,8 +21,10 @@ check() {
 sjis() { iconv -f UTF-8 -t CP932; }
 differ() { ! cmp -s "$1" "$2"; }
 
+# This run's own folders, so that another run beside it keeps its own.
+e2e_tmp=$(mktemp -d /tmp/memorail-e2e.XXXXXX)
 new_data_folder() {
-  data=$(mktemp -d /tmp/memorail-e2e.XXXXXX)
+  data=$(mktemp -d "$e2e_tmp/data.XXXXXX")
   "$WINE" reg add 'HKCU\software\Korvane\memorail\DATA' /v PATH /d "$(winpath "$data")" /f >/dev/null 2>&1
 }
 
@@ -425,7 +427,7 @@ for round in $(seq 1 16); do
   else torn=$((torn + 1)); cp "$data/todo/todo.txt" "$artifacts/torn-$round.txt"; fi
 done
 check "16 kills: whole old file $saw_old times, whole new file $saw_new times, torn $torn times" test "$torn" -eq 0
-rm -rf /tmp/memorail-e2e.*
+rm -rf "$e2e_tmp"
 
 "$WINE" reg delete 'HKCU\software\Korvane\memorail' /f >/dev/null 2>&1
 echo "e2e: $passed passed, $failed failed"
