@@ -57,10 +57,14 @@ void RegisterStartup(bool enable, const std::string& productName) {
         DeleteFileAt(shortcut);
         return;
     }
-    if (FileExists(shortcut)) return;
     wchar_t program[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, program, static_cast<DWORD>(std::size(program)));
-    CreateShortcut(PathFromWide(program), shortcut, productName);
+    const std::string target = PathFromWide(program);
+    // One to this program is left as the user keeps it; one to where it lay before a move
+    // would start nothing.
+    if (FileExists(shortcut) && _wcsicmp(ToWide(ShortcutTarget(shortcut)).c_str(), ToWide(target).c_str()) == 0)
+        return;
+    CreateShortcut(target, shortcut, productName);
 }
 
 std::string ShortcutTarget(const std::string& shortcutFile) {
