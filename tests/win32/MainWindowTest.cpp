@@ -264,3 +264,35 @@ TEST_F(MainWindow, TheReminderComesAtStartAndWithANewDayOnly) {
     EXPECT_EQ(balloons.size(), 2u);
     CloseEndsTheRun(form);  // takes the run's end out of the queue, as the next test needs it empty
 }
+
+// Closed folded, then the unfolded height in the settings damaged by hand: the fold button
+// must still bring back a window one can see and reach.
+TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
+    const std::string settings = Path("memorail_win32_tests.ini");
+    for (const char* damaged : {"0", "-40", "x", "99999"}) {
+        {
+            TFmTODOmain form;
+            form.Create();
+            form.FoldClick();
+            CloseEndsTheRun(form);
+        }
+        std::string text;
+        ASSERT_TRUE(ReadWholeFile(settings, text));
+        const std::size_t at = text.find("normalheight=");
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, text.find('\r', at) - at, std::string("normalheight=") + damaged);
+        ReplaceFileSafely(settings, text);
+
+        TFmTODOmain form;
+        form.Create();
+        RECT r;
+        GetWindowRect(form.Handle(), &r);
+        EXPECT_EQ(r.bottom - r.top, form.FoldedHeight) << damaged;
+        form.FoldClick();
+        GetWindowRect(form.Handle(), &r);
+        EXPECT_GT(r.bottom - r.top, form.FoldedHeight) << damaged;
+        EXPECT_LE(r.bottom - r.top, GetSystemMetrics(SM_CYVIRTUALSCREEN)) << damaged;
+        CloseEndsTheRun(form);
+    }
+}
+
