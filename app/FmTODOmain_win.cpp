@@ -193,6 +193,7 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    TaskBarIcon1.Remove();
     DetachAccessibility();
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();

@@ -50,6 +50,9 @@ public:
 
     // "最小化": into the notification area when enabled, else the application minimises.
     void Minimize();
+    // Out of the notification area at once, as at the icon's end: for the window it stands for
+    // going away when the process may end before any destructor runs.
+    void Remove();
     void UpdateTaskbarButton();
 
     std::function<void()> OnDblClick;

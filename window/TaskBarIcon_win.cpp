@@ -27,7 +27,7 @@ TTaskBarIcon::TTaskBarIcon() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarC
 }
 
 TTaskBarIcon::~TTaskBarIcon() {
-    if (added_) Send(NIM_DELETE);
+    Remove();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -69,6 +69,12 @@ void TTaskBarIcon::Minimize() {
         // The application minimises, not the form: no minimised place is ever stored.
         ShowWindow(button, SW_MINIMIZE);
     }
+}
+
+void TTaskBarIcon::Remove() {
+    if (window_) KillTimer(window_, 1);
+    temporary_ = false;
+    if (added_) Send(NIM_DELETE);
 }
 
 void TTaskBarIcon::UpdateTaskbarButton() {

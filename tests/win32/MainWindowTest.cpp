@@ -296,3 +296,20 @@ TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
     }
 }
 
+// After the loop the process may end at once (a rendering that would not stop): the icon
+// must be gone with the window, or a dead one stays in the notification area.
+TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
+    std::vector<DWORD> requests;  // outlives the form
+    TFmTODOmain form;
+    form.Create();
+    form.TaskBarIcon1.Notify = [&](DWORD request, NOTIFYICONDATAW*) {
+        requests.push_back(request);
+        return TRUE;
+    };
+    form.TaskBarIcon1.SetEnabled(true);
+    CloseEndsTheRun(form);
+    EXPECT_FALSE(form.TaskBarIcon1.Added());
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
+}
+
