@@ -293,6 +293,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!Timer1.Handle(wParam) && !DayTimer.Handle(wParam)) FileCheckTimer.Handle(wParam);
         return 0;
     case WM_CHECKDAY: CheckDay(); return 0;
+    case WM_COMEFORWARD: ComeForward(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: FormPaint(); return 0;
     }

@@ -313,3 +313,52 @@ TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
     EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
 }
 
+namespace {
+// A second start, on a thread of its own, for the window of the first copy.
+bool SecondStartReturns(HWND first) {
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* window) -> DWORD {
+            TFmTODOmain::BringForward(static_cast<HWND>(window));
+            return 0;
+        },
+        first, 0, nullptr);
+    // The first copy answers nothing meanwhile: the second start must not wait for it.
+    const bool returned = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    MSG msg;
+    while (WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    CloseHandle(thread);
+    return returned;
+}
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+}  // namespace
+
+// The first copy hidden in the tray and busy, or with a dialog open: a second start neither
+// hangs nor leaves the dialog behind its disabled owner.
+TEST_F(MainWindow, ASecondStartBringsTheFirstForwardWithoutWaiting) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ShowWindow(form.Handle(), SW_HIDE);
+    EXPECT_TRUE(SecondStartReturns(form.Handle()));
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+
+    HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, form.Handle(), nullptr,
+                                  nullptr, nullptr);
+    {
+        const TModalScope modal(dialog);
+        EnableWindow(form.Handle(), FALSE);
+        SetForegroundWindow(form.Handle());
+        EXPECT_TRUE(SecondStartReturns(form.Handle()));
+        PumpMessages();
+        EXPECT_EQ(GetActiveWindow(), dialog);
+        EnableWindow(form.Handle(), TRUE);
+    }
+    DestroyWindow(dialog);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
