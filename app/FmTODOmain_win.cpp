@@ -193,6 +193,8 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    // A question of the exit save runs a message loop: no timer may act on the ending window.
+    for (TTimer* timer : {&Timer1, &DayTimer, &FileCheckTimer}) timer->SetEnabled(false);
     TaskBarIcon1.Remove();
     DetachAccessibility();
     // A rendering still running is left behind: it owns all it touches.

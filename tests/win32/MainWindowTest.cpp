@@ -362,3 +362,33 @@ TEST_F(MainWindow, ASecondStartBringsTheFirstForwardWithoutWaiting) {
     DestroyWindow(dialog);
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
+
+// The item file emptied by another program while this one closes: the question runs a message
+// loop inside the window's end, and no timer may act on the window meanwhile (a new day's
+// reminder, a new picture after the renderer's shutdown).
+TEST_F(MainWindow, NoTimerActsWhileTheWindowEnds) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    ReplaceFileSafely(Path("todo\\todo.txt"), "20240305,0000FF,\"一件目\",\"★\"\r\n");
+    int balloons = 0;  // outlives the form
+    bool asked = false;
+    TFmTODOmain form;
+    form.Create();
+    form.TaskBarIcon1.Notify = [&](DWORD, NOTIFYICONDATAW* data) {
+        if (data->uFlags & NIF_INFO) ++balloons;
+        return TRUE;
+    };
+    TDateTime now = form.Clock();
+    form.Clock = [&] { return now; };
+    form.CheckDay();
+    ASSERT_EQ(balloons, 1);
+    form.Store.ConfirmLargeChange = [&] {
+        asked = true;
+        now += 1;
+        for (UINT_PTR timer : {1, 2, 3}) SendMessageW(form.Handle(), WM_TIMER, timer, 0);
+        return false;
+    };
+    ReplaceFileSafely(Path("todo\\todo.txt"), "");
+    CloseEndsTheRun(form);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(balloons, 1);
+}
