@@ -12,6 +12,7 @@
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
+#include "support/Shell.h"
 #include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 
@@ -391,4 +392,16 @@ TEST_F(MainWindow, NoTimerActsWhileTheWindowEnds) {
     CloseEndsTheRun(form);
     EXPECT_TRUE(asked);
     EXPECT_EQ(balloons, 1);
+}
+
+// The option asks to start with Windows and the shortcut cannot be made: the user is told.
+TEST_F(MainWindow, AStartupShortcutThatCannotBeMadeIsReported) {
+    const std::string shortcut = GetSpecialFolder(kFolderStartup) + "\\" + GlobalEnv.ProductName() + ".lnk";
+    ASSERT_TRUE(CreateDirectoryW(ToWide(shortcut).c_str(), nullptr));  // a folder in its way
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nstartup=1\r\n");
+    TFmTODOmain form;
+    form.Create();
+    EXPECT_EQ(Application.PendingReports().size(), 1u);
+    RemoveDirectoryW(ToWide(shortcut).c_str());
+    CloseEndsTheRun(form);
 }
