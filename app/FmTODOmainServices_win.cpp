@@ -33,10 +33,7 @@ void TFmTODOmain::SetUpTaskBarIcon() {
     TaskBarIcon1.OnMouseDown = [this](TTrayButton button, int shift, int x, int y) {
         if (shift != tsDouble) TaskBarIcon1MouseDown(button, x, y);  // a double click toggles once
     };
-    TaskBarIcon1.OnBalloonClick = [this] {
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-    };
+    TaskBarIcon1.OnBalloonClick = [this] { ComeForward(); };
 }
 
 void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {

@@ -405,3 +405,24 @@ TEST_F(MainWindow, AStartupShortcutThatCannotBeMadeIsReported) {
     RemoveDirectoryW(ToWide(shortcut).c_str());
     CloseEndsTheRun(form);
 }
+
+// The reminder's balloon clicked while the item editor is open: the editor comes forward, not
+// its disabled owner, which would take the keys away from it.
+TEST_F(MainWindow, ABalloonClickUnderADialogBringsTheDialogForward) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ShowWindow(form.Handle(), SW_SHOW);
+    HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, form.Handle(), nullptr,
+                                  nullptr, nullptr);
+    {
+        const TModalScope modal(dialog);
+        EnableWindow(form.Handle(), FALSE);
+        SetForegroundWindow(form.Handle());
+        form.TaskBarIcon1.OnBalloonClick();
+        EXPECT_EQ(GetActiveWindow(), dialog);
+        EnableWindow(form.Handle(), TRUE);
+    }
+    DestroyWindow(dialog);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
