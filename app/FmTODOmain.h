@@ -33,6 +33,8 @@ constexpr UINT WM_ITEMFILECHANGED = WM_APP + 20;
 constexpr UINT WM_CHECKDAY = WM_APP + 21;
 // A screen reader's default action on an item: the editor opens once its call has returned.
 constexpr UINT WM_EDITSELECTED = WM_APP + 22;
+// From a second start: the window, or the dialog open over it, to the front.
+constexpr UINT WM_COMEFORWARD = WM_APP + 23;
 
 class TFmTODOmain : public TForm {
 public:
@@ -40,6 +42,8 @@ public:
     static constexpr int kDesignClientHeight = 248;
 
     void Create();
+    // A second start's word to the first copy to come forward; it never waits for the answer.
+    static void BringForward(HWND first);
     // Loads the items, the settings and the colour scheme from the data folder.
     void LoadData();
     // Colours, fonts and options from the settings and the colour scheme.
@@ -152,6 +156,7 @@ private:
     void SetUpFormFunc();
     void SetUpTaskBarIcon();
     void TaskBarIcon1MouseDown(TTrayButton button, int x, int y);
+    void ComeForward();
     void CreateControls();
     void AnchorControls(int clientWidth);
     // The title, the list's font and rows, the link's and the buttons' fonts at the window's dpi.

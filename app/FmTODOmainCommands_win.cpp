@@ -6,6 +6,7 @@
 
 #include "framework/Application.h"
 #include "support/kvneGlobal.h"
+#include "window/WindowPlacement.h"
 
 void TFmTODOmain::OnMouse(UINT message, int x, int y) {
     switch (message) {
@@ -106,6 +107,12 @@ LRESULT CALLBACK TFmTODOmain::ScrollBarProc(HWND hwnd, UINT message, WPARAM wPar
 void TFmTODOmain::FoldClick() {
     RECT r;
     GetWindowRect(Handle(), &r);
-    const int height = r.bottom - r.top == FoldedHeight ? NormalHeight : FoldedHeight;
-    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = r.right - r.left;
+    // The unfolded height may come from a hand-edited file: bounded as a stored size is, and
+    // none (below the folded height) unfolds to the design height.
+    const int unfolded = RestoredSize({width, NormalHeight}, {width, Scale(kDesignClientHeight)}, {0, FoldedHeight},
+                                      {width, GetSystemMetrics(SM_CYVIRTUALSCREEN)})
+                             .height;
+    const int height = r.bottom - r.top == FoldedHeight ? unfolded : FoldedHeight;
+    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

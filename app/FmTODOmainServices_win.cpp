@@ -1,6 +1,8 @@
 // The main window's services: the window-behaviour component and the tray icon.
 #include "app/FmTODOmain.h"
 
+#include "framework/Application.h"
+
 void TFmTODOmain::SetUpFormFunc() {
     FormFunc.Attach(*this);
     FormFunc.Preserve = true;
@@ -31,10 +33,7 @@ void TFmTODOmain::SetUpTaskBarIcon() {
     TaskBarIcon1.OnMouseDown = [this](TTrayButton button, int shift, int x, int y) {
         if (shift != tsDouble) TaskBarIcon1MouseDown(button, x, y);  // a double click toggles once
     };
-    TaskBarIcon1.OnBalloonClick = [this] {
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-    };
+    TaskBarIcon1.OnBalloonClick = [this] { ComeForward(); };
 }
 
 void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {
@@ -48,4 +47,21 @@ void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {
         ShowWindow(Handle(), SW_SHOW);
         SetForegroundWindow(Handle());
     }
+}
+
+void TFmTODOmain::BringForward(HWND first) {
+    // Posted: a window shown from here would hold this start until a busy first copy answers.
+    DWORD process = 0;
+    GetWindowThreadProcessId(first, &process);
+    AllowSetForegroundWindow(process);  // the foreground the user gave this start goes on
+    PostMessageW(first, WM_COMEFORWARD, 0, 0);
+}
+
+void TFmTODOmain::ComeForward() {
+    // An open dialog comes forward, not its disabled owner.
+    if (Application.ActivateModal()) return;
+    if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
+    if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+    if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOW);  // hidden in the tray: shown again
+    SetForegroundWindow(Handle());
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include "background/BGprofile.h"
 #include "background/kvneColors.h"
+#include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/Shell.h"
 #include "support/kvneGlobal.h"
@@ -63,7 +64,9 @@ void TFmTODOmain::ApplySettings() {
     LinkCaption = MainSettings.Read(keys::Link);
     LinkLabel1.SetCaption(LinkCaption);
     LinkLabel1.AutoSize(TWindowDC(Handle()).Get());
-    RegisterStartup(MainSettings.Read(keys::Startup), GlobalEnv.ProductName());
+    // Told, not taken for done: the option would say the program starts with Windows.
+    if (!RegisterStartup(MainSettings.Read(keys::Startup), GlobalEnv.ProductName()))
+        Application.ReportError("スタートアップフォルダのショートカットを作成または削除できません。");
     NewTextColor = static_cast<COLORREF>(MainSettings.Read(keys::NewTextColor));
     WordWrap = MainSettings.Read(keys::WordWrap);
     SortAuto = MainSettings.Read(keys::SortAuto);

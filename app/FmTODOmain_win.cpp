@@ -193,6 +193,9 @@ void TFmTODOmain::FormPaint() {
 }
 
 void TFmTODOmain::FormDestroy() {
+    // A question of the exit save runs a message loop: no timer may act on the ending window.
+    for (TTimer* timer : {&Timer1, &DayTimer, &FileCheckTimer}) timer->SetEnabled(false);
+    TaskBarIcon1.Remove();
     DetachAccessibility();
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
@@ -292,6 +295,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (!Timer1.Handle(wParam) && !DayTimer.Handle(wParam)) FileCheckTimer.Handle(wParam);
         return 0;
     case WM_CHECKDAY: CheckDay(); return 0;
+    case WM_COMEFORWARD: ComeForward(); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: FormPaint(); return 0;
     }

@@ -14,12 +14,6 @@ namespace {
 // How long a start that finds the lock but no main window waits for one or the other to change.
 constexpr DWORD kLockWaitMs = 5000;
 
-void BringForward(HWND window) {
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-    if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);  // hidden in the tray: shown again
-    SetForegroundWindow(window);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -29,11 +23,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     while (GlobalEnv.IsAlreadyRunning()) {
         HWND first = FindWindowW(kMainWindowClass, nullptr);
         if (first && !GetPropW(first, kClosingProperty)) {
-            BringForward(first);
+            TFmTODOmain::BringForward(first);
             return 0;
         }
         if (GetTickCount() - waitStart > kLockWaitMs) {
-            if (first) BringForward(first);
+            if (first) TFmTODOmain::BringForward(first);
             return 0;
         }
         Sleep(50);

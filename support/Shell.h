@@ -21,8 +21,10 @@ void OpenLink(const std::string& text);
 
 // A shell link to the target program, its working folder the root of the shortcut's drive.
 bool CreateShortcut(const std::string& target, const std::string& shortcutFile, const std::string& description);
-// The Startup folder's shortcut to this program: made if missing when enabled, removed when not.
-// Without a Startup folder nothing is made or removed anywhere else.
-void RegisterStartup(bool enable, const std::string& productName);
+// The Startup folder's shortcut to this program: made when enabled if missing or pointing at
+// another file, removed when not.
+// Without a Startup folder nothing is made or removed anywhere else. False when the shortcut
+// asked for is not there afterwards, or one not wanted is still there.
+bool RegisterStartup(bool enable, const std::string& productName);
 // The file a shortcut points at; empty when it cannot be read.
 std::string ShortcutTarget(const std::string& shortcutFile);

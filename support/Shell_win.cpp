@@ -48,19 +48,23 @@ bool CreateShortcut(const std::string& target, const std::string& shortcutFile, 
     return ok;
 }
 
-void RegisterStartup(bool enable, const std::string& productName) {
+bool RegisterStartup(bool enable, const std::string& productName) {
     // The desktop is no stand-in here: a shortcut the user keeps there must not be removed.
     const std::string startup = FindSpecialFolder(kFolderStartup);
-    if (startup.empty()) return;
+    if (startup.empty()) return !enable;
     const std::string shortcut = startup + "\\" + productName + ".lnk";
     if (!enable) {
         DeleteFileAt(shortcut);
-        return;
+        return !FileExists(shortcut);
     }
-    if (FileExists(shortcut)) return;
     wchar_t program[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, program, static_cast<DWORD>(std::size(program)));
-    CreateShortcut(PathFromWide(program), shortcut, productName);
+    const std::string target = PathFromWide(program);
+    // One to this program is left as the user keeps it; one to where it lay before a move
+    // would start nothing.
+    if (FileExists(shortcut) && _wcsicmp(ToWide(ShortcutTarget(shortcut)).c_str(), ToWide(target).c_str()) == 0)
+        return true;
+    return CreateShortcut(target, shortcut, productName);
 }
 
 std::string ShortcutTarget(const std::string& shortcutFile) {

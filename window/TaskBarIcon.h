@@ -48,8 +48,12 @@ public:
     bool Temporary() const { return temporary_; }
     static constexpr UINT kBalloonSeconds = 30;
 
-    // "最小化": into the notification area when enabled, else the application minimises.
+    // "最小化": into the notification area when enabled (the window stays while the shell
+    // refuses the icon), else the application minimises.
     void Minimize();
+    // Out of the notification area at once, as at the icon's end: for the window it stands for
+    // going away when the process may end before any destructor runs.
+    void Remove();
     void UpdateTaskbarButton();
 
     std::function<void()> OnDblClick;

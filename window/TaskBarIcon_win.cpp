@@ -27,7 +27,7 @@ TTaskBarIcon::TTaskBarIcon() : taskbarCreated_(RegisterWindowMessageW(L"TaskbarC
 }
 
 TTaskBarIcon::~TTaskBarIcon() {
-    if (added_) Send(NIM_DELETE);
+    Remove();
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -64,11 +64,19 @@ void TTaskBarIcon::SetIcon(HICON icon) {
 
 void TTaskBarIcon::Minimize() {
     if (enabled_) {
-        if (owner_) ShowWindow(owner_, SW_HIDE);
+        if (!added_) Send(NIM_ADD);  // refused before: once more as the window goes
+        // Without the icon a hidden window could not be brought back.
+        if (owner_ && added_) ShowWindow(owner_, SW_HIDE);
     } else if (HWND button = TaskbarButtonWindow()) {
         // The application minimises, not the form: no minimised place is ever stored.
         ShowWindow(button, SW_MINIMIZE);
     }
+}
+
+void TTaskBarIcon::Remove() {
+    if (window_) KillTimer(window_, 1);
+    temporary_ = false;
+    if (added_) Send(NIM_DELETE);
 }
 
 void TTaskBarIcon::UpdateTaskbarButton() {
@@ -122,9 +130,14 @@ void TTaskBarIcon::Send(DWORD request, const std::wstring* title, const std::wst
         wcsncpy(data.szInfo, info->c_str(), 255);
         wcsncpy(data.szInfoTitle, title ? title->c_str() : L"", 63);
     }
-    // The shell's answer is not examined: a refused add leaves the icon missing until the next.
-    if (Notify) Notify(request, &data);
-    added_ = request != NIM_DELETE;
+    const bool done = Notify && Notify(request, &data);
+    if (request == NIM_DELETE) {
+        added_ = false;
+    } else if (request == NIM_ADD) {
+        // A refused add (a shell busy at logon) is tried again at the next change. One the shell
+        // timed out on may be there after all: a change to it tells.
+        added_ = done || (Notify && Notify(NIM_MODIFY, &data));
+    }
 }
 
 void TTaskBarIcon::Notification(UINT mouseMessage) {

@@ -52,6 +52,11 @@ xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 1
 sleep 1
 check "a tray click with the editor open keeps the window shown and brings the editor forward" \
   test "$("$WINE" "$probe" visible TFmTODOmain | tr -d '\r')" = 1 -a "$("$WINE" "$probe" foreground | tr -d '\r')" = TFmTODOdata
+timeout 20 "$WINE" "$exe"
+sleep 1
+import -window root "$artifacts/second-start-under-editor.png"
+check "a second start with the editor open leaves the editor in front" \
+  test "$("$WINE" "$probe" foreground | tr -d '\r')" = TFmTODOdata -a "$(window_count)" = 1
 xdotool mousemove $((tx + 10)) $((ty + th / 2)) click 3
 sleep 0.7
 import -window root "$artifacts/tray-menu-under-editor.png"

@@ -12,6 +12,7 @@
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
+#include "support/Shell.h"
 #include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 
@@ -263,4 +264,165 @@ TEST_F(MainWindow, TheReminderComesAtStartAndWithANewDayOnly) {
     form.CheckDay();
     EXPECT_EQ(balloons.size(), 2u);
     CloseEndsTheRun(form);  // takes the run's end out of the queue, as the next test needs it empty
+}
+
+// Closed folded, then the unfolded height in the settings damaged by hand: the fold button
+// must still bring back a window one can see and reach.
+TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
+    const std::string settings = Path("memorail_win32_tests.ini");
+    for (const char* damaged : {"0", "-40", "x", "99999"}) {
+        {
+            TFmTODOmain form;
+            form.Create();
+            form.FoldClick();
+            CloseEndsTheRun(form);
+        }
+        std::string text;
+        ASSERT_TRUE(ReadWholeFile(settings, text));
+        const std::size_t at = text.find("normalheight=");
+        ASSERT_NE(at, std::string::npos) << text;
+        text.replace(at, text.find('\r', at) - at, std::string("normalheight=") + damaged);
+        ReplaceFileSafely(settings, text);
+
+        TFmTODOmain form;
+        form.Create();
+        RECT r;
+        GetWindowRect(form.Handle(), &r);
+        EXPECT_EQ(r.bottom - r.top, form.FoldedHeight) << damaged;
+        form.FoldClick();
+        GetWindowRect(form.Handle(), &r);
+        EXPECT_GT(r.bottom - r.top, form.FoldedHeight) << damaged;
+        EXPECT_LE(r.bottom - r.top, GetSystemMetrics(SM_CYVIRTUALSCREEN)) << damaged;
+        CloseEndsTheRun(form);
+    }
+}
+
+// After the loop the process may end at once (a rendering that would not stop): the icon
+// must be gone with the window, or a dead one stays in the notification area.
+TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
+    std::vector<DWORD> requests;  // outlives the form
+    TFmTODOmain form;
+    form.Create();
+    form.TaskBarIcon1.Notify = [&](DWORD request, NOTIFYICONDATAW*) {
+        requests.push_back(request);
+        return TRUE;
+    };
+    form.TaskBarIcon1.SetEnabled(true);
+    CloseEndsTheRun(form);
+    EXPECT_FALSE(form.TaskBarIcon1.Added());
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
+}
+
+namespace {
+// A second start, on a thread of its own, for the window of the first copy.
+bool SecondStartReturns(HWND first) {
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* window) -> DWORD {
+            TFmTODOmain::BringForward(static_cast<HWND>(window));
+            return 0;
+        },
+        first, 0, nullptr);
+    // The first copy answers nothing meanwhile: the second start must not wait for it.
+    const bool returned = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0;
+    MSG msg;
+    while (WaitForSingleObject(thread, 0) != WAIT_OBJECT_0)
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    CloseHandle(thread);
+    return returned;
+}
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+}  // namespace
+
+// The first copy hidden in the tray and busy, or with a dialog open: a second start neither
+// hangs nor leaves the dialog behind its disabled owner.
+TEST_F(MainWindow, ASecondStartBringsTheFirstForwardWithoutWaiting) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ShowWindow(form.Handle(), SW_HIDE);
+    EXPECT_TRUE(SecondStartReturns(form.Handle()));
+    PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+
+    HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, form.Handle(), nullptr,
+                                  nullptr, nullptr);
+    {
+        const TModalScope modal(dialog);
+        EnableWindow(form.Handle(), FALSE);
+        SetForegroundWindow(form.Handle());
+        EXPECT_TRUE(SecondStartReturns(form.Handle()));
+        PumpMessages();
+        EXPECT_EQ(GetActiveWindow(), dialog);
+        EnableWindow(form.Handle(), TRUE);
+    }
+    DestroyWindow(dialog);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
+// The item file emptied by another program while this one closes: the question runs a message
+// loop inside the window's end, and no timer may act on the window meanwhile (a new day's
+// reminder, a new picture after the renderer's shutdown).
+TEST_F(MainWindow, NoTimerActsWhileTheWindowEnds) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    ReplaceFileSafely(Path("todo\\todo.txt"), "20240305,0000FF,\"一件目\",\"★\"\r\n");
+    int balloons = 0;  // outlives the form
+    bool asked = false;
+    TFmTODOmain form;
+    form.Create();
+    form.TaskBarIcon1.Notify = [&](DWORD, NOTIFYICONDATAW* data) {
+        if (data->uFlags & NIF_INFO) ++balloons;
+        return TRUE;
+    };
+    TDateTime now = form.Clock();
+    form.Clock = [&] { return now; };
+    form.CheckDay();
+    ASSERT_EQ(balloons, 1);
+    form.Store.ConfirmLargeChange = [&] {
+        asked = true;
+        now += 1;
+        for (UINT_PTR timer : {1, 2, 3}) SendMessageW(form.Handle(), WM_TIMER, timer, 0);
+        return false;
+    };
+    ReplaceFileSafely(Path("todo\\todo.txt"), "");
+    CloseEndsTheRun(form);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(balloons, 1);
+}
+
+// The option asks to start with Windows and the shortcut cannot be made: the user is told.
+TEST_F(MainWindow, AStartupShortcutThatCannotBeMadeIsReported) {
+    const std::string shortcut = GetSpecialFolder(kFolderStartup) + "\\" + GlobalEnv.ProductName() + ".lnk";
+    ASSERT_TRUE(CreateDirectoryW(ToWide(shortcut).c_str(), nullptr));  // a folder in its way
+    ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nstartup=1\r\n");
+    TFmTODOmain form;
+    form.Create();
+    EXPECT_EQ(Application.PendingReports().size(), 1u);
+    RemoveDirectoryW(ToWide(shortcut).c_str());
+    CloseEndsTheRun(form);
+}
+
+// The reminder's balloon clicked while the item editor is open: the editor comes forward, not
+// its disabled owner, which would take the keys away from it.
+TEST_F(MainWindow, ABalloonClickUnderADialogBringsTheDialogForward) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ShowWindow(form.Handle(), SW_SHOW);
+    HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, form.Handle(), nullptr,
+                                  nullptr, nullptr);
+    {
+        const TModalScope modal(dialog);
+        EnableWindow(form.Handle(), FALSE);
+        SetForegroundWindow(form.Handle());
+        form.TaskBarIcon1.OnBalloonClick();
+        EXPECT_EQ(GetActiveWindow(), dialog);
+        EnableWindow(form.Handle(), TRUE);
+    }
+    DestroyWindow(dialog);
+    EXPECT_TRUE(CloseEndsTheRun(form));
 }

@@ -53,3 +53,25 @@ TEST(Startup, WithoutAStartupFolderTheDesktopIsLeftAlone) {
     RegCloseKey(folders);
     DeleteFileAt(onDesktop);
 }
+
+// The program was moved after its shortcut was made: Windows would start a file that is gone.
+TEST(Startup, AShortcutToAnotherPlaceIsMadeAgain) {
+    const std::string product = "MemorailStartupTest";
+    const std::string shortcut = GetSpecialFolder(kFolderStartup) + "\\" + product + ".lnk";
+    ASSERT_TRUE(CreateShortcut("C:\\古い フォルダ\\memorail.exe", shortcut, product));
+    RegisterStartup(true, product);
+    EXPECT_NE(ShortcutTarget(shortcut).find("memorail_win32_tests.exe"), std::string::npos) << ShortcutTarget(shortcut);
+    RegisterStartup(false, product);
+}
+
+// A shortcut that cannot be written (a folder of its name in the way) is told, not taken for done.
+TEST(Startup, AShortcutThatCannotBeMadeIsTold) {
+    const std::string product = "MemorailStartupTest";
+    const std::string shortcut = GetSpecialFolder(kFolderStartup) + "\\" + product + ".lnk";
+    ASSERT_TRUE(CreateDirectoryW(ToWide(shortcut).c_str(), nullptr));
+    EXPECT_FALSE(RegisterStartup(true, product));
+    RemoveDirectoryW(ToWide(shortcut).c_str());
+    EXPECT_TRUE(RegisterStartup(true, product));
+    EXPECT_TRUE(RegisterStartup(false, product));
+    EXPECT_FALSE(FileExists(shortcut));
+}

@@ -157,3 +157,22 @@ TEST(TrayTip, CutAt63Units) {
     EXPECT_EQ(TTaskBarIcon::TipText(longText).substr(0, 2), L"\x8868\x793A");
     EXPECT_EQ(TTaskBarIcon::TipText("MEMORAIL"), L"MEMORAIL");
 }
+
+// The shell refuses the icon (busy at logon): nothing may count it as shown, and 最小化 must
+// not hide the window into a notification area that has no icon to bring it back.
+TEST_F(TrayIcon, ARefusedIconIsTriedAgainAndNeverHidesTheWindowAway) {
+    bool shellReady = false;
+    icon_.Notify = [&](DWORD kind, NOTIFYICONDATAW*) {
+        requests_.push_back({kind, L"", 0, 0, 0, L"", L""});
+        return shellReady ? TRUE : FALSE;
+    };
+    icon_.SetEnabled(true);
+    EXPECT_FALSE(icon_.Added());
+    icon_.Minimize();
+    EXPECT_TRUE(IsWindowVisible(owner_));
+    shellReady = true;
+    icon_.Minimize();  // tries the icon again first
+    EXPECT_TRUE(icon_.Added());
+    EXPECT_EQ(requests_.back().kind, static_cast<DWORD>(NIM_ADD));
+    EXPECT_FALSE(IsWindowVisible(owner_));
+}
