@@ -9,7 +9,8 @@
 //                                        TTodoStore::Save (always flushed) after the load, or
 //                                        after an edit that follows an earlier save, as most
 //                                        saves of a session come; or the plain write with the
-//                                        same flushes
+//                                        same flushes. Both saves read the file back first, as
+//                                        its time may still hide a rewrite (see StampSettled)
 // Each prints the step's processor time and its elapsed time in milliseconds.
 #include <fcntl.h>
 #include <sys/stat.h>

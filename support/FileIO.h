@@ -26,9 +26,15 @@ struct TFileStamp {
 };
 bool GetFileStamp(const std::string& path, TFileStamp& stamp);
 // Whether any later rewrite of the file must show in this stamp: its time lies further back
-// than the coarsest resolution of file times (2 s on FAT) and a margin. Until then a rewrite
-// of the same size in place may leave the stamp as it was.
+// than the resolution of its file times and a margin. Until then a rewrite of the same size in
+// place may leave the stamp as it was.
 bool StampSettled(const TFileStamp& stamp);
+// The rule, with clock and modified in the same unit, perSecond of them a second: a time on a
+// whole second comes from coarse file times (2 s on FAT, 1 s on some shares) and needs 3 s;
+// finer times move at least with the system clock's tick, and 0.1 s covers it.
+inline bool SettledAt(std::int64_t modified, std::int64_t clock, std::int64_t perSecond) {
+    return clock - modified >= (modified % perSecond == 0 ? 3 * perSecond : perSecond / 10);
+}
 // Milliseconds of a clock that only moves forward, for how long something has been seen.
 std::int64_t SteadyMilliseconds();
 bool FolderExists(const std::string& path);

@@ -97,7 +97,7 @@ bool StampSettled(const TFileStamp& stamp) {
     timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t clock = static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-    return clock - stamp.modified >= std::int64_t{3} * 1000000000;
+    return SettledAt(stamp.modified, clock, 1000000000);
 }
 
 std::int64_t SteadyMilliseconds() {

@@ -79,7 +79,7 @@ bool StampSettled(const TFileStamp& stamp) {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     const std::int64_t clock = (static_cast<std::int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    return clock - stamp.modified >= std::int64_t{3} * 10000000;  // in 100 ns
+    return SettledAt(stamp.modified, clock, 10000000);  // in 100 ns
 }
 
 std::int64_t SteadyMilliseconds() { return static_cast<std::int64_t>(GetTickCount64()); }

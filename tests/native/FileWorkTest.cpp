@@ -89,3 +89,14 @@ TEST(ExtractFileDrive, StepsOverTwoByteCharacters) {
     };
     for (const auto& c : cases) EXPECT_EQ(ExtractFileDrive(c.path), c.drive) << c.path;
 }
+
+// A rewrite may keep a file's time for as long as its file system's times are coarse: whole
+// seconds (FAT, some shares) for 3 s, finer times for a tenth of a second.
+TEST(SettledAt, CoarseTimesWaitLongerThanFineOnes) {
+    const std::int64_t second = 10000000, whole = 13400000000 * second, fine = whole + 1234567;
+    EXPECT_FALSE(SettledAt(whole, whole + 2 * second, second));
+    EXPECT_TRUE(SettledAt(whole, whole + 3 * second, second));
+    EXPECT_FALSE(SettledAt(fine, fine + second / 20, second));
+    EXPECT_TRUE(SettledAt(fine, fine + second / 5, second));
+    EXPECT_FALSE(SettledAt(fine, fine - second, second));  // a time ahead of the clock
+}
