@@ -94,10 +94,7 @@ close_program
 clean=0
 for round in $(seq 20); do
   start_program
-  "$WINE" "$probe" close TFmTODOmain
-  "$WINE" "$probe" gone TFmTODOmain 20
-  timeout 20 tail --pid="$pid" -f /dev/null
-  wait "$pid"; rc=$?
+  close_program; rc=$?
   boxes=$(count_windows '#32770')
   if [ "$rc" -eq 0 ] && [ "$boxes" = 0 ]; then clean=$((clean + 1)); continue; fi
   echo "  round $round: exit code $rc, $boxes boxes (artifacts/e2e/close-round-$round.png)"

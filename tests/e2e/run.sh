@@ -44,11 +44,14 @@ start_program() {
 }
 
 # A probe under load now and then ends without a word, the close unsent: it is sent again.
+# Answers the program's exit status; one that has not ended 20 s later is killed, never waited
+# for without end.
 close_program() {
   for wait_seconds in 10 20; do
     "$WINE" "$probe" close TFmTODOmain
     "$WINE" "$probe" gone TFmTODOmain "$wait_seconds" && break
   done
+  timeout 20 tail --pid="$pid" -f /dev/null || kill -9 "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
 }
 
