@@ -16,7 +16,6 @@ const TTextCollator* collator = &kByteCollator;
 
 int Sign(long long v) { return (v > 0) - (v < 0); }
 
-
 }  // namespace
 
 int TTodoData::SortKey = 0;

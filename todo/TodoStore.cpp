@@ -76,13 +76,12 @@ void TTodoStore::TakeBase(std::string bytes, const TItemFileStamp& stamp) {
     baseLine_.clear();
 }
 
+TItemFileStamp TTodoStore::Stamped(const TFileStamp& file) const { return {true, file, StampSettled(file), Ticks()}; }
+
 TItemFileStamp TTodoStore::StampNow() const {
-    TItemFileStamp stamp;
-    stamp.known = true;
-    GetFileStamp(path_, stamp.file);  // zero when the file does not exist
-    stamp.settled = StampSettled(stamp.file);
-    stamp.seen = Ticks();
-    return stamp;
+    TFileStamp file{};  // zero when the file does not exist
+    GetFileStamp(path_, file);
+    return Stamped(file);
 }
 
 const std::vector<std::string>& TTodoStore::BaseLines() {
@@ -474,7 +473,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
     // Judged before the bytes are read: a rewrite after this changes the time once it has settled.
-    TItemFileStamp stamp{true, now, StampSettled(now), Ticks()};
+    TItemFileStamp stamp = Stamped(now);
     const bool same = stamp_.known && now == stamp_.file;
     if (same) {
         // A time ahead of the clock (another computer's) settles too, once seen for as long: the
@@ -614,7 +613,7 @@ void TTodoStore::Save() {
     // The stamp of what was written, not of what is there by now: a delivery in between is merged.
     const TFileStamp written = file.Commit(true);
     keepOwn_ = false;
-    TakeBase(std::move(bytes), {true, written, StampSettled(written), Ticks()});
+    TakeBase(std::move(bytes), Stamped(written));
     MatchBaseLines(ids);
 }
 

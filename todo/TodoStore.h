@@ -156,6 +156,7 @@ private:
     // at the next check.
     void TakeBase(std::string bytes, const TItemFileStamp& stamp);
     TItemFileStamp StampNow() const;
+    TItemFileStamp Stamped(const TFileStamp& file) const;  // judged now: settled, seen
     // The base's lines, split when a merge first needs them: loads and saves never do.
     const std::vector<std::string>& BaseLines();
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
