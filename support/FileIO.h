@@ -45,8 +45,12 @@ bool MakeFolder(const std::string& path);
 bool CanWriteInFolder(const std::string& folder);
 
 // Reads the whole file into content. False when the file does not exist;
-// EFileError when it exists but cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& content);
+// EFileError when it exists but cannot be read. spare: room for that many bytes more,
+// so that content can be written again a little longer without moving.
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare = 0);
+// Whether the file holds exactly these bytes, read a piece at a time without a copy of it
+// all. False when it does not exist or is a folder; EFileError when it cannot be read.
+bool FileHolds(const std::string& path, std::string_view bytes);
 // Raise EFileError naming the file as not Shift-JIS when it (or its content, as read) is in
 // UTF-16, as an editor may have saved it: read as Shift-JIS it gives NULs, and Shift-JIS
 // lines written into it or over it would ruin what it holds.

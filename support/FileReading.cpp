@@ -1,14 +1,16 @@
 // Reading files, whole or a piece at a time, on top of the system's TFileReader.
 #include <cstring>
+#include <memory>
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare) {
     content.clear();
     TFileReader file;
     if (!file.Open(path)) return false;
+    if (spare > 0) content.reserve(file.Size() + spare);
     // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
     content.resize(file.Size() + 1);
     std::size_t used = 0;
@@ -25,6 +27,19 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
     }
     content.resize(used);
     return true;
+}
+
+bool FileHolds(const std::string& path, std::string_view bytes) {
+    TFileReader file;
+    if (FolderExists(path) || !file.Open(path) || file.Size() != bytes.size()) return false;
+    constexpr std::size_t kPiece = 64 * 1024;
+    std::unique_ptr<char[]> piece(new char[kPiece]);
+    for (std::size_t used = 0;;) {
+        const std::size_t got = file.Read(piece.get(), kPiece);
+        if (got == 0) return used == bytes.size();
+        if (got > bytes.size() - used || std::memcmp(piece.get(), bytes.data() + used, got) != 0) return false;
+        used += got;
+    }
 }
 
 void RefuseUtf16(const std::string& path, std::string_view content) {

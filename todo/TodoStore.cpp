@@ -35,12 +35,16 @@ void TTodoStore::SetPresent(TItemId id, bool present) {
 
 namespace {
 
+// Room for a text formatted anew to grow before its memory must move.
+constexpr std::size_t kFormatRoom = 64 * 1024;
+
 // The item file's bytes: a UTF-8 mark in front is skipped; UTF-16 is refused, as read as
 // Shift-JIS it would give items full of NULs that every save would keep.
 bool ReadItemFile(const std::string& path, std::string& bytes) {
     bytes.clear();
-    // A folder in the file's place holds no items; writing there fails and says so.
-    if (FolderExists(path) || !ReadWholeFile(path, bytes)) return false;
+    // A folder in the file's place holds no items; writing there fails and says so. The
+    // bytes become the base, whose memory the next save but one formats into: room to grow.
+    if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom)) return false;
     RefuseUtf16(path, bytes);
     if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
     return true;
@@ -485,6 +489,13 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     std::string bytes, olderBytes;
     bool read = false;
     try {
+        // Most often the file is still what was written or read last: compared a piece at a
+        // time, it needs no copy.
+        if (stamp_.known && FileHolds(path_, baseText_)) {
+            olderPath_.clear();
+            stamp_ = stamp;
+            return TFileState::Unchanged;
+        }
         read = ReadFile(bytes);
         // Without the item file, an older file that could not be read at the load brings its items.
         if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
@@ -606,7 +617,7 @@ void TTodoStore::Save() {
     // a piece at a time while each piece is still in the cache.
     std::string bytes = std::move(spareText_);
     bytes.clear();
-    bytes.reserve(baseText_.size() + baseText_.size() / 8);
+    if (bytes.capacity() < baseText_.size() + kFormatRoom / 2) bytes.reserve(baseText_.size() + kFormatRoom);
     std::vector<TItemId> ids;
     TSafeFileWriter file(path_);
     items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);

@@ -159,6 +159,24 @@ TEST(ReadWholeFile, MissingIsNoErrorButAFolderIs) {
     EXPECT_THROW(ReadWholeFile(folder.Path().string(), content), EFileError);
 }
 
+TEST(FileHolds, OnlyTheSameBytesAcrossPieces) {
+    TestFolder folder;
+    const std::string path = folder / "todo.txt";
+    std::string bytes(200 * 1024 + 7, 'a');  // more than one piece
+    for (std::size_t i = 0; i < bytes.size(); i += 97) bytes[i] = static_cast<char>('0' + i % 10);
+    EXPECT_FALSE(FileHolds(path, bytes));  // missing
+    WriteBytes(path, bytes);
+    EXPECT_TRUE(FileHolds(path, bytes));
+    std::string other = bytes;
+    other.back() = 'b';
+    EXPECT_FALSE(FileHolds(path, other));
+    EXPECT_FALSE(FileHolds(path, bytes.substr(0, bytes.size() - 1)));
+    EXPECT_FALSE(FileHolds(path, bytes + "a"));
+    WriteBytes(path, "");
+    EXPECT_TRUE(FileHolds(path, ""));
+    EXPECT_FALSE(FileHolds(folder.Path().string(), std::string(4096, 0)));  // a folder in its place
+}
+
 TEST(TSafeFileWriter, FailedOrAbandonedWriteLeavesTheOldFile) {
     TestFolder folder;
     const std::string path = folder / "todo.txt";
