@@ -176,14 +176,17 @@ template <bool kLast>
         if (!kLast) inPair = secondAt(take);
         return take;
     }
-    // Runs between the changes are copied 16 bytes at a time from a copy with room after it.
+    // Runs between the changes are copied 16 bytes at a time: from the text itself, and where
+    // that would read past its end, from a copy with room after it. (Loads from the copy
+    // across the blocks just stored in it wait for the stores to land.)
     alignas(16) char copy[80];
     put(copy);
     std::size_t i = 0;
     const auto copyUpTo = [&](std::size_t k) {
-        for (std::size_t j = i; j < k; j += 16)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (j - i)),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(copy + j)));
+        for (std::size_t j = i; j < k; j += 16) {
+            const char* from = j + 16 <= len ? reinterpret_cast<const char*>(p) + j : copy + j;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (j - i)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from)));
+        }
         out += k - i;
         i = k;
     };
