@@ -136,7 +136,9 @@ void TTodoStore::Load(const std::string& oldPath) {
         olderPath_ = oldPath;  // unread: saves would write a new file without its items
         throw;
     }
-    TakeBase(std::move(bytes), stamp);
+    // A file gone between its stamp and its read is no file: should it come back unchanged,
+    // its stamp must not pass for the one of the empty list read.
+    TakeBase(std::move(bytes), exists ? stamp : Stamped(TFileStamp{}));
     items_.LoadFromText(older ? olderBytes : baseText_);
     const std::size_t ids = static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count());
     baseLine_.reserve(ids);

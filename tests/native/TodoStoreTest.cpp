@@ -386,6 +386,30 @@ TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "c"}));
 }
 
+// A sync client moves the file away between the load's look at it and its read, then puts it
+// back as it was: same size, time and identity. Its items are merged, never written over.
+TEST(TodoStore, AFileThatVanishesWhileLoadingIsMergedWhenItComesBack) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    const timespec hourAgo{::time(nullptr) - 3600, 0};
+    RewriteInPlace(todo + "todo.txt", FileOf({"a", "b"}), hourAgo);
+    TTodoStore store(todo);
+    bool moved = false;
+    store.Ticks = [&] {  // asked right after the load's look at the file
+        if (!moved) std::filesystem::rename(todo + "todo.txt", todo + "away");
+        moved = true;
+        return std::int64_t{0};
+    };
+    store.Load();
+    ASSERT_EQ(store.Count(), 0);
+    std::filesystem::rename(todo + "away", todo + "todo.txt");
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b");
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b"}));
+}
+
 TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
     TestFolder folder;
     const std::string todo = folder / "";
