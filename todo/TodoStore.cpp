@@ -507,6 +507,8 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         return !beforeWrite && same ? TFileState::Unchanged : TFileState::Unreadable;
     }
     if (stamp_.known && !read) return TFileState::Unchanged;  // gone since its stamp: as gone before
+    // Gone before its first read: the stamp must not pass for the one of the empty list read.
+    if (!read) stamp = Stamped(TFileStamp{});
     olderPath_.clear();
     if (stamp_.known && bytes == baseText_) {
         stamp_ = stamp;

@@ -410,6 +410,29 @@ TEST(TodoStore, AFileThatVanishesWhileLoadingIsMergedWhenItComesBack) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b"}));
 }
 
+// The same with the file unreadable at the load (an editor's UTF-16): the check that first
+// reads it finds it gone, and it comes back as it was.
+TEST(TodoStore, AFileThatVanishesWhileFirstReadIsMergedWhenItComesBack) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", std::string("\xFF\xFE" "a\0", 4));
+    TTodoStore store(todo);
+    EXPECT_THROW(store.Load(), EFileError);
+    RewriteInPlace(todo + "todo.txt", FileOf({"a", "b"}), {::time(nullptr) - 3600, 0});
+    bool moved = false;
+    store.Ticks = [&] {  // asked right after the check's look at the file
+        if (!moved) std::filesystem::rename(todo + "todo.txt", todo + "away");
+        moved = true;
+        return std::int64_t{0};
+    };
+    store.CheckFile();
+    std::filesystem::rename(todo + "away", todo + "todo.txt");
+    store.CheckFile();
+    store.Add(ItemOf("m"));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "m"}));
+}
+
 TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
     TestFolder folder;
     const std::string todo = folder / "";
