@@ -52,13 +52,19 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
 
 // A file line as this program would write it: lines written by hand or by another program
 // (lower-case colours, plain words) stand for the same item. Plain words have no date of
-// their own; they take plainDate.
-std::string WrittenLine(const std::string& fileLine, TDateTime plainDate) {
-    Tdata item;
-    if (!TTodoData::ParseItemLine(fileLine, item)) item.Date = plainDate;
+// their own; they take plainDate (plain: set to whether the line was plain words).
+std::string LineOfItem(const Tdata& item) {
     TTodoData one;
     one.SetItem(one.NewItem(), item);
     return one.ItemToLine(0);
+}
+
+std::string WrittenLine(const std::string& fileLine, TDateTime plainDate, bool* plain = nullptr) {
+    Tdata item;
+    const bool itemLine = TTodoData::ParseItemLine(fileLine, item);
+    if (!itemLine) item.Date = plainDate;
+    if (plain) *plain = !itemLine;
+    return LineOfItem(item);
 }
 
 // How long a stamp must be seen before a rewrite must change it: as StampSettled, the
@@ -548,18 +554,30 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         matched[static_cast<std::size_t>(it->second.back())] = true;
         it->second.pop_back();
     }
-    // Lines written otherwise are matched as this program would write them; a plain line's
-    // item was read today.
+    // Lines written otherwise are matched as this program would write them; a plain line by
+    // all but its date, which is the day its item was read (the program runs for days).
     if (!unmatched.empty()) {
-        std::unordered_map<std::string, std::vector<int>> writtenAt;
-        const TDateTime today = NowDateTime();
-        for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b)
-            if (!matched[static_cast<std::size_t>(b)]) writtenAt[WrittenLine(base[b], today)].push_back(b);
-        for (int i : unmatched) {
-            auto it = writtenAt.find(LineOf(i));
-            if (it == writtenAt.end() || it->second.empty()) continue;
-            SetBaseLine(items_.Item(i).Id, it->second.back());
+        std::unordered_map<std::string, std::vector<int>> writtenAt, plainAt;
+        const TDateTime today = Clock();
+        for (int b = static_cast<int>(base.size()) - 1; b >= 0; --b) {
+            if (matched[static_cast<std::size_t>(b)]) continue;
+            bool plain = false;
+            std::string line = WrittenLine(base[b], today, &plain);
+            (plain ? plainAt : writtenAt)[std::move(line)].push_back(b);
+        }
+        const auto take = [&](std::unordered_map<std::string, std::vector<int>>& at, const std::string& line,
+                              TItemId id) {
+            auto it = at.find(line);
+            if (it == at.end() || it->second.empty()) return false;
+            SetBaseLine(id, it->second.back());
             it->second.pop_back();
+            return true;
+        };
+        for (int i : unmatched) {
+            Tdata item = items_.Item(i);
+            if (take(writtenAt, LineOf(i), item.Id) || plainAt.empty()) continue;
+            item.Date = today;
+            take(plainAt, LineOfItem(item), item.Id);
         }
     }
     return TFileState::Merged;

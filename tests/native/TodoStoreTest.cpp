@@ -370,6 +370,23 @@ TEST(TodoStore, LinesWrittenOtherwiseCountAsUntouchedInMerges) {
     EXPECT_FALSE(store.CanUndo());
 }
 
+// A plain line's item takes the day it was read; a merge on a later day (the program runs
+// for days) still finds it in the file, so their removal removes it.
+TEST(TodoStore, PlainLinesReadOnAnEarlierDayStayMatched) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", "plain words\r\n" + FileOf({"a"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Clock = [] { return NowDateTime() + 1; };
+    WriteOutside(store.FilePath(), "plain words\r\n" + FileOf({"a", "b"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_TRUE(store.UnsavedItems().empty());
+    WriteOutside(store.FilePath(), FileOf({"a", "b"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b");
+}
+
 TEST(TodoStore, TakingAFileThatVanishedKeepsTheList) {
     TestFolder folder;
     const std::string todo = folder / "";
