@@ -340,10 +340,11 @@ void TTodoStore::ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool f
 
 void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
     std::string now;
-    ReadWholeFile(edit.path, now);
-    if (now == (forward ? edit.before : edit.after)) {
+    const bool there = ReadWholeFile(edit.path, now);
+    if (there && now == (forward ? edit.before : edit.after)) {
         ReplaceFileSafely(edit.path, forward ? edit.after : edit.before);
     } else if (forward) {  // changed meanwhile: takes out what of the lines is still there
+        if (!there) return;  // none: no empty file in its place
         std::vector<TArchivedItem> wanted(edit.lines.size());
         for (std::size_t i = 0; i < wanted.size(); ++i) {
             wanted[i].line = -1;

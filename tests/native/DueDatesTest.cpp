@@ -192,6 +192,12 @@ TEST(ArchiveLines, RestoreIsAnUndoableStoreCommand) {
     store.Redo();
     EXPECT_EQ(store.Count(), 1);
     EXPECT_EQ(ReadBytes(archive), "hand written\r\n" + kLineA + "\r\n20260199,damaged\r\n");
+    // An archive gone meanwhile (a sync client deleting it to put it back) is not made empty.
+    store.Undo();
+    std::filesystem::remove(archive);
+    store.Redo();
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_FALSE(std::filesystem::exists(archive));
 }
 
 TEST(ArchiveLines, AnItemWithoutADateGoesToTodaysMonth) {
