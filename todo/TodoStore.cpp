@@ -50,15 +50,15 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
-// A file line as this program would write it: lines written by hand or by another program
-// (lower-case colours, plain words) stand for the same item. Plain words have no date of
-// their own; they take plainDate (plain: set to whether the line was plain words).
 std::string LineOfItem(const Tdata& item) {
     TTodoData one;
     one.SetItem(one.NewItem(), item);
     return one.ItemToLine(0);
 }
 
+// A file line as this program would write it: lines written by hand or by another program
+// (lower-case colours, plain words) stand for the same item. Plain words have no date of
+// their own; they take plainDate (plain: set to whether the line was plain words).
 std::string WrittenLine(const std::string& fileLine, TDateTime plainDate, bool* plain = nullptr) {
     Tdata item;
     const bool itemLine = TTodoData::ParseItemLine(fileLine, item);
