@@ -103,12 +103,22 @@ public:
 
     void Write(const char* data, std::size_t size);
     // Answers the stamp of the file written (see ReplaceFileSafely).
-    TFileStamp Commit(bool flush = true);
+    TFileStamp Commit(bool flush = true) {
+        const TFileStamp written = Finish(flush);
+        Swap();
+        return written;
+    }
+    // Commit in two steps: the written file closed (flushed first) with its stamp, then put
+    // in the file's place. A writer destroyed between them leaves the file as it was.
+    TFileStamp Finish(bool flush = true);
+    void Swap();
 
 private:
     void Fail();
     std::string path_, temp_;
     std::intptr_t file_ = -1;  // the system's handle; -1 when closed (also Windows' invalid handle)
+    bool finished_ = false;    // closed and whole, waiting for Swap
+    bool flushed_ = false;     // the swap is made durable too (where the system does not)
 };
 
 // The temporary files ReplaceFileSafely may write before the swap: "<name>.tmp" and, while a

@@ -171,14 +171,14 @@ TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
-    if (file_ < 0) return;
-    ::close(static_cast<int>(file_));
-    ::unlink(temp_.c_str());
+    if (file_ >= 0) ::close(static_cast<int>(file_));
+    if (file_ >= 0 || finished_) ::unlink(temp_.c_str());
 }
 
 void TSafeFileWriter::Fail() {
     if (file_ >= 0) ::close(static_cast<int>(file_));
     file_ = -1;
+    finished_ = false;
     ::unlink(temp_.c_str());
     throw EFileError(CannotWriteMessage(path_));
 }
@@ -194,23 +194,30 @@ void TSafeFileWriter::Write(const char* data, std::size_t size) {
     }
 }
 
-TFileStamp TSafeFileWriter::Commit(bool flush) {
+TFileStamp TSafeFileWriter::Finish(bool flush) {
     if (file_ < 0) Fail();
     const int fd = static_cast<int>(file_);
     file_ = -1;
+    finished_ = true;
+    flushed_ = flush;
     bool ok = !flush || ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    if (!ok) Fail();
     TFileStamp written{};
     GetFileStamp(temp_, written);
-    if (!ok || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
-    if (flush) {  // make the rename itself durable
+    return written;
+}
+
+void TSafeFileWriter::Swap() {
+    if (!finished_ || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
+    finished_ = false;
+    if (flushed_) {  // make the rename itself durable
         int dir = ::open(FolderOf(path_).c_str(), O_RDONLY);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
         }
     }
-    return written;
 }
 
 TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {

@@ -163,14 +163,14 @@ TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
 }
 
 TSafeFileWriter::~TSafeFileWriter() {
-    if (file_ == -1) return;
-    CloseHandle(reinterpret_cast<HANDLE>(file_));
-    DeleteFileW(ToWide(temp_).c_str());
+    if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
+    if (file_ != -1 || finished_) DeleteFileW(ToWide(temp_).c_str());
 }
 
 void TSafeFileWriter::Fail() {
     if (file_ != -1) CloseHandle(reinterpret_cast<HANDLE>(file_));
     file_ = -1;
+    finished_ = false;
     DeleteFileW(ToWide(temp_).c_str());
     throw EFileError(CannotWriteMessage(path_));
 }
@@ -187,16 +187,23 @@ void TSafeFileWriter::Write(const char* data, std::size_t size) {
     }
 }
 
-TFileStamp TSafeFileWriter::Commit(bool flush) {
+TFileStamp TSafeFileWriter::Finish(bool flush) {
     if (file_ == -1) Fail();
     const HANDLE file = reinterpret_cast<HANDLE>(file_);
     file_ = -1;
+    finished_ = true;
     bool ok = !flush || FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
+    if (!ok) Fail();
     TFileStamp written{};
     GetFileStamp(temp_, written);
-    if (!ok || !MoveReplacingWithRetries(ToWide(temp_), ToWide(path_))) Fail();
     return written;
+}
+
+void TSafeFileWriter::Swap() {
+    // The move goes to the disk before it answers (MOVEFILE_WRITE_THROUGH).
+    if (!finished_ || !MoveReplacingWithRetries(ToWide(temp_), ToWide(path_))) Fail();
+    finished_ = false;
 }
 
 TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush) {

@@ -617,7 +617,7 @@ void TTodoStore::TakeFileList() {
 
 void TTodoStore::KeepOwnList() { keepOwn_ = true; }
 
-void TTodoStore::Save() {
+void TTodoStore::MergeBeforeWrite() {
     // A file written again while this merged (or asked) is merged too before it is written
     // over; a file that never stops changing is written over after a few rounds.
     for (int round = 0; round < kSaveMergeRounds; ++round) {
@@ -636,20 +636,35 @@ void TTodoStore::Save() {
         TFileStamp now{};
         if (!GetFileStamp(path_, now) || now == stamp_.file) break;
     }
-    ForceFolder(folder_.substr(0, folder_.size() - 1));
-    // Formatted into the memory of the base before last, which is in use already, and written
-    // a piece at a time while each piece is still in the cache.
-    std::string bytes = std::move(spareText_);
-    bytes.clear();
-    if (bytes.capacity() < baseText_.size() + kFormatRoom / 2) bytes.reserve(baseText_.size() + kFormatRoom);
-    std::vector<TItemId> ids;
-    TSafeFileWriter file(path_);
-    items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);
-    // The stamp of what was written, not of what is there by now: a delivery in between is merged.
-    const TFileStamp written = file.Commit(true);
-    keepOwn_ = false;
-    TakeBase(std::move(bytes), Stamped(written));
-    MatchBaseLines(ids);
+}
+
+void TTodoStore::Save() {
+    for (int round = 1;; ++round) {
+        MergeBeforeWrite();
+        ForceFolder(folder_.substr(0, folder_.size() - 1));
+        // Formatted into the memory of the base before last, which is in use already, and
+        // written a piece at a time while each piece is still in the cache.
+        std::string bytes = std::move(spareText_);
+        bytes.clear();
+        if (bytes.capacity() < baseText_.size() + kFormatRoom / 2) bytes.reserve(baseText_.size() + kFormatRoom);
+        std::vector<TItemId> ids;
+        TSafeFileWriter file(path_);
+        items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);
+        // The stamp of what was written, not of what is there by now: a delivery after the swap is merged.
+        const TItemFileStamp written = Stamped(file.Finish(true));
+        // A delivery while this wrote (a slow disk's flush takes long) is merged and written
+        // again, rather than gone under the swap; the file written goes.
+        TFileStamp now{};
+        if (round < kSaveMergeRounds && GetFileStamp(path_, now) && !(now == stamp_.file)) {
+            spareText_ = std::move(bytes);
+            continue;
+        }
+        file.Swap();
+        keepOwn_ = false;
+        TakeBase(std::move(bytes), written);
+        MatchBaseLines(ids);
+        return;
+    }
 }
 
 std::string TTodoStore::SaveAside(TDateTime now) {

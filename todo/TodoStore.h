@@ -155,6 +155,7 @@ private:
     // stamp: the file's, taken before its bytes were read, so that a change in between is seen
     // at the next check.
     void TakeBase(std::string bytes, const TItemFileStamp& stamp);
+    void MergeBeforeWrite();  // Save's merges of what another program wrote
     TItemFileStamp StampNow() const;
     TItemFileStamp Stamped(const TFileStamp& file) const;  // judged now: settled, seen
     // The base's lines, split when a merge first needs them: loads and saves never do.

@@ -459,6 +459,28 @@ TEST(TodoStore, AFileThatVanishesWhileFirstReadIsMergedWhenItComesBack) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "b", "m"}));
 }
 
+// The other computer's list arrives while a save writes (a slow disk's flush): merged and
+// written again, never swapped away.
+TEST(TodoStore, AListDeliveredWhileASaveWritesIsMerged) {
+    TestFolder folder;
+    WriteBytes(folder / "todo.txt", FileOf({"a"}));
+    TTodoStore store(folder / "");
+    store.Load();
+    store.Add(ItemOf("mine"));
+    bool armed = true;
+    store.Ticks = [&] {  // asked once the save has written its temporary file
+        if (armed && std::filesystem::exists(TemporaryNameFor(store.FilePath()))) {
+            armed = false;
+            WriteOutside(store.FilePath(), FileOf({"a", "theirs"}));
+        }
+        return std::int64_t{0};
+    };
+    store.Save();
+    EXPECT_FALSE(armed);
+    EXPECT_EQ(Texts(store), "a theirs mine");
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "theirs", "mine"}));
+}
+
 TEST(TodoStore, AChangeWrittenWhileMergingIsMergedAtTheNextCheck) {
     TestFolder folder;
     const std::string todo = folder / "";
