@@ -116,6 +116,26 @@ TEST_F(MainWindow, AUtf16SettingsFileIsReportedAtStartAndKept) {
     EXPECT_EQ(after, settings);
 }
 
+// A hand-edited snapping distance past what the options offer: a window in the middle of the
+// screen stays where it is dragged instead of sticking to a corner.
+TEST_F(MainWindow, AnAbsurdSnappingDistanceLeavesTheWindowWhereItIsDragged) {
+    for (const char* distance : {"100000", "2147483647"}) {
+        ReplaceFileSafely(Path("memorail_win32_tests.ini"),
+                          std::string("[OPTION]\r\nfitscreenpx=") + distance + "\r\n");
+        TFmTODOmain form;
+        form.Create();
+        Application.SetMainForm(form.Handle());
+        RECT placed{};
+        GetWindowRect(form.Handle(), &placed);
+        SendMessageW(form.Handle(), WM_ENTERSIZEMOVE, 0, 0);
+        RECT moving = placed;
+        SendMessageW(form.Handle(), WM_MOVING, WMSZ_TOP, reinterpret_cast<LPARAM>(&moving));
+        SendMessageW(form.Handle(), WM_EXITSIZEMOVE, 0, 0);
+        EXPECT_TRUE(EqualRect(&moving, &placed)) << distance << ": " << moving.left << "," << moving.top;
+        EXPECT_TRUE(CloseEndsTheRun(form));
+    }
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();
