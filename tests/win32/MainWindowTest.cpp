@@ -9,6 +9,7 @@
 #include "background/BGprofile.h"
 #include "background/kvneGraphicSource.h"
 #include "framework/Application.h"
+#include "framework/Dpi.h"
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
@@ -290,18 +291,19 @@ TEST_F(MainWindow, TheReminderComesAtStartAndWithANewDayOnly) {
 // must still bring back a window one can see and reach.
 TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
     const std::string settings = Path("memorail_win32_tests.ini");
-    for (const char* damaged : {"0", "-40", "x", "99999"}) {
+    for (std::string damaged : {"0", "-40", "x", "99999", "the folded height"}) {
         {
             TFmTODOmain form;
             form.Create();
             form.FoldClick();
+            if (damaged == "the folded height") damaged = std::to_string(UnscaleForDpi(form.FoldedHeight, form.Dpi()));
             CloseEndsTheRun(form);
         }
         std::string text;
         ASSERT_TRUE(ReadWholeFile(settings, text));
         const std::size_t at = text.find("normalheight=");
         ASSERT_NE(at, std::string::npos) << text;
-        text.replace(at, text.find('\r', at) - at, std::string("normalheight=") + damaged);
+        text.replace(at, text.find('\r', at) - at, "normalheight=" + damaged);
         ReplaceFileSafely(settings, text);
 
         TFmTODOmain form;
