@@ -137,6 +137,21 @@ TEST_F(MainWindow, AnAbsurdSnappingDistanceLeavesTheWindowWhereItIsDragged) {
     }
 }
 
+// A stored data folder where a file sits (or on a drive that is gone): said at start, not only
+// at the first save, while the list shows none of the items.
+TEST_F(MainWindow, AnItemsFolderThatCannotBeMadeIsReportedAtStart) {
+    const std::string blocker = Path("blocker");
+    ReplaceFileSafely(blocker, "x");
+    GlobalEnv.SetDataFolder(blocker);
+    Application.DiscardReports();
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_NE(Application.PendingReports().front().find(blocker + "\\todo"), std::string::npos);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();
