@@ -109,8 +109,9 @@ void TFmTODOmain::FoldClick() {
     GetWindowRect(Handle(), &r);
     const int width = r.right - r.left;
     // The unfolded height may come from a hand-edited file: bounded as a stored size is, and
-    // none (below the folded height) unfolds to the design height.
-    const int unfolded = RestoredSize({width, NormalHeight}, {width, Scale(kDesignClientHeight)}, {0, FoldedHeight},
+    // none (the folded height or less, which would leave the button doing nothing) unfolds to
+    // the design height.
+    const int unfolded = RestoredSize({width, NormalHeight}, {width, Scale(kDesignClientHeight)}, {0, FoldedHeight + 1},
                                       {width, GetSystemMetrics(SM_CYVIRTUALSCREEN)})
                              .height;
     const int height = r.bottom - r.top == FoldedHeight ? unfolded : FoldedHeight;

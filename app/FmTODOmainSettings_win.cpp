@@ -2,6 +2,7 @@
 #include "app/FmTODOmain.h"
 
 #include <algorithm>
+#include "app/FmTodoOption.h"
 #include "background/BGprofile.h"
 #include "background/kvneColors.h"
 #include "framework/Application.h"
@@ -53,7 +54,9 @@ void TFmTODOmain::ApplySettings() {
     List.DateSeparator = FromWide(separator);
     List.Style.shadowOn = MainSettings.Read(keys::Shadow);
     List.Style.highlightStyle = MainSettings.Read(keys::Selected);
-    FitScreenPx = MainSettings.Read(keys::FitScreenPx);
+    // As the options offer it: a hand-edited distance past the screen's size would hold the
+    // window to a corner wherever it is dragged.
+    FitScreenPx = ClampSpinValue(MainSettings.Read(keys::FitScreenPx), TFmTodoOption::kFitScreenRange);
     WindowRound = MainSettings.Read(keys::WindowRound);
     InTaskTray = MainSettings.Read(keys::InTaskTray);
     TaskBarIcon1.SetEnabled(InTaskTray);

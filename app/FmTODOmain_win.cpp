@@ -12,6 +12,7 @@
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
+#include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 
 void TFmTODOmain::Create() {
@@ -131,7 +132,11 @@ void TFmTODOmain::DpiChanged(int oldDpi, RECT& suggested) {
 void TFmTODOmain::LoadData() {
     const std::string dataPath = GlobalEnv.DataFolderPath();
     TodoFolder = dataPath + "todo\\";
-    ForceFolder(TodoFolder);
+    // A stored folder where a file sits, or on a drive that is gone: the list would show no
+    // item and nothing would say why until the first save failed.
+    if (!ForceFolder(TodoFolder))
+        Application.ReportError("フォルダ\"" + StripTrailingBackslashes(TodoFolder) +
+                                "\"を作成できません。\r\n項目は保存されません。");
     ForceFolder(dataPath + "picture\\");
 
     ItemWatcher.reset();

@@ -14,6 +14,14 @@ bool KeyOfLine(std::string_view line, std::string_view& key, std::string_view& v
     return true;
 }
 
+// A key ending in half a character would take the "=" as its second byte: a blank between
+// them is what that byte takes instead, and the key reads back trimmed as it was.
+std::string KeyLine(std::string_view key, const std::string& value) {
+    std::string line(key);
+    if (!StartsCharacter(line + "=", 0, line.size())) line += ' ';
+    return line + "=" + value;
+}
+
 }  // namespace
 
 // The system's profile routines take a line for a header when, trimmed, it starts with "["
@@ -71,10 +79,10 @@ void TProfileText::SetValue(const std::string& section, const std::string& key, 
         std::string& line = *it->second;
         std::string_view lineKey, lineValue;
         KeyOfLine(line, lineKey, lineValue);
-        if (lineValue != value) line = std::string(lineKey) + "=" + value;
+        if (lineValue != value) line = KeyLine(lineKey, value);
         return;
     }
-    s.keys.emplace(folded, &s.added.emplace_back(key + "=" + value));
+    s.keys.emplace(folded, &s.added.emplace_back(KeyLine(key, value)));
 }
 
 std::string TProfileText::Text() const {

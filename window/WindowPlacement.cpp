@@ -35,7 +35,9 @@ TRect EnsureOnScreen(const TRect& window, const std::vector<TMonitorArea>& monit
         const TRect& a = m.work;
         const bool topInside = a.Top - 8 <= T && T < a.Bottom - 8;
         const bool leftInside = a.Left - 4 <= L && L < a.Right;
-        const bool rightInside = a.Left <= L + W && L + W < a.Right - 4;
+        // Right edges are excluded: one at the work area's left edge shows nothing on it, as a
+        // window snapped to a monitor on the left keeps when that monitor is gone.
+        const bool rightInside = a.Left < L + W && L + W < a.Right - 4;
         if (topInside && (leftInside || rightInside)) return window;
     }
     const int w = std::min(W, screenWidth), h = std::min(window.Height(), screenHeight);

@@ -168,8 +168,8 @@ TEST(Settings, DefaultFileNameFollowsTheProgramFile) {
     EXPECT_EQ(list.FileName(), "C:\\data\\memorail.ini");
 }
 
-// Hand-edited headers: the reader and the writer must agree on which lines are headers, or
-// every save adds the same keys again.
+// Hand-edited headers and keys cut in half: the reader and the writer must agree on which lines
+// are headers and where a key ends, or every save adds the same keys again.
 class SettingsOddHeaders : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(SettingsOddHeaders, RepeatedSavesNeverGrowTheFile) {
@@ -194,7 +194,8 @@ INSTANTIATE_TEST_SUITE_P(Headers, SettingsOddHeaders,
                          ::testing::Values("[abc\r\nx=1\r\n", "[FORM\r\nnormalheight=5\r\n",
                                            "[A]\r\nk=1\r\n[SORT] ; sorting\r\nauto=0\r\n",
                                            "[SORT]]\r\nauto=0\r\n[FORM] x ]\r\nnormalheight=3\r\n",
-                                           "[表示]\r\n[SORT\r\nauto=0\r\n"));
+                                           "[表示]\r\n[SORT\r\nauto=0\r\n", "[A]\r\nk=1\r\n[A]\r\n\x95\r\n",
+                                           "[]\r\n\x81 =1\r\n"));
 
 TEST(Settings, LinesWithoutEqualsAreWrittenBackAsTheyWere) {
     const std::string original = "[abc\r\n[OPTION]\r\njunk line\r\n  shadow\r\nwordwrap\r\n";

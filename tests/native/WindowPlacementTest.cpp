@@ -104,6 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"gone_monitor", {1500, 100, 1834, 348}, kOne, {345, 260, 679, 508}},
                       PlaceCase{"on_the_second", {1500, 100, 1834, 348}, kSideBySide, {1500, 100, 1834, 348}},
                       PlaceCase{"left_of_primary", {-900, -100, -566, 148}, kLeftOf, {-900, -100, -566, 148}},
+                      PlaceCase{"snapped_to_a_gone_left_monitor", {-334, 100, 0, 348}, kOne, {345, 260, 679, 508}},
+                      PlaceCase{"one_column_on_the_left", {-333, 100, 1, 348}, kOne, {-333, 100, 1, 348}},
                       PlaceCase{"too_big_and_off", {3000, 3000, 5000, 4000}, kOne, {0, 0, 1024, 768}},
                       PlaceCase{"top_just_above", {100, -8, 434, 240}, kOne, {100, -8, 434, 240}},
                       PlaceCase{"top_too_far_above", {100, -9, 434, 239}, kOne, {345, 260, 679, 508}}),

@@ -9,6 +9,7 @@
 #include "background/BGprofile.h"
 #include "background/kvneGraphicSource.h"
 #include "framework/Application.h"
+#include "framework/Dpi.h"
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
@@ -114,6 +115,41 @@ TEST_F(MainWindow, AUtf16SettingsFileIsReportedAtStartAndKept) {
     std::string after;
     ReadWholeFile(Path("memorail_win32_tests.ini"), after);
     EXPECT_EQ(after, settings);
+}
+
+// A hand-edited snapping distance past what the options offer: a window in the middle of the
+// screen stays where it is dragged instead of sticking to a corner.
+TEST_F(MainWindow, AnAbsurdSnappingDistanceLeavesTheWindowWhereItIsDragged) {
+    for (const char* distance : {"100000", "2147483647"}) {
+        ReplaceFileSafely(Path("memorail_win32_tests.ini"),
+                          std::string("[OPTION]\r\nfitscreenpx=") + distance + "\r\n");
+        TFmTODOmain form;
+        form.Create();
+        Application.SetMainForm(form.Handle());
+        RECT placed{};
+        GetWindowRect(form.Handle(), &placed);
+        SendMessageW(form.Handle(), WM_ENTERSIZEMOVE, 0, 0);
+        RECT moving = placed;
+        SendMessageW(form.Handle(), WM_MOVING, WMSZ_TOP, reinterpret_cast<LPARAM>(&moving));
+        SendMessageW(form.Handle(), WM_EXITSIZEMOVE, 0, 0);
+        EXPECT_TRUE(EqualRect(&moving, &placed)) << distance << ": " << moving.left << "," << moving.top;
+        EXPECT_TRUE(CloseEndsTheRun(form));
+    }
+}
+
+// A stored data folder where a file sits (or on a drive that is gone): said at start, not only
+// at the first save, while the list shows none of the items.
+TEST_F(MainWindow, AnItemsFolderThatCannotBeMadeIsReportedAtStart) {
+    const std::string blocker = Path("blocker");
+    ReplaceFileSafely(blocker, "x");
+    GlobalEnv.SetDataFolder(blocker);
+    Application.DiscardReports();
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_NE(Application.PendingReports().front().find(blocker + "\\todo"), std::string::npos);
+    EXPECT_TRUE(CloseEndsTheRun(form));
 }
 
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
@@ -270,18 +306,19 @@ TEST_F(MainWindow, TheReminderComesAtStartAndWithANewDayOnly) {
 // must still bring back a window one can see and reach.
 TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
     const std::string settings = Path("memorail_win32_tests.ini");
-    for (const char* damaged : {"0", "-40", "x", "99999"}) {
+    for (std::string damaged : {"0", "-40", "x", "99999", "the folded height"}) {
         {
             TFmTODOmain form;
             form.Create();
             form.FoldClick();
+            if (damaged == "the folded height") damaged = std::to_string(UnscaleForDpi(form.FoldedHeight, form.Dpi()));
             CloseEndsTheRun(form);
         }
         std::string text;
         ASSERT_TRUE(ReadWholeFile(settings, text));
         const std::size_t at = text.find("normalheight=");
         ASSERT_NE(at, std::string::npos) << text;
-        text.replace(at, text.find('\r', at) - at, std::string("normalheight=") + damaged);
+        text.replace(at, text.find('\r', at) - at, "normalheight=" + damaged);
         ReplaceFileSafely(settings, text);
 
         TFmTODOmain form;
