@@ -25,7 +25,11 @@ bool RemoveLastArchiveLine(const std::string& path, const std::string& line, boo
     const std::string ending = line + "\r\n";
     if (content.size() < ending.size() || content.compare(content.size() - ending.size(), ending.size(), ending) != 0)
         return false;
-    content.resize(content.size() - ending.size());
+    const std::size_t start = content.size() - ending.size();
+    // The whole last line: a line that only ends with it (an undated item's line is the end
+    // of a dated twin's) is another item's.
+    if (start > 0 && content[start - 1] != '\n' && content[start - 1] != '\r') return false;
+    content.resize(start);
     if (content.empty() && removeIfEmpty) return DeleteFileAt(path);
     ReplaceFileSafely(path, content);
     return true;

@@ -15,7 +15,7 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate);
 void AppendToArchive(const std::string& path, const std::string& line);
 
 // Takes back the last AppendToArchive: removes line + CR LF from the end of the archive when
-// that is still exactly how the file ends, and answers whether it did. Any other archive is
+// that is still exactly the file's last line, and answers whether it did. Any other archive is
 // left as it is.
 // With removeIfEmpty an archive left empty is deleted (the append had started it).
 bool RemoveLastArchiveLine(const std::string& path, const std::string& line, bool removeIfEmpty = false);
