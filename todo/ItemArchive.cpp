@@ -1,6 +1,7 @@
 #include "todo/ItemArchive.h"
 
 #include "support/FileIO.h"
+#include "support/FileWork.h"
 
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
     // The month part of the item file's own date text, so both always agree.
@@ -16,6 +17,12 @@ void AppendToArchive(const std::string& path, const std::string& line) {
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
     content += line;
     content += "\r\n";
+    // A file started in a data folder gone meanwhile: the folder is made again, as the item
+    // file's save does.
+    if (content.size() == line.size() + 2) {
+        if (const std::size_t separator = LastSeparator(path); separator != std::string::npos && separator > 0)
+            ForceFolder(path.substr(0, separator));
+    }
     ReplaceFileSafely(path, content);
 }
 

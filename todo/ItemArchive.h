@@ -9,9 +9,9 @@
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate);
 
 // Adds one item line at the end of the archive and keeps every byte it already held (a CR LF
-// goes first when the file does not end with one). A missing file is started. An archive
-// that exists but cannot be read, or cannot be written, or is in UTF-16, raises EFileError
-// naming it and is left as it was.
+// goes first when the file does not end with one). A missing file is started, in its folder
+// made again when that is gone. An archive that exists but cannot be read, or cannot be
+// written, or is in UTF-16, raises EFileError naming it and is left as it was.
 void AppendToArchive(const std::string& path, const std::string& line);
 
 // Takes back the last AppendToArchive: removes line + CR LF from the end of the archive when
