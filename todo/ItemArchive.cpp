@@ -9,17 +9,24 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
 }
 
 void AppendToArchive(const std::string& path, const std::string& line) {
+    AppendToArchive(path, std::vector<std::string>{line});
+}
+
+void AppendToArchive(const std::string& path, const std::vector<std::string>& lines) {
     std::string content;
     ReadWholeFile(path, content);
     // A Shift-JIS line at the end of an editor's UTF-16 file would ruin it.
     RefuseUtf16(path, content);
     const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
-    content += line;
-    content += "\r\n";
+    const bool started = content.empty();
+    for (const std::string& line : lines) {
+        content += line;
+        content += "\r\n";
+    }
     // A file started in a data folder gone meanwhile: the folder is made again, as the item
     // file's save does.
-    if (content.size() == line.size() + 2) {
+    if (started) {
         if (const std::size_t separator = LastSeparator(path); separator != std::string::npos && separator > 0)
             ForceFolder(path.substr(0, separator));
     }

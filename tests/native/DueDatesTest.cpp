@@ -222,3 +222,19 @@ TEST(ArchiveLines, NulsOfADamagedLineStayInTheArchive) {
     EXPECT_EQ(again.Items().GetText(0), "milk");
     EXPECT_EQ(ReadBytes(folder / "202601.txt"), "");
 }
+
+// The lines an undone restore puts back go in one write: one refused halfway left the first
+// lines in the archive and the undo failing for good.
+TEST(ArchiveLines, UndoingARestorePutsItsLinesBackInOneWrite) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt", nuls(3000, '\0');
+    const std::string lineA = "20260105,000000,\"a" + nuls + "\",\"★\"", lineB = "20260105,000000,\"b\",\"★\"";
+    WriteBytes(archive, lineA + "\r\n" + lineB + "\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    ASSERT_EQ(store.Restore(ReadAllArchivedItems(folder / "")), 2);
+    WriteBytes(archive, "x\r\n");  // changed meanwhile
+    EXPECT_TRUE(store.Undo());
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(ReadBytes(archive), "x\r\n" + lineA + "\r\n" + lineB + "\r\n");
+}
