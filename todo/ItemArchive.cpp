@@ -2,6 +2,7 @@
 
 #include "support/FileIO.h"
 #include "support/FileWork.h"
+#include "support/TextWork.h"
 
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
     // The month part of the item file's own date text, so both always agree.
@@ -42,7 +43,9 @@ bool RemoveLastArchiveLine(const std::string& path, const std::string& line, boo
     const std::size_t start = content.size() - ending.size();
     // The whole last line: a line that only ends with it (an undated item's line is the end
     // of a dated twin's) is another item's.
-    if (start > 0 && content[start - 1] != '\n' && content[start - 1] != '\r') return false;
+    const bool lineStart = start == 0 || content[start - 1] == '\n' || content[start - 1] == '\r' ||
+                           start == content.size() - SkipUtf8Mark(content).size();  // after an editor's UTF-8 mark
+    if (!lineStart) return false;
     content.resize(start);
     if (content.empty() && removeIfEmpty) return DeleteFileAt(path);
     ReplaceFileSafely(path, content);

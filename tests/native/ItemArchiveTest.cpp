@@ -79,7 +79,8 @@ TEST(ArchiveFile, TakingBackALineLeavesALastLineThatOnlyEndsWithIt) {
     WriteBytes(path, dated);
     EXPECT_FALSE(RemoveLastArchiveLine(path, undated));
     EXPECT_EQ(ReadBytes(path), dated);
-    for (const std::string& before : {std::string(), std::string("x\n"), std::string("x\r")}) {
+    for (const std::string& before :
+         {std::string(), std::string("x\n"), std::string("x\r"), std::string("\xEF\xBB\xBF")}) {
         WriteBytes(path, before + undated + "\r\n");
         EXPECT_TRUE(RemoveLastArchiveLine(path, undated));
         EXPECT_EQ(ReadBytes(path), before);
