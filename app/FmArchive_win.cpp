@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "framework/Accessible_win.h"
+#include "framework/Application.h"
 #include "support/Encoding_win.h"
 #include "support/TextWork.h"
 #include "todo/DueDates.h"
@@ -171,13 +174,20 @@ void TFmArchive::BtRestoreClick() {
     if (chosen.empty() || !OnRestore) return;
     // Shown as the files are now also when the save after it failed: a second try must not
     // take a line that has already gone back.
+    int restored = 0;
     try {
-        OnRestore(chosen);
+        restored = OnRestore(chosen);
     } catch (...) {
         Reload();
         throw;
     }
     Reload();
+    // Lines gone from their archives meanwhile came back as nothing, though their rows leave
+    // the list as well.
+    const std::size_t back = static_cast<std::size_t>(std::max(restored, 0));
+    if (back < chosen.size())
+        Application.ReportError(std::to_string(chosen.size() - back) +
+                                "件の項目は削除した項目の中になくなっていたため、元に戻せませんでした");
 }
 
 LRESULT TFmArchive::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -205,8 +205,7 @@ void TFmTODOmain::EditItemDialog(int index) {
         index = Items.IndexOfRecord(record);
         if (ok && index >= 0) {
             Tdata item = Items.Item(index);
-            const TDateTime timeOfDay = item.Date - static_cast<TDateTime>(static_cast<long long>(item.Date));
-            item.Date = HasDate(editor.Date()) ? editor.Date() + timeOfDay : kNoDate;
+            item.Date = HasDate(editor.Date()) ? WithTimeOfDay(editor.Date(), item.Date) : kNoDate;
             item.Text = editor.Text();
             item.Color = editor.Color();
             item.Category = editor.Category();

@@ -52,6 +52,11 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
     return true;
 }
 
+TDateTime WithTimeOfDay(TDateTime day, TDateTime date) {
+    const TDateTime time = std::fabs(date - std::trunc(date));
+    return day < 0 ? day - time : day + time;
+}
+
 void DecodeDate(TDateTime date, int& year, int& month, int& day) {
     // The whole part counts days in both directions, like the file's reader expects.
     CivilFromDays(static_cast<long long>(std::trunc(date)) + kEpochOffset, year, month, day);
@@ -74,8 +79,8 @@ std::string DateToText(TDateTime date) {
 TDateTime DateFromText(std::string_view text) {
     int y, m, d;
     TDateTime result = 0;
-    if (text.size() < 8 || !ParseDigits(text, 0, 4, y) || !ParseDigits(text, 4, 2, m) ||
-        !ParseDigits(text, 6, 2, d) || !TryEncodeDate(y, m, d, result))
+    if (text.size() < 8 || !ParseDigits(text, 0, 4, y) || !ParseDigits(text, 4, 2, m) || !ParseDigits(text, 6, 2, d) ||
+        !TryEncodeDate(y, m, d, result))
         return 0;
     return result;
 }

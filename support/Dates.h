@@ -14,6 +14,9 @@ inline bool HasDate(TDateTime date) { return date != kNoDate && date >= kFirstDa
 
 // The day of a date and time: its whole part.
 inline long long WholeDay(TDateTime date) { return static_cast<long long>(date); }
+// The whole day `day` at the time of day `date` holds. Before 1899-12-30 the fraction counts
+// away from zero, as DecodeDate drops it: 18:00 on day -1 is -1.75.
+TDateTime WithTimeOfDay(TDateTime day, TDateTime date);
 // The day number of a calendar date; false (and result untouched) for a date that does not exist.
 bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 // Calendar date of a day number's whole part (the fraction is the time of day and is dropped).

@@ -61,6 +61,9 @@ std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
         TArchivedItem archived;
         archived.text = content.substr(span.start, span.end - span.start);
         if (!archived.text.empty() && TTodoData::ParseItemLine(archived.text, archived.item)) {
+            // NULs are no text but a damaged block: in the item file they would pass for UTF-16.
+            std::erase(archived.item.Text, '\0');
+            std::erase(archived.item.Category, '\0');
             archived.path = path;
             archived.month = name.substr(0, 6);
             archived.line = number;
@@ -94,14 +97,16 @@ bool MatchesSearch(const TArchivedItem& archived, const std::string& words) {
 
 std::vector<int> LocateLines(const std::string& content, const std::vector<TArchivedItem>& wanted) {
     const std::vector<TLineSpan> spans = LineSpans(content);
-    auto textAt = [&](std::size_t i) { return std::string_view(content).substr(spans[i].start, spans[i].end - spans[i].start); };
+    auto textAt = [&](std::size_t i) {
+        return std::string_view(content).substr(spans[i].start, spans[i].end - spans[i].start);
+    };
     std::vector<int> found(wanted.size(), -1);
     std::set<int> taken;
     // Lines still in their places first, so a moved twin cannot take another's place.
     for (std::size_t w = 0; w < wanted.size(); ++w) {
         const int line = wanted[w].line;
-        if (line >= 0 && static_cast<std::size_t>(line) < spans.size() && textAt(static_cast<std::size_t>(line)) == wanted[w].text &&
-            taken.insert(line).second)
+        if (line >= 0 && static_cast<std::size_t>(line) < spans.size() &&
+            textAt(static_cast<std::size_t>(line)) == wanted[w].text && taken.insert(line).second)
             found[w] = line;
     }
     for (std::size_t w = 0; w < wanted.size(); ++w) {

@@ -12,7 +12,7 @@ struct TArchivedItem {
     std::string month;  // "yyyymm" of its name
     int line = 0;       // the line's number in the file from 0, empty lines counted
     std::string text;   // the line's bytes without its line end
-    Tdata item;
+    Tdata item;         // without the NULs a damaged line may hold
 };
 
 // The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt", newest first.

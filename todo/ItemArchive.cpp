@@ -1,6 +1,8 @@
 #include "todo/ItemArchive.h"
 
 #include "support/FileIO.h"
+#include "support/FileWork.h"
+#include "support/TextWork.h"
 
 std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
     // The month part of the item file's own date text, so both always agree.
@@ -8,14 +10,27 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate) {
 }
 
 void AppendToArchive(const std::string& path, const std::string& line) {
+    AppendToArchive(path, std::vector<std::string>{line});
+}
+
+void AppendToArchive(const std::string& path, const std::vector<std::string>& lines) {
     std::string content;
     ReadWholeFile(path, content);
     // A Shift-JIS line at the end of an editor's UTF-16 file would ruin it.
     RefuseUtf16(path, content);
     const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
-    content += line;
-    content += "\r\n";
+    const bool started = content.empty();
+    for (const std::string& line : lines) {
+        content += line;
+        content += "\r\n";
+    }
+    // A file started in a data folder gone meanwhile: the folder is made again, as the item
+    // file's save does.
+    if (started) {
+        if (const std::size_t separator = LastSeparator(path); separator != std::string::npos && separator > 0)
+            ForceFolder(path.substr(0, separator));
+    }
     ReplaceFileSafely(path, content);
 }
 
@@ -25,7 +40,13 @@ bool RemoveLastArchiveLine(const std::string& path, const std::string& line, boo
     const std::string ending = line + "\r\n";
     if (content.size() < ending.size() || content.compare(content.size() - ending.size(), ending.size(), ending) != 0)
         return false;
-    content.resize(content.size() - ending.size());
+    const std::size_t start = content.size() - ending.size();
+    // The whole last line: a line that only ends with it (an undated item's line is the end
+    // of a dated twin's) is another item's.
+    const bool lineStart = start == 0 || content[start - 1] == '\n' || content[start - 1] == '\r' ||
+                           start == content.size() - SkipUtf8Mark(content).size();  // after an editor's UTF-8 mark
+    if (!lineStart) return false;
+    content.resize(start);
     if (content.empty() && removeIfEmpty) return DeleteFileAt(path);
     ReplaceFileSafely(path, content);
     return true;

@@ -352,7 +352,7 @@ void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
         }
         ReplaceFileSafely(edit.path, RemoveLines(now, LocateLines(now, wanted)));
     } else {
-        for (const std::string& line : edit.lines) AppendToArchive(edit.path, line);
+        AppendToArchive(edit.path, edit.lines);
     }
 }
 

@@ -37,3 +37,14 @@ TEST(NowDateTime, IsTodayWithTimeOfDay) {
     EXPECT_GT(now, DateFromText("20200101"));
     EXPECT_LT(now, DateFromText("99991231"));
 }
+
+// An edited item keeps its time of day on the new day, before 1899-12-30 too, where the
+// fraction counts away from zero: 18:00 on day -1 is -1.75, and -0.25 is a day earlier.
+TEST(WithTimeOfDay, PutsTheTimeOnTheNewDayInBothDirections) {
+    const TDateTime day = DateFromText("18991229"), earlier = DateFromText("18990921");
+    EXPECT_EQ(WithTimeOfDay(day, 45356.75), -1.75);
+    EXPECT_EQ(DateToText(WithTimeOfDay(day, 45356.75)), "18991229");
+    EXPECT_EQ(DateToText(WithTimeOfDay(earlier, 45356.75)), "18990921");
+    EXPECT_EQ(WithTimeOfDay(45356, -1.75), 45356.75);
+    EXPECT_EQ(WithTimeOfDay(45356, 45000), 45356);
+}

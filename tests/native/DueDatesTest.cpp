@@ -209,3 +209,38 @@ TEST(ArchiveLines, AnItemWithoutADateGoesToTodaysMonth) {
     store.Remove(store.IdAt(0));
     EXPECT_EQ(ReadBytes(folder / "202603.txt"), ",000000,\"someday\",\"　\"\r\n");
 }
+
+// A block of NULs, as a crash can leave in a file, must not come back into the item file:
+// its next load would take the NULs for UTF-16 and refuse every item.
+TEST(ArchiveLines, NulsOfADamagedLineStayInTheArchive) {
+    TestFolder folder;
+    WriteBytes(folder / "202601.txt", "20260105,000000,\"milk" + std::string(3000, '\0') + "\",\"★\"\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    const std::vector<TArchivedItem> all = ReadAllArchivedItems(folder / "");
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].item.Text, "milk");
+    ASSERT_EQ(store.Restore(all), 1);
+    store.Save();
+    TTodoStore again(folder / "");
+    again.Load();
+    ASSERT_EQ(again.Count(), 1);
+    EXPECT_EQ(again.Items().GetText(0), "milk");
+    EXPECT_EQ(ReadBytes(folder / "202601.txt"), "");
+}
+
+// The lines an undone restore puts back go in one write: one refused halfway left the first
+// lines in the archive and the undo failing for good.
+TEST(ArchiveLines, UndoingARestorePutsItsLinesBackInOneWrite) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt", nuls(3000, '\0');
+    const std::string lineA = "20260105,000000,\"a" + nuls + "\",\"★\"", lineB = "20260105,000000,\"b\",\"★\"";
+    WriteBytes(archive, lineA + "\r\n" + lineB + "\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    ASSERT_EQ(store.Restore(ReadAllArchivedItems(folder / "")), 2);
+    WriteBytes(archive, "x\r\n");  // changed meanwhile
+    EXPECT_TRUE(store.Undo());
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(ReadBytes(archive), "x\r\n" + lineA + "\r\n" + lineB + "\r\n");
+}

@@ -69,3 +69,20 @@ TEST(ArchiveFile, AUtf16ArchiveIsReportedAndLeftAsItIs) {
     }
     EXPECT_EQ(ReadBytes(path), utf16);
 }
+
+// The line taken back must be the whole last line: an undated item's line is the end of a
+// dated twin's, which another program may have archived after it.
+TEST(ArchiveFile, TakingBackALineLeavesALastLineThatOnlyEndsWithIt) {
+    TestFolder folder;
+    const std::string path = folder / "202612.txt", undated = ",0000FF,\"牛乳\",\"★\"";
+    const std::string dated = "20261205" + undated + "\r\n";
+    WriteBytes(path, dated);
+    EXPECT_FALSE(RemoveLastArchiveLine(path, undated));
+    EXPECT_EQ(ReadBytes(path), dated);
+    for (const std::string& before :
+         {std::string(), std::string("x\n"), std::string("x\r"), std::string("\xEF\xBB\xBF")}) {
+        WriteBytes(path, before + undated + "\r\n");
+        EXPECT_TRUE(RemoveLastArchiveLine(path, undated));
+        EXPECT_EQ(ReadBytes(path), before);
+    }
+}

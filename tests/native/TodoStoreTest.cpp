@@ -253,6 +253,12 @@ TEST(TodoStore, ARemovedFolderIsMadeAgainAndTheLastResortFileHoldsTheItems) {
     std::filesystem::remove_all(folder.Path() / "data");
     store.Save();
     EXPECT_EQ(ReadBytes(todo + "todo.txt"), FileOf({"a", "b"}));
+    // So is it for a removal's archive.
+    std::filesystem::remove_all(folder.Path() / "data");
+    store.Remove(store.IdAt(0));
+    EXPECT_EQ(ReadBytes(todo + "202401.txt"), L("a") + "\r\n");
+    store.Undo();
+    store.Save();
     TDateTime when = 0;
     ASSERT_TRUE(TryEncodeDate(2026, 12, 9, when));
     const std::string aside = store.SaveAside(when + (13 * 3600 + 4 * 60 + 5) / 86400.0);

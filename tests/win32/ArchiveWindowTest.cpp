@@ -10,6 +10,7 @@
 #include "DataFolderTest.h"
 #include "app/FmArchive.h"
 #include "support/FileIO.h"
+#include "todo/TodoStore.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ std::string Cell(const TFmArchive& archive, int row, int column) {
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = 256;
-    SendMessageW(archive.LvItems->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(archive.LvItems->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
     return FromWide(text);
 }
 
@@ -53,4 +55,30 @@ TEST_F(ArchiveWindow, FormatsOnlyTheRowsAskedFor) {
     EXPECT_EQ(restored[0].line, 490);
     // Read again with the same words: no row stays chosen for another item.
     EXPECT_EQ(SendMessageW(archive.LvItems->Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+}
+
+// A row whose line left its archive after the window read it comes back as nothing: the rows
+// leave the list all the same, so the user is told rather than left to think them restored.
+TEST_F(ArchiveWindow, RowsThatCouldNotComeBackAreReported) {
+    const std::string a = "20260105,000000,\"a\",\"★\"\r\n", b = "20260105,000000,\"b\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\202601.txt"), a + b);
+    TTodoStore store(Path("todo\\"));
+    store.Load();
+    TFmArchive archive(nullptr, Path("todo\\"));
+    archive.OnRestore = [&](const std::vector<TArchivedItem>& items) { return store.Restore(items); };
+    ReplaceFileSafely(Path("todo\\202601.txt"), b);  // another copy restored "a" meanwhile
+    archive.SelectRow(0, true);
+    archive.SelectRow(1, true);
+    archive.BtRestoreClick();
+    EXPECT_EQ(store.Count(), 1);
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_EQ(Application.PendingReports().front(),
+              "1件の項目は削除した項目の中になくなっていたため、元に戻せませんでした");
+    Application.DiscardReports();
+    ReplaceFileSafely(Path("todo\\202601.txt"), "20260105,000000,\"c\",\"★\"\r\n");
+    archive.Reload();
+    archive.SelectRow(0, true);
+    archive.BtRestoreClick();
+    EXPECT_EQ(store.Count(), 2);
+    EXPECT_TRUE(Application.PendingReports().empty());
 }
