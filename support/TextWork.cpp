@@ -392,12 +392,14 @@ std::string_view SkipUtf8Mark(std::string_view text) {
 bool LooksLikeUtf16(std::string_view text) {
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return true;
     // A sample is enough; a quarter of one parity's bytes NUL leaves room for CJK characters.
+    // The other parity holds few (U+xx00 characters): a block of NULs, as a crash leaves in
+    // a file, holds as many of both.
     const std::size_t sample = std::min<std::size_t>(text.size(), 4096) & ~std::size_t{1};
     std::size_t nuls[2] = {0, 0};
     for (std::size_t i = 0; i < sample; ++i)
         if (text[i] == '\0') ++nuls[i % 2];
-    const std::size_t most = std::max(nuls[0], nuls[1]);
-    return most >= 2 && most * 4 >= sample / 2;
+    const std::size_t most = std::max(nuls[0], nuls[1]), least = std::min(nuls[0], nuls[1]);
+    return most >= 2 && most * 4 >= sample / 2 && least * 2 < most;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {

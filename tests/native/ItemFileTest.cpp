@@ -7,6 +7,7 @@
 #include <new>
 #include <random>
 
+#include "TestFolder.h"
 #include "support/TextWork.h"
 #include "todo/CsvLine.h"
 #include "todo/TodoData.h"
@@ -138,6 +139,18 @@ TEST(ItemFile, HostileLinesReadAsTheRulesSay) {
         one.LineToItem(one.NewItem(), lines[i]);
         ExpectSameItem(one.Item(0), ReadByTheRules(lines[i]), lines[i]);
     }
+}
+
+// A block of NULs, as a crash leaves in a file, is no UTF-16: a file refused for it locked
+// every item out (a damaged line sorted to the top of the list put it there).
+TEST(ItemFile, ABlockOfNulsIsNoUtf16) {
+    TestFolder folder;
+    const std::string text = "a" + std::string(3000, '\0') + "b";
+    WriteBytes(folder / "todo.txt", "20240305,000000,\"" + text + "\",\"★\"\r\n");
+    TTodoData data;
+    data.LoadFromFile(folder / "todo.txt");
+    ASSERT_EQ(data.Count(), 1);
+    EXPECT_EQ(data.GetText(0), text);
 }
 
 TEST(ItemFile, LargeListSavesAndLoadsByteForByte) {
