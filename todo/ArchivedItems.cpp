@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -109,13 +111,21 @@ std::vector<int> LocateLines(const std::string& content, const std::vector<TArch
             textAt(static_cast<std::size_t>(line)) == wanted[w].text && taken.insert(line).second)
             found[w] = line;
     }
+    // The rest each at the first line of its text not taken yet, looked up by text: a search of
+    // the whole file for each would take minutes for thousands of moved lines.
+    std::unordered_map<std::string_view, std::vector<int>> linesOf;  // lowest last
     for (std::size_t w = 0; w < wanted.size(); ++w) {
         if (found[w] >= 0) continue;
-        for (std::size_t i = 0; i < spans.size(); ++i)
-            if (textAt(i) == wanted[w].text && taken.insert(static_cast<int>(i)).second) {
-                found[w] = static_cast<int>(i);
-                break;
-            }
+        if (linesOf.empty())
+            for (std::size_t i = spans.size(); i-- > 0;) linesOf[textAt(i)].push_back(static_cast<int>(i));
+        const auto it = linesOf.find(wanted[w].text);
+        if (it == linesOf.end()) continue;
+        std::vector<int>& lines = it->second;
+        while (!lines.empty() && taken.count(lines.back())) lines.pop_back();
+        if (lines.empty()) continue;
+        found[w] = lines.back();
+        taken.insert(lines.back());
+        lines.pop_back();
     }
     return found;
 }
