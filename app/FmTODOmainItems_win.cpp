@@ -7,6 +7,7 @@
 #include "support/Clipboard_win.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
+#include "support/Shell.h"
 #include "support/kvneGlobal.h"
 #include "todo/FmTODOdata.h"
 #include "todo/FormMessage.h"
@@ -117,7 +118,21 @@ void TFmTODOmain::SaveItemsAtExit() {
         Store.Save();
     } catch (const EFileError& e) {
         if (Store.Count() == 0) throw;  // nothing of the session's to keep: the failure alone is told
-        const std::string aside = Store.SaveAside(NowDateTime());
+        std::string aside;
+        try {
+            aside = Store.SaveAside(NowDateTime());
+        } catch (const EFileError& beside) {
+            // Nothing can be written beside the item file (a full disk, a write-protected stick,
+            // a share gone): the user's documents take the items.
+            const std::string documents = FindSpecialFolder(kFolderDocuments);
+            const std::string failed = std::string(e.what()) + "\r\n" + beside.what();
+            if (documents.empty()) throw EFileError(failed);
+            try {
+                aside = Store.SaveAside(NowDateTime(), documents.back() == '\\' ? documents : documents + "\\");
+            } catch (const EFileError&) {
+                throw EFileError(failed);
+            }
+        }
         throw EFileError(std::string(e.what()) + "\r\n項目は次のファイルに保存しました:\r\n" + aside);
     }
 }

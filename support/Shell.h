@@ -4,6 +4,7 @@
 #include <string>
 
 // Shell folder ids used by the program.
+constexpr int kFolderDocuments = 5;
 constexpr int kFolderStartup = 7;
 constexpr int kFolderDesktop = 16;
 constexpr int kFolderAppData = 26;

@@ -667,7 +667,7 @@ void TTodoStore::Save() {
     }
 }
 
-std::string TTodoStore::SaveAside(TDateTime now) {
+std::string TTodoStore::SaveAside(TDateTime now, const std::string& folder) {
     // Whole seconds of the whole date and time, so that rounding up at 23:59:59.5 moves the day too.
     const long long total = std::llround(now * 86400.0);
     const long long days = total / 86400, seconds = total % 86400;
@@ -676,11 +676,12 @@ std::string TTodoStore::SaveAside(TDateTime now) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02lld%02lld%02lld", year, month, day, seconds / 3600,
                   seconds / 60 % 60, seconds % 60);
-    ForceFolder(folder_.substr(0, folder_.size() - 1));
+    const std::string& into = folder.empty() ? folder_ : folder;
+    ForceFolder(into.substr(0, into.size() - 1));
     // A file of the same second (a second failure, or the other computer's) is kept beside it.
-    std::string aside = folder_ + "todo-" + stamp + ".txt";
+    std::string aside = into + "todo-" + stamp + ".txt";
     for (int other = 2; FileExists(aside); ++other)
-        aside = folder_ + "todo-" + stamp + "-" + std::to_string(other) + ".txt";
+        aside = into + "todo-" + stamp + "-" + std::to_string(other) + ".txt";
     ReplaceFileSafely(aside, items_.SaveToText());
     return aside;
 }

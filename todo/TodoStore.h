@@ -88,9 +88,10 @@ public:
     // through ConfirmLargeChange); a missing folder is made again. EFileError when it cannot
     // be written or not be read (it is then left as it is).
     void Save();
-    // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file
-    // (todo-<yyyymmddhhnnss>-2.txt and on when that exists); answers that file's path.
-    std::string SaveAside(TDateTime now);
+    // The last resort at exit: the list into todo-<yyyymmddhhnnss>.txt beside the item file, or
+    // in folder (ending with a separator) when given (todo-<yyyymmddhhnnss>-2.txt and on when
+    // that exists); answers that file's path.
+    std::string SaveAside(TDateTime now, const std::string& folder = {});
     // The items the item file does not hold as the list has them: added or changed since the
     // last save or read, in the list's order. After a failed save they live in memory only.
     std::vector<Tdata> UnsavedItems();

@@ -152,6 +152,29 @@ TEST_F(MainWindow, AnItemsFolderThatCannotBeMadeIsReportedAtStart) {
     EXPECT_TRUE(CloseEndsTheRun(form));
 }
 
+// At exit with nothing writable beside the item file, the items go to the user's documents.
+TEST_F(MainWindow, ItemsNoFolderTakesAtExitGoToTheDocuments) {
+    const std::string blocker = Path("blocker");
+    ReplaceFileSafely(blocker, "x");
+    GlobalEnv.SetDataFolder(blocker);
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    Tdata item;
+    item.Text = "最後の項目";
+    form.Store.Add(item);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    const std::string told = "項目は次のファイルに保存しました:\r\n";
+    std::string aside;
+    for (const std::string& report : Application.PendingReports())
+        if (const std::size_t at = report.find(told); at != std::string::npos) aside = report.substr(at + told.size());
+    ASSERT_NE(aside.find(FindSpecialFolder(kFolderDocuments)), std::string::npos) << aside;
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(aside, saved));
+    DeleteFileW(ToWide(aside).c_str());
+    EXPECT_NE(saved.find("最後の項目"), std::string::npos);
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();
