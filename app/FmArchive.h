@@ -57,6 +57,7 @@ private:
 
     std::string folder_;
     std::vector<TArchivedItem> all_;
+    std::vector<std::string> unread_;  // why months could not be read, at the last Reload
     std::vector<std::string> months_;  // the chooser's entries after "すべて"
     std::vector<int> shown_;
     std::size_t cellsFormatted_ = 0;

@@ -7,6 +7,7 @@
 #include "framework/Accessible_win.h"
 #include "framework/Application.h"
 #include "support/Encoding_win.h"
+#include "support/Errors.h"
 #include "support/TextWork.h"
 #include "todo/DueDates.h"
 
@@ -47,7 +48,14 @@ void TFmArchive::FormCreate() {
     FormFunc.KeepLocation = true;
     FormFunc.EraseBackGround = true;  // the class's button face behind the controls
     CreateControls();
-    RunSteps({[this] { FormFunc.LoadPosition(); }, [this] { Reload(); }});
+    RunSteps({[this] { FormFunc.LoadPosition(); },
+              [this] {
+                  Reload();
+                  // Told once as the window opens: otherwise their items would be missing unsaid.
+                  std::string why;
+                  for (const std::string& message : unread_) why += (why.empty() ? "" : "\r\n") + message;
+                  if (!why.empty()) throw EFileError(why);
+              }});
 }
 
 void TFmArchive::CreateControls() {
@@ -111,7 +119,8 @@ void TFmArchive::CreateControls() {
 
 void TFmArchive::Reload() {
     const std::string chosen = ChosenMonth();
-    all_ = ReadAllArchivedItems(folder_);
+    unread_.clear();
+    all_ = ReadAllArchivedItems(folder_, &unread_);
     months_.clear();
     for (const TArchivedItem& a : all_)
         if (months_.empty() || months_.back() != a.month) months_.push_back(a.month);

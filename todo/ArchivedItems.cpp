@@ -57,6 +57,7 @@ std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
     std::vector<TArchivedItem> items;
     std::string content;
     if (!ReadWholeFile(path, content)) return items;
+    RefuseUtf16(path, content);  // read as Shift-JIS it holds no item lines
     const std::string name = ExtractFileName(path);
     int number = 0;
     for (const TLineSpan& span : LineSpans(content)) {
@@ -76,14 +77,15 @@ std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
     return items;
 }
 
-std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder) {
+std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder, std::vector<std::string>* unread) {
     std::vector<TArchivedItem> all;
     for (const std::string& path : ArchiveFiles(todoFolder)) {
         try {
             std::vector<TArchivedItem> items = ReadArchivedItems(path);
             all.insert(all.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
-        } catch (const EFileError&) {
+        } catch (const EFileError& e) {
             // One unreadable month hides only its own items.
+            if (unread) unread->push_back(e.what());
         }
     }
     return all;

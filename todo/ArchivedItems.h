@@ -18,9 +18,11 @@ struct TArchivedItem {
 // The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt", newest first.
 std::vector<std::string> ArchiveFiles(const std::string& todoFolder);
 // The item lines of one archive in file order; empty lines and lines of other kinds are left out.
+// EFileError naming the file when it cannot be read or is in UTF-16.
 std::vector<TArchivedItem> ReadArchivedItems(const std::string& path);
-// Every archive's items, newest month first. An archive that cannot be read is skipped.
-std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder);
+// Every archive's items, newest month first. An archive that cannot be read is skipped; unread,
+// when given, receives why.
+std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder, std::vector<std::string>* unread = nullptr);
 // Whether the item's text or mark holds words (Latin letters in either case); "" matches all.
 bool MatchesSearch(const TArchivedItem& archived, const std::string& words);
 

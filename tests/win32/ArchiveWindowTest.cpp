@@ -82,3 +82,15 @@ TEST_F(ArchiveWindow, RowsThatCouldNotComeBackAreReported) {
     EXPECT_EQ(store.Count(), 2);
     EXPECT_TRUE(Application.PendingReports().empty());
 }
+
+// A month an editor saved as UTF-16 shows none of its items: said as the window opens.
+TEST_F(ArchiveWindow, AMonthThatCannotBeReadIsReportedAsTheWindowOpens) {
+    ReplaceFileSafely(Path("todo\\202601.txt"), "20260105,000000,\"a\",\"★\"\r\n");
+    ReplaceFileSafely(Path("todo\\202602.txt"), std::string("\xFF\xFE" "2\0" "0\0", 6));
+    Application.DiscardReports();
+    TFmArchive archive(nullptr, Path("todo\\"));
+    EXPECT_EQ(archive.Archived().size(), 1u);
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_EQ(Application.PendingReports().front(), Path("todo\\202602.txt") + " はShift-JISのファイルではありません");
+    Application.DiscardReports();
+}
