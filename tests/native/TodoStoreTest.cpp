@@ -54,6 +54,16 @@ void RewriteInPlace(const std::string& path, const std::string& bytes, timespec 
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
+// Ticks that move the item file aside the first time they are asked: right after the store's
+// look at the file, before it reads it, as a sync client replacing the file may.
+std::function<std::int64_t()> MovesTheFileAwayOnce(const std::string& todo) {
+    return [todo, moved = false]() mutable {
+        if (!moved) std::filesystem::rename(todo + "todo.txt", todo + "away");
+        moved = true;
+        return std::int64_t{0};
+    };
+}
+
 struct MergeCase {
     const char* name;
     std::initializer_list<std::string> base;
@@ -427,12 +437,7 @@ TEST(TodoStore, AFileThatVanishesWhileLoadingIsMergedWhenItComesBack) {
     const timespec hourAgo{::time(nullptr) - 3600, 0};
     RewriteInPlace(todo + "todo.txt", FileOf({"a", "b"}), hourAgo);
     TTodoStore store(todo);
-    bool moved = false;
-    store.Ticks = [&] {  // asked right after the load's look at the file
-        if (!moved) std::filesystem::rename(todo + "todo.txt", todo + "away");
-        moved = true;
-        return std::int64_t{0};
-    };
+    store.Ticks = MovesTheFileAwayOnce(todo);  // asked right after the load's look at the file
     store.Load();
     ASSERT_EQ(store.Count(), 0);
     std::filesystem::rename(todo + "away", todo + "todo.txt");
@@ -451,12 +456,7 @@ TEST(TodoStore, AFileThatVanishesWhileFirstReadIsMergedWhenItComesBack) {
     TTodoStore store(todo);
     EXPECT_THROW(store.Load(), EFileError);
     RewriteInPlace(todo + "todo.txt", FileOf({"a", "b"}), {::time(nullptr) - 3600, 0});
-    bool moved = false;
-    store.Ticks = [&] {  // asked right after the check's look at the file
-        if (!moved) std::filesystem::rename(todo + "todo.txt", todo + "away");
-        moved = true;
-        return std::int64_t{0};
-    };
+    store.Ticks = MovesTheFileAwayOnce(todo);  // asked right after the check's look at the file
     store.CheckFile();
     std::filesystem::rename(todo + "away", todo + "todo.txt");
     store.CheckFile();
