@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -255,6 +256,24 @@ TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     std::string lines;
     for (const std::string& mark : marks) lines += mark + "\r\n";
     EXPECT_EQ(Read("Category.txt"), lines);
+}
+
+// Marks the list box would show with other bytes (NEC and IBM kanji, a broken pair) are
+// written back as the file held them: the items' marks are compared byte for byte.
+TEST_F(OptionsFolder, UntouchedMarksKeepTheirBytes) {
+    const std::vector<std::string> odd = {"\x87\x9A", "\xED\x40", "a\x81\x39"};
+    std::string file;
+    for (const std::string& mark : odd) file += mark + "\r\n";
+    ReplaceFileSafely(Path("Category.txt"), file);
+    TFmTodoOption dialog(nullptr);
+    dialog.AddMarks("★");
+    dialog.SaveSettings(1);
+    const std::vector<std::string> marks = dialog.Categories();
+    EXPECT_EQ(marks.size(), 5u);
+    for (const std::string& mark : odd) {
+        EXPECT_NE(std::find(marks.begin(), marks.end(), mark), marks.end()) << mark;
+        EXPECT_NE(Read("Category.txt").find(mark + "\r\n"), std::string::npos) << mark;
+    }
 }
 
 TEST_F(OptionsFolder, DueDateSettingsStartOnAndAreStored) {
