@@ -108,6 +108,7 @@ private:
     void AddCategory(const std::string& mark);
     bool RunFontDialog(TFontSpec& font, bool withEffects);
     void CheckFolder();
+    void SelectOpenedPicture();
 
     HWND mainWindow_ = nullptr;
     TBrushHandle colorBrush_;

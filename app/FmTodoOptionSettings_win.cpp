@@ -184,8 +184,12 @@ void TFmTodoOption::BtOKClick() {
     Close();
 }
 
-void TFmTodoOption::BtCancelClick() {
+void TFmTodoOption::SelectOpenedPicture() {
     RunSteps({[this] { BGprofile.SelectPicture(OpenedPicture); }});
+}
+
+void TFmTodoOption::BtCancelClick() {
+    SelectOpenedPicture();
     ModalResult = mrCancel;
     Close();
 }

@@ -373,6 +373,21 @@ TEST_F(OptionsFolder, ApplyThenCancelKeepsTheAppliedDisplay) {
     EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), Path("p1.jpg")));
 }
 
+// The close box and Alt+F4 are a cancel: the picture chosen in the list is not kept.
+TEST_F(OptionsFolder, CloseBoxSelectsTheOpenedPictureAgain) {
+    AddPictures(2);
+    StartMain("[PICTURE]\r\nrandom=0\r\nfilename=" + Path("p1.jpg") + "\r\n");
+    NextStep([&] {
+        TFmTodoOption* dialog = OpenDialog();
+        ASSERT_TRUE(dialog);
+        TFmTodoOption::SetItemIndex(dialog->CmbPicture, 2);
+        dialog->CmbPictureChange();
+        PostMessageW(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    main_.P1optionClick();
+    EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), Path("p1.jpg"))) << BGprofile.CurrentPicture();
+}
+
 TEST_F(OptionsFolder, NoRandomPictureWhileTheDialogIsOpen) {
     AddPictures(3);
     StartMain("[PICTURE]\r\nrandom=1\r\nminutes=1\r\n");
