@@ -223,7 +223,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_EDITSELECTED:
         // For the item the reader acted on; gone meanwhile, nothing opens rather than a new item.
-        if (Selection() < 0) return 0;
+        // A second action posted before the first ran finds its editor open: no second one.
+        if (Selection() < 0 || Application.ModalLevel() > 0) return 0;
         EditItemDialog(Selection());
         UpdateWindow(Handle());
         return 0;

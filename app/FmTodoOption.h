@@ -105,11 +105,14 @@ private:
     TSpinEdit AddSpin(int page, TPlace place, TSpinRange range);
     void LoadSettings();
     void LoadCategories();
+    void AddCategory(const std::string& mark);
     bool RunFontDialog(TFontSpec& font, bool withEffects);
     void CheckFolder();
+    void SelectOpenedPicture();
 
     HWND mainWindow_ = nullptr;
     TBrushHandle colorBrush_;
     std::vector<std::pair<TControl*, int>> pages_;  // each control with its page
+    std::vector<std::string> marks_;                // each category entry's own bytes, by its item data
     int nextId_ = 101;
 };

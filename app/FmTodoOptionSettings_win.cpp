@@ -184,8 +184,12 @@ void TFmTodoOption::BtOKClick() {
     Close();
 }
 
-void TFmTodoOption::BtCancelClick() {
+void TFmTodoOption::SelectOpenedPicture() {
     RunSteps({[this] { BGprofile.SelectPicture(OpenedPicture); }});
+}
+
+void TFmTodoOption::BtCancelClick() {
+    SelectOpenedPicture();
     ModalResult = mrCancel;
     Close();
 }
@@ -211,27 +215,32 @@ void TFmTodoOption::BtDataFolderSelectClick() {
 void TFmTodoOption::LoadCategories() {
     std::vector<std::string> marks = LoadCategoryMarks();
     if (!HasNoMark(marks)) marks.push_back(kNoMark);
-    for (const std::string& mark : marks)
-        SendMessageW(LbxCategory->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(mark).c_str()));
+    for (const std::string& mark : marks) AddCategory(mark);
     LbxCategoryClick();
+}
+
+void TFmTodoOption::AddCategory(const std::string& mark) {
+    HWND list = LbxCategory->Handle();
+    const auto index = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(mark).c_str()));
+    if (index < 0) return;
+    marks_.push_back(mark);
+    SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(marks_.size() - 1));
 }
 
 std::vector<std::string> TFmTodoOption::Categories() const {
     std::vector<std::string> marks;
     const int count = static_cast<int>(SendMessageW(LbxCategory->Handle(), LB_GETCOUNT, 0, 0));
+    // Each entry's own bytes: the way through Unicode may give others for the same characters.
     for (int i = 0; i < count; ++i) {
-        std::wstring text(static_cast<std::size_t>(SendMessageW(LbxCategory->Handle(), LB_GETTEXTLEN, i, 0)) + 1,
-                          L'\0');
-        text.resize(static_cast<std::size_t>(
-            SendMessageW(LbxCategory->Handle(), LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
-        marks.push_back(FromWide(text));
+        const auto data = SendMessageW(LbxCategory->Handle(), LB_GETITEMDATA, static_cast<WPARAM>(i), 0);
+        if (data >= 0 && static_cast<std::size_t>(data) < marks_.size())
+            marks.push_back(marks_[static_cast<std::size_t>(data)]);
     }
     return marks;
 }
 
 void TFmTodoOption::AddMarks(const std::string& marks) {
-    for (const std::string& mark : MarksToAdd(Categories(), marks))
-        SendMessageW(LbxCategory->Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(mark).c_str()));
+    for (const std::string& mark : MarksToAdd(Categories(), marks)) AddCategory(mark);
 }
 
 void TFmTodoOption::BtCateDelClick() {

@@ -334,5 +334,7 @@ LRESULT TFmTodoOption::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    // The close box and Alt+F4 cancel as the button does; after OK nothing is taken back.
+    if (message == WM_CLOSE && ModalResult != mrOk) SelectOpenedPicture();
     return TForm::OnMessage(message, wParam, lParam);
 }

@@ -80,6 +80,7 @@ private:
     std::vector<std::string> marks_;  // each category entry's own bytes, by its item data
     // What the caller set and what the controls showed right after.
     std::string text_;
+    std::wstring shownText_;
     TDateTime date_ = 0;
     bool dateSet_ = false;
     SYSTEMTIME shownDay_{};

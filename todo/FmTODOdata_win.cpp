@@ -246,12 +246,13 @@ SYSTEMTIME TFmTODOdata::PickerDay() const {
 void TFmTODOdata::SetText(const std::string& text) {
     text_ = text;
     Memo->SetText(text);
+    shownText_ = MemoText();  // up to a NUL only
 }
 
 std::string TFmTODOdata::Text() const {
     // Unchanged text keeps its bytes: the way through Unicode may give others for the same characters.
     const std::wstring shown = MemoText();
-    return shown == ToWide(text_) ? text_ : FromWide(shown);
+    return shown == shownText_ ? text_ : FromWide(shown);
 }
 
 std::wstring TFmTODOdata::MemoText() const {

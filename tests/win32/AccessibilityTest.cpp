@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -309,6 +310,43 @@ TEST_F(Accessibility, TheDefaultActionOnAnItemGoneMeanwhileOpensNothing) {
     gStep = nullptr;
     EXPECT_FALSE(opened);
     EXPECT_EQ(form_.Items.Count(), 2);
+}
+
+namespace {
+
+// Counts the editors open now and closes each, the innermost first.
+int gEditorsSeen = 0;
+void CALLBACK CloseEditors(HWND, UINT, UINT_PTR, DWORD) {
+    std::vector<HWND> editors;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM out) -> BOOL {
+            wchar_t name[32] = L"";
+            GetClassNameW(hwnd, name, 32);
+            if (lstrcmpW(name, L"TFmTODOdata") == 0 && IsWindowVisible(hwnd))
+                reinterpret_cast<std::vector<HWND>*>(out)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&editors));
+    gEditorsSeen = std::max(gEditorsSeen, static_cast<int>(editors.size()));
+    for (HWND editor : editors) PostMessageW(editor, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+// A reader acting twice before the first action has run opens one editor, not a second one
+// over the first, whose OK would then overwrite what the second stored.
+TEST_F(Accessibility, TwoDefaultActionsInARowOpenOneEditor) {
+    Start(3);
+    ASSERT_EQ(list_->accDoDefaultAction(Child(1)), S_OK);
+    ASSERT_EQ(list_->accDoDefaultAction(Child(1)), S_OK);
+    gEditorsSeen = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, CloseEditors);
+    MSG msg;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 1500; Sleep(5))
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(gEditorsSeen, 1);
 }
 
 namespace {

@@ -254,6 +254,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ItemEditorText,
                          ::testing::Values(TextCase{"nec_because", "\x87\x9A", L"", "\x87\x9A"},
                                            TextCase{"ibm_kanji", "\xED\x40", L"", "\xED\x40"},
                                            TextCase{"invalid_pair", "a\x81\x39", L"", "a\x81\x39"},
+                                           // A damaged file's NUL: the memo shows the text up to it.
+                                           TextCase{"nul_inside", std::string("a\0b", 3), L"", std::string("a\0b", 3)},
                                            TextCase{"changed_takes_the_memo", "\x87\x9A", L"\x2235x", "\x81\xE6x"}),
                          kCaseName);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -257,6 +258,24 @@ TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     EXPECT_EQ(Read("Category.txt"), lines);
 }
 
+// Marks the list box would show with other bytes (NEC and IBM kanji, a broken pair) are
+// written back as the file held them: the items' marks are compared byte for byte.
+TEST_F(OptionsFolder, UntouchedMarksKeepTheirBytes) {
+    const std::vector<std::string> odd = {"\x87\x9A", "\xED\x40", "a\x81\x39"};
+    std::string file;
+    for (const std::string& mark : odd) file += mark + "\r\n";
+    ReplaceFileSafely(Path("Category.txt"), file);
+    TFmTodoOption dialog(nullptr);
+    dialog.AddMarks("★");
+    dialog.SaveSettings(1);
+    const std::vector<std::string> marks = dialog.Categories();
+    EXPECT_EQ(marks.size(), 5u);
+    for (const std::string& mark : odd) {
+        EXPECT_NE(std::find(marks.begin(), marks.end(), mark), marks.end()) << mark;
+        EXPECT_NE(Read("Category.txt").find(mark + "\r\n"), std::string::npos) << mark;
+    }
+}
+
 TEST_F(OptionsFolder, DueDateSettingsStartOnAndAreStored) {
     ReplaceFileSafely(Path("memorail_win32_tests.ini"), "");
     MainSettings.Load();
@@ -352,6 +371,21 @@ TEST_F(OptionsFolder, ApplyThenCancelKeepsTheAppliedDisplay) {
     EXPECT_TRUE(MainSettings.Read(keys::WordWrap));
     EXPECT_NE(Read("picture\\p1.ini").find("valign=1"), std::string::npos);
     EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), Path("p1.jpg")));
+}
+
+// The close box and Alt+F4 are a cancel: the picture chosen in the list is not kept.
+TEST_F(OptionsFolder, CloseBoxSelectsTheOpenedPictureAgain) {
+    AddPictures(2);
+    StartMain("[PICTURE]\r\nrandom=0\r\nfilename=" + Path("p1.jpg") + "\r\n");
+    NextStep([&] {
+        TFmTodoOption* dialog = OpenDialog();
+        ASSERT_TRUE(dialog);
+        TFmTodoOption::SetItemIndex(dialog->CmbPicture, 2);
+        dialog->CmbPictureChange();
+        PostMessageW(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    main_.P1optionClick();
+    EXPECT_TRUE(SameTextSjis(BGprofile.CurrentPicture(), Path("p1.jpg"))) << BGprofile.CurrentPicture();
 }
 
 TEST_F(OptionsFolder, NoRandomPictureWhileTheDialogIsOpen) {
