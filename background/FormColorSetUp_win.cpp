@@ -518,8 +518,15 @@ void TFormColorSetUp::SetClientWidth(int width) {
     GetWindowRect(Handle(), &window);
     GetClientRect(Handle(), &client);
     const int frame = (window.right - window.left) - client.right;
-    SetWindowPos(Handle(), nullptr, 0, 0, width + frame, window.bottom - window.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Grown to the right: moved back left where that would take the picker off its screen.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    int left = window.left;
+    if (GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor))
+        left = std::max(std::min(left, static_cast<int>(monitor.rcWork.right) - width - frame),
+                        static_cast<int>(monitor.rcWork.left));
+    SetWindowPos(Handle(), nullptr, left, window.top, width + frame, window.bottom - window.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TFormColorSetUp::TreeNotify(NMHDR* header) {

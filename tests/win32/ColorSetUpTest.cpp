@@ -140,6 +140,29 @@ TEST_F(ColorSetUp, BranchShowsWhiteWithThePickerOff) {
     EXPECT_TRUE(IsWindowEnabled(form.FrameColorSelect1->LeR->Handle()));
 }
 
+// Moved against the right edge of the screen, or opened at a large scale on a small one.
+TEST_F(ColorSetUp, ShowingThePickerKeepsTheDialogOnItsScreen) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    RECT narrow{};
+    GetWindowRect(form.Handle(), &narrow);
+    SetWindowPos(form.Handle(), nullptr, work.right - (narrow.right - narrow.left), work.top + 10, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    TreeView_SelectItem(form.TreeView1->Handle(), form.FindNode(kColorWindowBackground));
+    Click(form.ButtonSelect);
+    RECT wide{}, client{};
+    GetWindowRect(form.Handle(), &wide);
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, form.Scale(TFormColorSetUp::kWideWidth));
+    EXPECT_LE(wide.right, work.right);
+    EXPECT_GE(wide.left, work.left);
+    EXPECT_EQ(wide.top, work.top + 10);
+}
+
 TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
     ColorsList.LoadDefaults();  // the program's resource
     TFormColorSetUp form(nullptr);
