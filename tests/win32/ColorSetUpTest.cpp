@@ -163,6 +163,48 @@ TEST_F(ColorSetUp, ShowingThePickerKeepsTheDialogOnItsScreen) {
     EXPECT_EQ(wide.top, work.top + 10);
 }
 
+namespace {
+
+// Lengths of the runs of marker pixels (black, then white) met going out from (x, y) by (dx, dy).
+std::pair<int, int> MarkerRuns(HDC dc, int x, int y, int dx, int dy) {
+    auto is = [&](COLORREF color) { return GetPixel(dc, x, y) == color; };
+    for (int n = 0; n < 40 && !is(RGB(0, 0, 0)); ++n) x += dx, y += dy;
+    int black = 0, white = 0;
+    for (; is(RGB(0, 0, 0)); x += dx, y += dy) ++black;
+    for (; is(RGB(255, 255, 255)); x += dx, y += dy) ++white;
+    return {black, white};
+}
+
+}  // namespace
+
+// The marker's rings are drawn at the window's scale: as thick on every side, not the design's
+// rings stretched unevenly with the field.
+TEST_F(ColorSetUp, TheFieldMarkerIsEvenAtOneAndAHalfTimesTheScale) {
+    const TDpiOverride at144(144);
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& picker = *form.FrameColorSelect1;
+    picker.SetHSV(200, 50, 100);
+    RECT client{};
+    GetClientRect(picker.Handle(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TFieldPoint at = FieldMarker(picker.Values().h, picker.Values().s);
+    const int x = picker.Scale(TFrameColorSelect::kFieldLeft + at.x),
+              y = picker.Scale(TFrameColorSelect::kFieldTop + at.y);
+    const std::pair<int, int> ring{picker.Scale(1), picker.Scale(1)};
+    EXPECT_EQ(MarkerRuns(dc, x, y, -1, 0), ring) << "left";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 1, 0), ring) << "right";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 0, -1), ring) << "top";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 0, 1), ring) << "bottom";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
 TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
     ColorsList.LoadDefaults();  // the program's resource
     TFormColorSetUp form(nullptr);
