@@ -109,6 +109,7 @@ public:
 protected:
     void FormCreate() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
 
 private:
     LRESULT TreeNotify(NMHDR* header);

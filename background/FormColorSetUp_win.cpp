@@ -322,7 +322,8 @@ TFormColorSetUp::~TFormColorSetUp() {
 }
 
 void TFormColorSetUp::MakeLeafIcon() {
-    // Window colour with two offset squares of the active border's colour.
+    // Window colour with two offset squares of the active border's colour, set as the tree's
+    // images with an indent of its size.
     const int side = Scale(kIndent), square = Scale(kIndent - 5), step = Scale(1);
     TBitmap icon(side, side, 24);
     {
@@ -332,9 +333,16 @@ void TFormColorSetUp::MakeLeafIcon() {
         FillColor(dc.Get(), {step, 0, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
         FillColor(dc.Get(), {0, step, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
     }
+    HIMAGELIST old = imageList_;
     imageList_ = ImageList_Create(side, side, ILC_COLOR24, 1, 1);
     ImageList_Add(imageList_, static_cast<HBITMAP>(icon.NativeHandle()), nullptr);
+    SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
+    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, static_cast<WPARAM>(side), 0);
+    if (old) ImageList_Destroy(old);
 }
+
+// The tree scales neither its images nor its indent itself.
+void TFormColorSetUp::DpiChanged(int, RECT&) { MakeLeafIcon(); }
 
 void TFormColorSetUp::FormCreate() {
     HFONT font = DialogFont();
@@ -350,8 +358,6 @@ void TFormColorSetUp::FormCreate() {
     tree.exStyle = WS_EX_CLIENTEDGE;
     TreeView1 = &AddControl(tree);
     MakeLeafIcon();
-    SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
-    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, static_cast<WPARAM>(Scale(kIndent)), 0);
     TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
 
     constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;

@@ -166,6 +166,24 @@ TEST_F(ColorSetUp, ShowingThePickerKeepsTheDialogOnItsScreen) {
     EXPECT_EQ(wide.top, work.top + 10);
 }
 
+// Moved to a monitor of twice the scale, the tree's indent and its images grow with its font.
+TEST_F(ColorSetUp, TheTreesImagesFollowAMoveToAnotherDpi) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    RECT window{};
+    GetWindowRect(form.Handle(), &window);
+    const int dpi = 2 * form.Dpi();
+    RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
+                   window.top + 2 * (window.bottom - window.top)};
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    HWND tree = form.TreeView1->Handle();
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(TreeView_GetImageList(tree, TVSIL_NORMAL), &cx, &cy);
+    EXPECT_EQ(cx, form.Scale(20));
+    EXPECT_EQ(cy, form.Scale(20));
+    EXPECT_EQ(static_cast<int>(TreeView_GetIndent(tree)), form.Scale(20));
+}
+
 namespace {
 
 // Lengths of the runs of marker pixels (black, then white) met going out from (x, y) by (dx, dy).
