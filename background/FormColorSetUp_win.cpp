@@ -48,8 +48,9 @@ void FillColor(HDC dc, const RECT& r, COLORREF color) {
     FillRect(dc, &r, brush.Get());
 }
 
-void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill) {
-    TPenHandle pen(CreatePen(PS_SOLID, 1, outline));
+// The outline width pixels wide, inside r.
+void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill, int width) {
+    TPenHandle pen(CreatePen(PS_INSIDEFRAME, width, outline));
     TBrushHandle brush(CreateSolidBrush(fill));
     TSelectObject usePen(dc, pen.Get());
     TSelectObject useBrush(dc, brush.Get());
@@ -269,7 +270,7 @@ void TFrameColorSelect::PaintMarker(HDC dc) {
 }
 
 void TFrameColorSelect::Paint(HDC dc) {
-    OutlinedRect(dc, Scale(kPickerShape), RGB(0, 0, 0), ToColorRef(values_.color));
+    OutlinedRect(dc, Scale(kPickerShape), RGB(0, 0, 0), ToColorRef(values_.color), Scale(1));
     {
         // The field is worked out at the design's size and drawn at the window's.
         TMemoryDC source(CreateCompatibleDC(dc));
@@ -280,7 +281,7 @@ void TFrameColorSelect::Paint(HDC dc) {
     }
     PaintMarker(dc);
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i)
-        OutlinedRect(dc, Scale(SwatchRectAt(i)), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
+        OutlinedRect(dc, Scale(SwatchRectAt(i)), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]), Scale(1));
 }
 
 LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -633,7 +634,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             TPaintDC dc(Handle());
-            OutlinedRect(dc.Get(), Scale(kDialogShape), RGB(0, 0, 0), ToColorRef(shapeColor_));
+            OutlinedRect(dc.Get(), Scale(kDialogShape), RGB(0, 0, 0), ToColorRef(shapeColor_), Scale(1));
             return 0;
         }
         case WM_MOUSEMOVE:

@@ -226,6 +226,31 @@ TEST_F(ColorSetUp, TheFieldMarkerIsEvenAtOneAndAHalfTimesTheScale) {
     DeleteDC(dc);
 }
 
+// The swatches' outlines are a design pixel wide at any scale, not one screen pixel.
+TEST_F(ColorSetUp, SwatchOutlinesScaleWithTheWindow) {
+    const TDpiOverride at192(192);
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& picker = *form.FrameColorSelect1;
+    RECT client{};
+    GetClientRect(picker.Handle(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TRect design = SwatchRect(0, 0, TFrameColorSelect::kWidth, TFrameColorSelect::kHeight,
+                                    TFrameColorSelect::kFieldTop, kFieldHeight);
+    const int left = picker.Scale(design.Left), y = picker.Scale((design.Top + design.Bottom) / 2);
+    const COLORREF grey = RGB(0x80, 0x80, 0x80), fill = static_cast<COLORREF>(picker.SwatchColor(0));
+    EXPECT_EQ(GetPixel(dc, left, y), grey);
+    EXPECT_EQ(GetPixel(dc, left + 1, y), grey);
+    EXPECT_EQ(GetPixel(dc, left + 2, y), fill);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
 TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
     ColorsList.LoadDefaults();  // the program's resource
     TFormColorSetUp form(nullptr);
