@@ -49,6 +49,7 @@ public:
 protected:
     void FormCreate() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
 
 private:
     void CreateControls();

@@ -117,6 +117,15 @@ void TFmArchive::CreateControls() {
     BtClose->OnClick = [this] { Close(); };
 }
 
+// The list does not scale its columns itself; widths set by hand keep their share.
+void TFmArchive::DpiChanged(int oldDpi, RECT&) {
+    HWND list = LvItems->Handle();
+    for (int column = 0; column < 3; ++column) {
+        const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MulDiv(width, Dpi(), oldDpi));
+    }
+}
+
 void TFmArchive::Reload() {
     const std::string chosen = ChosenMonth();
     unread_.clear();

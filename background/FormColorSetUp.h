@@ -56,12 +56,12 @@ private:
     void Show(const TPickerValues& values);
     void DrawField();
     void Paint(HDC dc);
+    void PaintMarker(HDC dc);
     void MouseDown(POINT p);
     TControl& AddEdit(int id, int left, int top, int width, const std::string& caption, int group);
 
     HFONT font_;
-    TBitmap field_;       // shown: the field with the marker
-    TBitmap plainField_;  // the field alone, which depends on the brightness only
+    TBitmap plainField_;  // the field without the marker, which depends on the brightness only
     int plainFieldV_ = -1;
     TPickerValues values_;
     bool inputsEnabled_ = true, dragging_ = false;
@@ -109,6 +109,7 @@ public:
 protected:
     void FormCreate() override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged(int oldDpi, RECT& suggested) override;
 
 private:
     LRESULT TreeNotify(NMHDR* header);

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "background/kvneColors.h"
@@ -49,8 +48,9 @@ void FillColor(HDC dc, const RECT& r, COLORREF color) {
     FillRect(dc, &r, brush.Get());
 }
 
-void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill) {
-    TPenHandle pen(CreatePen(PS_SOLID, 1, outline));
+// The outline width pixels wide, inside r.
+void OutlinedRect(HDC dc, const RECT& r, COLORREF outline, COLORREF fill, int width) {
+    TPenHandle pen(CreatePen(PS_INSIDEFRAME, width, outline));
     TBrushHandle brush(CreateSolidBrush(fill));
     TSelectObject usePen(dc, pen.Get());
     TSelectObject useBrush(dc, brush.Get());
@@ -95,7 +95,7 @@ int EditValue(const TControl* edit) { return EditNumber(edit->Text()); }
 // ---- the picker
 
 TFrameColorSelect::TFrameColorSelect(HWND parent, int left, int top, HFONT font)
-    : font_(font), field_(kFieldWidth, kFieldHeight, 24), plainField_(kFieldWidth, kFieldHeight, 24) {
+    : font_(font), plainField_(kFieldWidth, kFieldHeight, 24) {
     std::copy(std::begin(kPresetColors), std::end(kPresetColors), swatches_);
     CreateArgs args;
     args.className = L"TFrameColorSelect";
@@ -199,24 +199,10 @@ void TFrameColorSelect::Show(const TPickerValues& values) {
 }
 
 void TFrameColorSelect::DrawField() {
-    GdiFlush();  // GDI is done with the pixels before they are written
-    if (values_.v != plainFieldV_) {  // not again while only the marker moves
-        DrawHueSaturationField(plainField_, values_.v);
-        plainFieldV_ = values_.v;
-    }
-    const std::size_t rowBytes = static_cast<std::size_t>(kFieldWidth) * 3;
-    for (int y = 0; y < kFieldHeight; ++y) std::memcpy(field_.ScanLine(y), plainField_.ScanLine(y), rowBytes);
-    TMemoryDC dc(CreateCompatibleDC(nullptr));
-    TSelectObject bitmap(dc.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
-    TSelectObject noFill(dc.Get(), GetStockObject(NULL_BRUSH));
-    const TFieldPoint at = FieldMarker(values_.h, values_.s);
-    const std::pair<int, COLORREF> circles[] = {{5, RGB(255, 255, 255)}, {4, RGB(0, 0, 0)}};
-    for (const auto& [radius, color] : circles) {
-        TPenHandle pen(CreatePen(PS_SOLID, 1, color));
-        TSelectObject usePen(dc.Get(), pen.Get());
-        Ellipse(dc.Get(), at.x - radius, at.y - radius, at.x + radius, at.y + radius);
-    }
-    GdiFlush();
+    if (values_.v == plainFieldV_) return;  // not again while only the marker moves
+    GdiFlush();                             // GDI is done with the pixels before they are written
+    DrawHueSaturationField(plainField_, values_.v);
+    plainFieldV_ = values_.v;
 }
 
 void TFrameColorSelect::SetInputsEnabled(bool enabled) {
@@ -265,18 +251,37 @@ void TFrameColorSelect::MouseDown(POINT p) {
     if (swatch >= 0) SetColor(swatches_[swatch]);
 }
 
+// The marker at the window's scale over the stretched field: stretched with it, its rings
+// would come out unevenly thick. A white ring around a black one, each a design pixel wide.
+void TFrameColorSelect::PaintMarker(HDC dc) {
+    const RECT field = Scale(kField);
+    const TFieldPoint at = FieldMarker(values_.h, values_.s);
+    const int x = Scale(kFieldLeft + at.x), y = Scale(kFieldTop + at.y), width = Scale(1);
+    auto disc = [x, y](int radius) { return CreateEllipticRgn(x - radius, y - radius, x + radius, y + radius); };
+    TRegionHandle clip(CreateRectRgnIndirect(&field));
+    const std::pair<int, COLORREF> rings[] = {{Scale(5), RGB(255, 255, 255)}, {Scale(5) - width, RGB(0, 0, 0)}};
+    for (const auto& [radius, color] : rings) {
+        TRegionHandle ring(disc(radius)), hole(disc(radius - width));
+        CombineRgn(ring.Get(), ring.Get(), hole.Get(), RGN_DIFF);
+        CombineRgn(ring.Get(), ring.Get(), clip.Get(), RGN_AND);
+        TBrushHandle brush(CreateSolidBrush(color));
+        FillRgn(dc, ring.Get(), brush.Get());
+    }
+}
+
 void TFrameColorSelect::Paint(HDC dc) {
-    OutlinedRect(dc, Scale(kPickerShape), RGB(0, 0, 0), ToColorRef(values_.color));
+    OutlinedRect(dc, Scale(kPickerShape), RGB(0, 0, 0), ToColorRef(values_.color), Scale(1));
     {
         // The field is worked out at the design's size and drawn at the window's.
         TMemoryDC source(CreateCompatibleDC(dc));
-        TSelectObject bitmap(source.Get(), static_cast<HBITMAP>(field_.NativeHandle()));
+        TSelectObject bitmap(source.Get(), static_cast<HBITMAP>(plainField_.NativeHandle()));
         const RECT field = Scale(kField);
         StretchBlt(dc, field.left, field.top, field.right - field.left, field.bottom - field.top, source.Get(), 0, 0,
                    kFieldWidth, kFieldHeight, SRCCOPY);
     }
+    PaintMarker(dc);
     for (int i = 0; i < kSwatchRows * kSwatchColumns; ++i)
-        OutlinedRect(dc, Scale(SwatchRectAt(i)), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]));
+        OutlinedRect(dc, Scale(SwatchRectAt(i)), RGB(0x80, 0x80, 0x80), ToColorRef(swatches_[i]), Scale(1));
 }
 
 LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -286,6 +291,7 @@ LRESULT TFrameColorSelect::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             Paint(dc.Get());
             return 0;
         }
+        case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
         case WM_LBUTTONDOWN: MouseDown({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_MOUSEMOVE:
             if (dragging_)
@@ -317,7 +323,8 @@ TFormColorSetUp::~TFormColorSetUp() {
 }
 
 void TFormColorSetUp::MakeLeafIcon() {
-    // Window colour with two offset squares of the active border's colour.
+    // Window colour with two offset squares of the active border's colour, set as the tree's
+    // images with an indent of its size.
     const int side = Scale(kIndent), square = Scale(kIndent - 5), step = Scale(1);
     TBitmap icon(side, side, 24);
     {
@@ -327,9 +334,16 @@ void TFormColorSetUp::MakeLeafIcon() {
         FillColor(dc.Get(), {step, 0, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
         FillColor(dc.Get(), {0, step, square, square}, GetSysColor(COLOR_ACTIVEBORDER));
     }
+    HIMAGELIST old = imageList_;
     imageList_ = ImageList_Create(side, side, ILC_COLOR24, 1, 1);
     ImageList_Add(imageList_, static_cast<HBITMAP>(icon.NativeHandle()), nullptr);
+    SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
+    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, static_cast<WPARAM>(side), 0);
+    if (old) ImageList_Destroy(old);
 }
+
+// The tree scales neither its images nor its indent itself.
+void TFormColorSetUp::DpiChanged(int, RECT&) { MakeLeafIcon(); }
 
 void TFormColorSetUp::FormCreate() {
     HFONT font = DialogFont();
@@ -345,8 +359,6 @@ void TFormColorSetUp::FormCreate() {
     tree.exStyle = WS_EX_CLIENTEDGE;
     TreeView1 = &AddControl(tree);
     MakeLeafIcon();
-    SendMessageW(TreeView1->Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(imageList_));
-    SendMessageW(TreeView1->Handle(), TVM_SETINDENT, static_cast<WPARAM>(Scale(kIndent)), 0);
     TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
 
     constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
@@ -518,8 +530,15 @@ void TFormColorSetUp::SetClientWidth(int width) {
     GetWindowRect(Handle(), &window);
     GetClientRect(Handle(), &client);
     const int frame = (window.right - window.left) - client.right;
-    SetWindowPos(Handle(), nullptr, 0, 0, width + frame, window.bottom - window.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Grown to the right: moved back left where that would take the picker off its screen.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    int left = window.left;
+    if (GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor))
+        left = std::max(std::min(left, static_cast<int>(monitor.rcWork.right) - width - frame),
+                        static_cast<int>(monitor.rcWork.left));
+    SetWindowPos(Handle(), nullptr, left, window.top, width + frame, window.bottom - window.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT TFormColorSetUp::TreeNotify(NMHDR* header) {
@@ -615,7 +634,7 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
             TPaintDC dc(Handle());
-            OutlinedRect(dc.Get(), Scale(kDialogShape), RGB(0, 0, 0), ToColorRef(shapeColor_));
+            OutlinedRect(dc.Get(), Scale(kDialogShape), RGB(0, 0, 0), ToColorRef(shapeColor_), Scale(1));
             return 0;
         }
         case WM_MOUSEMOVE:

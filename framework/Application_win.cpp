@@ -1,5 +1,6 @@
 #include "framework/Application.h"
 
+#include "framework/Dpi_win.h"
 #include "framework/Form.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
@@ -37,7 +38,7 @@ void TApplication::Initialize() {
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = wc.hIcon;
+    wc.hIconSm = SmallProgramIcon(SystemDpi());
     wc.lpszClassName = kApplicationClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw EError(WindowFailure("ウィンドウ クラスを登録できません", kApplicationClass));

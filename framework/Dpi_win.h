@@ -23,3 +23,6 @@ int DpiForNewWindow(HWND owner, POINT at);
 int SystemMetricForDpi(int index, int dpi);
 // The window rectangle around a client rectangle, with the frame at dpi.
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+// The program's icon (resource 1) in its image of the small icon's size at dpi, shared: the
+// tray and a caption take this size, and LoadIconW's large image would be shrunk blurred.
+HICON SmallProgramIcon(int dpi);

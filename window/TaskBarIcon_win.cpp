@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "framework/Application.h"
+#include "framework/Dpi_win.h"
 #include "framework/Form.h"
 #include "support/Encoding_win.h"
 
@@ -120,7 +121,7 @@ void TTaskBarIcon::Send(DWORD request, const std::wstring* title, const std::wst
     data.uID = 1;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kCallbackMessage;
-    data.hIcon = icon_ ? icon_.Get() : LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    data.hIcon = icon_ ? icon_.Get() : SmallProgramIcon(SystemDpi());  // the tray is at the system's scale
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     const std::wstring tip = TipText(text_);
     wcsncpy(data.szTip, tip.c_str(), 63);

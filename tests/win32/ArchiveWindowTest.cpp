@@ -94,3 +94,20 @@ TEST_F(ArchiveWindow, AMonthThatCannotBeReadIsReportedAsTheWindowOpens) {
     EXPECT_EQ(Application.PendingReports().front(), Path("todo\\202602.txt") + " はShift-JISのファイルではありません");
     Application.DiscardReports();
 }
+
+// Moved to a monitor of another scale, the columns scale with the font, widened by hand or not.
+TEST_F(ArchiveWindow, ColumnsFollowAMoveToAnotherDpi) {
+    TFmArchive archive(nullptr, Path("todo\\"));
+    HWND list = archive.LvItems->Handle();
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, archive.Scale(200));
+    int before[3];
+    for (int i = 0; i < 3; ++i) before[i] = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    RECT window{};
+    GetWindowRect(archive.Handle(), &window);
+    const int dpi = archive.Dpi() * 3 / 2;
+    RECT suggested{window.left, window.top, window.left + (window.right - window.left) * 3 / 2,
+                   window.top + (window.bottom - window.top) * 3 / 2};
+    SendMessageW(archive.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0), before[i] * 3 / 2, 1) << "column " << i;
+}

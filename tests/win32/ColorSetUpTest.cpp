@@ -140,6 +140,117 @@ TEST_F(ColorSetUp, BranchShowsWhiteWithThePickerOff) {
     EXPECT_TRUE(IsWindowEnabled(form.FrameColorSelect1->LeR->Handle()));
 }
 
+// Moved against the right edge of the screen, or opened at a large scale on a small one.
+TEST_F(ColorSetUp, ShowingThePickerKeepsTheDialogOnItsScreen) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
+    RECT narrow{};
+    GetWindowRect(form.Handle(), &narrow);
+    SetWindowPos(form.Handle(), nullptr, work.right - (narrow.right - narrow.left), work.top + 10, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    TreeView_SelectItem(form.TreeView1->Handle(), form.FindNode(kColorWindowBackground));
+    Click(form.ButtonSelect);
+    RECT wide{}, client{};
+    GetWindowRect(form.Handle(), &wide);
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, form.Scale(TFormColorSetUp::kWideWidth));
+    if (wide.right - wide.left <= work.right - work.left)
+        EXPECT_LE(wide.right, work.right);
+    else
+        EXPECT_EQ(wide.left, work.left);  // wider than the screen: its left part shown
+    EXPECT_GE(wide.left, work.left);
+    EXPECT_EQ(wide.top, work.top + 10);
+}
+
+// Moved to a monitor of twice the scale, the tree's indent and its images grow with its font.
+TEST_F(ColorSetUp, TheTreesImagesFollowAMoveToAnotherDpi) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    RECT window{};
+    GetWindowRect(form.Handle(), &window);
+    const int dpi = 2 * form.Dpi();
+    RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
+                   window.top + 2 * (window.bottom - window.top)};
+    SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    HWND tree = form.TreeView1->Handle();
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize(TreeView_GetImageList(tree, TVSIL_NORMAL), &cx, &cy);
+    EXPECT_EQ(cx, form.Scale(20));
+    EXPECT_EQ(cy, form.Scale(20));
+    EXPECT_EQ(static_cast<int>(TreeView_GetIndent(tree)), form.Scale(20));
+}
+
+namespace {
+
+// Lengths of the runs of marker pixels (black, then white) met going out from (x, y) by (dx, dy).
+std::pair<int, int> MarkerRuns(HDC dc, int x, int y, int dx, int dy) {
+    auto is = [&](COLORREF color) { return GetPixel(dc, x, y) == color; };
+    for (int n = 0; n < 40 && !is(RGB(0, 0, 0)); ++n) x += dx, y += dy;
+    int black = 0, white = 0;
+    for (; is(RGB(0, 0, 0)); x += dx, y += dy) ++black;
+    for (; is(RGB(255, 255, 255)); x += dx, y += dy) ++white;
+    return {black, white};
+}
+
+}  // namespace
+
+// The marker's rings are drawn at the window's scale: as thick on every side, not the design's
+// rings stretched unevenly with the field.
+TEST_F(ColorSetUp, TheFieldMarkerIsEvenAtOneAndAHalfTimesTheScale) {
+    const TDpiOverride at144(144);
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& picker = *form.FrameColorSelect1;
+    picker.SetHSV(200, 50, 100);
+    RECT client{};
+    GetClientRect(picker.Handle(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TFieldPoint at = FieldMarker(picker.Values().h, picker.Values().s);
+    const int x = picker.Scale(TFrameColorSelect::kFieldLeft + at.x),
+              y = picker.Scale(TFrameColorSelect::kFieldTop + at.y);
+    const std::pair<int, int> ring{picker.Scale(1), picker.Scale(1)};
+    EXPECT_EQ(MarkerRuns(dc, x, y, -1, 0), ring) << "left";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 1, 0), ring) << "right";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 0, -1), ring) << "top";
+    EXPECT_EQ(MarkerRuns(dc, x, y, 0, 1), ring) << "bottom";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+// The swatches' outlines are a design pixel wide at any scale, not one screen pixel.
+TEST_F(ColorSetUp, SwatchOutlinesScaleWithTheWindow) {
+    const TDpiOverride at192(192);
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& picker = *form.FrameColorSelect1;
+    RECT client{};
+    GetClientRect(picker.Handle(), &client);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TRect design = SwatchRect(0, 0, TFrameColorSelect::kWidth, TFrameColorSelect::kHeight,
+                                    TFrameColorSelect::kFieldTop, kFieldHeight);
+    const int left = picker.Scale(design.Left), y = picker.Scale((design.Top + design.Bottom) / 2);
+    const COLORREF grey = RGB(0x80, 0x80, 0x80), fill = static_cast<COLORREF>(picker.SwatchColor(0));
+    EXPECT_EQ(GetPixel(dc, left, y), grey);
+    EXPECT_EQ(GetPixel(dc, left + 1, y), grey);
+    EXPECT_EQ(GetPixel(dc, left + 2, y), fill);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
 TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
     ColorsList.LoadDefaults();  // the program's resource
     TFormColorSetUp form(nullptr);

@@ -104,6 +104,25 @@ TEST_F(TrayIcon, EnablingAddsTheIconAndHidesTheTaskbarButton) {
     EXPECT_EQ(requests_.size(), 3u);
 }
 
+// The icon's small image at the tray's size, not the large one for the shell to shrink.
+TEST_F(TrayIcon, ShowsTheSmallImageAtTheTraysSize) {
+    SIZE shown{};
+    icon_.Notify = [&](DWORD, NOTIFYICONDATAW* data) {
+        ICONINFO info{};
+        BITMAP mask{};
+        if (GetIconInfo(data->hIcon, &info)) {
+            GetObjectW(info.hbmMask, sizeof mask, &mask);
+            shown = {mask.bmWidth, info.hbmColor ? mask.bmHeight : mask.bmHeight / 2};
+            DeleteObject(info.hbmMask);
+            if (info.hbmColor) DeleteObject(info.hbmColor);
+        }
+        return TRUE;
+    };
+    icon_.SetEnabled(true);
+    EXPECT_EQ(shown.cx, GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(shown.cy, GetSystemMetrics(SM_CYSMICON));
+}
+
 TEST_F(TrayIcon, MinimizeAndTheWayBack) {
     icon_.Minimize();  // without the tray the application window minimises, not the form
     EXPECT_TRUE(IsIconic(button_));
