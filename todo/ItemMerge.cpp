@@ -68,13 +68,6 @@ TheirSide MatchTheirs(const std::vector<std::string>& base, const std::vector<st
 
 }  // namespace
 
-TMergePlan TMergePlan::KeepingAll() const {
-    TMergePlan kept;
-    kept.add = add;
-    for (const Replace& r : replace) kept.add.push_back({r.line, r.id, -1});
-    return kept;
-}
-
 TMergePlan PlanMerge(const std::vector<std::string>& base, const std::vector<TMineLine>& mine,
                      const std::vector<std::string>& theirs) {
     TMergePlan plan;
@@ -83,7 +76,10 @@ TMergePlan PlanMerge(const std::vector<std::string>& base, const std::vector<TMi
     int removedByThem = 0;
     for (int b = 0; b < static_cast<int>(base.size()); ++b)
         if (side.keptAs[b] == kNone && side.editedTo[b] == kNone) ++removedByThem;
-    plan.needsConfirmation = !base.empty() && (theirs.empty() || removedByThem * 2 > static_cast<int>(base.size()));
+    if (!base.empty() && (theirs.empty() || removedByThem * 2 > static_cast<int>(base.size()))) {
+        plan.needsConfirmation = true;
+        return plan;
+    }
 
     // The session's item for each base line, and the session's own new lines by text, so an
     // add both sides made is not doubled.

@@ -36,12 +36,10 @@ struct TMergePlan {
     };
     std::vector<Add> add;
     // The other side removed more than half the base items, or emptied the file: the user
-    // decides instead of the merge (the plan is made all the same).
+    // decides instead of the merge.
     bool needsConfirmation = false;
 
     bool Empty() const { return remove.empty() && replace.empty() && add.empty(); }
-    // The plan for keeping every item of the session: no removals, and their edits beside ours.
-    TMergePlan KeepingAll() const;
 };
 
 // The lines of an item-file text, as the item list reads them (empty lines skipped).

@@ -536,8 +536,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     }
     const TMergePlan plan = PlanMerge(BaseLines(), mine, theirs);
     if (plan.needsConfirmation && !keepOwn_) return TFileState::NeedsConfirmation;
-    // Kept against a large removal, the session's items all stay; what they wrote joins them.
-    MergeLines(plan.needsConfirmation ? plan.KeepingAll() : plan);
+    if (!plan.needsConfirmation) MergeLines(plan);
     keepOwn_ = false;
     // The file is now the base; the session's items are matched to its lines again.
     TakeBase(std::move(bytes), stamp);

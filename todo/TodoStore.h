@@ -82,7 +82,7 @@ public:
     // to the caller (NeedsConfirmation): TakeFileList or KeepOwnList.
     TFileState CheckFile();
     void TakeFileList();  // the file's list becomes the session's (one command); a file gone meanwhile changes nothing
-    void KeepOwnList();   // the next save keeps every item of the session's list, and what they wrote
+    void KeepOwnList();   // the next save writes the session's list over the file
 
     // Writes the list when the file is as last seen (merging first when it is not, asking
     // through ConfirmLargeChange); a missing folder is made again. EFileError when it cannot

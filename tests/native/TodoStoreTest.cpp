@@ -163,15 +163,6 @@ TEST(TodoStore, LargeOutsideRemovalsWaitForTheUser) {
     EXPECT_EQ(Texts(store), "z");
     EXPECT_TRUE(store.Undo());
     EXPECT_EQ(Texts(store), "a b c");
-    // Keeping the session's list against their removals still takes the lines they wrote (a
-    // sync conflict put the other computer's list in place).
-    WriteBytes(todo + "todo.txt", FileOf({"a", "b", "c", "d", "e"}));
-    store.Load();
-    WriteOutside(store.FilePath(), FileOf({"x", "e", "y"}));
-    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::NeedsConfirmation);
-    store.KeepOwnList();
-    store.Save();
-    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "x", "b", "c", "d", "e", "y"}));
 }
 
 TEST(TodoStore, UndoAndRedoEveryCommand) {
