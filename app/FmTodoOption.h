@@ -114,5 +114,6 @@ private:
     TBrushHandle colorBrush_;
     std::vector<std::pair<TControl*, int>> pages_;  // each control with its page
     std::vector<std::string> marks_;                // each category entry's own bytes, by its item data
+    std::vector<std::string> loadedMarks_;          // the list as it was read, in its order
     int nextId_ = 101;
 };

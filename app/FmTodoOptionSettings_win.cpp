@@ -141,10 +141,13 @@ void TFmTodoOption::SaveSettings(int page) {
         BGprofile.SelectPicture(chosen);
     } else if (page == 1) {
         RunSteps({[this] {
+                      // Untouched, the file stays as it is (blank lines, twins and all).
+                      const std::vector<std::string> marks = Categories();
+                      if (marks == loadedMarks_) return;
                       std::string text;
-                      for (const std::string& mark : Categories()) text += mark + "\r\n";
-                      RefuseUtf16File(CategoryFilePath());
-                      ReplaceFileSafely(CategoryFilePath(), text);
+                      ReadWholeFile(CategoryFilePath(), text);
+                      RefuseUtf16(CategoryFilePath(), text);
+                      ReplaceFileSafely(CategoryFilePath(), CategoryFileText(marks, text));
                   },
                   [this] { CheckFolder(); }});
     } else if (page == 2) {
@@ -216,6 +219,7 @@ void TFmTodoOption::LoadCategories() {
     std::vector<std::string> marks = LoadCategoryMarks();
     if (!HasNoMark(marks)) marks.push_back(kNoMark);
     for (const std::string& mark : marks) AddCategory(mark);
+    loadedMarks_ = Categories();
     LbxCategoryClick();
 }
 

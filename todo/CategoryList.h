@@ -19,6 +19,10 @@ constexpr std::size_t kMaxCategories = 1000;
 // first kMaxCategories of them.
 std::vector<std::string> CategoryLines(const std::string& text);
 
+// What Category.txt holds for the marks a list shows: them, one a line, and after them the
+// marks of the file's text past the first kMaxCategories, which no list showed.
+std::string CategoryFileText(const std::vector<std::string>& listed, const std::string& fileText);
+
 // The marks of the file, or the built-in ones when it does not exist; EFileError when it
 // exists but cannot be read or is in UTF-16.
 std::vector<std::string> ReadCategoryList(const std::string& fileName);

@@ -11,6 +11,17 @@
 
 namespace {
 
+// Every line of a text, as written.
+std::vector<std::string> MarksOfText(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 2;
+    }
+    return lines;
+}
+
 struct FileCase {
     const char* name;
     const char* content;  // nullptr: no file
@@ -61,4 +72,12 @@ TEST(CategoryFile, OffersAtMostAThousandMarks) {
     ASSERT_EQ(marks.size(), kMaxCategories);
     EXPECT_EQ(marks.front(), "0");
     EXPECT_EQ(marks.back(), std::to_string(kMaxCategories - 1));
+    // Written back with a mark taken out and one added, the marks no list showed stay.
+    std::vector<std::string> listed(marks.begin() + 1, marks.end());
+    listed.push_back("★");
+    const std::vector<std::string> back = MarksOfText(CategoryFileText(listed, text));
+    ASSERT_EQ(back.size(), 1500u);
+    EXPECT_EQ(back[kMaxCategories - 1], "★");
+    EXPECT_EQ(back[kMaxCategories], std::to_string(kMaxCategories));
+    EXPECT_EQ(back.back(), "1499");
 }

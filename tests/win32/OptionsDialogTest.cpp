@@ -276,6 +276,18 @@ TEST_F(OptionsFolder, UntouchedMarksKeepTheirBytes) {
     }
 }
 
+// Untouched, Category.txt is not written: its blank lines and twins stay, and a file that could
+// not be read is not replaced by the marks offered instead.
+TEST_F(OptionsFolder, UntouchedMarksLeaveTheFileAsItIs) {
+    const std::string file = "★\r\n\r\n★\r\n☆";
+    ReplaceFileSafely(Path("Category.txt"), file);
+    {
+        TFmTodoOption dialog(nullptr);
+        dialog.SaveSettings(1);
+    }
+    EXPECT_EQ(Read("Category.txt"), file);
+}
+
 TEST_F(OptionsFolder, DueDateSettingsStartOnAndAreStored) {
     ReplaceFileSafely(Path("memorail_win32_tests.ini"), "");
     MainSettings.Load();
