@@ -196,6 +196,34 @@ std::pair<int, int> MarkerRuns(HDC dc, int x, int y, int dx, int dy) {
     return {black, white};
 }
 
+// The picker as it paints, printed into a bitmap of its client's size.
+class TPrintedPicker {
+public:
+    explicit TPrintedPicker(TFrameColorSelect& picker) {
+        RECT client{};
+        GetClientRect(picker.Handle(), &client);
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+        SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+    }
+    ~TPrintedPicker() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    TPrintedPicker(const TPrintedPicker&) = delete;
+    TPrintedPicker& operator=(const TPrintedPicker&) = delete;
+    HDC Dc() const { return dc_; }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
+};
+
 }  // namespace
 
 // The marker's rings are drawn at the window's scale: as thick on every side, not the design's
@@ -205,14 +233,8 @@ TEST_F(ColorSetUp, TheFieldMarkerIsEvenAtOneAndAHalfTimesTheScale) {
     TFormColorSetUp form(nullptr);
     TFrameColorSelect& picker = *form.FrameColorSelect1;
     picker.SetHSV(200, 50, 100);
-    RECT client{};
-    GetClientRect(picker.Handle(), &client);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TPrintedPicker printed(picker);
+    HDC dc = printed.Dc();
     const TFieldPoint at = FieldMarker(picker.Values().h, picker.Values().s);
     const int x = picker.Scale(TFrameColorSelect::kFieldLeft + at.x),
               y = picker.Scale(TFrameColorSelect::kFieldTop + at.y);
@@ -221,9 +243,6 @@ TEST_F(ColorSetUp, TheFieldMarkerIsEvenAtOneAndAHalfTimesTheScale) {
     EXPECT_EQ(MarkerRuns(dc, x, y, 1, 0), ring) << "right";
     EXPECT_EQ(MarkerRuns(dc, x, y, 0, -1), ring) << "top";
     EXPECT_EQ(MarkerRuns(dc, x, y, 0, 1), ring) << "bottom";
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 // The swatches' outlines are a design pixel wide at any scale, not one screen pixel.
@@ -231,14 +250,8 @@ TEST_F(ColorSetUp, SwatchOutlinesScaleWithTheWindow) {
     const TDpiOverride at192(192);
     TFormColorSetUp form(nullptr);
     TFrameColorSelect& picker = *form.FrameColorSelect1;
-    RECT client{};
-    GetClientRect(picker.Handle(), &client);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const TPrintedPicker printed(picker);
+    HDC dc = printed.Dc();
     const TRect design = SwatchRect(0, 0, TFrameColorSelect::kWidth, TFrameColorSelect::kHeight,
                                     TFrameColorSelect::kFieldTop, kFieldHeight);
     const int left = picker.Scale(design.Left), y = picker.Scale((design.Top + design.Bottom) / 2);
@@ -246,9 +259,6 @@ TEST_F(ColorSetUp, SwatchOutlinesScaleWithTheWindow) {
     EXPECT_EQ(GetPixel(dc, left, y), grey);
     EXPECT_EQ(GetPixel(dc, left + 1, y), grey);
     EXPECT_EQ(GetPixel(dc, left + 2, y), fill);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 TEST_F(ColorSetUp, TheDueDateColoursAreLeavesUnderText) {
