@@ -8,6 +8,7 @@
 #include "WinTestFolder.h"
 #include "background/FormColorSetUp.h"
 #include "background/kvneColors.h"
+#include "framework/Handles.h"
 #include "framework/Messages.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
@@ -199,29 +200,22 @@ std::pair<int, int> MarkerRuns(HDC dc, int x, int y, int dx, int dy) {
 // The picker as it paints, printed into a bitmap of its client's size.
 class TPrintedPicker {
 public:
-    explicit TPrintedPicker(TFrameColorSelect& picker) {
-        RECT client{};
-        GetClientRect(picker.Handle(), &client);
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, client.right, client.bottom);
-        ReleaseDC(nullptr, screen);
-        old_ = SelectObject(dc_, bitmap_);
-        SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+    explicit TPrintedPicker(TFrameColorSelect& picker)
+        : bitmap_(ClientBitmap(picker)), select_(dc_.Get(), bitmap_.Get()) {
+        SendMessageW(picker.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()), PRF_CLIENT);
     }
-    ~TPrintedPicker() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    TPrintedPicker(const TPrintedPicker&) = delete;
-    TPrintedPicker& operator=(const TPrintedPicker&) = delete;
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return dc_.Get(); }
 
 private:
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
+    static HBITMAP ClientBitmap(const TFrameColorSelect& picker) {
+        RECT client{};
+        GetClientRect(picker.Handle(), &client);
+        const TWindowDC screen(nullptr);
+        return CreateCompatibleBitmap(screen.Get(), client.right, client.bottom);
+    }
+    TMemoryDC dc_{CreateCompatibleDC(nullptr)};
+    TBitmapHandle bitmap_;
+    TSelectObject select_;
 };
 
 }  // namespace
