@@ -87,7 +87,9 @@ void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>&
 // same folder, is flushed to disk (unless flush is false), and then takes the old file's
 // place. On any failure the old file stays as it was, no temporary file is left, and
 // EFileError names the file. Answers the stamp of the file written, taken before it took the
-// old file's place: a file put there after it is then seen as a change.
+// old file's place: a file put there after it is then seen as a change. A path that is a
+// symbolic link replaces the file it leads to, and the link stays (a list kept in a synced
+// folder through a link keeps syncing).
 TFileStamp ReplaceFileSafely(const std::string& path, const std::string& content, bool flush = true);
 
 // ReplaceFileSafely for text written in pieces, so that a large file needs no buffer of its
@@ -115,7 +117,7 @@ public:
 
 private:
     void Fail();
-    std::string path_, temp_;
+    std::string path_, target_, temp_;  // target_: the file replaced, path_ or where its link leads
     std::intptr_t file_ = -1;  // the system's handle; -1 when closed (also Windows' invalid handle)
     bool finished_ = false;    // closed and whole, waiting for Swap
     bool flushed_ = false;     // the swap is made durable too (where the system does not)

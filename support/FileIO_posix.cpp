@@ -34,6 +34,22 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
+// The file a save to path replaces: where a symbolic link leads, through links to links, even
+// when the file there is missing, so that the link is never replaced by a file of its own.
+std::string ReplacedFileOf(const std::string& path) {
+    std::string target = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+        char to[4096];
+        const ssize_t n = ::readlink(target.c_str(), to, sizeof to);
+        if (n <= 0 || n == static_cast<ssize_t>(sizeof to)) return target;
+        const std::string next(to, static_cast<std::size_t>(n));
+        target = next[0] == '/' ? next : FolderOf(target) + "/" + next;
+    }
+    return target;  // a ring of links: the save fails at the file, as a read of it does
+}
+
 // Case-insensitive wildcard match, as the Windows file system does it.
 bool MatchesMask(const char* name, const char* mask) {
     if (*mask == '\0') return *name == '\0';
@@ -160,11 +176,11 @@ std::size_t TFileReader::Read(char* into, std::size_t most) {
     }
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(ReplacedFileOf(path)) {
     // A temporary file left by an interrupted save is overwritten; whatever cannot be
     // (a folder, a file we may not write) is stepped over for the next name.
     for (int attempt = 0; attempt < kTemporaryNameCount && file_ < 0; ++attempt) {
-        temp_ = TemporaryNameFor(path, attempt);
+        temp_ = TemporaryNameFor(target_, attempt);
         file_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     }
     if (file_ < 0) throw EFileError(CannotWriteMessage(path));
@@ -209,10 +225,10 @@ TFileStamp TSafeFileWriter::Finish(bool flush) {
 }
 
 void TSafeFileWriter::Swap() {
-    if (!finished_ || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail();
+    if (!finished_ || ::rename(temp_.c_str(), target_.c_str()) != 0) Fail();
     finished_ = false;
     if (flushed_) {  // make the rename itself durable
-        int dir = ::open(FolderOf(path_).c_str(), O_RDONLY);
+        int dir = ::open(FolderOf(target_).c_str(), O_RDONLY);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);

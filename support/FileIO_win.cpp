@@ -43,6 +43,36 @@ bool MoveReplacingWithRetries(const std::wstring& source, const std::wstring& ta
     }
 }
 
+// The file a save to path replaces: where a symbolic link (or any reparse point that leads on)
+// ends, so that the link stays. Empty for a link that leads nowhere reachable (a drive that
+// is gone): replacing it would cut the list off from where it is kept.
+std::string ReplacedFileOf(const std::string& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return path;  // a new file
+    // Every existing file is asked for its final name: links kept by the file system below
+    // (a share's, or Wine's) do not show as reparse points.
+    const HANDLE file = CreateFileW(ToWide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? std::string() : path;
+    std::wstring final(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD n = GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        const bool fits = n < final.size();
+        final.resize(n == 0 ? 0 : fits ? n : n + 1);
+        if (n == 0 || fits) break;
+    }
+    CloseHandle(file);
+    // "\\?\C:\..." and "\\?\UNC\server\..." as the rest of the program writes them.
+    if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        final.replace(0, 8, L"\\\\");
+    else if (final.rfind(L"\\\\?\\", 0) == 0)
+        final.erase(0, 4);
+    const std::string narrow = FromWide(final);
+    // Without a final name in the code page, the save goes to the path as given.
+    return final.empty() || ToWide(narrow) != final ? path : narrow;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -149,12 +179,13 @@ std::size_t TFileReader::Read(char* into, std::size_t most) {
     return got;
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path) {
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(ReplacedFileOf(path)) {
+    if (target_.empty()) throw EFileError(CannotWriteMessage(path));
     // A temporary file left by an interrupted save is overwritten; whatever cannot be (a
     // folder, a read-only file, one another program holds open) is stepped over for the next name.
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kTemporaryNameCount && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temp_ = TemporaryNameFor(path, attempt);
+        temp_ = TemporaryNameFor(target_, attempt);
         file = CreateFileW(ToWide(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     }
@@ -202,7 +233,7 @@ TFileStamp TSafeFileWriter::Finish(bool flush) {
 
 void TSafeFileWriter::Swap() {
     // The move goes to the disk before it answers (MOVEFILE_WRITE_THROUGH).
-    if (!finished_ || !MoveReplacingWithRetries(ToWide(temp_), ToWide(path_))) Fail();
+    if (!finished_ || !MoveReplacingWithRetries(ToWide(temp_), ToWide(target_))) Fail();
     finished_ = false;
 }
 

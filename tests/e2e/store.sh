@@ -30,6 +30,19 @@ rm -rf "$data"
 close_program
 check "the items are in the file again after the exit" test "$(grep -c . "$data/todo/todo.txt" 2>/dev/null)" = 5
 
+echo "e2e: an item file that is a link into a synced folder"
+new_data_folder
+mkdir -p "$data/todo" "$data/synced"
+{ line 1 one; line 2 two; } > "$data/synced/todo.txt"
+ln -s ../synced/todo.txt "$data/todo/todo.txt"
+start_program
+sleep 1
+line 3 outside >> "$data/synced/todo.txt"
+sleep 2
+close_program
+check "the link stays a link, and the file it leads to holds every item" \
+  test -L "$data/todo/todo.txt" -a "$(grep -c . "$data/synced/todo.txt")" = 3
+
 echo "e2e: the item file held open by another program at start"
 new_data_folder
 mkdir -p "$data/todo"

@@ -120,6 +120,25 @@ TEST(ReplaceFileSafely, ReplacesAndLeavesNoTemporaryFile) {
     EXPECT_FALSE(std::filesystem::exists(TemporaryNameFor(path)));
 }
 
+TEST(ReplaceFileSafely, ALinkStaysAndTheFileItLeadsToIsReplaced) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder / "synced");
+    const std::string path = folder / "todo.txt", middle = folder / "middle.txt", target = folder / "synced/todo.txt";
+    WriteBytes(target, "old");
+    std::filesystem::create_symlink("synced/todo.txt", middle);  // relative, through a second link
+    std::filesystem::create_symlink("middle.txt", path);
+    ReplaceFileSafely(path, "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_TRUE(std::filesystem::is_symlink(middle));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(NamesIn(folder), (std::set<std::string>{"middle.txt", "synced", "todo.txt"}));
+    // A link whose file is gone makes it again, where it led.
+    std::filesystem::remove(target);
+    ReplaceFileSafely(path, "again");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(ReadBytes(target), "again");
+}
+
 TEST(ReplaceFileSafely, FileIsWholeWhenTheWriterIsKilledAtAnyMoment) {
     TestFolder folder;
     const std::string path = folder / "todo.txt";

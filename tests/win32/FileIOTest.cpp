@@ -49,6 +49,27 @@ TEST(FileIO, TheStampOfAReplaceIsTheFilesAndTellsAFilePutInItsPlace) {
     EXPECT_NE(now, written);
 }
 
+TEST(FileIO, ASymbolicLinkStaysAndItsFileIsReplaced) {
+    WinTestFolder folder;
+    const std::string base = FromWide(folder.Wide()), path = base + "\\todo.txt", target = base + "\\同期\\todo.txt";
+    ASSERT_TRUE(ForceFolder(base + "\\同期\\"));
+    ReplaceFileSafely(target, "old");
+    // Wine answers yes and makes nothing; its links are the Unix ones (see the end-to-end tests).
+    if (!CreateSymbolicLinkW(ToWide(path).c_str(), ToWide(target).c_str(), 0) || !FileExists(path))
+        GTEST_SKIP() << "no symbolic links made here";
+    ReplaceFileSafely(path, "new");
+    EXPECT_NE(GetFileAttributesW(ToWide(path).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    std::string content;
+    EXPECT_TRUE(ReadWholeFile(target, content));
+    EXPECT_EQ(content, "new");
+    EXPECT_FALSE(FileExists(TemporaryNameFor(path)));
+    // A link that leads nowhere is not replaced by a file of its own: the save fails.
+    DeleteFileW(ToWide(target).c_str());
+    RemoveDirectoryW(ToWide(base + "\\同期").c_str());
+    EXPECT_THROW(ReplaceFileSafely(path, "lost"), EFileError);
+    EXPECT_NE(GetFileAttributesW(ToWide(path).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+}
+
 TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     WinTestFolder folder;
     const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
