@@ -521,7 +521,8 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         stamp_ = stamp;
         return TFileState::Unchanged;
     }
-    const std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
+    std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
+    if (stamp_.known && olderBytes.empty()) KeepLinesSetAside(theirs);
     const std::vector<std::string>& before = BaseLines();
     std::vector<TMineLine> mine;
     mine.reserve(static_cast<std::size_t>(items_.Count()));
@@ -582,6 +583,46 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         }
     }
     return TFileState::Merged;
+}
+
+// A sync client that cannot merge two computers' saves keeps one as the item file and sets
+// the other aside under a name of its own ("todo (PC's conflicted copy ...).txt", "todo-PC.txt",
+// "todo.sync-conflict-....txt"). When the one set aside is this session's last save, the lines
+// the item file lacks were never removed by anyone: a line of the base that a copy at least as
+// new as the base still holds counts as kept by the other side.
+void TTodoStore::KeepLinesSetAside(std::vector<std::string>& theirs) {
+    std::unordered_map<std::string, int> left;  // line -> how many of theirs are not yet matched
+    for (const std::string& line : theirs) ++left[line];
+    std::unordered_map<std::string, int> missing;
+    for (const std::string& line : BaseLines())
+        if (int& count = left[line]; count > 0)
+            --count;
+        else
+            ++missing[line];
+    if (missing.empty()) return;
+    const auto isSavedAside = [](const std::string& name) {  // todo-yyyymmddhhmmss[-n].txt, ours
+        return name.size() >= 23 && name[4] == '-' &&
+               std::all_of(name.begin() + 5, name.begin() + 19, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(folder_), "todo*.txt")) {
+        if (entry.isFolder || LowerCaseSjis(entry.name) == "todo.txt" || isSavedAside(entry.name)) continue;
+        const std::string copy = folder_ + entry.name;
+        TFileStamp copyStamp{};
+        std::string bytes;
+        try {
+            if (!GetFileStamp(copy, copyStamp) || copyStamp.modified < stamp_.file.modified ||
+                !ReadItemFile(copy, bytes))
+                continue;
+        } catch (const EFileError&) {
+            continue;  // a copy that cannot be read holds nothing to keep
+        }
+        for (const std::string& line : SplitItemLines(bytes)) {
+            auto it = missing.find(line);
+            if (it == missing.end() || it->second == 0) continue;
+            --it->second;
+            theirs.push_back(line);
+        }
+    }
 }
 
 void TTodoStore::TakeFileList() {

@@ -167,6 +167,7 @@ private:
     // CheckFile; beforeWrite: a file that cannot be read is Unreadable even with the stamp last seen.
     TFileState Check(bool beforeWrite);
     void MergeLines(const TMergePlan& plan);
+    void KeepLinesSetAside(std::vector<std::string>& theirs);
 
     std::string folder_, path_;
     TTodoData items_;

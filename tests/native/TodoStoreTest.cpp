@@ -317,6 +317,29 @@ TEST(TodoStore, OwnSavesAreNotTakenForOutsideChangesButEveryDeliveryIs) {
     EXPECT_EQ(Texts(store), "c");
 }
 
+// A sync client sets this session's last save aside as a conflict copy and puts the other
+// computer's list in its place: what only the copy holds is kept. A copy older than the base
+// is no copy of it, and the other side's removal goes through.
+TEST(TodoStore, ALastSaveSetAsideAsAConflictCopyLosesNoItem) {
+    TestFolder folder;
+    const std::string todo = folder / "", copy = todo + "todo (PC's conflicted copy 2026-12-10).txt";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("mine"));
+    store.Save();
+    std::filesystem::rename(store.FilePath(), copy);
+    WriteOutside(store.FilePath(), FileOf({"a", "b", "theirs"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b theirs mine");
+    store.Save();
+    const timespec hourAgo{std::time(nullptr) - 3600, 0}, times[2] = {hourAgo, hourAgo};
+    ASSERT_EQ(::utimensat(AT_FDCWD, copy.c_str(), times, 0), 0);
+    WriteOutside(store.FilePath(), FileOf({"b", "theirs", "mine"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b theirs mine");
+}
+
 // A save writes over no bytes it could not compare: while the stamp has not settled, a file
 // that cannot be read may hold a rewrite just as long and with the same time.
 TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
