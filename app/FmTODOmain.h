@@ -46,6 +46,7 @@ public:
     static void BringForward(HWND first);
     // Loads the items, the settings and the colour scheme from the data folder.
     void LoadData();
+    void WatchItemFile();
     // Colours, fonts and options from the settings and the colour scheme.
     void ApplySettings();
 
@@ -173,7 +174,8 @@ private:
     void SaveItemsAtExit();
     // Replaces the current list by the file's, after a large outside removal, or keeps it.
     bool AskTakeFileList();
-    std::unique_ptr<TFolderWatcher> ItemWatcher;
+    // The item file's folder, and the folder its link leads to when that is another.
+    std::vector<std::unique_ptr<TFolderWatcher>> ItemWatchers;
     // A change of the item file met while a modal window ran: looked at again once it has closed.
     TTimer FileCheckTimer{nullptr, 3};
     void DeleteWithConfirmation();

@@ -139,7 +139,7 @@ void TFmTODOmain::LoadData() {
                                 "\"を作成できません。\r\n項目は保存されません。");
     ForceFolder(dataPath + "picture\\");
 
-    ItemWatcher.reset();
+    ItemWatchers.clear();
     Store.SetFolder(TodoFolder);
     Store.ConfirmLargeChange = [this] { return AskTakeFileList(); };
     try {
@@ -149,8 +149,7 @@ void TFmTODOmain::LoadData() {
         // and is tried again at every change and save.
         Application.ShowException(e);
     }
-    ItemWatcher = std::make_unique<TFolderWatcher>(ToWide(TodoFolder.substr(0, TodoFolder.size() - 1)), Handle(),
-                                                   WM_ITEMFILECHANGED);
+    WatchItemFile();
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());
     try {
@@ -197,6 +196,17 @@ void TFmTODOmain::FormPaint() {
     }
 }
 
+void TFmTODOmain::WatchItemFile() {
+    const std::string folder = TodoFolder.substr(0, TodoFolder.size() - 1);
+    ItemWatchers.push_back(std::make_unique<TFolderWatcher>(ToWide(folder), Handle(), WM_ITEMFILECHANGED));
+    // An item file that is a link into a synced folder changes there.
+    const std::string behind = FileBehind(Store.FilePath());
+    const std::size_t separator = LastSeparator(behind);
+    if (separator == std::string::npos || SameTextSjis(behind.substr(0, separator), folder)) return;
+    ItemWatchers.push_back(
+        std::make_unique<TFolderWatcher>(ToWide(behind.substr(0, separator)), Handle(), WM_ITEMFILECHANGED));
+}
+
 void TFmTODOmain::FormDestroy() {
     // A question of the exit save runs a message loop: no timer may act on the ending window.
     for (TTimer* timer : {&Timer1, &DayTimer, &FileCheckTimer}) timer->SetEnabled(false);
@@ -205,7 +215,7 @@ void TFmTODOmain::FormDestroy() {
     // A rendering still running is left behind: it owns all it touches.
     BGprofile.Shutdown();
     // Each step is reported on its own and never keeps the next one, or the end, from coming.
-    ItemWatcher.reset();
+    ItemWatchers.clear();
     RunSteps({[this] { SaveItemsAtExit(); },
               [this] {
                   MainSettings.Write(keys::NormalHeight, UnscaleForDpi(NormalHeight, Dpi()));
@@ -229,7 +239,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         UpdateWindow(Handle());
         return 0;
     case WM_ITEMFILECHANGED:
-        if (ItemWatcher) ItemWatcher->Handled();
+        for (const auto& watcher : ItemWatchers) watcher->Handled();
         ItemFileChanged();
         return 0;
     case WM_SHOWWINDOW:

@@ -34,9 +34,20 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
 }
 
-// The file a save to path replaces: where a symbolic link leads, through links to links, even
-// when the file there is missing, so that the link is never replaced by a file of its own.
-std::string ReplacedFileOf(const std::string& path) {
+// Case-insensitive wildcard match, as the Windows file system does it.
+bool MatchesMask(const char* name, const char* mask) {
+    if (*mask == '\0') return *name == '\0';
+    if (*mask == '*') return MatchesMask(name, mask + 1) || (*name && MatchesMask(name + 1, mask));
+    if (*name == '\0') return false;
+    if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) != std::tolower(static_cast<unsigned char>(*name)))
+        return false;
+    return MatchesMask(name + 1, mask + 1);
+}
+
+}  // namespace
+
+// Through links to links, even when the file at the end is missing.
+std::string FileBehind(const std::string& path) {
     std::string target = path;
     for (int hop = 0; hop < 40; ++hop) {
         struct stat st;
@@ -49,18 +60,6 @@ std::string ReplacedFileOf(const std::string& path) {
     }
     return target;  // a ring of links: the save fails at the file, as a read of it does
 }
-
-// Case-insensitive wildcard match, as the Windows file system does it.
-bool MatchesMask(const char* name, const char* mask) {
-    if (*mask == '\0') return *name == '\0';
-    if (*mask == '*') return MatchesMask(name, mask + 1) || (*name && MatchesMask(name + 1, mask));
-    if (*name == '\0') return false;
-    if (*mask != '?' && std::tolower(static_cast<unsigned char>(*mask)) != std::tolower(static_cast<unsigned char>(*name)))
-        return false;
-    return MatchesMask(name + 1, mask + 1);
-}
-
-}  // namespace
 
 std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string& mask) {
     std::vector<FolderEntry> entries;
@@ -176,7 +175,7 @@ std::size_t TFileReader::Read(char* into, std::size_t most) {
     }
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(ReplacedFileOf(path)) {
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(FileBehind(path)) {
     // A temporary file left by an interrupted save is overwritten; whatever cannot be
     // (a folder, a file we may not write) is stepped over for the next name.
     for (int attempt = 0; attempt < kTemporaryNameCount && file_ < 0; ++attempt) {

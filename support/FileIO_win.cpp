@@ -43,10 +43,10 @@ bool MoveReplacingWithRetries(const std::wstring& source, const std::wstring& ta
     }
 }
 
-// The file a save to path replaces: where a symbolic link (or any reparse point that leads on)
-// ends, so that the link stays. Empty for a link that leads nowhere reachable (a drive that
-// is gone): replacing it would cut the list off from where it is kept.
-std::string ReplacedFileOf(const std::string& path) {
+}  // namespace
+
+// Empty for a link whose end cannot be reached.
+std::string FileBehind(const std::string& path) {
     const DWORD attributes = AttributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return path;  // a new file
     // Every existing file is asked for its final name: links kept by the file system below
@@ -72,8 +72,6 @@ std::string ReplacedFileOf(const std::string& path) {
     // Without a final name in the code page, the save goes to the path as given.
     return final.empty() || ToWide(narrow) != final ? path : narrow;
 }
-
-}  // namespace
 
 bool FileExists(const std::string& path) {
     DWORD a = AttributesOf(path);
@@ -179,7 +177,7 @@ std::size_t TFileReader::Read(char* into, std::size_t most) {
     return got;
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(ReplacedFileOf(path)) {
+TSafeFileWriter::TSafeFileWriter(const std::string& path) : path_(path), target_(FileBehind(path)) {
     if (target_.empty()) throw EFileError(CannotWriteMessage(path));
     // A temporary file left by an interrupted save is overwritten; whatever cannot be (a
     // folder, a read-only file, one another program holds open) is stepped over for the next name.

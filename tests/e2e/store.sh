@@ -39,6 +39,8 @@ start_program
 sleep 1
 line 3 outside >> "$data/synced/todo.txt"
 sleep 2
+check "an item the sync client brings to the file the link leads to shows at once" \
+  sh -c "'$WINE' '$probe' accessible TFmTODOmain | grep -q outside"
 close_program
 check "the link stays a link, and the file it leads to holds every item" \
   test -L "$data/todo/todo.txt" -a "$(grep -c . "$data/synced/todo.txt")" = 3
