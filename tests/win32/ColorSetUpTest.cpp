@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "WinTestFolder.h"
 #include "background/FormColorSetUp.h"
@@ -100,7 +101,7 @@ TEST_P(ColorSetUpClose, ApplyThenClose) {
     };
     SetTimer(nullptr, 0, 100, RunStep);
     EXPECT_EQ(EditColorScheme(form), GetParam().kept);
-    EXPECT_EQ(wide.right, 538);
+    EXPECT_EQ(wide.right, 562);
     EXPECT_EQ(form.ButtonSelect->Text(), "色変更");
     EXPECT_EQ(resetsOnApply, 1);
     EXPECT_EQ(applied, 0x00FF00);
@@ -393,3 +394,49 @@ TEST_F(ColorSetUp, ValuesOnTheirOwnLinesShowTheirColour) {
     form.FillTree();
     EXPECT_EQ(form.ShownColor(form.FindNode(kColorInnerFrame)), 0x123456);
 }
+
+namespace {
+
+class ColorSetUpAtDpi : public ColorSetUp, public ::testing::WithParamInterface<int> {};
+
+}  // namespace
+
+// Every name shows whole: its text box holds the text in the font it is drawn in, inside the tree.
+TEST_P(ColorSetUpAtDpi, EveryTreeEntryShowsWhole) {
+    const TDpiOverride dpi(GetParam());
+    ColorsList.LoadDefaults();
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    HWND tree = form.TreeView1->Handle();
+    RECT client{};
+    GetClientRect(tree, &client);
+    HDC dc = GetDC(tree);
+    int entries = 0;
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item; item = TreeView_GetNextSibling(tree, item)) {
+            if (HTREEITEM child = TreeView_GetChild(tree, item)) pending.push_back(child);
+            wchar_t name[64] = L"";
+            TVITEMW data{};
+            data.mask = TVIF_TEXT | TVIF_HANDLE;
+            data.hItem = item;
+            data.pszText = name;
+            data.cchTextMax = 64;
+            ASSERT_TRUE(TreeView_GetItem(tree, &data));
+            RECT text{};
+            ASSERT_TRUE(TreeView_GetItemRect(tree, item, &text, TRUE));
+            const TSelectObject font(dc, form.DialogFont(form.IsLeaf(item) ? FW_NORMAL : FW_BOLD));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, name, lstrlenW(name), &size);
+            EXPECT_GE(text.right - text.left, size.cx) << FromWide(name);
+            EXPECT_LE(text.right, client.right) << FromWide(name);
+            ++entries;
+        }
+    }
+    ReleaseDC(tree, dc);
+    EXPECT_EQ(entries, 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ColorSetUpAtDpi, ::testing::Values(96, 192));
