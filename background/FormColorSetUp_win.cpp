@@ -143,6 +143,16 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     updown.OnScroll = [this, &control](int code, int) {
         if (code == SB_THUMBPOSITION) EditDone(control.Handle());
     };
+    // An arrow steps from the number the box shows once what was typed has taken effect: the
+    // control itself would step from its last position past a number outside its range.
+    updown.OnNotify = [this, &control, maximum, wrap = id == kLeHId](NMHDR* header) -> LRESULT {
+        if (header->code != UDN_DELTAPOS) return 0;
+        EditDone(control.Handle());
+        const int next = EditValue(&control) + reinterpret_cast<NMUPDOWN*>(header)->iDelta;
+        control.SetText(std::to_string(wrap ? (next + maximum + 1) % (maximum + 1) : std::clamp(next, 0, maximum)));
+        EditDone(control.Handle());
+        return 1;  // done here
+    };
     return control;
 }
 

@@ -327,6 +327,31 @@ INSTANTIATE_TEST_SUITE_P(Edits, PickerEdits,
                                                     [](TFrameColorSelect& f) { return f.LeRGB; }, "000000", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// An arrow steps from the number the box stands for, also while one out of range is typed in it.
+TEST(PickerArrows, StepFromTheValueTyped) {
+    const struct {
+        TControl* TFrameColorSelect::*edit;
+        int TPickerValues::*value;
+        const char* typed;
+        WPARAM arrow;
+        int shows;
+    } rows[] = {{&TFrameColorSelect::LeR, &TPickerValues::r, "300", VK_UP, 255},
+                {&TFrameColorSelect::LeR, &TPickerValues::r, "300", VK_DOWN, 254},
+                {&TFrameColorSelect::LeG, &TPickerValues::g, "-5", VK_UP, 1},
+                {&TFrameColorSelect::LeB, &TPickerValues::b, "100", VK_DOWN, 99}};
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& frame = *form.FrameColorSelect1;
+    for (const auto& row : rows) {
+        frame.SetRGB(64, 128, 192);
+        TControl* edit = frame.*row.edit;
+        edit->SetText(row.typed);
+        SendMessageW(edit->Handle(), WM_KEYDOWN, row.arrow, 1);
+        SendMessageW(edit->Handle(), WM_KEYUP, row.arrow, 0xC0000001);
+        EXPECT_EQ(edit->Text(), std::to_string(row.shows)) << row.typed;
+        EXPECT_EQ(frame.Values().*row.value, row.shows) << row.typed;
+    }
+}
+
 // A system colour in a scheme is the colour this system gives it; an index it lacks is not.
 TEST(SchemeColors, SystemColoursComeFromTheSystem) {
     TColorsList colors;
