@@ -34,7 +34,7 @@ RECT WorkArea() {
 
 struct PlaceCase {
     const char* name;
-    // The owner's place from the work area; the about window's expected place from both.
+    // The owner's place, from the work area.
     RECT (*owner)(const RECT& work);
     bool stored;  // a place kept from an earlier opening, (40, 50)
 };
