@@ -111,6 +111,14 @@ TSpinEdit TFmTodoOption::AddSpin(int page, TPlace place, TSpinRange range) {
                 {place.left, place.top, place.left + place.width, place.top + place.height}, Dpi());
     SendMessageW(spin.UpDown->Handle(), UDM_SETRANGE32, static_cast<WPARAM>(range.min), range.max);
     spin.SetValue(range.min);
+    // An arrow steps from the value the box stands for. Left alone, the control would step from its
+    // last position while an out-of-range number is still typed in the box, as it takes only
+    // numbers inside the range from there.
+    spin.UpDown->OnNotify = [spin](NMHDR* header) -> LRESULT {
+        if (header->code != UDN_DELTAPOS) return 0;
+        spin.SetValue(spin.Value() + reinterpret_cast<NMUPDOWN*>(header)->iDelta);
+        return 1;  // done here
+    };
     // Leaving the box shows the value it stands for.
     TControl* edit = spin.Edit;
     spin.Edit->OnCommand = [spin, edit](int code) {

@@ -56,9 +56,10 @@ void TFormVersionInfo::FormCreate() {
         return true;
     });
 
-    // Centred over the main window, unless a place was kept from an earlier opening.
-    CentreWindow(Handle(), owner_);
+    // Centred over the main window, unless a place was kept from an earlier opening: without
+    // one, LoadPosition alone would centre it on the screen.
     FormFunc.LoadPosition();
+    if (!FormFunc.LocationStored()) CentreWindow(Handle(), owner_);
     EnsureOnScreen(Handle());
 }
 

@@ -71,8 +71,9 @@ private:
 // "配色設定": the scheme's keys as a tree with a colour square per leaf, and the picker.
 class TFormColorSetUp : public TForm {
 public:
-    static constexpr int kClientHeight = 374, kTreeLeft = 8, kPickerLeft = 278;
-    static constexpr int kNarrowWidth = 286, kWideWidth = 538;  // the picker hidden and shown
+    // The tree is wide enough for its longest name, インアクティブタイトル, at any scale.
+    static constexpr int kClientHeight = 374, kTreeLeft = 8, kTreeWidth = 213, kButtonsLeft = 226, kPickerLeft = 302;
+    static constexpr int kNarrowWidth = 310, kWideWidth = 562;  // the picker hidden and shown
 
     explicit TFormColorSetUp(HWND owner);
     ~TFormColorSetUp() override;

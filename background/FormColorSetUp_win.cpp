@@ -38,8 +38,9 @@ enum : int { kGroupRGB = 1, kGroupHSV, kGroupHex };
 
 COLORREF ToColorRef(std::int32_t color) { return static_cast<COLORREF>(color) & 0xFFFFFF; }
 
-constexpr RECT kPickerShape{8, 8, 83, 83};    // the picker's colour
-constexpr RECT kDialogShape{202, 8, 278, 83};  // the selected key's colour
+constexpr RECT kPickerShape{8, 8, 83, 83};  // the picker's colour
+// The selected key's colour, above the buttons.
+constexpr RECT kDialogShape{TFormColorSetUp::kButtonsLeft, 8, TFormColorSetUp::kPickerLeft, 83};
 constexpr RECT kField{TFrameColorSelect::kFieldLeft, TFrameColorSelect::kFieldTop,
                       TFrameColorSelect::kFieldLeft + kFieldWidth, TFrameColorSelect::kFieldTop + kFieldHeight};
 
@@ -141,6 +142,16 @@ TControl& TFrameColorSelect::AddEdit(int id, int left, int top, int width, const
     SendMessageW(updown.Handle(), UDM_SETRANGE32, 0, maximum);
     updown.OnScroll = [this, &control](int code, int) {
         if (code == SB_THUMBPOSITION) EditDone(control.Handle());
+    };
+    // An arrow steps from the number the box shows once what was typed has taken effect: the
+    // control itself would step from its last position past a number outside its range.
+    updown.OnNotify = [this, &control, maximum, wrap = id == kLeHId](NMHDR* header) -> LRESULT {
+        if (header->code != UDN_DELTAPOS) return 0;
+        EditDone(control.Handle());
+        const int next = EditValue(&control) + reinterpret_cast<NMUPDOWN*>(header)->iDelta;
+        control.SetText(std::to_string(wrap ? (next + maximum + 1) % (maximum + 1) : std::clamp(next, 0, maximum)));
+        EditDone(control.Handle());
+        return 1;  // done here
     };
     return control;
 }
@@ -355,23 +366,21 @@ void TFormColorSetUp::FormCreate() {
     TControlArgs tree =
         withFont({.className = WC_TREEVIEWW, .id = kTreeId,
                   .style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS | WS_TABSTOP,
-                  .left = kTreeLeft, .top = 8, .width = 189, .height = kClientHeight - 16, .text = ""});
+                  .left = kTreeLeft, .top = 8, .width = kTreeWidth, .height = kClientHeight - 16, .text = ""});
     tree.exStyle = WS_EX_CLIENTEDGE;
     TreeView1 = &AddControl(tree);
     MakeLeafIcon();
     TreeView1->OnNotify = [this](NMHDR* header) { return TreeNotify(header); };
 
-    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
-    ButtonSelect = &AddControl(withFont({.className = WC_BUTTONW, .id = kSelectId, .style = kButton, .left = 202,
-                                         .top = 91, .width = 76, .height = 25, .text = "色選択>>"}));
-    BtDefault = &AddControl(withFont({.className = WC_BUTTONW, .id = kDefaultId, .style = kButton, .left = 202,
-                                      .top = 121, .width = 76, .height = 25, .text = "初期値"}));
-    BtReset = &AddControl(withFont({.className = WC_BUTTONW, .id = kResetId, .style = kButton, .left = 202,
-                                    .top = 151, .width = 76, .height = 25, .text = "元に戻す"}));
-    BtApply = &AddControl(withFont({.className = WC_BUTTONW, .id = kApplyId, .style = kButton, .left = 202,
-                                    .top = 181, .width = 76, .height = 25, .text = "反映させる"}));
-    BtOK = &AddControl(withFont({.className = WC_BUTTONW, .id = kOkId, .style = kButton, .left = 202,
-                                 .top = kClientHeight - 33, .width = 76, .height = 25, .text = "OK"}));
+    const auto button = [&](int id, int top, const char* text) {
+        return &AddControl(withFont({.className = WC_BUTTONW, .id = id, .style = BS_PUSHBUTTON | WS_TABSTOP,
+                                     .left = kButtonsLeft, .top = top, .width = 76, .height = 25, .text = text}));
+    };
+    ButtonSelect = button(kSelectId, 91, "色選択>>");
+    BtDefault = button(kDefaultId, 121, "初期値");
+    BtReset = button(kResetId, 151, "元に戻す");
+    BtApply = button(kApplyId, 181, "反映させる");
+    BtOK = button(kOkId, kClientHeight - 33, "OK");
     ButtonSelect->OnClick = [this] { ButtonSelectClick(); };
     BtDefault->OnClick = [this] { BtDefaultClick(); };
     BtReset->OnClick = [this] { BtResetClick(); };
@@ -395,7 +404,11 @@ void TFormColorSetUp::AddNodes(HTREEITEM parent, TDirStringList& node, const std
         TVINSERTSTRUCTW insert{};
         insert.hParent = parent;
         insert.hInsertAfter = TVI_LAST;
-        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+        // Bold through the tree itself, which then measures the name in bold: a bold font of
+        // our own at drawing would be clipped to the plain name's width.
+        insert.item.state = leaf ? 0 : TVIS_BOLD;
+        insert.item.stateMask = TVIS_BOLD;
         insert.item.pszText = const_cast<wchar_t*>(text.c_str());
         insert.item.iImage = insert.item.iSelectedImage = leaf ? 0 : I_IMAGENONE;
         insert.item.lParam = color;
@@ -560,7 +573,6 @@ LRESULT TFormColorSetUp::CustomDraw(NMTVCUSTOMDRAW& draw) const {
             if (!IsLeaf(item)) {
                 draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
                 draw.clrTextBk = GetSysColor(COLOR_WINDOW);
-                SelectObject(cd.hdc, DialogFont(FW_BOLD));
                 return CDRF_NEWFONT;
             }
             const bool selected = (cd.uItemState & CDIS_SELECTED) != 0;

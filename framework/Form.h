@@ -20,7 +20,8 @@ std::string WindowFailure(const char* what, const wchar_t* className);
 // starts with, which there first waits for the window manager to confirm the window is mapped,
 // the full 2 s when none runs; on Windows the window is hidden and destroyed as usual.
 void DestroyWindowAtOnce(HWND hwnd, bool skipHide = RunningUnderWine());
-// Centres a top-level window over another visible window, or over the screen without one.
+// Centres a top-level window over another visible window, or over the screen without one, kept
+// on that monitor's work area.
 // With insertAfter (HWND_TOPMOST, say) the window also takes that place in the z-order.
 void CentreWindow(HWND window, HWND over = nullptr, HWND insertAfter = nullptr);
 constexpr wchar_t kClosingProperty[] = L"Memorail.Closing";

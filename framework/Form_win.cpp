@@ -1,5 +1,6 @@
 #include "framework/Form.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -353,6 +354,14 @@ void CentreWindow(HWND window, HWND over, HWND insertAfter) {
     if (over && IsWindowVisible(over)) GetWindowRect(over, &area);
     GetWindowRect(window, &box);
     const int w = box.right - box.left, h = box.bottom - box.top;
-    SetWindowPos(window, insertAfter, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOACTIVATE | (insertAfter ? 0 : SWP_NOZORDER));
+    int left = (area.left + area.right - w) / 2, top = (area.top + area.bottom - h) / 2;
+    // Kept on the work area of the monitor it is centred on, its top left first when it is larger.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        left = std::max(std::min(left, static_cast<int>(work.right) - w), static_cast<int>(work.left));
+        top = std::max(std::min(top, static_cast<int>(work.bottom) - h), static_cast<int>(work.top));
+    }
+    SetWindowPos(window, insertAfter, left, top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | (insertAfter ? 0 : SWP_NOZORDER));
 }

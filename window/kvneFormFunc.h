@@ -53,6 +53,8 @@ public:
 
     // Restores place and size from application.ini; the owner calls it while it is created.
     void LoadPosition();
+    // Whether application.ini holds a place for the window (KeepLocation).
+    bool LocationStored() const;
     // Stores them; runs by itself when the owner's window is destroyed.
     void SavePosition();
     void ApplyWindowRound();

@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <climits>
+
 #include "framework/Handles.h"
 #include "framework/Messages.h"
 #include "support/Encoding_win.h"
@@ -266,6 +268,13 @@ void TkvneFormFunc::LoadPosition() {
     dockSite_ = GlobalEnv.ReadAppString(section, "DOCKSITE", "");
     MoveWindowTo(hwnd_, {left, top, left + width, top + height});
     EnsureOnScreen(hwnd_);
+}
+
+bool TkvneFormFunc::LocationStored() const {
+    if (!hwnd_) return false;
+    const std::string section = Section();
+    return GlobalEnv.ReadAppInteger(section, "LEFT", INT_MIN) != INT_MIN &&
+           GlobalEnv.ReadAppInteger(section, "TOP", INT_MIN) != INT_MIN;
 }
 
 void EnsureOnScreen(HWND window) {

@@ -58,11 +58,11 @@ cp "$old/default.clr" "$old/clr-before"        # the scheme is written as the di
 at_colour() { xdotool mousemove $((sx + $1)) $((sy + $2)) click 1; sleep 0.3; }
 at_colour 60 12                                # the tree's first line, ウィンドウ
 xdotool key Down; sleep 0.3                    # its first leaf, 背景
-at_colour $((202 + 38)) $((91 + 12))           # 色選択>>: the picker is shown
-at_colour $((278 + 126 + 32)) $((74 + 10))     # the RRGGBB edit
+at_colour $((226 + 38)) $((91 + 12))           # 色選択>>: the picker is shown
+at_colour $((302 + 126 + 32)) $((74 + 10))     # the RRGGBB edit
 xdotool key ctrl+a; xdotool type FF0000; xdotool key Return; sleep 0.3
-at_colour $((202 + 38)) $((91 + 12))           # 色変更
-at_colour $((202 + 38)) $((181 + 12))          # 反映させる
+at_colour $((226 + 38)) $((91 + 12))           # 色変更
+at_colour $((226 + 38)) $((181 + 12))          # 反映させる
 sleep 1
 applied=$(main_pixel colour-dialog-picker)
 check "反映させる shows the new window background at once ($applied)" test "$applied" = "255,0,0"

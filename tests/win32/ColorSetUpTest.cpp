@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "WinTestFolder.h"
 #include "background/FormColorSetUp.h"
@@ -100,7 +101,7 @@ TEST_P(ColorSetUpClose, ApplyThenClose) {
     };
     SetTimer(nullptr, 0, 100, RunStep);
     EXPECT_EQ(EditColorScheme(form), GetParam().kept);
-    EXPECT_EQ(wide.right, 538);
+    EXPECT_EQ(wide.right, 562);
     EXPECT_EQ(form.ButtonSelect->Text(), "色変更");
     EXPECT_EQ(resetsOnApply, 1);
     EXPECT_EQ(applied, 0x00FF00);
@@ -326,6 +327,31 @@ INSTANTIATE_TEST_SUITE_P(Edits, PickerEdits,
                                                     [](TFrameColorSelect& f) { return f.LeRGB; }, "000000", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// An arrow steps from the number the box stands for, also while one out of range is typed in it.
+TEST(PickerArrows, StepFromTheValueTyped) {
+    const struct {
+        TControl* TFrameColorSelect::*edit;
+        int TPickerValues::*value;
+        const char* typed;
+        WPARAM arrow;
+        int shows;
+    } rows[] = {{&TFrameColorSelect::LeR, &TPickerValues::r, "300", VK_UP, 255},
+                {&TFrameColorSelect::LeR, &TPickerValues::r, "300", VK_DOWN, 254},
+                {&TFrameColorSelect::LeG, &TPickerValues::g, "-5", VK_UP, 1},
+                {&TFrameColorSelect::LeB, &TPickerValues::b, "100", VK_DOWN, 99}};
+    TFormColorSetUp form(nullptr);
+    TFrameColorSelect& frame = *form.FrameColorSelect1;
+    for (const auto& row : rows) {
+        frame.SetRGB(64, 128, 192);
+        TControl* edit = frame.*row.edit;
+        edit->SetText(row.typed);
+        SendMessageW(edit->Handle(), WM_KEYDOWN, row.arrow, 1);
+        SendMessageW(edit->Handle(), WM_KEYUP, row.arrow, 0xC0000001);
+        EXPECT_EQ(edit->Text(), std::to_string(row.shows)) << row.typed;
+        EXPECT_EQ(frame.Values().*row.value, row.shows) << row.typed;
+    }
+}
+
 // A system colour in a scheme is the colour this system gives it; an index it lacks is not.
 TEST(SchemeColors, SystemColoursComeFromTheSystem) {
     TColorsList colors;
@@ -393,3 +419,49 @@ TEST_F(ColorSetUp, ValuesOnTheirOwnLinesShowTheirColour) {
     form.FillTree();
     EXPECT_EQ(form.ShownColor(form.FindNode(kColorInnerFrame)), 0x123456);
 }
+
+namespace {
+
+class ColorSetUpAtDpi : public ColorSetUp, public ::testing::WithParamInterface<int> {};
+
+}  // namespace
+
+// Every name shows whole: its text box holds the text in the font it is drawn in, inside the tree.
+TEST_P(ColorSetUpAtDpi, EveryTreeEntryShowsWhole) {
+    const TDpiOverride dpi(GetParam());
+    ColorsList.LoadDefaults();
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    HWND tree = form.TreeView1->Handle();
+    RECT client{};
+    GetClientRect(tree, &client);
+    HDC dc = GetDC(tree);
+    int entries = 0;
+    std::vector<HTREEITEM> pending{TreeView_GetRoot(tree)};
+    while (!pending.empty()) {
+        HTREEITEM item = pending.back();
+        pending.pop_back();
+        for (; item; item = TreeView_GetNextSibling(tree, item)) {
+            if (HTREEITEM child = TreeView_GetChild(tree, item)) pending.push_back(child);
+            wchar_t name[64] = L"";
+            TVITEMW data{};
+            data.mask = TVIF_TEXT | TVIF_HANDLE;
+            data.hItem = item;
+            data.pszText = name;
+            data.cchTextMax = 64;
+            ASSERT_TRUE(TreeView_GetItem(tree, &data));
+            RECT text{};
+            ASSERT_TRUE(TreeView_GetItemRect(tree, item, &text, TRUE));
+            const TSelectObject font(dc, form.DialogFont(form.IsLeaf(item) ? FW_NORMAL : FW_BOLD));
+            SIZE size{};
+            GetTextExtentPoint32W(dc, name, lstrlenW(name), &size);
+            EXPECT_GE(text.right - text.left, size.cx) << FromWide(name);
+            EXPECT_LE(text.right, client.right) << FromWide(name);
+            ++entries;
+        }
+    }
+    ReleaseDC(tree, dc);
+    EXPECT_EQ(entries, 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, ColorSetUpAtDpi, ::testing::Values(96, 192));

@@ -236,6 +236,28 @@ INSTANTIATE_TEST_SUITE_P(Placements, ZoomRule,
                          ::testing::Values(ZoomCase{0, 2, false}, ZoomCase{3, 0, false}, ZoomCase{0, 0, false},
                                            ZoomCase{1, 3, true}));
 
+// An arrow steps from the value the box stands for, also while a number out of range is still typed in it.
+TEST_F(OptionsFolder, ZoomArrowsStepFromTheClampedValue) {
+    TFmTodoOption dialog(nullptr);
+    TFmTodoOption::SetItemIndex(dialog.CMBvalign, 1);
+    TFmTodoOption::SetItemIndex(dialog.CMBhalign, 1);
+    dialog.CMBvalignChange();
+    const TSpinEdit& zoom = dialog.SEzoom;
+    const struct {
+        const char* typed;
+        WPARAM arrow;
+        const char* shows;
+    } rows[] = {{"900", VK_UP, "500"}, {"900", VK_DOWN, "499"}, {"0", VK_UP, "2"}, {"250", VK_UP, "251"}};
+    for (const auto& row : rows) {
+        zoom.SetValue(100);
+        zoom.Edit->SetText(row.typed);
+        SendMessageW(zoom.Edit->Handle(), WM_KEYDOWN, row.arrow, 1);
+        SendMessageW(zoom.Edit->Handle(), WM_KEYUP, row.arrow, 0xC0000001);
+        EXPECT_EQ(zoom.Edit->Text(), row.shows) << row.typed;
+        EXPECT_EQ(SendMessageW(zoom.UpDown->Handle(), UDM_GETPOS32, 0, 0), std::stoi(row.shows)) << row.typed;
+    }
+}
+
 TEST_F(OptionsFolder, OkRefusesAMissingFolderAndStoresTheRest) {
     ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[PICTURE]\r\nminutes=0\r\n");
     MainSettings.Load();
