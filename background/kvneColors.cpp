@@ -97,8 +97,11 @@ void TColorsList::LoadFrom(const std::string& fileName) {
 void TColorsList::LoadFromFile(const std::string& fileName) {
     std::string text;
     ReadWholeFile(fileName, text);
+    const std::string_view body = SkipUtf8Mark(text);
     if (LooksLikeUtf16(text))
         LoadDefaults();
+    else if (LooksLikeUtf8(body))  // saved by an editor: its names would match no key
+        LoadFromText(ShiftJisFromUtf8(body));
     else
         LoadFromText(text);
 }
