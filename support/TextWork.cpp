@@ -403,7 +403,7 @@ bool LooksLikeUtf16(std::string_view text) {
 }
 
 bool LooksLikeUtf8(std::string_view text) {
-    bool beyondAscii = false;
+    bool wide = false;
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const std::size_t n = c < 0x80                 ? 1
@@ -414,10 +414,10 @@ bool LooksLikeUtf8(std::string_view text) {
         if (n == 0 || i + n > text.size()) return false;
         for (std::size_t k = 1; k < n; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        beyondAscii = beyondAscii || n > 1;
+        wide = wide || n > 2;  // Shift-JIS half-width kana may pair into two-byte forms
         i += n;
     }
-    return beyondAscii;
+    return wide;
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
