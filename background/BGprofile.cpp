@@ -60,6 +60,12 @@ std::string TBGprofile::BaseName(const std::string& entry) const { return SplitP
 
 namespace {
 
+// An editor's UTF-8 list as Shift-JIS text; any other as it is.
+std::string ShiftJisList(const std::string& text) {
+    const std::string_view body = SkipUtf8Mark(text);
+    return LooksLikeUtf8(body) ? ShiftJisFromUtf8(body) : std::string(body);
+}
+
 // The entries of picture.lst; none when it does not exist. EFileError when it cannot be read or
 // is in UTF-16 (its lines would be junk).
 std::vector<std::string> ReadPictureList(const std::string& file) {
@@ -67,7 +73,7 @@ std::vector<std::string> ReadPictureList(const std::string& file) {
     std::string text;
     if (ReadWholeFile(file, text)) {
         RefuseUtf16(file, text);
-        for (std::string& line : SplitLines(SkipUtf8Mark(text)))
+        for (std::string& line : SplitLines(ShiftJisList(text)))
             if (!TrimBlanks(line).empty()) entries.push_back(std::move(line));
     }
     return entries;
@@ -216,6 +222,12 @@ void TBGprofile::AppendListLine(const std::string& entry) {
         // A list written by hand may lack its last line break.
         std::string text;
         if (ReadWholeFile(file, text)) RefuseUtf16(file, text);
+        // Shift-JIS lines behind UTF-8 ones would make the whole list junk to the next reading.
+        if (const std::string_view body = SkipUtf8Mark(text); LooksLikeUtf8(body)) {
+            text = ShiftJisFromUtf8(body);
+            if (text.back() != '\n') text += "\r\n";
+            ReplaceFileSafely(file, text);
+        }
         if (!text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
         listEndChecked_ = true;
     }
