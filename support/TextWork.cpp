@@ -405,6 +405,12 @@ bool LooksLikeUtf16(std::string_view text) {
 bool LooksLikeUtf8(std::string_view text) {
     bool wide = false;
     for (std::size_t i = 0; i < text.size();) {
+        // ASCII eight bytes at a time: an item file may be large.
+        std::uint64_t eight;
+        if (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            i += 8;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const std::size_t n = c < 0x80                 ? 1
                               : c >= 0xC2 && c <= 0xDF ? 2
