@@ -60,12 +60,6 @@ std::string TBGprofile::BaseName(const std::string& entry) const { return SplitP
 
 namespace {
 
-// An editor's UTF-8 list as Shift-JIS text; any other as it is.
-std::string ShiftJisList(const std::string& text) {
-    const std::string_view body = SkipUtf8Mark(text);
-    return LooksLikeUtf8(body) ? ShiftJisFromUtf8(body) : std::string(body);
-}
-
 // The entries of picture.lst; none when it does not exist. EFileError when it cannot be read or
 // is in UTF-16 (its lines would be junk).
 std::vector<std::string> ReadPictureList(const std::string& file) {
@@ -73,7 +67,8 @@ std::vector<std::string> ReadPictureList(const std::string& file) {
     std::string text;
     if (ReadWholeFile(file, text)) {
         RefuseUtf16(file, text);
-        for (std::string& line : SplitLines(ShiftJisList(text)))
+        text = ShiftJisIfUtf8(std::move(text));
+        for (std::string& line : SplitLines(SkipUtf8Mark(text)))
             if (!TrimBlanks(line).empty()) entries.push_back(std::move(line));
     }
     return entries;

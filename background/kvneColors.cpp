@@ -97,13 +97,10 @@ void TColorsList::LoadFrom(const std::string& fileName) {
 void TColorsList::LoadFromFile(const std::string& fileName) {
     std::string text;
     ReadWholeFile(fileName, text);
-    const std::string_view body = SkipUtf8Mark(text);
     if (LooksLikeUtf16(text))
         LoadDefaults();
-    else if (LooksLikeUtf8(body))  // saved by an editor: its names would match no key
-        LoadFromText(ShiftJisFromUtf8(body));
-    else
-        LoadFromText(text);
+    else  // an editor's UTF-8 names would match no key
+        LoadFromText(ShiftJisIfUtf8(std::move(text)));
 }
 
 void TColorsList::SaveAs(const std::string& fileName) const {

@@ -11,16 +11,6 @@
 
 TprofileList MainSettings;
 
-namespace {
-
-// An editor's UTF-8 file as Shift-JIS text; any other as it is.
-std::string ShiftJisText(std::string text) {
-    const std::string_view body = SkipUtf8Mark(text);
-    return LooksLikeUtf8(body) ? ShiftJisFromUtf8(body) : text;
-}
-
-}  // namespace
-
 int TMultiStringList::Add(const std::string& text) {
     items_.push_back({text, {}});
     return Count() - 1;
@@ -158,7 +148,7 @@ void TprofileList::LoadFromFile(const std::string& path) {
     Clear();
     std::string text;
     if (!ReadWholeFile(path, text)) return;
-    ParseLines(SplitLines(SkipUtf8Mark(ShiftJisText(std::move(text)))));
+    ParseLines(SplitLines(SkipUtf8Mark(ShiftJisIfUtf8(std::move(text)))));
 }
 
 void TprofileList::ParseLines(const std::vector<std::string>& lines) {
@@ -215,7 +205,7 @@ void TprofileList::Save() {
     // Shift-JIS lines set into an editor's UTF-16 file would ruin every setting in it.
     if (exists) RefuseUtf16(fileName_, current);
     // Shift-JIS values set among UTF-8 lines would leave a file neither reads right.
-    current = ShiftJisText(std::move(current));
+    current = ShiftJisIfUtf8(std::move(current));
     std::string updated = UpdatedText(current);
     if (!exists && Count() == 0) return;
     if (exists && updated == current) return;

@@ -426,6 +426,11 @@ bool LooksLikeUtf8(std::string_view text) {
     return wide;
 }
 
+std::string ShiftJisIfUtf8(std::string text) {
+    const std::string_view body = SkipUtf8Mark(text);
+    return LooksLikeUtf8(body) ? ShiftJisFromUtf8(body) : text;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

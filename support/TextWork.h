@@ -68,6 +68,8 @@ bool LooksLikeUtf16(std::string_view text);
 bool LooksLikeUtf8(std::string_view text);
 // UTF-8 text in Shift-JIS; characters Shift-JIS cannot hold become one "?" each.
 std::string ShiftJisFromUtf8(std::string_view text);
+// Text an editor saved in UTF-8 as Shift-JIS, its mark dropped; any other text as it is.
+std::string ShiftJisIfUtf8(std::string text);
 
 // Splits at CR LF, lone CR or lone LF; a final line end gives no empty last line.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -294,6 +294,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
         ArchiveEdit edit;
         edit.path = path;
         if (!ReadWholeFile(path, edit.before)) continue;
+        edit.before = ShiftJisIfUtf8(std::move(edit.before));  // as ReadArchivedItems saw it
         const std::vector<int> lines = LocateLines(edit.before, wanted);
         std::vector<int> found;
         for (std::size_t w = 0; w < wanted.size(); ++w)
@@ -343,6 +344,7 @@ void TTodoStore::ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool f
 void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
     std::string now;
     const bool there = ReadWholeFile(edit.path, now);
+    now = ShiftJisIfUtf8(std::move(now));
     if (there && now == (forward ? edit.before : edit.after)) {
         ReplaceFileSafely(edit.path, forward ? edit.after : edit.before);
     } else if (forward) {  // changed meanwhile: takes out what of the lines is still there
