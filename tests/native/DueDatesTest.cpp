@@ -167,8 +167,9 @@ TEST(ArchiveLines, AUtf8MonthGivesItsItemsAndTakesThemOut) {
     EXPECT_EQ(ReadBytes(archive), "20260105,000000,\"牛乳\",\"★\"\r\n");
     WriteBytes(archive, std::string(utf8.begin(), utf8.end()));
     store.Remove(store.IdAt(0));
-    EXPECT_EQ(ReadBytes(archive), "20260105,000000,\"買い物\",\"★\"\r\n20260105,000000,\"牛乳\",\"★\"\r\n"
-                                  "20260105,000000,\"買い物\",\"★\"\r\n");
+    EXPECT_EQ(ReadBytes(archive),
+              "20260105,000000,\"買い物\",\"★\"\r\n20260105,000000,\"牛乳\",\"★\"\r\n"
+              "20260105,000000,\"買い物\",\"★\"\r\n");
 }
 
 TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
