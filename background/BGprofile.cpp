@@ -67,6 +67,7 @@ std::vector<std::string> ReadPictureList(const std::string& file) {
     std::string text;
     if (ReadWholeFile(file, text)) {
         RefuseUtf16(file, text);
+        text = ShiftJisIfUtf8(std::move(text));
         for (std::string& line : SplitLines(SkipUtf8Mark(text)))
             if (!TrimBlanks(line).empty()) entries.push_back(std::move(line));
     }
@@ -216,6 +217,12 @@ void TBGprofile::AppendListLine(const std::string& entry) {
         // A list written by hand may lack its last line break.
         std::string text;
         if (ReadWholeFile(file, text)) RefuseUtf16(file, text);
+        // Shift-JIS lines behind UTF-8 ones would make the whole list junk to the next reading.
+        if (const std::string_view body = SkipUtf8Mark(text); LooksLikeUtf8(body)) {
+            text = ShiftJisFromUtf8(body);
+            if (text.back() != '\n') text += "\r\n";
+            ReplaceFileSafely(file, text);
+        }
         if (!text.empty() && text.back() != '\n') AppendToFile(file, "\r\n");
         listEndChecked_ = true;
     }

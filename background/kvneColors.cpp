@@ -99,8 +99,8 @@ void TColorsList::LoadFromFile(const std::string& fileName) {
     ReadWholeFile(fileName, text);
     if (LooksLikeUtf16(text))
         LoadDefaults();
-    else
-        LoadFromText(text);
+    else  // an editor's UTF-8 names would match no key
+        LoadFromText(ShiftJisIfUtf8(std::move(text)));
 }
 
 void TColorsList::SaveAs(const std::string& fileName) const {

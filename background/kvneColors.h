@@ -38,6 +38,7 @@ public:
     void Load();  // the own file if it exists, else the built-in scheme
     void LoadFrom(const std::string& fileName);
     // A file in UTF-16 (an editor's) gives the built-in scheme: read as Shift-JIS it is junk.
+    // One in UTF-8 is read as its Shift-JIS text, which a save writes.
     void LoadFromFile(const std::string& fileName);
     // Both raise EFileError, the file left as it is, when it is in UTF-16.
     void Save() const { SaveAs(fileName_); }

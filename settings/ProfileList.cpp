@@ -148,7 +148,7 @@ void TprofileList::LoadFromFile(const std::string& path) {
     Clear();
     std::string text;
     if (!ReadWholeFile(path, text)) return;
-    ParseLines(SplitLines(SkipUtf8Mark(text)));
+    ParseLines(SplitLines(SkipUtf8Mark(ShiftJisIfUtf8(std::move(text)))));
 }
 
 void TprofileList::ParseLines(const std::vector<std::string>& lines) {
@@ -204,6 +204,8 @@ void TprofileList::Save() {
     }
     // Shift-JIS lines set into an editor's UTF-16 file would ruin every setting in it.
     if (exists) RefuseUtf16(fileName_, current);
+    // Shift-JIS values set among UTF-8 lines would leave a file neither reads right.
+    current = ShiftJisIfUtf8(std::move(current));
     std::string updated = UpdatedText(current);
     if (!exists && Count() == 0) return;
     if (exists && updated == current) return;

@@ -81,7 +81,8 @@ public:
     // The data folder's file named after the program, with ".ini".
     void UseDefaultFileName(const std::string& dataFolderPath, const std::string& exeFileName);
 
-    // Reads the file when it exists. EFileError when it is in UTF-16: the defaults stay.
+    // Reads the file when it exists, one in UTF-8 as its Shift-JIS text. EFileError when it is
+    // in UTF-16: the defaults stay.
     void Load();
     void LoadFromFile(const std::string& path);
     void ParseLines(const std::vector<std::string>& lines);

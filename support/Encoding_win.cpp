@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "support/TextWork.h"
+
 std::wstring ToWide(const std::string& text) {
     if (text.empty()) return {};
     int n = MultiByteToWideChar(kShiftJisCodePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -86,4 +88,13 @@ std::string PathFromWide(const std::wstring& path) {
     shortPath.resize(n);
     std::string shortNarrow = Narrow(shortPath, lossy);
     return lossy ? narrow : shortNarrow;
+}
+
+std::string ShiftJisFromUtf8(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
+    return FromWide(wide);
 }

@@ -402,6 +402,35 @@ bool LooksLikeUtf16(std::string_view text) {
     return most >= 2 && most * 4 >= sample / 2 && least * 2 < most;
 }
 
+bool LooksLikeUtf8(std::string_view text) {
+    bool wide = false;
+    for (std::size_t i = 0; i < text.size();) {
+        // ASCII eight bytes at a time: an item file may be large.
+        std::uint64_t eight;
+        if (i + 8 <= text.size() && (std::memcpy(&eight, text.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            i += 8;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = c < 0x80                 ? 1
+                              : c >= 0xC2 && c <= 0xDF ? 2
+                              : c >= 0xE0 && c <= 0xEF ? 3
+                              : c >= 0xF0 && c <= 0xF4 ? 4
+                                                       : 0;
+        if (n == 0 || i + n > text.size()) return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        wide = wide || n > 2;  // Shift-JIS half-width kana may pair into two-byte forms
+        i += n;
+    }
+    return wide;
+}
+
+std::string ShiftJisIfUtf8(std::string text) {
+    const std::string_view body = SkipUtf8Mark(text);
+    return LooksLikeUtf8(body) ? ShiftJisFromUtf8(body) : text;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;

@@ -63,6 +63,14 @@ std::string_view SkipUtf8Mark(std::string_view text);
 // of the even or of the odd positions, as ASCII text gives in UTF-16 and Shift-JIS text never does.
 bool LooksLikeUtf16(std::string_view text);
 
+// True for text in UTF-8 with characters of three bytes or more (Japanese ones): every byte above
+// 0x7F in a well-formed sequence, as Shift-JIS text with Japanese in it never has.
+bool LooksLikeUtf8(std::string_view text);
+// UTF-8 text in Shift-JIS; characters Shift-JIS cannot hold become one "?" each.
+std::string ShiftJisFromUtf8(std::string_view text);
+// Text an editor saved in UTF-8 as Shift-JIS, its mark dropped; any other text as it is.
+std::string ShiftJisIfUtf8(std::string text);
+
 // Splits at CR LF, lone CR or lone LF; a final line end gives no empty last line.
 std::vector<std::string> SplitLines(std::string_view text);
 

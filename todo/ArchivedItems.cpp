@@ -58,6 +58,7 @@ std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
     std::string content;
     if (!ReadWholeFile(path, content)) return items;
     RefuseUtf16(path, content);  // read as Shift-JIS it holds no item lines
+    content = ShiftJisIfUtf8(std::move(content));
     const std::string name = ExtractFileName(path);
     int number = 0;
     for (const TLineSpan& span : LineSpans(content)) {

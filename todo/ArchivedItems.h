@@ -17,7 +17,8 @@ struct TArchivedItem {
 
 // The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt", newest first.
 std::vector<std::string> ArchiveFiles(const std::string& todoFolder);
-// The item lines of one archive in file order; empty lines and lines of other kinds are left out.
+// The item lines of one archive in file order (in Shift-JIS, from an editor's UTF-8 too); empty
+// lines and lines of other kinds are left out.
 // EFileError naming the file when it cannot be read or is in UTF-16.
 std::vector<TArchivedItem> ReadArchivedItems(const std::string& path);
 // Every archive's items, newest month first. An archive that cannot be read is skipped; unread,

@@ -12,7 +12,9 @@ std::vector<std::string> BuiltInCategories() { return {kNoMark, "☆", "★"}; }
 namespace {
 
 std::vector<std::string> MarksOf(const std::string& text, std::size_t most) {
-    const std::string_view rest = SkipUtf8Mark(text);
+    // Saved by an editor in UTF-8, the marks would show and be stored as junk.
+    const std::string shiftJis = ShiftJisIfUtf8(text);
+    const std::string_view rest = SkipUtf8Mark(shiftJis);
     std::vector<std::string> marks;
     std::unordered_set<std::string_view> seen;
     // Every CR and LF ends a line: the empty lines this makes of CR LF are dropped anyway.

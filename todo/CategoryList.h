@@ -16,7 +16,7 @@ constexpr std::size_t kMaxCategories = 1000;
 
 // One mark a line, lines ended by CR LF, LF or CR. An empty line holds no mark and is dropped:
 // an empty entry could not be told from no selection. Each mark once, in file order, the
-// first kMaxCategories of them.
+// first kMaxCategories of them. Text in UTF-8 gives its marks in Shift-JIS.
 std::vector<std::string> CategoryLines(const std::string& text);
 
 // What Category.txt holds for the marks a list shows: them, one a line, and after them the

@@ -18,6 +18,8 @@ void AppendToArchive(const std::string& path, const std::vector<std::string>& li
     ReadWholeFile(path, content);
     // A Shift-JIS line at the end of an editor's UTF-16 file would ruin it.
     RefuseUtf16(path, content);
+    // Nor would one behind an editor's UTF-8 lines: the month is written in Shift-JIS.
+    content = ShiftJisIfUtf8(std::move(content));
     const bool endsWithLineEnd = content.size() >= 2 && content.compare(content.size() - 2, 2, "\r\n") == 0;
     if (!content.empty() && !endsWithLineEnd) content += "\r\n";
     const bool started = content.empty();

@@ -11,8 +11,9 @@ std::string ArchiveFileName(const std::string& todoFolder, TDateTime dueDate);
 
 // Adds one item line at the end of the archive and keeps every byte it already held (a CR LF
 // goes first when the file does not end with one). A missing file is started, in its folder
-// made again when that is gone. An archive that exists but cannot be read, or cannot be
-// written, or is in UTF-16, raises EFileError naming it and is left as it was.
+// made again when that is gone. One an editor saved in UTF-8 is written in Shift-JIS. An archive
+// that exists but cannot be read, or cannot be written, or is in UTF-16, raises EFileError
+// naming it and is left as it was.
 void AppendToArchive(const std::string& path, const std::string& line);
 // The same for several lines in one write: all of them or, on an error, none.
 void AppendToArchive(const std::string& path, const std::vector<std::string>& lines);

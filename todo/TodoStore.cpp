@@ -38,8 +38,9 @@ namespace {
 // Room for a text formatted anew to grow before its memory must move.
 constexpr std::size_t kFormatRoom = 64 * 1024;
 
-// The item file's bytes: a UTF-8 mark in front is skipped; UTF-16 is refused, as read as
-// Shift-JIS it would give items full of NULs that every save would keep.
+// The item file's bytes: a UTF-8 mark in front is skipped, and an editor's UTF-8 text is taken
+// as its Shift-JIS (else its items would read as junk); UTF-16 is refused, as read as Shift-JIS
+// it would give items full of NULs that every save would keep.
 bool ReadItemFile(const std::string& path, std::string& bytes) {
     bytes.clear();
     // A folder in the file's place holds no items; writing there fails and says so. The
@@ -47,6 +48,7 @@ bool ReadItemFile(const std::string& path, std::string& bytes) {
     if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom)) return false;
     RefuseUtf16(path, bytes);
     if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
+    if (LooksLikeUtf8(bytes)) bytes = ShiftJisFromUtf8(bytes);
     return true;
 }
 
@@ -292,6 +294,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
         ArchiveEdit edit;
         edit.path = path;
         if (!ReadWholeFile(path, edit.before)) continue;
+        edit.before = ShiftJisIfUtf8(std::move(edit.before));  // as ReadArchivedItems saw it
         const std::vector<int> lines = LocateLines(edit.before, wanted);
         std::vector<int> found;
         for (std::size_t w = 0; w < wanted.size(); ++w)
@@ -341,6 +344,7 @@ void TTodoStore::ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool f
 void TTodoStore::ApplyArchiveEdit(const ArchiveEdit& edit, bool forward) {
     std::string now;
     const bool there = ReadWholeFile(edit.path, now);
+    now = ShiftJisIfUtf8(std::move(now));
     if (there && now == (forward ? edit.before : edit.after)) {
         ReplaceFileSafely(edit.path, forward ? edit.after : edit.before);
     } else if (forward) {  // changed meanwhile: takes out what of the lines is still there

@@ -45,6 +45,18 @@ TEST_F(PictureLibrary, ListFileWithAUtf8MarkInFront) {
     EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("a.jpg")}));
 }
 
+// Saved as UTF-8 by an editor: its paths are read, and a picture added later is not listed in
+// Shift-JIS behind UTF-8 lines.
+TEST_F(PictureLibrary, AUtf8ListGivesItsPathsAndStaysOneEncoding) {
+    const std::u8string name = u8"写真.jpg";
+    WriteBytes(Data("picture.lst"), Photos(std::string(name.begin(), name.end())) + "\r\n");
+    library.LoadPictureList();
+    EXPECT_EQ(Listed(), (std::vector<std::string>{library.DefaultEntry(), Photos("写真.jpg")}));
+    WriteBytes(Photos("b.jpx"), "jpx");  // listed on disk at once
+    library.RegisterPicture(Photos("b.jpx"));
+    EXPECT_EQ(ReadBytes(Data("picture.lst")), Photos("写真.jpg") + "\r\n" + Data("picture/b.jpx") + "\r\n");
+}
+
 TEST_F(PictureLibrary, JpegIsListedInPlaceAndItsSettingsMoveIn) {
     library.LoadPictureList();
     WriteBytes(Photos("Sea.jpg"), "jpeg");

@@ -52,6 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FileCase{"empty_file", "", {}, false},
                       FileCase{"repeated_marks_once", "★\r\n◆\r\n★\r\n　\r\n◆\r\n", {"★", "◆", "　"}, true},
                       FileCase{"utf8_mark_skipped", "\xEF\xBB\xBF★\r\n◆\r\n", {"★", "◆"}, false},
+                      // ★ and ◆ as Notepad saves them in UTF-8, with its mark or without
+                      FileCase{"utf8_read_as_shift_jis", "\xE2\x98\x85\r\n\xE2\x97\x86\r\n", {"★", "◆"}, false},
+                      FileCase{"utf8_with_mark", "\xEF\xBB\xBF\xE2\x98\x85\r\n", {"★"}, false},
+                      FileCase{"half_width_kana_not_taken_for_utf8", "ﾃｽ\r\n", {"ﾃｽ"}, false},  // C3 BD
                       // 表 ends in 5C, a backslash's byte; ASCII and half-width marks stay as written
                       FileCase{"bytes_kept", "表\r\n a\r\nｱ\r\n　 \r\n", {"表", " a", "ｱ", "　 "}, false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -98,6 +98,21 @@ TEST(Colors, AUtf16SchemeIsNeitherReadAsBlackNorWrittenOver) {
     EXPECT_EQ(ReadBytes(folder / "x.clr"), utf16);
 }
 
+// A scheme saved as UTF-8 (Notepad's way, with its mark or without) keeps its colours.
+TEST(Colors, AUtf8SchemeGivesItsColours) {
+    TestFolder folder;
+    const std::u8string text =
+        u8"<ウィンドウ>\r\n\t<背景>$123456</背景>\r\n</ウィンドウ>\r\n"
+        u8"<テキスト>\r\n\t<今日>$00FF00</今日>\r\n</テキスト>\r\n";
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        WriteBytes(folder / "x.clr", mark + std::string(text.begin(), text.end()));
+        TColorsList colors;
+        colors.LoadFromFile(folder / "x.clr");
+        EXPECT_EQ(colors.GetColor(kColorWindowBackground), 0x123456) << mark.size();
+        EXPECT_EQ(colors.GetColor(kColorDueToday), 0x00FF00) << mark.size();
+    }
+}
+
 // Hostile files: each loads quickly, never runs out of stack, and keeps the keys that matter.
 namespace {
 

@@ -150,6 +150,28 @@ TEST(ArchiveLines, AMonthSavedWithAUtf8MarkKeepsItsFirstItem) {
     EXPECT_EQ(RemoveLines(content, {0}), mark + kLineB + "\r\n");
 }
 
+// A month an editor saved as UTF-8: its items read as they are, a restore takes its line out,
+// and a removal does not add a Shift-JIS line to UTF-8 ones.
+TEST(ArchiveLines, AUtf8MonthGivesItsItemsAndTakesThemOut) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt";
+    const std::u8string utf8 = u8"20260105,000000,\"買い物\",\"★\"\r\n20260105,000000,\"牛乳\",\"★\"\r\n";
+    WriteBytes(archive, std::string(utf8.begin(), utf8.end()));
+    TTodoStore store(folder / "");
+    store.Load();
+    const std::vector<TArchivedItem> all = ReadAllArchivedItems(folder / "");
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(store.Restore({all[0]}), 1);
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Items().GetText(0), "買い物");
+    EXPECT_EQ(ReadBytes(archive), "20260105,000000,\"牛乳\",\"★\"\r\n");
+    WriteBytes(archive, std::string(utf8.begin(), utf8.end()));
+    store.Remove(store.IdAt(0));
+    EXPECT_EQ(ReadBytes(archive),
+              "20260105,000000,\"買い物\",\"★\"\r\n20260105,000000,\"牛乳\",\"★\"\r\n"
+              "20260105,000000,\"買い物\",\"★\"\r\n");
+}
+
 TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
     TestFolder folder;
     const std::string todo = folder / "";

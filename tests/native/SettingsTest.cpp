@@ -227,6 +227,24 @@ TEST(Settings, Utf8MarkInFrontIsSkipped) {
     EXPECT_EQ(ReadBytes(path), "[OPTION]\r\nshadow=1\r\n");
 }
 
+// Saved as UTF-8 by an editor, a font name or folder reads as junk; a save would set Shift-JIS
+// values among the UTF-8 lines, leaving a file neither reads right.
+TEST(Settings, Utf8FileIsReadAndSavedAsShiftJis) {
+    TestFolder folder;
+    const std::string path = folder / "memorail.ini";
+    const std::u8string text = u8"[SCREENFONT]\r\nname=ＭＳ ゴシック\r\n; 日本語\r\n";
+    WriteBytes(path, std::string(text.begin(), text.end()));
+    TprofileList list;
+    list.SetFileName(path);
+    list.Load();
+    EXPECT_EQ(list.ReadString("SCREENFONT", "name", ""), "ＭＳ ゴシック");
+    list.Save();
+    EXPECT_EQ(ReadBytes(path), std::string(text.begin(), text.end()));  // nothing changed, nothing written
+    list.WriteInteger("SCREENFONT", "size", 12);
+    list.Save();
+    EXPECT_EQ(ReadBytes(path), "[SCREENFONT]\r\nname=ＭＳ ゴシック\r\n; 日本語\r\nsize=12\r\n");
+}
+
 // 20,000 keys in twenty sections, half of them new: every line is looked at a bounded number of
 // times, however many keys are set.
 TEST(Settings, SavingLooksAtEachLineOnce) {

@@ -165,6 +165,25 @@ TEST(TodoStore, LargeOutsideRemovalsWaitForTheUser) {
     EXPECT_EQ(Texts(store), "a b c");
 }
 
+// An item file saved as UTF-8 by an editor, at the load or delivered later, gives its items as
+// they read; the next save writes them in Shift-JIS.
+TEST(TodoStore, AUtf8FileGivesItsItems) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    const auto utf8 = [](const std::u8string& text) { return std::string(text.begin(), text.end()); };
+    WriteBytes(todo + "todo.txt", utf8(u8"20240105,000000,\"買い物\",\"★\"\r\n"));
+    TTodoStore store(todo);
+    store.Load();
+    EXPECT_EQ(Texts(store), "買い物");
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    WriteOutside(store.FilePath(), "\xEF\xBB\xBF" + utf8(u8"20240105,000000,\"牛乳\",\"★\"\r\n"));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "牛乳");
+    store.Add(ItemOf("b"));
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"牛乳", "b"}));
+}
+
 TEST(TodoStore, UndoAndRedoEveryCommand) {
     TestFolder folder;
     const std::string todo = folder / "";

@@ -5,12 +5,16 @@
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
+#include "support/TextWork.h"
 
 TEST(Encoding, ConvertsShiftJisBothWays) {
     EXPECT_EQ(ToWide("表ソ能★"), L"\u8868\u30bd\u80fd\u2605");
     EXPECT_EQ(FromWide(L"\u8868\u30bd\u80fd\u2605"), "表ソ能★");
     EXPECT_EQ(ToWide(""), L"");
     EXPECT_EQ(FromWide(L"\u3000"), "　");
+    // An editor's UTF-8 file, wave dash and a character the code page lacks among its text.
+    const std::u8string utf8 = u8"表ソ能★\u301C\U0001F600";
+    EXPECT_EQ(ShiftJisFromUtf8(std::string(utf8.begin(), utf8.end())), "表ソ能★\x81\x60?");
 }
 
 TEST(Encoding, JisSymbolsFromOtherSystemsAreKeptAndOthersAreNamed) {
