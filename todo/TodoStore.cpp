@@ -602,12 +602,19 @@ void TTodoStore::KeepLinesSetAside(std::vector<std::string>& theirs) {
             missing.push_back(line);
     if (missing.empty()) return;
     const auto isSavedAside = [](const std::string& name) {  // todo-yyyymmddhhmmss[-n].txt, ours
-        return name.size() >= 23 && name[4] == '-' &&
+        return name.size() >= 23 && LowerCaseSjis(name.substr(0, 5)) == "todo-" &&
                std::all_of(name.begin() + 5, name.begin() + 19, [](char c) { return c >= '0' && c <= '9'; });
     };
-    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(folder_), "todo*.txt")) {
-        if (entry.isFolder || LowerCaseSjis(entry.name) == "todo.txt" || isSavedAside(entry.name)) continue;
-        const std::string copy = folder_ + entry.name;
+    // The copies lie beside the file the item file leads to (a link into a synced folder), named after it.
+    const std::string behind = FileBehind(path_);
+    const std::size_t separator = LastSeparator(behind);
+    if (separator == std::string::npos) return;
+    const std::string folder = behind.substr(0, separator + 1), name = behind.substr(separator + 1);
+    const std::size_t dot = name.rfind('.');
+    const std::string mask = dot == std::string::npos ? name + "*" : name.substr(0, dot) + "*" + name.substr(dot);
+    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(folder), mask)) {
+        if (entry.isFolder || SameTextSjis(entry.name, name) || isSavedAside(entry.name)) continue;
+        const std::string copy = folder + entry.name;
         TFileStamp copyStamp{};
         try {
             // Compared a piece at a time: a huge copy is told by its size, never read.

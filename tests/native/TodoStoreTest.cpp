@@ -340,6 +340,24 @@ TEST(TodoStore, ALastSaveSetAsideAsAConflictCopyLosesNoItem) {
     EXPECT_EQ(Texts(store), "b theirs mine");
 }
 
+// Through a link into a synced folder the copy lies beside the file the link leads to, named after it.
+TEST(TodoStore, ALastSaveSetAsideBesideALinkedFileLosesNoItem) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder / "todo");
+    std::filesystem::create_directory(folder / "synced");
+    const std::string todo = folder / "todo/", synced = folder / "synced/";
+    WriteBytes(synced + "list.txt", FileOf({"a", "b"}));
+    std::filesystem::create_symlink("../synced/list.txt", todo + "todo.txt");
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("mine"));
+    store.Save();
+    std::filesystem::rename(synced + "list.txt", synced + "list (PC's conflicted copy 2026-12-10).txt");
+    WriteOutside(synced + "list.txt", FileOf({"a", "b", "theirs"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b theirs mine");
+}
+
 // The program on the other computer finds our save set aside beside its own: that copy is
 // none of its saves, and what we removed since stays removed there.
 TEST(TodoStore, AConflictCopyOfAnotherSaveBringsNoRemovedItemBack) {
