@@ -39,9 +39,10 @@ inline bool SettledAt(std::int64_t modified, std::int64_t clock, std::int64_t pe
 std::int64_t SteadyMilliseconds();
 bool FolderExists(const std::string& path);
 // The file a path leads to: where a symbolic link ends (on Windows any reparse point that leads
-// on), else the path itself; saves replace that file, and the link stays. Empty for a link that
-// leads nowhere reachable on Windows (a drive that is gone): replacing it would cut the list
-// off from where it is kept.
+// on), else the path itself; saves replace that file, and the link stays. A folder code page 932
+// cannot name comes in its short 8.3 form. Empty for a link that leads nowhere reachable on
+// Windows (a drive that is gone), or to a name without such a form: replacing it would cut
+// the list off from where it is kept.
 std::string FileBehind(const std::string& path);
 // Creates one folder whose parent exists; false if it could not be created.
 bool MakeFolder(const std::string& path);

@@ -68,9 +68,23 @@ std::string FileBehind(const std::string& path) {
         final.replace(0, 8, L"\\\\");
     else if (final.rfind(L"\\\\?\\", 0) == 0)
         final.erase(0, 4);
-    const std::string narrow = FromWide(final);
-    // Without a final name in the code page, the save goes to the path as given.
-    return final.empty() || ToWide(narrow) != final ? path : narrow;
+    if (final.empty()) return path;
+    std::string narrow = FromWide(final);
+    if (ToWide(narrow) == final) return narrow;
+    // A folder the code page cannot name is reached by its short 8.3 form; the file keeps its
+    // own name, which a move to its short one would replace. Without them, a link fails the
+    // save, as one leading nowhere does; a file of its own takes the path as given.
+    const std::size_t cut = final.rfind(L'\\');
+    const std::wstring folder = final.substr(0, cut + 1), name = final.substr(cut + 1);
+    const DWORD size = cut == std::wstring::npos ? 0 : GetShortPathNameW(folder.c_str(), nullptr, 0);
+    std::wstring shortFolder(size, L'\0');
+    shortFolder.resize(size == 0 ? 0 : GetShortPathNameW(folder.c_str(), shortFolder.data(), size));
+    if (!shortFolder.empty() && shortFolder.size() < size) {
+        if (shortFolder.back() != L'\\') shortFolder += L'\\';
+        narrow = FromWide(shortFolder + name);
+        if (ToWide(narrow) == shortFolder + name) return narrow;
+    }
+    return attributes & FILE_ATTRIBUTE_REPARSE_POINT ? std::string() : path;
 }
 
 bool FileExists(const std::string& path) {

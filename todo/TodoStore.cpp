@@ -591,41 +591,45 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
 
 // A sync client that cannot merge two computers' saves keeps one as the item file and sets
 // the other aside under a name of its own ("todo (PC's conflicted copy ...).txt", "todo-PC.txt",
-// "todo.sync-conflict-....txt"). When the one set aside is this session's last save, the lines
-// the item file lacks were never removed by anyone: a line of the base that a copy at least as
-// new as the base still holds counts as kept by the other side.
+// "todo.sync-conflict-....txt"). When the one set aside is this session's last save (it holds
+// the base's bytes, and is at least as new), the lines the item file lacks were never removed
+// by anyone: they count as kept by the other side. Any other copy (the other computer's own,
+// seen there) tells nothing of what was removed since.
 void TTodoStore::KeepLinesSetAside(std::vector<std::string>& theirs) {
     std::unordered_map<std::string, int> left;  // line -> how many of theirs are not yet matched
     for (const std::string& line : theirs) ++left[line];
-    std::unordered_map<std::string, int> missing;
+    std::vector<std::string> missing;
     for (const std::string& line : BaseLines())
         if (int& count = left[line]; count > 0)
             --count;
         else
-            ++missing[line];
+            missing.push_back(line);
     if (missing.empty()) return;
     const auto isSavedAside = [](const std::string& name) {  // todo-yyyymmddhhmmss[-n].txt, ours
-        return name.size() >= 23 && name[4] == '-' &&
+        return name.size() >= 23 && LowerCaseSjis(name.substr(0, 5)) == "todo-" &&
                std::all_of(name.begin() + 5, name.begin() + 19, [](char c) { return c >= '0' && c <= '9'; });
     };
-    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(folder_), "todo*.txt")) {
-        if (entry.isFolder || LowerCaseSjis(entry.name) == "todo.txt" || isSavedAside(entry.name)) continue;
-        const std::string copy = folder_ + entry.name;
+    // The copies lie beside the file the item file leads to (a link into a synced folder), named after it.
+    const std::string behind = FileBehind(path_);
+    const std::size_t separator = LastSeparator(behind);
+    if (separator == std::string::npos) return;
+    const std::string folder = behind.substr(0, separator + 1), name = behind.substr(separator + 1);
+    const std::size_t dot = name.rfind('.');
+    const std::string mask = dot == std::string::npos ? name + "*" : name.substr(0, dot) + "*" + name.substr(dot);
+    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(folder), mask)) {
+        if (entry.isFolder || SameTextSjis(entry.name, name) || isSavedAside(entry.name)) continue;
+        const std::string copy = folder + entry.name;
         TFileStamp copyStamp{};
-        std::string bytes;
         try {
+            // Compared a piece at a time: a huge copy is told by its size, never read.
             if (!GetFileStamp(copy, copyStamp) || copyStamp.modified < stamp_.file.modified ||
-                !ReadItemFile(copy, bytes))
+                !FileHolds(copy, baseText_))
                 continue;
         } catch (const EFileError&) {
             continue;  // a copy that cannot be read holds nothing to keep
         }
-        for (const std::string& line : SplitItemLines(bytes)) {
-            auto it = missing.find(line);
-            if (it == missing.end() || it->second == 0) continue;
-            --it->second;
-            theirs.push_back(line);
-        }
+        theirs.insert(theirs.end(), missing.begin(), missing.end());
+        return;
     }
 }
 

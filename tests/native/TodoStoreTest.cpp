@@ -359,6 +359,38 @@ TEST(TodoStore, ALastSaveSetAsideAsAConflictCopyLosesNoItem) {
     EXPECT_EQ(Texts(store), "b theirs mine");
 }
 
+// Through a link into a synced folder the copy lies beside the file the link leads to, named after it.
+TEST(TodoStore, ALastSaveSetAsideBesideALinkedFileLosesNoItem) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder / "todo");
+    std::filesystem::create_directory(folder / "synced");
+    const std::string todo = folder / "todo/", synced = folder / "synced/";
+    WriteBytes(synced + "list.txt", FileOf({"a", "b"}));
+    std::filesystem::create_symlink("../synced/list.txt", todo + "todo.txt");
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("mine"));
+    store.Save();
+    std::filesystem::rename(synced + "list.txt", synced + "list (PC's conflicted copy 2026-12-10).txt");
+    WriteOutside(synced + "list.txt", FileOf({"a", "b", "theirs"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a b theirs mine");
+}
+
+// The program on the other computer finds our save set aside beside its own: that copy is
+// none of its saves, and what we removed since stays removed there.
+TEST(TodoStore, AConflictCopyOfAnotherSaveBringsNoRemovedItemBack) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a", "b", "theirs"}));
+    TTodoStore store(todo);
+    store.Load();
+    WriteBytes(todo + "todo (PC's conflicted copy 2026-12-10).txt", FileOf({"a", "b", "mine"}));
+    WriteOutside(store.FilePath(), FileOf({"b", "theirs", "mine"}));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "b theirs mine");
+}
+
 // A save writes over no bytes it could not compare: while the stamp has not settled, a file
 // that cannot be read may hold a rewrite just as long and with the same time.
 TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {

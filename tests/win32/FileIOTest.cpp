@@ -70,6 +70,40 @@ TEST(FileIO, ASymbolicLinkStaysAndItsFileIsReplaced) {
     EXPECT_NE(GetFileAttributesW(ToWide(path).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
 }
 
+namespace {
+
+// Wine's links are the Unix ones: its ln makes one, named relative to folder. False where none was made.
+bool MakeUnixLink(const std::wstring& folder, const std::wstring& target, const std::wstring& name) {
+    std::wstring command = L"ln -s \"" + target + L"\" \"" + name + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // A Unix process's handle tells nothing of its end: the link is waited for.
+    for (int wait = 0; wait < 50; ++wait, Sleep(100))
+        if (GetFileAttributesW((folder + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    return false;
+}
+
+}  // namespace
+
+// A synced folder whose name code page 932 cannot hold is reached by its short name.
+TEST(FileIO, ALinkIntoAFolderNamedOutsideTheCodePageStays) {
+    WinTestFolder folder;
+    const std::wstring synced = folder.Wide() + L"\\Caf\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(synced.c_str(), nullptr));
+    ReplaceFileSafely(PathFromWide(synced) + "\\todo.txt", "old");
+    if (!MakeUnixLink(folder.Wide(), L"Caf\u00e9/todo.txt", L"todo.txt")) GTEST_SKIP() << "no Unix links here";
+    ReplaceFileSafely(FromWide(folder.Wide()) + "\\todo.txt", "new");
+    std::string content;
+    EXPECT_TRUE(ReadWholeFile(PathFromWide(synced + L"\\todo.txt"), content));
+    EXPECT_EQ(content, "new");
+}
+
 TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     WinTestFolder folder;
     const std::string path = FromWide(folder.Wide()) + "\\todo.txt";
