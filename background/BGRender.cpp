@@ -75,7 +75,7 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
     TPictureRows picture;
     if (ext == ".bmp" || ext == ".png") {
         picture.rows = ext == ".bmp" ? OpenBmpRows(std::make_unique<TFileStream>(path))
-                                     : OpenPngRows(std::make_unique<TFileStream>(path));
+                                     : OpenPngRows(std::make_unique<TFileStream>(path), &stop);
     } else if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpx") {
         std::shared_ptr<const std::vector<std::uint8_t>> bytes = cache ? cache->Find(path, stamp) : nullptr;
         if (!bytes && ext != ".jpx") {
@@ -109,7 +109,8 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
     }
     if (!picture.rows) {
         auto bitmap = std::make_shared<TBitmap>();
-        LoadImageFile(*bitmap, path);
+        // A PNG without a header loads nothing whole either: its chunks are not gone through again.
+        if (ext != ".png") LoadImageFile(*bitmap, path);
         MakeOpaque32(*bitmap);
         picture.bitmap = std::move(bitmap);
     }

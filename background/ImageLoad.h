@@ -50,7 +50,8 @@ std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::
 std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
                                                std::shared_ptr<std::vector<std::uint8_t>> keep = nullptr,
                                                const std::atomic<bool>* stop = nullptr);
-std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream);
+// Once *stop is set, reading through the chunks of a PNG (here or for a row) raises EError.
+std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream, const std::atomic<bool>* stop = nullptr);
 std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream);
 
 void LoadBmpImage(TBitmap& bitmap, TStream& stream);
