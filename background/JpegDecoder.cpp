@@ -37,8 +37,8 @@ void OnError(j_common_ptr cinfo) {
 
 void OnOutputMessage(j_common_ptr) {}  // warnings (a truncated file, say) are not shown
 
-// Called for each row of blocks as the scans are read: the stop of a rendering is looked at
-// here too, as a progressive file reads all its scans before its first row.
+// The progress monitor runs for each row of blocks as the scans are read: the stop of a rendering
+// is looked at there too, as a progressive file reads all its scans before its first row.
 struct JpegProgress {
     jpeg_progress_mgr pub;
     const std::atomic<bool>* stop;
