@@ -69,12 +69,13 @@ TPictureRows WholePicture(std::shared_ptr<const TBitmap> bitmap) {
     return picture;
 }
 
-TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache) {
+TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache,
+                             const std::atomic<bool>& stop) {
     const std::string ext = ExtensionOf(path);
     TPictureRows picture;
     if (ext == ".bmp" || ext == ".png") {
         picture.rows = ext == ".bmp" ? OpenBmpRows(std::make_unique<TFileStream>(path))
-                                     : OpenPngRows(std::make_unique<TFileStream>(path));
+                                     : OpenPngRows(std::make_unique<TFileStream>(path), &stop);
     } else if (ext == ".jpg" || ext == ".jpeg" || ext == ".jpx") {
         std::shared_ptr<const std::vector<std::uint8_t>> bytes = cache ? cache->Find(path, stamp) : nullptr;
         if (!bytes && ext != ".jpx") {
@@ -90,7 +91,7 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
                 picture.read->reserve(static_cast<std::size_t>(size));
                 picture.stamp = stamp;
             }
-            picture.rows = OpenJpegStreamRows(std::move(file), picture.read);
+            picture.rows = OpenJpegStreamRows(std::move(file), picture.read, &stop);
             return picture;
         }
         if (!bytes) {
@@ -104,11 +105,12 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
             bytes = std::move(read);
             if (cache) cache->Keep(path, stamp, bytes);
         }
-        picture.rows = OpenPictureRows(path, bytes);
+        picture.rows = OpenPictureRows(path, bytes, &stop);
     }
     if (!picture.rows) {
         auto bitmap = std::make_shared<TBitmap>();
-        LoadImageFile(*bitmap, path);
+        // A PNG without a header loads nothing whole either: its chunks are not gone through again.
+        if (ext != ".png") LoadImageFile(*bitmap, path);
         MakeOpaque32(*bitmap);
         picture.bitmap = std::move(bitmap);
     }
@@ -135,7 +137,7 @@ TBitmap LoadBuiltInPicture() {
 
 // Step 1: the picture, the built-in one with the notice, or the placeholder.
 TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output, TPictureCache* cache,
-                         TTextDrawer& text) {
+                         TTextDrawer& text, const std::atomic<bool>& stop) {
     const std::string& path = snapshot.PicturePath;
     TFileStamp stamp;
     // The default entry names no file, even where the data folder holds one of that name.
@@ -150,7 +152,7 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
         return WholePicture(std::move(bitmap));
     }
     try {
-        return OpenFilePicture(path, stamp, cache);
+        return OpenFilePicture(path, stamp, cache, stop);
     } catch (const std::exception& e) {
         output.Message = e.what();
         return WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), text)));
@@ -341,7 +343,7 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         return !output.Stopped;
     };
 
-    TPictureRows picture = LoadPicture(snapshot, output, options.Cache, *text);
+    TPictureRows picture = LoadPicture(snapshot, output, options.Cache, *text, stop);
     if (!done(rsLoad, "load")) return;
     // Resampled as the rows arrive; a damaged file found on the way becomes the placeholder.
     TRenderSnapshot shown = snapshot;

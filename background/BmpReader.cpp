@@ -53,8 +53,10 @@ void DecodeRle(TBitmap& bitmap, const std::vector<std::uint8_t>& data, const std
                bool four, bool topDown) {
     const int w = bitmap.Width(), h = bitmap.Height();
     int x = 0, y = 0;
+    // x stops at the line's end: the runs of a long file would otherwise carry it past INT_MAX.
     auto put = [&](int index) {
-        if (x < w && y < h) PutPalette(bitmap.ScanLine(topDown ? y : h - 1 - y) + x * 3, palette, index);
+        if (x >= w) return;
+        if (y < h) PutPalette(bitmap.ScanLine(topDown ? y : h - 1 - y) + x * 3, palette, index);
         ++x;
     };
     std::size_t i = 0;
@@ -62,18 +64,18 @@ void DecodeRle(TBitmap& bitmap, const std::vector<std::uint8_t>& data, const std
         const int count = data[i], value = data[i + 1];
         i += 2;
         if (count > 0) {
-            for (int k = 0; k < count; ++k) put(four ? (k % 2 == 0 ? value >> 4 : value & 15) : value);
+            for (int k = 0; k < count && x < w; ++k) put(four ? (k % 2 == 0 ? value >> 4 : value & 15) : value);
         } else if (value == 0) {
             x = 0, ++y;
         } else if (value == 1) {
             break;
         } else if (value == 2) {
             if (i + 1 >= data.size()) break;
-            x += data[i], y += data[i + 1];
+            x = std::min(x + data[i], w), y += data[i + 1];
             i += 2;
         } else {  // absolute run of `value` pixels, padded to a whole word
             const std::size_t bytes = four ? (value + 1) / 2 : value;
-            for (int k = 0; k < value && i + (four ? k / 2 : k) < data.size(); ++k) {
+            for (int k = 0; k < value && x < w && i + (four ? k / 2 : k) < data.size(); ++k) {
                 const int b = data[i + (four ? k / 2 : k)];
                 put(four ? (k % 2 == 0 ? b >> 4 : b & 15) : b);
             }

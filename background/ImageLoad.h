@@ -39,20 +39,26 @@ void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
 // The picture of a file's bytes as rows (32-bit, A = 255), named by its extension as for
 // LoadImageStream; nullptr for what only a whole decode reads (run-length BMP) or what loads
 // nothing (unknown extension, a PNG without IHDR, too big a .jpx). Raises what the loaders raise.
-std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name, std::shared_ptr<const std::vector<std::uint8_t>> bytes);
-std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data);
+// A progressive JPEG reads all its scans here; once *stop is set meanwhile, that raises EError.
+std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name,
+                                            std::shared_ptr<const std::vector<std::uint8_t>> bytes,
+                                            const std::atomic<bool>* stop = nullptr);
+std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data,
+                                         const std::atomic<bool>* stop = nullptr);
 // A JPEG read from the stream as it is decoded, on the decoding thread; every byte of the stream
 // goes into keep (when given) once the picture is decoded to its end.
 std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
-                                               std::shared_ptr<std::vector<std::uint8_t>> keep = nullptr);
-std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream);
+                                               std::shared_ptr<std::vector<std::uint8_t>> keep = nullptr,
+                                               const std::atomic<bool>* stop = nullptr);
+// Once *stop is set, reading through the chunks of a PNG (here or for a row) raises EError.
+std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream, const std::atomic<bool>* stop = nullptr);
 std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream);
 
 void LoadBmpImage(TBitmap& bitmap, TStream& stream);
 void LoadPngImage(TBitmap& bitmap, TStream& stream);
 void LoadJpegImage(TBitmap& bitmap, TStream& stream);
 // The same straight into 32-bit pixels with A = 255. Once *stop is set (looked at between
-// rows) it gives up, leaves the bitmap empty and answers false.
+// rows and between the scans of a progressive file) it gives up, leaves the bitmap empty and answers false.
 bool LoadJpegImage32(TBitmap& bitmap, TStream& stream, const std::atomic<bool>* stop = nullptr);
 void LoadJpxImage(TBitmap& bitmap, TStream& stream);
 // LoadJpegImage32 of a .jpx stream.

@@ -19,8 +19,9 @@ namespace {
 
 // A progressive file with thousands of scans would take minutes; real files have a dozen.
 constexpr int kMaxScans = 500;
+const char* const kStoppedMessage = "JPEGの読み込みを中止しました";
 
-enum JumpReason { kNone, kLibraryError, kTooManyScans };
+enum JumpReason { kNone, kLibraryError, kTooManyScans, kStopped };
 
 struct JpegErrorManager {
     jpeg_error_mgr pub;
@@ -36,15 +37,24 @@ void OnError(j_common_ptr cinfo) {
 
 void OnOutputMessage(j_common_ptr) {}  // warnings (a truncated file, say) are not shown
 
+// The progress monitor runs for each row of blocks as the scans are read: the stop of a rendering
+// is looked at there too, as a progressive file reads all its scans before its first row.
+struct JpegProgress {
+    jpeg_progress_mgr pub;
+    const std::atomic<bool>* stop;
+};
+
 void OnProgress(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > kMaxScans)
-        std::longjmp(reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump, kTooManyScans);
+    auto* jump = &reinterpret_cast<JpegErrorManager*>(cinfo->err)->jump;
+    if (d->input_scan_number > kMaxScans) std::longjmp(*jump, kTooManyScans);
+    const std::atomic<bool>* stop = reinterpret_cast<JpegProgress*>(cinfo->progress)->stop;
+    if (stop && stop->load(std::memory_order_relaxed)) std::longjmp(*jump, kStopped);
 }
 
 struct JpegState {
     jpeg_decompress_struct cinfo;
-    jpeg_progress_mgr progress;
+    JpegProgress progress;
     JpegErrorManager err;
 };
 
@@ -162,8 +172,14 @@ public:
         source_->keep = keep_.get();
         Open(true, OpenStreamStep, source_.get());
     }
-    // After the size has been looked at: a progressive file takes its memory here.
-    void Start() { Run(StartStep, &space_); }
+    // After the size has been looked at: a progressive file takes its memory and reads all its
+    // scans here. False once *stop is set meanwhile.
+    bool Start(const std::atomic<bool>* stop) {
+        s_.progress.stop = stop;
+        const bool started = Run(StartStep, &space_);
+        s_.progress.stop = nullptr;
+        return started;
+    }
     ~TJpegRows() override { jpeg_destroy_decompress(&s_.cinfo); }
     TJpegRows(const TJpegRows&) = delete;
     TJpegRows& operator=(const TJpegRows&) = delete;
@@ -196,8 +212,9 @@ private:
         s_.err.pub.output_message = OnOutputMessage;
         s_.err.message[0] = 0;
         jpeg_create_decompress(&s_.cinfo);
-        s_.progress.progress_monitor = OnProgress;
-        s_.cinfo.progress = &s_.progress;
+        s_.progress.pub.progress_monitor = OnProgress;
+        s_.progress.stop = nullptr;
+        s_.cinfo.progress = &s_.progress.pub;
         s_.cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
         space_ = withAlpha ? JCS_EXT_BGRX : JCS_EXT_BGR;  // X is written as 0xFF
         try {
@@ -208,11 +225,13 @@ private:
         }
     }
 
-    void Run(void (*step)(JpegState*, void*), void* arg) {
+    // False when stopped.
+    bool Run(void (*step)(JpegState*, void*), void* arg) {
         switch (Guarded(&s_, step, arg)) {
         case kLibraryError: throw EError(s_.err.message);
         case kTooManyScans: throw EError("このJPEGはスキャン数が多すぎます");
-        default: break;
+        case kStopped: return false;
+        default: return true;
         }
     }
 
@@ -232,7 +251,10 @@ bool DecodeInto(TBitmap& bitmap, TStream& stream, int bitsPerPixel, const std::a
     ReadRest(stream, data, static_cast<std::size_t>(1) << 31);
     TJpegRows rows(std::make_shared<const std::vector<std::uint8_t>>(std::move(data)), bitsPerPixel == 32);
     CheckImageSize(rows.Width(), rows.Height());
-    rows.Start();
+    if (!rows.Start(stop)) {
+        bitmap.Allocate(0, 0, bitsPerPixel);
+        return false;
+    }
     bitmap.Allocate(rows.Width(), rows.Height(), bitsPerPixel);
     for (int y = 0; y < rows.Height(); y += 64) {
         if (stop && stop->load(std::memory_order_relaxed)) {
@@ -246,17 +268,20 @@ bool DecodeInto(TBitmap& bitmap, TStream& stream, int bitsPerPixel, const std::a
 
 }  // namespace
 
-std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data) {
+std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data,
+                                         const std::atomic<bool>* stop) {
     auto rows = std::make_unique<TJpegRows>(std::move(data), true);
     CheckStreamedSize(rows->Width(), rows->Height());
-    rows->Start();
+    if (!rows->Start(stop)) throw EError(kStoppedMessage);
     return rows;
 }
 
-std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream, std::shared_ptr<std::vector<std::uint8_t>> keep) {
+std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
+                                               std::shared_ptr<std::vector<std::uint8_t>> keep,
+                                               const std::atomic<bool>* stop) {
     auto rows = std::make_unique<TJpegRows>(std::move(stream), std::move(keep));
     CheckStreamedSize(rows->Width(), rows->Height());
-    rows->Start();
+    if (!rows->Start(stop)) throw EError(kStoppedMessage);
     return rows;
 }
 

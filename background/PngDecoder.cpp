@@ -31,16 +31,22 @@ bool IsType(const ChunkHead& head, const char* type) { return std::memcmp(head.t
 
 void Skip(TStream& stream, std::uint32_t length) { stream.Seek(std::int64_t{length} + 4, soCurrent); }
 
+// Looked at before each chunk: a file of millions of empty chunks takes many seconds to go through.
+void ThrowIfStopped(const std::atomic<bool>* stop) {
+    if (stop && stop->load(std::memory_order_relaxed)) throw EError("PNGの読み込みを中止しました");
+}
+
 // The data of consecutive IDAT chunks, from the first one on, handed out piece by piece:
 // reading stops at the first other chunk after them or at the end of the stream.
 class ImageDataReader {
 public:
-    explicit ImageDataReader(TStream& stream) : stream_(stream) {}
+    ImageDataReader(TStream& stream, const std::atomic<bool>* stop) : stream_(stream), stop_(stop) {}
 
     std::size_t Read(std::uint8_t* buffer, std::size_t capacity) {
         while (left_ == 0) {
             if (finished_) return 0;
             if (inside_) stream_.Seek(4, soCurrent);  // the CRC of the chunk just read
+            ThrowIfStopped(stop_);
             ChunkHead head;
             if (!ReadHead(stream_, head)) return Finish();
             if (!IsType(head, "IDAT")) {
@@ -65,6 +71,7 @@ private:
     }
 
     TStream& stream_;
+    const std::atomic<bool>* stop_;
     std::uint64_t left_ = 0;
     bool inside_ = false;
     bool finished_ = false;
@@ -131,11 +138,12 @@ struct PngHeader {
 };
 
 // Reads up to the end of IHDR and checks it; false when the stream has no IHDR.
-bool ReadPngHeader(TStream& stream, PngHeader& h) {
+bool ReadPngHeader(TStream& stream, PngHeader& h, const std::atomic<bool>* stop = nullptr) {
     std::uint8_t signature[8];
     stream.Read(signature, 8);
     ChunkHead head;
     for (;;) {
+        ThrowIfStopped(stop);
         if (!ReadHead(stream, head)) return false;
         if (IsType(head, "IHDR")) break;
         Skip(stream, head.length);
@@ -158,8 +166,8 @@ bool ReadPngHeader(TStream& stream, PngHeader& h) {
 // The image data, one unfiltered row (PNG byte order) after the other.
 class PngRowReader {
 public:
-    PngRowReader(TStream& stream, const PngHeader& h)
-        : rowBytes_(static_cast<std::size_t>(h.width) * h.bpp), bpp_(h.bpp), zeros_(rowBytes_, 0), data_(stream),
+    PngRowReader(TStream& stream, const PngHeader& h, const std::atomic<bool>* stop = nullptr)
+        : rowBytes_(static_cast<std::size_t>(h.width) * h.bpp), bpp_(h.bpp), zeros_(rowBytes_, 0), data_(stream, stop),
           inflater_(data_) {}
 
     // Row y into row, against prev (the row above; nullptr for the first); answers the bytes it
@@ -184,9 +192,9 @@ private:
 
 class PngRows : public TRowSource {
 public:
-    PngRows(std::unique_ptr<TStream> stream, const PngHeader& h)
-        : stream_(std::move(stream)), h_(h), reader_(*stream_, h), current_(static_cast<std::size_t>(h.width) * h.bpp),
-          previous_(current_.size()) {}
+    PngRows(std::unique_ptr<TStream> stream, const PngHeader& h, const std::atomic<bool>* stop)
+        : stream_(std::move(stream)), h_(h), reader_(*stream_, h, stop),
+          current_(static_cast<std::size_t>(h.width) * h.bpp), previous_(current_.size()) {}
     int Width() const override { return static_cast<int>(h_.width); }
     int Height() const override { return static_cast<int>(h_.height); }
     void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
@@ -220,11 +228,11 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream) {
+std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream, const std::atomic<bool>* stop) {
     PngHeader h;
-    if (!ReadPngHeader(*stream, h)) return nullptr;
+    if (!ReadPngHeader(*stream, h, stop)) return nullptr;
     CheckStreamedSize(h.width, h.height);
-    return std::make_unique<PngRows>(std::move(stream), h);
+    return std::make_unique<PngRows>(std::move(stream), h, stop);
 }
 
 void LoadPngImage(TBitmap& bitmap, TStream& stream) {

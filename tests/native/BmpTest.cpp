@@ -107,6 +107,11 @@ TEST(Bmp, RunLengthEncoded) {
     EXPECT_EQ(Px(b4, 5, 0), (std::array<int, 4>{255, 255, 255, -1}));
     // A run or delta past the edges is dropped, not written outside.
     Load(MakeBmp(2, 2, 8, 1, kPalette, {255, 1, 0, 2, 200, 200, 50, 1, 0, 255, 1, 2, 3}));
+    // Runs along one line for 17 MB: their total passes the largest int.
+    Bytes endless(17000000, 255);
+    for (std::size_t i = 1; i < endless.size(); i += 2) endless[i] = 1;
+    TBitmap far = Load(MakeBmp(4, 1, 8, 1, kPalette, endless));
+    EXPECT_EQ(Px(far, 3, 0), (std::array<int, 4>{255, 255, 255, -1}));
 }
 
 TEST(Bmp, BitFieldsAndSixteenBit) {

@@ -107,6 +107,33 @@ TEST(Jpeg, ProgressiveFileWithTooManyScansIsRefused) {
     EXPECT_FALSE(Load(EncodeJpeg(16, 16), "x.jpg").Empty());
 }
 
+TEST(Jpeg, AStopEndsTheReadingOfAProgressiveFilesScans) {
+    // The stream sets the flag at its first read, as a termination request during the scans would.
+    struct StopAtRead : TMemoryStream {
+        StopAtRead(const std::vector<std::uint8_t>& bytes, std::atomic<bool>& stop, std::size_t& read)
+            : TMemoryStream(bytes), stop(stop), read(read) {}
+        std::size_t Read(void* buffer, std::size_t count) override {
+            stop = true;
+            const std::size_t got = TMemoryStream::Read(buffer, count);
+            read += got;
+            return got;
+        }
+        std::atomic<bool>& stop;
+        std::size_t& read;
+    };
+    const auto noise = RandomRows(512, 512, 3, 5);
+    Bytes rgb;
+    for (const Bytes& row : noise) rgb.insert(rgb.end(), row.begin(), row.end());
+    const jpeg_scan_info scans[] = {
+        {3, {0, 1, 2, 0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0}};
+    const Bytes file = EncodeJpegRgb(rgb, 512, 512, scans, 4);
+    ASSERT_GT(file.size(), 128u * 1024);
+    std::atomic<bool> stop{false};
+    std::size_t read = 0;
+    EXPECT_THROW(OpenJpegStreamRows(std::make_unique<StopAtRead>(file, stop, read), nullptr, &stop), EError);
+    EXPECT_LT(read, file.size() / 2);
+}
+
 TEST(ImageLoad, DispatchesOnTheExtensionOnly) {
     Bytes file = EncodeJpeg(8, 8);
     EXPECT_TRUE(Load(file, "picture.gif").Empty());

@@ -152,6 +152,23 @@ TEST(Png, BrokenFilesGiveAnErrorOrNothing) {
     EXPECT_EQ(one.ScanLine(0)[2], 1);
 }
 
+TEST(Png, AStopEndsTheSearchThroughTheChunks) {
+    // Empty chunks in their thousands, before the header or before the image data.
+    Bytes fillers;
+    for (int i = 0; i < 5000; ++i) AppendChunk(fillers, "tEXt", {});
+    PngSpec spec;
+    const Bytes file = MakePng(spec, RandomRows(spec.width, spec.height, 3, 2), {0});
+    for (std::size_t at : {std::size_t{8}, std::size_t{8 + 25}}) {
+        Bytes padded = file;
+        padded.insert(padded.begin() + static_cast<std::ptrdiff_t>(at), fillers.begin(), fillers.end());
+        std::atomic<bool> stop{true};
+        Bytes row(spec.width * 4);
+        EXPECT_THROW(OpenPngRows(std::make_unique<TMemoryStream>(padded), &stop)->ReadRows(row.data(), row.size(), 1),
+                     EError)
+            << at;
+    }
+}
+
 // A file that ends early, wherever it ends inside the image data, shows the rows it has and
 // leaves the others as they were; a zlib error after some rows is still a broken picture.
 TEST(Png, AFileThatEndsEarlyShowsTheRowsItHas) {
