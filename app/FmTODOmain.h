@@ -47,6 +47,7 @@ public:
     // Loads the items, the settings and the colour scheme from the data folder.
     void LoadData();
     void WatchItemFile();
+    std::string FolderBehindItemFile() const;
     // Colours, fonts and options from the settings and the colour scheme.
     void ApplySettings();
 
@@ -176,6 +177,7 @@ private:
     bool AskTakeFileList();
     // The item file's folder, and the folder its link leads to when that is another.
     std::vector<std::unique_ptr<TFolderWatcher>> ItemWatchers;
+    std::string WatchedBehind;  // the folder of the file the item file links to
     // A change of the item file met while a modal window ran: looked at again once it has closed.
     TTimer FileCheckTimer{nullptr, 3};
     void DeleteWithConfirmation();

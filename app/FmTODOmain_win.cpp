@@ -139,7 +139,6 @@ void TFmTODOmain::LoadData() {
                                 "\"を作成できません。\r\n項目は保存されません。");
     ForceFolder(dataPath + "picture\\");
 
-    ItemWatchers.clear();
     Store.SetFolder(TodoFolder);
     Store.ConfirmLargeChange = [this] { return AskTakeFileList(); };
     try {
@@ -196,15 +195,20 @@ void TFmTODOmain::FormPaint() {
     }
 }
 
+std::string TFmTODOmain::FolderBehindItemFile() const {
+    const std::string behind = FileBehind(Store.FilePath());
+    const std::size_t separator = LastSeparator(behind);
+    return separator == std::string::npos ? std::string() : behind.substr(0, separator);
+}
+
 void TFmTODOmain::WatchItemFile() {
+    ItemWatchers.clear();
     const std::string folder = TodoFolder.substr(0, TodoFolder.size() - 1);
     ItemWatchers.push_back(std::make_unique<TFolderWatcher>(ToWide(folder), Handle(), WM_ITEMFILECHANGED));
     // An item file that is a link into a synced folder changes there.
-    const std::string behind = FileBehind(Store.FilePath());
-    const std::size_t separator = LastSeparator(behind);
-    if (separator == std::string::npos || SameTextSjis(behind.substr(0, separator), folder)) return;
-    ItemWatchers.push_back(
-        std::make_unique<TFolderWatcher>(ToWide(behind.substr(0, separator)), Handle(), WM_ITEMFILECHANGED));
+    WatchedBehind = FolderBehindItemFile();
+    if (WatchedBehind.empty() || SameTextSjis(WatchedBehind, folder)) return;
+    ItemWatchers.push_back(std::make_unique<TFolderWatcher>(ToWide(WatchedBehind), Handle(), WM_ITEMFILECHANGED));
 }
 
 void TFmTODOmain::FormDestroy() {
@@ -240,6 +244,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ITEMFILECHANGED:
         for (const auto& watcher : ItemWatchers) watcher->Handled();
+        // The item file was made a link, or one to another place, while the program ran.
+        if (!SameTextSjis(FolderBehindItemFile(), WatchedBehind)) WatchItemFile();
         ItemFileChanged();
         return 0;
     case WM_SHOWWINDOW:

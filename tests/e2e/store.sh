@@ -44,6 +44,17 @@ check "an item the sync client brings to the file the link leads to shows at onc
 close_program
 check "the link stays a link, and the file it leads to holds every item" \
   test -L "$data/todo/todo.txt" -a "$(grep -c . "$data/synced/todo.txt")" = 3
+rm "$data/todo/todo.txt"
+cp "$data/synced/todo.txt" "$data/todo/todo.txt"
+start_program
+sleep 1
+ln -sf ../synced/todo.txt "$data/todo/todo.txt"
+sleep 2
+line 4 later >> "$data/synced/todo.txt"
+sleep 2
+check "a link made while the program runs is followed as well" \
+  sh -c "'$WINE' '$probe' accessible TFmTODOmain | grep -q later"
+close_program
 
 echo "e2e: the item file held open by another program at start"
 new_data_folder
