@@ -12,6 +12,7 @@
 #include "app/FmTODOmain.h"
 #include "app/FmArchive.h"
 #include "app/FmTodoOption.h"
+#include "app/FormVersionInfo.h"
 #include "app/ListSpeech.h"
 #include "background/FormColorSetUp.h"
 #include "framework/Accessible_win.h"
@@ -409,4 +410,21 @@ TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
     EXPECT_EQ(Unnamed(colors.Handle()), std::vector<std::string>{});
     TFmArchive archive(nullptr, Path("todo\\"));
     EXPECT_EQ(Unnamed(archive.Handle()), std::vector<std::string>{});
+}
+
+// The version window's own button is a push button by its caption, pressed by its default action.
+TEST_F(Accessibility, TheVersionWindowsButtonIsAPushButton) {
+    TFormVersionInfo about(nullptr);
+    bool clicked = false;
+    about.CloseButton.OnClick = [&] { clicked = true; };
+    IAccessible* object = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(about.CloseButton.Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                        kIidAccessible, reinterpret_cast<void**>(&object)));
+    EXPECT_EQ(Name(object, CHILDID_SELF), "閉じる");
+    EXPECT_EQ(Number(&IAccessible::get_accRole, object, CHILDID_SELF), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_HRESULT_SUCCEEDED(object->accDoDefaultAction(Child(CHILDID_SELF)));
+    object->Release();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_TRUE(clicked);
 }
