@@ -389,6 +389,8 @@ void TFormColorSetUp::FormCreate() {
 
     FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font);
     FrameColorSelect1->SetColor(0);
+    // Shown with 色選択>>: beyond the narrow window its edits would still take the focus from Tab.
+    ShowWindow(FrameColorSelect1->Handle(), SW_HIDE);
     SetAccessibleName(TreeView1->Handle(), "配色の項目");
     SetAccessibleName(FrameColorSelect1->Handle(), "色の選択");
 }
@@ -497,6 +499,7 @@ void TFormColorSetUp::ButtonSelectClick() {
     if (ButtonSelect->Text() != "色変更") {
         ButtonSelect->SetText("色変更");
         SetClientWidth(Scale(kWideWidth));
+        ShowWindow(FrameColorSelect1->Handle(), SW_SHOW);
     } else {
         ColorChanged();
     }

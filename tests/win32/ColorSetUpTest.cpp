@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -465,3 +466,24 @@ TEST_P(ColorSetUpAtDpi, EveryTreeEntryShowsWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ColorSetUpAtDpi, ::testing::Values(96, 192));
+
+// Tab goes round the controls the window shows: the picker's edits only once 色選択>> shows them.
+TEST_F(ColorSetUp, TabReachesThePickerOnlyWhenItIsShown) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    TreeView_SelectItem(form.TreeView1->Handle(), form.FindNode(kColorWindowBackground));
+    ShowWindow(form.Handle(), SW_SHOW);
+    const auto tabStops = [&] {
+        std::vector<HWND> stops;
+        HWND at = form.TreeView1->Handle();
+        do stops.push_back(at);
+        while ((at = GetNextDlgTabItem(form.Handle(), at, FALSE)) && at != stops.front() && stops.size() < 30);
+        return stops;
+    };
+    const std::vector<HWND> narrow = tabStops();
+    EXPECT_EQ(narrow.back(), form.BtOK->Handle());
+    EXPECT_EQ(narrow.size(), 6u);  // the tree and five buttons
+    Click(form.ButtonSelect);
+    const std::vector<HWND> wide = tabStops();
+    EXPECT_NE(std::find(wide.begin(), wide.end(), form.FrameColorSelect1->LeRGB->Handle()), wide.end());
+}
