@@ -300,3 +300,13 @@ TEST_F(ModalRun, TheOptionsKeepTheFocusOnTheirControls) {
     EXPECT_EQ(atOpen, dialog.CmbPicture->Handle());  // the first in the tab order
     EXPECT_EQ(afterQuestion, dialog.Button1->Handle());
 }
+
+// Tab follows the page from top to bottom: 期日を通知する lies below the print font.
+TEST_F(ModalRun, TabOnTheLastOptionsPageGoesDownThePage) {
+    TFmTodoOption dialog(nullptr);
+    dialog.ShowPage(2);
+    ShowWindow(dialog.Handle(), SW_SHOW);
+    EXPECT_EQ(GetNextDlgTabItem(dialog.Handle(), dialog.SEfitScreenPx.Edit->Handle(), FALSE),
+              dialog.BtPrintFont->Handle());
+    EXPECT_EQ(GetNextDlgTabItem(dialog.Handle(), dialog.BtPrintFont->Handle(), FALSE), dialog.CBnotify->Handle());
+}
