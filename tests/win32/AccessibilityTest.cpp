@@ -428,3 +428,21 @@ TEST_F(Accessibility, TheVersionWindowsButtonIsAPushButton) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_TRUE(clicked);
 }
+
+// What the version window paints is read too: the product, the version line and the copyright.
+TEST_F(Accessibility, TheVersionWindowsTextsAreRead) {
+    TFormVersionInfo about(nullptr);
+    IAccessible* object = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(about.Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                        kIidAccessible, reinterpret_cast<void**>(&object)));
+    long count = 0;
+    object->get_accChildCount(&count);
+    ASSERT_EQ(count, TFormVersionInfo::kTextCount + 1);  // and the button
+    for (int i = 0; i < TFormVersionInfo::kTextCount; ++i) {
+        EXPECT_EQ(Name(object, i + 1), TFormVersionInfo::TextAt(i));
+        EXPECT_EQ(Number(&IAccessible::get_accRole, object, i + 1), ROLE_SYSTEM_STATICTEXT);
+    }
+    EXPECT_NE(TFormVersionInfo::TextAt(1).find("バージョン"), std::string::npos);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, object, count), ROLE_SYSTEM_PUSHBUTTON);
+    object->Release();
+}
