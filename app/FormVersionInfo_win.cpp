@@ -1,8 +1,8 @@
 #include "app/FormVersionInfo.h"
 
 #include "background/DrawFrame.h"
-#include "framework/Accessible_win.h"
 #include "background/kvneColors.h"
+#include "framework/Accessible_win.h"
 #include "support/Encoding_win.h"
 #include "support/kvneGlobal.h"
 

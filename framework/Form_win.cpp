@@ -322,9 +322,10 @@ bool TForm::KeepFocusInControls(WPARAM wParam) {
         return true;
     }
     if (HIWORD(wParam)) return false;  // minimised
-    HWND focus = lastFocus_ && IsChild(handle_, lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)
-                     ? lastFocus_
-                     : GetNextDlgTabItem(handle_, nullptr, FALSE);
+    HWND focus =
+        lastFocus_ && IsChild(handle_, lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)
+            ? lastFocus_
+            : GetNextDlgTabItem(handle_, nullptr, FALSE);
     if (!focus || !IsChild(handle_, focus)) return false;
     SetFocus(focus);
     return true;
