@@ -664,6 +664,13 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONUP: EndDrag(true); return 0;
         case WM_CAPTURECHANGED: EndDrag(false); return 0;
+        case WM_COMMAND:
+            // Esc, which the dialog keys send without a control: as the close box, a cancel.
+            if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
+                PostMessageW(Handle(), WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
     }
     return TForm::OnMessage(message, wParam, lParam);
 }

@@ -121,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
     Closes, ColorSetUpClose,
     ::testing::Values(
         CloseCase{"close_box", [](TFormColorSetUp& f) { PostMessageW(f.Handle(), WM_CLOSE, 0, 0); }, false},
+        CloseCase{"escape",  // as the close box
+                  [](TFormColorSetUp& f) {
+                      SetFocus(f.TreeView1->Handle());
+                      PostMessageW(f.TreeView1->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+                  },
+                  false},
         CloseCase{"ok", [](TFormColorSetUp& f) { PostMessageW(f.BtOK->Handle(), BM_CLICK, 0, 0); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
