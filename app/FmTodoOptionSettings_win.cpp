@@ -86,12 +86,13 @@ void TFmTodoOption::ShowPictureSettings() {
     const bool hadFocus = GetFocus() == BtPictureDel->Handle();
     EnableWindow(BtPictureDel->Handle(), BGprofile.CurrentIndex() != 0);
     if (hadFocus && BGprofile.CurrentIndex() == 0) SetFocus(CmbPicture->Handle());
-    SetListValue(CMBvalign, BGprofile.Read(keys::PictureVAlign));
-    SetListValue(CMBhalign, BGprofile.Read(keys::PictureHAlign));
+    // As the window takes them: a hand-edited value shows what the background does.
+    SetItemIndex(CMBvalign, PicturePlacement(BGprofile.Read(keys::PictureVAlign)));
+    SetItemIndex(CMBhalign, PicturePlacement(BGprofile.Read(keys::PictureHAlign)));
     SEzoom.SetValue(BGprofile.Read(keys::PictureZoom));
     SEalpha.SetValue(BGprofile.Read(keys::PictureAlpha));
-    SetListValue(CMBeffect, BGprofile.Read(keys::PictureEffect));
-    SetListValue(CMBrotation, BGprofile.Read(keys::PictureRotation));
+    SetItemIndex(CMBeffect, PictureChoice(BGprofile.Read(keys::PictureEffect)));
+    SetItemIndex(CMBrotation, PictureChoice(BGprofile.Read(keys::PictureRotation)));
     CMBvalignChange();
 }
 
