@@ -406,6 +406,9 @@ TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
     options.ShowPage(0);  // a spin box is its label's, not a hidden page's label at the same place
     EXPECT_EQ(ControlName(options.SEalpha.UpDown->Handle()), "透明度");
     EXPECT_EQ(ControlName(options.CmbPicture->Handle()), "画像");
+    options.ShowPage(1);  // in the 分類 box, not the data folder's label above it
+    EXPECT_EQ(ControlName(options.LbxCategory->Handle()), "分類");
+    EXPECT_EQ(ControlName(options.EdCategory->Handle()), "分類");
     TFormColorSetUp colors(nullptr);
     EXPECT_EQ(Unnamed(colors.Handle()), std::vector<std::string>{});
     TFmArchive archive(nullptr, Path("todo\\"));
