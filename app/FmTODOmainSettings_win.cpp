@@ -53,7 +53,9 @@ void TFmTODOmain::ApplySettings() {
     GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, 8);
     List.DateSeparator = FromWide(separator);
     List.Style.shadowOn = MainSettings.Read(keys::Shadow);
-    List.Style.highlightStyle = MainSettings.Read(keys::Selected);
+    // A hand-edited look past the list's is its nearest, as the options show it: none would
+    // leave the selection unmarked.
+    List.Style.highlightStyle = std::clamp(MainSettings.Read(keys::Selected), 0, kHighlightStyles - 1);
     // As the options offer it: a hand-edited distance past the screen's size would hold the
     // window to a corner wherever it is dragged.
     FitScreenPx = ClampSpinValue(MainSettings.Read(keys::FitScreenPx), TFmTodoOption::kFitScreenRange);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/OptionRules.h"
+#include "background/BGprofile.h"
 #include "framework/Form.h"
 #include "framework/Handles.h"
 #include "settings/ProfileList.h"
@@ -29,7 +30,8 @@ public:
     static constexpr int kPageCount = 3;
     static constexpr int kTabsHeight = 24;
     static constexpr int kListHeight = 20;  // every drop-down list's closed field
-    static constexpr TSpinRange kZoomRange{1, 500}, kAlphaRange{0, 100}, kMinutesRange{1, 9999}, kFitScreenRange{0, 64};
+    static constexpr TSpinRange kZoomRange{kMinPictureZoom, kMaxPictureZoom}, kAlphaRange{0, 100},
+        kMinutesRange{1, 9999}, kFitScreenRange{0, 64};
 
     // Owned by the main window, which "変更適用" asks to apply the display page.
     explicit TFmTodoOption(HWND mainWindow);

@@ -82,12 +82,17 @@ void TFmTodoOption::ShowPictureSettings() {
     for (std::size_t i = 1; i < pictures.size(); ++i)
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(ExtractFileName(pictures[i])).c_str()));
     SetItemIndex(CmbPicture, BGprofile.CurrentIndex());
-    SetListValue(CMBvalign, BGprofile.Read(keys::PictureVAlign));
-    SetListValue(CMBhalign, BGprofile.Read(keys::PictureHAlign));
+    // The default picture stays. A button switched off drops the focus: the list takes it.
+    const bool hadFocus = GetFocus() == BtPictureDel->Handle();
+    EnableWindow(BtPictureDel->Handle(), BGprofile.CurrentIndex() != 0);
+    if (hadFocus && BGprofile.CurrentIndex() == 0) SetFocus(CmbPicture->Handle());
+    // As the window takes them: a hand-edited value shows what the background does.
+    SetItemIndex(CMBvalign, PicturePlacement(BGprofile.Read(keys::PictureVAlign)));
+    SetItemIndex(CMBhalign, PicturePlacement(BGprofile.Read(keys::PictureHAlign)));
     SEzoom.SetValue(BGprofile.Read(keys::PictureZoom));
     SEalpha.SetValue(BGprofile.Read(keys::PictureAlpha));
-    SetListValue(CMBeffect, BGprofile.Read(keys::PictureEffect));
-    SetListValue(CMBrotation, BGprofile.Read(keys::PictureRotation));
+    SetItemIndex(CMBeffect, PictureChoice(BGprofile.Read(keys::PictureEffect)));
+    SetItemIndex(CMBrotation, PictureChoice(BGprofile.Read(keys::PictureRotation)));
     CMBvalignChange();
 }
 
@@ -99,7 +104,6 @@ void TFmTodoOption::CMBvalignChange() {
 void TFmTodoOption::CmbPictureChange() {
     if (ItemIndex(CmbPicture) < 0) SetItemIndex(CmbPicture, 0);
     const int index = ItemIndex(CmbPicture);
-    EnableWindow(BtPictureDel->Handle(), index != 0);
     const std::vector<std::string>& pictures = BGprofile.Pictures();
     if (index < static_cast<int>(pictures.size())) BGprofile.SelectPicture(pictures[static_cast<std::size_t>(index)]);
     ShowPictureSettings();
@@ -114,7 +118,6 @@ void TFmTodoOption::BtPictureDelClick() {
     const int chosen = PictureSelectionAfterDelete(index, static_cast<int>(pictures.size()));
     BGprofile.SelectPicture(pictures[static_cast<std::size_t>(chosen)]);
     ShowPictureSettings();
-    EnableWindow(BtPictureDel->Handle(), chosen != 0);
 }
 
 void TFmTodoOption::SaveSettings(int page) {
@@ -260,5 +263,9 @@ void TFmTodoOption::BtCateDelClick() {
 }
 
 void TFmTodoOption::LbxCategoryClick() {
-    EnableWindow(BtCateDel->Handle(), SendMessageW(LbxCategory->Handle(), LB_GETCURSEL, 0, 0) >= 0);
+    const bool hadFocus = GetFocus() == BtCateDel->Handle(),
+               selected = SendMessageW(LbxCategory->Handle(), LB_GETCURSEL, 0, 0) >= 0;
+    EnableWindow(BtCateDel->Handle(), selected);
+    // The last mark deleted: the button switched off drops the focus, which the list takes.
+    if (hadFocus && !selected) SetFocus(LbxCategory->Handle());
 }

@@ -259,13 +259,13 @@ void TFmTodoOption::CreateOtherPage() {
     AddLabel(2, {166, 104, 60, 14}, "ピクセル");
     LbLink = AddLabel(2, {12, 130, 100, 14}, "リンクURL");
     LeLink = Add(2, WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, {12, 146, 388, 20});
-    CBnotify = AddCheck(2, {12, 246, 220, 16}, "期日を通知する");
 
     GbPrintFont = Add(2, WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, {10, 176, 392, 64}, "印刷フォント");
     LbPrintFontName = AddLabel(2, {18, 194, 200, 14}, "");
     LbPrintFontSize = AddLabel(2, {18, 214, 100, 14}, "");
     SpPrintFontColor = Add(2, WC_STATICW, SS_NOTIFY | WS_BORDER, {240, 198, 24, 24});
     BtPrintFont = AddButton(2, {326, 199, 64, 22}, "変更");
+    CBnotify = AddCheck(2, {12, 246, 220, 16}, "期日を通知する");  // below the print font, after it for Tab
     BtPrintFont->OnClick = [this] {
         RunFontDialog(PrintFont, true);
         ShowFontsAndFolder();

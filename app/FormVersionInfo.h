@@ -9,6 +9,8 @@
 #include "window/kvneButton.h"
 #include "window/kvneFormFunc.h"
 
+class TAccessible;
+
 class TFormVersionInfo : public TForm {
 public:
     static constexpr int kClientWidth = 260, kClientHeight = 112;
@@ -18,6 +20,10 @@ public:
 
     // "バージョン " and the file version of the program's version data.
     static std::string VersionLine();
+    // The texts the window paints, the product name first, and where each lies in the client area.
+    static constexpr int kTextCount = 3;
+    static std::string TextAt(int index);
+    RECT TextBounds(int index) const;
 
     TkvneWinButton CloseButton;
     TkvneFormFunc FormFunc;
@@ -34,4 +40,5 @@ private:
 
     HWND owner_;
     TFontHandle titleFont_, textFont_;
+    TAccessible* accessible_ = nullptr;  // what a screen reader reads of the painted texts
 };

@@ -17,6 +17,8 @@ public:
     virtual void DrawText(TBitmap& target, int x, int y, const std::string& text, std::int32_t color) = 0;
 };
 
+constexpr int kHighlightStyles = 6;  // the selection's looks, as TRowStyle numbers them
+
 struct TRowStyle {
     std::int32_t underlineColor = 0xC0C0C0, highlightColor = 0x0000FF, shadowColor = 0xF0F0F0;
     bool shadowOn = true;

@@ -23,6 +23,14 @@ inline constexpr TIntKey PictureEffect{"PICTURE", "effect", 0};
 inline constexpr TIntKey PictureRotation{"PICTURE", "rotation", 0};
 }  // namespace keys
 
+// A picture's stored settings as the window takes them, also hand-edited ones: a placement
+// past 0-3 is the top or left, an effect or rotation past 0-3 none, a zoom outside 1-500% its
+// nearest end. The options dialog shows them so.
+constexpr int kMinPictureZoom = 1, kMaxPictureZoom = 500;
+int PicturePlacement(int stored);
+int PictureChoice(int stored);
+int PictureZoom(int stored);
+
 class TBGprofile : public TprofileList {
 public:
     explicit TBGprofile(TColorsList& colors = ColorsList);

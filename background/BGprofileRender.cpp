@@ -4,12 +4,10 @@
 
 #include "background/BGprofile.h"
 
-namespace {
-
 // The window places a picture of any other value at the top or left, and fits only at 0.
-std::uint8_t PlacementOf(int stored) { return static_cast<std::uint8_t>(stored >= 0 && stored <= 3 ? stored : 1); }
-
-}  // namespace
+int PicturePlacement(int stored) { return stored >= 0 && stored <= 3 ? stored : 1; }
+int PictureChoice(int stored) { return stored >= 0 && stored <= 3 ? stored : 0; }
+int PictureZoom(int stored) { return std::clamp(stored, kMinPictureZoom, kMaxPictureZoom); }
 
 TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
     TRenderSnapshot s;
@@ -17,12 +15,12 @@ TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
     s.BackgroundColor = colors_.GetColor(kColorWindowBackground);
     s.Width = width;
     s.Height = height;
-    s.VAlign = PlacementOf(Read(keys::PictureVAlign));
-    s.HAlign = PlacementOf(Read(keys::PictureHAlign));
+    s.VAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureVAlign)));
+    s.HAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureHAlign)));
     s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
-    s.Zoom = Read(keys::PictureZoom);
-    s.Effect = Read(keys::PictureEffect);
-    s.Rotation = Read(keys::PictureRotation);
+    s.Zoom = PictureZoom(Read(keys::PictureZoom));
+    s.Effect = PictureChoice(Read(keys::PictureEffect));
+    s.Rotation = PictureChoice(Read(keys::PictureRotation));
     return s;
 }
 

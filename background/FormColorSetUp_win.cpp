@@ -389,6 +389,8 @@ void TFormColorSetUp::FormCreate() {
 
     FrameColorSelect1 = std::make_unique<TFrameColorSelect>(Handle(), kPickerLeft, 0, font);
     FrameColorSelect1->SetColor(0);
+    // Shown with 色選択>>: beyond the narrow window its edits would still take the focus from Tab.
+    ShowWindow(FrameColorSelect1->Handle(), SW_HIDE);
     SetAccessibleName(TreeView1->Handle(), "配色の項目");
     SetAccessibleName(FrameColorSelect1->Handle(), "色の選択");
 }
@@ -497,6 +499,7 @@ void TFormColorSetUp::ButtonSelectClick() {
     if (ButtonSelect->Text() != "色変更") {
         ButtonSelect->SetText("色変更");
         SetClientWidth(Scale(kWideWidth));
+        ShowWindow(FrameColorSelect1->Handle(), SW_SHOW);
     } else {
         ColorChanged();
     }
@@ -661,6 +664,13 @@ LRESULT TFormColorSetUp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONUP: EndDrag(true); return 0;
         case WM_CAPTURECHANGED: EndDrag(false); return 0;
+        case WM_COMMAND:
+            // Esc, which the dialog keys send without a control: as the close box, a cancel.
+            if (LOWORD(wParam) == IDCANCEL && lParam == 0) {
+                PostMessageW(Handle(), WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
     }
     return TForm::OnMessage(message, wParam, lParam);
 }

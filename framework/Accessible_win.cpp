@@ -365,8 +365,14 @@ bool IsLabel(HWND hwnd) {
     return IsClass(hwnd, L"Button") && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
 }
 
+bool Encloses(const RECT& outer, const RECT& inner) {
+    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+           outer.bottom >= inner.bottom;
+}
+
 // Among the labels shown now (a tab page's hidden labels lie where another page's are); a
-// control without one is named after the group box around it.
+// control in a group box is labelled from inside it, else named after the box: a label above
+// the box is another control's.
 std::wstring LabelNow(HWND control) {
     std::vector<HWND> labels;
     HWND group = nullptr;
@@ -374,11 +380,11 @@ std::wstring LabelNow(HWND control) {
     for (HWND sibling = GetWindow(GetParent(control), GW_CHILD); sibling; sibling = GetWindow(sibling, GW_HWNDNEXT)) {
         if (sibling == control || !Shown(sibling)) continue;
         if (IsLabel(sibling)) labels.push_back(sibling);
-        const RECT g = Place(sibling);
         if (IsClass(sibling, L"Button") && (GetWindowLongPtrW(sibling, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
-            g.left <= c.left && g.top <= c.top && g.right >= c.right && g.bottom >= c.bottom)
+            Encloses(Place(sibling), c))
             group = sibling;
     }
+    if (group) std::erase_if(labels, [g = Place(group)](HWND label) { return !Encloses(g, Place(label)); });
     const std::wstring label = LabelOf(control, labels);
     return label.empty() && group ? LabelName(WindowText(group)) : label;
 }

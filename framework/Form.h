@@ -124,6 +124,9 @@ private:
     bool ReflectToControl(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool PressFocusedButton(const MSG& msg);
     bool PressCancelButton(WPARAM wParam, LPARAM lParam);
+    // WM_ACTIVATE of a top-level window of controls: the focus kept and given back; false to
+    // leave the message to the system.
+    bool KeepFocusInControls(WPARAM wParam);
 
     void RescaleFonts();
     // A child form takes its parent form's new dpi: its place, its controls, its fonts.
@@ -144,4 +147,5 @@ private:
     int nextHookId_ = 1;
     std::vector<std::unique_ptr<TControl>> controls_;
     bool modal_ = false, modalDone_ = false;
+    HWND lastFocus_ = nullptr;  // the control that had the focus as the window went inactive
 };

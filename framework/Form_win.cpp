@@ -311,7 +311,30 @@ LRESULT TForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return OnMessage(message, wParam, lParam);
 }
 
+bool TForm::KeepFocusInControls(WPARAM wParam) {
+    // Only windows of controls; the system would put the focus on the window itself.
+    if ((GetWindowLongPtrW(handle_, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) == 0 ||
+        (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD) != 0)
+        return false;
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        lastFocus_ = focus && IsChild(handle_, focus) ? focus : nullptr;
+        return true;
+    }
+    if (HIWORD(wParam)) return false;  // minimised
+    HWND focus =
+        lastFocus_ && IsChild(handle_, lastFocus_) && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)
+            ? lastFocus_
+            : GetNextDlgTabItem(handle_, nullptr, FALSE);
+    if (!focus || !IsChild(handle_, focus)) return false;
+    SetFocus(focus);
+    return true;
+}
+
 LRESULT TForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A window of controls gives the focus back to the control that had it, or to its first:
+    // after a question or a dialog over it, the keys and a screen reader found no control.
+    if (message == WM_ACTIVATE && KeepFocusInControls(wParam)) return 0;
     if (message == WM_CLOSE) {
         if (modal_)
             modalDone_ = true;  // the close box ends the question; the caller destroys the window

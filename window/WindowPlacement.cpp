@@ -55,6 +55,12 @@ TRect FitToWorkArea(const TRect& window, const TRect& work) {
     return {left, top, left + w, top + h};
 }
 
+TRect ShrinkToWorkArea(const TRect& window, const TRect& work, TWindowSize minimum) {
+    const int w = std::max(std::min(window.Width(), work.Width()), minimum.width);
+    const int h = std::max(std::min(window.Height(), work.Height()), minimum.height);
+    return {window.Left, window.Top, window.Left + w, window.Top + h};
+}
+
 int BoundStoredSize(int stored, int minimum, int screen) {
     return std::max(minimum, std::min(stored, std::max(minimum, screen)));
 }

@@ -46,6 +46,9 @@ struct TWindowSize {
     int width = 0, height = 0;
 };
 
+// No larger than the work area, where the minimum allows; the place is left as it was.
+TRect ShrinkToWorkArea(const TRect& window, const TRect& work, TWindowSize minimum);
+
 // A window's size kept in application.ini is in 96-dpi units, so a new display scale keeps the
 // window's look; places stay in screen pixels. From pixels at dpi to the stored units:
 TWindowSize StoredSizeAtDpi(TWindowSize pixels, int dpi);

@@ -129,9 +129,13 @@ private:
     bool enabled_ = true, over_ = false, pressed_ = false;
 };
 
-// A button with a window of its own that takes the focus and answers Space and Enter.
+class TAccessible;
+
+// A button with a window of its own that takes the focus and answers Space and Enter; a screen
+// reader finds a push button named by its caption.
 class TkvneWinButton : public TForm {
 public:
+    ~TkvneWinButton() override;
     TkvneBtnDraw BtnDraw;
     std::function<void()> OnClick;
 
@@ -144,5 +148,7 @@ protected:
 private:
     void UpdateState();
     void SettingsChanged();
+    void DetachAccessible();
     bool over_ = false, mousePressed_ = false, keyPressed_ = false;
+    TAccessible* accessible_ = nullptr;  // made when a reader first asks
 };

@@ -5,6 +5,7 @@
 
 #include "background/GraphicMath.h"
 #include "background/kvneGraphicSource.h"
+#include "framework/Accessible_win.h"
 #include "framework/Handles.h"
 #include "support/Encoding_win.h"
 
@@ -349,6 +350,45 @@ void TkvneGctButton::MouseLeave() {
     UpdateState();
 }
 
+namespace {
+
+// The button as a screen reader sees it: a push button named by its caption.
+class TWinButtonAccessible final : public TAccessible {
+public:
+    using TAccessible::TAccessible;
+
+protected:
+    std::string Name(int) override {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(Window())) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(Window(), text.data(), static_cast<int>(text.size()))));
+        const std::size_t first = text.find_first_not_of(L" \x3000"), last = text.find_last_not_of(L" \x3000");
+        return first == std::wstring::npos ? std::string() : FromWide(text.substr(first, last - first + 1));
+    }
+    long Role(int) override { return ROLE_SYSTEM_PUSHBUTTON; }
+    long State(int) override {
+        if (!IsWindowEnabled(Window())) return STATE_SYSTEM_UNAVAILABLE;
+        return STATE_SYSTEM_FOCUSABLE | (GetFocus() == Window() ? STATE_SYSTEM_FOCUSED : 0);
+    }
+    bool Bounds(int, RECT& r) override { return GetClientRect(Window(), &r) != FALSE; }
+    int Focused() override { return GetFocus() == Window() ? CHILDID_SELF : -1; }
+    std::string DefaultAction(int) override { return "押す"; }
+    bool DoDefaultAction(int) override {
+        // Posted: the click may open a window, which must not run inside the reader's call.
+        return IsWindowEnabled(Window()) && PostMessageW(Window(), BM_CLICK, 0, 0);
+    }
+};
+
+}  // namespace
+
+TkvneWinButton::~TkvneWinButton() { DetachAccessible(); }
+
+void TkvneWinButton::DetachAccessible() {
+    if (!accessible_) return;
+    accessible_->Detach();  // a reader may hold it longer than the window lives
+    accessible_->Release();
+    accessible_ = nullptr;
+}
+
 void TkvneWinButton::Create(HWND parent, int left, int top, int width, int height, const std::string& caption) {
     CreateArgs args;
     args.className = L"TkvneWinButton";
@@ -401,6 +441,18 @@ LRESULT TkvneWinButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_GETDLGCODE: return 0;
+    case WM_GETOBJECT: {
+        if (static_cast<LONG>(lParam) != OBJID_CLIENT) break;
+        if (!accessible_) accessible_ = new TWinButtonAccessible(Handle());
+        bool answered = false;
+        const LRESULT result = AnswerGetObject(accessible_, wParam, lParam, answered);
+        if (answered) return result;
+        break;
+    }
+    case WM_DESTROY: DetachAccessible(); break;
+    case BM_CLICK:
+        if (IsWindowEnabled(Handle()) && OnClick) OnClick();
+        return 0;
     case WM_SIZE:
         BtnDraw.SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
         if (BtnDraw.TransParent() && IsWindowVisible(Handle()) && GetParent(Handle())) {

@@ -82,5 +82,6 @@ private:
 
 // A window on no monitor comes back centred on the primary screen.
 void EnsureOnScreen(HWND window);
-// A window moved to lie inside the work area of its monitor.
+// A window moved to lie inside the work area of its monitor, and shrunk to it where larger (a
+// size kept from a larger screen would hide its bottom under the taskbar).
 void FitToWorkArea(HWND window);

@@ -287,6 +287,12 @@ void EnsureOnScreen(HWND window) {
 
 void FitToWorkArea(HWND window) {
     const TRect now = WindowRectOf(window);
-    const TRect placed = FitToWorkArea(now, WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)));
-    if (placed.Left != now.Left || placed.Top != now.Top) MoveWindowTo(window, placed);
+    const TRect work = WorkAreaOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+    MINMAXINFO limits{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    const TRect placed =
+        FitToWorkArea(ShrinkToWorkArea(now, work, {limits.ptMinTrackSize.x, limits.ptMinTrackSize.y}), work);
+    if (placed.Left != now.Left || placed.Top != now.Top || placed.Width() != now.Width() ||
+        placed.Height() != now.Height())
+        MoveWindowTo(window, placed);
 }

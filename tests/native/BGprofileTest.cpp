@@ -293,6 +293,17 @@ TEST_F(PictureLibrary, PlacementsOutOfRangeAreRenderedAtTheTopOrLeft) {
     }
 }
 
+// A zoom the options do not offer is rendered at their nearest end, which they show: at 0 no
+// picture was drawn while the options said 1%.
+TEST_F(PictureLibrary, AZoomOutsideTheOptionsRangeIsRenderedAtItsNearestEnd) {
+    for (const auto& [stored, rendered] :
+         {std::pair{0, 1}, std::pair{-40, 1}, std::pair{100000, 500}, std::pair{250, 250}}) {
+        WriteBytes(Data("default.ini"), "[PICTURE]\r\nzoom=" + std::to_string(stored) + "\r\n");
+        library.LoadPictureList();
+        EXPECT_EQ(library.MakeSnapshot(400, 300).Zoom, rendered) << stored;
+    }
+}
+
 // The name a clashing .jpx is given is one no listed picture has: it would take over that
 // picture's settings and scheme, and its companions would be moved over them.
 TEST_F(PictureLibrary, AClashingJpxIsNotGivenTheNameOfAnotherListedPicture) {

@@ -118,6 +118,14 @@ TEST(FitToWorkArea, MovesInsideAndAlignsALargeWindowTopLeft) {
     EXPECT_EQ(Text(FitToWorkArea({0, 0, 2000, 2000}, {0, 0, 1024, 728})), Text({0, 0, 2000, 2000}));
 }
 
+// A size kept from a larger screen is cut to a work area short of the taskbar's rows.
+TEST(ShrinkToWorkArea, CutsTheSizeDownToTheWorkAreaButNotBelowTheMinimum) {
+    const TRect work{0, 0, 1366, 728};
+    EXPECT_EQ(Text(ShrinkToWorkArea({10, 20, 1376, 788}, work, {240, 150})), Text({10, 20, 1376, 748}));
+    EXPECT_EQ(Text(ShrinkToWorkArea({0, 0, 409, 170}, work, {240, 150})), Text({0, 0, 409, 170}));
+    EXPECT_EQ(Text(ShrinkToWorkArea({0, 0, 409, 170}, {0, 0, 200, 100}, {240, 150})), Text({0, 0, 240, 150}));
+}
+
 TEST(BoundStoredSize, AbsurdStoredSizesStayUsable) {
     EXPECT_EQ(BoundStoredSize(0, 58, 1024), 58);
     EXPECT_EQ(BoundStoredSize(-300, 41, 768), 41);

@@ -12,6 +12,7 @@
 #include "app/FmTODOmain.h"
 #include "app/FmArchive.h"
 #include "app/FmTodoOption.h"
+#include "app/FormVersionInfo.h"
 #include "app/ListSpeech.h"
 #include "background/FormColorSetUp.h"
 #include "framework/Accessible_win.h"
@@ -405,8 +406,46 @@ TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
     options.ShowPage(0);  // a spin box is its label's, not a hidden page's label at the same place
     EXPECT_EQ(ControlName(options.SEalpha.UpDown->Handle()), "透明度");
     EXPECT_EQ(ControlName(options.CmbPicture->Handle()), "画像");
+    options.ShowPage(1);  // in the 分類 box, not the data folder's label above it
+    EXPECT_EQ(ControlName(options.LbxCategory->Handle()), "分類");
+    EXPECT_EQ(ControlName(options.EdCategory->Handle()), "分類");
     TFormColorSetUp colors(nullptr);
     EXPECT_EQ(Unnamed(colors.Handle()), std::vector<std::string>{});
     TFmArchive archive(nullptr, Path("todo\\"));
     EXPECT_EQ(Unnamed(archive.Handle()), std::vector<std::string>{});
+}
+
+// The version window's own button is a push button by its caption, pressed by its default action.
+TEST_F(Accessibility, TheVersionWindowsButtonIsAPushButton) {
+    TFormVersionInfo about(nullptr);
+    bool clicked = false;
+    about.CloseButton.OnClick = [&] { clicked = true; };
+    IAccessible* object = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(about.CloseButton.Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                        kIidAccessible, reinterpret_cast<void**>(&object)));
+    EXPECT_EQ(Name(object, CHILDID_SELF), "閉じる");
+    EXPECT_EQ(Number(&IAccessible::get_accRole, object, CHILDID_SELF), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_HRESULT_SUCCEEDED(object->accDoDefaultAction(Child(CHILDID_SELF)));
+    object->Release();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_TRUE(clicked);
+}
+
+// What the version window paints is read too: the product, the version line and the copyright.
+TEST_F(Accessibility, TheVersionWindowsTextsAreRead) {
+    TFormVersionInfo about(nullptr);
+    IAccessible* object = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(AccessibleObjectFromWindow(about.Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                                        kIidAccessible, reinterpret_cast<void**>(&object)));
+    long count = 0;
+    object->get_accChildCount(&count);
+    ASSERT_EQ(count, TFormVersionInfo::kTextCount + 1);  // and the button
+    for (int i = 0; i < TFormVersionInfo::kTextCount; ++i) {
+        EXPECT_EQ(Name(object, i + 1), TFormVersionInfo::TextAt(i));
+        EXPECT_EQ(Number(&IAccessible::get_accRole, object, i + 1), ROLE_SYSTEM_STATICTEXT);
+    }
+    EXPECT_NE(TFormVersionInfo::TextAt(1).find("バージョン"), std::string::npos);
+    EXPECT_EQ(Number(&IAccessible::get_accRole, object, count), ROLE_SYSTEM_PUSHBUTTON);
+    object->Release();
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -120,6 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
     Closes, ColorSetUpClose,
     ::testing::Values(
         CloseCase{"close_box", [](TFormColorSetUp& f) { PostMessageW(f.Handle(), WM_CLOSE, 0, 0); }, false},
+        CloseCase{"escape",  // as the close box
+                  [](TFormColorSetUp& f) {
+                      SetFocus(f.TreeView1->Handle());
+                      PostMessageW(f.TreeView1->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+                  },
+                  false},
         CloseCase{"ok", [](TFormColorSetUp& f) { PostMessageW(f.BtOK->Handle(), BM_CLICK, 0, 0); }, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -465,3 +472,24 @@ TEST_P(ColorSetUpAtDpi, EveryTreeEntryShowsWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ColorSetUpAtDpi, ::testing::Values(96, 192));
+
+// Tab goes round the controls the window shows: the picker's edits only once 色選択>> shows them.
+TEST_F(ColorSetUp, TabReachesThePickerOnlyWhenItIsShown) {
+    TFormColorSetUp form(nullptr);
+    form.FillTree();
+    TreeView_SelectItem(form.TreeView1->Handle(), form.FindNode(kColorWindowBackground));
+    ShowWindow(form.Handle(), SW_SHOW);
+    const auto tabStops = [&] {
+        std::vector<HWND> stops;
+        HWND at = form.TreeView1->Handle();
+        do stops.push_back(at);
+        while ((at = GetNextDlgTabItem(form.Handle(), at, FALSE)) && at != stops.front() && stops.size() < 30);
+        return stops;
+    };
+    const std::vector<HWND> narrow = tabStops();
+    EXPECT_EQ(narrow.back(), form.BtOK->Handle());
+    EXPECT_EQ(narrow.size(), 6u);  // the tree and five buttons
+    Click(form.ButtonSelect);
+    const std::vector<HWND> wide = tabStops();
+    EXPECT_NE(std::find(wide.begin(), wide.end(), form.FrameColorSelect1->LeRGB->Handle()), wide.end());
+}

@@ -137,6 +137,18 @@ TEST_F(MainWindow, AnAbsurdSnappingDistanceLeavesTheWindowWhereItIsDragged) {
     }
 }
 
+// A selection look the options do not offer is their nearest one, which the list then shows.
+TEST_F(MainWindow, AnUnknownSelectionLookIsTheNearestOne) {
+    for (const auto& [stored, shown] : {std::pair{"9", 5}, std::pair{"-3", 0}}) {
+        ReplaceFileSafely(Path("memorail_win32_tests.ini"), std::string("[OPTION]\r\nselected=") + stored + "\r\n");
+        TFmTODOmain form;
+        form.Create();
+        Application.SetMainForm(form.Handle());
+        EXPECT_EQ(form.List.Style.highlightStyle, shown) << stored;
+        EXPECT_TRUE(CloseEndsTheRun(form));
+    }
+}
+
 // A stored data folder where a file sits (or on a drive that is gone): said at start, not only
 // at the first save, while the list shows none of the items.
 TEST_F(MainWindow, AnItemsFolderThatCannotBeMadeIsReportedAtStart) {

@@ -280,3 +280,33 @@ TEST_F(ModalRun, CtrlTabTurnsTheOptionPagesRound) {
     EXPECT_FALSE(dialog.CBshadow->Visible());
     EXPECT_EQ(dialog.ModalResult, 0);  // the keys closed nothing
 }
+
+// The focus is on a control as a dialog opens and back on its own after a question over it,
+// never on the window itself, where the keys and a screen reader find nothing.
+TEST_F(ModalRun, TheOptionsKeepTheFocusOnTheirControls) {
+    TFmTodoOption dialog(nullptr);
+    HWND atOpen = nullptr, afterQuestion = nullptr;
+    RunSteps({[&] {
+                  atOpen = GetFocus();
+                  SetFocus(dialog.Button1->Handle());  // 配色変更
+                  MessageBoxW(dialog.Handle(), L"?", L"", MB_OK);
+              },
+              [&] { PostMessageW(GetActiveWindow(), WM_COMMAND, IDOK, 0); },
+              [&] {
+                  afterQuestion = GetFocus();
+                  dialog.Close();
+              }},
+             [&] { dialog.ShowModal(); });
+    EXPECT_EQ(atOpen, dialog.CmbPicture->Handle());  // the first in the tab order
+    EXPECT_EQ(afterQuestion, dialog.Button1->Handle());
+}
+
+// Tab follows the page from top to bottom: 期日を通知する lies below the print font.
+TEST_F(ModalRun, TabOnTheLastOptionsPageGoesDownThePage) {
+    TFmTodoOption dialog(nullptr);
+    dialog.ShowPage(2);
+    ShowWindow(dialog.Handle(), SW_SHOW);
+    EXPECT_EQ(GetNextDlgTabItem(dialog.Handle(), dialog.SEfitScreenPx.Edit->Handle(), FALSE),
+              dialog.BtPrintFont->Handle());
+    EXPECT_EQ(GetNextDlgTabItem(dialog.Handle(), dialog.BtPrintFont->Handle(), FALSE), dialog.CBnotify->Handle());
+}

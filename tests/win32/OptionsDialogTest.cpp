@@ -236,6 +236,33 @@ INSTANTIATE_TEST_SUITE_P(Placements, ZoomRule,
                          ::testing::Values(ZoomCase{0, 2, false}, ZoomCase{3, 0, false}, ZoomCase{0, 0, false},
                                            ZoomCase{1, 3, true}));
 
+// Hand-edited picture settings are shown as the background takes them: a placement past the
+// list at the top or left, an effect or a rotation past it none.
+TEST_F(OptionsFolder, OddPictureSettingsShowWhatTheBackgroundDoes) {
+    ReplaceFileSafely(Path("default.ini"), "[PICTURE]\r\nvalign=7\r\nhalign=-1\r\neffect=9\r\nrotation=-3\r\n");
+    TFmTodoOption dialog(nullptr);
+    EXPECT_EQ(TFmTodoOption::ItemIndex(dialog.CMBvalign), 1);  // 上
+    EXPECT_EQ(TFmTodoOption::ItemIndex(dialog.CMBhalign), 1);  // 左
+    EXPECT_EQ(TFmTodoOption::ItemIndex(dialog.CMBeffect), 0);
+    EXPECT_EQ(TFmTodoOption::ItemIndex(dialog.CMBrotation), 0);
+}
+
+// 削除 is offered only for a registered picture, from the dialog's opening on.
+TEST_F(OptionsFolder, NoDeleteForTheDefaultPicture) {
+    AddPictures(1);
+    TFmTodoOption dialog(nullptr);
+    EXPECT_FALSE(IsWindowEnabled(dialog.BtPictureDel->Handle()));
+    TFmTodoOption::SetItemIndex(dialog.CmbPicture, 1);
+    dialog.CmbPictureChange();
+    EXPECT_TRUE(IsWindowEnabled(dialog.BtPictureDel->Handle()));
+    ShowWindow(dialog.Handle(), SW_SHOW);
+    SetForegroundWindow(dialog.Handle());
+    SetFocus(dialog.BtPictureDel->Handle());
+    dialog.BtPictureDelClick();  // the last registered picture
+    EXPECT_FALSE(IsWindowEnabled(dialog.BtPictureDel->Handle()));
+    EXPECT_EQ(GetFocus(), dialog.CmbPicture->Handle());  // not on the button that went off
+}
+
 // An arrow steps from the value the box stands for, also while a number out of range is still typed in it.
 TEST_F(OptionsFolder, ZoomArrowsStepFromTheClampedValue) {
     TFmTodoOption dialog(nullptr);
