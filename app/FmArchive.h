@@ -55,6 +55,7 @@ private:
     void CreateControls();
     std::string ChosenMonth() const;  // "" for every month
     void FillCell(LVITEMW& cell);       // a text the owner-data list asks for
+    void UpdateRestoreButton();
 
     std::string folder_;
     std::vector<TArchivedItem> all_;

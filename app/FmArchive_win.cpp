@@ -108,6 +108,7 @@ void TFmArchive::CreateControls() {
     // and narrows at once.
     LvItems->OnNotify = [this](NMHDR* header) -> LRESULT {
         if (header->code == LVN_GETDISPINFOW) FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+        if (header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) UpdateRestoreButton();
         return 0;
     };
     EdSearch->OnCommand = [this](int code) {
@@ -162,6 +163,16 @@ void TFmArchive::ShowItems() {
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);  // and the choice, made among other rows
     SendMessageW(list, LVM_SETITEMCOUNT, shown_.size(), 0);
     InvalidateRect(list, nullptr, TRUE);
+    UpdateRestoreButton();
+}
+
+// "元に戻す" only with a row chosen: without one it did nothing.
+void TFmArchive::UpdateRestoreButton() {
+    HWND button = BtRestore->Handle();
+    const bool chosen = SendMessageW(LvItems->Handle(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
+    // A button switched off with the focus on it would leave the window with none.
+    if (!chosen && GetFocus() == button) SetFocus(LvItems->Handle());
+    EnableWindow(button, chosen);
 }
 
 void TFmArchive::FillCell(LVITEMW& cell) {

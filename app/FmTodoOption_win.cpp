@@ -180,6 +180,7 @@ void TFmTodoOption::CreateDisplayPage() {
     CbPictureRandom = AddCheck(0, {18, 145, 100, 18}, "画像を変える");
     SEmin = AddSpin(0, {124, 144, 48, 20}, kMinutesRange);
     AddLabel(0, {192, 148, 60, 14}, "分間隔");
+    SetAccessibleName(SEmin.Edit->Handle(), "画像を変える間隔(分)");  // not the check box's name beside it
 
     CBshadow = AddCheck(0, {12, 174, 210, 16}, "文字に影をつける");
     CBwordWrap = AddCheck(0, {12, 190, 210, 16}, "文章を折り返して全て表示する");

@@ -406,6 +406,7 @@ TEST_F(Accessibility, EveryControlOfTheDialogsHasAName) {
     options.ShowPage(0);  // a spin box is its label's, not a hidden page's label at the same place
     EXPECT_EQ(ControlName(options.SEalpha.UpDown->Handle()), "透明度");
     EXPECT_EQ(ControlName(options.CmbPicture->Handle()), "画像");
+    EXPECT_EQ(ControlName(options.SEmin.Edit->Handle()), "画像を変える間隔(分)");
     options.ShowPage(1);  // in the 分類 box, not the data folder's label above it
     EXPECT_EQ(ControlName(options.LbxCategory->Handle()), "分類");
     EXPECT_EQ(ControlName(options.EdCategory->Handle()), "分類");

@@ -48,13 +48,16 @@ TEST_F(ArchiveWindow, FormatsOnlyTheRowsAskedFor) {
         restored = items;
         return 0;
     };
+    EXPECT_FALSE(IsWindowEnabled(archive.BtRestore->Handle()));  // nothing chosen yet
     archive.SelectRow(1, true);
+    EXPECT_TRUE(IsWindowEnabled(archive.BtRestore->Handle()));
     archive.BtRestoreClick();
     ASSERT_EQ(restored.size(), 1u);
     EXPECT_EQ(restored[0].item.Text, "item 490");
     EXPECT_EQ(restored[0].line, 490);
     // Read again with the same words: no row stays chosen for another item.
     EXPECT_EQ(SendMessageW(archive.LvItems->Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+    EXPECT_FALSE(IsWindowEnabled(archive.BtRestore->Handle()));
 }
 
 // A row whose line left its archive after the window read it comes back as nothing: the rows
