@@ -8,6 +8,7 @@
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/Shell.h"
+#include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 #include "todo/FmTODOdata.h"
 #include "todo/FormMessage.h"
@@ -15,8 +16,10 @@
 
 namespace {
 
-// What a paste reads at most; a line the program copied is always shorter.
+// What a paste takes at most as an item's text; an item line may be longer, by its fields and
+// escapes, so that an item copied from the list pastes whole.
 constexpr std::size_t kMaxPasteBytes = 1 << 20;
+constexpr std::size_t kMaxPasteLineBytes = kMaxEscapedGrowth * (kMaxPasteBytes + 64) + 2 * kEscapedSlack + 32;
 
 const char* const kSortEntries[] = {"PsDate", "PsCate", "PsText", "PsColor"};
 
@@ -244,7 +247,7 @@ bool TFmTODOmain::P1todoCopyClick() {
 void TFmTODOmain::PasteItem(int index) {
     std::wstring lost;
     bool opened = false;
-    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    const std::string text = GetClipboardText(Handle(), kMaxPasteLineBytes, &lost, &opened);
     // Another program holding the clipboard is no empty text.
     if (!opened) return Application.ReportError("クリップボードを読めません");
     // A line copied from an editor brings its line break. One item line is that item; any other
@@ -256,7 +259,7 @@ void TFmTODOmain::PasteItem(int index) {
         TTodoData plain;
         plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
         item = plain.Item(0);
-        item.Text = line;
+        item.Text = CutToWholeCharacters(line, kMaxPasteBytes);
     }
     if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
     List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));

@@ -155,6 +155,18 @@ TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
     ASSERT_EQ(form_.Items.Count(), 2);
     EXPECT_EQ(form_.Items.ItemToLine(0), form_.Items.ItemToLine(1));
     EXPECT_EQ(Read("todo\\todo.txt"), form_.Items.SaveToText());
+
+    // The longest text a paste takes, its line longer by the escapes of its quotes.
+    std::string largest;
+    while (largest.size() < (1 << 20)) largest += "\"a\tb";
+    largest.resize(1 << 20);
+    ASSERT_TRUE(SetClipboardText(form_.Handle(), largest + "\"more"));
+    form_.PasteItem(-1);
+    ASSERT_EQ(form_.Items.GetText(form_.Selection()), largest);  // the rest is cut off
+    form_.P1todoCopyClick();
+    form_.PasteItem(-1);
+    ASSERT_EQ(form_.Items.Count(), 4);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), largest);
 }
 
 TEST_F(ItemCommands, PlainTextPastesAsOneItemInTheNewTextColour) {
