@@ -23,6 +23,18 @@ constexpr std::size_t kMaxPasteLineBytes = kMaxEscapedGrowth * (kMaxPasteBytes +
 
 const char* const kSortEntries[] = {"PsDate", "PsCate", "PsText", "PsColor"};
 
+// The shape of the program's own line: a date, a colour of hex digits, then the quoted text. A
+// row of another program's values that merely starts with a date is text: its columns would
+// become a colour, the text and the mark, and the second would be lost.
+bool QuotesTextAfterColour(const std::string& line) {
+    std::size_t i = line.find(',');
+    if (i == std::string::npos) return false;
+    const std::size_t colour = ++i;
+    const auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); };
+    while (i < line.size() && hex(line[i])) ++i;
+    return i > colour && line.compare(i, 2, ",\"") == 0;
+}
+
 TMenuEntry Entry(const char* name, const char* caption, std::function<void()> onClick = {}) {
     TMenuEntry entry;
     entry.name = name;
@@ -255,7 +267,8 @@ void TFmTODOmain::PasteItem(int index) {
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     Tdata item;
-    if (line.find_first_of("\r\n") != std::string::npos || !TTodoData::ParseItemLine(line, item)) {
+    if (line.find_first_of("\r\n") != std::string::npos || !QuotesTextAfterColour(line) ||
+        !TTodoData::ParseItemLine(line, item)) {
         TTodoData plain;
         plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
         item = plain.Item(0);

@@ -526,6 +526,8 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         {two + "\r\n", two, "　"},
         {"C:\\new\\temp \\\\server", "C:\\new\\temp \\\\server", "　"},
         {"\r\n\r\n", "", "　"},  // as an empty clipboard
+        {"20240305,Meeting,Room 5,Bring laptop", "20240305,Meeting,Room 5,Bring laptop", "　"},  // a spreadsheet's row
+        {"20240305,ff,\"b\",\"★\"", "b", "★"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clipboard);
@@ -535,7 +537,7 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         EXPECT_EQ(form_.Items.GetText(form_.Selection()), c.text);
         EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
     }
-    EXPECT_EQ(form_.Items.Count(), 4);
+    EXPECT_EQ(form_.Items.Count(), 6);
 }
 
 // The warning about characters Shift-JIS cannot hold is a modal run like every question: no
