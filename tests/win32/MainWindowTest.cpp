@@ -357,6 +357,29 @@ TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
     }
 }
 
+TEST_F(MainWindow, FoldedAtTheBottomOfTheScreenTheWindowUnfoldsUpward) {
+    TFmTODOmain form;
+    form.Create();
+    RECT work, r;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(form.Handle(), &r);
+    const int unfolded = r.bottom - r.top;
+    form.FoldClick();
+    SetWindowPos(form.Handle(), nullptr, 100, work.bottom - form.FoldedHeight, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.bottom - r.top, unfolded);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(r.left, 100);
+    // With room below, it unfolds downward as always.
+    form.FoldClick();
+    SetWindowPos(form.Handle(), nullptr, 100, work.top + 10, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.top, work.top + 10);
+    CloseEndsTheRun(form);
+}
+
 // After the loop the process may end at once (a rendering that would not stop): the icon
 // must be gone with the window, or a dead one stays in the notification area.
 TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
