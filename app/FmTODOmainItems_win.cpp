@@ -121,9 +121,13 @@ void TFmTODOmain::SaveItems() {
     try {
         Store.Save();  // other programs' changes are merged in first
     } catch (const EFileError&) {
+        // A merge may have come before the write failed: the rows must not stand for the old
+        // list, where a click would select another item than the one it shows.
+        if (Items.Revision() != revision) LayoutList();
         // An item file that cannot be read yet is tried again at the next change and at the
         // end; the items stay in memory meanwhile.
         if (!Store.FileUnread()) throw;
+        return;
     }
     if (Items.Revision() != revision) LayoutList();  // a merge brought changes
 }

@@ -228,6 +228,21 @@ TEST_F(ItemCommands, AnEditShowsEvenWhenItsSaveFails) {
     EXPECT_EQ(form_.List.LineCount(), 4);
 }
 
+// A save that merges another program's items and then cannot write (a sync client holds the
+// file) still lays the merged list out.
+TEST_F(ItemCommands, ItemsMergedByASaveThatFailsAreShown) {
+    Start(ItemLines(2));
+    ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(3));
+    HANDLE held = CreateFileW(ToWide(Path("todo\\todo.txt")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    SetClipboardText(form_.Handle(), "mine");
+    EXPECT_THROW(form_.PasteItem(-1), EFileError);
+    CloseHandle(held);
+    ASSERT_EQ(form_.Items.Count(), 4);
+    EXPECT_EQ(form_.List.LineCount(), 4);
+}
+
 // A paint can come between a change of the list and its layout (a question a save asks shows
 // over the window): the rows of items gone meanwhile stay empty instead of failing the paint.
 TEST_F(ItemCommands, APaintBeforeTheLayoutSkipsItemsGoneMeanwhile) {
