@@ -256,7 +256,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         break;
     case WM_SIZE:
-        if (ScrollBar) FormResize();
+        // Minimised, the window has the icon's height, which is neither folded nor its own.
+        if (ScrollBar && wParam != SIZE_MINIMIZED) FormResize();
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -380,6 +380,26 @@ TEST_F(MainWindow, FoldedAtTheBottomOfTheScreenTheWindowUnfoldsUpward) {
     CloseEndsTheRun(form);
 }
 
+// Minimised from its system menu (Alt+Space), the window is no shorter: unfolded after
+// that, it has its height again.
+TEST_F(MainWindow, MinimisingKeepsTheUnfoldedHeight) {
+    TFmTODOmain form;
+    form.Create();
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    const int unfolded = r.bottom - r.top + 30;
+    SetWindowPos(form.Handle(), nullptr, 0, 0, r.right - r.left, unfolded, SWP_NOZORDER | SWP_NOMOVE);
+    form.FoldClick();
+    ShowWindow(form.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(form.Handle()));
+    ShowWindow(form.Handle(), SW_RESTORE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.bottom - r.top, unfolded);
+    CloseEndsTheRun(form);
+}
+
 // After the loop the process may end at once (a rendering that would not stop): the icon
 // must be gone with the window, or a dead one stays in the notification area.
 TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
