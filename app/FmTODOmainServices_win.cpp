@@ -37,16 +37,14 @@ void TFmTODOmain::SetUpTaskBarIcon() {
 }
 
 void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {
-    // A left click hides a shown window and brings a hidden one back to the front; the right
-    // button opens the menu at the pointer.
+    // A left click hides a shown window and brings a hidden or minimised one back to the
+    // front; the right button opens the menu at the pointer.
     if (button == tbRight) return OpenMenu(x, y);
     if (button != tbLeft) return;
-    if (IsWindowVisible(Handle())) {
+    if (IsWindowVisible(Handle()) && !IsIconic(Handle()) && !IsIconic(Application.Handle()))
         ShowWindow(Handle(), SW_HIDE);
-    } else {
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-    }
+    else
+        ComeForward();
 }
 
 void TFmTODOmain::BringForward(HWND first) {

@@ -417,6 +417,26 @@ TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
     EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
 }
 
+// A click on the tray icon hides the shown window and brings back a hidden or minimised one.
+TEST_F(MainWindow, TheTrayIconBringsBackAMinimisedWindow) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    const auto click = [&] {
+        SendMessageW(form.TaskBarIcon1.Handle(), TTaskBarIcon::kCallbackMessage, 1, WM_LBUTTONDOWN);
+    };
+    ShowWindow(form.Handle(), SW_SHOW);
+    click();
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    click();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    ShowWindow(form.Handle(), SW_MINIMIZE);
+    click();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(IsIconic(form.Handle()));
+    CloseEndsTheRun(form);
+}
+
 namespace {
 // A second start, on a thread of its own, for the window of the first copy.
 bool SecondStartReturns(HWND first) {
