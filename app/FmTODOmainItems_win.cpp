@@ -17,7 +17,7 @@
 namespace {
 
 // What a paste takes at most as an item's text; an item line may be longer, by its fields and
-// escapes, so that an item copied from the list pastes whole.
+// escapes, so that an item copied from the list pastes whole. Other text is read no further.
 constexpr std::size_t kMaxPasteBytes = 1 << 20;
 constexpr std::size_t kMaxPasteLineBytes = kMaxEscapedGrowth * (kMaxPasteBytes + 64) + 2 * kEscapedSlack + 32;
 
@@ -263,12 +263,14 @@ bool TFmTODOmain::P1todoCopyClick() {
 void TFmTODOmain::PasteItem(int index) {
     std::wstring lost;
     bool opened = false;
-    const std::string text = GetClipboardText(Handle(), kMaxPasteLineBytes, &lost, &opened);
+    std::string line = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    // An item line that fills the read may be one copied from the list: it is read again whole.
+    if (opened && line.size() + 1 >= kMaxPasteBytes && QuotesTextAfterColour(line))
+        line = GetClipboardText(Handle(), kMaxPasteLineBytes, &lost, &opened);
     // Another program holding the clipboard is no empty text.
     if (!opened) return Application.ReportError("クリップボードを読めません");
     // A line copied from an editor brings its line break. One item line is that item; any other
     // text, several lines of them too, is the new item's text as it stands, not fields or escapes.
-    std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     Tdata item;
     if (line.find_first_of("\r\n") != std::string::npos || !QuotesTextAfterColour(line) ||
