@@ -272,6 +272,14 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_CONTEXTMENU: return 0;  // the menu opens on the press and on its key
     case WM_KEYDOWN: FormKeyDown(wParam); return 0;
+    case WM_SYSKEYDOWN:
+        // Shift+F10, the menu key of keyboards without one (F10 is a system key).
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            WPARAM key = VK_APPS;
+            FormKeyDown(key);
+            return 0;
+        }
+        break;
     case WM_MOUSEWHEEL:
         if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
             List.SelectNext();

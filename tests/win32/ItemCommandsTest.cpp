@@ -341,6 +341,26 @@ TEST_F(ItemCommands, TheKeysMoveTheSelectionAndCopyPasteAndCut) {
     EXPECT_NE(form_.Items.GetText(1), "item0");
 }
 
+// Shift+F10, the menu key of keyboards without one, opens the menu as that key does.
+TEST_F(ItemCommands, ShiftF10OpensTheMenu) {
+    Start(ItemLines(1));
+    bool opened = false;
+    gStep = [&opened] {
+        opened = FindWindowW(L"#32768", nullptr) != nullptr;
+        EndMenu();
+    };
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    SendMessageW(form_.Handle(), WM_SYSKEYDOWN, VK_F10, 0);
+    KillTimer(nullptr, timer);
+    gStep = nullptr;
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(opened);
+}
+
 // An item taller than the rows is paged through before PageDown takes the next one.
 TEST_F(ItemCommands, PageDownPagesThroughATallItem) {
     ReplaceFileSafely(Path("memorail_win32_tests.ini"), "[OPTION]\r\nwordwrap=1\r\n");
