@@ -199,5 +199,6 @@ private:
     bool creating_ = false;  // renderings wait for the window's final size
     bool paintFailed_ = false;
     bool trackingMouse_ = false;
+    int wheelRest_ = 0;  // the part of a wheel notch not acted on yet
 };
 

@@ -280,13 +280,16 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_MOUSEWHEEL:
-        if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
-            List.SelectNext();
-        else if (GET_WHEEL_DELTA_WPARAM(wParam) > 0)
-            List.SelectPrevious();
+    case WM_MOUSEWHEEL: {
+        // An item a notch: a touchpad sends parts of one, which add up; a fast wheel, several.
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        if ((delta < 0) != (wheelRest_ < 0)) wheelRest_ = 0;  // turned the other way
+        wheelRest_ += delta;
+        for (; wheelRest_ <= -WHEEL_DELTA; wheelRest_ += WHEEL_DELTA) List.SelectNext();
+        for (; wheelRest_ >= WHEEL_DELTA; wheelRest_ -= WHEEL_DELTA) List.SelectPrevious();
         PaintList();
         return 0;
+    }
     case WM_MOUSELEAVE:
         trackingMouse_ = false;
         kvneGctButton1.MouseLeave();

@@ -341,6 +341,19 @@ TEST_F(ItemCommands, TheKeysMoveTheSelectionAndCopyPasteAndCut) {
     EXPECT_NE(form_.Items.GetText(1), "item0");
 }
 
+// The wheel moves the selection an item a notch: a touchpad's parts of a notch add up.
+TEST_F(ItemCommands, TheWheelMovesAnItemANotch) {
+    Start(ItemLines(10));
+    form_.List.Select(0);
+    const auto wheel = [this](int delta) { SendMessageW(form_.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
+    for (int part = 0; part < 3; ++part) wheel(-40);
+    EXPECT_EQ(form_.Selection(), 1);
+    wheel(-2 * WHEEL_DELTA);
+    EXPECT_EQ(form_.Selection(), 3);
+    wheel(WHEEL_DELTA);
+    EXPECT_EQ(form_.Selection(), 2);
+}
+
 // Shift+F10, the menu key of keyboards without one, opens the menu as that key does.
 TEST_F(ItemCommands, ShiftF10OpensTheMenu) {
     Start(ItemLines(1));
