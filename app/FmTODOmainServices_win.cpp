@@ -61,5 +61,7 @@ void TFmTODOmain::ComeForward() {
     if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOW);  // hidden in the tray: shown again
+    // The screen may have changed while it was hidden, unheard of by a hidden window.
+    EnsureOnScreen(Handle());
     SetForegroundWindow(Handle());
 }

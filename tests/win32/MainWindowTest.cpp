@@ -417,7 +417,8 @@ TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
     EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
 }
 
-// A click on the tray icon hides the shown window and brings back a hidden or minimised one.
+// A click on the tray icon hides the shown window and brings back a hidden or minimised one,
+// on the screen.
 TEST_F(MainWindow, TheTrayIconBringsBackAMinimisedWindow) {
     TFmTODOmain form;
     form.Create();
@@ -434,6 +435,11 @@ TEST_F(MainWindow, TheTrayIconBringsBackAMinimisedWindow) {
     click();
     EXPECT_TRUE(IsWindowVisible(form.Handle()));
     EXPECT_FALSE(IsIconic(form.Handle()));
+    // Hidden while the screen changed (a hidden window hears nothing of it): shown on it.
+    click();
+    SetWindowPos(form.Handle(), nullptr, 30000, 30000, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+    click();
+    EXPECT_NE(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONULL), nullptr);
     CloseEndsTheRun(form);
 }
 
