@@ -286,6 +286,13 @@ void TFmTODOmain::PasteItem(int index) {
     List.ShowSelection();
     if (!lost.empty()) {
         // Before the save, which may fail and end the command; counted, like every question.
+        // The first few characters: a text in another script lacks thousands, and a box that
+        // listed them all would be taller than the screen, its button out of reach.
+        constexpr std::size_t kShownLost = 40;
+        if (lost.size() > kShownLost) {
+            lost.resize(IS_HIGH_SURROGATE(lost[kShownLost - 1]) ? kShownLost - 1 : kShownLost);
+            lost += L"…";
+        }
         const TModalScope modal(Handle());
         MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
                     MB_OK | MB_ICONWARNING);

@@ -590,16 +590,19 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
 
 // The warning about characters Shift-JIS cannot hold is a modal run like every question: no
 // command from the tray or a reader starts under it.
-TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
-    Start(ItemLines(1));
-    ASSERT_TRUE(OpenClipboard(form_.Handle()));
+void PutWideText(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();
-    const wchar_t text[] = L"a\u20AC";  // the euro sign is not in code page 932
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-    std::memcpy(GlobalLock(memory), text, sizeof text);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
+}
+
+TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
+    Start(ItemLines(1));
+    PutWideText(form_.Handle(), L"a\u20AC");  // the euro sign is not in code page 932
     int level = -1;
     gStep = [&level] {
         level = Application.ModalLevel();
@@ -610,4 +613,22 @@ TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
     gStep = nullptr;
     EXPECT_EQ(level, 1);
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a?");
+
+    // Korean text lacks thousands of characters: the warning names the first few.
+    std::wstring korean;
+    for (wchar_t c = 0xAC00; c < 0xAC00 + 3000; ++c) korean += c;
+    PutWideText(form_.Handle(), korean);
+    int shown = -1;
+    gStep = [&shown] {
+        HWND box = FindWindowW(L"#32770", L"Memorail");
+        if (!box) return;
+        shown = GetWindowTextLengthW(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    form_.PasteItem(-1);
+    gStep = nullptr;
+    EXPECT_GT(shown, 40);
+    EXPECT_LT(shown, 100);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), std::string(3000, '?'));
 }
