@@ -105,7 +105,11 @@ void TFmTODOmain::PopupMenu1Popup() {
     // The refresh below lays the list out anew, which keeps the user's place and selection.
     TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
     autoSort->checked = !autoSort->checked;
-    PsAutoClick();
+    try {
+        PsAutoClick();
+    } catch (const EFileError& e) {
+        Application.ShowException(e);  // a settings file that cannot be written keeps no menu closed
+    }
 
     const bool hasSelection = Selection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
@@ -332,8 +336,8 @@ void TFmTODOmain::PsAutoClick() {
     if (autoSort->checked && type >= 0 && type < 4) PopupMenu1.Find(kSortEntries[type])->checked = true;
     SortAuto = autoSort->checked;
     MainSettings.Write(keys::SortAuto, SortAuto);
-    MainSettings.Save();
     if (SortAuto) LayoutList();
+    MainSettings.Save();  // last: a file that cannot be written leaves the choice taken all the same
 }
 
 void TFmTODOmain::SortBy(int key) {
