@@ -154,8 +154,8 @@ bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
             return true;
         case WM_DISPLAYCHANGE:
             // A smaller screen or a monitor gone may leave the window where nothing shows it, and
-            // a borderless window there cannot be dragged back.
-            if (!IsIconic(hwnd_)) EnsureOnScreen(hwnd_);
+            // a borderless window there cannot be dragged back. A maximised one the system places.
+            if (!IsIconic(hwnd_) && !IsZoomed(hwnd_)) EnsureOnScreen(hwnd_);
             return false;
         case WM_WINDOWRESET:
             if (OnWindowReset) OnWindowReset();
