@@ -26,9 +26,9 @@ const char* const kSortEntries[] = {"PsDate", "PsCate", "PsText", "PsColor"};
 // The shape of the program's own line: a date, a colour of hex digits, then the quoted text. A
 // row of another program's values that merely starts with a date is text: its columns would
 // become a colour, the text and the mark, and the second would be lost.
-bool QuotesTextAfterColour(const std::string& line) {
+bool QuotesTextAfterColour(std::string_view line) {
     std::size_t i = line.find(',');
-    if (i == std::string::npos) return false;
+    if (i == std::string_view::npos) return false;
     const std::size_t colour = ++i;
     const auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); };
     while (i < line.size() && hex(line[i])) ++i;
@@ -276,9 +276,13 @@ void TFmTODOmain::PasteItem(int index) {
     // A line copied from an editor brings its line break. One item line is that item; any other
     // text, several lines of them too, is the new item's text as it stands, not fields or escapes.
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    // An item line may come with blanks after its closing quote (an editor's, a web page's):
+    // read into the mark, they brought the quote along.
+    std::string_view itemLine = line;
+    while (!itemLine.empty() && (itemLine.back() == ' ' || itemLine.back() == '\t')) itemLine.remove_suffix(1);
     Tdata item;
-    if (line.find_first_of("\r\n") != std::string::npos || !QuotesTextAfterColour(line) ||
-        !TTodoData::ParseItemLine(line, item)) {
+    if (line.find_first_of("\r\n") != std::string::npos || !QuotesTextAfterColour(itemLine) ||
+        !TTodoData::ParseItemLine(itemLine, item)) {
         TTodoData plain;
         plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
         item = plain.Item(0);

@@ -576,6 +576,7 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         {"\r\n\r\n", "", "　"},  // as an empty clipboard
         {"20240305,Meeting,Room 5,Bring laptop", "20240305,Meeting,Room 5,Bring laptop", "　"},  // a spreadsheet's row
         {"20240305,ff,\"b\",\"★\"", "b", "★"},
+        {"20240305,ff,\"c\",\"★\" \t\r\n", "c", "★"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clipboard);
@@ -585,7 +586,7 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         EXPECT_EQ(form_.Items.GetText(form_.Selection()), c.text);
         EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
     }
-    EXPECT_EQ(form_.Items.Count(), 6);
+    EXPECT_EQ(form_.Items.Count(), 7);
 }
 
 // The warning about characters Shift-JIS cannot hold is a modal run like every question: no
