@@ -199,5 +199,7 @@ private:
     bool creating_ = false;  // renderings wait for the window's final size
     bool paintFailed_ = false;
     bool trackingMouse_ = false;
+    int wheelRest_ = 0;  // the part of a wheel notch not acted on yet
+    int startupApplied_ = -1;  // the Startup option last taken up, -1 for none
 };
 

@@ -115,5 +115,14 @@ void TFmTODOmain::FoldClick() {
                                       {width, GetSystemMetrics(SM_CYVIRTUALSCREEN)})
                              .height;
     const int height = r.bottom - r.top == FoldedHeight ? unfolded : FoldedHeight;
-    SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int top = r.top;
+    if (height != FoldedHeight) {
+        // Folded at the bottom of the screen, the window unfolds upward as far as it must: grown
+        // downward, its list would lie below the work area.
+        MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+        GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& w = monitor.rcWork;
+        top = FitToWorkArea({r.left, r.top, r.right, r.top + height}, {w.left, w.top, w.right, w.bottom}).Top;
+    }
+    SetWindowPos(Handle(), nullptr, r.left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

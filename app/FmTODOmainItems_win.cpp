@@ -8,6 +8,7 @@
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/Shell.h"
+#include "support/TextWork.h"
 #include "support/kvneGlobal.h"
 #include "todo/FmTODOdata.h"
 #include "todo/FormMessage.h"
@@ -15,10 +16,24 @@
 
 namespace {
 
-// What a paste reads at most; a line the program copied is always shorter.
+// What a paste takes at most as an item's text; an item line may be longer, by its fields and
+// escapes, so that an item copied from the list pastes whole. Other text is read no further.
 constexpr std::size_t kMaxPasteBytes = 1 << 20;
+constexpr std::size_t kMaxPasteLineBytes = kMaxEscapedGrowth * (kMaxPasteBytes + 64) + 2 * kEscapedSlack + 32;
 
 const char* const kSortEntries[] = {"PsDate", "PsCate", "PsText", "PsColor"};
+
+// The shape of the program's own line: a date, a colour of hex digits, then the quoted text. A
+// row of another program's values that merely starts with a date is text: its columns would
+// become a colour, the text and the mark, and the second would be lost.
+bool QuotesTextAfterColour(std::string_view line) {
+    std::size_t i = line.find(',');
+    if (i == std::string_view::npos) return false;
+    const std::size_t colour = ++i;
+    const auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); };
+    while (i < line.size() && hex(line[i])) ++i;
+    return i > colour && line.compare(i, 2, ",\"") == 0;
+}
 
 TMenuEntry Entry(const char* name, const char* caption, std::function<void()> onClick = {}) {
     TMenuEntry entry;
@@ -90,7 +105,11 @@ void TFmTODOmain::PopupMenu1Popup() {
     // The refresh below lays the list out anew, which keeps the user's place and selection.
     TMenuEntry* autoSort = PopupMenu1.Find("PsAuto");
     autoSort->checked = !autoSort->checked;
-    PsAutoClick();
+    try {
+        PsAutoClick();
+    } catch (const EFileError& e) {
+        Application.ShowException(e);  // a settings file that cannot be written keeps no menu closed
+    }
 
     const bool hasSelection = Selection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
@@ -106,9 +125,13 @@ void TFmTODOmain::SaveItems() {
     try {
         Store.Save();  // other programs' changes are merged in first
     } catch (const EFileError&) {
+        // A merge may have come before the write failed: the rows must not stand for the old
+        // list, where a click would select another item than the one it shows.
+        if (Items.Revision() != revision) LayoutList();
         // An item file that cannot be read yet is tried again at the next change and at the
         // end; the items stay in memory meanwhile.
         if (!Store.FileUnread()) throw;
+        return;
     }
     if (Items.Revision() != revision) LayoutList();  // a merge brought changes
 }
@@ -244,19 +267,26 @@ bool TFmTODOmain::P1todoCopyClick() {
 void TFmTODOmain::PasteItem(int index) {
     std::wstring lost;
     bool opened = false;
-    const std::string text = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    std::string line = GetClipboardText(Handle(), kMaxPasteBytes, &lost, &opened);
+    // An item line that fills the read may be one copied from the list: it is read again whole.
+    if (opened && line.size() + 1 >= kMaxPasteBytes && QuotesTextAfterColour(line))
+        line = GetClipboardText(Handle(), kMaxPasteLineBytes, &lost, &opened);
     // Another program holding the clipboard is no empty text.
     if (!opened) return Application.ReportError("クリップボードを読めません");
     // A line copied from an editor brings its line break. One item line is that item; any other
     // text, several lines of them too, is the new item's text as it stands, not fields or escapes.
-    std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    // An item line may come with blanks after its closing quote (an editor's, a web page's):
+    // read into the mark, they brought the quote along.
+    std::string_view itemLine = line;
+    while (!itemLine.empty() && (itemLine.back() == ' ' || itemLine.back() == '\t')) itemLine.remove_suffix(1);
     Tdata item;
-    if (line.find_first_of("\r\n") != std::string::npos || !TTodoData::ParseItemLine(line, item)) {
+    if (line.find_first_of("\r\n") != std::string::npos || !QuotesTextAfterColour(itemLine) ||
+        !TTodoData::ParseItemLine(itemLine, item)) {
         TTodoData plain;
         plain.LineToItem(plain.NewItem(), "");  // due now, without a colour or a mark
         item = plain.Item(0);
-        item.Text = line;
+        item.Text = CutToWholeCharacters(line, kMaxPasteBytes);
     }
     if (item.Color == NoColor) item.Color = static_cast<std::int32_t>(NewTextColor);
     List.Select(Store.IndexOf(Store.Add(item, index < 0 || index >= Items.Count() ? 0 : index)));
@@ -264,6 +294,13 @@ void TFmTODOmain::PasteItem(int index) {
     List.ShowSelection();
     if (!lost.empty()) {
         // Before the save, which may fail and end the command; counted, like every question.
+        // The first few characters: a text in another script lacks thousands, and a box that
+        // listed them all would be taller than the screen, its button out of reach.
+        constexpr std::size_t kShownLost = 40;
+        if (lost.size() > kShownLost) {
+            lost.resize(IS_HIGH_SURROGATE(lost[kShownLost - 1]) ? kShownLost - 1 : kShownLost);
+            lost += L"…";
+        }
         const TModalScope modal(Handle());
         MessageBoxW(Handle(), (ToWide("保存できない文字を「?」にしました: ") + lost).c_str(), L"Memorail",
                     MB_OK | MB_ICONWARNING);
@@ -303,8 +340,8 @@ void TFmTODOmain::PsAutoClick() {
     if (autoSort->checked && type >= 0 && type < 4) PopupMenu1.Find(kSortEntries[type])->checked = true;
     SortAuto = autoSort->checked;
     MainSettings.Write(keys::SortAuto, SortAuto);
-    MainSettings.Save();
     if (SortAuto) LayoutList();
+    MainSettings.Save();  // last: a file that cannot be written leaves the choice taken all the same
 }
 
 void TFmTODOmain::SortBy(int key) {

@@ -14,6 +14,7 @@ void TFmTODOmain::P1optionClick() {
         TFmTodoOption dialog(Handle());
         dialog.ShowModal();
     });
+    startupApplied_ = -1;  // the shortcut is looked at again
     RunSteps({[this, &folder] {
                   if (GlobalEnv.DataFolder() != folder) ChangeDataFolder();
               },

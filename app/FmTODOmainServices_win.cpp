@@ -37,16 +37,14 @@ void TFmTODOmain::SetUpTaskBarIcon() {
 }
 
 void TFmTODOmain::TaskBarIcon1MouseDown(TTrayButton button, int x, int y) {
-    // A left click hides a shown window and brings a hidden one back to the front; the right
-    // button opens the menu at the pointer.
+    // A left click hides a shown window and brings a hidden or minimised one back to the
+    // front; the right button opens the menu at the pointer.
     if (button == tbRight) return OpenMenu(x, y);
     if (button != tbLeft) return;
-    if (IsWindowVisible(Handle())) {
+    if (IsWindowVisible(Handle()) && !IsIconic(Handle()) && !IsIconic(Application.Handle()))
         ShowWindow(Handle(), SW_HIDE);
-    } else {
-        ShowWindow(Handle(), SW_SHOW);
-        SetForegroundWindow(Handle());
-    }
+    else
+        ComeForward();
 }
 
 void TFmTODOmain::BringForward(HWND first) {
@@ -63,5 +61,7 @@ void TFmTODOmain::ComeForward() {
     if (IsIconic(Application.Handle())) ShowWindow(Application.Handle(), SW_RESTORE);
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
     if (!IsWindowVisible(Handle())) ShowWindow(Handle(), SW_SHOW);  // hidden in the tray: shown again
+    // The screen may have changed while it was hidden, unheard of by a hidden window.
+    EnsureOnScreen(Handle());
     SetForegroundWindow(Handle());
 }

@@ -69,9 +69,14 @@ void TFmTODOmain::ApplySettings() {
     LinkCaption = MainSettings.Read(keys::Link);
     LinkLabel1.SetCaption(LinkCaption);
     LinkLabel1.AutoSize(TWindowDC(Handle()).Get());
-    // Told, not taken for done: the option would say the program starts with Windows.
-    if (!RegisterStartup(MainSettings.Read(keys::Startup), GlobalEnv.ProductName()))
-        Application.ReportError("スタートアップフォルダのショートカットを作成または削除できません。");
+    // Told, not taken for done: the option would say the program starts with Windows. Done at
+    // start and after the options, not at every window reset, where a failure would be told
+    // again with each finished rendering of the background.
+    if (const int startup = MainSettings.Read(keys::Startup) ? 1 : 0; startup != startupApplied_) {
+        startupApplied_ = startup;
+        if (!RegisterStartup(startup != 0, GlobalEnv.ProductName()))
+            Application.ReportError("スタートアップフォルダのショートカットを作成または削除できません。");
+    }
     NewTextColor = static_cast<COLORREF>(MainSettings.Read(keys::NewTextColor));
     WordWrap = MainSettings.Read(keys::WordWrap);
     SortAuto = MainSettings.Read(keys::SortAuto);

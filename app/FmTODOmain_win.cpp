@@ -256,7 +256,8 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         break;
     case WM_SIZE:
-        if (ScrollBar) FormResize();
+        // Minimised, the window has the icon's height, which is neither folded nor its own.
+        if (ScrollBar && wParam != SIZE_MINIMIZED) FormResize();
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -271,13 +272,24 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: OnMouse(message, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_CONTEXTMENU: return 0;  // the menu opens on the press and on its key
     case WM_KEYDOWN: FormKeyDown(wParam); return 0;
-    case WM_MOUSEWHEEL:
-        if (GET_WHEEL_DELTA_WPARAM(wParam) < 0)
-            List.SelectNext();
-        else if (GET_WHEEL_DELTA_WPARAM(wParam) > 0)
-            List.SelectPrevious();
+    case WM_SYSKEYDOWN:
+        // Shift+F10, the menu key of keyboards without one (F10 is a system key).
+        if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+            WPARAM key = VK_APPS;
+            FormKeyDown(key);
+            return 0;
+        }
+        break;
+    case WM_MOUSEWHEEL: {
+        // An item a notch: a touchpad sends parts of one, which add up; a fast wheel, several.
+        const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        if ((delta < 0) != (wheelRest_ < 0)) wheelRest_ = 0;  // turned the other way
+        wheelRest_ += delta;
+        for (; wheelRest_ <= -WHEEL_DELTA; wheelRest_ += WHEEL_DELTA) List.SelectNext();
+        for (; wheelRest_ >= WHEEL_DELTA; wheelRest_ -= WHEEL_DELTA) List.SelectPrevious();
         PaintList();
         return 0;
+    }
     case WM_MOUSELEAVE:
         trackingMouse_ = false;
         kvneGctButton1.MouseLeave();

@@ -126,6 +126,9 @@ int ItemAtPoint(int x, int y, int left, int top, int right, int bottom, int rowH
 
 TSelectionStep StepDown(int selected, int itemCount, int firstShown, int visibleRows, const std::vector<int>& lineItems) {
     const int lines = static_cast<int>(lineItems.size());
+    // Without a selection (an item just removed, the list scrolled by its bar) the first row in
+    // view: the first item, scrolled away, would be dropped from the selection at once.
+    if (selected < 0 && firstShown > 0 && firstShown < lines) return {-1, lineItems[static_cast<std::size_t>(firstShown)]};
     if (firstShown >= 0 && firstShown < lines - visibleRows &&
         lineItems[static_cast<std::size_t>(firstShown + visibleRows)] == selected)
         return {firstShown + 1, selected};

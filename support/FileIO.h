@@ -145,6 +145,7 @@ struct FolderEntry {
     std::string name;
     bool isFolder = false;
     bool hiddenOrSystem = false;  // dot-names count as hidden where the system has no such mark
+    bool isLink = false;          // a symbolic link or junction: what it names lies elsewhere
 };
 
 // The entries of a folder whose names match the mask ("*" and "?"; "*.*" is everything),

@@ -69,7 +69,9 @@ std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == ".." || !MatchesMask(name.c_str(), pattern.c_str())) continue;
-        entries.push_back({name, FolderExists(folder + "/" + name), name[0] == '.'});
+        struct stat st;
+        const bool link = ::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+        entries.push_back({name, FolderExists(folder + "/" + name), name[0] == '.', link});
     }
     ::closedir(dir);
     return entries;

@@ -266,8 +266,11 @@ std::vector<FolderEntry> ReadFolder(const std::string& folder, const std::string
         // A name outside code page 932 is reached through its short 8.3 name.
         std::string narrow = FromWide(name);
         if (ToWide(narrow) != name && data.cAlternateFileName[0]) narrow = FromWide(data.cAlternateFileName);
+        // Links only; other reparse points (a synced folder's files kept online) are the folder's own.
+        const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                          (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
         entries.push_back({narrow, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                           (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+                           (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0, link});
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return entries;

@@ -37,7 +37,7 @@ void ListFiles(const std::string& folder, const std::string& mask, std::vector<s
 void ListSubfolders(const std::string& folder, std::vector<std::string>& list) {
     list.clear();
     for (const FolderEntry& e : ReadFolder(folder, "*.*"))
-        if (e.isFolder && !e.hiddenOrSystem) list.push_back(folder + kPathDelimiter + e.name);
+        if (e.isFolder && !e.hiddenOrSystem && !e.isLink) list.push_back(folder + kPathDelimiter + e.name);
 }
 
 void FindFilesRecursive(const std::string& path, const std::string& mask, std::vector<std::string>& list) {

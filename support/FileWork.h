@@ -16,7 +16,8 @@ bool ForceFolder(const std::string& path);
 
 // Files of a folder matching the mask, hidden and system files included, as folder + "\" + name.
 void ListFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list);
-// Subfolders of a folder, except hidden and system ones, as folder + "\" + name.
+// Subfolders of a folder, except hidden and system ones and links to folders elsewhere (one
+// to a folder above would lead round for ever), as folder + "\" + name.
 void ListSubfolders(const std::string& folder, std::vector<std::string>& list);
 // Files matching the mask under a folder, breadth-first: a folder's files before its
 // subfolders' files. A path naming a file gives that file.

@@ -200,8 +200,12 @@ LRESULT CALLBACK TTaskBarIcon::WindowProc(HWND hwnd, UINT message, WPARAM wParam
                 return 0;
             }
             if (message == icon->taskbarCreated_ && icon->taskbarCreated_ != 0) {
-                // Explorer restarted and forgot every icon.
-                if (icon->enabled_) icon->Send(NIM_ADD);
+                // Explorer restarted and forgot every icon. One it refuses now leaves a window
+                // hidden in the tray out of reach: it is shown.
+                if (icon->enabled_) {
+                    icon->Send(NIM_ADD);
+                    if (!icon->added_ && icon->owner_ && !IsWindowVisible(icon->owner_)) ShowWindow(icon->owner_, SW_SHOW);
+                }
                 return 0;
             }
             if (message == WM_TIMER && wParam == 1) {

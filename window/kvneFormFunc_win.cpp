@@ -152,6 +152,11 @@ bool TkvneFormFunc::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& 
             DropFiles(reinterpret_cast<HDROP>(wParam));
             result = 0;
             return true;
+        case WM_DISPLAYCHANGE:
+            // A smaller screen or a monitor gone may leave the window where nothing shows it, and
+            // a borderless window there cannot be dragged back. A maximised one the system places.
+            if (!IsIconic(hwnd_) && !IsZoomed(hwnd_)) EnsureOnScreen(hwnd_);
+            return false;
         case WM_WINDOWRESET:
             if (OnWindowReset) OnWindowReset();
             return false;

@@ -42,6 +42,22 @@ TEST(FindFilesRecursive, FolderFilesComeBeforeSubfolderFiles) {
     EXPECT_TRUE(list.empty());
 }
 
+// A link below the folder to a folder above it would be followed round and round, each
+// round giving the same pictures again under a longer path.
+TEST(FindFilesRecursive, LinksToFoldersAreNotFollowed) {
+    TestFolder folder;
+    std::filesystem::create_directories(folder / "a");
+    WriteBytes(folder / "a/one.png", "x");
+    std::filesystem::create_directory_symlink(folder.Path(), folder / "a/up");
+    std::filesystem::create_directory_symlink(folder.Path() / "a", folder / "a/again");
+    std::vector<std::string> list;
+    FindFilesRecursive(folder.Path().string(), "*.*", list);
+    EXPECT_EQ(list, std::vector<std::string>{folder / "a/one.png"});
+    // The dropped name itself may be a link.
+    FindFilesRecursive(folder / "a/again", "*.*", list);
+    EXPECT_EQ(list, std::vector<std::string>{folder / "a/again/one.png"});
+}
+
 TEST(MoveFileTo, TheTargetChangesOnlyWhenTheNewFileTakesItsPlace) {
     const struct {
         bool move;

@@ -216,6 +216,8 @@ TEST_P(SelectionSteps, ScrollOrMove) {
 INSTANTIATE_TEST_SUITE_P(
     Lists, SelectionSteps,
     ::testing::Values(StepCase{"DownFromNoneSelectsTheFirst", {0, 1, 2}, 3, 0, 5, -1, true, -1, 0},
+                      StepCase{"DownFromNoneSelectsTheFirstInView", {0, 1, 1, 1, 2, 3}, 4, 2, 2, -1, true, -1, 1},
+                      StepCase{"DownFromNoneFoldedSelectsTheFirst", {0, 1, 2}, 3, 3, 0, -1, true, -1, 0},
                       StepCase{"DownOnTheLastStays", {0, 1, 2}, 3, 0, 5, 2, true, -1, 2},
                       StepCase{"DownIntoThePartialRowSelects", {0, 1, 1, 1, 2, 3}, 4, 0, 2, 0, true, -1, 1},
                       StepCase{"DownScrollsTheWrappedItemIntoView", {0, 1, 1, 1, 2, 3}, 4, 0, 2, 1, true, 1, 1},

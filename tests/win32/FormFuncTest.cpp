@@ -122,6 +122,21 @@ TEST_F(FormFunc, PlaceAndSizeOutliveTheWindow) {
     EXPECT_EQ(r.bottom - r.top, 170);
 }
 
+TEST_F(FormFunc, AChangeOfTheScreenBringsAWindowOffEveryMonitorBack) {
+    SetWindowPos(form_.Handle(), nullptr, 30000, 30000, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    SendMessageW(form_.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
+    EXPECT_NE(MonitorFromWindow(form_.Handle(), MONITOR_DEFAULTTONULL), nullptr);
+    RECT r;
+    GetWindowRect(form_.Handle(), &r);
+    EXPECT_LT(r.left, GetSystemMetrics(SM_CXSCREEN));
+    // One still shown stays where it is.
+    SetWindowPos(form_.Handle(), nullptr, 40, 50, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    SendMessageW(form_.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
+    GetWindowRect(form_.Handle(), &r);
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 50);
+}
+
 TEST_F(FormFunc, WithoutKeepLocationOnlyTheDockSiteIsWritten) {
     func_.Preserve = true;
     DestroyWindow(form_.Handle());

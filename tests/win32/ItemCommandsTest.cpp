@@ -155,6 +155,18 @@ TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
     ASSERT_EQ(form_.Items.Count(), 2);
     EXPECT_EQ(form_.Items.ItemToLine(0), form_.Items.ItemToLine(1));
     EXPECT_EQ(Read("todo\\todo.txt"), form_.Items.SaveToText());
+
+    // The longest text a paste takes, its line longer by the escapes of its quotes.
+    std::string largest;
+    while (largest.size() < (1 << 20)) largest += "\"a\tb";
+    largest.resize(1 << 20);
+    ASSERT_TRUE(SetClipboardText(form_.Handle(), largest + "\"more"));
+    form_.PasteItem(-1);
+    ASSERT_EQ(form_.Items.GetText(form_.Selection()), largest);  // the rest is cut off
+    form_.P1todoCopyClick();
+    form_.PasteItem(-1);
+    ASSERT_EQ(form_.Items.Count(), 4);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), largest);
 }
 
 TEST_F(ItemCommands, PlainTextPastesAsOneItemInTheNewTextColour) {
@@ -213,6 +225,21 @@ TEST_F(ItemCommands, AnEditShowsEvenWhenItsSaveFails) {
     gStep = nullptr;
     CloseHandle(locked);
     EXPECT_EQ(form_.Items.GetText(0), "a\r\nb\r\nc");
+    EXPECT_EQ(form_.List.LineCount(), 4);
+}
+
+// A save that merges another program's items and then cannot write (a sync client holds the
+// file) still lays the merged list out.
+TEST_F(ItemCommands, ItemsMergedByASaveThatFailsAreShown) {
+    Start(ItemLines(2));
+    ReplaceFileSafely(Path("todo\\todo.txt"), ItemLines(3));
+    HANDLE held = CreateFileW(ToWide(Path("todo\\todo.txt")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    SetClipboardText(form_.Handle(), "mine");
+    EXPECT_THROW(form_.PasteItem(-1), EFileError);
+    CloseHandle(held);
+    ASSERT_EQ(form_.Items.Count(), 4);
     EXPECT_EQ(form_.List.LineCount(), 4);
 }
 
@@ -312,6 +339,39 @@ TEST_F(ItemCommands, TheKeysMoveTheSelectionAndCopyPasteAndCut) {
     EXPECT_EQ(form_.Items.Count(), 40);
     EXPECT_EQ(form_.Items.GetText(0), "item0");
     EXPECT_NE(form_.Items.GetText(1), "item0");
+}
+
+// The wheel moves the selection an item a notch: a touchpad's parts of a notch add up.
+TEST_F(ItemCommands, TheWheelMovesAnItemANotch) {
+    Start(ItemLines(10));
+    form_.List.Select(0);
+    const auto wheel = [this](int delta) { SendMessageW(form_.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
+    for (int part = 0; part < 3; ++part) wheel(-40);
+    EXPECT_EQ(form_.Selection(), 1);
+    wheel(-2 * WHEEL_DELTA);
+    EXPECT_EQ(form_.Selection(), 3);
+    wheel(WHEEL_DELTA);
+    EXPECT_EQ(form_.Selection(), 2);
+}
+
+// Shift+F10, the menu key of keyboards without one, opens the menu as that key does.
+TEST_F(ItemCommands, ShiftF10OpensTheMenu) {
+    Start(ItemLines(1));
+    bool opened = false;
+    gStep = [&opened] {
+        opened = FindWindowW(L"#32768", nullptr) != nullptr;
+        EndMenu();
+    };
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    SendMessageW(form_.Handle(), WM_SYSKEYDOWN, VK_F10, 0);
+    KillTimer(nullptr, timer);
+    gStep = nullptr;
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(opened);
 }
 
 // An item taller than the rows is paged through before PageDown takes the next one.
@@ -514,6 +574,9 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         {two + "\r\n", two, "　"},
         {"C:\\new\\temp \\\\server", "C:\\new\\temp \\\\server", "　"},
         {"\r\n\r\n", "", "　"},  // as an empty clipboard
+        {"20240305,Meeting,Room 5,Bring laptop", "20240305,Meeting,Room 5,Bring laptop", "　"},  // a spreadsheet's row
+        {"20240305,ff,\"b\",\"★\"", "b", "★"},
+        {"20240305,ff,\"c\",\"★\" \t\r\n", "c", "★"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clipboard);
@@ -523,21 +586,24 @@ TEST_F(ItemCommands, PastedTextFromOtherProgramsKeepsItsLines) {
         EXPECT_EQ(form_.Items.GetText(form_.Selection()), c.text);
         EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), c.mark);
     }
-    EXPECT_EQ(form_.Items.Count(), 4);
+    EXPECT_EQ(form_.Items.Count(), 7);
 }
 
 // The warning about characters Shift-JIS cannot hold is a modal run like every question: no
 // command from the tray or a reader starts under it.
-TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
-    Start(ItemLines(1));
-    ASSERT_TRUE(OpenClipboard(form_.Handle()));
+void PutWideText(HWND owner, const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(owner));
     EmptyClipboard();
-    const wchar_t text[] = L"a\u20AC";  // the euro sign is not in code page 932
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-    std::memcpy(GlobalLock(memory), text, sizeof text);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(memory);
     SetClipboardData(CF_UNICODETEXT, memory);
     CloseClipboard();
+}
+
+TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
+    Start(ItemLines(1));
+    PutWideText(form_.Handle(), L"a\u20AC");  // the euro sign is not in code page 932
     int level = -1;
     gStep = [&level] {
         level = Application.ModalLevel();
@@ -548,4 +614,22 @@ TEST_F(ItemCommands, TheWarningOfReplacedCharactersIsAModalRun) {
     gStep = nullptr;
     EXPECT_EQ(level, 1);
     EXPECT_EQ(form_.Items.GetText(form_.Selection()), "a?");
+
+    // Korean text lacks thousands of characters: the warning names the first few.
+    std::wstring korean;
+    for (wchar_t c = 0xAC00; c < 0xAC00 + 3000; ++c) korean += c;
+    PutWideText(form_.Handle(), korean);
+    int shown = -1;
+    gStep = [&shown] {
+        HWND box = FindWindowW(L"#32770", L"Memorail");
+        if (!box) return;
+        shown = GetWindowTextLengthW(GetDlgItem(box, 0xFFFF));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    SetTimer(nullptr, 0, 300, RunStep);
+    form_.PasteItem(-1);
+    gStep = nullptr;
+    EXPECT_GT(shown, 40);
+    EXPECT_LT(shown, 100);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), std::string(3000, '?'));
 }

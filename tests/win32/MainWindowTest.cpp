@@ -10,6 +10,7 @@
 #include "background/kvneGraphicSource.h"
 #include "framework/Application.h"
 #include "framework/Dpi.h"
+#include "framework/Messages.h"
 #include "framework/Timer.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
@@ -111,6 +112,8 @@ TEST_F(MainWindow, AUtf16SettingsFileIsReportedAtStartAndKept) {
     EXPECT_EQ(Application.PendingReports().front(),
               Path("memorail_win32_tests.ini") + " はShift-JISのファイルではありません");
     EXPECT_TRUE(form.List.Style.shadowOn);
+    // The menu, which saves the automatic sort as it opens, still opens.
+    EXPECT_NO_THROW(form.PopupMenu1Popup());
     EXPECT_TRUE(CloseEndsTheRun(form));
     std::string after;
     ReadWholeFile(Path("memorail_win32_tests.ini"), after);
@@ -369,6 +372,49 @@ TEST_F(MainWindow, UnfoldingAfterADamagedHeightGivesAUsableWindow) {
     }
 }
 
+TEST_F(MainWindow, FoldedAtTheBottomOfTheScreenTheWindowUnfoldsUpward) {
+    TFmTODOmain form;
+    form.Create();
+    RECT work, r;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(form.Handle(), &r);
+    const int unfolded = r.bottom - r.top;
+    form.FoldClick();
+    SetWindowPos(form.Handle(), nullptr, 100, work.bottom - form.FoldedHeight, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.bottom - r.top, unfolded);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(r.left, 100);
+    // With room below, it unfolds downward as always.
+    form.FoldClick();
+    SetWindowPos(form.Handle(), nullptr, 100, work.top + 10, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.top, work.top + 10);
+    CloseEndsTheRun(form);
+}
+
+// Minimised from its system menu (Alt+Space), the window is no shorter: unfolded after
+// that, it has its height again.
+TEST_F(MainWindow, MinimisingKeepsTheUnfoldedHeight) {
+    TFmTODOmain form;
+    form.Create();
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    RECT r;
+    GetWindowRect(form.Handle(), &r);
+    const int unfolded = r.bottom - r.top + 30;
+    SetWindowPos(form.Handle(), nullptr, 0, 0, r.right - r.left, unfolded, SWP_NOZORDER | SWP_NOMOVE);
+    form.FoldClick();
+    ShowWindow(form.Handle(), SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(form.Handle()));
+    ShowWindow(form.Handle(), SW_RESTORE);
+    form.FoldClick();
+    GetWindowRect(form.Handle(), &r);
+    EXPECT_EQ(r.bottom - r.top, unfolded);
+    CloseEndsTheRun(form);
+}
+
 // After the loop the process may end at once (a rendering that would not stop): the icon
 // must be gone with the window, or a dead one stays in the notification area.
 TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
@@ -384,6 +430,32 @@ TEST_F(MainWindow, TheTrayIconGoesWithTheWindow) {
     EXPECT_FALSE(form.TaskBarIcon1.Added());
     ASSERT_FALSE(requests.empty());
     EXPECT_EQ(requests.back(), static_cast<DWORD>(NIM_DELETE));
+}
+
+// A click on the tray icon hides the shown window and brings back a hidden or minimised one,
+// on the screen.
+TEST_F(MainWindow, TheTrayIconBringsBackAMinimisedWindow) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    const auto click = [&] {
+        SendMessageW(form.TaskBarIcon1.Handle(), TTaskBarIcon::kCallbackMessage, 1, WM_LBUTTONDOWN);
+    };
+    ShowWindow(form.Handle(), SW_SHOW);
+    click();
+    EXPECT_FALSE(IsWindowVisible(form.Handle()));
+    click();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    ShowWindow(form.Handle(), SW_MINIMIZE);
+    click();
+    EXPECT_TRUE(IsWindowVisible(form.Handle()));
+    EXPECT_FALSE(IsIconic(form.Handle()));
+    // Hidden while the screen changed (a hidden window hears nothing of it): shown on it.
+    click();
+    SetWindowPos(form.Handle(), nullptr, 30000, 30000, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
+    click();
+    EXPECT_NE(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONULL), nullptr);
+    CloseEndsTheRun(form);
 }
 
 namespace {
@@ -474,6 +546,10 @@ TEST_F(MainWindow, AStartupShortcutThatCannotBeMadeIsReported) {
     TFmTODOmain form;
     form.Create();
     EXPECT_EQ(Application.PendingReports().size(), 1u);
+    // Once: not again at every finished rendering of the background, once the box is closed.
+    Application.DiscardReports();
+    SendMessageW(form.Handle(), WM_WINDOWRESET, 0, 0);
+    EXPECT_TRUE(Application.PendingReports().empty());
     RemoveDirectoryW(ToWide(shortcut).c_str());
     CloseEndsTheRun(form);
 }

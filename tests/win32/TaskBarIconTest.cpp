@@ -194,4 +194,9 @@ TEST_F(TrayIcon, ARefusedIconIsTriedAgainAndNeverHidesTheWindowAway) {
     EXPECT_TRUE(icon_.Added());
     EXPECT_EQ(requests_.back().kind, static_cast<DWORD>(NIM_ADD));
     EXPECT_FALSE(IsWindowVisible(owner_));
+    // Explorer starts again and refuses the icon: the hidden window comes back.
+    shellReady = false;
+    SendMessageW(icon_.Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(icon_.Added());
+    EXPECT_TRUE(IsWindowVisible(owner_));
 }
