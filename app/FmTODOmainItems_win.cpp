@@ -259,7 +259,11 @@ void TFmTODOmain::EditItemDialog(int index) {
 bool TFmTODOmain::P1todoCopyClick() {
     const int selected = Selection();
     if (selected < 0) return false;
-    if (SetClipboardText(Handle(), Items.ItemToLine(selected))) return true;
+    // NULs (a damaged block read from the file) are no text, and clipboard text ends at the
+    // first: the line would paste as its head only, the item turned into plain text.
+    std::string line = Items.ItemToLine(selected);
+    std::erase(line, '\0');
+    if (SetClipboardText(Handle(), line)) return true;
     Application.ReportError("クリップボードに書き込めません");
     return false;
 }

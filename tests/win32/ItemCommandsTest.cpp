@@ -156,6 +156,17 @@ TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
     EXPECT_EQ(form_.Items.ItemToLine(0), form_.Items.ItemToLine(1));
     EXPECT_EQ(Read("todo\\todo.txt"), form_.Items.SaveToText());
 
+    // NULs a crash left in a line are dropped, not the rest of the line after them.
+    Tdata damaged = form_.Items.Item(0);
+    damaged.Text = std::string("ab\0\0cd", 6);
+    form_.Store.Edit(form_.Store.IdAt(0), damaged);
+    form_.List.Select(0);
+    form_.P1todoCopyClick();
+    form_.PasteItem(-1);
+    EXPECT_EQ(form_.Items.GetText(form_.Selection()), "abcd");
+    EXPECT_EQ(form_.Items.GetCategory(form_.Selection()), "★");
+    form_.Store.Undo();
+
     // The longest text a paste takes, its line longer by the escapes of its quotes.
     std::string largest;
     while (largest.size() < (1 << 20)) largest += "\"a\tb";
