@@ -6,6 +6,7 @@
 
 #include "framework/Accessible_win.h"
 #include "framework/Application.h"
+#include "framework/Controls.h"
 #include "support/Encoding_win.h"
 #include "support/Errors.h"
 #include "support/TextWork.h"
@@ -168,11 +169,8 @@ void TFmArchive::ShowItems() {
 
 // "元に戻す" only with a row chosen: without one it did nothing.
 void TFmArchive::UpdateRestoreButton() {
-    HWND button = BtRestore->Handle();
-    const bool chosen = SendMessageW(LvItems->Handle(), LVM_GETSELECTEDCOUNT, 0, 0) > 0;
-    // A button switched off with the focus on it would leave the window with none.
-    if (!chosen && GetFocus() == button) SetFocus(LvItems->Handle());
-    EnableWindow(button, chosen);
+    EnableControl(BtRestore->Handle(), SendMessageW(LvItems->Handle(), LVM_GETSELECTEDCOUNT, 0, 0) > 0,
+                  LvItems->Handle());
 }
 
 void TFmArchive::FillCell(LVITEMW& cell) {

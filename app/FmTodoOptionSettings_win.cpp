@@ -5,6 +5,7 @@
 
 #include "background/BGprofile.h"
 #include "framework/Application.h"
+#include "framework/Controls.h"
 #include "framework/Messages.h"
 #include "support/Encoding_win.h"
 #include "support/FileIO.h"
@@ -82,10 +83,7 @@ void TFmTodoOption::ShowPictureSettings() {
     for (std::size_t i = 1; i < pictures.size(); ++i)
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(ExtractFileName(pictures[i])).c_str()));
     SetItemIndex(CmbPicture, BGprofile.CurrentIndex());
-    // The default picture stays. A button switched off drops the focus: the list takes it.
-    const bool hadFocus = GetFocus() == BtPictureDel->Handle();
-    EnableWindow(BtPictureDel->Handle(), BGprofile.CurrentIndex() != 0);
-    if (hadFocus && BGprofile.CurrentIndex() == 0) SetFocus(CmbPicture->Handle());
+    EnableControl(BtPictureDel->Handle(), BGprofile.CurrentIndex() != 0, CmbPicture->Handle());  // the default stays
     // As the window takes them: a hand-edited value shows what the background does.
     SetItemIndex(CMBvalign, PicturePlacement(BGprofile.Read(keys::PictureVAlign)));
     SetItemIndex(CMBhalign, PicturePlacement(BGprofile.Read(keys::PictureHAlign)));
@@ -263,9 +261,6 @@ void TFmTodoOption::BtCateDelClick() {
 }
 
 void TFmTodoOption::LbxCategoryClick() {
-    const bool hadFocus = GetFocus() == BtCateDel->Handle(),
-               selected = SendMessageW(LbxCategory->Handle(), LB_GETCURSEL, 0, 0) >= 0;
-    EnableWindow(BtCateDel->Handle(), selected);
-    // The last mark deleted: the button switched off drops the focus, which the list takes.
-    if (hadFocus && !selected) SetFocus(LbxCategory->Handle());
+    EnableControl(BtCateDel->Handle(), SendMessageW(LbxCategory->Handle(), LB_GETCURSEL, 0, 0) >= 0,
+                  LbxCategory->Handle());
 }

@@ -62,6 +62,10 @@ void InitCommonControlsOnce();
 // design place before the up-down took its part of it.
 void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi);
 
+// Switches a control on or off; one switched off with the focus on it hands the focus to
+// heir, or the window would be left with none.
+void EnableControl(HWND control, bool enabled, HWND heir);
+
 // The dialogs' font, ＭＳ Ｐゴシック (or the face given) 12 pixels at 96 dpi with the Shift-JIS
 // character set; the caller owns it.
 HFONT CreateDialogFont(int weight = FW_NORMAL, const wchar_t* face = nullptr, int dpi = 96);

@@ -77,6 +77,11 @@ void TControl::Rescale(int fromDpi, int toDpi) {
     bottomGap_ = scale(bottomGap_);
 }
 
+void EnableControl(HWND control, bool enabled, HWND heir) {
+    if (!enabled && GetFocus() == control) SetFocus(heir);
+    EnableWindow(control, enabled);
+}
+
 void PlaceUpDown(HWND upDown, HWND edit, const RECT& editPlace, int dpi) {
     auto s = [dpi](int value) { return MulDiv(value, dpi, 96); };
     const int top = s(editPlace.top), height = s(editPlace.bottom) - top;
