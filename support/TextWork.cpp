@@ -17,8 +17,6 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 // What the escaping writer does with each byte: copy it (0), look at the next (1, a lead
 // byte) or escape it (2).
 struct EscapeClasses {

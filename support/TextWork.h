@@ -8,6 +8,8 @@
 
 // True for the first byte of a two-byte Shift-JIS character.
 constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+// A byte that can follow a lead byte as its character's second.
+constexpr bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 // Length in bytes of the character starting at position i (a lead byte at the very end counts as one).
 inline std::size_t CharLength(std::string_view s, std::size_t i) {

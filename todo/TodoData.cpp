@@ -162,7 +162,10 @@ std::size_t FillFromPlainItemLine(Tdata& item, std::string_view text, DateMemo& 
     const std::size_t textEnd = ClosingQuote(text, textStart, textEscaped);
     if (textEnd == no || textEnd + 2 >= n || text[textEnd + 1] != ',' || text[textEnd + 2] != '"') return no;
     const std::size_t markStart = textEnd + 3;
-    const std::size_t markEnd = ClosingQuote(text, markStart, markEscaped);
+    // The usual mark, one two-byte character, is seen at once.
+    const bool usualMark = markStart + 2 < n && IsLeadByte(static_cast<unsigned char>(text[markStart])) &&
+                           IsTrailByte(static_cast<unsigned char>(text[markStart + 1])) && text[markStart + 2] == '"';
+    const std::size_t markEnd = usualMark ? markStart + 2 : ClosingQuote(text, markStart, markEscaped);
     if (markEnd == no || !IsLineEnd(text, markEnd + 1)) return no;  // more fields: the general way
     item.Date = date;
     item.Color = ParseColor(color);
@@ -226,9 +229,8 @@ char* WriteItemLine(char* out, const Tdata& item, DateTexts* dates) {
         item.Category.empty() ? std::string_view(kNoCategory) : std::string_view(item.Category);
     out[0] = '"', out[1] = ',', out[2] = '"';
     // The usual mark, one two-byte character, needs no escaping.
-    const unsigned char second = mark.size() == 2 ? static_cast<unsigned char>(mark[1]) : 0;
     if (mark.size() == 2 && IsLeadByte(static_cast<unsigned char>(mark[0])) &&
-        ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC))) {
+        IsTrailByte(static_cast<unsigned char>(mark[1]))) {
         out[3] = mark[0], out[4] = mark[1];
         out += 5;
     } else {

@@ -65,7 +65,7 @@ TEST(TodoData, AnyBytesSurviveASaveAndLoad) {
     // Lead bytes with nothing, or no real second byte, after them, as a hand-edited file may hold.
     const std::string texts[] = {"\x81", "abc\x81", "表\xFC", "\x81\r", "\x81\n", "\x81\r\n", "\x81\t",
                                  "\x81,", "\x81\\", "\x81\"", "\x81\",\"", "\x81\x81\x81", "\xE0 ",
-                                 std::string("\x81\0x", 3), "\x9F\x7F", "\\\x81"};
+                                 std::string("\x81\0x", 3), "\x9F\x7F", "\\\x81", "ソ"};
     TestFolder folder;
     TTodoData data;
     for (const std::string& text : texts) AddItem(data, "20240305", 0x123456, text, text);
