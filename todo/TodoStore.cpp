@@ -175,19 +175,30 @@ int TTodoStore::InsertWithId(int index, Tdata item) {
     return index;
 }
 
+namespace {
+
+// Whether two versions of an item read the same (its line count is the layout's).
+bool SameFields(const Tdata& a, const Tdata& b) {
+    return a.Date == b.Date && a.Text == b.Text && a.Category == b.Category && a.Color == b.Color;
+}
+
+}  // namespace
+
+// An undone add or edit leaves an item another program changed since as that program left it:
+// taking it back would lose that change.
 void TTodoStore::Apply(const Op& op, bool forward) {
     switch (op.kind) {
         case Op::Insert:
         case Op::Erase:
             if ((op.kind == Op::Insert) == forward) {
                 if (!Present(op.id)) InsertWithId(op.index, op.before);
-            } else if (int i = IndexNear(op.id, op.index); i >= 0) {
+            } else if (int i = IndexNear(op.id, op.index); i >= 0 && (forward || SameFields(items_.Item(i), op.before))) {
                 items_.DeleteItem(i);
                 SetPresent(op.id, false);
             }
             break;
         case Op::Change:
-            if (int i = IndexNear(op.id, op.index); i >= 0) {
+            if (int i = IndexNear(op.id, op.index); i >= 0 && (forward || SameFields(items_.Item(i), op.after))) {
                 Tdata item = forward ? op.after : op.before;
                 item.LineCount = items_.Item(i).LineCount;
                 items_.SetItem(i, item);
@@ -414,7 +425,7 @@ bool TTodoStore::Redo() {
 }
 
 void TTodoStore::MergeLines(const TMergePlan& plan) {
-    Command command;
+    bool changed = false;
     auto itemFromLine = [](const std::string& line) {
         TTodoData one;
         one.LineToItem(one.NewItem(), line);
@@ -439,10 +450,10 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         op.before = items_.Item(i);
         op.after = itemFromLine(replace.line);
         op.after.Id = replace.id;
-        // The same item written otherwise: nothing to change, nothing to undo.
+        // The same item written otherwise: nothing to change.
         if (WrittenLine(replace.line, op.before.Date) == LineOf(i)) continue;
         Apply(op, true);
-        command.ops.push_back(std::move(op));
+        changed = true;
     }
     std::vector<TItemId> added;
     std::vector<int> addedAt;  // where each add went; a chain of adds follows the one before
@@ -460,9 +471,9 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         Apply(op, true);
         added.push_back(op.id);
         addedAt.push_back(IndexNear(op.id, op.index));
-        command.ops.push_back(std::move(op));
+        changed = true;
     }
-    // From the end, so that the places found before stay right; undone in reverse, from the start.
+    // From the end, so that the places found before stay right.
     at = places();
     std::vector<std::pair<int, TItemId>> removed;
     for (TItemId id : plan.remove)
@@ -475,10 +486,12 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
         op.index = i;
         op.before = items_.Item(i);
         Apply(op, true);
-        command.ops.push_back(std::move(op));
+        changed = true;
     }
-    if (!command.ops.empty()) {
-        Record(std::move(command));
+    // Another program's changes are no step of the user's: an undo takes back the user's own
+    // commands, never an item delivered meanwhile. What was undone cannot be redone over them.
+    if (changed) {
+        redo_.clear();
         Notify();
     }
 }

@@ -1,6 +1,7 @@
 // The one owner of the user's items: the list, the item file, the stamp of what was last read
-// or written there, and the monthly archive. Every change is a command that can be undone;
-// changes another program made to the file are merged in before anything is written over it.
+// or written there, and the monthly archive. Every change of the user's is a command that can be
+// undone; changes another program made to the file are merged in before anything is written
+// over it, and no undo takes them back.
 #pragma once
 
 #include <cstdint>
@@ -77,8 +78,8 @@ public:
     bool Redo();
 
     enum class TFileState { Unchanged, Merged, NeedsConfirmation, Unreadable };
-    // Looks at the file: when another program changed it, its changes are merged in as one
-    // command. A change that empties the file or removes more than half of the items is left
+    // Looks at the file: when another program changed it, its changes are merged in (no step to
+    // undo; nothing is left to redo). A change that empties the file or removes more than half of the items is left
     // to the caller (NeedsConfirmation): TakeFileList or KeepOwnList.
     TFileState CheckFile();
     void TakeFileList();  // the file's list becomes the session's (one command); a file gone meanwhile changes nothing

@@ -221,6 +221,31 @@ TEST(TodoStore, UndoAndRedoEveryCommand) {
     EXPECT_EQ(steps, TTodoStore::kUndoSteps);
 }
 
+// Undo takes back the user's commands: what another program delivered meanwhile stays, in
+// the list and in the file the next save writes.
+TEST(TodoStore, UndoLeavesWhatAnotherProgramDelivered) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"c", "a", "b"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Sort(skText, false);
+    const TItemId added = store.Add(ItemOf("n"));
+    EditText(store, "b", "B");
+    store.Save();
+    WriteOutside(store.FilePath(), FileOf({"a", "B2", "x", "c", "n2"}));
+    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "a B2 x c n2");
+    ASSERT_TRUE(store.Undo());  // the edit of b, edited there since
+    ASSERT_TRUE(store.Undo());  // the add of n, edited there since
+    EXPECT_EQ(store.IndexOf(added), 4);
+    ASSERT_TRUE(store.Undo());  // the sort
+    EXPECT_EQ(Texts(store), "c a B2 x n2");
+    EXPECT_FALSE(store.Undo());
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"c", "a", "B2", "x", "n2"}));
+}
+
 TEST(TodoStore, UndoingARemovalTakesItsArchiveLineBackOnlyWhenItIsStillLast) {
     TestFolder folder;
     const std::string todo = folder / "";
@@ -636,3 +661,4 @@ TEST(TodoStore, UnsavedItemsJoinAnotherFolderOnce) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"there", "twice", "changed", "new"}));
     EXPECT_TRUE(store.UnsavedItems().empty());
 }
+
