@@ -1,5 +1,6 @@
 #include "todo/ItemArchive.h"
 
+#include "support/Errors.h"
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
@@ -49,7 +50,11 @@ bool RemoveLastArchiveLine(const std::string& path, const std::string& line, boo
                            start == content.size() - SkipUtf8Mark(content).size();  // after an editor's UTF-8 mark
     if (!lineStart) return false;
     content.resize(start);
-    if (content.empty() && removeIfEmpty) return DeleteFileAt(path);
+    // An archive another program holds is no line taken back: the item would be in both places.
+    if (content.empty() && removeIfEmpty) {
+        if (!DeleteFileAt(path) && FileExists(path)) throw EFileError(CannotWriteMessage(path));
+        return true;
+    }
     ReplaceFileSafely(path, content);
     return true;
 }

@@ -21,5 +21,6 @@ void AppendToArchive(const std::string& path, const std::vector<std::string>& li
 // Takes back the last AppendToArchive: removes line + CR LF from the end of the archive when
 // that is still exactly the file's last line, and answers whether it did. Any other archive is
 // left as it is.
-// With removeIfEmpty an archive left empty is deleted (the append had started it).
+// With removeIfEmpty an archive left empty is deleted (the append had started it). EFileError
+// naming it when it cannot be read, written or deleted: it is then left as it was.
 bool RemoveLastArchiveLine(const std::string& path, const std::string& line, bool removeIfEmpty = false);

@@ -7,6 +7,7 @@
 #include "support/FileIO.h"
 #include "support/FileWork.h"
 #include "todo/TodoData.h"
+#include "todo/TodoStore.h"
 
 TEST(FileIO, SafeReplaceUnderAJapaneseName) {
     WinTestFolder folder;
@@ -119,6 +120,27 @@ TEST(FileIO, FailedReplaceKeepsTheOldFile) {
     ASSERT_TRUE(ReadWholeFile(path, content));
     EXPECT_EQ(content, "old");
     EXPECT_FALSE(ReadWholeFile(path + ".missing", content));
+}
+
+// An archive another program holds open (a sync client, a scanner) is no line taken back: the
+// undo of the removal that started it fails, and the item stays archived, not in both places.
+TEST(FileIO, UndoingARemovalLeavesAHeldArchiveAndTheItemInIt) {
+    WinTestFolder folder;
+    const std::string todo = FromWide(folder.Wide()) + "\\";
+    ReplaceFileSafely(todo + "todo.txt", "20240105,000000,\"a\",\"\"\r\n");
+    TTodoStore store(todo);
+    store.Load();
+    store.Remove(store.IdAt(0));
+    const std::string archive = todo + "202401.txt";
+    HANDLE held =
+        CreateFileW(ToWide(archive).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(store.Undo(), EFileError);
+    EXPECT_EQ(store.Count(), 0);
+    CloseHandle(held);
+    EXPECT_TRUE(store.Undo());
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_FALSE(FileExists(archive));
 }
 
 namespace {
