@@ -184,21 +184,23 @@ bool SameFields(const Tdata& a, const Tdata& b) {
 
 }  // namespace
 
-// An undone add or edit leaves an item another program changed since as that program left it:
-// taking it back would lose that change.
+// An undone add or edit, and an edit redone, leave an item another program changed since as
+// that program left it: taking it back or writing over it would lose that change.
 void TTodoStore::Apply(const Op& op, bool forward) {
     switch (op.kind) {
         case Op::Insert:
         case Op::Erase:
             if ((op.kind == Op::Insert) == forward) {
                 if (!Present(op.id)) InsertWithId(op.index, op.before);
-            } else if (int i = IndexNear(op.id, op.index); i >= 0 && (forward || SameFields(items_.Item(i), op.before))) {
+            } else if (int i = IndexNear(op.id, op.index);
+                       i >= 0 && (forward || SameFields(items_.Item(i), op.before))) {
                 items_.DeleteItem(i);
                 SetPresent(op.id, false);
             }
             break;
         case Op::Change:
-            if (int i = IndexNear(op.id, op.index); i >= 0 && (forward || SameFields(items_.Item(i), op.after))) {
+            if (int i = IndexNear(op.id, op.index);
+                i >= 0 && SameFields(items_.Item(i), forward ? op.before : op.after)) {
                 Tdata item = forward ? op.after : op.before;
                 item.LineCount = items_.Item(i).LineCount;
                 items_.SetItem(i, item);

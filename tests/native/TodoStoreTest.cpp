@@ -242,8 +242,11 @@ TEST(TodoStore, UndoLeavesWhatAnotherProgramDelivered) {
     ASSERT_TRUE(store.Undo());  // the sort
     EXPECT_EQ(Texts(store), "c a B2 x n2");
     EXPECT_FALSE(store.Undo());
+    while (store.Redo()) {
+    }
+    EXPECT_EQ(Texts(store), "a B2 c x n2");
     store.Save();
-    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"c", "a", "B2", "x", "n2"}));
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "B2", "c", "x", "n2"}));
 }
 
 TEST(TodoStore, UndoingARemovalTakesItsArchiveLineBackOnlyWhenItIsStillLast) {
@@ -661,4 +664,3 @@ TEST(TodoStore, UnsavedItemsJoinAnotherFolderOnce) {
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"there", "twice", "changed", "new"}));
     EXPECT_TRUE(store.UnsavedItems().empty());
 }
-
