@@ -34,20 +34,24 @@ std::vector<TLineSpan> LineSpans(const std::string& content) {
     return spans;
 }
 
-bool IsMonthName(const std::string& name) {
-    if (name.size() != 10 || name.compare(6, 4, ".txt") != 0) return false;
-    return std::all_of(name.begin(), name.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// "yyyymm.txt", or a sync client's copy of one it could not merge, set aside beside it under a
+// name of its own ("202401 (PC's conflicted copy ...).txt", "202401-PC.txt",
+// "202401.sync-conflict-....txt"): the other computer's removals kept there come back from it too.
+bool IsMonthName(std::string name) {
+    if (name.size() < 10 || (name.size() > 10 && IsDigit(name[6]))) return false;
+    for (std::size_t i = name.size() - 3; i < name.size(); ++i)  // the system's case of the extension
+        if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] - 'A' + 'a');
+    return name.compare(name.size() - 4, 4, ".txt") == 0 && std::all_of(name.begin(), name.begin() + 6, IsDigit);
 }
 
 }  // namespace
 
 std::vector<std::string> ArchiveFiles(const std::string& todoFolder) {
     std::vector<std::string> names;
-    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(todoFolder), "*.txt")) {
-        std::string name = entry.name;
-        if (name.size() == 10) name.replace(6, 4, ".txt");  // the system's case of the extension
-        if (!entry.isFolder && IsMonthName(name)) names.push_back(entry.name);
-    }
+    for (const FolderEntry& entry : ReadFolder(StripTrailingBackslashes(todoFolder), "*.txt"))
+        if (!entry.isFolder && IsMonthName(entry.name)) names.push_back(entry.name);
     std::sort(names.begin(), names.end(), std::greater<>());
     for (std::string& name : names) name = todoFolder + name;
     return names;

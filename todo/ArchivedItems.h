@@ -15,7 +15,8 @@ struct TArchivedItem {
     Tdata item;         // without the NULs a damaged line may hold
 };
 
-// The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt", newest first.
+// The archives beside todo.txt (todoFolder ends with a separator): "yyyymm.txt" and the copies a
+// sync client set aside beside them ("yyyymm (...).txt"), newest month first.
 std::vector<std::string> ArchiveFiles(const std::string& todoFolder);
 // The item lines of one archive in file order (in Shift-JIS, from an editor's UTF-8 too); empty
 // lines and lines of other kinds are left out.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "TestFolder.h"
@@ -192,6 +193,28 @@ TEST(ArchiveLines, ListsItemsNewestMonthFirst) {
     katakana.item.Text = "アイテム";  // ア is 83 41: its second byte is "A"
     EXPECT_FALSE(MatchesSearch(katakana, "a"));
     EXPECT_TRUE(MatchesSearch(katakana, "イテ"));
+}
+
+// A month both computers wrote to at once, which the sync client could not merge: the copy it
+// set aside holds the other computer's removals, which come back from it as from the month.
+TEST(ArchiveLines, ASyncClientsCopyOfAMonthGivesItsItems) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "202601.txt", kLineA + "\r\n");
+    const std::string copy = todo + "202601 (PC's conflicted copy 2026-01-09).txt";
+    WriteBytes(copy, kLineA + "\r\n" + kLineB + "\r\n");
+    WriteBytes(todo + "202601-PC.TXT", kLineB + "\r\n");
+    WriteBytes(todo + "20260109.txt", kLineB + "\r\n");  // a day's name is no month's
+    const std::vector<TArchivedItem> all = ReadAllArchivedItems(todo);
+    ASSERT_EQ(all.size(), 4u);
+    const auto fromCopy = std::find_if(all.begin(), all.end(), [&](const auto& a) { return a.path == copy; });
+    ASSERT_NE(fromCopy, all.end());
+    EXPECT_EQ(fromCopy->month, "202601");
+    TTodoStore store(todo);
+    store.Load();
+    EXPECT_EQ(store.Restore({fromCopy[1]}), 1);
+    EXPECT_EQ(store.Items().ItemToLine(0), kLineB);
+    EXPECT_EQ(ReadBytes(copy), kLineA + "\r\n");
 }
 
 TEST(ArchiveLines, RestoreIsAnUndoableStoreCommand) {
