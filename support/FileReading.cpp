@@ -1,6 +1,8 @@
 // Reading files, whole or a piece at a time, on top of the system's TFileReader.
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 
 #include "support/Errors.h"
 #include "support/FileIO.h"
@@ -10,17 +12,24 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t sp
     content.clear();
     TFileReader file;
     if (!file.Open(path)) return false;
-    if (spare > 0) content.reserve(file.Size() + spare);
-    // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
-    content.resize(file.Size() + 1);
     std::size_t used = 0;
     try {
+        if (spare > 0) content.reserve(file.Size() + spare);
+        // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
+        content.resize(file.Size() + 1);
         for (;;) {
             if (used == content.size()) content.resize(content.size() * 2);
             const std::size_t got = file.Read(content.data() + used, content.size() - used);
             if (got == 0) break;
             used += got;
         }
+    } catch (const std::bad_alloc&) {
+        // A file larger than memory can hold cannot be read either: callers leave it as it is.
+        content = std::string();
+        throw EFileError(CannotReadMessage(path));
+    } catch (const std::length_error&) {
+        content = std::string();
+        throw EFileError(CannotReadMessage(path));
     } catch (...) {
         content.clear();
         throw;

@@ -421,6 +421,25 @@ TEST(TodoStore, AConflictCopyOfAnotherSaveBringsNoRemovedItemBack) {
 
 // A save writes over no bytes it could not compare: while the stamp has not settled, a file
 // that cannot be read may hold a rewrite just as long and with the same time.
+// A file larger than memory (another program's, or a damaged one) is one that cannot be read:
+// reported, never written over; a save fails as for any file it cannot read, so the exit sets
+// the session's items aside.
+TEST(TodoStore, AFileTooLargeToHoldIsUnreadable) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    WriteBytes(todo + "todo.txt", FileOf({"a"}));
+    TTodoStore store(todo);
+    store.Load();
+    store.Add(ItemOf("n"));
+    constexpr off_t kHuge = off_t{1} << 40;  // sparse: no disk space is used
+    if (::truncate((todo + "todo.txt").c_str(), kHuge) != 0) GTEST_SKIP() << "no file that large here";
+    EXPECT_THROW(store.Save(), EFileError);
+    EXPECT_EQ(std::filesystem::file_size(todo + "todo.txt"), static_cast<std::uintmax_t>(kHuge));
+    TTodoStore again(todo);
+    EXPECT_THROW(again.Load(), EFileError);
+    EXPECT_TRUE(again.FileUnread());
+}
+
 TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
     TestFolder folder;
     TTodoStore store(folder / "");
