@@ -144,19 +144,31 @@ void TTodoStore::Load(const std::string& oldPath) {
         olderPath_ = oldPath;  // unread: saves would write a new file without its items
         throw;
     }
-    // A file gone between its stamp and its read is no file: should it come back unchanged,
-    // its stamp must not pass for the one of the empty list read.
-    TakeBase(std::move(bytes), exists ? stamp : Stamped(TFileStamp{}));
-    items_.LoadFromText(older ? olderBytes : baseText_);
-    const std::size_t ids = static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count());
-    baseLine_.reserve(ids);
-    present_.resize(ids, false);
-    for (int i = 0; i < items_.Count(); ++i) {
-        if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
-        const TItemId id = NewId();
-        items_.SetId(i, id);
-        SetPresent(id, true);
-        if (!older) SetBaseLine(id, i);
+    try {
+        // A file gone between its stamp and its read is no file: should it come back unchanged,
+        // its stamp must not pass for the one of the empty list read.
+        TakeBase(std::move(bytes), exists ? stamp : Stamped(TFileStamp{}));
+        items_.LoadFromText(older ? olderBytes : baseText_);
+        const std::size_t ids = static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count());
+        baseLine_.reserve(ids);
+        present_.resize(ids, false);
+        for (int i = 0; i < items_.Count(); ++i) {
+            if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
+            const TItemId id = NewId();
+            items_.SetId(i, id);
+            SetPresent(id, true);
+            if (!older) SetBaseLine(id, i);
+        }
+    } catch (...) {
+        // Items that did not fit in memory leave the store unread: a save would take the part
+        // of the list read, or none, for the file's, and write it over the file.
+        items_.ClearItems();
+        present_.clear();
+        baseLine_.clear();
+        stamp_ = {};
+        baseText_ = std::string();
+        spareText_ = std::string();
+        throw;
     }
 }
 

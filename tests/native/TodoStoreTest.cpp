@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -438,6 +439,36 @@ TEST(TodoStore, AFileTooLargeToHoldIsUnreadable) {
     TTodoStore again(todo);
     EXPECT_THROW(again.Load(), EFileError);
     EXPECT_TRUE(again.FileUnread());
+}
+
+// Memory enough for the file's bytes but not for its items: the load fails, and the store
+// stays unread, so that no save writes the empty list over the file.
+TEST(TodoStore, ALoadThatRunsOutOfMemoryWritesNothingOver) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    std::string many;
+    for (int i = 0; i < 200000; ++i) many += L("t") + "\r\n";
+    WriteBytes(todo + "todo.txt", many);
+    TTodoStore store(todo);
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit tight = before;
+    tight.rlim_cur = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + 3 * many.size();
+    ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
+    bool failed = false;
+    try {
+        store.Load();
+    } catch (const std::exception&) {  // out of memory, or the bytes alone did not fit
+        failed = true;
+    }
+    ::setrlimit(RLIMIT_AS, &before);
+    if (!failed) GTEST_SKIP() << "the items fitted";
+    EXPECT_TRUE(store.FileUnread());
+    store.Add(ItemOf("n"));
+    store.Save();
+    EXPECT_EQ(std::filesystem::file_size(store.FilePath()), many.size() + L("n").size() + 2);
 }
 
 TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
