@@ -139,12 +139,12 @@ void TFmTODOmain::SaveItems() {
 void TFmTODOmain::SaveItemsAtExit() {
     try {
         Store.Save();
-    } catch (const EFileError& e) {
+    } catch (const std::exception& e) {  // any failure, not only a file's, leaves the items unsaved
         if (Store.Count() == 0) throw;  // nothing of the session's to keep: the failure alone is told
         std::string aside;
         try {
             aside = Store.SaveAside(NowDateTime());
-        } catch (const EFileError& beside) {
+        } catch (const std::exception& beside) {
             // Nothing can be written beside the item file (a full disk, a write-protected stick,
             // a share gone): the user's documents take the items.
             const std::string documents = FindSpecialFolder(kFolderDocuments);
@@ -152,7 +152,7 @@ void TFmTODOmain::SaveItemsAtExit() {
             if (documents.empty()) throw EFileError(failed);
             try {
                 aside = Store.SaveAside(NowDateTime(), documents.back() == '\\' ? documents : documents + "\\");
-            } catch (const EFileError&) {
+            } catch (const std::exception&) {
                 throw EFileError(failed);
             }
         }

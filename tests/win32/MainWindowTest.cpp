@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <new>
 #include <set>
 
 #include "WinTestFolder.h"
@@ -187,6 +188,28 @@ TEST_F(MainWindow, ItemsNoFolderTakesAtExitGoToTheDocuments) {
     std::string saved;
     ASSERT_TRUE(ReadWholeFile(aside, saved));
     DeleteFileW(ToWide(aside).c_str());
+    EXPECT_NE(saved.find("最後の項目"), std::string::npos);
+}
+
+// A save at exit that fails otherwise than on a file (out of memory while it merges, a question
+// that cannot be asked) sets the items aside as well.
+TEST_F(MainWindow, AnyFailureOfTheExitSaveSetsTheItemsAside) {
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    Tdata item;
+    item.Text = "最後の項目";
+    form.Store.Add(item);
+    form.Store.Save();
+    ReplaceFileSafely(Path("todo\\todo.txt"), "");  // emptied elsewhere: the save asks
+    form.Store.ConfirmLargeChange = []() -> bool { throw std::bad_alloc(); };
+    EXPECT_TRUE(CloseEndsTheRun(form));
+    const std::string told = "項目は次のファイルに保存しました:\r\n";
+    std::string aside;
+    for (const std::string& report : Application.PendingReports())
+        if (const std::size_t at = report.find(told); at != std::string::npos) aside = report.substr(at + told.size());
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(aside, saved)) << aside;
     EXPECT_NE(saved.find("最後の項目"), std::string::npos);
 }
 
