@@ -50,9 +50,9 @@ bool MakeFolder(const std::string& path);
 // folder's read-only mark nor a look at its access rights tells it on Windows.
 bool CanWriteInFolder(const std::string& folder);
 
-// Reads the whole file into content. False when the file does not exist;
-// EFileError when it exists but cannot be read, or is larger than memory can hold. spare: room for that many bytes more,
-// so that content can be written again a little longer without moving.
+// Reads the whole file into content. False when the file does not exist; EFileError when it
+// exists but cannot be read, or is larger than memory can hold. spare: room for that many bytes
+// more, so that content can be written again a little longer without moving.
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare = 0);
 // Whether the file holds exactly these bytes, read a piece at a time without a copy of it
 // all. False when it does not exist or is a folder; EFileError when it cannot be read.
