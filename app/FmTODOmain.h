@@ -167,6 +167,8 @@ private:
     void PaintFrame(HDC dc);
     void CreateMenu();
     void SaveItems();
+    // Tells once that the item file read last held characters Shift-JIS lacks, now "?".
+    void TellLossyRead();
     // The sort chosen, as an undo or redo left it, into the settings.
     void FollowSortChoice();
     // Loads the new data folder's items, with those the old one could not save.

@@ -124,7 +124,9 @@ void TFmTODOmain::SaveItems() {
     const std::uint64_t revision = Items.Revision();
     try {
         Store.Save();  // other programs' changes are merged in first
+        TellLossyRead();
     } catch (const EFileError&) {
+        TellLossyRead();
         // A merge may have come before the write failed: the rows must not stand for the old
         // list, where a click would select another item than the one it shows.
         if (Items.Revision() != revision) LayoutList();
@@ -134,6 +136,14 @@ void TFmTODOmain::SaveItems() {
         return;
     }
     if (Items.Revision() != revision) LayoutList();  // a merge brought changes
+}
+
+void TFmTODOmain::TellLossyRead() {
+    // An editor's UTF-8 file may hold characters the item file cannot (accented letters, emoji).
+    if (Store.TakeLossyRead())
+        Application.ReportError(
+            "todo.txt の Shift-JIS にない文字を「?」にしました。\r\n"
+            "保存すると「?」のまま書き込まれます。");
 }
 
 void TFmTODOmain::SaveItemsAtExit() {
@@ -166,7 +176,9 @@ void TFmTODOmain::ItemFileChanged() {
     const bool modal = Application.ModalLevel() > 0;
     FileCheckTimer.SetEnabled(modal);
     if (modal) return;
-    switch (Store.CheckFile()) {
+    const TTodoStore::TFileState state = Store.CheckFile();
+    TellLossyRead();
+    switch (state) {
         case TTodoStore::TFileState::Merged: LayoutList(); break;
         case TTodoStore::TFileState::NeedsConfirmation:
             if (AskTakeFileList())

@@ -148,6 +148,7 @@ void TFmTODOmain::LoadData() {
         // and is tried again at every change and save.
         Application.ShowException(e);
     }
+    TellLossyRead();
     WatchItemFile();
 
     MainSettings.UseDefaultFileName(dataPath, GlobalEnv.ExeFileName());

@@ -5,7 +5,8 @@
 
 #include "support/TextWork.h"
 
-std::string ShiftJisFromUtf8(std::string_view text) {
+std::string ShiftJisFromUtf8(std::string_view text, bool* lossy) {
+    if (lossy) *lossy = false;
     std::string out;
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(text);
@@ -20,6 +21,7 @@ std::string ShiftJisFromUtf8(std::string_view text) {
         if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
             // A character the code page lacks (or a broken one): "?" for it, and on.
             out += '?';
+            if (lossy) *lossy = true;
             do {
                 ++in;
                 --left;

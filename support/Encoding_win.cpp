@@ -90,11 +90,15 @@ std::string PathFromWide(const std::wstring& path) {
     return lossy ? narrow : shortNarrow;
 }
 
-std::string ShiftJisFromUtf8(std::string_view text) {
+std::string ShiftJisFromUtf8(std::string_view text, bool* lossy) {
+    if (lossy) *lossy = false;
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
     const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
-    return FromWide(wide);
+    std::wstring lost;
+    std::string out = FromWideNoting(wide, lost);
+    if (lossy) *lossy = !lost.empty();
+    return out;
 }

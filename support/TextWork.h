@@ -68,8 +68,9 @@ bool LooksLikeUtf16(std::string_view text);
 // True for text in UTF-8 with characters of three bytes or more (Japanese ones): every byte above
 // 0x7F in a well-formed sequence, as Shift-JIS text with Japanese in it never has.
 bool LooksLikeUtf8(std::string_view text);
-// UTF-8 text in Shift-JIS; characters Shift-JIS cannot hold become one "?" each.
-std::string ShiftJisFromUtf8(std::string_view text);
+// UTF-8 text in Shift-JIS; characters Shift-JIS cannot hold become one "?" each (lossy, when
+// given, is set to whether any did).
+std::string ShiftJisFromUtf8(std::string_view text, bool* lossy = nullptr);
 // Text an editor saved in UTF-8 as Shift-JIS, its mark dropped; any other text as it is.
 std::string ShiftJisIfUtf8(std::string text);
 

@@ -40,15 +40,16 @@ constexpr std::size_t kFormatRoom = 64 * 1024;
 
 // The item file's bytes: a UTF-8 mark in front is skipped, and an editor's UTF-8 text is taken
 // as its Shift-JIS (else its items would read as junk); UTF-16 is refused, as read as Shift-JIS
-// it would give items full of NULs that every save would keep.
-bool ReadItemFile(const std::string& path, std::string& bytes) {
+// it would give items full of NULs that every save would keep. lossy: set to whether characters
+// of the UTF-8 text became "?".
+bool ReadItemFile(const std::string& path, std::string& bytes, bool* lossy = nullptr) {
     bytes.clear();
     // A folder in the file's place holds no items; writing there fails and says so. The
     // bytes become the base, whose memory the next save but one formats into: room to grow.
     if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom)) return false;
     RefuseUtf16(path, bytes);
     if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
-    if (LooksLikeUtf8(bytes)) bytes = ShiftJisFromUtf8(bytes);
+    if (LooksLikeUtf8(bytes)) bytes = ShiftJisFromUtf8(bytes, lossy);
     return true;
 }
 
@@ -75,7 +76,12 @@ constexpr std::int64_t kSettleMilliseconds = 3000;
 
 }  // namespace
 
-bool TTodoStore::ReadFile(std::string& bytes) { return ReadItemFile(path_, bytes); }
+bool TTodoStore::ReadFile(std::string& bytes, bool& lossy) {
+    lossy = false;
+    return ReadItemFile(path_, bytes, &lossy);
+}
+
+bool TTodoStore::TakeLossyRead() { return std::exchange(lossyRead_, false); }
 
 // What the file holds now becomes the base every later merge is measured from.
 void TTodoStore::TakeBase(std::string bytes, const TItemFileStamp& stamp) {
@@ -135,11 +141,13 @@ void TTodoStore::Load(const std::string& oldPath) {
     olderPath_.clear();
     std::string bytes, olderBytes;
     const TItemFileStamp stamp = StampNow();
-    const bool exists = ReadFile(bytes);  // EFileError leaves the store unread
+    bool lossy = false;
+    const bool exists = ReadFile(bytes, lossy);  // EFileError leaves the store unread
+    lossyRead_ = lossy;
     // Items of the older place are the session's own: the item file does not hold them yet.
     bool older = false;
     try {
-        older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes);
+        older = !exists && !oldPath.empty() && ReadItemFile(oldPath, olderBytes, &lossyRead_);
     } catch (const EFileError&) {
         olderPath_ = oldPath;  // unread: saves would write a new file without its items
         throw;
@@ -527,7 +535,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
     }
     if (stamp_.known && (!exists || (same && stamp_.settled))) return TFileState::Unchanged;
     std::string bytes, olderBytes;
-    bool read = false;
+    bool read = false, lossy = false;
     try {
         // Most often the file is still what was written or read last: compared a piece at a
         // time, it needs no copy.
@@ -536,9 +544,9 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
             stamp_ = stamp;
             return TFileState::Unchanged;
         }
-        read = ReadFile(bytes);
+        read = ReadFile(bytes, lossy);
         // Without the item file, an older file that could not be read at the load brings its items.
-        if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes);
+        if (!read && !stamp_.known && !olderPath_.empty()) ReadItemFile(olderPath_, olderBytes, &lossy);
     } catch (const EFileError&) {
         // A stamp still the same stands while the bytes cannot be read (a sync client holds them),
         // but no write goes over bytes it could not compare.
@@ -552,6 +560,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         stamp_ = stamp;
         return TFileState::Unchanged;
     }
+    lossyRead_ = lossyRead_ || lossy;
     std::vector<std::string> theirs = SplitItemLines(olderBytes.empty() ? bytes : olderBytes);
     if (stamp_.known && olderBytes.empty()) KeepLinesSetAside(theirs);
     const std::vector<std::string>& before = BaseLines();
@@ -664,7 +673,9 @@ void TTodoStore::TakeFileList() {
     std::string bytes;
     const TItemFileStamp stamp = StampNow();
     // Gone since the question: no list to take, and the next save writes the session's again.
-    if (!ReadFile(bytes)) return;
+    bool lossy = false;
+    if (!ReadFile(bytes, lossy)) return;
+    lossyRead_ = lossyRead_ || lossy;
     TTodoData theirs;
     theirs.LoadFromText(bytes);
     Command command;

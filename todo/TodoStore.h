@@ -52,6 +52,9 @@ public:
     // at the first check that reads it.
     void Load(const std::string& oldPath = "");
     bool FileUnread() const { return !stamp_.known; }
+    // Whether a file read since the last call was an editor's UTF-8 text with characters Shift-JIS
+    // lacks: they became "?", and the next save writes them so.
+    bool TakeLossyRead();
 
     // Commands; each raises one change notice and can be undone.
     TItemId Add(const Tdata& item, int index = -1);  // -1: at the end
@@ -164,7 +167,7 @@ private:
     const std::vector<std::string>& BaseLines();
     int BaseLineOf(TItemId id) const { return id < baseLine_.size() ? baseLine_[static_cast<std::size_t>(id)] : -1; }
     void SetBaseLine(TItemId id, int line);
-    bool ReadFile(std::string& bytes);
+    bool ReadFile(std::string& bytes, bool& lossy);
     // CheckFile; beforeWrite: a file that cannot be read is Unreadable even with the stamp last seen.
     TFileState Check(bool beforeWrite);
     void MergeLines(const TMergePlan& plan);
@@ -181,6 +184,7 @@ private:
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none
     bool keepOwn_ = false;
+    bool lossyRead_ = false;
     std::vector<bool> present_;  // item id -> whether it is in the list
     std::string olderPath_;      // an older item file not read yet, tried at every check
     std::deque<Command> undo_, redo_;

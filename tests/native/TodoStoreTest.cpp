@@ -183,6 +183,16 @@ TEST(TodoStore, AUtf8FileGivesItsItems) {
     store.Add(ItemOf("b"));
     store.Save();
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"牛乳", "b"}));
+    // Characters Shift-JIS lacks become "?", which the store tells once, read now or at a load.
+    EXPECT_FALSE(store.TakeLossyRead());
+    WriteOutside(store.FilePath(), utf8(u8"20240105,000000,\"牛乳\",\"★\"\r\n20240105,000000,\"café\",\"★\"\r\n"));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(Texts(store), "牛乳 caf?");
+    EXPECT_TRUE(store.TakeLossyRead());
+    EXPECT_FALSE(store.TakeLossyRead());
+    TTodoStore again(todo);
+    again.Load();
+    EXPECT_TRUE(again.TakeLossyRead());
 }
 
 TEST(TodoStore, UndoAndRedoEveryCommand) {

@@ -14,7 +14,11 @@ TEST(Encoding, ConvertsShiftJisBothWays) {
     EXPECT_EQ(FromWide(L"\u3000"), "　");
     // An editor's UTF-8 file, wave dash and a character the code page lacks among its text.
     const std::u8string utf8 = u8"表ソ能★\u301C\U0001F600";
-    EXPECT_EQ(ShiftJisFromUtf8(std::string(utf8.begin(), utf8.end())), "表ソ能★\x81\x60?");
+    bool lossy = false;
+    EXPECT_EQ(ShiftJisFromUtf8(std::string(utf8.begin(), utf8.end()), &lossy), "表ソ能★\x81\x60?");
+    EXPECT_TRUE(lossy);
+    EXPECT_EQ(ShiftJisFromUtf8(std::string(utf8.begin(), utf8.end() - 4), &lossy), "表ソ能★\x81\x60");
+    EXPECT_FALSE(lossy);
 }
 
 TEST(Encoding, JisSymbolsFromOtherSystemsAreKeptAndOthersAreNamed) {

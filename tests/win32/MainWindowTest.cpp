@@ -213,6 +213,20 @@ TEST_F(MainWindow, AnyFailureOfTheExitSaveSetsTheItemsAside) {
     EXPECT_NE(saved.find("最後の項目"), std::string::npos);
 }
 
+// An editor's UTF-8 item file with characters Shift-JIS lacks loads, and the user is told of them.
+TEST_F(MainWindow, CharactersAUtf8ItemFileCannotKeepAreTold) {
+    CreateDirectoryW(ToWide(Path("todo")).c_str(), nullptr);
+    const std::u8string utf8 = u8"20240105,000000,\"牛乳\",\"★\"\r\n20240105,000000,\"café\",\"★\"\r\n";
+    ReplaceFileSafely(Path("todo\\todo.txt"), std::string(utf8.begin(), utf8.end()));
+    TFmTODOmain form;
+    form.Create();
+    Application.SetMainForm(form.Handle());
+    ASSERT_EQ(form.Items.Count(), 2);
+    ASSERT_EQ(Application.PendingReports().size(), 1u);
+    EXPECT_NE(Application.PendingReports().front().find("「?」"), std::string::npos);
+    EXPECT_TRUE(CloseEndsTheRun(form));
+}
+
 TEST_F(MainWindow, ApplyingTheSettingsKeepsTheListFontAlive) {
     TFmTODOmain form;
     form.Create();
