@@ -176,6 +176,7 @@ void TTodoStore::Load(const std::string& oldPath) {
         stamp_ = {};
         baseText_ = std::string();
         spareText_ = std::string();
+        if (older) olderPath_ = oldPath;  // its items join the list at the first check that reads it
         throw;
     }
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -451,34 +452,56 @@ TEST(TodoStore, AFileTooLargeToHoldIsUnreadable) {
     EXPECT_TRUE(again.FileUnread());
 }
 
-// Memory enough for the file's bytes but not for its items: the load fails, and the store
-// stays unread, so that no save writes the empty list over the file.
-TEST(TodoStore, ALoadThatRunsOutOfMemoryWritesNothingOver) {
-    TestFolder folder;
-    const std::string todo = folder / "";
-    std::string many;
-    for (int i = 0; i < 200000; ++i) many += L("t") + "\r\n";
-    WriteBytes(todo + "todo.txt", many);
-    TTodoStore store(todo);
+namespace {
+
+// Loads with memory for no more than room bytes beside what the process holds, then adds an item
+// and saves; answers whether the load failed.
+bool LoadWithLittleMemoryAndSave(TTodoStore& store, const std::string& oldPath, std::size_t room) {
     rlimit before{};
-    ASSERT_EQ(::getrlimit(RLIMIT_AS, &before), 0);
+    if (::getrlimit(RLIMIT_AS, &before) != 0) return false;
     long pages = 0;
     std::ifstream("/proc/self/statm") >> pages;
     rlimit tight = before;
-    tight.rlim_cur = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + 3 * many.size();
-    ASSERT_EQ(::setrlimit(RLIMIT_AS, &tight), 0);
+    tight.rlim_cur = static_cast<rlim_t>(pages) * ::sysconf(_SC_PAGESIZE) + room;
+    if (::setrlimit(RLIMIT_AS, &tight) != 0) return false;
     bool failed = false;
     try {
-        store.Load();
+        store.Load(oldPath);
     } catch (const std::exception&) {  // out of memory, or the bytes alone did not fit
         failed = true;
     }
     ::setrlimit(RLIMIT_AS, &before);
-    if (!failed) GTEST_SKIP() << "the items fitted";
-    EXPECT_TRUE(store.FileUnread());
     store.Add(ItemOf("n"));
     store.Save();
-    EXPECT_EQ(std::filesystem::file_size(store.FilePath()), many.size() + L("n").size() + 2);
+    return failed;
+}
+
+}  // namespace
+
+// Memory enough for the file's bytes but not for its items: the load fails, and the store
+// stays unread, so that no save writes the empty list over the file, or from the older place a
+// new file without its items. Each case in a process of its own, whose memory no case freed.
+TEST(TodoStore, ALoadThatRunsOutOfMemoryWritesNothingOver) {
+    std::string many;
+    for (int i = 0; i < 200000; ++i) many += L("t") + "\r\n";
+    for (const bool older : {false, true}) {
+        TestFolder folder;
+        const std::string todo = folder / "todo/";
+        std::filesystem::create_directory(folder / "todo");
+        WriteBytes(older ? folder / "todo.txt" : todo + "todo.txt", many);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            TTodoStore store(todo);
+            const bool failed = LoadWithLittleMemoryAndSave(store, older ? folder / "todo.txt" : "", 3 * many.size());
+            ::_exit(failed ? 0 : 2);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "the items fitted";
+        EXPECT_EQ(std::filesystem::file_size(todo + "todo.txt"), many.size() + L("n").size() + 2) << older;
+    }
 }
 
 TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
