@@ -37,7 +37,7 @@ void TFmTODOmain::StartRender() {
     if (creating_) return;  // the place read at the end of creation may change the size
     RECT r;
     GetWindowRect(Handle(), &r);
-    BGprofile.StartRender(r.right - r.left, r.bottom - r.top);
+    BGprofile.StartRender(r.right - r.left, r.bottom - r.top, Dpi());
 }
 
 void TFmTODOmain::LayoutList() {

@@ -29,6 +29,7 @@ public:
     static constexpr int kClientWidth = 412, kClientHeight = 304;
     static constexpr int kPageCount = 3;
     static constexpr int kTabsHeight = 24;
+    static constexpr int kTabHeight = 18, kTabMinWidth = 54;  // each tab at 96 dpi
     static constexpr int kListHeight = 20;  // every drop-down list's closed field
     static constexpr TSpinRange kZoomRange{kMinPictureZoom, kMaxPictureZoom}, kAlphaRange{0, 100},
         kMinutesRange{1, 9999}, kFitScreenRange{0, 64};
@@ -95,6 +96,7 @@ private:
         int left, top, width, height;
     };
     void CreateControls();
+    void ScaleTabs() const;
     void CreateDisplayPage();
     void CreateDataPage();
     void CreateOtherPage();

@@ -92,7 +92,17 @@ void TFmTodoOption::FitListHeight(TControl* list) const {
     SetWindowPos(list->Handle(), nullptr, 0, 0, r.right - r.left, Scale(200), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TFmTodoOption::ScaleTabs() const {
+    // The control keeps its tabs' padding, least width and height in pixels of 96 dpi: above
+    // it they were cramped round the larger font and left a band of the control under them.
+    const HWND tabs = PageControl1->Handle();
+    SendMessageW(tabs, TCM_SETPADDING, 0, MAKELPARAM(Scale(6), Scale(3)));
+    SendMessageW(tabs, TCM_SETMINTABWIDTH, 0, Scale(kTabMinWidth));
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, Scale(kTabHeight)));
+}
+
 void TFmTodoOption::DpiChanged(int, RECT&) {
+    ScaleTabs();
     for (const auto& [control, page] : pages_) {
         wchar_t name[32] = L"";
         GetClassNameW(control->Handle(), name, 32);
@@ -140,6 +150,7 @@ void TFmTodoOption::CreateControls() {
         item.pszText = const_cast<wchar_t*>(caption.c_str());
         SendMessageW(PageControl1->Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     }
+    ScaleTabs();
     PageControl1->OnNotify = [this](NMHDR* header) -> LRESULT {
         if (header->code == TCN_SELCHANGE)
             ShowPage(static_cast<int>(SendMessageW(PageControl1->Handle(), TCM_GETCURSEL, 0, 0)));

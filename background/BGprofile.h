@@ -84,10 +84,12 @@ public:
         shutDown_ = !host_;
     }
     void SetRenderer(TRenderFunction render) { render_ = std::move(render); }
-    // A background of that size for the current picture; merged into one restart while one runs.
-    void StartRender(int width, int height);
-    // The snapshot a rendering of that size takes now.
-    TRenderSnapshot MakeSnapshot(int width, int height);
+    // A background of that size for the current picture, for a window at dpi; merged into one
+    // restart while one runs.
+    void StartRender(int width, int height, int dpi = 96);
+    // The snapshot a rendering of that size takes now. The zoom is the design's, at 96 dpi: a
+    // picture keeps its part of the window at every display scale.
+    TRenderSnapshot MakeSnapshot(int width, int height, int dpi = 96);
     bool Rendering() const { return thread_ != nullptr; }
     bool RestartPending() const { return restart_; }
     int RequestedWidth() const { return requestedWidth_; }
@@ -138,7 +140,7 @@ private:
     bool restart_ = false;
     bool shutDown_ = false;
     std::shared_ptr<int> alive_ = std::make_shared<int>();  // end handlers left behind see it gone
-    int requestedWidth_ = 0, requestedHeight_ = 0;
+    int requestedWidth_ = 0, requestedHeight_ = 0, requestedDpi_ = 96;
     TBitmap background_;
     TRect backgroundPart_;
     int backgroundFullWidth_ = 0, backgroundFullHeight_ = 0;

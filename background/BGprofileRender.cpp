@@ -3,13 +3,14 @@
 #include <system_error>
 
 #include "background/BGprofile.h"
+#include "framework/Dpi.h"
 
 // The window places a picture of any other value at the top or left, and fits only at 0.
 int PicturePlacement(int stored) { return stored >= 0 && stored <= 3 ? stored : 1; }
 int PictureChoice(int stored) { return stored >= 0 && stored <= 3 ? stored : 0; }
 int PictureZoom(int stored) { return std::clamp(stored, kMinPictureZoom, kMaxPictureZoom); }
 
-TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
+TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height, int dpi) {
     TRenderSnapshot s;
     s.PicturePath = currentPicture_;
     s.BackgroundColor = colors_.GetColor(kColorWindowBackground);
@@ -18,15 +19,16 @@ TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height) {
     s.VAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureVAlign)));
     s.HAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureHAlign)));
     s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
-    s.Zoom = PictureZoom(Read(keys::PictureZoom));
+    s.Zoom = ScaleForDpi(PictureZoom(Read(keys::PictureZoom)), SaneDpi(dpi));
     s.Effect = PictureChoice(Read(keys::PictureEffect));
     s.Rotation = PictureChoice(Read(keys::PictureRotation));
     return s;
 }
 
-void TBGprofile::StartRender(int width, int height) {
+void TBGprofile::StartRender(int width, int height, int dpi) {
     requestedWidth_ = width;
     requestedHeight_ = height;
+    requestedDpi_ = dpi;
     if (width <= 0 || height <= 0 || shutDown_ || !host_) return;
     if (thread_) {
         restart_ = true;
@@ -42,7 +44,7 @@ void TBGprofile::StartRender(int width, int height) {
             RenderBackground(snapshot, output, stop, options);
         };
     }
-    auto thread = std::make_shared<TBGThread>(MakeSnapshot(width, height), std::move(render));
+    auto thread = std::make_shared<TBGThread>(MakeSnapshot(width, height, dpi), std::move(render));
     try {
         thread->Start(host_, [this, alive = std::weak_ptr<int>(alive_)](const std::shared_ptr<TBGThread>& ended) {
             if (alive.lock()) RenderEnded(ended);
@@ -58,7 +60,7 @@ void TBGprofile::RenderEnded(const std::shared_ptr<TBGThread>& thread) {
     if (shutDown_ || thread != thread_) return;
     if (restart_) {
         thread_.reset();
-        StartRender(requestedWidth_, requestedHeight_);
+        StartRender(requestedWidth_, requestedHeight_, requestedDpi_);
         return;
     }
     TRenderOutput& output = thread->Output();

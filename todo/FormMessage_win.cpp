@@ -54,7 +54,10 @@ LRESULT TFormMessage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             SetFocus(focus_ && IsChild(Handle(), focus_) ? focus_ : Button1->Handle());  // Button1 first
         return 0;
     }
-    if (message == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    if (message == WM_CTLCOLORSTATIC) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));  // behind the text too
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     return TForm::OnMessage(message, wParam, lParam);
 }
 

@@ -55,6 +55,14 @@ TRect FitToWorkArea(const TRect& window, const TRect& work) {
     return {left, top, left + w, top + h};
 }
 
+TRect KeepInsideAtLargerScale(const TRect& window, TWindowSize designSize, const TRect& work) {
+    auto inside = [&work](const TRect& r) {
+        return r.Left >= work.Left && r.Top >= work.Top && r.Right <= work.Right && r.Bottom <= work.Bottom;
+    };
+    const TRect design{window.Left, window.Top, window.Left + designSize.width, window.Top + designSize.height};
+    return inside(window) || !inside(design) ? window : FitToWorkArea(window, work);
+}
+
 TRect ShrinkToWorkArea(const TRect& window, const TRect& work, TWindowSize minimum) {
     const int w = std::max(std::min(window.Width(), work.Width()), minimum.width);
     const int h = std::max(std::min(window.Height(), work.Height()), minimum.height);

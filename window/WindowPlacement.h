@@ -62,6 +62,12 @@ TWindowSize RestoredSize(TWindowSize stored, TWindowSize fallback, TWindowSize m
 TWindowSize RestoredSizeAtDpi(TWindowSize stored, TWindowSize fallback, TWindowSize minimum, TWindowSize screen,
                               int dpi);
 
+// A window restored at its stored place whose size at 96 dpi (designSize) lay inside the work
+// area but whose size at its dpi does not: moved into the work area, as FitToWorkArea moves it,
+// so that a window kept at an edge of the screen stays whole at a larger display scale. A window
+// left partly off the screen as it was stays as it is.
+TRect KeepInsideAtLargerScale(const TRect& window, TWindowSize designSize, const TRect& work);
+
 // The window region: with round corners the four rectangles whose union cuts a stepped corner
 // of 4 pixels (4, 2, 1, 1 pixels from the outermost rows); otherwise the whole window and one
 // row more. Above 96 dpi the steps grow with the dpi.

@@ -271,7 +271,14 @@ void TkvneFormFunc::LoadPosition() {
         top = GlobalEnv.ReadAppInteger(section, "TOP", (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
     }
     dockSite_ = GlobalEnv.ReadAppString(section, "DOCKSITE", "");
-    MoveWindowTo(hwnd_, {left, top, left + width, top + height});
+    TRect placed{left, top, left + width, top + height};
+    if (KeepLocation) {
+        // A place kept at a smaller display scale: a window at the screen's edge grew past it.
+        const RECT at{left, top, left + 1, top + 1};
+        placed = KeepInsideAtLargerScale(placed, StoredSizeAtDpi({width, height}, owner_->Dpi()),
+                                         WorkAreaOf(MonitorFromRect(&at, MONITOR_DEFAULTTONEAREST)));
+    }
+    MoveWindowTo(hwnd_, placed);
     EnsureOnScreen(hwnd_);
 }
 

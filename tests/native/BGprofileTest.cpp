@@ -301,6 +301,8 @@ TEST_F(PictureLibrary, AZoomOutsideTheOptionsRangeIsRenderedAtItsNearestEnd) {
         WriteBytes(Data("default.ini"), "[PICTURE]\r\nzoom=" + std::to_string(stored) + "\r\n");
         library.LoadPictureList();
         EXPECT_EQ(library.MakeSnapshot(400, 300).Zoom, rendered) << stored;
+        // The same part of a window at twice the scale: the range is the options', at 96 dpi.
+        EXPECT_EQ(library.MakeSnapshot(800, 600, 192).Zoom, 2 * rendered) << stored;
     }
 }
 

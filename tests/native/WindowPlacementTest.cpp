@@ -118,6 +118,16 @@ TEST(FitToWorkArea, MovesInsideAndAlignsALargeWindowTopLeft) {
     EXPECT_EQ(Text(FitToWorkArea({0, 0, 2000, 2000}, {0, 0, 1024, 728})), Text({0, 0, 2000, 2000}));
 }
 
+// Kept in the bottom-right corner at 96 dpi and started at 192: the doubled window is moved
+// back whole, its corner kept; one the user left hanging off the screen stays as it was.
+TEST(KeepInsideAtLargerScale, BringsBackAWindowOnlyTheNewScalePushedOff) {
+    const TRect work{0, 0, 1024, 728};
+    EXPECT_EQ(Text(KeepInsideAtLargerScale({690, 480, 1358, 976}, {334, 248}, work)), Text({356, 232, 1024, 728}));
+    EXPECT_EQ(Text(KeepInsideAtLargerScale({800, 480, 1468, 976}, {334, 248}, work)), Text({800, 480, 1468, 976}));
+    EXPECT_EQ(Text(KeepInsideAtLargerScale({100, 100, 768, 596}, {334, 248}, work)), Text({100, 100, 768, 596}));
+    EXPECT_EQ(Text(KeepInsideAtLargerScale({0, 0, 1400, 1000}, {700, 500}, work)), Text({0, 0, 1400, 1000}));
+}
+
 // A size kept from a larger screen is cut to a work area short of the taskbar's rows.
 TEST(ShrinkToWorkArea, CutsTheSizeDownToTheWorkAreaButNotBelowTheMinimum) {
     const TRect work{0, 0, 1366, 728};

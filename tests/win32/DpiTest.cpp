@@ -285,3 +285,48 @@ TEST_F(MainWindowAtDpi, FollowsAMoveToAnotherDpiFoldedOrNot) {
         Close(form);
     }
 }
+
+namespace {
+
+std::vector<RECT> TabRects(const TFmTodoOption& options) {
+    std::vector<RECT> tabs(TFmTodoOption::kPageCount);
+    for (std::size_t i = 0; i < tabs.size(); ++i)
+        SendMessageW(options.PageControl1->Handle(), TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tabs[i]));
+    return tabs;
+}
+
+void ExpectTabsScaled(const std::vector<RECT>& design, const std::vector<RECT>& here, int dpi) {
+    auto within = [dpi](LONG small, LONG large) { return std::abs(large * 96 - small * dpi) <= dpi; };
+    for (std::size_t i = 0; i < design.size(); ++i) {
+        const RECT &p = design[i], &q = here[i];
+        // Side by side, each its size scaled: the control's own offset of the row stays as it is.
+        EXPECT_TRUE(within(p.right - p.left, q.right - q.left) && within(p.bottom - p.top, q.bottom - q.top))
+            << "tab " << i << " (" << p.left << "," << p.top << "," << p.right << "," << p.bottom << ") at 96, ("
+            << q.left << "," << q.top << "," << q.right << "," << q.bottom << ") at " << dpi;
+    }
+}
+
+class OptionTabsAtDpi : public WindowsAtDpi {};
+
+}  // namespace
+
+// The options' tabs are the control's own items, sized by their padding and the font: they
+// scale as the rest of the dialog, and on a move to another dpi too.
+TEST_F(OptionTabsAtDpi, AreTheir96DpiSizeScaled) {
+    std::vector<RECT> design;
+    {
+        const TDpiOverride at96(96);
+        TFmTodoOption options(owner_);
+        design = TabRects(options);
+    }
+    TFmTodoOption options(owner_);
+    ExpectTabsScaled(design, TabRects(options), options.Dpi());
+
+    RECT window{}, client{};
+    GetWindowRect(options.Handle(), &window);
+    GetClientRect(options.Handle(), &client);
+    const int dpi = 2 * options.Dpi();
+    RECT suggested{window.left, window.top, window.right + client.right, window.bottom + client.bottom};
+    SendMessageW(options.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    ExpectTabsScaled(design, TabRects(options), dpi);
+}

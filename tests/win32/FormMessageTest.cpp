@@ -97,3 +97,15 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    2}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The question's text lies on the window's colour, its letters' cells too, not on white boxes.
+TEST(MessageText, IsDrawnOnTheWindowsColour) {
+    TFormMessage form(nullptr);
+    form.SetButtons("この項目を削除しますか？", {"はい", "いいえ"});
+    HDC dc = CreateCompatibleDC(nullptr);
+    SetBkColor(dc, RGB(255, 255, 255));
+    SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(form.Label1->Handle()));
+    EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_BTNFACE));
+    DeleteDC(dc);
+}
