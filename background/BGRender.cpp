@@ -91,7 +91,7 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
                 picture.read->reserve(static_cast<std::size_t>(size));
                 picture.stamp = stamp;
             }
-            picture.rows = OpenJpegStreamRows(std::move(file), picture.read, &stop);
+            picture.rows = OpenJpegStreamRows(std::move(file), picture.read, &stop, true);
             return picture;
         }
         if (!bytes) {
@@ -105,7 +105,7 @@ TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, T
             bytes = std::move(read);
             if (cache) cache->Keep(path, stamp, bytes);
         }
-        picture.rows = OpenPictureRows(path, bytes, &stop);
+        picture.rows = OpenPictureRows(path, bytes, &stop, true);
     }
     if (!picture.rows) {
         auto bitmap = std::make_shared<TBitmap>();

@@ -96,16 +96,16 @@ private:
 
 std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name,
                                             std::shared_ptr<const std::vector<std::uint8_t>> bytes,
-                                            const std::atomic<bool>* stop) {
+                                            const std::atomic<bool>* stop, bool unfinished) {
     std::size_t dot = name.find_last_of('.');
     const std::string ext = dot == std::string::npos ? "" : LowerCaseSjis(name.substr(dot));
     if (ext == ".bmp") return OpenBmpRows(std::make_unique<TSharedBytesStream>(std::move(bytes)));
     if (ext == ".png") return OpenPngRows(std::make_unique<TSharedBytesStream>(std::move(bytes)), stop);
-    if (ext == ".jpg" || ext == ".jpeg") return OpenJpegRows(std::move(bytes), stop);
+    if (ext == ".jpg" || ext == ".jpeg") return OpenJpegRows(std::move(bytes), stop, unfinished);
     if (ext == ".jpx" && bytes->size() <= static_cast<std::size_t>(kMaxJpxSize)) {
         std::vector<std::uint8_t> plain(*bytes);
         UnscrambleJpx(plain);
-        return OpenJpegRows(std::make_shared<const std::vector<std::uint8_t>>(std::move(plain)), stop);
+        return OpenJpegRows(std::make_shared<const std::vector<std::uint8_t>>(std::move(plain)), stop, unfinished);
     }
     return nullptr;
 }

@@ -40,16 +40,17 @@ void LoadImageStream(TBitmap& bitmap, const std::string& name, TStream& stream);
 // LoadImageStream; nullptr for what only a whole decode reads (run-length BMP) or what loads
 // nothing (unknown extension, a PNG without IHDR, too big a .jpx). Raises what the loaders raise.
 // A progressive JPEG reads all its scans here; once *stop is set meanwhile, that raises EError.
+// With unfinished, a JPEG may hand out units for its Maker() instead of rows (for a TRowPipe).
 std::unique_ptr<TRowSource> OpenPictureRows(const std::string& name,
                                             std::shared_ptr<const std::vector<std::uint8_t>> bytes,
-                                            const std::atomic<bool>* stop = nullptr);
+                                            const std::atomic<bool>* stop = nullptr, bool unfinished = false);
 std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data,
-                                         const std::atomic<bool>* stop = nullptr);
+                                         const std::atomic<bool>* stop = nullptr, bool unfinished = false);
 // A JPEG read from the stream as it is decoded, on the decoding thread; every byte of the stream
 // goes into keep (when given) once the picture is decoded to its end.
 std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
                                                std::shared_ptr<std::vector<std::uint8_t>> keep = nullptr,
-                                               const std::atomic<bool>* stop = nullptr);
+                                               const std::atomic<bool>* stop = nullptr, bool unfinished = false);
 // Once *stop is set, reading through the chunks of a PNG (here or for a row) raises EError.
 std::unique_ptr<TRowSource> OpenPngRows(std::unique_ptr<TStream> stream, const std::atomic<bool>* stop = nullptr);
 std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream);

@@ -13,6 +13,7 @@
 #include <jerror.h>
 
 #include "background/ImageLoad.h"
+#include "background/YccRows.h"
 #include "support/Errors.h"
 
 namespace {
@@ -61,6 +62,11 @@ struct JpegState {
 struct ReadArgs {
     JSAMPROW* rows;
     int count;
+};
+
+struct RawArgs {
+    JSAMPIMAGE planes;
+    int lines;
 };
 
 int Guarded(JpegState* s, void (*step)(JpegState*, void*), void* arg) {
@@ -143,11 +149,43 @@ void OpenStreamStep(JpegState* s, void* arg) {
     jpeg_read_header(&s->cinfo, TRUE);
 }
 
+struct StartArgs {
+    J_COLOR_SPACE space;
+    bool raw;
+};
+
 void StartStep(JpegState* s, void* arg) {
-    s->cinfo.out_color_space = *static_cast<J_COLOR_SPACE*>(arg);
+    auto* a = static_cast<StartArgs*>(arg);
+    s->cinfo.out_color_space = a->space;
+    s->cinfo.raw_data_out = a->raw;
     s->cinfo.scale_num = s->cinfo.scale_denom = 1;
     s->cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_decompress(&s->cinfo);
+}
+
+void RawStep(JpegState* s, void* arg) {
+    auto* a = static_cast<RawArgs*>(arg);
+    jpeg_read_raw_data(&s->cinfo, a->planes, static_cast<JDIMENSION>(a->lines));
+}
+
+// A row of a plane as the decoder writes it: whole blocks.
+std::size_t PlaneRowBytes(const jpeg_decompress_struct& c, int component) {
+    return static_cast<std::size_t>(c.comp_info[component].width_in_blocks) * DCTSIZE;
+}
+
+// The planes of a Y, Cb, Cr picture whose chroma libjpeg would upsample as TYccRows does; no
+// layout when the rows must come whole.
+std::unique_ptr<TYccRows> YccMaker(const jpeg_decompress_struct& c) {
+    if (c.num_components != 3 || c.jpeg_color_space != JCS_YCbCr) return nullptr;
+    const jpeg_component_info* comp = c.comp_info;
+    for (int i = 1; i < 3; ++i)
+        if (comp[i].h_samp_factor != 1 || comp[i].v_samp_factor != 1) return nullptr;
+    const int w = static_cast<int>(c.image_width), h = comp[0].h_samp_factor, v = comp[0].v_samp_factor;
+    if (h > 2 || v > 2 || (h == 1 && v == 2) || !YccRowsFit(w, h, v)) return nullptr;
+    TYccLayout layout;
+    layout.width = w, layout.height = static_cast<int>(c.image_height), layout.h = h, layout.v = v;
+    layout.yBytes = PlaneRowBytes(c, 0), layout.cBytes = PlaneRowBytes(c, 1);
+    return std::make_unique<TYccRows>(layout);
 }
 
 void ReadStep(JpegState* s, void* arg) {
@@ -174,9 +212,12 @@ public:
     }
     // After the size has been looked at: a progressive file takes its memory and reads all its
     // scans here. False once *stop is set meanwhile.
-    bool Start(const std::atomic<bool>* stop) {
+    // With unfinished, a Y, Cb, Cr picture may come as the units of Maker().
+    bool Start(const std::atomic<bool>* stop, bool unfinished = false) {
         s_.progress.stop = stop;
-        const bool started = Run(StartStep, &space_);
+        if (unfinished) maker_ = YccMaker(s_.cinfo);
+        StartArgs args{space_, maker_ != nullptr};
+        const bool started = Run(StartStep, &args);
         s_.progress.stop = nullptr;
         return started;
     }
@@ -186,7 +227,12 @@ public:
 
     int Width() const override { return static_cast<int>(s_.cinfo.image_width); }
     int Height() const override { return static_cast<int>(s_.cinfo.image_height); }
+    TRowMaker* Maker() override { return maker_.get(); }
     void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
+        if (maker_) {
+            ReadUnits(rows, stride, count);
+            return;
+        }
         JSAMPROW pointers[16];
         for (int at = 0; at < count; at += 16) {
             const int n = std::min(16, count - at);
@@ -194,7 +240,31 @@ public:
             ReadArgs args{pointers, n};
             Run(ReadStep, &args);
         }
-        if (s_.cinfo.output_scanline == s_.cinfo.output_height && !finished_) {
+        FinishAtEnd();
+    }
+
+private:
+    // A row of blocks of the chroma at a time: eight units.
+    void ReadUnits(std::uint8_t* units, std::size_t stride, int count) {
+        const int v = maker_->rowsPerUnit;
+        const std::size_t yBytes = PlaneRowBytes(s_.cinfo, 0), cBytes = PlaneRowBytes(s_.cinfo, 1);
+        JSAMPROW y[16], cb[8], cr[8];
+        JSAMPARRAY planes[3] = {y, cb, cr};
+        for (int at = 0; at + 8 <= count && s_.cinfo.output_scanline < s_.cinfo.output_height; at += 8) {
+            for (int i = 0; i < 8; ++i) {
+                std::uint8_t* unit = units + static_cast<std::size_t>(at + i) * stride;
+                for (int r = 0; r < v; ++r) y[i * v + r] = unit + static_cast<std::size_t>(r) * yBytes;
+                cb[i] = unit + static_cast<std::size_t>(v) * yBytes;
+                cr[i] = cb[i] + cBytes;
+            }
+            RawArgs args{planes, 8 * v};
+            Run(RawStep, &args);
+        }
+        FinishAtEnd();
+    }
+
+    void FinishAtEnd() {
+        if (s_.cinfo.output_scanline >= s_.cinfo.output_height && !finished_) {
             finished_ = true;
             Run(FinishStep, nullptr);
             // Bytes after the end of the picture belong to the file a cache keeps.
@@ -205,7 +275,6 @@ public:
         }
     }
 
-private:
     void Open(bool withAlpha, void (*open)(JpegState*, void*), void* arg) {
         s_.cinfo.err = jpeg_std_error(&s_.err.pub);
         s_.err.pub.error_exit = OnError;
@@ -240,6 +309,7 @@ private:
     std::shared_ptr<std::vector<std::uint8_t>> keep_;
     std::unique_ptr<StreamSource> source_;
     J_COLOR_SPACE space_;
+    std::unique_ptr<TYccRows> maker_;
     JpegState s_;
     bool finished_ = false;
 };
@@ -269,19 +339,19 @@ bool DecodeInto(TBitmap& bitmap, TStream& stream, int bitsPerPixel, const std::a
 }  // namespace
 
 std::unique_ptr<TRowSource> OpenJpegRows(std::shared_ptr<const std::vector<std::uint8_t>> data,
-                                         const std::atomic<bool>* stop) {
+                                         const std::atomic<bool>* stop, bool unfinished) {
     auto rows = std::make_unique<TJpegRows>(std::move(data), true);
     CheckStreamedSize(rows->Width(), rows->Height());
-    if (!rows->Start(stop)) throw EError(kStoppedMessage);
+    if (!rows->Start(stop, unfinished)) throw EError(kStoppedMessage);
     return rows;
 }
 
 std::unique_ptr<TRowSource> OpenJpegStreamRows(std::unique_ptr<TStream> stream,
                                                std::shared_ptr<std::vector<std::uint8_t>> keep,
-                                               const std::atomic<bool>* stop) {
+                                               const std::atomic<bool>* stop, bool unfinished) {
     auto rows = std::make_unique<TJpegRows>(std::move(stream), std::move(keep));
     CheckStreamedSize(rows->Width(), rows->Height());
-    if (!rows->Start(stop)) throw EError(kStoppedMessage);
+    if (!rows->Start(stop, unfinished)) throw EError(kStoppedMessage);
     return rows;
 }
 

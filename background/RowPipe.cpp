@@ -43,10 +43,13 @@ void StartAwayFrom(int cpu) {
 
 TRowPipe::TRowPipe(TRowSource& source, const std::atomic<bool>& stop)
     : source_(source),
+      maker_(source.Maker()),
       stop_(stop),
-      height_(source.Height()),
-      ringRows_(std::min(kRingRows, std::max(source.Height(), 1))),
-      stride_(static_cast<std::size_t>(source.Width()) * 4),
+      height_(maker_ ? maker_->units : source.Height()),
+      group_(maker_ ? maker_->group : 1),
+      ringRows_(std::min(kRingRows, std::max(height_, 1))),
+      stride_(maker_ ? maker_->unitBytes : static_cast<std::size_t>(source.Width()) * 4),
+      made_(maker_ ? static_cast<std::size_t>(source.Width()) * 4 : 0),
       ring_(new std::uint8_t[stride_ * static_cast<std::size_t>(ringRows_)]) {
 #ifdef __linux__
     helper_ = std::thread([this, cpu = sched_getcpu()] {
@@ -71,9 +74,9 @@ void TRowPipe::Decode() {
     try {
         for (int decoded = 0; decoded < height_;) {
             // A strip fits in the slots below the ring's end that the resampler has released.
-            if (decoded - released_.load(std::memory_order_acquire) >= ringRows_) {
+            if (ringRows_ - (decoded - released_.load(std::memory_order_acquire)) < group_) {
                 std::unique_lock<std::mutex> lock(mutex_);
-                while (!Stopped() && decoded - released_.load(std::memory_order_acquire) >= ringRows_) {
+                while (!Stopped() && ringRows_ - (decoded - released_.load(std::memory_order_acquire)) < group_) {
                     decoderWaiting_ = true;
                     decoderWake_.wait_for(lock, kDecoderPoll);
                     decoderWaiting_ = false;
@@ -82,7 +85,7 @@ void TRowPipe::Decode() {
             if (Stopped()) break;
             const int slot = decoded % ringRows_;
             const int room = ringRows_ - (decoded - released_.load(std::memory_order_acquire));
-            const int count = std::min({kStripRows, room, ringRows_ - slot, height_ - decoded});
+            const int count = std::min({kStripRows, room, ringRows_ - slot, height_ - decoded}) / group_ * group_;
             source_.ReadRows(ring_.get() + static_cast<std::size_t>(slot) * stride_, stride_, count);
             decoded += count;
             decoded_.store(decoded, std::memory_order_release);
@@ -101,6 +104,20 @@ void TRowPipe::Decode() {
 }
 
 const std::uint8_t* TRowPipe::Row(int y) {
+    if (!maker_) return Unit(y);
+    if (y != madeRow_) {
+        // Rows near a unit's edge take the chroma of the unit above or below too.
+        const int unit = y / maker_->rowsPerUnit;
+        const int above = std::max(unit - 1, 0), below = std::min(unit + 1, maker_->realUnits - 1);
+        const std::uint8_t* last = Unit(below);
+        if (!last) return nullptr;
+        maker_->MakeRow(y, Slot(above), Slot(unit), last, made_.data());
+        madeRow_ = y;
+    }
+    return made_.data();
+}
+
+const std::uint8_t* TRowPipe::Unit(int y) {
     if (y >= decoded_.load(std::memory_order_acquire)) {
         std::unique_lock<std::mutex> lock(mutex_);
         // Once waiting, the resampler sleeps until a few strips are there, or as many as fit.
@@ -113,10 +130,14 @@ const std::uint8_t* TRowPipe::Row(int y) {
         if (error_) std::rethrow_exception(error_);
         if (decoded_.load(std::memory_order_acquire) <= y) return nullptr;  // stopped
     }
-    return ring_.get() + static_cast<std::size_t>(y % ringRows_) * stride_;
+    return Slot(y);
 }
 
 void TRowPipe::Release(int below) {
+    ReleaseUnits(maker_ ? std::max(below / maker_->rowsPerUnit - 1, 0) : below);
+}
+
+void TRowPipe::ReleaseUnits(int below) {
     if (below <= released_.load(std::memory_order_relaxed)) return;
     released_.store(below, std::memory_order_release);
     if (!kWakeEachOther) return;
@@ -127,7 +148,7 @@ void TRowPipe::Release(int below) {
 }
 
 bool TRowPipe::Finish() {
-    Release(height_);
+    ReleaseUnits(height_);
     std::unique_lock<std::mutex> lock(mutex_);
     while (!done_) {
         resamplerWaiting_ = true;

@@ -15,7 +15,8 @@
 class TRowPipe : public TRowFeed {
 public:
     static constexpr int kRingRows = 64;
-    // Starts decoding at once; the helper also looks at stop between strips.
+    // Starts decoding at once; the helper also looks at stop between strips. A source with a
+    // Maker() hands over units, which become rows here, on the reading thread.
     TRowPipe(TRowSource& source, const std::atomic<bool>& stop);
     ~TRowPipe() override;  // stops the helper and waits for it
     TRowPipe(const TRowPipe&) = delete;
@@ -29,12 +30,18 @@ public:
 
 private:
     void Decode();
+    const std::uint8_t* Unit(int i);  // waits for it
+    const std::uint8_t* Slot(int i) const { return ring_.get() + static_cast<std::size_t>(i % ringRows_) * stride_; }
+    void ReleaseUnits(int below);
     bool Stopped() const { return stop_.load(std::memory_order_relaxed) || quit_.load(std::memory_order_relaxed); }
 
     TRowSource& source_;
+    TRowMaker* const maker_;
     const std::atomic<bool>& stop_;
-    const int height_, ringRows_;
+    const int height_, group_, ringRows_;  // in units: rows, unless there is a maker
     const std::size_t stride_;
+    std::vector<std::uint8_t> made_;  // the row last made from units
+    int madeRow_ = -1;
     std::unique_ptr<std::uint8_t[]> ring_;  // not cleared: the decoder fills a slot before it is read
     // The counts pass the rows between the threads without the lock: a row is read only once
     // counted as decoded, and its slot filled again only once released.

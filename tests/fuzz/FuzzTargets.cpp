@@ -4,6 +4,7 @@
 
 #include "background/ArchiveStream.h"
 #include "background/ImageLoad.h"
+#include "background/RowPipe.h"
 #include "background/kvneColors.h"
 #include "settings/ProfileList.h"
 #include "support/Errors.h"
@@ -28,9 +29,27 @@ void FuzzPng(const std::uint8_t* data, std::size_t size) { Load("f.png", data, s
 
 void FuzzBmp(const std::uint8_t* data, std::size_t size) { Load("f.bmp", data, size); }
 
+// The rows a rendering reads: through a pipe, made from the decoder's planes where it can.
+void ReadThroughPipe(const char* name, const std::uint8_t* data, std::size_t size) {
+    try {
+        auto rows = OpenPictureRows(name, std::make_shared<const std::vector<std::uint8_t>>(data, data + size), nullptr, true);
+        if (!rows || static_cast<std::int64_t>(rows->Width()) * rows->Height() > 4 * 1024 * 1024) return;
+        std::atomic<bool> stop{false};
+        TRowPipe pipe(*rows, stop);
+        for (int y = 0; y < rows->Height(); ++y) {
+            pipe.Release(y);
+            if (!pipe.Row(y)) return;
+        }
+        pipe.Finish();
+    } catch (const EError&) {
+    }
+}
+
 void FuzzJpeg(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return;
-    Load(data[0] & 1 ? "f.jpx" : "f.jpg", data + 1, size - 1);
+    const char* name = data[0] & 1 ? "f.jpx" : "f.jpg";
+    Load(name, data + 1, size - 1);
+    ReadThroughPipe(name, data + 1, size - 1);
 }
 
 void FuzzFarc(const std::uint8_t* data, std::size_t size) {

@@ -113,8 +113,9 @@ inline bool SamePixels(const TBitmap& bitmap, const std::vector<Bytes>& rows, in
 }
 
 // A JPEG written by libjpeg from R, G, B rows; scans: nullptr for baseline, else a progressive script.
+// ySampH, ySampV: Y's sampling factors, the chroma's being 1 (2, 2 is libjpeg's default, 4:2:0).
 inline Bytes EncodeJpegRgb(const Bytes& rgb, int width, int height, const jpeg_scan_info* scans = nullptr,
-                           int scanCount = 0) {
+                           int scanCount = 0, int ySampH = 2, int ySampV = 2) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -128,6 +129,8 @@ inline Bytes EncodeJpegRgb(const Bytes& rgb, int width, int height, const jpeg_s
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 85, TRUE);
+    cinfo.comp_info[0].h_samp_factor = ySampH;
+    cinfo.comp_info[0].v_samp_factor = ySampV;
     if (scans) {
         cinfo.scan_info = scans;
         cinfo.num_scans = scanCount;

@@ -6,6 +6,7 @@
 
 #include "ImageFiles.h"
 #include "background/ImageLoad.h"
+#include "background/RowPipe.h"
 #include "support/Errors.h"
 
 namespace {
@@ -49,6 +50,42 @@ TEST(Jpeg, DecodesToTwentyFourBitLikeLibjpeg) {
     for (int y = 0; y < 30; ++y) same = same && std::memcmp(ours.ScanLine(y), &reference[y * 50 * 3], 50 * 3) == 0;
     EXPECT_TRUE(same);
     EXPECT_TRUE(SameBitmaps(ours, Load(file, "photo.jpeg")));
+}
+
+// The rows a pipe makes from a JPEG's planes (chroma upsampled and converted on the reading
+// thread) are libjpeg's own, byte for byte; samplings it cannot make come as whole rows.
+TEST(Jpeg, RowsMadeFromThePlanesAreLibjpegs) {
+    const jpeg_scan_info progressive[] = {{3, {0, 1, 2}, 0, 0, 0, 1}, {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0},
+                                          {1, {2}, 1, 63, 0, 0}, {3, {0, 1, 2}, 0, 0, 1, 0}};
+    const std::pair<int, int> sizes[] = {{5, 1}, {6, 3}, {7, 17}, {33, 21}, {64, 64}, {129, 47}, {20, 300}, {4, 9}, {1, 1}};
+    const std::pair<int, int> samplings[] = {{2, 2}, {2, 1}, {1, 1}, {1, 2}};
+    int made = 0;
+    for (auto [w, h] : sizes)
+        for (auto [sh, sv] : samplings)
+            for (bool isProgressive : {false, true}) {
+                SCOPED_TRACE(testing::Message() << w << "x" << h << " sampled " << sh << "x" << sv << (isProgressive ? " progressive" : ""));
+                Bytes rgb;
+                for (const Bytes& row : RandomRows(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 3, w * 31 + h))
+                    rgb.insert(rgb.end(), row.begin(), row.end());
+                const auto file = std::make_shared<const Bytes>(
+                    EncodeJpegRgb(rgb, w, h, isProgressive ? progressive : nullptr, isProgressive ? 5 : 0, sh, sv));
+                TBitmap whole;
+                TMemoryStream stream(*file);
+                ASSERT_TRUE(LoadJpegImage32(whole, stream, nullptr));
+                auto rows = OpenJpegRows(file, nullptr, true);
+                EXPECT_EQ(rows->Maker() != nullptr, sv <= sh && (sh == 1 || w >= 5));
+                made += rows->Maker() != nullptr;
+                std::atomic<bool> stop{false};
+                TRowPipe pipe(*rows, stop);
+                for (int y = 0; y < h; ++y) {
+                    pipe.Release(y);
+                    const std::uint8_t* row = pipe.Row(y);
+                    ASSERT_NE(row, nullptr);
+                    ASSERT_EQ(std::memcmp(row, whole.ScanLine(y), static_cast<std::size_t>(w) * 4), 0) << "row " << y;
+                }
+                EXPECT_TRUE(pipe.Finish());
+            }
+    EXPECT_EQ(made, 46);
 }
 
 TEST(Jpeg, ScrambledJpxGivesTheSamePicture) {
