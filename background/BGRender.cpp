@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "background/GraphicWork.h"
+#include "background/ImageLoad.h"
 #include "background/RowPipe.h"
 #include "background/StreamResample.h"
-#include "background/ImageLoad.h"
 #include "background/kvneGraphicSource.h"
+#include "framework/Dpi.h"
 #include "support/Errors.h"
 #include "support/FileWork.h"
 #include "support/TextWork.h"
@@ -61,12 +62,35 @@ struct TPictureRows {
     // A JPEG file's bytes as the decoder reads them, for the cache once the decode has ended.
     std::shared_ptr<std::vector<std::uint8_t>> read;
     TFileStamp stamp;
+    bool notice = false;  // drawn at the window's scale already
 };
 
 TPictureRows WholePicture(std::shared_ptr<const TBitmap> bitmap) {
     TPictureRows picture;
     picture.bitmap = std::move(bitmap);
     return picture;
+}
+
+TPictureRows Notice(TBitmap bitmap) {
+    TPictureRows picture = WholePicture(std::make_shared<TBitmap>(std::move(bitmap)));
+    picture.notice = true;
+    return picture;
+}
+
+// A notice is drawn at the window's scale: its zoom is the design's.
+int NoticeZoom(const TRenderSnapshot& s) { return std::max(1, UnscaleForDpi(s.Zoom, SaneDpi(s.Dpi))); }
+
+// The built-in picture enlarged to the dpi, as the rendering would enlarge it, so that the
+// notice's text drawn over it stays sharp.
+TBitmap AtDpi(TBitmap bitmap, int dpi) {
+    if (dpi <= kDesignDpi || bitmap.Empty()) return bitmap;
+    TBitmap scaled(ScaleForDpi(bitmap.Width(), dpi), ScaleForDpi(bitmap.Height(), dpi), 32);
+    TResampleJob job{bitmap.Width(), bitmap.Height(), scaled.Width(), scaled.Height(), {0, 0, scaled.Width(), scaled.Height()}};
+    TBitmapFeed feed(bitmap);
+    ResampleRows(job, feed, [&](int y, const std::uint8_t* pixels) {
+        std::memcpy(scaled.ScanLine(y), pixels, static_cast<std::size_t>(scaled.Width()) * 4);
+    });
+    return scaled;
 }
 
 TPictureRows OpenFilePicture(const std::string& path, const TFileStamp& stamp, TPictureCache* cache,
@@ -142,20 +166,22 @@ TPictureRows LoadPicture(const TRenderSnapshot& snapshot, TRenderOutput& output,
     TFileStamp stamp;
     // The default entry names no file, even where the data folder holds one of that name.
     const bool builtIn = ExtractFileName(path) == "default";
-    if (builtIn || !GetFileStamp(path, stamp)) {
-        auto bitmap = std::make_shared<TBitmap>(LoadBuiltInPicture());
-        if (!builtIn) {
-            output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
-            text.DrawWrapped(*bitmap, {16, 100, bitmap->Width() - 16, bitmap->Height() - 2}, output.Message, 0x0000FF);
-            SetAlpha(*bitmap, 255);
-        }
-        return WholePicture(std::move(bitmap));
+    if (builtIn) return WholePicture(std::make_shared<TBitmap>(LoadBuiltInPicture()));
+    if (!GetFileStamp(path, stamp)) {
+        const int dpi = SaneDpi(snapshot.Dpi);
+        TBitmap bitmap = AtDpi(LoadBuiltInPicture(), dpi);
+        output.Message = std::string(kMissingPictureMessage) + "\r\n" + path;
+        const int margin = ScaleForDpi(16, dpi);
+        text.DrawWrapped(bitmap, {margin, ScaleForDpi(100, dpi), bitmap.Width() - margin, bitmap.Height() - ScaleForDpi(2, dpi)},
+                         output.Message, 0x0000FF, ScaleForDpi(12, dpi));
+        SetAlpha(bitmap, 255);
+        return Notice(std::move(bitmap));
     }
     try {
         return OpenFilePicture(path, stamp, cache, stop);
     } catch (const std::exception& e) {
         output.Message = e.what();
-        return WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), text)));
+        return Notice(MakePlaceholder(e.what(), text, snapshot.Dpi));
     }
 }
 
@@ -294,18 +320,22 @@ void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity) {
     }
 }
 
-TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text) {
-    TBitmap bitmap(100, 100, 32);
+TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text, int dpi) {
+    dpi = SaneDpi(dpi);
+    const int n = ScaleForDpi(100, dpi), line = std::max(1, n / 100);  // lines as thick as at 96 dpi, enlarged
+    TBitmap bitmap(n, n, 32);
     FillBitmap32(bitmap, 0xFFFFFFFF);
-    for (int i = 0; i < 100; ++i) {
-        PutPixel(bitmap, i, 0, kRedPixel);
-        PutPixel(bitmap, i, 99, kRedPixel);
-        PutPixel(bitmap, 0, i, kRedPixel);
-        PutPixel(bitmap, 99, i, kRedPixel);
-        PutPixel(bitmap, i, i, kRedPixel);        // (0, 0) to (100, 100)
-        PutPixel(bitmap, i, 100 - i, kRedPixel);  // (0, 100) to (100, 0)
-    }
-    text.DrawWrapped(bitmap, {2, 2, 98, 98}, message, 0);
+    for (int i = 0; i < n; ++i)
+        for (int t = 0; t < line; ++t) {
+            PutPixel(bitmap, i, t, kRedPixel);
+            PutPixel(bitmap, i, n - 1 - t, kRedPixel);
+            PutPixel(bitmap, t, i, kRedPixel);
+            PutPixel(bitmap, n - 1 - t, i, kRedPixel);
+            PutPixel(bitmap, i, i + t, kRedPixel);      // (0, 0) to (n, n)
+            PutPixel(bitmap, i, n - i - t, kRedPixel);  // (0, n) to (n, 0)
+        }
+    const int margin = ScaleForDpi(2, dpi);
+    text.DrawWrapped(bitmap, {margin, margin, n - margin, n - margin}, message, 0, ScaleForDpi(12, dpi));
     SetAlpha(bitmap, 255);
     return bitmap;
 }
@@ -347,6 +377,11 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
     if (!done(rsLoad, "load")) return;
     // Resampled as the rows arrive; a damaged file found on the way becomes the placeholder.
     TRenderSnapshot shown = snapshot;
+    auto showNotice = [&](TBitmap notice) {
+        picture = Notice(std::move(notice));
+        shown.Zoom = NoticeZoom(snapshot);
+    };
+    if (picture.notice) shown.Zoom = NoticeZoom(snapshot);
     bool placeholderTooLarge = false;
     for (;;) {
         if (picture.bitmap && picture.bitmap->Empty()) return;
@@ -364,7 +399,7 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
         if (size.TooLarge) {
             output.Message = kImageTooLargeMessage;
             placeholderTooLarge = true;
-            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(kImageTooLargeMessage, *text)));
+            showNotice(MakePlaceholder(kImageTooLargeMessage, *text, snapshot.Dpi));
             continue;
         }
         if (size.Width <= 0 || size.Height <= 0) return;
@@ -393,7 +428,7 @@ void RenderBackground(const TRenderSnapshot& snapshot, TRenderOutput& output, co
             }
         } catch (const EError& e) {
             output.Message = e.what();
-            picture = WholePicture(std::make_shared<TBitmap>(MakePlaceholder(e.what(), *text)));
+            showNotice(MakePlaceholder(e.what(), *text, snapshot.Dpi));
             continue;
         }
         if (complete && picture.read && options.Cache) options.Cache->Keep(snapshot.PicturePath, picture.stamp, picture.read);

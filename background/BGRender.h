@@ -24,6 +24,7 @@ struct TRenderSnapshot {
     int Zoom = 100;                           // percent, for directions not fitted
     int Effect = 0;                           // 1 fade from the top, 2 from the bottom, 3 ellipse
     int Rotation = 0;                         // quarter turns clockwise
+    int Dpi = 96;  // the window's, which Zoom includes: notices are drawn at its scale, not enlarged
 };
 
 // The settings' transparency in percent (0 to 100, clamped) as OpacityReduction.
@@ -60,13 +61,16 @@ void BlendOverColor(TBitmap& picture, std::int32_t color, int opacity);
 class TTextDrawer {
 public:
     virtual ~TTextDrawer() = default;
-    virtual void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color) = 0;
+    // Lines lineHeight pixels apart, in a font of that size.
+    virtual void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color,
+                             int lineHeight) = 0;
 };
 // GDI into the DIB on Windows; elsewhere a block per character.
 std::unique_ptr<TTextDrawer> CreateTextDrawer();
 
-// 100 x 100: white, red frame and cross, the message in black.
-TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text);
+// 100 x 100 at 96 dpi, larger in proportion at a larger dpi: white, red frame and cross, the
+// message in black.
+TBitmap MakePlaceholder(const std::string& message, TTextDrawer& text, int dpi = 96);
 extern const char* const kMissingPictureMessage;
 
 // The bytes of the last JPEG file rendered: a rendering after a resize or a settings change

@@ -5,23 +5,24 @@
 
 namespace {
 
-constexpr int kCellWidth = 6, kLineHeight = 12;
 
 class TBlockTextDrawer : public TTextDrawer {
 public:
-    void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color) override {
+    // A single-byte character's cell is half the line's height wide.
+    void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color,
+                     int lineHeight) override {
         if (!bitmap.Is32Bit()) return;
         const TRect clip = IntersectRects(rect, {0, 0, bitmap.Width(), bitmap.Height()});
         int x = rect.Left, y = rect.Top;
         for (std::size_t i = 0; i < text.size(); i += CharLength(text, i)) {
             if (text[i] == '\r') continue;
-            const int width = kCellWidth * static_cast<int>(CharLength(text, i));
+            const int width = lineHeight / 2 * static_cast<int>(CharLength(text, i));
             if (text[i] == '\n' || x + width > rect.Right) {
                 x = rect.Left;
-                y += kLineHeight;
+                y += lineHeight;
                 if (text[i] == '\n') continue;
             }
-            if (text[i] != ' ') Block(bitmap, clip, {x + 1, y + 2, x + width - 1, y + kLineHeight - 2}, color);
+            if (text[i] != ' ') Block(bitmap, clip, {x + 1, y + 2, x + width - 1, y + lineHeight - 2}, color);
             x += width;
         }
     }

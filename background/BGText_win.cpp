@@ -8,11 +8,12 @@ namespace {
 
 class TGdiTextDrawer : public TTextDrawer {
 public:
-    void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color) override {
+    void DrawWrapped(TBitmap& bitmap, const TRect& rect, const std::string& text, std::int32_t color,
+                     int lineHeight) override {
         if (text.empty() || !bitmap.NativeHandle()) return;
         HDC dc = CreateCompatibleDC(nullptr);
         if (!dc) return;
-        HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+        HFONT font = CreateFontW(-lineHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                  ToWide("ＭＳ Ｐゴシック").c_str());
         HGDIOBJ oldBitmap = SelectObject(dc, static_cast<HBITMAP>(bitmap.NativeHandle()));

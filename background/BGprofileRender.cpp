@@ -20,6 +20,7 @@ TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height, int dpi) {
     s.HAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureHAlign)));
     s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
     s.Zoom = ScaleForDpi(PictureZoom(Read(keys::PictureZoom)), SaneDpi(dpi));
+    s.Dpi = SaneDpi(dpi);
     s.Effect = PictureChoice(Read(keys::PictureEffect));
     s.Rotation = PictureChoice(Read(keys::PictureRotation));
     return s;

@@ -213,6 +213,28 @@ TEST_F(RenderFiles, OddPicturesGiveTheirFallbacks) {
     EXPECT_EQ(out.Bitmap.Width(), 320);
 }
 
+// At twice the scale a notice takes the place it takes at 96 dpi, drawn there at twice the size
+// rather than enlarged: its text stays sharp.
+TEST_F(RenderFiles, NoticesAreDrawnAtTheWindowsScale) {
+    WriteBytes(folder / "bad.png",
+               std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x04\0\0\0\x04\x10\x02\0\0\0\0\0\0\0", 33));
+    TRenderSnapshot s;
+    s.Width = 800, s.Height = 600, s.VAlign = s.HAlign = 1;
+    s.Dpi = 192, s.Zoom = 200;  // 100 % at 192 dpi
+    s.PicturePath = folder / "bad.png";
+    TRenderOutput out = Render(s);
+    ASSERT_EQ(out.Bitmap.Width(), 200);
+    EXPECT_EQ(Pixel(out.Bitmap, 1, 80), 0xFFFF0000u);  // the frame, two pixels thick
+    EXPECT_EQ(Pixel(out.Bitmap, 2, 80), 0xFFFFFFFFu);
+    EXPECT_EQ(Pixel(out.Bitmap, 120, 121), 0xFFFF0000u);  // the cross
+    s.PicturePath = folder / "gone.jpg";
+    out = Render(s);
+    EXPECT_EQ(out.FullWidth, 640);
+    EXPECT_EQ(out.FullHeight, 450);
+    s.Zoom = 100;  // 50 % at 192 dpi: the notice's own pixels shown at half their size
+    EXPECT_EQ(Render(s).FullWidth, 320);
+}
+
 TEST_F(RenderFiles, TooLargeAResultIsThePlaceholder) {
     TRenderSnapshot s;
     s.PicturePath = Photo("wide.jpg", 16384, 8);
@@ -228,7 +250,7 @@ TEST_F(RenderFiles, TooLargeAResultIsThePlaceholder) {
 TEST_F(RenderFiles, APlaceholderTooLargeForTheZoomIsShownAtItsOwnSize) {
     struct CountingDrawer : TTextDrawer {
         int draws = 0;
-        void DrawWrapped(TBitmap&, const TRect&, const std::string&, std::int32_t) override {
+        void DrawWrapped(TBitmap&, const TRect&, const std::string&, std::int32_t, int) override {
             if (++draws > 3) throw std::runtime_error("placeholder made again and again");
         }
     } text;
