@@ -54,11 +54,13 @@ void TFmTODOmain::FormMouseDown(int x, int y, bool rightButton) {
 
 void TFmTODOmain::FormKeyDown(WPARAM& key) {
     const bool control = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0;
+    // Folded, the list is out of sight: no key moves through it or acts on the item selected there.
+    const bool listShown = !folded_;
     if (control) {
         switch (key) {
-            case 'C': P1todoCopyClick(); break;
+            case 'C': if (listShown) P1todoCopyClick(); break;
             case 'V': P1todoInsertClick(); break;
-            case 'X': P1todoCutClick(); break;
+            case 'X': if (listShown) P1todoCutClick(); break;
             case 'N': AddItemDialog(); break;
             case 'Z': shift ? RedoClick() : UndoClick(); break;
             case 'Y': RedoClick(); break;
@@ -71,6 +73,7 @@ void TFmTODOmain::FormKeyDown(WPARAM& key) {
         (List.*step)();
         PaintList();
     };
+    if (!listShown && key != VK_APPS && key != VK_F1) return;
     switch (key) {
         case VK_APPS: {
             RECT r;

@@ -145,6 +145,48 @@ TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
+// Folded, the list is out of sight: keys neither move through it nor act on the item selected
+// there, and the menu offers it to no edit, cut or copy.
+TEST_F(ItemCommands, FoldedTheSelectedItemIsNotActedOn) {
+    Start(ItemLines(3));
+    const std::string before = Read("todo\\todo.txt");
+    SetClipboardText(form_.Handle(), "kept");
+    form_.List.Select(1);
+    form_.FoldClick();
+    RECT r;
+    GetWindowRect(form_.Handle(), &r);
+    ASSERT_EQ(r.bottom - r.top, form_.FoldedHeight);
+    bool asked = false;
+    gStep = [&asked] {
+        HWND box = FindWindowW(L"TFormMessage", nullptr);
+        asked = box != nullptr;
+        if (box) PostMessageW(box, WM_CLOSE, 0, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    for (WPARAM key : {WPARAM{'X'}, WPARAM{'C'}}) form_.FormKeyDown(key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    for (WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DELETE}}) form_.FormKeyDown(key);
+    MSG msg;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 500 && !asked)
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(form_.Items.Count(), 3);
+    EXPECT_EQ(GetClipboardText(form_.Handle(), 100), "kept");
+    EXPECT_EQ(Read("todo\\todo.txt"), before);
+    EXPECT_EQ(form_.Selection(), 1);
+    form_.PopupMenu1Popup();
+    EXPECT_FALSE(form_.PopupMenu1.Find("P1TodoCut")->enabled);
+    form_.FoldClick();
+    form_.PopupMenu1Popup();
+    EXPECT_TRUE(form_.PopupMenu1.Find("P1TodoCut")->enabled);
+}
+
 TEST_F(ItemCommands, CopyThenPasteDuplicatesEvenALongItem) {
     const std::string longText = std::string(3000, 'x') + "表";  // 95 5C ends the line's text
     Start(DateToText(45000) + ",0000FF,\"" + longText + "\",\"★\"\r\n");
