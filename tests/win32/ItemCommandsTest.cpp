@@ -47,6 +47,24 @@ protected:
         Application.SetMainForm(form_.Handle());
         form_.PaintList();  // the layout has been shown
     }
+    // Whether act puts a question on the screen (closed again at once).
+    static bool AsksAQuestion(const std::function<void()>& act) {
+        bool asked = false;
+        gStep = [&asked] {
+            HWND box = FindWindowW(L"TFormMessage", nullptr);
+            asked = box != nullptr;
+            if (box) PostMessageW(box, WM_CLOSE, 0, 0);
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
+        act();
+        MSG msg;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 500 && !asked)
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        KillTimer(nullptr, timer);
+        gStep = nullptr;
+        return asked;
+    }
 
     TFmTODOmain form_;
 };
@@ -121,21 +139,11 @@ TEST_F(ItemCommands, WithoutASelectionNothingIsCopiedCutOrAsked) {
     const std::string before = Read("todo\\todo.txt");
     SetClipboardText(form_.Handle(), "kept");
     form_.List.Select(-1);
-    bool asked = false;
-    gStep = [&asked] {
-        HWND box = FindWindowW(L"TFormMessage", nullptr);
-        asked = box != nullptr;
-        if (box) PostMessageW(box, WM_CLOSE, 0, 0);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
-    form_.P1todoCutClick();
-    WPARAM key = VK_DELETE;
-    form_.FormKeyDown(key);
-    MSG msg;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 500 && !asked)
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    KillTimer(nullptr, timer);
+    EXPECT_FALSE(AsksAQuestion([this] {
+        form_.P1todoCutClick();
+        WPARAM key = VK_DELETE;
+        form_.FormKeyDown(key);
+    }));
     EXPECT_EQ(form_.Items.Count(), 3);
     EXPECT_EQ(GetClipboardText(form_.Handle(), 100), "kept");
     EXPECT_EQ(Read("todo\\todo.txt"), before);
@@ -156,26 +164,15 @@ TEST_F(ItemCommands, FoldedTheSelectedItemIsNotActedOn) {
     RECT r;
     GetWindowRect(form_.Handle(), &r);
     ASSERT_EQ(r.bottom - r.top, form_.FoldedHeight);
-    bool asked = false;
-    gStep = [&asked] {
-        HWND box = FindWindowW(L"TFormMessage", nullptr);
-        asked = box != nullptr;
-        if (box) PostMessageW(box, WM_CLOSE, 0, 0);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 300, RunStep);
-    BYTE keys[256] = {};
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    for (WPARAM key : {WPARAM{'X'}, WPARAM{'C'}}) form_.FormKeyDown(key);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    for (WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DELETE}}) form_.FormKeyDown(key);
-    MSG msg;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 500 && !asked)
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    KillTimer(nullptr, timer);
-    EXPECT_FALSE(asked);
+    EXPECT_FALSE(AsksAQuestion([this] {
+        BYTE keys[256] = {};
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        for (WPARAM key : {WPARAM{'X'}, WPARAM{'C'}}) form_.FormKeyDown(key);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        for (WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DELETE}}) form_.FormKeyDown(key);
+    }));
     EXPECT_EQ(form_.Items.Count(), 3);
     EXPECT_EQ(GetClipboardText(form_.Handle(), 100), "kept");
     EXPECT_EQ(Read("todo\\todo.txt"), before);
