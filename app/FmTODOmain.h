@@ -75,7 +75,7 @@ public:
     void EditItemDialog(int index);
     // False when nothing was put on the clipboard (the failure is reported).
     bool P1todoCopyClick();
-    void P1todoInsertClick() { PasteItem(Selection()); }
+    void P1todoInsertClick() { PasteItem(ShownSelection()); }
     void PasteItem(int index);
     void P1todoCutClick();
     void ArchiveItem(int index);
@@ -92,6 +92,8 @@ public:
     // "削除した項目...": the archive window; what it restores is saved at once.
     void P1archiveClick();
     int Selection() const { return List.Selection(); }
+    // The selected item while it is in sight: folded, the window acts on none.
+    int ShownSelection() const { return folded_ ? -1 : Selection(); }
     TPopupMenu PopupMenu1;
 
     // The items and every change of them; the window keeps only its view of them.

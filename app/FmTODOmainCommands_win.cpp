@@ -25,7 +25,7 @@ void TFmTODOmain::OnMouse(UINT message, int x, int y) {
         case WM_LBUTTONDBLCLK:
             // The class takes double clicks for the list; on a button the second press is a press.
             if (kvneGctButton1.MouseDown(x, y) || kvneGctButton2.MouseDown(x, y) || LinkLabel1.Contains(x, y)) break;
-            EditItemDialog(Selection());  // with nothing selected, a new item
+            EditItemDialog(ShownSelection());  // with nothing selected, a new item
             break;
         case WM_LBUTTONDOWN:
             LinkLabel1.MouseDown(x, y);

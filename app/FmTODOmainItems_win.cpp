@@ -111,7 +111,7 @@ void TFmTODOmain::PopupMenu1Popup() {
         Application.ShowException(e);  // a settings file that cannot be written keeps no menu closed
     }
 
-    const bool hasSelection = Selection() >= 0 && !folded_;  // none out of sight while folded
+    const bool hasSelection = ShownSelection() >= 0;
     for (const char* name : {"P1todoEdit", "P1TodoCut", "P1todoCopy"}) PopupMenu1.Find(name)->enabled = hasSelection;
     PopupMenu1.Find("P1undo")->enabled = Store.CanUndo();
     PopupMenu1.Find("P1redo")->enabled = Store.CanRedo();

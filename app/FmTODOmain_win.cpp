@@ -283,6 +283,7 @@ LRESULT TFmTODOmain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_MOUSEWHEEL: {
         // An item a notch: a touchpad sends parts of one, which add up; a fast wheel, several.
+        if (folded_) return 0;  // the list is out of sight
         const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
         if ((delta < 0) != (wheelRest_ < 0)) wheelRest_ = 0;  // turned the other way
         wheelRest_ += delta;

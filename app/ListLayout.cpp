@@ -120,7 +120,8 @@ int ItemAtRow(int y, int listTop, int rowHeight, int firstShown, const std::vect
 
 int ItemAtPoint(int x, int y, int left, int top, int right, int bottom, int rowHeight, int firstShown,
                 const std::vector<int>& lineItems) {
-    if (x < left || x > right || y < top || y > bottom) return -1;
+    // Folded, the list has no height: its one edge is no row.
+    if (x < left || x > right || y < top || y > bottom || bottom <= top) return -1;
     return ItemAtRow(y, top, rowHeight, firstShown, lineItems);
 }
 

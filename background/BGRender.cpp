@@ -80,10 +80,10 @@ TPictureRows Notice(TBitmap bitmap) {
 // A notice is drawn at the window's scale: its zoom is the design's.
 int NoticeZoom(const TRenderSnapshot& s) { return std::max(1, UnscaleForDpi(s.Zoom, SaneDpi(s.Dpi))); }
 
-// The built-in picture enlarged to the dpi, as the rendering would enlarge it, so that the
+// The built-in picture resampled to the dpi, as the rendering would resample it, so that the
 // notice's text drawn over it stays sharp.
 TBitmap AtDpi(TBitmap bitmap, int dpi) {
-    if (dpi <= kDesignDpi || bitmap.Empty()) return bitmap;
+    if (dpi == kDesignDpi || bitmap.Empty()) return bitmap;
     TBitmap scaled(ScaleForDpi(bitmap.Width(), dpi), ScaleForDpi(bitmap.Height(), dpi), 32);
     TResampleJob job{bitmap.Width(), bitmap.Height(), scaled.Width(), scaled.Height(), {0, 0, scaled.Width(), scaled.Height()}};
     TBitmapFeed feed(bitmap);

@@ -161,6 +161,7 @@ TEST(Scrolling, ItemAtPointCountsTheEdgesAsInside) {
     EXPECT_EQ(ItemAtPoint(100, 32, 8, 33, 326, 240, 16, 0, lineItems), -1);
     EXPECT_EQ(ItemAtPoint(100, 240, 8, 33, 326, 240, 16, 0, lineItems), -1);  // below the three lines
     EXPECT_EQ(ItemAtPoint(100, 241, 8, 33, 326, 240, 16, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}), -1);
+    EXPECT_EQ(ItemAtPoint(100, 33, 8, 33, 326, 33, 16, 0, lineItems), -1);  // folded: no height, no row
 }
 
 namespace {

@@ -172,6 +172,10 @@ TEST_F(ItemCommands, FoldedTheSelectedItemIsNotActedOn) {
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
         for (WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DELETE}}) form_.FormKeyDown(key);
+        SendMessageW(form_.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+        // The list's one edge left: a press there once selected the item at it.
+        SendMessageW(form_.Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(form_.List.Rect.left + 20, form_.List.Rect.top));
+        SendMessageW(form_.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(form_.List.Rect.left + 20, form_.List.Rect.top));
     }));
     EXPECT_EQ(form_.Items.Count(), 3);
     EXPECT_EQ(GetClipboardText(form_.Handle(), 100), "kept");
