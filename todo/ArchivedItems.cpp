@@ -46,6 +46,8 @@ bool IsMonthName(std::string name) {
     return name.compare(name.size() - 4, 4, ".txt") == 0 && std::all_of(name.begin(), name.begin() + 6, IsDigit);
 }
 
+bool IsOwnMonthName(const std::string& name) { return name.size() == 10 && IsMonthName(name); }
+
 }  // namespace
 
 std::vector<std::string> ArchiveFiles(const std::string& todoFolder) {
@@ -82,15 +84,42 @@ std::vector<TArchivedItem> ReadArchivedItems(const std::string& path) {
     return items;
 }
 
+std::vector<std::string> CopiesOfMonth(const std::string& monthPath) {
+    const std::string name = ExtractFileName(monthPath);
+    std::vector<std::string> copies;
+    if (!IsOwnMonthName(name)) return copies;
+    for (const std::string& path : ArchiveFiles(monthPath.substr(0, monthPath.size() - name.size()))) {
+        const std::string other = ExtractFileName(path);
+        if (!IsOwnMonthName(other) && other.compare(0, 6, name, 0, 6) == 0) copies.push_back(path);
+    }
+    return copies;
+}
+
 std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder, std::vector<std::string>* unread) {
-    std::vector<TArchivedItem> all;
+    std::vector<std::vector<TArchivedItem>> files;
+    std::unordered_map<std::string, std::unordered_map<std::string, int>> ownLines;  // by month, of its own file
     for (const std::string& path : ArchiveFiles(todoFolder)) {
         try {
-            std::vector<TArchivedItem> items = ReadArchivedItems(path);
-            all.insert(all.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+            files.push_back(ReadArchivedItems(path));
+            if (IsOwnMonthName(ExtractFileName(path)))
+                for (const TArchivedItem& archived : files.back()) ++ownLines[archived.month][archived.text];
         } catch (const EFileError& e) {
             // One unreadable month hides only its own items.
             if (unread) unread->push_back(e.what());
+        }
+    }
+    std::vector<TArchivedItem> all;
+    for (std::vector<TArchivedItem>& items : files) {
+        const bool own = items.empty() || IsOwnMonthName(ExtractFileName(items[0].path));
+        std::unordered_map<std::string, int> shared;
+        if (!own)
+            if (const auto it = ownLines.find(items[0].month); it != ownLines.end()) shared = it->second;
+        for (TArchivedItem& archived : items) {
+            if (const auto it = shared.find(archived.text); it != shared.end() && it->second > 0) {
+                --it->second;
+                continue;
+            }
+            all.push_back(std::move(archived));
         }
     }
     return all;

@@ -22,8 +22,11 @@ std::vector<std::string> ArchiveFiles(const std::string& todoFolder);
 // lines and lines of other kinds are left out.
 // EFileError naming the file when it cannot be read or is in UTF-16.
 std::vector<TArchivedItem> ReadArchivedItems(const std::string& path);
-// Every archive's items, newest month first. An archive that cannot be read is skipped; unread,
-// when given, receives why.
+// The copies a sync client set aside beside a month's own archive ("yyyymm.txt"); none for a copy.
+std::vector<std::string> CopiesOfMonth(const std::string& monthPath);
+// Every archive's items, newest month first. A copy's lines that its month's own archive holds
+// too are the same removals, listed once, from the month's file. An archive that cannot be read
+// is skipped; unread, when given, receives why.
 std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder, std::vector<std::string>* unread = nullptr);
 // Whether the item's text or mark holds words (Latin letters in either case); "" matches all.
 bool MatchesSearch(const TArchivedItem& archived, const std::string& words);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 #include "support/Errors.h"
@@ -312,37 +313,65 @@ void TTodoStore::Remove(TItemId id) {
 }
 
 int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
-    Command command;
-    std::vector<std::size_t> back;  // the items still found in their archives
+    // The lines wanted of each archive: the items', and for an item of a month's own archive the
+    // same removal in that month's copies, which would offer it again (companions).
+    struct Wanted {
+        std::vector<TArchivedItem> lines;
+        std::vector<std::size_t> owners;  // the item in archived each line stands for
+        std::vector<bool> companions;
+        std::string before;
+        std::vector<int> at;
+    };
     std::vector<std::string> paths;
-    for (const TArchivedItem& a : archived)
-        if (std::find(paths.begin(), paths.end(), a.path) == paths.end()) paths.push_back(a.path);
+    std::unordered_map<std::string, Wanted> byPath;
+    std::unordered_map<std::string, std::vector<std::string>> copiesOf;
+    const auto want = [&](const std::string& path, const TArchivedItem& line, std::size_t owner, bool companion) {
+        if (byPath.find(path) == byPath.end()) paths.push_back(path);
+        Wanted& w = byPath[path];
+        w.lines.push_back(line);
+        w.owners.push_back(owner);
+        w.companions.push_back(companion);
+    };
+    for (std::size_t i = 0; i < archived.size(); ++i) {
+        want(archived[i].path, archived[i], i, false);
+        auto copies = copiesOf.find(archived[i].path);
+        if (copies == copiesOf.end()) copies = copiesOf.emplace(archived[i].path, CopiesOfMonth(archived[i].path)).first;
+        for (const std::string& copy : copies->second) {
+            TArchivedItem same = archived[i];
+            same.path = copy;
+            same.line = -1;  // wherever it is there
+            want(copy, same, i, true);
+        }
+    }
+    std::vector<bool> found(archived.size(), false);  // still in its own archive
     for (const std::string& path : paths) {
-        std::vector<std::size_t> ofPath;
-        std::vector<TArchivedItem> wanted;
-        for (std::size_t i = 0; i < archived.size(); ++i)
-            if (archived[i].path == path) {
-                ofPath.push_back(i);
-                wanted.push_back(archived[i]);
-            }
+        Wanted& w = byPath[path];
+        if (!ReadWholeFile(path, w.before)) continue;
+        w.before = ShiftJisIfUtf8(std::move(w.before));  // as ReadArchivedItems saw it
+        w.at = LocateLines(w.before, w.lines);
+        for (std::size_t k = 0; k < w.lines.size(); ++k)
+            if (!w.companions[k] && w.at[k] >= 0) found[w.owners[k]] = true;
+    }
+    Command command;
+    for (const std::string& path : paths) {
+        Wanted& w = byPath[path];
         ArchiveEdit edit;
         edit.path = path;
-        if (!ReadWholeFile(path, edit.before)) continue;
-        edit.before = ShiftJisIfUtf8(std::move(edit.before));  // as ReadArchivedItems saw it
-        const std::vector<int> lines = LocateLines(edit.before, wanted);
-        std::vector<int> found;
-        for (std::size_t w = 0; w < wanted.size(); ++w)
-            if (lines[w] >= 0) {
-                found.push_back(lines[w]);
-                edit.lines.push_back(wanted[w].text);
-                back.push_back(ofPath[w]);
+        std::vector<int> lines;
+        for (std::size_t k = 0; k < w.at.size(); ++k)
+            if (w.at[k] >= 0 && found[w.owners[k]]) {  // a companion only with its item
+                lines.push_back(w.at[k]);
+                edit.lines.push_back(w.lines[k].text);
             }
-        if (found.empty()) continue;
-        edit.after = RemoveLines(edit.before, found);
+        if (lines.empty()) continue;
+        edit.after = RemoveLines(w.before, lines);
+        edit.before = std::move(w.before);
         command.restored.push_back(std::move(edit));
     }
+    std::vector<std::size_t> back;  // the items still found in their archives
+    for (std::size_t i = 0; i < archived.size(); ++i)
+        if (found[i]) back.push_back(i);
     if (back.empty()) return 0;
-    std::sort(back.begin(), back.end());
     ApplyArchiveEdits(command.restored, true);  // raises before the list changed
     int index = items_.Count();
     for (std::size_t i : back) {
