@@ -96,12 +96,16 @@ std::vector<std::string> CopiesOfMonth(const std::string& monthPath) {
 }
 
 std::vector<TArchivedItem> ReadAllArchivedItems(const std::string& todoFolder, std::vector<std::string>* unread) {
+    const std::vector<std::string> paths = ArchiveFiles(todoFolder);
+    std::set<std::string> copied;  // months with a copy: only their own files' lines are counted
+    for (const std::string& path : paths)
+        if (const std::string name = ExtractFileName(path); !IsOwnMonthName(name)) copied.insert(name.substr(0, 6));
     std::vector<std::vector<TArchivedItem>> files;
     std::unordered_map<std::string, std::unordered_map<std::string, int>> ownLines;  // by month, of its own file
-    for (const std::string& path : ArchiveFiles(todoFolder)) {
+    for (const std::string& path : paths) {
         try {
             files.push_back(ReadArchivedItems(path));
-            if (IsOwnMonthName(ExtractFileName(path)))
+            if (const std::string name = ExtractFileName(path); IsOwnMonthName(name) && copied.count(name.substr(0, 6)))
                 for (const TArchivedItem& archived : files.back()) ++ownLines[archived.month][archived.text];
         } catch (const EFileError& e) {
             // One unreadable month hides only its own items.
