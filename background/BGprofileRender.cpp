@@ -12,6 +12,7 @@ int PictureZoom(int stored) { return std::clamp(stored, kMinPictureZoom, kMaxPic
 
 TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height, int dpi) {
     TRenderSnapshot s;
+    s.Dpi = SaneDpi(dpi);
     s.PicturePath = currentPicture_;
     s.BackgroundColor = colors_.GetColor(kColorWindowBackground);
     s.Width = width;
@@ -19,8 +20,7 @@ TRenderSnapshot TBGprofile::MakeSnapshot(int width, int height, int dpi) {
     s.VAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureVAlign)));
     s.HAlign = static_cast<std::uint8_t>(PicturePlacement(Read(keys::PictureHAlign)));
     s.OpacityReduction = OpacityReductionFromPercent(Read(keys::PictureAlpha));
-    s.Zoom = ScaleForDpi(PictureZoom(Read(keys::PictureZoom)), SaneDpi(dpi));
-    s.Dpi = SaneDpi(dpi);
+    s.Zoom = ScaleForDpi(PictureZoom(Read(keys::PictureZoom)), s.Dpi);
     s.Effect = PictureChoice(Read(keys::PictureEffect));
     s.Rotation = PictureChoice(Read(keys::PictureRotation));
     return s;
