@@ -30,6 +30,9 @@
 //   respond CLASS SECONDS
 //                        send WM_NULL to the window of CLASS again and again; print the slowest
 //                        answer in milliseconds and the number of messages sent
+//   clipboard-holds TEXT SECONDS
+//                        wait until the clipboard's Unicode text is TEXT (another program's
+//                        offer reaches the Win32 clipboard a moment after the X selection)
 #include <windows.h>
 
 #include <algorithm>
@@ -101,6 +104,19 @@ void PrintMedian(const char* name, std::vector<Timing> timings) {
     std::printf("%s %.0f %.0f ", name, median(&Timing::answered), median(&Timing::painted));
 }
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 int Usage() {
     std::fputs(
         "usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | hold-mutex NAME SECONDS"
@@ -119,6 +135,14 @@ int wmain(int argc, wchar_t** argv) {
         HWND fg = GetForegroundWindow();
         if (fg) GetClassNameW(fg, name, 256);
         std::printf("%ls\n", name);
+        return 0;
+    }
+    if (command == L"clipboard-holds" && argc >= 4) {
+        const DWORD deadline = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]) * 1000);
+        while (ClipboardText() != argv[2]) {
+            if (static_cast<LONG>(GetTickCount() - deadline) > 0) return 1;
+            Sleep(100);
+        }
         return 0;
     }
     if (argc < 3) return Usage();

@@ -60,19 +60,13 @@ check "コピー puts the item's line on the clipboard" test "$(timeout 5 xclip 
 menu Down Down Return
 check "挿入 after コピー gives the same line twice" test "$(grep -ca "^$today,0000FF,\"tea\"" "$data/todo/todo.txt")" = 2
 
-printf abc | xclip -quiet -selection clipboard -i 2>/dev/null &
-xclip_pid=$!
-for _ in $(seq 20); do [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = abc ] && break; sleep 0.2; done
-sleep 0.5
+offer_clipboard abc
 xdotool mousemove $((cx + 150)) "$(row 7)" click 1   # beside the items: no selection
 sleep 0.3
 menu Down Down Return
 check "text from another program pastes as a plain item" grep -qa "^$today,0000FF,\"abc\",$no_mark" "$data/todo/todo.txt"
 kill "$xclip_pid" 2>/dev/null
-printf '定例会議 10\xe3\x80\x9c12時' | xclip -quiet -selection clipboard -i 2>/dev/null &  # U+301C, as web pages send it
-xclip_pid=$!
-for _ in $(seq 20); do timeout 2 xclip -o -selection clipboard 2>/dev/null | grep -q 12 && break; sleep 0.2; done
-sleep 0.5
+offer_clipboard "$(printf '定例会議 10\xe3\x80\x9c12時')"  # U+301C, as web pages send it
 menu Down Down Return
 check "a pasted wave dash is stored as code page 932's own (81 60)" \
   env LC_ALL=C grep -qaF "$(printf '定例会議 10' | sjis)$(printf '\x81\x60')12$(printf '時' | sjis)" "$data/todo/todo.txt"
@@ -149,10 +143,7 @@ sleep 0.3
 menu Down Return
 check "a copy reaches other programs as Japanese text" \
   test "$(timeout 5 xclip -o -selection clipboard)" = '20240305,0000FF,"牛乳と表","★"'
-printf '牛乳' | xclip -quiet -selection clipboard -i 2>/dev/null &
-xclip_pid=$!
-for _ in $(seq 20); do [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = 牛乳 ] && break; sleep 0.2; done
-sleep 0.5
+offer_clipboard 牛乳
 xdotool mousemove $((cx + 150)) "$(row 5)" click 1
 sleep 0.3
 menu Down Down Return

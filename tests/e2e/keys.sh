@@ -18,9 +18,7 @@ check "PageDown twice moves on by pages and keeps the selection in view ($page)"
 xdotool key Home ctrl+c; sleep 0.5
 check "Ctrl+C puts the selected item's line on the clipboard" \
   test "$(timeout 5 xclip -o -selection clipboard | tr -d '\r')" = '20300101,000000,"key10","　"'
-printf '20300301,000000,"pasted","　"' | xclip -quiet -selection clipboard -i 2>/dev/null &
-xclip_pid=$!
-for _ in $(seq 20); do timeout 2 xclip -o -selection clipboard 2>/dev/null | grep -q pasted && break; sleep 0.2; done
+offer_clipboard '20300301,000000,"pasted","　"'
 xdotool key ctrl+v; sleep 0.5
 kill "$xclip_pid" 2>/dev/null
 check "Ctrl+V adds the item from another program's clipboard" grep -qa '^20300301,000000,"pasted"' "$data/todo/todo.txt"

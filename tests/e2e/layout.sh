@@ -30,12 +30,7 @@ check "and the selection: コピー copies item 26" test "$(copied)" = "$(item_l
 check "opening the menu kept the place too ($(scroll_pos))" test "$(scroll_pos)" = 14
 
 pasted_line='20991231,000000,"pasted","　"'
-printf '%s' "$pasted_line" | xclip -quiet -selection clipboard -i 2>/dev/null &
-xclip_pid=$!
-for _ in $(seq 20); do
-  [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$pasted_line" ] && break
-  sleep 0.2
-done
+offer_clipboard "$pasted_line"
 xdotool key Menu; sleep 0.5; xdotool key Down Down Down Down Return; sleep 0.5
 kill "$xclip_pid" 2>/dev/null
 check "挿入 far down scrolls just enough to show the pasted item ($(scroll_pos))" test "$(scroll_pos)" = 89

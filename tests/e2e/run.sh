@@ -51,8 +51,17 @@ close_program() {
     "$WINE" "$probe" close TFmTODOmain
     "$WINE" "$probe" gone TFmTODOmain "$wait_seconds" && break
   done
+  [ -n "$pid" ] || return 0
   timeout 20 tail --pid="$pid" -f /dev/null || kill -9 "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null
+}
+
+# Another program (xclip, alive in xclip_pid until killed) offers $1 on the clipboard; waits
+# until the Win32 clipboard holds it, which comes a moment after the X selection.
+offer_clipboard() {
+  printf '%s' "$1" | xclip -quiet -selection clipboard -i 2>/dev/null &
+  xclip_pid=$!
+  "$WINE" "$probe" clipboard-holds "$1" 10 || echo "  the clipboard still lacks the offered text after 10 s"
 }
 
 # Every file of the folder with its size and change time, to see that nothing was touched.
