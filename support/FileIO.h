@@ -52,8 +52,11 @@ bool CanWriteInFolder(const std::string& folder);
 
 // Reads the whole file into content. False when the file does not exist; EFileError when it
 // exists but cannot be read, or is larger than memory can hold. spare: room for that many bytes
-// more, so that content can be written again a little longer without moving.
-bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare = 0);
+// more, so that content can be written again a little longer without moving. arrived, when
+// given, sees the content read so far after each piece (the file's expected size beside it):
+// the file is then read a piece at a time, so that each can be worked on while in the cache.
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare = 0,
+                   const std::function<void(std::string_view, std::size_t)>& arrived = {});
 // Whether the file holds exactly these bytes, read a piece at a time without a copy of it
 // all. False when it does not exist or is a folder; EFileError when it cannot be read.
 bool FileHolds(const std::string& path, std::string_view bytes);

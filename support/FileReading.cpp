@@ -1,4 +1,5 @@
 // Reading files, whole or a piece at a time, on top of the system's TFileReader.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -8,20 +9,35 @@
 #include "support/FileIO.h"
 #include "support/TextWork.h"
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare) {
+namespace {
+
+// A piece of a file read at a time, when it is worked on as it arrives: small enough to stay in the cache.
+constexpr std::size_t kReadPiece = 256 * 1024;
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare,
+                   const std::function<void(std::string_view, std::size_t)>& arrived) {
     content.clear();
     TFileReader file;
     if (!file.Open(path)) return false;
     std::size_t used = 0;
     try {
-        if (spare > 0) content.reserve(file.Size() + spare);
-        // Straight into the string, sized from the file; a file that grows meanwhile is read to its end.
-        content.resize(file.Size() + 1);
+        const std::size_t whole = file.Size() + 1;  // a byte more tells the end without growing
+        content.reserve(std::max(whole, file.Size() + spare));
         for (;;) {
-            if (used == content.size()) content.resize(content.size() * 2);
+            if (used == content.size()) {
+                // Straight into the string, sized from the file; a file that grows meanwhile is
+                // read to its end. Read a piece at a time, each piece's memory is touched first
+                // just before it is read into.
+                std::size_t size = used < whole ? whole : 2 * used;
+                if (arrived) size = std::min(size, used + kReadPiece);
+                content.resize(size);
+            }
             const std::size_t got = file.Read(content.data() + used, content.size() - used);
             if (got == 0) break;
             used += got;
+            if (arrived) arrived(std::string_view(content.data(), used), file.Size());
         }
     } catch (const std::bad_alloc&) {
         // A file larger than memory can hold cannot be read either: callers leave it as it is.
@@ -61,9 +77,8 @@ void RefuseUtf16File(const std::string& path) {
 }
 
 void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {
-    // Small enough to stay in the cache; memory of the file's size would cost the system a
-    // fresh page for every 4 KB read.
-    std::string buffer(256 * 1024, '\0');
+    // Memory of the file's size would cost the system a fresh page for every 4 KB read.
+    std::string buffer(kReadPiece, '\0');
     std::size_t held = 0;  // the start of a line, at the buffer's start, with no line break in it
     for (;;) {
         if (held == buffer.size()) buffer.resize(buffer.size() * 2);

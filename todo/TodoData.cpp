@@ -463,6 +463,7 @@ void TTodoData::FormatFile(std::string& out, const std::function<void(const char
 
 struct TTodoData::TLoadMemo {
     DateMemo dates;
+    std::uint64_t nextId = 0;  // 0: the items get no ids
 };
 
 void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
@@ -488,6 +489,7 @@ void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
         }
         ++revision_;
         items_.push_back(NewRecord());
+        if (memo.nextId != 0) items_.back()->Id = memo.nextId++;
         // The usual line tells its own end; any other is looked for.
         std::size_t end = FillFromPlainItemLine(*items_.back(), text.substr(start), memo.dates);
         if (end != std::string_view::npos) {
@@ -500,11 +502,21 @@ void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
     }
 }
 
-void TTodoData::LoadFromText(const std::string& text) {
-    ClearItems();
-    ReserveFor(text, text.size());
-    TLoadMemo memo;
-    AddLines(text, memo);
+TTodoData::TLoad::TLoad(TTodoData& list, std::uint64_t firstId) : list_(list), memo_(std::make_unique<TLoadMemo>()) {
+    list_.ClearItems();
+    memo_->nextId = firstId;
+}
+
+TTodoData::TLoad::~TLoad() = default;
+
+void TTodoData::TLoad::Lines(std::string_view lines, std::size_t size) {
+    if (first_) list_.ReserveFor(lines, size);
+    first_ = false;
+    list_.AddLines(lines, *memo_);
+}
+
+void TTodoData::LoadFromText(const std::string& text, std::uint64_t firstId) {
+    TLoad(*this, firstId).Lines(text, text.size());
 }
 
 void TTodoData::LoadFromFile(const std::string& path) {
@@ -512,7 +524,7 @@ void TTodoData::LoadFromFile(const std::string& path) {
     // A piece at a time: the file's bytes never need memory of their size.
     TFileReader file;
     if (!file.Open(path)) return;
-    TLoadMemo memo;
+    TLoad load(*this);
     bool first = true;
     try {
         ReadInLines(file, [&](std::string_view lines) {
@@ -521,9 +533,8 @@ void TTodoData::LoadFromFile(const std::string& path) {
                 // Read as Shift-JIS it would give items full of NULs, and the next save would keep them so.
                 RefuseUtf16(path, lines);
                 lines = SkipUtf8Mark(lines);
-                ReserveFor(lines, file.Size());
             }
-            AddLines(lines, memo);
+            load.Lines(lines, file.Size());
         });
     } catch (...) {
         ClearItems();  // never half a list, which a save would take for the whole

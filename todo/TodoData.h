@@ -108,7 +108,25 @@ public:
     // the items' ids in the order of their lines.
     void FormatFile(std::string& out, const std::function<void(const char*, std::size_t)>& finished,
                     std::vector<std::uint64_t>* ids = nullptr) const;
-    void LoadFromText(const std::string& text);
+    // The list from a whole file text; firstId, when not 0, gives the items the ids firstId,
+    // firstId + 1, ... in the order of their lines.
+    void LoadFromText(const std::string& text, std::uint64_t firstId = 0);
+
+    struct TLoadMemo;
+    // The list from a text taken in as it is read: a stretch of whole lines at a time, in
+    // order (the last stretch may lack its line end). Empties the list; ids as LoadFromText's.
+    class TLoad {
+    public:
+        explicit TLoad(TTodoData& list, std::uint64_t firstId = 0);
+        ~TLoad();
+        // size: the whole text's expected size, which the first stretch judges the room by.
+        void Lines(std::string_view lines, std::size_t size);
+
+    private:
+        TTodoData& list_;
+        std::unique_ptr<TLoadMemo> memo_;
+        bool first_ = true;
+    };
 
 private:
     Tdata& At(int index);
@@ -122,7 +140,6 @@ private:
     static void FillFromLine(Tdata& item, std::string_view line, bool plainTried = false);
     // Loading: room for the items of a text of `size` bytes, judged by its start; then its
     // lines, given whole, in one or more pieces.
-    struct TLoadMemo;
     void ReserveFor(std::string_view start, std::size_t size);
     void AddLines(std::string_view lines, TLoadMemo& memo);
 

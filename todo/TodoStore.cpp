@@ -43,15 +43,29 @@ constexpr std::size_t kFormatRoom = 64 * 1024;
 // as its Shift-JIS (else its items would read as junk); UTF-16 is refused, as read as Shift-JIS
 // it would give items full of NULs that every save would keep. lossy: set to whether characters
 // of the UTF-8 text became "?".
-bool ReadItemFile(const std::string& path, std::string& bytes, bool* lossy = nullptr) {
+// arrived: as ReadWholeFile's; asRead, when given, is set to whether bytes are still what
+// arrived (no UTF-8 mark dropped, no UTF-8 taken to Shift-JIS).
+bool ReadItemFile(const std::string& path, std::string& bytes, bool* lossy = nullptr,
+                  const std::function<void(std::string_view, std::size_t)>& arrived = {}, bool* asRead = nullptr) {
     bytes.clear();
+    if (asRead) *asRead = false;
     // A folder in the file's place holds no items; writing there fails and says so. The
     // bytes become the base, whose memory the next save but one formats into: room to grow.
-    if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom)) return false;
+    if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom, arrived)) return false;
     RefuseUtf16(path, bytes);
-    if (SkipUtf8Mark(bytes).size() != bytes.size()) bytes.erase(0, 3);
-    if (LooksLikeUtf8(bytes)) bytes = ShiftJisFromUtf8(bytes, lossy);
+    const bool marked = SkipUtf8Mark(bytes).size() != bytes.size();
+    if (marked) bytes.erase(0, 3);
+    const bool utf8 = LooksLikeUtf8(bytes);
+    if (utf8) bytes = ShiftJisFromUtf8(bytes, lossy);
+    if (asRead) *asRead = !marked && !utf8;
     return true;
+}
+
+// Where the text's last line break ends, at or after `from`; `from` when there is none.
+std::size_t PastLastBreak(std::string_view text, std::size_t from) {
+    std::size_t cut = text.size();
+    while (cut > from && text[cut - 1] != '\r' && text[cut - 1] != '\n') --cut;
+    return cut;
 }
 
 std::string LineOfItem(const Tdata& item) {
@@ -142,8 +156,27 @@ void TTodoStore::Load(const std::string& oldPath) {
     olderPath_.clear();
     std::string bytes, olderBytes;
     const TItemFileStamp stamp = StampNow();
-    bool lossy = false;
-    const bool exists = ReadFile(bytes, lossy);  // EFileError leaves the store unread
+    bool lossy = false, asRead = false;
+    const TItemId first = nextId_;
+    bool exists = false;
+    try {
+        // The lines are taken in as the file's pieces arrive, each while it is in the cache;
+        // a file that had to be made Shift-JIS is read again below from what it became.
+        TTodoData::TLoad load(items_, first);
+        std::size_t taken = 0;
+        exists = ReadItemFile(
+            path_, bytes, &lossy,
+            [&](std::string_view arrived, std::size_t size) {
+                const std::size_t cut = PastLastBreak(arrived, taken);
+                load.Lines(arrived.substr(taken, cut - taken), size);
+                taken = cut;
+            },
+            &asRead);
+        if (asRead) load.Lines(std::string_view(bytes).substr(taken), bytes.size());
+    } catch (...) {
+        items_.ClearItems();  // EFileError leaves the store unread
+        throw;
+    }
     lossyRead_ = lossy;
     // Items of the older place are the session's own: the item file does not hold them yet.
     bool older = false;
@@ -157,16 +190,15 @@ void TTodoStore::Load(const std::string& oldPath) {
         // A file gone between its stamp and its read is no file: should it come back unchanged,
         // its stamp must not pass for the one of the empty list read.
         TakeBase(std::move(bytes), exists ? stamp : Stamped(TFileStamp{}));
-        items_.LoadFromText(older ? olderBytes : baseText_);
-        const std::size_t ids = static_cast<std::size_t>(nextId_) + static_cast<std::size_t>(items_.Count());
-        baseLine_.reserve(ids);
-        present_.resize(ids, false);
-        for (int i = 0; i < items_.Count(); ++i) {
-            if (i + 8 < items_.Count()) __builtin_prefetch(items_.Record(i + 8));
-            const TItemId id = NewId();
-            items_.SetId(i, id);
-            SetPresent(id, true);
-            if (!older) SetBaseLine(id, i);
+        // The ids are given as the lines are read: the records are not gone over again.
+        if (!asRead) items_.LoadFromText(older ? olderBytes : baseText_, first);
+        const std::size_t count = static_cast<std::size_t>(items_.Count());
+        nextId_ = first + count;
+        present_.resize(nextId_, false);
+        std::fill(present_.begin() + static_cast<std::ptrdiff_t>(first), present_.end(), true);
+        if (!older) {
+            baseLine_.assign(nextId_, -1);
+            for (std::size_t line = 0; line < count; ++line) baseLine_[first + line] = static_cast<int>(line);
         }
     } catch (...) {
         // Items that did not fit in memory leave the store unread: a save would take the part

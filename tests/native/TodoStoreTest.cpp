@@ -196,6 +196,37 @@ TEST(TodoStore, AUtf8FileGivesItsItems) {
     EXPECT_TRUE(again.TakeLossyRead());
 }
 
+// A file far larger than a piece read at a time gives every line whole, where the pieces
+// are cut: here one cut falls between the CR and the LF of a line end (the pieces are 256 KB).
+TEST(TodoStore, ALargeFileReadInPiecesGivesEveryLineWhole) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    std::string bytes;
+    for (int i = 0; bytes.size() < 700 * 1024; ++i) {
+        bytes += "2024" + std::string(i % 2 ? "0105" : "1231") + ",00FF00,\"項目 " + std::to_string(i) +
+                 std::string(static_cast<std::size_t>(i % 53), 'x') + "\",\"★\"" + (i % 7 ? "\r\n" : "\n");
+        if (bytes.size() > 255 * 1024 && bytes.size() < 256 * 1024 - 80) {
+            bytes += std::string(256 * 1024 - 1 - bytes.size() - 5, 'y') + "\\r\\n\"\r\n";
+            ASSERT_EQ(bytes.substr(256 * 1024 - 1, 2), "\r\n");
+        }
+    }
+    bytes += L("last, no line end");
+    for (const std::string& file : {bytes, "\xEF\xBB\xBF" + bytes}) {
+        WriteBytes(todo + "todo.txt", file);
+        TTodoData expected;
+        expected.LoadFromText(bytes);
+        TTodoStore store(todo);
+        store.Load();
+        ASSERT_EQ(store.Count(), expected.Count());
+        for (int i = 0; i < store.Count(); ++i) {
+            ASSERT_EQ(store.Items().ItemToLine(i), expected.ItemToLine(i)) << i;
+            ASSERT_EQ(store.IdAt(i), store.IdAt(0) + static_cast<TItemId>(i));
+        }
+        EXPECT_TRUE(store.UnsavedItems().empty());  // every item is its file line
+        EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    }
+}
+
 TEST(TodoStore, UndoAndRedoEveryCommand) {
     TestFolder folder;
     const std::string todo = folder / "";
