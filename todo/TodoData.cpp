@@ -153,10 +153,13 @@ std::size_t FillFromPlainItemLine(Tdata& item, std::string_view text, DateMemo& 
     if (n < 9 || text[8] != ',') return no;
     const TDateTime date = memo.Read(text);
     if (date == 0) return no;
+    // The colour's digits are worked out as they are found; past 32 bits it is no colour (0).
+    constexpr std::uint64_t kTooLarge = 0x100000000ull;
+    std::uint64_t color = 0;
     std::size_t i = 9;
-    while (i < n && kHexDigit(text[i]) >= 0) ++i;
+    for (int digit; i < n && (digit = kHexDigit(text[i])) >= 0; ++i)
+        color = std::min(color * 16 + static_cast<std::uint64_t>(digit), kTooLarge);
     if (i + 1 >= n || text[i] != ',' || text[i + 1] != '"') return no;
-    const std::string_view color = text.substr(9, i - 9);
     const std::size_t textStart = i + 2;
     bool textEscaped = false, markEscaped = false;
     const std::size_t textEnd = ClosingQuote(text, textStart, textEscaped);
@@ -168,7 +171,7 @@ std::size_t FillFromPlainItemLine(Tdata& item, std::string_view text, DateMemo& 
     const std::size_t markEnd = usualMark ? markStart + 2 : ClosingQuote(text, markStart, markEscaped);
     if (markEnd == no || !IsLineEnd(text, markEnd + 1)) return no;  // more fields: the general way
     item.Date = date;
-    item.Color = ParseColor(color);
+    item.Color = color == kTooLarge ? 0 : static_cast<std::int32_t>(static_cast<std::uint32_t>(color));
     TakeText(item.Text, text.substr(textStart, textEnd - textStart), textEscaped);
     TakeText(item.Category, text.substr(markStart, markEnd - markStart), markEscaped);
     return markEnd + 1;
@@ -307,7 +310,7 @@ Tdata* TTodoData::TRecordPool::Take() {
         return record;
     }
     if (usedInLast_ == kBlock) {
-        blocks_.push_back(std::make_unique<Tdata[]>(kBlock));
+        blocks_.push_back(std::make_unique_for_overwrite<Tdata[]>(kBlock));  // each record made once, not zeroed first
         usedInLast_ = 0;
     }
     return &blocks_.back()[usedInLast_++];
