@@ -168,6 +168,7 @@ void TTodoStore::Load(const std::string& oldPath) {
             path_, bytes, &lossy,
             [&](std::string_view arrived, std::size_t size) {
                 const std::size_t cut = PastLastBreak(arrived, taken);
+                if (cut == taken) return;  // a line longer than a piece so far
                 load.Lines(arrived.substr(taken, cut - taken), size);
                 taken = cut;
             },
