@@ -48,41 +48,97 @@ void PutPalette(std::uint8_t* out, const std::vector<std::uint8_t>& palette, int
     if (at + 3 <= palette.size()) std::memcpy(out, palette.data() + at, 3);
 }
 
-// Run-length data; the rows were cleared beforehand, as skipped pixels stay.
-void DecodeRle(TBitmap& bitmap, const std::vector<std::uint8_t>& data, const std::vector<std::uint8_t>& palette,
-               bool four, bool topDown) {
-    const int w = bitmap.Width(), h = bitmap.Height();
+// Run-length data's bytes, read a piece at a time; -1 past their end, or past `most` bytes
+// (a hostile file's runs along one line could otherwise go on for gigabytes).
+class RleBytes {
+public:
+    RleBytes(TStream& stream, std::size_t most) : stream_(stream), left_(most) {}
+    int Next() {
+        if (at_ == end_) {
+            at_ = 0;
+            end_ = left_ == 0 ? 0 : stream_.Read(buffer_, std::min(sizeof buffer_, left_));
+            left_ -= end_;
+            if (end_ == 0) return -1;
+        }
+        return buffer_[at_++];
+    }
+
+private:
+    TStream& stream_;
+    std::size_t left_, at_ = 0, end_ = 0;
+    std::uint8_t buffer_[64 * 1024];
+};
+
+// Run-length data (RLE8, or RLE4 with four) from the stream: put(x, line, index) for each pixel
+// it sets, line counted from the file's first, the bottom one; skipped pixels get no call.
+template <class Put>
+void DecodeRle(TStream& stream, int w, int h, bool four, Put put) {
+    RleBytes data(stream, static_cast<std::size_t>(kMaxImagePixels) * 2);
     int x = 0, y = 0;
     // x stops at the line's end: the runs of a long file would otherwise carry it past INT_MAX.
-    auto put = [&](int index) {
-        if (x >= w) return;
-        if (y < h) PutPalette(bitmap.ScanLine(topDown ? y : h - 1 - y) + x * 3, palette, index);
-        ++x;
+    const auto pixel = [&](int index) {
+        if (x < w) put(x++, y, index);
     };
-    std::size_t i = 0;
-    while (i + 1 < data.size() && y < h) {
-        const int count = data[i], value = data[i + 1];
-        i += 2;
+    while (y < h) {
+        const int count = data.Next(), value = data.Next();
+        if (value < 0) break;
         if (count > 0) {
-            for (int k = 0; k < count && x < w; ++k) put(four ? (k % 2 == 0 ? value >> 4 : value & 15) : value);
+            for (int k = 0; k < count && x < w; ++k) pixel(four ? (k % 2 == 0 ? value >> 4 : value & 15) : value);
         } else if (value == 0) {
             x = 0, ++y;
         } else if (value == 1) {
             break;
         } else if (value == 2) {
-            if (i + 1 >= data.size()) break;
-            x = std::min(x + data[i], w), y += data[i + 1];
-            i += 2;
+            const int right = data.Next(), down = data.Next();
+            if (down < 0) break;
+            x = std::min(x + right, w), y += down;
         } else {  // absolute run of `value` pixels, padded to a whole word
-            const std::size_t bytes = four ? (value + 1) / 2 : value;
-            for (int k = 0; k < value && x < w && i + (four ? k / 2 : k) < data.size(); ++k) {
-                const int b = data[i + (four ? k / 2 : k)];
-                put(four ? (k % 2 == 0 ? b >> 4 : b & 15) : b);
+            const int bytes = four ? (value + 1) / 2 : value;
+            int k = 0;
+            for (int b = 0; b < ((bytes + 1) & ~1); ++b) {
+                const int byte = data.Next();
+                if (byte < 0) return;
+                for (int half = 0; half < (four ? 2 : 1) && k < value; ++half, ++k)
+                    pixel(four ? (half == 0 ? byte >> 4 : byte & 15) : byte);
             }
-            i += (bytes + 1) & ~std::size_t{1};
         }
     }
 }
+
+// Rows of run-length data, whose runs may jump about the picture: decoded first into one
+// palette index a pixel and a mark of the pixels set (skipped ones stay black), a quarter of
+// the memory of the picture itself.
+class BmpRleRows : public TRowSource {
+public:
+    BmpRleRows(TStream& stream, const BmpHeader& h, std::vector<std::uint8_t> palette)
+        : width_(static_cast<int>(h.width)), height_(static_cast<int>(h.height)), palette_(std::move(palette)), indices_(static_cast<std::size_t>(width_) * height_),
+          set_(indices_.size(), false) {
+        DecodeRle(stream, width_, height_, h.compression == 2, [&](int x, int line, int index) {
+            const std::size_t at = static_cast<std::size_t>(line) * width_ + x;
+            indices_[at] = static_cast<std::uint8_t>(index);
+            set_[at] = true;
+        });
+    }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void ReadRows(std::uint8_t* rows, std::size_t stride, int count) override {
+        for (int i = 0; i < count && y_ < height_; ++i, ++y_, rows += stride) {
+            const std::size_t line = static_cast<std::size_t>(height_ - 1 - y_) * width_;  // bottom-up
+            std::fill(rows, rows + static_cast<std::size_t>(width_) * 4, 0);
+            for (int x = 0; x < width_; ++x) {
+                if (set_[line + x]) PutPalette(rows + x * 4, palette_, indices_[line + x]);
+                rows[x * 4 + 3] = 255;
+            }
+        }
+    }
+
+private:
+    int width_, height_;
+    std::vector<std::uint8_t> palette_;
+    std::vector<std::uint8_t> indices_;
+    std::vector<bool> set_;
+    int y_ = 0;
+};
 
 // Reads the headers and the palette and leaves the stream at the pixel data.
 void ReadBmpHeader(TStream& stream, BmpHeader& h, std::vector<std::uint8_t>& palette,
@@ -219,7 +275,10 @@ std::unique_ptr<TRowSource> OpenBmpRows(std::unique_ptr<TStream> stream) {
     BmpHeader h;
     std::vector<std::uint8_t> palette;
     ReadBmpHeader(*stream, h, palette, CheckStreamedSize);
-    if (h.compression == 1 || h.compression == 2) return nullptr;  // run-length data: a whole decode
+    if (h.compression == 1 || h.compression == 2) {
+        CheckImageSize(h.width, h.height);  // decoded whole, if a quarter the size
+        return std::make_unique<BmpRleRows>(*stream, h, std::move(palette));
+    }
     return std::make_unique<BmpRows>(std::move(stream), h, std::move(palette));
 }
 
@@ -230,10 +289,10 @@ void LoadBmpImage(TBitmap& bitmap, TStream& stream) {
     const int w = static_cast<int>(h.width), hgt = static_cast<int>(h.height);
     const bool keepAlpha = h.bitCount == 32;
     bitmap.Allocate(w, hgt, keepAlpha ? 32 : 24);
-    if (h.compression == 1 || h.compression == 2) {
-        std::vector<std::uint8_t> data;
-        ReadRest(stream, data, static_cast<std::size_t>(kMaxImagePixels) * 2);
-        DecodeRle(bitmap, data, palette, h.compression == 2, h.topDown);
+    if (h.compression == 1 || h.compression == 2) {  // the rows were cleared, as skipped pixels stay
+        DecodeRle(stream, w, hgt, h.compression == 2, [&](int x, int line, int index) {
+            PutPalette(bitmap.ScanLine(hgt - 1 - line) + x * 3, palette, index);  // always bottom-up
+        });
         return;
     }
     const BmpRowConverter converter(h, palette);

@@ -114,6 +114,34 @@ TEST(Bmp, RunLengthEncoded) {
     EXPECT_EQ(Px(far, 3, 0), (std::array<int, 4>{255, 255, 255, -1}));
 }
 
+// Run-length pictures reach the rendering as rows too, each as the whole decode gives it.
+TEST(Bmp, RunLengthRowsAreTheWholeDecodesRows) {
+    const Bytes rle8 = {3, 2, 0, 3, 1, 3, 1, 0, 0, 0, 0, 2, 2, 1, 2, 3, 0, 0, 0, 1};
+    const Bytes rle4 = {4, 0x23, 0, 2, 1, 0, 1, 0x11, 0, 0, 0, 5, 0x12, 0x30, 0, 1};
+    Bytes grey = kPalette;  // index 0 is no black, which skipped pixels are
+    std::fill(grey.begin(), grey.begin() + 3, 9);
+    for (const Bytes& file : {MakeBmp(6, 3, 8, 1, grey, rle8), MakeBmp(6, 2, 4, 2, grey, rle4),
+                              MakeBmp(6, 2, 4, 2, grey, {3, 0x12})}) {
+        const TBitmap whole = Load(file);
+        const std::unique_ptr<TRowSource> rows = OpenBmpRows(std::make_unique<TMemoryStream>(file));
+        ASSERT_TRUE(rows);
+        ASSERT_EQ(rows->Width(), whole.Width());
+        ASSERT_EQ(rows->Height(), whole.Height());
+        Bytes row(static_cast<std::size_t>(whole.Width()) * 4);
+        for (int y = 0; y < whole.Height(); ++y) {
+            rows->ReadRows(row.data(), row.size(), 1);
+            for (int x = 0; x < whole.Width(); ++x) {
+                const std::array<int, 4> px = Px(whole, x, y);
+                EXPECT_EQ((std::array<int, 4>{row[x * 4], row[x * 4 + 1], row[x * 4 + 2], row[x * 4 + 3]}),
+                          (std::array<int, 4>{px[0], px[1], px[2], 255}))
+                    << x << "," << y;
+            }
+        }
+    }
+    // Larger than whole decodes take: refused before anything is decoded.
+    EXPECT_THROW(OpenBmpRows(std::make_unique<TMemoryStream>(MakeBmp(16384, 8193, 8, 1, kPalette, {0, 1}))), EError);
+}
+
 TEST(Bmp, BitFieldsAndSixteenBit) {
     Bytes data565 = {0x00, 0xF8, 0xE0, 0x07};  // red, green
     TBitmap b565 = Load(MakeBmp(2, 1, 16, 3, {}, data565, {0xF800, 0x07E0, 0x001F}));
