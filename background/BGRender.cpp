@@ -192,7 +192,7 @@ public:
     // oneRow: the result is a single row that each prepared row is finished into in turn.
     TFinisher(const TRenderSnapshot& s, int width, int height, TBitmap& result, const TRect& visible, bool oneRow)
         : result_(result),
-          oneRow_(oneRow), visible_(visible), width_(width), height_(height), rotation_(s.Rotation), effect_(s.Effect),
+          oneRow_(oneRow), visible_(visible), height_(height), rotation_(s.Rotation), effect_(s.Effect),
           opacity_(std::min(255 - s.OpacityReduction, 255)), ellipse_(width, height),
           color_{(s.BackgroundColor >> 16) & 255, (s.BackgroundColor >> 8) & 255, s.BackgroundColor & 255} {
         const bool turned = rotation_ == 1 || rotation_ == 3;
@@ -249,7 +249,7 @@ private:
     TBitmap& result_;
     bool oneRow_;
     TRect visible_;
-    int width_, height_, rotation_, effect_, opacity_;
+    int height_, rotation_, effect_, opacity_;
     TEllipseMask ellipse_;
     int color_[3];
     int preparedWidth_ = 0, preparedHeight_ = 0;

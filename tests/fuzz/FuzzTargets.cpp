@@ -25,10 +25,6 @@ void Load(const char* name, const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-void FuzzPng(const std::uint8_t* data, std::size_t size) { Load("f.png", data, size); }
-
-void FuzzBmp(const std::uint8_t* data, std::size_t size) { Load("f.bmp", data, size); }
-
 // The rows a rendering reads: through a pipe, made from the decoder's planes where it can.
 void ReadThroughPipe(const char* name, const std::uint8_t* data, std::size_t size) {
     try {
@@ -43,6 +39,16 @@ void ReadThroughPipe(const char* name, const std::uint8_t* data, std::size_t siz
         pipe.Finish();
     } catch (const EError&) {
     }
+}
+
+void FuzzPng(const std::uint8_t* data, std::size_t size) {
+    Load("f.png", data, size);
+    ReadThroughPipe("f.png", data, size);
+}
+
+void FuzzBmp(const std::uint8_t* data, std::size_t size) {
+    Load("f.bmp", data, size);
+    ReadThroughPipe("f.bmp", data, size);
 }
 
 void FuzzJpeg(const std::uint8_t* data, std::size_t size) {
