@@ -112,7 +112,7 @@ public:
     // firstId + 1, ... in the order of their lines.
     void LoadFromText(const std::string& text, std::uint64_t firstId = 0);
 
-    struct TLoadMemo;
+    struct TLoadMemo;  // what a load keeps from one stretch of lines to the next
     // The list from a text taken in as it is read: a stretch of whole lines at a time, in
     // order (the last stretch may lack its line end). Empties the list; ids as LoadFromText's.
     class TLoad {
