@@ -21,10 +21,21 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t sp
     content.clear();
     TFileReader file;
     if (!file.Open(path)) return false;
+    // A file larger than memory can hold cannot be read either: callers leave it as it is. What
+    // arrived raises goes on as it is.
+    const auto grow = [&](auto step) {
+        try {
+            step();
+        } catch (const std::bad_alloc&) {
+            throw EFileError(CannotReadMessage(path));
+        } catch (const std::length_error&) {
+            throw EFileError(CannotReadMessage(path));
+        }
+    };
     std::size_t used = 0;
     try {
         const std::size_t whole = file.Size() + 1;  // a byte more tells the end without growing
-        content.reserve(std::max(whole, file.Size() + spare));
+        grow([&] { content.reserve(std::max(whole, file.Size() + spare)); });
         for (;;) {
             if (used == content.size()) {
                 // Straight into the string, sized from the file; a file that grows meanwhile is
@@ -32,22 +43,15 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t sp
                 // just before it is read into.
                 std::size_t size = used < whole ? whole : 2 * used;
                 if (arrived) size = std::min(size, used + kReadPiece);
-                content.resize(size);
+                grow([&] { content.resize(size); });
             }
             const std::size_t got = file.Read(content.data() + used, content.size() - used);
             if (got == 0) break;
             used += got;
             if (arrived) arrived(std::string_view(content.data(), used), file.Size());
         }
-    } catch (const std::bad_alloc&) {
-        // A file larger than memory can hold cannot be read either: callers leave it as it is.
-        content = std::string();
-        throw EFileError(CannotReadMessage(path));
-    } catch (const std::length_error&) {
-        content = std::string();
-        throw EFileError(CannotReadMessage(path));
     } catch (...) {
-        content.clear();
+        content = std::string();
         throw;
     }
     content.resize(used);

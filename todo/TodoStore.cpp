@@ -43,21 +43,24 @@ constexpr std::size_t kFormatRoom = 64 * 1024;
 // as its Shift-JIS (else its items would read as junk); UTF-16 is refused, as read as Shift-JIS
 // it would give items full of NULs that every save would keep. lossy: set to whether characters
 // of the UTF-8 text became "?".
-// arrived: as ReadWholeFile's; asRead, when given, is set to whether bytes are still what
-// arrived (no UTF-8 mark dropped, no UTF-8 taken to Shift-JIS).
+// arrived: as ReadWholeFile's; changing, when given, is called before the bytes that arrived
+// are changed (a UTF-8 mark dropped, UTF-8 made Shift-JIS).
 bool ReadItemFile(const std::string& path, std::string& bytes, bool* lossy = nullptr,
-                  const std::function<void(std::string_view, std::size_t)>& arrived = {}, bool* asRead = nullptr) {
+                  const std::function<void(std::string_view, std::size_t)>& arrived = {},
+                  const std::function<void()>& changing = {}) {
     bytes.clear();
-    if (asRead) *asRead = false;
     // A folder in the file's place holds no items; writing there fails and says so. The
     // bytes become the base, whose memory the next save but one formats into: room to grow.
     if (FolderExists(path) || !ReadWholeFile(path, bytes, kFormatRoom, arrived)) return false;
     RefuseUtf16(path, bytes);
     const bool marked = SkipUtf8Mark(bytes).size() != bytes.size();
-    if (marked) bytes.erase(0, 3);
-    const bool utf8 = LooksLikeUtf8(bytes);
-    if (utf8) bytes = ShiftJisFromUtf8(bytes, lossy);
-    if (asRead) *asRead = !marked && !utf8;
+    const std::string_view text = std::string_view(bytes).substr(marked ? 3 : 0);
+    const bool utf8 = LooksLikeUtf8(text);
+    if ((marked || utf8) && changing) changing();
+    if (utf8)
+        bytes = ShiftJisFromUtf8(text, lossy);
+    else if (marked)
+        bytes.erase(0, 3);
     return true;
 }
 
@@ -156,24 +159,28 @@ void TTodoStore::Load(const std::string& oldPath) {
     olderPath_.clear();
     std::string bytes, olderBytes;
     const TItemFileStamp stamp = StampNow();
-    bool lossy = false, asRead = false;
+    bool lossy = false, changed = false;
     const TItemId first = nextId_;
     bool exists = false;
     try {
         // The lines are taken in as the file's pieces arrive, each while it is in the cache;
         // a file that had to be made Shift-JIS is read again below from what it became.
         TTodoData::TLoad load(items_, first);
-        std::size_t taken = 0;
+        std::size_t taken = 0, looked = 0;  // bytes whose lines are in; bytes looked through for a break
         exists = ReadItemFile(
             path_, bytes, &lossy,
             [&](std::string_view arrived, std::size_t size) {
-                const std::size_t cut = PastLastBreak(arrived, taken);
-                if (cut == taken) return;  // a line longer than a piece so far
+                const std::size_t from = std::max(taken, looked), cut = PastLastBreak(arrived, from);
+                looked = arrived.size();
+                if (cut == from) return;  // a line longer than a piece so far
                 load.Lines(arrived.substr(taken, cut - taken), size);
                 taken = cut;
             },
-            &asRead);
-        if (asRead) load.Lines(std::string_view(bytes).substr(taken), bytes.size());
+            [&] {
+                items_.ClearItems();  // read as Shift-JIS, they were junk
+                changed = true;
+            });
+        if (exists && !changed) load.Lines(std::string_view(bytes).substr(taken), bytes.size());
     } catch (...) {
         items_.ClearItems();  // EFileError leaves the store unread
         throw;
@@ -192,7 +199,7 @@ void TTodoStore::Load(const std::string& oldPath) {
         // its stamp must not pass for the one of the empty list read.
         TakeBase(std::move(bytes), exists ? stamp : Stamped(TFileStamp{}));
         // The ids are given as the lines are read: the records are not gone over again.
-        if (!asRead) items_.LoadFromText(older ? olderBytes : baseText_, first);
+        if (!exists || changed) items_.LoadFromText(older ? olderBytes : baseText_, first);
         const std::size_t count = static_cast<std::size_t>(items_.Count());
         nextId_ = first + count;
         present_.resize(nextId_, false);
