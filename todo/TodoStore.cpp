@@ -287,6 +287,53 @@ void TTodoStore::Apply(const Op& op, bool forward) {
     }
 }
 
+// A removal by an op: an add undone or an erase done (an item another program changed since
+// its add stays, as in Apply).
+bool TTodoStore::Removes(const Op& op, bool forward) {
+    return (op.kind == Op::Insert && !forward) || (op.kind == Op::Erase && forward);
+}
+
+void TTodoStore::ApplyAll(const std::vector<Op>& ops, bool forward) {
+    std::vector<const Op*> removals;  // a run of them, taken out together
+    const auto flush = [&] {
+        if (removals.size() == 1) Apply(*removals[0], forward);
+        if (removals.size() > 1) RemoveAll(removals, forward);
+        removals.clear();
+    };
+    const auto step = [&](const Op& op) {
+        if (Removes(op, forward)) return removals.push_back(&op);
+        flush();
+        Apply(op, forward);
+    };
+    if (forward)
+        for (const Op& op : ops) step(op);
+    else
+        for (auto op = ops.rbegin(); op != ops.rend(); ++op) step(*op);
+    flush();
+}
+
+// Many removals at once (a restore of thousands undone after a sort moved its items) in one pass
+// over the list: each looked for and taken out on its own took seconds.
+void TTodoStore::RemoveAll(const std::vector<const Op*>& ops, bool forward) {
+    std::unordered_map<TItemId, const Op*> byId;
+    byId.reserve(ops.size());
+    for (const Op* op : ops)
+        if (Present(op->id)) byId.emplace(op->id, op);
+    std::vector<int> order, gone;
+    order.reserve(static_cast<std::size_t>(items_.Count()));
+    for (int i = 0; i < items_.Count(); ++i) {
+        const Tdata& item = items_.Item(i);
+        const auto it = byId.find(item.Id);
+        const bool removed = it != byId.end() && (forward || SameFields(item, it->second->before));
+        (removed ? gone : order).push_back(i);
+    }
+    if (gone.empty()) return;
+    for (int i : gone) SetPresent(items_.Item(i).Id, false);
+    order.insert(order.end(), gone.begin(), gone.end());  // to the end, where each goes at once
+    items_.Permute(order);
+    for (std::size_t k = 0; k < gone.size(); ++k) items_.DeleteItem(items_.Count() - 1);
+}
+
 void TTodoStore::Notify() {
     if (OnChange) OnChange();
 }
@@ -298,7 +345,7 @@ void TTodoStore::Record(Command command) {
 }
 
 void TTodoStore::Run(Command command) {
-    for (const Op& op : command.ops) Apply(op, true);
+    ApplyAll(command.ops, true);
     Record(std::move(command));
     Notify();
 }
@@ -490,7 +537,7 @@ bool TTodoStore::Undo() {
     ApplyArchiveEdits(last.restored, false);
     Command command = std::move(undo_.back());
     undo_.pop_back();
-    for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
+    ApplyAll(command.ops, false);
     redo_.push_back(std::move(command));
     Notify();
     return true;
@@ -503,7 +550,7 @@ bool TTodoStore::Redo() {
     ApplyArchiveEdits(next.restored, true);
     Command command = std::move(redo_.back());
     redo_.pop_back();
-    for (const Op& op : command.ops) Apply(op, true);
+    ApplyAll(command.ops, true);
     undo_.push_back(std::move(command));
     Notify();
     return true;

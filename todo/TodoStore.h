@@ -140,6 +140,9 @@ private:
     }
 
     void Apply(const Op& op, bool forward);
+    static bool Removes(const Op& op, bool forward);
+    void ApplyAll(const std::vector<Op>& ops, bool forward);  // in order, backward from the last
+    void RemoveAll(const std::vector<const Op*>& ops, bool forward);
     static void ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool forward);
     static void ApplyArchiveEdit(const ArchiveEdit& edit, bool forward);
     void Run(Command command);  // applies, records, notifies
