@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "support/Errors.h"
@@ -432,6 +433,9 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
         for (std::size_t k = 0; k < w.lines.size(); ++k)
             if (!w.companions[k] && w.at[k] >= 0) found[w.owners[k]] = true;
     }
+    std::vector<TItemId> ids(archived.size(), 0);  // of the items that come back
+    for (std::size_t i = 0; i < archived.size(); ++i)
+        if (found[i]) ids[i] = NewId();
     Command command;
     for (const std::string& path : paths) {
         Wanted& w = byPath[path];
@@ -442,6 +446,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
             if (w.at[k] >= 0 && found[w.owners[k]]) {  // a companion only with its item
                 lines.push_back(w.at[k]);
                 edit.lines.push_back(w.lines[k].text);
+                edit.owners.push_back(ids[w.owners[k]]);
             }
         if (lines.empty()) continue;
         edit.after = RemoveLines(w.before, lines);
@@ -457,7 +462,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
     for (std::size_t i : back) {
         Op op;
         op.kind = Op::Insert;
-        op.id = NewId();
+        op.id = ids[i];
         op.index = index++;
         op.before = archived[i].item;
         op.before.Id = op.id;
@@ -529,12 +534,49 @@ bool TTodoStore::ToggleSort(int key) {
     return descending;
 }
 
+// The archive edits an undo of the restore puts back: an item another program changed since
+// stays in the list (as Apply leaves it), and its lines stay out, or it would be in both places.
+// False, edits untouched, when every item goes.
+bool TTodoStore::RestoreEditsToUndo(const Command& command, std::vector<ArchiveEdit>& edits) const {
+    if (command.restored.empty()) return false;
+    std::unordered_map<TItemId, const Op*> added;
+    for (const Op& op : command.ops)
+        if (op.kind == Op::Insert && Present(op.id)) added.emplace(op.id, &op);
+    std::unordered_set<TItemId> staying;  // each item's place found in one pass over the list
+    for (int i = 0; i < items_.Count() && !added.empty(); ++i)
+        if (const auto it = added.find(items_.Item(i).Id);
+            it != added.end() && !SameFields(items_.Item(i), it->second->before))
+            staying.insert(it->first);
+    if (staying.empty()) return false;
+    for (const ArchiveEdit& edit : command.restored) {
+        ArchiveEdit kept{edit.path, edit.before, edit.after, {}, {}};
+        std::vector<TArchivedItem> stay;
+        for (std::size_t k = 0; k < edit.lines.size(); ++k) {
+            const TItemId owner = k < edit.owners.size() ? edit.owners[k] : 0;
+            if (staying.count(owner)) {
+                stay.emplace_back();
+                stay.back().line = -1;
+                stay.back().text = edit.lines[k];
+            } else {
+                kept.lines.push_back(edit.lines[k]);
+                kept.owners.push_back(owner);
+            }
+        }
+        if (!stay.empty()) kept.before = RemoveLines(edit.before, LocateLines(edit.before, stay));
+        if (!kept.lines.empty()) edits.push_back(std::move(kept));
+    }
+    return true;
+}
+
 bool TTodoStore::Undo() {
     if (undo_.empty()) return false;
     // The archive first: when it fails, the step stays to be undone.
-    const Command& last = undo_.back();
+    Command& last = undo_.back();
     if (!last.archivePath.empty()) RemoveLastArchiveLine(last.archivePath, last.archiveLine, last.archiveStarted);
-    ApplyArchiveEdits(last.restored, false);
+    std::vector<ArchiveEdit> trimmed;
+    const bool trim = RestoreEditsToUndo(last, trimmed);
+    ApplyArchiveEdits(trim ? trimmed : last.restored, false);
+    if (trim) last.restored = std::move(trimmed);  // a redo takes out only these again
     Command command = std::move(undo_.back());
     undo_.pop_back();
     ApplyAll(command.ops, false);

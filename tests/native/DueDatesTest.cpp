@@ -301,6 +301,35 @@ TEST(ArchiveLines, UndoingARestorePutsItsLinesBackInOneWrite) {
     EXPECT_EQ(ReadBytes(archive), "x\r\n" + lineA + "\r\n" + lineB + "\r\n");
 }
 
+// An undone restore leaves an item another program changed since in the list, and its line
+// then stays out of the archive: put back, the item was in both places, and restoring it again
+// made it twice.
+TEST(ArchiveLines, UndoingARestoreKeepsOutTheLineOfAnItemChangedSince) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt";
+    WriteBytes(archive, kLineA + "\r\n" + kLineB + "\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    ASSERT_EQ(store.Restore(ReadAllArchivedItems(folder / "")), 2);
+    store.Save();
+    const std::string changedA = "20260105,000000,\"a2\",\"★\"";
+    WriteBytes(store.FilePath(), changedA + "\r\n" + kLineB + "\r\n");
+    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    ASSERT_TRUE(store.Undo());
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Items().ItemToLine(0), changedA);
+    EXPECT_EQ(ReadBytes(archive), kLineB + "\r\n");
+    ASSERT_TRUE(store.Redo());
+    EXPECT_EQ(store.Count(), 2);
+    EXPECT_EQ(ReadBytes(archive), "");
+    // The same when the archive changed meanwhile: only the line of the item taken out goes back.
+    ASSERT_TRUE(store.Undo());
+    WriteBytes(archive, "x\r\n");
+    ASSERT_TRUE(store.Redo());
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(ReadBytes(archive), "x\r\n" + kLineB + "\r\n");
+}
+
 // A restore of a whole month undone after the automatic sort moved its items: each item looked
 // for and taken out on its own took seconds for 50,000 (quadratic); the list's own items stay
 // in their order.
