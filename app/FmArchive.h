@@ -55,6 +55,7 @@ private:
     void CreateControls();
     std::string ChosenMonth() const;  // "" for every month
     void FillCell(LVITEMW& cell);       // a text the owner-data list asks for
+    LRESULT FindRow(const NMLVFINDITEMW& find) const;  // the row typed letters lead to, or -1
     void UpdateRestoreButton();
 
     std::string folder_;

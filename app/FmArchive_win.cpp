@@ -109,6 +109,7 @@ void TFmArchive::CreateControls() {
     // and narrows at once.
     LvItems->OnNotify = [this](NMHDR* header) -> LRESULT {
         if (header->code == LVN_GETDISPINFOW) FillCell(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+        if (header->code == LVN_ODFINDITEMW) return FindRow(*reinterpret_cast<NMLVFINDITEMW*>(header));
         if (header->code == LVN_ITEMCHANGED || header->code == LVN_ODSTATECHANGED) UpdateRestoreButton();
         return 0;
     };
@@ -183,6 +184,24 @@ void TFmArchive::FillCell(LVITEMW& cell) {
                                      : cell.iSubItem == 1 ? item.Category
                                                           : OneLine(item.Text));
     lstrcpynW(cell.pszText, text.c_str(), cell.cchTextMax);
+}
+
+// Letters typed in the list find the next row whose text starts with them (in either case),
+// from the row the list names on; the owner-data list has no texts of its own to search.
+LRESULT TFmArchive::FindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& info = find.lvfi;
+    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz || shown_.empty()) return -1;
+    const std::string wanted = UpperCaseSjis(FromWide(info.psz));
+    const int count = static_cast<int>(shown_.size());
+    const int start = find.iStart >= 0 && find.iStart < count ? find.iStart : 0;
+    const int rows = info.flags & LVFI_WRAP ? count : count - start;
+    for (int k = 0; k < rows; ++k) {
+        const int row = (start + k) % count;
+        const Tdata& item = all_[static_cast<std::size_t>(shown_[static_cast<std::size_t>(row)])].item;
+        const std::string text = UpperCaseSjis(OneLine(item.Text));
+        if (info.flags & LVFI_PARTIAL ? text.starts_with(wanted) : text == wanted) return row;
+    }
+    return -1;
 }
 
 void TFmArchive::SelectRow(int row, bool selected) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "support/Errors.h"
@@ -294,6 +295,53 @@ void TTodoStore::Apply(const Op& op, bool forward) {
     }
 }
 
+// A removal by an op: an add undone or an erase done (an item another program changed since
+// its add stays, as in Apply).
+bool TTodoStore::Removes(const Op& op, bool forward) {
+    return (op.kind == Op::Insert && !forward) || (op.kind == Op::Erase && forward);
+}
+
+void TTodoStore::ApplyAll(const std::vector<Op>& ops, bool forward) {
+    std::vector<const Op*> removals;  // a run of them, taken out together
+    const auto flush = [&] {
+        if (removals.size() == 1) Apply(*removals[0], forward);
+        if (removals.size() > 1) RemoveAll(removals, forward);
+        removals.clear();
+    };
+    const auto step = [&](const Op& op) {
+        if (Removes(op, forward)) return removals.push_back(&op);
+        flush();
+        Apply(op, forward);
+    };
+    if (forward)
+        for (const Op& op : ops) step(op);
+    else
+        for (auto op = ops.rbegin(); op != ops.rend(); ++op) step(*op);
+    flush();
+}
+
+// Many removals at once (a restore of thousands undone after a sort moved its items) in one pass
+// over the list: each looked for and taken out on its own took seconds.
+void TTodoStore::RemoveAll(const std::vector<const Op*>& ops, bool forward) {
+    std::unordered_map<TItemId, const Op*> byId;
+    byId.reserve(ops.size());
+    for (const Op* op : ops)
+        if (Present(op->id)) byId.emplace(op->id, op);
+    std::vector<int> order, gone;
+    order.reserve(static_cast<std::size_t>(items_.Count()));
+    for (int i = 0; i < items_.Count(); ++i) {
+        const Tdata& item = items_.Item(i);
+        const auto it = byId.find(item.Id);
+        const bool removed = it != byId.end() && (forward || SameFields(item, it->second->before));
+        (removed ? gone : order).push_back(i);
+    }
+    if (gone.empty()) return;
+    for (int i : gone) SetPresent(items_.Item(i).Id, false);
+    order.insert(order.end(), gone.begin(), gone.end());  // to the end, where each goes at once
+    items_.Permute(order);
+    for (std::size_t k = 0; k < gone.size(); ++k) items_.DeleteItem(items_.Count() - 1);
+}
+
 void TTodoStore::Notify() {
     if (OnChange) OnChange();
 }
@@ -305,7 +353,7 @@ void TTodoStore::Record(Command command) {
 }
 
 void TTodoStore::Run(Command command) {
-    for (const Op& op : command.ops) Apply(op, true);
+    ApplyAll(command.ops, true);
     Record(std::move(command));
     Notify();
 }
@@ -392,6 +440,9 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
         for (std::size_t k = 0; k < w.lines.size(); ++k)
             if (!w.companions[k] && w.at[k] >= 0) found[w.owners[k]] = true;
     }
+    std::vector<TItemId> ids(archived.size(), 0);  // of the items that come back
+    for (std::size_t i = 0; i < archived.size(); ++i)
+        if (found[i]) ids[i] = NewId();
     Command command;
     for (const std::string& path : paths) {
         Wanted& w = byPath[path];
@@ -402,6 +453,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
             if (w.at[k] >= 0 && found[w.owners[k]]) {  // a companion only with its item
                 lines.push_back(w.at[k]);
                 edit.lines.push_back(w.lines[k].text);
+                edit.owners.push_back(ids[w.owners[k]]);
             }
         if (lines.empty()) continue;
         edit.after = RemoveLines(w.before, lines);
@@ -417,7 +469,7 @@ int TTodoStore::Restore(const std::vector<TArchivedItem>& archived) {
     for (std::size_t i : back) {
         Op op;
         op.kind = Op::Insert;
-        op.id = NewId();
+        op.id = ids[i];
         op.index = index++;
         op.before = archived[i].item;
         op.before.Id = op.id;
@@ -489,15 +541,52 @@ bool TTodoStore::ToggleSort(int key) {
     return descending;
 }
 
+// The archive edits an undo of the restore puts back: an item another program changed since
+// stays in the list (as Apply leaves it), and its lines stay out, or it would be in both places.
+// False, edits untouched, when every item goes.
+bool TTodoStore::RestoreEditsToUndo(const Command& command, std::vector<ArchiveEdit>& edits) const {
+    if (command.restored.empty()) return false;
+    std::unordered_map<TItemId, const Op*> added;
+    for (const Op& op : command.ops)
+        if (op.kind == Op::Insert && Present(op.id)) added.emplace(op.id, &op);
+    std::unordered_set<TItemId> staying;  // each item's place found in one pass over the list
+    for (int i = 0; i < items_.Count() && !added.empty(); ++i)
+        if (const auto it = added.find(items_.Item(i).Id);
+            it != added.end() && !SameFields(items_.Item(i), it->second->before))
+            staying.insert(it->first);
+    if (staying.empty()) return false;
+    for (const ArchiveEdit& edit : command.restored) {
+        ArchiveEdit kept{edit.path, edit.before, edit.after, {}, {}};
+        std::vector<TArchivedItem> stay;
+        for (std::size_t k = 0; k < edit.lines.size(); ++k) {
+            const TItemId owner = k < edit.owners.size() ? edit.owners[k] : 0;
+            if (staying.count(owner)) {
+                stay.emplace_back();
+                stay.back().line = -1;
+                stay.back().text = edit.lines[k];
+            } else {
+                kept.lines.push_back(edit.lines[k]);
+                kept.owners.push_back(owner);
+            }
+        }
+        if (!stay.empty()) kept.before = RemoveLines(edit.before, LocateLines(edit.before, stay));
+        if (!kept.lines.empty()) edits.push_back(std::move(kept));
+    }
+    return true;
+}
+
 bool TTodoStore::Undo() {
     if (undo_.empty()) return false;
     // The archive first: when it fails, the step stays to be undone.
-    const Command& last = undo_.back();
+    Command& last = undo_.back();
     if (!last.archivePath.empty()) RemoveLastArchiveLine(last.archivePath, last.archiveLine, last.archiveStarted);
-    ApplyArchiveEdits(last.restored, false);
+    std::vector<ArchiveEdit> trimmed;
+    const bool trim = RestoreEditsToUndo(last, trimmed);
+    ApplyArchiveEdits(trim ? trimmed : last.restored, false);
+    if (trim) last.restored = std::move(trimmed);  // a redo takes out only these again
     Command command = std::move(undo_.back());
     undo_.pop_back();
-    for (auto op = command.ops.rbegin(); op != command.ops.rend(); ++op) Apply(*op, false);
+    ApplyAll(command.ops, false);
     redo_.push_back(std::move(command));
     Notify();
     return true;
@@ -510,7 +599,7 @@ bool TTodoStore::Redo() {
     ApplyArchiveEdits(next.restored, true);
     Command command = std::move(redo_.back());
     redo_.pop_back();
-    for (const Op& op : command.ops) Apply(op, true);
+    ApplyAll(command.ops, true);
     undo_.push_back(std::move(command));
     Notify();
     return true;

@@ -126,6 +126,7 @@ private:
     struct ArchiveEdit {
         std::string path, before, after;
         std::vector<std::string> lines;  // the lines taken out
+        std::vector<TItemId> owners;     // the item each line brought back
     };
     struct Command {
         std::vector<Op> ops;
@@ -140,6 +141,10 @@ private:
     }
 
     void Apply(const Op& op, bool forward);
+    static bool Removes(const Op& op, bool forward);
+    void ApplyAll(const std::vector<Op>& ops, bool forward);  // in order, backward from the last
+    void RemoveAll(const std::vector<const Op*>& ops, bool forward);
+    bool RestoreEditsToUndo(const Command& command, std::vector<ArchiveEdit>& edits) const;
     static void ApplyArchiveEdits(const std::vector<ArchiveEdit>& edits, bool forward);
     static void ApplyArchiveEdit(const ArchiveEdit& edit, bool forward);
     void Run(Command command);  // applies, records, notifies

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <limits>
 
 #include "TestFolder.h"
@@ -298,4 +299,60 @@ TEST(ArchiveLines, UndoingARestorePutsItsLinesBackInOneWrite) {
     EXPECT_TRUE(store.Undo());
     EXPECT_EQ(store.Count(), 0);
     EXPECT_EQ(ReadBytes(archive), "x\r\n" + lineA + "\r\n" + lineB + "\r\n");
+}
+
+// An undone restore leaves an item another program changed since in the list, and its line
+// then stays out of the archive: put back, the item was in both places, and restoring it again
+// made it twice.
+TEST(ArchiveLines, UndoingARestoreKeepsOutTheLineOfAnItemChangedSince) {
+    TestFolder folder;
+    const std::string archive = folder / "202601.txt";
+    WriteBytes(archive, kLineA + "\r\n" + kLineB + "\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    ASSERT_EQ(store.Restore(ReadAllArchivedItems(folder / "")), 2);
+    store.Save();
+    const std::string changedA = "20260105,000000,\"a2\",\"★\"";
+    WriteBytes(store.FilePath(), changedA + "\r\n" + kLineB + "\r\n");
+    ASSERT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    ASSERT_TRUE(store.Undo());
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Items().ItemToLine(0), changedA);
+    EXPECT_EQ(ReadBytes(archive), kLineB + "\r\n");
+    ASSERT_TRUE(store.Redo());
+    EXPECT_EQ(store.Count(), 2);
+    EXPECT_EQ(ReadBytes(archive), "");
+    // The same when the archive changed meanwhile: only the line of the item taken out goes back.
+    ASSERT_TRUE(store.Undo());
+    WriteBytes(archive, "x\r\n");
+    ASSERT_TRUE(store.Redo());
+    ASSERT_TRUE(store.Undo());
+    EXPECT_EQ(ReadBytes(archive), "x\r\n" + kLineB + "\r\n");
+}
+
+// A restore of a whole month undone after the automatic sort moved its items: each item looked
+// for and taken out on its own took seconds for 50,000 (quadratic); the list's own items stay
+// in their order.
+TEST(ArchiveLines, UndoingALargeRestoreAfterASortIsQuick) {
+    TestFolder folder;
+    std::string lines;
+    for (int i = 0; i < 50000; ++i)
+        lines += "20260105,000000,\"item " + std::to_string(i * 7919 % 50000) + "\",\"★\"\r\n";
+    WriteBytes(folder / "202601.txt", lines);
+    WriteBytes(folder / "todo.txt", "20260105,000000,\"z\",\"★\"\r\n20260105,000000,\"a\",\"★\"\r\n");
+    TTodoStore store(folder / "");
+    store.Load();
+    ASSERT_EQ(store.Restore(ReadAllArchivedItems(folder / "")), 50000);
+    store.ItemsForLayout().SortItems(skText, false);
+    timespec start{}, end{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    ASSERT_TRUE(store.Undo());
+    clock_gettime(CLOCK_MONOTONIC, &end);
+    EXPECT_LT((end.tv_sec - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000, 500);
+    ASSERT_EQ(store.Count(), 2);
+    EXPECT_EQ(store.Items().GetText(0), "a");
+    EXPECT_EQ(store.Items().GetText(1), "z");
+    EXPECT_EQ(ReadBytes(folder / "202601.txt"), lines);
+    ASSERT_TRUE(store.Redo());
+    EXPECT_EQ(store.Count(), 50002);
 }

@@ -114,3 +114,27 @@ TEST_F(ArchiveWindow, ColumnsFollowAMoveToAnotherDpi) {
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0), before[i] * 3 / 2, 1) << "column " << i;
 }
+
+// Letters typed in the list go to the next row whose text starts with them, as in any list:
+// the owner-data list asks the window, which answered row 0 to every letter, so the choice
+// jumped to the first row whatever was typed.
+TEST_F(ArchiveWindow, TypedLettersFindARowByItsText) {
+    ReplaceFileSafely(Path("todo\\202601.txt"), "20260105,000000,\"milk\",\"★\"\r\n20260106,000000,\"Bread\",\"★\"\r\n"
+                                                 "20260107,000000,\"butter\",\"★\"\r\n");
+    TFmArchive archive(nullptr, Path("todo\\"));
+    HWND list = archive.LvItems->Handle();
+    const auto chosen = [&] {
+        return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    };
+    LVITEMW state{};
+    state.state = state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list, WM_CHAR, 'x', 1);  // no row's text
+    EXPECT_EQ(chosen(), 1);
+    Sleep(1100);  // a new search, not "xb"
+    SendMessageW(list, WM_CHAR, 'b', 1);
+    EXPECT_EQ(chosen(), 2);
+    Sleep(1100);
+    SendMessageW(list, WM_CHAR, 'm', 1);
+    EXPECT_EQ(chosen(), 0);
+}
