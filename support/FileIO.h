@@ -87,6 +87,10 @@ private:
     std::size_t size_ = 0;
 };
 
+// Where the text's last line break (CR or LF) ends, looked for from its end back to `from`;
+// `from` when there is none there.
+std::size_t PastLastBreak(std::string_view text, std::size_t from);
+
 // Reads the rest of an open file a piece at a time, into one buffer used again and again:
 // take gets whole lines, each piece ending after a CR or LF (the last where the file ends;
 // a line longer than a piece comes whole). EFileError when reading fails.

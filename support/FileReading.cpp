@@ -80,6 +80,12 @@ void RefuseUtf16File(const std::string& path) {
     if (ReadWholeFile(path, content)) RefuseUtf16(path, content);
 }
 
+std::size_t PastLastBreak(std::string_view text, std::size_t from) {
+    std::size_t cut = text.size();
+    while (cut > from && text[cut - 1] != '\r' && text[cut - 1] != '\n') --cut;
+    return cut;
+}
+
 void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>& take) {
     // Memory of the file's size would cost the system a fresh page for every 4 KB read.
     std::string buffer(kReadPiece, '\0');
@@ -89,8 +95,7 @@ void ReadInLines(TFileReader& file, const std::function<void(std::string_view)>&
         const std::size_t got = file.Read(buffer.data() + held, buffer.size() - held);
         if (got == 0) break;
         const std::size_t end = held + got;
-        std::size_t cut = end;
-        while (cut > held && buffer[cut - 1] != '\r' && buffer[cut - 1] != '\n') --cut;
+        const std::size_t cut = PastLastBreak(std::string_view(buffer.data(), end), held);
         if (cut == held) {
             held = end;
             continue;

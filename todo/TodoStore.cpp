@@ -65,13 +65,6 @@ bool ReadItemFile(const std::string& path, std::string& bytes, bool* lossy = nul
     return true;
 }
 
-// Where the text's last line break ends, at or after `from`; `from` when there is none.
-std::size_t PastLastBreak(std::string_view text, std::size_t from) {
-    std::size_t cut = text.size();
-    while (cut > from && text[cut - 1] != '\r' && text[cut - 1] != '\n') --cut;
-    return cut;
-}
-
 std::string LineOfItem(const Tdata& item) {
     TTodoData one;
     one.SetItem(one.NewItem(), item);
