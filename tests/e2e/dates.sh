@@ -14,7 +14,7 @@ dated_items | sjis > "$data/todo/todo.txt"
 printf '[OPTION]\r\nnotify=0\r\n' > "$data/memorail.ini"
 printf '[PICTURE]\r\nalpha=100\r\n' > "$data/default.ini"  # plain white behind the list
 start_program
-read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy cw ch < <(window_place)
 sleep 1
 import -window root -crop "$((cw + 20))x$((ch + 20))+$((cx - 10))+$((cy - 10))" +repage "$artifacts/dates-list.png"
 date_pixels() {  # pixels of a colour in the date column of a row (magenta stands in for it)

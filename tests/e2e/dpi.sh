@@ -18,7 +18,7 @@ for dpi in 96 144 192; do
   printf '[TFMTODOMAIN]\r\nTOP=0\r\nLEFT=0\r\n' > "$data/application.ini"  # clear of the centred dialogs
   printf '[OPTION]\r\nnotify=0\r\n' > "$data/memorail.ini"  # no reminder of the overdue items in front
   start_program
-  read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+  read -r cx cy cw ch < <(window_place)
   sleep 1
   import -window root -crop "$((cw + 20))x$((ch + 20))+$((cx - 10))+$((cy - 10))" +repage "$artifacts/dpi-$dpi-main.png"
   check "the main window is 334 x 248 at 96 dpi, scaled (${cw}x$ch)" scaled_size "$cw" "$ch" 334 248

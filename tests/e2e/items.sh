@@ -9,7 +9,7 @@ cp "$data/todo/200507.txt" "$data/archive-before"
 today=$(date +%Y%m%d)
 no_mark=$(printf '"　"' | sjis)
 start_program
-read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy _ _ < <(window_place)
 row() { echo $((cy + 33 + 16 * $1 + 8)); }
 items_file() { cat "$data/todo/todo.txt"; }
 editor() { "$WINE" "$probe" wait TFmTODOdata 10 | tr -d '\r'; }
@@ -137,7 +137,7 @@ new_data_folder
 mkdir -p "$data/todo"
 printf '20240305,0000FF,"牛乳と表","★"\r\n' | sjis > "$data/todo/todo.txt"
 LANG=C.UTF-8 LC_ALL=C.UTF-8 start_program
-read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy _ _ < <(window_place)
 xdotool mousemove $((cx + 150)) "$(row 0)" click 1
 sleep 0.3
 menu Down Return

@@ -7,7 +7,7 @@ for i in $(seq 0 99); do
   printf '%s,000000,"item %03d","　"\r\n' "$(date -d "2024-01-01 + $i days" +%Y%m%d)" "$i"
 done | sjis > "$data/todo/todo.txt"
 start_program
-read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy cw ch < <(window_place)
 sleep 1
 scroll_pos() { "$WINE" "$probe" scrollpos TFmTODOmain | tr -d '\r'; }
 copied() {  # コピー from the menu: the selected item's line, or what the clipboard held before

@@ -10,7 +10,7 @@ printf '[TFMTODOMAIN]\r\nTOP=0\r\nLEFT=0\r\n' > "$old/application.ini"  # clear 
 # No reminder of the overdue items: Wine's stand-alone tray for its icon would lie over the list's corner.
 printf '[OPTION]\r\nnotify=0\r\n' > "$old/memorail.ini"
 start_program
-read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy cw ch < <(window_place)
 open_options() {
   xdotool mousemove $((cx + 100)) $((cy + 150))
   xdotool key Menu; sleep 0.5

@@ -14,7 +14,7 @@ red_pixels() {  # red pixels of the screenshot in the client area below the titl
 }
 show() {  # start, screenshot once the background is painted, close
   start_program
-  read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+  read -r cx cy cw ch < <(window_place)
   sleep 2
   import -window root "$shot"
   cp "$shot" "$artifacts/picture-$1.png"
@@ -133,7 +133,7 @@ for round in 1 2 3 4; do
     [ -n "$linux_pid" ] && [ "$(ls "$data/AddPicture" | wc -l)" -le "$until" ] && break
   done
   kill -9 "$linux_pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
+  reap
   "$WINE" "$probe" gone TFmTODOmain 10
   remaining=$(ls "$data/AddPicture" | wc -l)
   [ "$remaining" -gt 0 ] && [ "$remaining" -lt "$left" ] && cut=$((cut + 1))

@@ -2,7 +2,7 @@
 echo "e2e: the about window"
 new_data_folder
 start_program
-read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy cw ch < <(window_place)
 xdotool mousemove $((cx + 100)) $((cy + 100))  # without a window manager the keys go where the pointer is
 xdotool key Menu; sleep 0.5
 xdotool key Down Down Down Down Down Down Down Down Down Down Return
@@ -27,12 +27,12 @@ echo "e2e: the window's services"
 new_data_folder
 printf '[OPTION]\r\nintasktray=1\r\n' > "$data/memorail.ini"
 start_program
-read -r cx cy cw ch < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy cw ch < <(window_place)
 xdotool mousemove $((cx + 282 + 8)) $((cy + 3 + 5)) mousedown 1; sleep 0.2
 xdotool mousemove $((cx + 282 + 8)) $((cy + 3 + 6)); sleep 0.3
 xdotool mousemove $((cx + 282 + 80)) $((cy + 3 + 80)); sleep 0.3
 xdotool mouseup 1; sleep 0.5
-read -r x y _ h < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r x y _ h < <(window_place)
 check "a drag starting on the fold button does not move the window" test "$x,$y" = "$cx,$cy"
 [ "$h" = "$ch" ] || { xdotool mousemove $((cx + 282 + 12)) $((cy + 3 + 7)) click 1; sleep 0.5; }  # it folded: unfold
 xdotool mousemove $((cx + 100)) $((cy + 100))  # without a window manager the keys go where the pointer is
@@ -71,7 +71,7 @@ import -window root "$artifacts/tray-menu.png"
 xdotool key Up Return   # 終了
 "$WINE" "$probe" gone TFmTODOmain 20
 check "the tray icon's right button opens the menu (its 終了 ends the program)" test $? -eq 0
-wait "$pid" 2>/dev/null
+reap
 
 echo "e2e: the AddPicture folder"
 image=$root/build/native/memorail-image
@@ -109,7 +109,7 @@ close_program
 echo "e2e: help"
 new_data_folder
 start_program
-read -r cx cy _ _ < <("$WINE" "$probe" wait TFmTODOmain 10 | tr -d '\r')
+read -r cx cy _ _ < <(window_place)
 xdotool mousemove $((cx + 100)) $((cy + 100)) key F1
 help_viewer_open() { pgrep -af 'hh\.exe' | grep -qi 'memorail\.chm'; }
 for _ in $(seq 30); do help_viewer_open && break; sleep 0.5; done
