@@ -2,11 +2,8 @@
 
 #include <algorithm>
 
-#ifdef __linux__
-#include <sched.h>
-#endif
-
 #include "background/Bitmap.h"
+#include "support/SecondCore.h"
 
 namespace {
 
@@ -26,19 +23,6 @@ constexpr auto kWaitPoll = std::chrono::microseconds(300), kDecoderPoll = std::c
 constexpr bool kWakeEachOther = false;
 #endif
 
-#ifdef __linux__
-// A new thread starts on its creator's core, where the two then take turns until the balancer
-// moves one (several milliseconds). The helper starts on another core; it is then free again,
-// and as neither thread wakes the other, each stays where it runs.
-void StartAwayFrom(int cpu) {
-    cpu_set_t all, others;
-    if (cpu < 0 || sched_getaffinity(0, sizeof all, &all) != 0 || CPU_COUNT(&all) < 2) return;
-    others = all;
-    CPU_CLR(cpu, &others);
-    if (sched_setaffinity(0, sizeof others, &others) == 0) sched_setaffinity(0, sizeof all, &all);
-}
-#endif
-
 }  // namespace
 
 TRowPipe::TRowPipe(TRowSource& source, const std::atomic<bool>& stop)
@@ -51,14 +35,11 @@ TRowPipe::TRowPipe(TRowSource& source, const std::atomic<bool>& stop)
       stride_(maker_ ? maker_->unitBytes : static_cast<std::size_t>(source.Width()) * 4),
       made_(maker_ ? static_cast<std::size_t>(source.Width()) * 4 : 0),
       ring_(new std::uint8_t[stride_ * static_cast<std::size_t>(ringRows_)]) {
-#ifdef __linux__
-    helper_ = std::thread([this, cpu = sched_getcpu()] {
-        StartAwayFrom(cpu);
+    // Started away from this core: as neither thread wakes the other, each then stays where it runs.
+    helper_ = std::thread([this, core = CurrentCore()] {
+        LeaveCore(core);
         Decode();
     });
-#else
-    helper_ = std::thread([this] { Decode(); });
-#endif
 }
 
 TRowPipe::~TRowPipe() {

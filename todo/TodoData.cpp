@@ -10,6 +10,7 @@
 #endif
 
 #include "support/FileIO.h"
+#include "support/SecondCore.h"
 #include "support/TextWork.h"
 #include "todo/CsvLine.h"
 
@@ -263,6 +264,11 @@ char* WriteListedLine(char* at, const Items& items, std::size_t i, DateTexts& da
 
 constexpr std::size_t kFormatPiece = 256 * 1024;
 
+// A stretch of lines this long is read in two halves at once, and a list of this many items
+// formatted so (about as many bytes): each half's work then outweighs handing it over.
+constexpr std::size_t kHalvesFrom = 64 * 1024;
+constexpr std::size_t kHalvesFromItems = 1000;
+
 // Makes room bytes at used writable within the memory out has, a piece at a time, so that the
 // bytes resize clears are still in the cache when the lines are written over them; false when
 // that memory cannot hold them.
@@ -271,6 +277,45 @@ bool TakeRoom(std::string& out, std::size_t used, std::size_t room) {
     if (used + room > piece) return false;
     out.resize(piece);
     return true;
+}
+
+// The lines of items [from, to) with their CR LFs, appended to out, whose memory is used
+// again (see TakeRoom); each stretch of kFormatPiece bytes or more goes on to finished(data,
+// size) once written, and so does the rest at the end. ids, when given, receives the items' ids.
+template <typename Items>
+void AppendItemLines(std::string& out, const Items& items, std::size_t from, std::size_t to,
+                     const std::function<void(const char*, std::size_t)>& finished, std::vector<std::uint64_t>* ids) {
+    std::size_t used = out.size(), handed = used;
+    DateTexts dates;
+    std::string line;
+    for (std::size_t i = from; i < to; ++i) {
+        const std::size_t room = ItemLineBound(*items[i]) + 2;
+        if (room <= out.size() - used || TakeRoom(out, used, room)) {
+            used = static_cast<std::size_t>(WriteListedLine(out.data() + used, items, i, dates) - out.data());
+        } else {  // formatted apart, so that only a line that really does not fit grows the string
+            out.resize(used);
+            line.clear();
+            AppendItemLine(line, *items[i]);
+            out.append(line).append("\r\n", 2);
+            used = out.size();
+        }
+        if (ids) ids->push_back(items[i]->Id);
+        if (finished && used - handed >= kFormatPiece) {
+            finished(out.data() + handed, used - handed);
+            handed = used;
+        }
+    }
+    out.resize(used);
+    if (finished && used > handed) finished(out.data() + handed, used - handed);
+}
+
+// About the bytes of the lines of items [from, to), judged by a few of them, with room to spare.
+template <typename Items>
+std::size_t LinesSizeGuess(const Items& items, std::size_t from, std::size_t to) {
+    const std::size_t step = std::max<std::size_t>((to - from) / 32, 1);
+    std::size_t bytes = 0, looked = 0;
+    for (std::size_t i = from; i < to; i += step, ++looked) bytes += items[i]->Text.size() + items[i]->Category.size() + 24;
+    return looked == 0 ? 0 : bytes / looked * (to - from) / 4 * 5 + kFormatPiece;
 }
 
 // Every item's line with CR LF, formatted into a buffer that stays in the cache and goes on
@@ -314,6 +359,18 @@ Tdata* TTodoData::TRecordPool::Take() {
         usedInLast_ = 0;
     }
     return &blocks_.back()[usedInLast_++];
+}
+
+void TTodoData::TRecordPool::Adopt(TRecordPool& other) {
+    // The last block here stays last, as the one records are still carved from; the room left
+    // in other's goes to the free records.
+    if (!other.blocks_.empty())
+        for (std::size_t k = other.usedInLast_; k < kBlock; ++k) free_.push_back(&other.blocks_.back()[k]);
+    free_.insert(free_.end(), other.free_.begin(), other.free_.end());
+    blocks_.insert(blocks_.begin(), std::make_move_iterator(other.blocks_.begin()), std::make_move_iterator(other.blocks_.end()));
+    other.blocks_.clear();
+    other.free_.clear();
+    other.usedInLast_ = kBlock;
 }
 
 void TTodoData::TRecordPool::Return(Tdata* record) {
@@ -440,33 +497,42 @@ void TTodoData::FormatFile(std::string& out, const std::function<void(const char
         ids->clear();
         ids->reserve(items_.size());
     }
-    std::size_t used = 0, handed = 0;
-    DateTexts dates;
-    std::string line;
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        const std::size_t room = ItemLineBound(*items_[i]) + 2;
-        if (room <= out.size() - used || TakeRoom(out, used, room)) {
-            used = static_cast<std::size_t>(WriteListedLine(out.data() + used, items_, i, dates) - out.data());
-        } else {  // formatted apart, so that only a line that really does not fit grows the string
-            out.resize(used);
-            line.clear();
-            AppendItemLine(line, *items_[i]);
-            out.append(line).append("\r\n", 2);
-            used = out.size();
-        }
-        if (ids) ids->push_back(items_[i]->Id);
-        if (finished && used - handed >= kFormatPiece) {
-            finished(out.data() + handed, used - handed);
-            handed = used;
-        }
+    // A long list is formatted in two halves at once: the later half on a second core, into
+    // text of its own that then follows the earlier half's.
+    const std::size_t count = items_.size(), half = count >= kHalvesFromItems ? count / 2 : count;
+    if (half == count) {
+        AppendItemLines(out, items_, 0, count, finished, ids);
+        return;
     }
-    out.resize(used);
-    if (finished && used > handed) finished(out.data() + handed, used - handed);
+    std::string later;
+    std::vector<std::uint64_t> laterIds;
+    TSecondCore core;
+    core.Both([&] { AppendItemLines(out, items_, 0, half, finished, ids); },
+              [&] {
+                  later.reserve(LinesSizeGuess(items_, half, count));  // grown line by line, it would be copied again and again
+                  AppendItemLines(later, items_, half, count, {}, ids ? &laterIds : nullptr);
+              });
+    if (ids) ids->insert(ids->end(), laterIds.begin(), laterIds.end());
+    // The later half goes on while it is copied behind the earlier.
+    core.Both(
+        [&] {
+            if (finished)
+                for (std::size_t at = 0; at < later.size(); at += kFormatPiece)
+                    finished(later.data() + at, std::min(kFormatPiece, later.size() - at));
+        },
+        [&] { out.append(later); });
 }
 
 struct TTodoData::TLoadMemo {
     DateMemo dates;
     std::uint64_t nextId = 0;  // 0: the items get no ids
+    // The later half of a long stretch of lines, read on a second core.
+    struct TLaterHalf {
+        TTodoData list;
+        DateMemo dates;
+        TSecondCore core;
+    };
+    std::unique_ptr<TLaterHalf> later;  // made with the first long stretch
 };
 
 void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
@@ -481,6 +547,45 @@ void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
 }
 
 void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
+    // A long stretch is read in two halves at once, cut at a line break: the later half on a
+    // second core, into a list of its own whose records then follow the earlier half's.
+    const std::size_t cut = text.size() >= kHalvesFrom ? LineBreaks(text).Next(text.size() / 2) : text.size();
+    if (cut == text.size()) {
+        AddOwnLines(text, memo.dates, memo.nextId);
+        return;
+    }
+    if (!memo.later) memo.later = std::make_unique<TLoadMemo::TLaterHalf>();
+    TLoadMemo::TLaterHalf& later = *memo.later;
+    try {
+        later.core.Both([&] { AddOwnLines(text.substr(0, cut), memo.dates, memo.nextId); },
+                        [&later, half = text.substr(cut)] {
+                            std::uint64_t noIds = 0;
+                            later.list.AddOwnLines(half, later.dates, noIds);
+                        });
+    } catch (...) {
+        later.list.ClearItems();
+        throw;
+    }
+    TakeRecords(later.list, memo.nextId);
+}
+
+void TTodoData::TakeRecords(TTodoData& part, std::uint64_t& nextId) {
+    if (!pool_) pool_ = std::make_unique<TRecordPool>();
+    if (part.pool_) pool_->Adopt(*part.pool_);
+    ++revision_;
+    // Room first, growing as push_back would: no record is left between the lists.
+    const std::size_t needed = items_.size() + part.items_.size();
+    if (needed > items_.capacity()) items_.reserve(std::max(needed, 2 * items_.capacity()));
+    for (TRecord& record : part.items_) {
+        Tdata* taken = record.release();
+        if (nextId != 0) taken->Id = nextId++;
+        items_.emplace_back(taken, TReturnRecord{pool_.get()});
+    }
+    part.items_.clear();
+}
+
+template <typename Dates>
+void TTodoData::AddOwnLines(std::string_view text, Dates& dates, std::uint64_t& nextId) {
     // Lines end at CR LF, lone CR or lone LF; since empty lines are skipped anyway,
     // every CR and LF can simply be taken as a break.
     const std::size_t n = text.size();
@@ -492,9 +597,9 @@ void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
         }
         ++revision_;
         items_.push_back(NewRecord());
-        if (memo.nextId != 0) items_.back()->Id = memo.nextId++;
+        if (nextId != 0) items_.back()->Id = nextId++;
         // The usual line tells its own end; any other is looked for.
-        std::size_t end = FillFromPlainItemLine(*items_.back(), text.substr(start), memo.dates);
+        std::size_t end = FillFromPlainItemLine(*items_.back(), text.substr(start), dates);
         if (end != std::string_view::npos) {
             end += start;
         } else {

@@ -142,6 +142,11 @@ private:
     // lines, given whole, in one or more pieces.
     void ReserveFor(std::string_view start, std::size_t size);
     void AddLines(std::string_view lines, TLoadMemo& memo);
+    // nextId: as TLoadMemo's. dates: a class of TodoData.cpp's own.
+    template <typename Dates>
+    void AddOwnLines(std::string_view lines, Dates& dates, std::uint64_t& nextId);
+    // Appends the records of part, which it leaves empty, giving them ids from nextId (if not 0).
+    void TakeRecords(TTodoData& part, std::uint64_t& nextId);
 
     // Records are carved from blocks of a few hundred, so that loading many items costs one
     // allocation per item (its text) rather than two; a deleted record waits for the next.
@@ -149,6 +154,8 @@ private:
     public:
         Tdata* Take();
         void Return(Tdata* record);
+        // Takes over the records of other, whose own are then gone.
+        void Adopt(TRecordPool& other);
 
     private:
         static constexpr std::size_t kBlock = 256;

@@ -235,6 +235,52 @@ TEST(TodoData, LargeFileReadsAsItsWholeText) {
     }
 }
 
+// A long text is read in two halves at once, cut at the line break after its middle: the
+// items are those of its lines read one by one, in order, with consecutive ids, wherever the
+// middle falls (inside a line, on either byte of a CR LF); records deleted and added after it
+// come and go as any.
+TEST(TodoData, LongTextsReadInHalvesGiveTheirLinesOneByOne) {
+    std::string base;
+    for (int i = 0; base.size() < 300 * 1024; ++i) {
+        base += i % 11 == 0   ? "plain words " + std::to_string(i)
+                : i % 5 == 0  ? "20240305,00A0FF,\"項目\\r\\n表 " + std::to_string(i) + "\",\"★\",\"more\""
+                              : "2024" + std::string(i % 2 ? "0105" : "1231") + ",0" + std::to_string(i % 9) +
+                                   "FF00,\"項目 " + std::to_string(i) + "\",\"★\"";
+        base += i % 7 ? "\r\n" : i % 3 ? "\n" : "\r\n\r";
+    }
+    const std::size_t middle = base.size() / 2;
+    const std::size_t lineEnd = base.find("\r\n", middle);
+    for (std::size_t shift : {std::size_t{0}, lineEnd - middle, lineEnd + 1 - middle}) {
+        const std::string text = std::string(shift, 'x') + "\n" + base;
+        std::vector<TTodoData> lines;
+        for (std::size_t start = 0; start < text.size();) {
+            const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+            if (end > start) lines.push_back(FromLine(text.substr(start, end - start)));
+            start = end + 1;
+        }
+        TTodoData data;
+        data.LoadFromText(text, 500);
+        ASSERT_EQ(static_cast<std::size_t>(data.Count()), lines.size()) << shift;
+        for (int i = 0; i < data.Count(); ++i) {
+            const Tdata &item = data.Item(i), &expected = lines[static_cast<std::size_t>(i)].Item(0);
+            ASSERT_EQ(item.Text, expected.Text) << i;
+            ASSERT_EQ(item.Category, expected.Category) << i;
+            ASSERT_EQ(item.Color, expected.Color) << i;
+            if (item.Color != NoColor) {
+                ASSERT_EQ(item.Date, expected.Date) << i;
+            }
+            ASSERT_EQ(item.Id, 500u + static_cast<std::uint64_t>(i));
+        }
+        for (int i = data.Count() - 1; i >= 0; i -= 3) data.DeleteItem(i);
+        std::string saved = data.SaveToText();
+        for (int i = 0; i < 2000; ++i) {
+            AddItem(data, "20240305", i, "新 " + std::to_string(i), "★");
+            saved += data.ItemToLine(data.Count() - 1) + "\r\n";
+        }
+        EXPECT_EQ(data.SaveToText(), saved);
+    }
+}
+
 // Byte-order marks: UTF-8's is skipped; UTF-16 text is refused whole, the file named.
 TEST(TodoData, FileWithByteOrderMarks) {
     TestFolder folder;
