@@ -9,6 +9,7 @@
 
 #include "support/Errors.h"
 #include "support/FileWork.h"
+#include "support/SecondCore.h"
 #include "support/TextWork.h"
 #include "todo/ItemArchive.h"
 
@@ -672,7 +673,8 @@ void TTodoStore::MergeLines(const TMergePlan& plan) {
 
 TTodoStore::TFileState TTodoStore::CheckFile() { return Check(false); }
 
-TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
+TTodoStore::TFileState TTodoStore::Check(bool beforeWrite, TLaterCompare* later) {
+    if (later) *later = {};  // an earlier round's is out of date
     TFileStamp now{};
     // A file gone with its folder is no removal of items: the next save writes it again.
     const bool exists = GetFileStamp(path_, now);
@@ -686,6 +688,10 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite) {
         stamp.seen = stamp_.seen;
     }
     if (stamp_.known && (!exists || (same && stamp_.settled))) return TFileState::Unchanged;
+    if (later && same) {
+        *later = {true, stamp};
+        return TFileState::Unchanged;
+    }
     std::string bytes, olderBytes;
     bool read = false, lossy = false;
     try {
@@ -855,11 +861,11 @@ void TTodoStore::TakeFileList() {
 
 void TTodoStore::KeepOwnList() { keepOwn_ = true; }
 
-void TTodoStore::MergeBeforeWrite() {
+void TTodoStore::MergeBeforeWrite(TLaterCompare* later) {
     // A file written again while this merged (or asked) is merged too before it is written
     // over; a file that never stops changing is written over after a few rounds.
     for (int round = 0; round < kSaveMergeRounds; ++round) {
-        switch (Check(true)) {
+        switch (Check(true, later)) {
             case TFileState::Unreadable:
                 // Without the item file it is the older file that could not be read.
                 throw EFileError(CannotReadMessage(olderPath_.empty() || FileExists(path_) ? path_ : olderPath_));
@@ -877,8 +883,10 @@ void TTodoStore::MergeBeforeWrite() {
 }
 
 void TTodoStore::Save() {
+    bool compareFirst = false;  // a comparison during the flush found the file changed
     for (int round = 1;; ++round) {
-        MergeBeforeWrite();
+        TLaterCompare later;
+        MergeBeforeWrite(compareFirst ? nullptr : &later);
         ForceFolder(folder_.substr(0, folder_.size() - 1));
         // Formatted into the memory of the base before last, which is in use already, and
         // written a piece at a time while each piece is still in the cache.
@@ -888,8 +896,34 @@ void TTodoStore::Save() {
         std::vector<TItemId> ids;
         TSafeFileWriter file(path_);
         items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);
+        // The file is compared with the base while the new text is flushed, which mostly waits
+        // for the disk. One changed under a stamp that stayed is merged first, then written again.
+        TFileStamp flushed{};
+        bool holds = true;
+        if (later.due) {
+            TSecondCore core;
+            core.Both([&] { flushed = file.Finish(true); },
+                      [&] {
+                          try {
+                              holds = FileHolds(path_, baseText_);
+                          } catch (const EFileError&) {
+                              holds = false;  // the merge reads it again, and tells
+                          }
+                      });
+        } else {
+            flushed = file.Finish(true);
+        }
+        if (!holds) {
+            compareFirst = true;
+            spareText_ = std::move(bytes);
+            continue;
+        }
+        if (later.due) {
+            olderPath_.clear();
+            stamp_ = later.stamp;
+        }
         // The stamp of what was written, not of what is there by now: a delivery after the swap is merged.
-        const TItemFileStamp written = Stamped(file.Finish(true));
+        const TItemFileStamp written = Stamped(flushed);
         // A delivery while this wrote (a slow disk's flush takes long) is merged and written
         // again, rather than gone under the swap; the file written goes.
         TFileStamp now{};

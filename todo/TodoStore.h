@@ -165,7 +165,15 @@ private:
     // stamp: the file's, taken before its bytes were read, so that a change in between is seen
     // at the next check.
     void TakeBase(std::string bytes, const TItemFileStamp& stamp);
-    void MergeBeforeWrite();  // Save's merges of what another program wrote
+    // A comparison of the file with the base that Save makes while its new text is flushed:
+    // the file's stamp has not moved since it was last read or written, but is too young to
+    // tell a rewrite within it. stamp: Check's, taken before.
+    struct TLaterCompare {
+        bool due = false;
+        TItemFileStamp stamp;
+    };
+    // Save's merges of what another program wrote; later, when given, may receive the comparison.
+    void MergeBeforeWrite(TLaterCompare* later = nullptr);
     TItemFileStamp StampNow() const;
     TItemFileStamp Stamped(const TFileStamp& file) const;  // judged now: settled, seen
     // The base's lines, split when a merge first needs them: loads and saves never do.
@@ -174,7 +182,7 @@ private:
     void SetBaseLine(TItemId id, int line);
     bool ReadFile(std::string& bytes, bool& lossy);
     // CheckFile; beforeWrite: a file that cannot be read is Unreadable even with the stamp last seen.
-    TFileState Check(bool beforeWrite);
+    TFileState Check(bool beforeWrite, TLaterCompare* later = nullptr);
     void MergeLines(const TMergePlan& plan);
     void KeepLinesSetAside(std::vector<std::string>& theirs);
 

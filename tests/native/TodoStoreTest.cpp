@@ -567,6 +567,24 @@ TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
     EXPECT_EQ(ReadBytes(store.FilePath()), utf16);
 }
 
+// The same, with the other computer's list in place of the own last save and no check
+// before the next save: the save compares while it flushes, and merges rather than writes over.
+TEST(TodoStore, AListPutInPlaceUnderTheSameStampJustBeforeASaveIsMerged) {
+    TestFolder folder;
+    TTodoStore store(folder / "");
+    store.Load();
+    store.Add(ItemOf("a"));
+    store.Add(ItemOf("b"));
+    store.Save();
+    struct stat saved;
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    RewriteInPlace(store.FilePath(), FileOf({"a", "c"}), saved.st_mtim);
+    store.Add(ItemOf("d"));
+    store.Save();
+    EXPECT_EQ(Texts(store), "a c d");
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf({"a", "c", "d"}));
+}
+
 // A time ahead of the clock (another computer's, delivered as it was) settles once the store
 // has seen it for as long as its own would take, rather than being read at every check and save.
 TEST(TodoStore, AStampAheadOfTheClockSettlesOnceSeenLongEnough) {
