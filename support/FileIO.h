@@ -57,9 +57,10 @@ bool CanWriteInFolder(const std::string& folder);
 // the file is then read a piece at a time, so that each can be worked on while in the cache.
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t spare = 0,
                    const std::function<void(std::string_view, std::size_t)>& arrived = {});
-// Whether the file holds exactly these bytes, read a piece at a time without a copy of it
-// all. False when it does not exist or is a folder; EFileError when it cannot be read.
-bool FileHolds(const std::string& path, std::string_view bytes);
+// Whether the file holds exactly these bytes, then those of more, read a piece at a time
+// without a copy of it all. False when it does not exist or is a folder; EFileError when it
+// cannot be read.
+bool FileHolds(const std::string& path, std::string_view bytes, std::string_view more = {});
 // Raise EFileError naming the file as not Shift-JIS when it (or its content, as read) is in
 // UTF-16, as an editor may have saved it: read as Shift-JIS it gives NULs, and Shift-JIS
 // lines written into it or over it would ruin what it holds.

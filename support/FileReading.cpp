@@ -58,15 +58,21 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t sp
     return true;
 }
 
-bool FileHolds(const std::string& path, std::string_view bytes) {
+bool FileHolds(const std::string& path, std::string_view bytes, std::string_view more) {
     TFileReader file;
-    if (FolderExists(path) || !file.Open(path) || file.Size() != bytes.size()) return false;
+    const std::size_t size = bytes.size() + more.size();
+    if (FolderExists(path) || !file.Open(path) || file.Size() != size) return false;
     constexpr std::size_t kPiece = 64 * 1024;
     std::unique_ptr<char[]> piece(new char[kPiece]);
+    // Whether got bytes read at used are the same as those of text that starts at `from`.
+    const auto same = [&](std::string_view text, std::size_t from, std::size_t used, std::size_t got) {
+        const std::size_t start = std::clamp(used, from, from + text.size()), end = std::clamp(used + got, from, from + text.size());
+        return end == start || std::memcmp(piece.get() + (start - used), text.data() + (start - from), end - start) == 0;
+    };
     for (std::size_t used = 0;;) {
         const std::size_t got = file.Read(piece.get(), kPiece);
-        if (got == 0) return used == bytes.size();
-        if (got > bytes.size() - used || std::memcmp(piece.get(), bytes.data() + used, got) != 0) return false;
+        if (got == 0) return used == size;
+        if (got > size - used || !same(bytes, 0, used, got) || !same(more, bytes.size(), used, got)) return false;
         used += got;
     }
 }

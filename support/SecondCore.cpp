@@ -1,5 +1,6 @@
 #include "support/SecondCore.h"
 
+#include <algorithm>
 #include <utility>
 
 #ifdef __linux__
@@ -91,6 +92,20 @@ void TSecondCore::Both(const std::function<void()>& here, std::function<void()> 
     // Waited for in any case: there may use what here's error frees.
     const std::exception_ptr thereFailed = Wait();
     if (failed || thereFailed) std::rethrow_exception(failed ? failed : thereFailed);
+}
+
+std::pair<std::size_t, std::size_t> TSharedRange::TakeFront(std::size_t most) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::size_t first = front_;
+    front_ += std::min(most, end_ - front_);
+    return {first, front_};
+}
+
+std::size_t TSharedRange::TakeBack(const std::function<std::size_t(std::size_t)>& align) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::size_t middle = front_ + (count_ - front_) / 2;
+    end_ = std::clamp(align ? align(middle) : middle, front_, count_);
+    return end_;
 }
 
 void TSecondCore::Run() {

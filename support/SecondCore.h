@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 class TSecondCore {
 public:
@@ -36,6 +37,25 @@ private:
     std::condition_variable wake_;
     std::atomic<bool> quit_{false};
     std::thread thread_;
+};
+
+// Work [0, count) shared by the caller and a second core that may start late (a core woken
+// from sleep can take milliseconds): the caller takes it from the front a stretch at a time;
+// the second core, once it starts, takes the later half of what is left.
+class TSharedRange {
+public:
+    explicit TSharedRange(std::size_t count) : count_(count), end_(count) {}
+    // The caller's next stretch [first, second), of at most most; empty once it reached the
+    // second core's part.
+    std::pair<std::size_t, std::size_t> TakeFront(std::size_t most);
+    // Where the second core's part starts: at align(the middle of what is left), align
+    // answering a place at or after the one given (at most count); count when nothing is left.
+    std::size_t TakeBack(const std::function<std::size_t(std::size_t)>& align = {});
+
+private:
+    std::mutex mutex_;
+    const std::size_t count_;
+    std::size_t front_ = 0, end_;  // the caller's next, and where its part ends
 };
 
 // Called on a new thread with the core its creator runs on (-1 when unknown): the thread

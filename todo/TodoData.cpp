@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -279,35 +280,50 @@ bool TakeRoom(std::string& out, std::size_t used, std::size_t room) {
     return true;
 }
 
-// The lines of items [from, to) with their CR LFs, appended to out, whose memory is used
-// again (see TakeRoom); each stretch of kFormatPiece bytes or more goes on to finished(data,
-// size) once written, and so does the rest at the end. ids, when given, receives the items' ids.
+// Lines of items with their CR LFs, appended to out, whose memory is used again (see
+// TakeRoom). Each stretch of kFormatPiece bytes or more goes on to finished(data, size) once
+// written, and so does the rest at Finish. ids, when given, receives the items' ids.
 template <typename Items>
-void AppendItemLines(std::string& out, const Items& items, std::size_t from, std::size_t to,
-                     const std::function<void(const char*, std::size_t)>& finished, std::vector<std::uint64_t>* ids) {
-    std::size_t used = out.size(), handed = used;
-    DateTexts dates;
-    std::string line;
-    for (std::size_t i = from; i < to; ++i) {
-        const std::size_t room = ItemLineBound(*items[i]) + 2;
-        if (room <= out.size() - used || TakeRoom(out, used, room)) {
-            used = static_cast<std::size_t>(WriteListedLine(out.data() + used, items, i, dates) - out.data());
-        } else {  // formatted apart, so that only a line that really does not fit grows the string
-            out.resize(used);
-            line.clear();
-            AppendItemLine(line, *items[i]);
-            out.append(line).append("\r\n", 2);
-            used = out.size();
-        }
-        if (ids) ids->push_back(items[i]->Id);
-        if (finished && used - handed >= kFormatPiece) {
-            finished(out.data() + handed, used - handed);
-            handed = used;
+class TLineWriter {
+public:
+    TLineWriter(std::string& out, const Items& items, const std::function<void(const char*, std::size_t)>& finished,
+                std::vector<std::uint64_t>* ids)
+        : out_(out), items_(items), finished_(finished), ids_(ids), used_(out.size()), handed_(used_) {}
+
+    // The lines of items [from, to).
+    void Add(std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            const std::size_t room = ItemLineBound(*items_[i]) + 2;
+            if (room <= out_.size() - used_ || TakeRoom(out_, used_, room)) {
+                used_ = static_cast<std::size_t>(WriteListedLine(out_.data() + used_, items_, i, dates_) - out_.data());
+            } else {  // formatted apart, so that only a line that really does not fit grows the string
+                out_.resize(used_);
+                line_.clear();
+                AppendItemLine(line_, *items_[i]);
+                out_.append(line_).append("\r\n", 2);
+                used_ = out_.size();
+            }
+            if (ids_) ids_->push_back(items_[i]->Id);
+            if (finished_ && used_ - handed_ >= kFormatPiece) {
+                finished_(out_.data() + handed_, used_ - handed_);
+                handed_ = used_;
+            }
         }
     }
-    out.resize(used);
-    if (finished && used > handed) finished(out.data() + handed, used - handed);
-}
+    void Finish() {
+        out_.resize(used_);
+        if (finished_ && used_ > handed_) finished_(out_.data() + handed_, used_ - handed_);
+    }
+
+private:
+    std::string& out_;
+    const Items& items_;
+    const std::function<void(const char*, std::size_t)> finished_;
+    std::vector<std::uint64_t>* ids_;
+    std::size_t used_, handed_;
+    DateTexts dates_;
+    std::string line_;
+};
 
 // About the bytes of the lines of items [from, to), judged by a few of them, with room to spare.
 template <typename Items>
@@ -491,36 +507,53 @@ std::string TTodoData::SaveToText() const {
 }
 
 void TTodoData::FormatFile(std::string& out, const std::function<void(const char*, std::size_t)>& finished,
-                           std::vector<std::uint64_t>* ids) const {
+                           std::vector<std::uint64_t>* ids, std::string* tail) const {
     out.clear();
+    if (tail) tail->clear();
     if (ids) {
         ids->clear();
         ids->reserve(items_.size());
     }
-    // A long list is formatted in two halves at once: the later half on a second core, into
-    // text of its own that then follows the earlier half's.
-    const std::size_t count = items_.size(), half = count >= kHalvesFromItems ? count / 2 : count;
-    if (half == count) {
-        AppendItemLines(out, items_, 0, count, finished, ids);
+    // A long list is formatted in two parts at once: the later part, half of what is left when
+    // the second core starts, there and into text of its own, which then follows.
+    const std::size_t count = items_.size();
+    TLineWriter lines(out, items_, finished, ids);
+    if (count < kHalvesFromItems) {
+        lines.Add(0, count);
+        lines.Finish();
         return;
     }
-    std::string later;
+    std::string ownLater;
+    std::string& later = tail ? *tail : ownLater;
     std::vector<std::uint64_t> laterIds;
     TSecondCore core;
-    core.Both([&] { AppendItemLines(out, items_, 0, half, finished, ids); },
-              [&] {
-                  later.reserve(LinesSizeGuess(items_, half, count));  // grown line by line, it would be copied again and again
-                  AppendItemLines(later, items_, half, count, {}, ids ? &laterIds : nullptr);
-              });
-    if (ids) ids->insert(ids->end(), laterIds.begin(), laterIds.end());
-    // The later half goes on while it is copied behind the earlier.
+    TSharedRange range(count);
     core.Both(
         [&] {
-            if (finished)
-                for (std::size_t at = 0; at < later.size(); at += kFormatPiece)
-                    finished(later.data() + at, std::min(kFormatPiece, later.size() - at));
+            constexpr std::size_t kStretch = 256;  // items taken at a time
+            for (auto [from, to] = range.TakeFront(kStretch); from < to; std::tie(from, to) = range.TakeFront(kStretch))
+                lines.Add(from, to);
+            lines.Finish();
         },
-        [&] { out.append(later); });
+        [&] {
+            const std::size_t from = range.TakeBack();
+            // Grown line by line, it would be copied again and again.
+            if (const std::size_t guess = LinesSizeGuess(items_, from, count); later.capacity() < guess) later.reserve(guess);
+            TLineWriter laterLines(later, items_, {}, ids ? &laterIds : nullptr);
+            laterLines.Add(from, count);
+            laterLines.Finish();
+        });
+    if (ids) ids->insert(ids->end(), laterIds.begin(), laterIds.end());
+    const auto handLater = [&] {
+        if (finished)
+            for (std::size_t at = 0; at < later.size(); at += kFormatPiece)
+                finished(later.data() + at, std::min(kFormatPiece, later.size() - at));
+    };
+    if (tail) {
+        handLater();
+        return;
+    }
+    core.Both(handLater, [&] { out.append(later); });  // handed on while copied behind the earlier half
 }
 
 struct TTodoData::TLoadMemo {

@@ -105,9 +105,10 @@ public:
     std::string SaveToText() const;
     // The whole file text into out, whose memory is used again. Each finished stretch of
     // it goes on to finished(data, size) while still in the cache; ids, when given, receives
-    // the items' ids in the order of their lines.
+    // the items' ids in the order of their lines. tail, when given, may receive the text's
+    // later lines rather than out (in its own memory, also used again).
     void FormatFile(std::string& out, const std::function<void(const char*, std::size_t)>& finished,
-                    std::vector<std::uint64_t>* ids = nullptr) const;
+                    std::vector<std::uint64_t>* ids = nullptr, std::string* tail = nullptr) const;
     // The list from a whole file text; firstId, when not 0, gives the items the ids firstId,
     // firstId + 1, ... in the order of their lines.
     void LoadFromText(const std::string& text, std::uint64_t firstId = 0);

@@ -97,11 +97,13 @@ bool TTodoStore::ReadFile(std::string& bytes, bool& lossy) {
 bool TTodoStore::TakeLossyRead() { return std::exchange(lossyRead_, false); }
 
 // What the file holds now becomes the base every later merge is measured from.
-void TTodoStore::TakeBase(std::string bytes, const TItemFileStamp& stamp) {
+void TTodoStore::TakeBase(std::string bytes, const TItemFileStamp& stamp, std::string tail) {
     stamp_ = stamp;
     stamp_.known = true;
     spareText_ = std::move(baseText_);
+    spareTail_ = std::move(baseTail_);
     baseText_ = std::move(bytes);
+    baseTail_ = std::move(tail);
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
@@ -115,8 +117,17 @@ TItemFileStamp TTodoStore::StampNow() const {
     return Stamped(file);
 }
 
+bool TTodoStore::BaseHolds(std::string_view bytes) const {
+    return bytes.size() == baseText_.size() + baseTail_.size() && bytes.substr(0, baseText_.size()) == baseText_ &&
+           bytes.substr(baseText_.size()) == baseTail_;
+}
+
 const std::vector<std::string>& TTodoStore::BaseLines() {
-    if (!baseSplit_) base_ = SplitItemLines(baseText_);
+    if (!baseSplit_) {
+        base_ = SplitItemLines(baseText_);
+        std::vector<std::string> tail = SplitItemLines(baseTail_);  // the tail starts a line
+        base_.insert(base_.end(), std::make_move_iterator(tail.begin()), std::make_move_iterator(tail.end()));
+    }
     baseSplit_ = true;
     return base_;
 }
@@ -148,6 +159,7 @@ void TTodoStore::Load(const std::string& oldPath) {
     redo_.clear();
     stamp_ = {};
     baseText_.clear();
+    baseTail_.clear();
     base_.clear();
     baseSplit_ = false;
     baseLine_.clear();
@@ -210,8 +222,7 @@ void TTodoStore::Load(const std::string& oldPath) {
         present_.clear();
         baseLine_.clear();
         stamp_ = {};
-        baseText_ = std::string();
-        spareText_ = std::string();
+        baseText_ = baseTail_ = spareText_ = spareTail_ = std::string();
         if (older) olderPath_ = oldPath;  // its items join the list at the first check that reads it
         throw;
     }
@@ -697,7 +708,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite, TLaterCompare* later)
     try {
         // Most often the file is still what was written or read last: compared a piece at a
         // time, it needs no copy.
-        if (stamp_.known && FileHolds(path_, baseText_)) {
+        if (stamp_.known && FileHolds(path_, baseText_, baseTail_)) {
             olderPath_.clear();
             stamp_ = stamp;
             return TFileState::Unchanged;
@@ -714,7 +725,7 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite, TLaterCompare* later)
     // Gone before its first read: the stamp must not pass for the one of the empty list read.
     if (!read) stamp = Stamped(TFileStamp{});
     olderPath_.clear();
-    if (stamp_.known && bytes == baseText_) {
+    if (stamp_.known && BaseHolds(bytes)) {
         stamp_ = stamp;
         return TFileState::Unchanged;
     }
@@ -817,7 +828,7 @@ void TTodoStore::KeepLinesSetAside(std::vector<std::string>& theirs) {
         try {
             // Compared a piece at a time: a huge copy is told by its size, never read.
             if (!GetFileStamp(copy, copyStamp) || copyStamp.modified < stamp_.file.modified ||
-                !FileHolds(copy, baseText_))
+                !FileHolds(copy, baseText_, baseTail_))
                 continue;
         } catch (const EFileError&) {
             continue;  // a copy that cannot be read holds nothing to keep
@@ -889,13 +900,19 @@ void TTodoStore::Save() {
         MergeBeforeWrite(compareFirst ? nullptr : &later);
         ForceFolder(folder_.substr(0, folder_.size() - 1));
         // Formatted into the memory of the base before last, which is in use already, and
-        // written a piece at a time while each piece is still in the cache.
-        std::string bytes = std::move(spareText_);
+        // written a piece at a time while each piece is still in the cache; a long list's
+        // later lines go to a tail of their own.
+        std::string bytes = std::move(spareText_), tail = std::move(spareTail_);
         bytes.clear();
-        if (bytes.capacity() < baseText_.size() + kFormatRoom / 2) bytes.reserve(baseText_.size() + kFormatRoom);
+        const std::size_t baseSize = baseText_.size() + baseTail_.size();
+        if (bytes.capacity() < baseSize + kFormatRoom / 2) bytes.reserve(baseSize + kFormatRoom);
         std::vector<TItemId> ids;
         TSafeFileWriter file(path_);
-        items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids);
+        items_.FormatFile(bytes, [&](const char* data, std::size_t size) { file.Write(data, size); }, &ids, &tail);
+        const auto keepSpare = [&] {
+            spareText_ = std::move(bytes);
+            spareTail_ = std::move(tail);
+        };
         // The file is compared with the base while the new text is flushed, which mostly waits
         // for the disk. One changed under a stamp that stayed is merged first, then written again.
         TFileStamp flushed{};
@@ -905,7 +922,7 @@ void TTodoStore::Save() {
             core.Both([&] { flushed = file.Finish(true); },
                       [&] {
                           try {
-                              holds = FileHolds(path_, baseText_);
+                              holds = FileHolds(path_, baseText_, baseTail_);
                           } catch (const EFileError&) {
                               holds = false;  // the merge reads it again, and tells
                           }
@@ -915,7 +932,7 @@ void TTodoStore::Save() {
         }
         if (!holds) {
             compareFirst = true;
-            spareText_ = std::move(bytes);
+            keepSpare();
             continue;
         }
         if (later.due) {
@@ -928,12 +945,12 @@ void TTodoStore::Save() {
         // again, rather than gone under the swap; the file written goes.
         TFileStamp now{};
         if (round < kSaveMergeRounds && GetFileStamp(path_, now) && !(now == stamp_.file)) {
-            spareText_ = std::move(bytes);
+            keepSpare();
             continue;
         }
         file.Swap();
         keepOwn_ = false;
-        TakeBase(std::move(bytes), written);
+        TakeBase(std::move(bytes), written, std::move(tail));
         MatchBaseLines(ids);
         return;
     }

@@ -164,7 +164,9 @@ private:
     std::string LineOf(int index) const { return items_.ItemToLine(index); }
     // stamp: the file's, taken before its bytes were read, so that a change in between is seen
     // at the next check.
-    void TakeBase(std::string bytes, const TItemFileStamp& stamp);
+    // tail: the lines after bytes, when a save formatted them apart.
+    void TakeBase(std::string bytes, const TItemFileStamp& stamp, std::string tail = {});
+    bool BaseHolds(std::string_view bytes) const;
     // A comparison of the file with the base that Save makes while its new text is flushed:
     // the file's stamp has not moved since it was last read or written, but is too young to
     // tell a rewrite within it. stamp: Check's, taken before.
@@ -191,8 +193,9 @@ private:
     TItemId nextId_ = 1;
     TSortChoice sort_;
     TItemFileStamp stamp_;
-    std::string baseText_;   // the file's bytes as last read or written
-    std::string spareText_;  // the base before, its memory kept for the next save
+    // The file's bytes as last read or written: a save may leave the later lines in the tail.
+    std::string baseText_, baseTail_;
+    std::string spareText_, spareTail_;  // the base before, its memory kept for the next save
     std::vector<std::string> base_;
     bool baseSplit_ = false;
     std::vector<int> baseLine_;  // item id -> its line in the base, -1 for none

@@ -19,7 +19,7 @@ namespace {
 
 std::string L(const std::string& text) { return "20240105,000000,\"" + text + "\",\"★\""; }
 
-std::string FileOf(std::initializer_list<std::string> texts) {
+std::string FileOf(const std::vector<std::string>& texts) {
     std::string out;
     for (const auto& t : texts) out += L(t) + "\r\n";
     return out;
@@ -142,6 +142,42 @@ TEST_P(Merge, OutsideChangesAreMergedItemByItem) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, Merge, ::testing::ValuesIn(kMergeCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A long list is saved in two halves: the base the next merges measure from is the whole
+// file all the same, and merges the other program's changes on either side of the halves' seam.
+TEST(TodoStore, ALongListSavedInHalvesMergesAsAnyOther) {
+    TestFolder folder;
+    const std::string todo = folder / "";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) lines.push_back("項目 " + std::to_string(i));
+    WriteBytes(todo + "todo.txt", FileOf(lines));
+    TTodoStore store(todo);
+    store.Load();
+    EditText(store, "項目 2999", "自分");
+    store.Save();
+    lines.back() = "自分";
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf(lines));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    std::vector<std::string> theirs = lines;
+    theirs[10] = "他 前";
+    theirs[1500] = "他 境";
+    theirs[2500] = "他 後";
+    WriteOutside(store.FilePath(), FileOf(theirs) + FileOf({"他 新"}));
+    EditText(store, "項目 2000", "自分 後");
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    theirs[2000] = "自分 後";
+    theirs.push_back("他 新");
+    store.Save();
+    EXPECT_EQ(ReadBytes(store.FilePath()), FileOf(theirs));
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
+    // A line of the later half rewritten in place under the same stamp is seen too.
+    struct stat saved;
+    ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
+    theirs[2900] = "項目 Z900";
+    RewriteInPlace(store.FilePath(), FileOf(theirs), saved.st_mtim);
+    EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
+    EXPECT_EQ(store.Items().GetText(2900), "項目 Z900");
+}
 
 TEST(TodoStore, LargeOutsideRemovalsWaitForTheUser) {
     TestFolder folder;
