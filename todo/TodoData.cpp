@@ -580,21 +580,30 @@ void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
 }
 
 void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
-    // A long stretch is read in two halves at once, cut at a line break: the later half on a
-    // second core, into a list of its own whose records then follow the earlier half's.
-    const std::size_t cut = text.size() >= kHalvesFrom ? LineBreaks(text).Next(text.size() / 2) : text.size();
-    if (cut == text.size()) {
-        AddOwnLines(text, memo.dates, memo.nextId);
+    if (text.size() < kHalvesFrom) {
+        AddOwnLines(text, 0, text.size(), memo.dates, memo.nextId);
         return;
     }
+    // A long stretch is read in two parts at once: the later part, from a line break after the
+    // middle of what is left when the second core starts, there and into a list of its own
+    // whose records then follow.
     if (!memo.later) memo.later = std::make_unique<TLoadMemo::TLaterHalf>();
     TLoadMemo::TLaterHalf& later = *memo.later;
+    TSharedRange range(text.size());
     try {
-        later.core.Both([&] { AddOwnLines(text.substr(0, cut), memo.dates, memo.nextId); },
-                        [&later, half = text.substr(cut)] {
-                            std::uint64_t noIds = 0;
-                            later.list.AddOwnLines(half, later.dates, noIds);
-                        });
+        later.core.Both(
+            [&] {
+                constexpr std::size_t kStretch = 16 * 1024;  // bytes taken at a time
+                // A line is read whole from where it starts, though it may end in the next stretch.
+                std::size_t next = 0;
+                for (auto [from, to] = range.TakeFront(kStretch); from < to; std::tie(from, to) = range.TakeFront(kStretch))
+                    next = AddOwnLines(text, std::max(next, from), to, memo.dates, memo.nextId);
+            },
+            [&] {
+                const std::size_t from = range.TakeBack([&](std::size_t middle) { return LineBreaks(text).Next(middle); });
+                std::uint64_t noIds = 0;
+                later.list.AddOwnLines(text, from, text.size(), later.dates, noIds);
+            });
     } catch (...) {
         later.list.ClearItems();
         throw;
@@ -618,12 +627,13 @@ void TTodoData::TakeRecords(TTodoData& part, std::uint64_t& nextId) {
 }
 
 template <typename Dates>
-void TTodoData::AddOwnLines(std::string_view text, Dates& dates, std::uint64_t& nextId) {
+std::size_t TTodoData::AddOwnLines(std::string_view text, std::size_t from, std::size_t to, Dates& dates,
+                                   std::uint64_t& nextId) {
     // Lines end at CR LF, lone CR or lone LF; since empty lines are skipped anyway,
     // every CR and LF can simply be taken as a break.
-    const std::size_t n = text.size();
     LineBreaks breaks(text);
-    for (std::size_t start = 0; start < n;) {
+    std::size_t start = from;
+    while (start < to) {
         if (text[start] == '\r' || text[start] == '\n') {  // an empty line, or the LF of a CR LF
             ++start;
             continue;
@@ -641,6 +651,7 @@ void TTodoData::AddOwnLines(std::string_view text, Dates& dates, std::uint64_t& 
         }
         start = end + 1;
     }
+    return start;
 }
 
 TTodoData::TLoad::TLoad(TTodoData& list, std::uint64_t firstId) : list_(list), memo_(std::make_unique<TLoadMemo>()) {

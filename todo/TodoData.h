@@ -143,9 +143,10 @@ private:
     // lines, given whole, in one or more pieces.
     void ReserveFor(std::string_view start, std::size_t size);
     void AddLines(std::string_view lines, TLoadMemo& memo);
+    // The lines of text that start in [from, to), read whole; answers where the next starts.
     // nextId: as TLoadMemo's. dates: a class of TodoData.cpp's own.
     template <typename Dates>
-    void AddOwnLines(std::string_view lines, Dates& dates, std::uint64_t& nextId);
+    std::size_t AddOwnLines(std::string_view text, std::size_t from, std::size_t to, Dates& dates, std::uint64_t& nextId);
     // Appends the records of part, which it leaves empty, giving them ids from nextId (if not 0).
     void TakeRecords(TTodoData& part, std::uint64_t& nextId);
 

@@ -235,10 +235,10 @@ TEST(TodoData, LargeFileReadsAsItsWholeText) {
     }
 }
 
-// A long text is read in two halves at once, cut at the line break after its middle: the
-// items are those of its lines read one by one, in order, with consecutive ids, wherever the
-// middle falls (inside a line, on either byte of a CR LF); records deleted and added after it
-// come and go as any.
+// A long text is read in two parts at once, which meet at a line break that depends on when
+// the second core starts: the items are those of its lines read one by one, in order, with
+// consecutive ids, wherever the parts meet (the middle inside a line, on either byte of a CR
+// LF); records deleted and added after it come and go as any.
 TEST(TodoData, LongTextsReadInHalvesGiveTheirLinesOneByOne) {
     std::string base;
     for (int i = 0; base.size() < 300 * 1024; ++i) {
