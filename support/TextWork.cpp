@@ -275,6 +275,12 @@ std::string UnescapeText(const std::string& text) {
 }
 
 void AppendUnescaped(std::string& out, std::string_view text) {
+    const std::size_t old = out.size();
+    out.resize(old + text.size());  // unescaping never lengthens a text
+    out.resize(static_cast<std::size_t>(WriteUnescaped(out.data() + old, text) - out.data()));
+}
+
+char* WriteUnescaped(char* out, std::string_view text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
         // Everything up to the next backslash that is not a second byte goes in whole.
@@ -285,45 +291,48 @@ void AppendUnescaped(std::string& out, std::string_view text) {
             if (run == n || StartsCharacter(text, i, run)) break;
             ++run;
         }
-        out.append(text.data() + i, run - i);
+        std::memcpy(out, text.data() + i, run - i);
+        out += run - i;
         i = run;
         if (i == n) break;
         if (i + 1 == n) {  // a lone backslash at the end stays
-            out += '\\';
+            *out++ = '\\';
             break;
         }
-        char c = text[i + 1];
-        switch (c) {
-            case 'n': out += "\r\n"; break;
-            case 'a': out += '\n'; break;
+        switch (text[i + 1]) {
+            case 'n': *out++ = '\r', *out++ = '\n'; break;
+            case 'a': *out++ = '\n'; break;
             case 'd':
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case 'r': *out++ = '\r'; break;
+            case 't': *out++ = '\t'; break;
             case 'x': {
-                int hi = i + 2 < n ? HexDigitValue(text[i + 2]) : -1;
-                int lo = i + 3 < n ? HexDigitValue(text[i + 3]) : -1;
+                const int hi = i + 2 < n ? HexDigitValue(text[i + 2]) : -1;
+                const int lo = i + 3 < n ? HexDigitValue(text[i + 3]) : -1;
                 if (hi >= 0 && lo >= 0) {
-                    int value = hi * 16 + lo;
                     // A NUL byte would cut the item file short, so "\x00" stays as written.
-                    if (value == 0)
-                        out.append(text.data() + i, 4);
-                    else
-                        out += static_cast<char>(value);
+                    if (hi == 0 && lo == 0) {
+                        std::memcpy(out, text.data() + i, 4);
+                        out += 4;
+                    } else {
+                        *out++ = static_cast<char>(hi * 16 + lo);
+                    }
                     i += 4;
                     continue;
                 }
-                out += 'x';  // an incomplete "\x" is read like any other escaped letter
+                *out++ = 'x';  // an incomplete "\x" is read like any other escaped letter
                 break;
             }
             default: {
-                std::size_t clen = CharLength(text, i + 1);
-                out.append(text, i + 1, clen);
-                i += 1 + clen;
+                const std::size_t length = CharLength(text, i + 1);
+                std::memcpy(out, text.data() + i + 1, length);
+                out += length;
+                i += 1 + length;
                 continue;
             }
         }
         i += 2;
     }
+    return out;
 }
 
 namespace {

@@ -113,3 +113,6 @@ constexpr std::size_t kEscapedSlack = 16;
 char* WriteEscaped(char* out, std::string_view text);
 // Appends UnescapeText of text to out (the item file reader's fast path).
 void AppendUnescaped(std::string& out, std::string_view text);
+// UnescapeText of text written at out, which has room for text's size (unescaping never
+// lengthens a text); answers its end.
+char* WriteUnescaped(char* out, std::string_view text);

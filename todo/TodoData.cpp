@@ -91,9 +91,8 @@ void TakeText(std::string& target, std::string_view raw, bool hasBackslash) {
         target.assign(raw);
         return;
     }
-    target.clear();
-    target.reserve(raw.size());
-    AppendUnescaped(target, raw);
+    target.resize(raw.size());  // unescaping never lengthens a text
+    target.resize(static_cast<std::size_t>(WriteUnescaped(target.data(), raw) - target.data()));
 }
 
 // Where the next line break (CR or LF) is at or after `from`; sixteen bytes at a time.
