@@ -87,6 +87,9 @@ std::string WrittenLine(const std::string& fileLine, TDateTime plainDate, bool* 
 // coarsest resolution of file times (2 s on FAT) and a margin.
 constexpr std::int64_t kSettleMilliseconds = 3000;
 
+// From this size on, a save compares the file with the base while it flushes (see TLaterCompare).
+constexpr std::size_t kCompareDuringFlushFrom = 256 * 1024;
+
 }  // namespace
 
 bool TTodoStore::ReadFile(std::string& bytes, bool& lossy) {
@@ -699,7 +702,8 @@ TTodoStore::TFileState TTodoStore::Check(bool beforeWrite, TLaterCompare* later)
         stamp.seen = stamp_.seen;
     }
     if (stamp_.known && (!exists || (same && stamp_.settled))) return TFileState::Unchanged;
-    if (later && same) {
+    // A small file is compared at once: a thread to compare it beside the flush costs more.
+    if (later && same && baseText_.size() + baseTail_.size() >= kCompareDuringFlushFrom) {
         *later = {true, stamp};
         return TFileState::Unchanged;
     }
