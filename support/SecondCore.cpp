@@ -1,6 +1,7 @@
 #include "support/SecondCore.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #ifdef __linux__
@@ -63,10 +64,21 @@ void TSecondCore::Start(std::function<void()> job) {
         state_.store(kGiven, std::memory_order_release);
     }
     wake_.notify_all();
-    if (!thread_.joinable()) thread_ = std::thread([this, core = CurrentCore()] {
-        LeaveCore(core);
-        Run();
-    });
+    if (thread_.joinable()) return;
+    try {
+        thread_ = std::thread([this, core = CurrentCore()] {
+            LeaveCore(core);
+            Run();
+        });
+    } catch (const std::system_error&) {
+        // No thread to be had (the system is out of them): the job is done here, at once.
+        try {
+            job_();
+        } catch (...) {
+            error_ = std::current_exception();
+        }
+        state_.store(kDone, std::memory_order_release);
+    }
 }
 
 std::exception_ptr TSecondCore::Wait() {
