@@ -264,10 +264,11 @@ char* WriteListedLine(char* at, const Items& items, std::size_t i, DateTexts& da
 
 constexpr std::size_t kFormatPiece = 256 * 1024;
 
-// A stretch of lines this long is read in two halves at once, and a list of this many items
-// formatted so (about as many bytes): each half's work then outweighs handing it over.
-constexpr std::size_t kHalvesFrom = 64 * 1024;
-constexpr std::size_t kHalvesFromItems = 1000;
+// A stretch of lines this long, of a text this long, is read in two parts at once, and a list
+// of this many items (about as many bytes) formatted so: the work taken over then outweighs
+// making the thread.
+constexpr std::size_t kHalvesFrom = 64 * 1024, kHalvesFromText = 512 * 1024;
+constexpr std::size_t kHalvesFromItems = 16000;
 
 // Makes room bytes at used writable within the memory out has, a piece at a time, so that the
 // bytes resize clears are still in the cache when the lines are written over them; false when
@@ -378,7 +379,9 @@ Tdata* TTodoData::TRecordPool::Take() {
 
 void TTodoData::TRecordPool::Adopt(TRecordPool& other) {
     // The last block here stays last, as the one records are still carved from; the room left
-    // in other's goes to the free records.
+    // in other's goes to the free records. Room first: nothing after it can fail halfway.
+    free_.reserve(free_.size() + other.free_.size() + (other.blocks_.empty() ? 0 : kBlock - other.usedInLast_));
+    blocks_.reserve(blocks_.size() + other.blocks_.size());
     if (!other.blocks_.empty())
         for (std::size_t k = other.usedInLast_; k < kBlock; ++k) free_.push_back(&other.blocks_.back()[k]);
     free_.insert(free_.end(), other.free_.begin(), other.free_.end());
@@ -558,6 +561,7 @@ void TTodoData::FormatFile(std::string& out, const std::function<void(const char
 struct TTodoData::TLoadMemo {
     DateMemo dates;
     std::uint64_t nextId = 0;  // 0: the items get no ids
+    bool halves = false;       // a text long enough to be read in two parts
     // The later half of a long stretch of lines, read on a second core.
     struct TLaterHalf {
         TTodoData list;
@@ -579,7 +583,7 @@ void TTodoData::ReserveFor(std::string_view start, std::size_t size) {
 }
 
 void TTodoData::AddLines(std::string_view text, TLoadMemo& memo) {
-    if (text.size() < kHalvesFrom) {
+    if (!memo.halves || text.size() < kHalvesFrom) {
         AddOwnLines(text, 0, text.size(), memo.dates, memo.nextId);
         return;
     }
@@ -661,7 +665,10 @@ TTodoData::TLoad::TLoad(TTodoData& list, std::uint64_t firstId) : list_(list), m
 TTodoData::TLoad::~TLoad() = default;
 
 void TTodoData::TLoad::Lines(std::string_view lines, std::size_t size) {
-    if (first_) list_.ReserveFor(lines, size);
+    if (first_) {
+        list_.ReserveFor(lines, size);
+        memo_->halves = size >= kHalvesFromText;
+    }
     first_ = false;
     list_.AddLines(lines, *memo_);
 }

@@ -88,7 +88,7 @@ std::string WrittenLine(const std::string& fileLine, TDateTime plainDate, bool* 
 constexpr std::int64_t kSettleMilliseconds = 3000;
 
 // From this size on, a save compares the file with the base while it flushes (see TLaterCompare).
-constexpr std::size_t kCompareDuringFlushFrom = 256 * 1024;
+constexpr std::size_t kCompareDuringFlushFrom = 1024 * 1024;
 
 }  // namespace
 

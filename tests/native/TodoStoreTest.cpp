@@ -149,23 +149,23 @@ TEST(TodoStore, ALongListSavedInHalvesMergesAsAnyOther) {
     TestFolder folder;
     const std::string todo = folder / "";
     std::vector<std::string> lines;
-    for (int i = 0; i < 3000; ++i) lines.push_back("項目 " + std::to_string(i));
+    for (int i = 0; i < 20000; ++i) lines.push_back("項目 " + std::to_string(i));
     WriteBytes(todo + "todo.txt", FileOf(lines));
     TTodoStore store(todo);
     store.Load();
-    EditText(store, "項目 2999", "自分");
+    EditText(store, "項目 19999", "自分");
     store.Save();
     lines.back() = "自分";
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf(lines));
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Unchanged);
     std::vector<std::string> theirs = lines;
     theirs[10] = "他 前";
-    theirs[1500] = "他 境";
-    theirs[2500] = "他 後";
+    theirs[10000] = "他 境";
+    theirs[15000] = "他 後";
     WriteOutside(store.FilePath(), FileOf(theirs) + FileOf({"他 新"}));
-    EditText(store, "項目 2000", "自分 後");
+    EditText(store, "項目 12000", "自分 後");
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
-    theirs[2000] = "自分 後";
+    theirs[12000] = "自分 後";
     theirs.push_back("他 新");
     store.Save();
     EXPECT_EQ(ReadBytes(store.FilePath()), FileOf(theirs));
@@ -173,10 +173,10 @@ TEST(TodoStore, ALongListSavedInHalvesMergesAsAnyOther) {
     // A line of the later half rewritten in place under the same stamp is seen too.
     struct stat saved;
     ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
-    theirs[2900] = "項目 Z900";
+    theirs[19000] = "項目 Z9000";
     RewriteInPlace(store.FilePath(), FileOf(theirs), saved.st_mtim);
     EXPECT_EQ(store.CheckFile(), TTodoStore::TFileState::Merged);
-    EXPECT_EQ(store.Items().GetText(2900), "項目 Z900");
+    EXPECT_EQ(store.Items().GetText(19000), "項目 Z9000");
 }
 
 TEST(TodoStore, LargeOutsideRemovalsWaitForTheUser) {
@@ -609,14 +609,14 @@ TEST(TodoStore, ASaveLeavesAFileItCouldNotCompare) {
 TEST(TodoStore, AListPutInPlaceUnderTheSameStampJustBeforeASaveIsMerged) {
     TestFolder folder;
     std::vector<std::string> lines;
-    for (int i = 0; i < 9000; ++i) lines.push_back("項目 " + std::to_string(i));
+    for (int i = 0; i < 36000; ++i) lines.push_back("項目 " + std::to_string(i));
     WriteBytes(folder / "todo.txt", FileOf(lines));
     TTodoStore store(folder / "");
     store.Load();
     store.Add(ItemOf("a"));
     store.Save();
     lines.push_back("a");
-    ASSERT_GE(ReadBytes(store.FilePath()).size(), 256u * 1024);
+    ASSERT_GE(ReadBytes(store.FilePath()).size(), 1024u * 1024);
     struct stat saved;
     ASSERT_EQ(::stat(store.FilePath().c_str(), &saved), 0);
     lines[10] = "項目 Z0";
