@@ -562,7 +562,7 @@ struct TTodoData::TLoadMemo {
     DateMemo dates;
     std::uint64_t nextId = 0;  // 0: the items get no ids
     bool halves = false;       // a text long enough to be read in two parts
-    // The later half of a long stretch of lines, read on a second core.
+    // The later part of a long stretch of lines, read on a second core.
     struct TLaterHalf {
         TTodoData list;
         DateMemo dates;
