@@ -6,8 +6,9 @@
 //   close-timed CLASS SECONDS
 //                        post WM_CLOSE to the window of CLASS; print the milliseconds until no
 //                        window of CLASS exists and until its process has ended
-//   hold-mutex NAME SECONDS
-//                        create the named mutex, print "held", keep it for SECONDS
+//   hold-mutex NAME SECONDS [CLASS]
+//                        create the named mutex, print "held", keep it for SECONDS; with CLASS,
+//                        then print "seen" or "none": whether a window of CLASS showed meanwhile
 //   visible CLASS        print 1 when a window of CLASS exists and is visible, else 0
 //   topmost CLASS        print 1 when the window of CLASS is in the topmost band, else 0
 //   region CLASS         print the window region's box and whether its four corner pixels are in it
@@ -119,7 +120,7 @@ std::wstring ClipboardText() {
 
 int Usage() {
     std::fputs(
-        "usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | hold-mutex NAME SECONDS"
+        "usage: memorail-probe wait|gone|close-timed CLASS SECONDS | count|close CLASS | hold-mutex NAME SECONDS [CLASS]"
         " | foreground\n",
         stderr);
     return 2;
@@ -253,7 +254,15 @@ int wmain(int argc, wchar_t** argv) {
         if (!mutex) return 1;
         std::printf("held\n");
         std::fflush(stdout);
-        Sleep(static_cast<DWORD>(_wtoi(argv[3]) * 1000));
+        // With a class: whether a window of it showed while the mutex was held, told at the end.
+        const DWORD until = GetTickCount() + static_cast<DWORD>(_wtoi(argv[3]) * 1000);
+        bool seen = false;
+        do {
+            seen = seen || (argc >= 5 && FindWindowW(argv[4], nullptr));
+            Sleep(50);
+        } while (static_cast<LONG>(until - GetTickCount()) > 0);
+        if (argc >= 5) std::printf("%s\n", seen ? "seen" : "none");
+        std::fflush(stdout);
         CloseHandle(mutex);
         return 0;
     }
